@@ -1,0 +1,80 @@
+#include "panes/pane_model.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace quay {
+namespace {
+
+PaneItem named(std::string name) {
+    PaneItem item;
+    item.caption = std::move(name);
+    return item;
+}
+
+struct Recorder {
+    std::vector<std::string> events;
+    void attach(PaneModel& m) {
+        m.onReset = [this] { events.push_back("reset"); };
+        m.onInserted = [this](std::size_t f, std::size_t n) {
+            events.push_back("ins " + std::to_string(f) + "+" + std::to_string(n));
+        };
+        m.onRemoved = [this](std::size_t f, std::size_t n) {
+            events.push_back("rem " + std::to_string(f) + "+" + std::to_string(n));
+        };
+        m.onChanged = [this](std::size_t f, std::size_t n) {
+            events.push_back("chg " + std::to_string(f) + "+" + std::to_string(n));
+        };
+    }
+};
+
+TEST(PaneModel, AnnouncesEachChangeOnceWithIndexesBeforeTheChange) {
+    PaneModel model;
+    Recorder rec;
+    rec.attach(model);
+    model.add(named("a"));
+    model.add(named("b"));
+    model.insert(0, named("z"));
+    model.setSelected(2, true);
+    model.setSelected(2, true);  // no change, no announcement
+    model.remove(1);
+    model.clear();
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"ins 0+1", "ins 1+1", "ins 0+1", "chg 2+1",
+                                                    "rem 1+1", "rem 0+2"}));
+}
+
+TEST(PaneModel, UpdateBracketCollapsesABulkLoadIntoOneReset) {
+    PaneModel model;
+    Recorder rec;
+    rec.attach(model);
+    model.beginUpdate();
+    model.beginUpdate();
+    for (int i = 0; i < 1000; ++i)
+        model.add(named(std::to_string(i)));
+    model.endUpdate();
+    EXPECT_TRUE(rec.events.empty());
+    model.endUpdate();
+    EXPECT_EQ(rec.events, (std::vector<std::string>{"reset"}));
+    EXPECT_EQ(model.count(), 1000u);
+}
+
+TEST(PaneModel, SortsOnlyWhileEnabledAndKeepsSelection) {
+    PaneModel model;
+    for (const char* n : {"c", "a", "b"})
+        model.add(named(n));
+    model.setSelected(0, true);
+    model.setCompare(
+        [](const PaneItem& a, const PaneItem& b) { return a.caption.compare(b.caption); });
+    model.sort();
+    EXPECT_EQ(model.item(0).caption, "c");
+    model.setSortEnabled(true);
+    EXPECT_EQ(model.item(0).caption, "a");
+    EXPECT_EQ(model.item(2).caption, "c");
+    EXPECT_EQ(model.firstSelected(), 2);
+    EXPECT_EQ(model.selectedIndexes(), std::vector<std::size_t>{2});
+}
+
+}  // namespace
+}  // namespace quay

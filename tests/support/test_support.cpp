@@ -1,0 +1,135 @@
+#include "test_support.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <thread>
+
+namespace quay::test {
+
+namespace fs = std::filesystem;
+
+TempDir::TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "quay-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data()))
+        throw std::runtime_error("mkdtemp failed");
+    m_path = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ignored;
+    fs::remove_all(m_path, ignored);
+}
+
+void ChildProcess::start(const std::vector<std::string>& argv, const std::string& logFile) {
+    stop();
+    std::vector<char*> args;
+    for (const auto& a : argv)
+        args.push_back(const_cast<char*>(a.c_str()));
+    args.push_back(nullptr);
+    pid_t pid = fork();
+    if (pid < 0)
+        throw std::runtime_error("fork failed");
+    if (pid == 0) {
+        setpgid(0, 0);
+        int out = open(logFile.empty() ? "/dev/null" : logFile.c_str(),
+                       O_WRONLY | O_CREAT | O_APPEND, 0644);
+        if (out >= 0) {
+            dup2(out, 1);
+            dup2(out, 2);
+        }
+        int in = open("/dev/null", O_RDONLY);
+        if (in >= 0)
+            dup2(in, 0);
+        for (int fd = 3; fd < 1024; ++fd)
+            close(fd);
+        execvp(args[0], args.data());
+        _exit(127);
+    }
+    m_pid = pid;
+}
+
+void ChildProcess::stop() {
+    if (m_pid <= 0)
+        return;
+    kill(-m_pid, SIGTERM);
+    kill(m_pid, SIGTERM);
+    for (int i = 0; i < 200; ++i) {
+        if (waitpid(m_pid, nullptr, WNOHANG) == m_pid) {
+            m_pid = -1;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    kill(-m_pid, SIGKILL);
+    kill(m_pid, SIGKILL);
+    waitpid(m_pid, nullptr, 0);
+    m_pid = -1;
+}
+
+int freePort() {
+    int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = 0;
+    socklen_t len = sizeof addr;
+    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        close(fd);
+        throw std::runtime_error("no free port");
+    }
+    close(fd);
+    return ntohs(addr.sin_port);
+}
+
+bool waitForPort(int port, std::chrono::milliseconds timeout) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        addr.sin_port = htons(static_cast<uint16_t>(port));
+        bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+        close(fd);
+        if (ok)
+            return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+int openDescriptorCount() {
+    int count = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator("/proc/self/fd"))
+        ++count;
+    return count;
+}
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void writeFile(const fs::path& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+fs::path supportDir() {
+    return QUAY_TEST_SUPPORT_DIR;
+}
+
+}  // namespace quay::test
