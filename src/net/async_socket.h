@@ -1,0 +1,306 @@
+#pragma once
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+
+#include <cstdint>
+#include <deque>
+#include <exception>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/event_loop.h"
+#include "net/buffer.h"
+#include "net/socket_error.h"
+
+namespace quay {
+
+class DnsLookupTask;
+
+enum class SocketState {
+    wsInvalidState,
+    wsOpened,
+    wsBound,
+    wsConnecting,
+    wsConnected,
+    wsAccepting,
+    wsListening,
+    wsClosed,
+};
+
+enum class SocketLingerOnOff { wsLingerOff = 0, wsLingerOn = 1, wsLingerNoSet = 2 };
+enum class SocketSendFlags { wsSendNormal, wsSendUrgent };
+
+// Component options (a set): wsoNoReceiveLoop delivers one onDataAvailable per read
+// notification instead of repeating it while bytes wait.
+enum SocketOption : unsigned { wsoNoReceiveLoop = 1 };
+using SocketOptions = unsigned;
+
+using SocketHandle = int;
+inline constexpr SocketHandle InvalidSocket = -1;
+
+// An event-driven, non-blocking IPv4 TCP (and UDP) socket on an EventLoop.
+//
+// Threading: every method must be called on the loop's thread; events are fired on it, from
+// the loop, and re-entrantly from any pumping call (processMessages, flush, waitForClose, the
+// synchronous wait of SyncSocket). A handler may call any operation of its own socket,
+// including close(), and may destroy the socket from onSessionClosed.
+//
+// Events (empty std::function = not set; the sender is the socket the handler was set on):
+// - onSessionConnected(error): outcome of connect(); never for a handle adopted by dup().
+// - onSessionClosed(error): at most once per connection.
+// - onDataAvailable(error): bytes (or the end of the stream) wait; the handler is expected
+//   to receive() on each call, the event repeats while bytes wait.
+// - onDataSent(error): the send queue has been drained. Never fired from inside send();
+//   also fired for the first write notification of a fresh connection.
+// - onSendData(bytesSent): after every successful send call of the library.
+// - onChangeState(old, new): every change of state(), also to the same value.
+// - onSessionAvailable(error): a listening socket has a connection to accept().
+// - onDnsLookupDone(error): a lookup finished (0), failed (11001...) or was cancelled (10004).
+// - onError(): set it to receive reported errors as an event (lastError() holds the code)
+//   instead of a SocketException.
+// - onBgException(e, canClose): an exception escaped a handler run from the loop; when
+//   canClose stays true the socket is aborted.
+//
+// Error reporting: operations that cannot start report through reportError: onError when
+// set, else SocketException. Errors of a started connection arrive as event codes.
+//
+// After every close the socket returns to its defaults (resetDefaults): addr() and port()
+// remain readable but must be set again before the next connect() or listen(); proto() is
+// "tcp", localAddr() "0.0.0.0", localPort() "0", linger on with 0 s, readCount() 0.
+class AsyncSocket {
+public:
+    explicit AsyncSocket(EventLoop& loop);
+    virtual ~AsyncSocket();
+    AsyncSocket(const AsyncSocket&) = delete;
+    AsyncSocket& operator=(const AsyncSocket&) = delete;
+
+    // Number of sockets of this layer alive in the process.
+    static int liveCount();
+
+    // --- events
+    std::function<void(int error)> onSessionAvailable;
+    std::function<void(int error)> onSessionConnected;
+    std::function<void(int error)> onSessionClosed;
+    std::function<void(SocketState oldState, SocketState newState)> onChangeState;
+    std::function<void(int error)> onDataAvailable;
+    std::function<void(int error)> onDataSent;
+    std::function<void(std::int64_t bytesSent)> onSendData;
+    std::function<void(int error)> onDnsLookupDone;
+    std::function<void()> onError;
+    std::function<void(const std::exception& e, bool& canClose)> onBgException;
+
+    // --- properties
+    const std::string& addr() const { return m_addr; }
+    void setAddr(const std::string& value);
+    const std::string& port() const { return m_port; }
+    void setPort(const std::string& value);
+    const std::string& proto() const { return m_proto; }
+    void setProto(const std::string& value);
+    const std::string& localAddr() const { return m_localAddr; }
+    void setLocalAddr(const std::string& value);
+    const std::string& localPort() const { return m_localPort; }
+    void setLocalPort(const std::string& value);
+
+    const std::string& dnsResult() const { return m_dnsResult; }
+    const std::vector<std::string>& dnsResultList() const { return m_dnsResultList; }
+    SocketState state() const { return m_state; }
+    std::int64_t readCount() const { return m_readCount; }
+    // Bytes waiting to be received; -1 when the library fails.
+    std::int64_t rcvdCount() { return getRcvdCount(); }
+    int lastError() const { return m_lastError; }
+    SocketHandle socketHandle() const { return m_handle; }
+
+    bool multiThreaded() const { return m_multiThreaded; }
+    void setMultiThreaded(bool value) { m_multiThreaded = value; }
+    SocketOptions componentOptions() const { return m_options; }
+    void setComponentOptions(SocketOptions value) { m_options = value; }
+    // Kept for interface compatibility; it has no effect.
+    int flushTimeout() const { return m_flushTimeout; }
+    void setFlushTimeout(int seconds) { m_flushTimeout = seconds; }
+    SocketSendFlags sendFlags() const;
+    void setSendFlags(SocketSendFlags value);
+    SocketLingerOnOff lingerOnOff() const { return m_lingerOnOff; }
+    void setLingerOnOff(SocketLingerOnOff value) { m_lingerOnOff = value; }
+    int lingerTimeout() const { return m_lingerTimeout; }
+    void setLingerTimeout(int seconds) { m_lingerTimeout = seconds; }
+    // Block size of new send-queue blocks (default 1514; tuning only).
+    std::int64_t bufSize() const { return m_blockSize; }
+    void setBufSize(std::int64_t size) { m_blockSize = size > 0 ? size : Buffer::DefaultSize; }
+    // Bytes queued and not yet handed to the library.
+    std::int64_t sendQueueBytes() const;
+    // Number of blocks in the send queue.
+    std::size_t sendQueueBlocks() const { return m_sendQueue.size(); }
+    bool allSent() const { return m_allSent; }
+    // The peer record of connect()/datagrams, and of the last accept().
+    const sockaddr_in& remoteAddress() const { return m_sin; }
+    bool terminated() const { return m_terminated; }
+
+    // --- operations
+    // Starts a connection to addr():port(); completion arrives as onSessionConnected.
+    virtual void connect();
+    // Binds addr():port() (the local address and port; "0" lets the system choose, read it
+    // back with getSockName or localPortText) and listens.
+    virtual void listen();
+    // Accepts a waiting connection of a listening socket; InvalidSocket on failure. The
+    // listening socket keeps listening; the returned handle belongs to the caller until
+    // dup() adopts it.
+    SocketHandle accept();
+    // Adopts a connected handle (closing the current one); state() becomes wsConnected. A
+    // write notification follows from the loop, so onDataSent(0) fires once it runs.
+    void dup(SocketHandle handle);
+
+    // Queues len bytes; returns len, 0 for len <= 0, -1 when not connected (reported).
+    std::int64_t send(const void* data, std::int64_t len);
+    std::int64_t sendStr(const std::string& text);
+    // Bytes received, 0 when the peer closed, -1 on error (code in lastError()).
+    std::int64_t receive(void* buffer, std::int64_t size);
+    // Up to rcvdCount() bytes; empty when none wait or on error.
+    std::string receiveStr();
+    std::int64_t sendTo(const sockaddr_in& dest, const void* data, std::int64_t len);
+    std::int64_t receiveFrom(void* buffer, std::int64_t size, sockaddr_in& from);
+
+    // Graceful close (shutdown of the sending side first).
+    void close();
+    // Close without shutdown, linger off for a connected TCP socket, queue discarded.
+    void abort();
+    void closeLater();
+    // Sends and pumps until the queue is drained or the socket is gone.
+    void flush();
+    // Pumps and delivers data until the socket is closed.
+    void waitForClose();
+    // how: 0 receive, 1 send, 2 both.
+    void shutDown(int how);
+    // Stop and restart event delivery; 0 on success.
+    int pause();
+    int resume();
+    void applyLinger();
+    // Pumps the loop once (processPending); notes the application quitting in terminated().
+    void processMessages();
+    // Posts a task that raises SocketException "Test exception in Socket" inside the socket's
+    // message handling (to exercise onBgException).
+    void postTestException();
+
+    void dnsLookup(const std::string& hostName);
+    void reverseDnsLookup(const std::string& dottedAddress);
+    void cancelDnsLookup();
+
+    std::string peerAddr();  // "error" unless wsConnected
+    std::string peerPort();  // "error" unless wsConnected
+    int getPeerName(sockaddr_in& name);
+    int getSockName(sockaddr_in& name);
+    // Local port in decimal when bound, connected or listening; "error" otherwise.
+    std::string localPortText();
+
+protected:
+    EventLoop& loop() { return m_loop; }
+
+    // Socket event bits of one notification, handled in this order.
+    enum EventBits : unsigned {
+        EvRead = 1,
+        EvWrite = 2,
+        EvAccept = 8,
+        EvConnect = 16,
+        EvClose = 32,
+    };
+
+    virtual void resetDefaults();
+    virtual void doClose(bool shutFirst, int error);
+    virtual std::int64_t getRcvdCount();
+    virtual std::int64_t recvRaw(void* buffer, std::int64_t size);
+    virtual bool doDataAvailable(int error);
+    virtual void doSessionConnected(int error);
+    virtual void doSessionClosed(int error);
+    void doSessionAvailable(int error);
+    void doDataSent(int error);
+    void doChangeState(SocketState oldState);
+    void doDnsLookupDone(int error);
+    void doError();
+
+    void reportError(const std::string& message);
+    // Reports "Error <code> in function <name>\r\n<text>" for the last library error.
+    void socketError(const std::string& functionName);
+    void setLastLibraryError(int code) { m_libraryError = code; }
+    void changeState(SocketState newState);
+    std::int64_t sendRaw(const void* data, std::int64_t len);
+    void handleBgException(const std::exception& e);
+    // Runs fn inside the exception guard of message handling.
+    void guarded(const std::function<void()>& fn);
+    // Posts fn to the loop; it runs only while this socket is alive.
+    void postSelf(std::function<void()> fn);
+
+    // True while this object is alive; lets code that fired an event notice a handler that
+    // destroyed the socket.
+    std::weak_ptr<int> lifeToken() const { return m_life; }
+
+    void resolvePortsAndAddress(bool resolveLocalPort, const std::string& prefix);
+    void startConnect();
+    void bindLocal();
+    bool remoteResolved() const { return m_addrResolved && m_portResolved; }
+    void markRemoteResolved(std::uint32_t address, std::uint16_t portNumber);
+
+private:
+    void handleEvents(unsigned bits, int error);
+    void onReadiness(unsigned ioEvents);
+    void receiveLoop(int error);
+    void tryToSend();
+    void discardSendQueue();
+    void registerEvents(unsigned mask);
+    void updateWatch();
+    void closeHandleNow();
+    void handleLookupReply(std::uint64_t id, int error, std::vector<std::string> results);
+    void startLookup(const std::string& text, bool reverse);
+
+    EventLoop& m_loop;
+    std::shared_ptr<int> m_life;
+
+    std::string m_dnsResult;
+    std::vector<std::string> m_dnsResultList;
+    std::deque<std::unique_ptr<Buffer>> m_sendQueue;
+    std::int64_t m_blockSize = Buffer::DefaultSize;
+    int m_sendFlags = 0;
+    int m_lastError = 0;
+    int m_libraryError = 0;
+    std::shared_ptr<DnsLookupTask> m_lookup;
+    std::uint64_t m_lookupSerial = 0;
+    unsigned m_selectMask = 0;
+    SocketHandle m_handle = InvalidSocket;
+    std::string m_addr;
+    bool m_addrAssigned = false;
+    bool m_addrResolved = false;
+    int m_protoNumber = 6;
+    bool m_protoAssigned = true;
+    bool m_protoResolved = false;
+    std::string m_proto = "tcp";
+    std::string m_port;
+    bool m_portAssigned = false;
+    bool m_portResolved = false;
+    std::uint16_t m_portNumber = 0;
+    std::string m_localPort = "0";
+    std::uint16_t m_localPortNumber = 0;
+    bool m_localPortResolved = false;
+    std::string m_localAddr = "0.0.0.0";
+    int m_socketType = SOCK_STREAM;
+    SocketLingerOnOff m_lingerOnOff = SocketLingerOnOff::wsLingerOn;
+    int m_lingerTimeout = 0;
+    bool m_allSent = true;
+    std::int64_t m_readCount = 0;
+    bool m_paused = false;
+    bool m_closeReported = false;
+    bool m_multiThreaded = false;
+    SocketOptions m_options = 0;
+    int m_flushTimeout = 60;
+    SocketState m_state = SocketState::wsClosed;
+    bool m_terminated = false;
+    sockaddr_in m_sin{};
+
+    // Readiness bookkeeping that turns level-triggered readiness into one-shot notifications.
+    bool m_watching = false;
+    bool m_writeWanted = false;
+    bool m_acceptArmed = true;
+    bool m_destroying = false;
+};
+
+}  // namespace quay

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace quay {
+
+// Process-wide conversions of host, port and protocol texts. Every failure throws
+// SocketException with the message the function documents. Thread-safe.
+
+// Dotted form: optional blanks, four decimal groups of at most 255 joined by single dots,
+// optional trailing blanks ("1.2.3.4", " 1.2.3.4 "; not "1.2.3", "1.2.3.4.", "1..2.3",
+// "1.2.3.256").
+bool isDottedAddress(const std::string& text);
+
+// IPv4 address in network byte order. A text of 0 or more than 256 characters throws
+// "ResolveHost: '<text>' Invalid Hostname."; a dotted text converts without the resolver
+// (all ones only for "255.255.255.255", else "... Invalid IP address."); a name is looked up
+// with the blocking resolver, failure "ResolveHost: Cannot convert host address '<text>',
+// Error #<code>".
+std::uint32_t resolveHost(const std::string& text);
+
+// Port in host order. A text of 0 or more than 31 characters throws "ResolvePort: Invalid
+// Port."; a text starting with a digit gives the value of its leading digits ("21x" -> 21);
+// otherwise a service name for the protocol (any protocol when empty).
+std::uint16_t resolvePort(const std::string& port, const std::string& proto);
+
+// Protocol number ("tcp" -> 6, "17" -> 17). Empty or more than 31 characters throws
+// "ResolveProto: Invalid Protocol.".
+int resolveProto(const std::string& text);
+
+// Value of the leading decimal digits after leading blanks; no sign, no overflow check
+// (wraps); empty or no digits -> 0.
+std::uint32_t decimalValue(const std::string& text);
+
+// Network-order IPv4 address -> "a.b.c.d".
+std::string dottedText(std::uint32_t networkOrderAddress);
+
+}  // namespace quay
