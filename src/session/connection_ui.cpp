@@ -1,0 +1,79 @@
+#include "session/session_controller.h"
+
+namespace quay {
+
+namespace {
+
+// Commands for the saved servers: usable only while no session is connected.
+const char* const kServerListCommands[] = {
+    "sbConnect",  "sbNewServer", "sbProperties", "ConnecttoFTPServer1",
+    "NewServer1", "NewServer2",  "FtpOptions1",
+};
+
+// Commands that edit a saved server: need a selected item besides.
+const char* const kServerRecordCommands[] = {"ServerProperties1", "ServerProperties2"};
+
+// Commands for a connected session: transfers and remote files.
+const char* const kSessionCommands[] = {
+    "sbDisConnect",
+    "sbStop",
+    "SpeedButton1",
+    "SpeedButton2",
+    "Disconnect1",
+    "StopTransfer1",
+    "UploadSelectedFiles1",
+    "UploadSelectedFiles2",
+    // the "FTP - Server" menu
+    "MakeDirectory2",
+    "ChandDirect1",
+    "CompareDirectories1",
+    "Rename2",
+    "FileAttributes2",
+    "DownloadSelectedFiles1",
+    "Sorting6",
+    "Select6",
+    "ChangeCase6",
+    "Filter4",
+    // the popup menu of FTPView
+    "MakeDirectory3",
+    "ChangeDirectory2",
+    "CompareDirectories2",
+    "Rename3",
+    "FileAttributes1",
+    "DownloadSelectedFiles2",
+    "Sorting7",
+    "Select7",
+    "ChangeCase7",
+    "Filter2",
+};
+
+}  // namespace
+
+void SessionController::updateConnectionUI(bool connected) {
+    m_model.setTag("sbStop", 0);
+    for (const char* name : kServerListCommands)
+        m_model.setEnabled(name, !connected);
+    const bool selected = m_model.ftpView().firstSelected() >= 0;
+    for (const char* name : kServerRecordCommands)
+        m_model.setEnabled(name, !connected && selected);
+    for (const char* name : kSessionCommands)
+        m_model.setEnabled(name, connected);
+}
+
+void SessionController::beginBusy() {
+    m_state.busy = true;
+    for (const std::string& name : m_model.controlNames())
+        if (m_model.control(name).tag == 16)
+            m_model.setCursor(name, Cursor::crHourGlass);
+    m_model.setEnabled("FTPPath", false);
+}
+
+void SessionController::endBusy() {
+    m_state.busy = false;
+    for (const std::string& name : m_model.controlNames())
+        if (m_model.control(name).tag == 16)
+            m_model.setCursor(name, Cursor::crDefault);
+    m_model.setEnabled("FTPPath", true);
+}
+
+}  // namespace quay

@@ -1,0 +1,122 @@
+#include "session/session_controller.h"
+
+#include <chrono>
+
+#include "session/dialogs.h"
+#include "session/main_window_controls.h"
+
+namespace quay {
+
+SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
+                                     std::filesystem::path dataDir)
+    : m_loop(loop), m_dialogs(dialogs), m_dataDir(std::move(dataDir)) {
+    for (const ControlDef& def : mainWindowControls()) {
+        ControlState state;
+        state.text = def.caption;
+        state.hint = def.hint;
+        state.tag = def.tag;
+        state.visible = def.visible;
+        state.checked = def.checked;
+        m_model.defineControl(def.name, std::move(state));
+    }
+    registerOwnHandlers();
+}
+
+SessionController::~SessionController() = default;
+
+void SessionController::registerOwnHandlers() {
+    registerHandler("miAutoClick", [this](const std::string& s) { miAutoClick(s); });
+    registerHandler("Spawnnewsession1Click",
+                    [this](const std::string&) { Spawnnewsession1Click(); });
+    registerHandler("Exit1Click", [this](const std::string&) { Exit1Click(); });
+    registerHandler("ExplorerButton1Click", [this](const std::string&) { ExplorerButton1Click(); });
+    registerHandler("sbStopClick", [this](const std::string&) { sbStopClick(); });
+    registerHandler("MenuItem11Click", [this](const std::string& s) { MenuItem11Click(s); });
+    registerHandler("LargeIcons1Click", [this](const std::string& s) { LargeIcons3Click(s); });
+    registerHandler("LargeIcons3Click", [this](const std::string& s) { LargeIcons3Click(s); });
+}
+
+void SessionController::invoke(const std::string& handler, const std::string& sender) {
+    auto it = m_handlers.find(handler);
+    if (it != m_handlers.end())
+        it->second(sender);
+}
+
+void SessionController::registerHandler(const std::string& name, Handler handler) {
+    m_handlers[name] = std::move(handler);
+}
+
+void SessionController::FormCreate() {
+    m_helpFile = m_dataDir / "quayhelp.hlp";
+    m_model.ftpView().setViewStyle(ViewStyle::vsList);
+    setDate();
+    m_state.localMask = m_state.remoteMask = "*.*";
+    m_state.localSortKey = m_state.remoteSortKey = 0;
+    m_state.serverListMode = true;
+    updateConnectionUI(false);
+    m_state.logOpen = false;
+    m_state.logFileName.clear();
+    markTransferMode(m_transferMode);
+}
+
+void SessionController::setDate() {
+    using namespace std::chrono;
+    const year_month_day today{floor<days>(system_clock::now())};
+    m_state.thisYear = static_cast<std::uint16_t>(static_cast<int>(today.year()));
+    m_state.thisMonth = static_cast<std::uint16_t>(static_cast<unsigned>(today.month()));
+    m_state.thisDay = static_cast<std::uint16_t>(static_cast<unsigned>(today.day()));
+}
+
+bool SessionController::FormCloseQuery() {
+    return m_dialogs.messageBox("Achtung", "Wollen Sie das Programm wirklich beenden?",
+                                Dialogs::Icon::Question,
+                                Dialogs::Yes | Dialogs::No) == Dialogs::Answer::Yes;
+}
+
+void SessionController::FormClose() {}
+
+void SessionController::FormDestroy() {}
+
+void SessionController::miAutoClick(const std::string& sender) {
+    m_transferMode = m_model.control(sender).tag;
+    markTransferMode(m_transferMode);
+}
+
+void SessionController::markTransferMode(int mode) {
+    for (const char* name : {"miAuto", "miAscii", "miBinary"})
+        m_model.setChecked(name, m_model.control(name).tag == mode);
+}
+
+void SessionController::Spawnnewsession1Click() {
+    if (onStartInstance)
+        onStartInstance();
+}
+
+void SessionController::Exit1Click() {
+    if (onCloseWindow)
+        onCloseWindow();
+}
+
+void SessionController::ExplorerButton1Click() {
+    Exit1Click();
+}
+
+void SessionController::sbStopClick() {
+    m_state.clearOperationFlags();
+    m_model.setTag("sbStop", 1);
+    m_model.setScreenCursor(Cursor::crDefault);
+}
+
+void SessionController::FTPViewChange() {
+    updateConnectionUI(!m_state.serverListMode);
+}
+
+void SessionController::MenuItem11Click(const std::string& sender) {
+    m_model.lvLoc().setViewStyle(static_cast<ViewStyle>(m_model.control(sender).tag));
+}
+
+void SessionController::LargeIcons3Click(const std::string& sender) {
+    m_model.ftpView().setViewStyle(static_cast<ViewStyle>(m_model.control(sender).tag));
+}
+
+}  // namespace quay

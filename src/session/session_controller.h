@@ -1,0 +1,91 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+
+#include "session/presentation_model.h"
+#include "session/session_state.h"
+
+namespace quay {
+
+class Dialogs;
+class EventLoop;
+
+// The behaviour of the main window without its widgets: it owns the presentation model and
+// the session state and implements the handlers the window's controls call. It talks to the
+// user only through Dialogs.
+//
+// The window forwards every command as invoke(handler, sender), the sender being the name of
+// the control that fired it (handlers that serve several entries read its tag). A handler
+// whose behaviour is not there yet is simply not registered: invoking it does nothing.
+class SessionController {
+public:
+    // Handler of a command; receives the name of the invoking control.
+    using Handler = std::function<void(const std::string& sender)>;
+
+    // Closes the main window (the window then asks FormCloseQuery()). Set by the window.
+    std::function<void()> onCloseWindow;
+    // Starts another, independent instance of the program without waiting for it; reports
+    // nothing when that fails. Set by the application.
+    std::function<void()> onStartInstance;
+
+    // dataDir holds every file the program keeps; it need not exist or be writable.
+    SessionController(EventLoop& loop, Dialogs& dialogs, std::filesystem::path dataDir);
+    SessionController(const SessionController&) = delete;
+    SessionController& operator=(const SessionController&) = delete;
+    ~SessionController();
+
+    PresentationModel& model() { return m_model; }
+    SessionState& state() { return m_state; }
+    EventLoop& loop() { return m_loop; }
+    Dialogs& dialogs() { return m_dialogs; }
+    const std::filesystem::path& dataDir() const { return m_dataDir; }
+    const std::filesystem::path& helpFile() const { return m_helpFile; }
+
+    // Runs the command handler registered under name; unknown names do nothing.
+    void invoke(const std::string& handler, const std::string& sender);
+    // Adds or replaces a command handler (other parts of the controller register theirs).
+    void registerHandler(const std::string& name, Handler handler);
+    bool hasHandler(const std::string& name) const { return m_handlers.count(name) != 0; }
+
+    // Window life cycle, called by the window in this order.
+    void FormCreate();
+    // The closing question; true when the window may close.
+    bool FormCloseQuery();
+    void FormClose();
+    void FormDestroy();
+
+    void updateConnectionUI(bool connected);
+    void beginBusy();
+    void endBusy();
+
+    void miAutoClick(const std::string& sender);
+    void Spawnnewsession1Click();
+    void Exit1Click();
+    void ExplorerButton1Click();
+    void sbStopClick();
+    void FTPViewChange();
+    // The view-style entries: the sender's tag is the view style of lvLoc (MenuItem11Click)
+    // or of FTPView (LargeIcons1Click, LargeIcons3Click).
+    void MenuItem11Click(const std::string& sender);
+    void LargeIcons3Click(const std::string& sender);
+
+private:
+    void registerOwnHandlers();
+    void setDate();
+    // Checks exactly the transfer-mode entry whose tag is mode.
+    void markTransferMode(int mode);
+
+    EventLoop& m_loop;
+    Dialogs& m_dialogs;
+    std::filesystem::path m_dataDir;
+    std::filesystem::path m_helpFile;
+    PresentationModel m_model;
+    SessionState m_state;
+    std::map<std::string, Handler> m_handlers;
+    int m_transferMode = 0;
+};
+
+}  // namespace quay

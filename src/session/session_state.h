@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quay {
+
+// The state of the current session and of the operation in progress, shared by the session
+// controller's handlers. All flags start false and all lists empty unless stated.
+struct SessionState {
+    // True while the right pane shows the server list: after start-up and after a session
+    // ends; false from the moment a session is connected.
+    bool serverListMode = true;
+    // A transfer batch runs (between beginBusy() and endBusy()).
+    bool busy = false;
+
+    // The operation-in-progress flags, cleared together when a connection starts and by the
+    // stop command.
+    bool deleteTree = false;
+    bool removeDirs = false;
+    bool downloadTree = false;
+    bool uploadTree = false;
+
+    // The overwrite decision of the running batch.
+    bool overwriteAll = false;
+    bool resumeCurrent = false;
+    bool cancelAll = false;
+
+    // Direction of the file transfer in progress.
+    bool uploading = false;
+
+    std::string startRemoteDir;  // always ends in "/"
+    std::string startLocalDir;   // always ends in the local separator
+
+    std::vector<std::string> remoteNames;
+    std::vector<std::string> sourceDirs;
+    std::vector<std::string> targetDirs;
+    std::vector<std::string> sourceFiles;
+    std::vector<std::string> targetFiles;
+
+    // Retry counter of the connection being made; -1 once connected.
+    int connectAttempt = 0;
+    // Period of the fastest timer tick in milliseconds. Fixed: nothing is measured at
+    // start-up, so the window appears without a stall.
+    int tickPeriod = 10;
+    int keepAliveIndex = 0;
+
+    // The date at window creation; the listing parser takes the year of lines without one
+    // from here.
+    std::uint16_t thisYear = 0;
+    std::uint16_t thisMonth = 0;
+    std::uint16_t thisDay = 0;
+
+    bool logOpen = false;
+    std::string logFileName;
+
+    // The server type index of the server whose listing fills the right pane.
+    int listingType = 0;
+
+    std::string localMask = "*.*";
+    std::string remoteMask = "*.*";
+    int localSortKey = 0;
+    int remoteSortKey = 0;
+
+    // Clears the four operation-in-progress flags.
+    void clearOperationFlags() { deleteTree = removeDirs = downloadTree = uploadTree = false; }
+};
+
+}  // namespace quay
