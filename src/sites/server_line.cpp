@@ -1,0 +1,118 @@
+#include "sites/server_line.h"
+
+#include <array>
+#include <charconv>
+#include <cstddef>
+#include <limits>
+
+namespace quay {
+
+namespace {
+
+// One pair of the line: its key with '=', and either a text or a flag field.
+struct LineKey {
+    std::string_view key;
+    std::string FtpServerInfo::*text = nullptr;
+    bool FtpServerInfo::*flag = nullptr;
+    std::size_t limit = std::numeric_limits<std::size_t>::max();
+};
+
+using Info = FtpServerInfo;
+
+// The key order of the written line; reading looks the keys up in the same order.
+const std::array<LineKey, 19> Keys{{
+    {"Name=", &Info::Name, nullptr, Info::NameLimit},
+    {"Server=", &Info::Server},
+    {"Port=", &Info::Port},
+    {"Password=", &Info::Password},
+    {"User=", &Info::User},
+    {"Account=", &Info::Account},
+    {"Description=", &Info::Description, nullptr, Info::DescriptionLimit},
+    {"InitialDir=", &Info::InitialDir, nullptr, Info::InitialDirLimit},
+    {"Anonymous=", nullptr, &Info::Anonymous},
+    {"SavePassword=", nullptr, &Info::SavePassword},
+    {"ModifiedDate=", &Info::ModifiedDate, nullptr, Info::ModifiedDateLimit},
+    {"EMail=", &Info::EMail, nullptr, Info::EMailLimit},
+    {"LocalDir=", &Info::LocalDir, nullptr, Info::LocalDirLimit},
+    {"Pasv=", nullptr, &Info::Pasv},
+    {"Desc=", &Info::Desc},
+    {"Answer=", &Info::Answer, nullptr, Info::AnswerLimit},
+    {"AnswerName=", &Info::AnswerName, nullptr, Info::AnswerNameLimit},
+    {"CheckPSW=", nullptr, &Info::CheckPSW},
+    {"CheckVHost=", nullptr, &Info::CheckVHost},
+}};
+
+constexpr std::string_view FolderPrefix = "DIR=";
+
+char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+// The value of key: from the first place where the key starts the line or follows a ';',
+// up to the next ';' or the end of the line.
+std::optional<std::string_view> valueOf(std::string_view line, std::string_view key) {
+    for (std::size_t pos = line.find(key); pos != std::string_view::npos;
+         pos = line.find(key, pos + 1)) {
+        if (pos != 0 && line[pos - 1] != ';')
+            continue;
+        std::string_view rest = line.substr(pos + key.size());
+        return rest.substr(0, rest.find(';'));
+    }
+    return std::nullopt;
+}
+
+// A decimal number (optional sign, digits only, within 32 bits) that is not zero.
+bool flagValue(std::string_view value) {
+    if (!value.empty() && value.front() == '+')
+        value.remove_prefix(1);
+    std::int32_t number = 0;
+    auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+    return error == std::errc() && end == value.data() + value.size() && number != 0;
+}
+
+}  // namespace
+
+std::optional<std::string> folderLineName(std::string_view line) {
+    if (line.size() < FolderPrefix.size())
+        return std::nullopt;
+    for (std::size_t i = 0; i < FolderPrefix.size(); ++i)
+        if (asciiLower(line[i]) != asciiLower(FolderPrefix[i]))
+            return std::nullopt;
+    return std::string(line.substr(FolderPrefix.size()));
+}
+
+std::string folderLine(std::string_view folderName) {
+    return std::string(FolderPrefix) + std::string(folderName);
+}
+
+std::string serverInfoToLine(const FtpServerInfo& info) {
+    std::string line;
+    for (const LineKey& key : Keys) {
+        std::string value;
+        if (key.flag) {
+            value = info.*key.flag ? "1" : "0";
+        } else {
+            value = key.text == &Info::Password ? cryptPassword(info.Password) : info.*key.text;
+            if (value.empty())
+                continue;
+        }
+        line.append(key.key).append(value).append(";");
+    }
+    return line;
+}
+
+FtpServerInfo lineToServerInfo(std::string_view line, std::string_view defaultEMail) {
+    FtpServerInfo info = defaultServerInfo(defaultEMail);
+    for (const LineKey& key : Keys) {
+        std::optional<std::string_view> value = valueOf(line, key.key);
+        if (!value)
+            continue;
+        if (key.flag)
+            info.*key.flag = flagValue(*value);
+        else
+            info.*key.text = cutTo(*value, key.limit);
+    }
+    return info;
+}
+
+}  // namespace quay
