@@ -1,0 +1,132 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "panes/list_order.h"
+
+namespace quay {
+namespace {
+
+enum Image { kUp = 0, kDir = 1, kFile = 2, kServer = 3 };
+
+PaneItem row(std::string name, int image, std::string size = {}, std::string date = {},
+             std::string time = {}, std::string attributes = {}) {
+    PaneItem item;
+    item.caption = std::move(name);
+    item.imageIndex = image;
+    item.subItems = {std::move(size), std::move(date), std::move(time), std::move(attributes)};
+    return item;
+}
+
+std::vector<std::string> sortedNames(std::vector<PaneItem> items, int key) {
+    PaneModel model;
+    model.assign(std::move(items));
+    model.setCompare(paneCompare(key));
+    model.setSortEnabled(true);
+    std::vector<std::string> names;
+    for (const auto& item : model.items())
+        names.push_back(item.caption);
+    return names;
+}
+
+using Names = std::vector<std::string>;
+
+TEST(FtpViewCompare, KindsStayInImageOrderInEveryColumnAndDirection) {
+    std::vector<PaneItem> items{row("zeta", kFile, "1"), row("srv", kServer), row("alpha", kDir),
+                                row("..", kUp), row("beta", kFile, "9")};
+    for (int key : {0, 1, -1, 2, -2, 3, -3, 4, -4, 5, -5}) {
+        Names names = sortedNames(items, key);
+        EXPECT_EQ(names.front(), "..") << key;
+        EXPECT_EQ(names[1], "alpha") << key;
+        EXPECT_EQ(names.back(), "srv") << key;
+    }
+}
+
+TEST(FtpViewCompare, NameColumnIgnoresAsciiCaseAndComparesBytes) {
+    std::vector<PaneItem> items{row("beta", kFile), row("Alpha", kFile), row("alp", kFile),
+                                row("\xC3\xA4rger", kFile), row("Zulu", kFile)};
+    EXPECT_EQ(sortedNames(items, 0), (Names{"alp", "Alpha", "beta", "Zulu", "\xC3\xA4rger"}));
+    EXPECT_EQ(sortedNames(items, -1), (Names{"\xC3\xA4rger", "Zulu", "beta", "Alpha", "alp"}));
+    EXPECT_EQ(ftpViewCompare(row("ABC", kFile), row("abc", kFile), 0), 0);
+}
+
+TEST(FtpViewCompare, SizeColumnPutsLargestFirstAndReadsSixtyFourBits) {
+    std::vector<PaneItem> items{row("small", kFile, "10"), row("4g", kFile, "4294967296"),
+                                row("3g", kFile, "3000000000"), row("empty", kFile, ""),
+                                row("2g", kFile, "2147483647")};
+    EXPECT_EQ(sortedNames(items, 2), (Names{"4g", "3g", "2g", "small", "empty"}));
+    EXPECT_EQ(sortedNames(items, -2), (Names{"empty", "small", "2g", "3g", "4g"}));
+}
+
+TEST(FtpViewCompare, SizeTextIsReadLeniently) {
+    EXPECT_EQ(leadingSize(""), 0);
+    EXPECT_EQ(leadingSize("   42"), 42);
+    EXPECT_EQ(leadingSize("12kB"), 12);
+    EXPECT_EQ(leadingSize("abc"), 0);
+    EXPECT_EQ(leadingSize("-5"), 0);
+    EXPECT_EQ(leadingSize("9223372036854775807"), 9223372036854775807);
+    // Read up to the digit at which the value would overflow; that prefix counts.
+    EXPECT_EQ(leadingSize("9223372036854775808"), 922337203685477580);
+    EXPECT_EQ(leadingSize("99999999999999999999999"), 999999999999999999);
+}
+
+TEST(FtpViewCompare, DateColumnUsesFixedCharacterPositions) {
+    std::vector<PaneItem> items{row("a", kFile, "", "31.12.2023"),
+                                row("b", kFile, "", "01.01.2024"),
+                                row("c", kFile, "", "15.06.2023"), row("d", kFile, "", "")};
+    EXPECT_EQ(sortedNames(items, 3), (Names{"d", "c", "a", "b"}));
+    // Under "mm.dd.yyyy" the same positions order by year, then day, then month.
+    std::vector<PaneItem> us{row("jan31", kFile, "", "01.31.2024"),
+                             row("feb02", kFile, "", "02.02.2024"),
+                             row("dec01", kFile, "", "12.01.2024")};
+    EXPECT_EQ(sortedNames(us, 3), (Names{"dec01", "feb02", "jan31"}));
+    // Short and damaged dates do not crash.
+    EXPECT_NE(ftpViewCompare(row("x", kFile, "", "1"), row("y", kFile, "", "1.1.1990"), 3), 0);
+}
+
+TEST(FtpViewCompare, TimeAndAttributeColumnsCompareText) {
+    std::vector<PaneItem> items{row("a", kFile, "", "", "12:30", "-rw-r--r--"),
+                                row("b", kFile, "", "", "09:05", "-rwxr-xr-x"),
+                                row("c", kFile, "", "", "23:59", "-r--------")};
+    EXPECT_EQ(sortedNames(items, 4), (Names{"b", "a", "c"}));
+    EXPECT_EQ(sortedNames(items, -4), (Names{"c", "a", "b"}));
+    EXPECT_EQ(sortedNames(items, 5), (Names{"c", "a", "b"}));
+}
+
+TEST(FtpViewCompare, RowsWithoutSubItemsAndOddKeysAreSafe) {
+    PaneItem bare;
+    bare.caption = "bare";
+    bare.imageIndex = kFile;
+    for (int key : {2, 3, 4, 5, 99, -99, -2147483647 - 1})
+        EXPECT_NO_THROW(ftpViewCompare(bare, row("x", kFile, "1", "01.01.2000"), key)) << key;
+    EXPECT_EQ(ftpViewCompare(bare, row("x", kFile), 99), -1);
+}
+
+TEST(FtpViewCompare, CompareFollowsTheCallersKey) {
+    int key = 0;
+    PaneModel model;
+    model.assign({row("b", kFile, "1"), row("a", kFile, "2")});
+    model.setCompare(paneCompare(key));
+    model.setSortEnabled(true);
+    EXPECT_EQ(model.item(0).caption, "a");
+    key = -2;
+    model.sort();
+    EXPECT_EQ(model.item(0).caption, "b");
+}
+
+TEST(SortKey, FirstClickSortsDescendingAndEachFurtherClickReverses) {
+    int key = 0;
+    key = sortKeyAfterColumnClick(key, 1);
+    EXPECT_EQ(key, -1);
+    key = sortKeyAfterColumnClick(key, 1);
+    EXPECT_EQ(key, 1);
+    key = sortKeyAfterColumnClick(key, 2);
+    EXPECT_EQ(key, -2);  // smallest first
+    key = sortKeyAfterColumnClick(key, 2);
+    EXPECT_EQ(key, 2);  // largest first
+    EXPECT_EQ(sortKeyAfterColumnClick(-3, 3), 3);
+}
+
+}  // namespace
+}  // namespace quay
