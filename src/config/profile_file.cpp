@@ -141,18 +141,22 @@ std::string ProfileFile::readString(std::string_view section, std::string_view k
     return value(section, key).value_or(absent);
 }
 
-int ProfileFile::readInteger(std::string_view section, std::string_view key, int absent) const {
-    const std::optional<std::string> text = value(section, key);
-    const std::optional<long long> number = text ? parseInteger(*text) : std::nullopt;
+std::optional<int> ProfileFile::integerValue(std::string_view section, std::string_view key) const {
+    const Line* line = findLine(section, key);
+    const std::optional<long long> number =
+        line ? parseInteger(std::string_view(line->text).substr(line->valueStart)) : std::nullopt;
     if (!number || *number < INT_MIN || *number > INT_MAX) {
-        return absent;
+        return std::nullopt;
     }
     return static_cast<int>(*number);
 }
 
+int ProfileFile::readInteger(std::string_view section, std::string_view key, int absent) const {
+    return integerValue(section, key).value_or(absent);
+}
+
 bool ProfileFile::readBool(std::string_view section, std::string_view key, bool absent) const {
-    const std::optional<std::string> text = value(section, key);
-    const std::optional<long long> number = text ? parseInteger(*text) : std::nullopt;
+    const std::optional<int> number = integerValue(section, key);
     return number ? *number != 0 : absent;
 }
 
@@ -172,6 +176,9 @@ std::vector<std::pair<std::string, std::string>> ProfileFile::sectionValues(
 ProfileFile::Section& ProfileFile::sectionForWrite(std::string_view name) {
     if (const std::optional<std::size_t> found = findSection(name)) {
         return m_sections[*found];
+    }
+    if (!m_sections.empty()) {
+        m_sections.back().lines.push_back({});  // a blank line between sections
     }
     const std::string clean = oneLine(trimBlanks(name));
     m_sections.push_back({"[" + clean + "]", clean, {}});

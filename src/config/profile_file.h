@@ -43,7 +43,9 @@ public:
     // A decimal integer, blanks around it allowed; anything else, or a number outside the
     // int range, gives absent.
     int readInteger(std::string_view section, std::string_view key, int absent) const;
-    // True for any integer other than 0; absent when the value is no integer.
+    // The same with no value when readInteger would give absent.
+    std::optional<int> integerValue(std::string_view section, std::string_view key) const;
+    // True for any integer other than 0; absent when readInteger would give absent.
     bool readBool(std::string_view section, std::string_view key, bool absent) const;
     // The key/value pairs of a section in file order (empty when there is none).
     std::vector<std::pair<std::string, std::string>> sectionValues(std::string_view section) const;
