@@ -1,13 +1,9 @@
 #include "panes/command_list_model.h"
 
-#include <algorithm>
-
 namespace quay {
 
 CommandListModel::CommandListModel(CustomCommands commands) : m_commands(std::move(commands)) {
-    std::size_t rows = std::max(m_commands.labels.size(), m_commands.commands.size());
-    m_commands.labels.resize(rows);
-    m_commands.commands.resize(rows);
+    m_commands.padToSameLength();
 }
 
 void CommandListModel::select(int row) {

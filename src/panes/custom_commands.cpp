@@ -1,30 +1,38 @@
 #include "panes/custom_commands.h"
 
-#include "panes/text_split.h"
+#include <algorithm>
+
+#include "config/atomic_file.h"
+#include "config/comma_text.h"
+#include "config/text_file.h"
 
 namespace quay {
 
-std::optional<std::string> commandToSend(ComboModel& commandBox) {
-    if (commandBox.text().empty())
-        return std::nullopt;
-    const int selected = commandBox.itemIndex();
-    if (selected < 0 || commandBox.text() != commandBox.items()[std::size_t(selected)]) {
-        commandBox.add(commandBox.text());
-        commandBox.setItemIndex(static_cast<int>(commandBox.count()) - 1);
-    }
-    if (commandBox.itemIndex() < 0)
-        return std::nullopt;
-    const std::string& item = commandBox.items()[std::size_t(commandBox.itemIndex())];
-    if (item.empty())
-        return std::nullopt;
-    return item;
+void CustomCommands::padToSameLength() {
+    std::size_t rows = std::max(labels.size(), commands.size());
+    labels.resize(rows);
+    commands.resize(rows);
 }
 
-void addChosenCommand(ComboModel& commandBox, const std::string& command) {
-    if (trimmed(command).empty())
-        return;
-    commandBox.add(command);
-    commandBox.setItemIndex(static_cast<int>(commandBox.count()) - 1);
+CustomCommands loadCustomCommands(const std::filesystem::path& file) {
+    CustomCommands loaded;
+    auto content = readTextFile(file);
+    if (!content)
+        return loaded;
+    auto lines = splitLines(*content);
+    if (lines.size() < 2)
+        return loaded;
+    loaded.labels = splitCommaText(lines[0]);
+    loaded.commands = splitCommaText(lines[1]);
+    loaded.padToSameLength();
+    return loaded;
+}
+
+bool saveCustomCommands(const std::filesystem::path& file, const CustomCommands& commands,
+                        std::error_code* error) {
+    std::string content = joinCommaText(commands.labels) + "\r\n";
+    content += joinCommaText(commands.commands) + "\r\n";
+    return writeFileAtomically(file, content, 0600, error);
 }
 
 }  // namespace quay

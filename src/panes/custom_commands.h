@@ -1,11 +1,9 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <string>
+#include <system_error>
 #include <vector>
-
-#include "panes/combo_model.h"
 
 namespace quay {
 
@@ -15,16 +13,24 @@ struct CustomCommands {
     std::vector<std::string> labels;
     std::vector<std::string> commands;
 
+    // Pads the shorter list with empty texts so that both have the same length.
+    void padToSameLength();
+
     bool operator==(const CustomCommands&) const = default;
 };
 
-// "Do It" on the command box: nothing for an empty text. A text that differs from the
-// selected item (no selection counts as differing) is appended and selected first. Returns
-// the selected item to send, or nothing when there is none or it is empty.
-std::optional<std::string> commandToSend(ComboModel& commandBox);
+// "commands.txt": two lines, the labels and then the command texts, each as comma text.
+inline constexpr const char* kCustomCommandsFile = "commands.txt";
 
-// "Commands" returned a command: when it is not empty after trimming, it is appended
-// (untrimmed) to the command box and selected; nothing is sent.
-void addChosenCommand(ComboModel& commandBox, const std::string& command);
+// Reads the saved commands. A missing or unreadable file, or one with fewer than two lines,
+// gives two empty lists; anything else is read leniently. Lists of different lengths (a
+// hand-edited file) are padded with empty texts, so every label and command is kept.
+CustomCommands loadCustomCommands(const std::filesystem::path& file);
+
+// Replaces the file with the two lines (CR LF ends), atomically and with mode 0600, so a
+// crash mid-save never loses the saved commands. False (and *error) when it fails; the old
+// file is then untouched.
+bool saveCustomCommands(const std::filesystem::path& file, const CustomCommands& commands,
+                        std::error_code* error = nullptr);
 
 }  // namespace quay

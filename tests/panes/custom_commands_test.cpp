@@ -1,0 +1,103 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
+
+#include "panes/custom_commands.h"
+#include "test_support.h"
+
+namespace quay {
+namespace {
+
+using test::readFile;
+using test::TempDir;
+using test::writeFile;
+using Texts = std::vector<std::string>;
+
+class CommandsFile : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::filesystem::path file = dir.path() / kCustomCommandsFile;
+};
+
+TEST_F(CommandsFile, RoundTripQuotesTextsWithBlanksCommasAndQuotes) {
+    CustomCommands saved{{"No-op", "Set mode", "a,b", "say \"hi\"", ""},
+                         {"NOOP", "SITE CHMOD 644 index.html", "x", "", "STAT"}};
+    ASSERT_TRUE(saveCustomCommands(file, saved));
+    EXPECT_EQ(readFile(file),
+              "No-op,\"Set mode\",\"a,b\",\"say \"\"hi\"\"\",\"\"\r\n"
+              "NOOP,\"SITE CHMOD 644 index.html\",x,,STAT\r\n");
+    EXPECT_EQ(loadCustomCommands(file), saved);
+
+    CustomCommands none;
+    ASSERT_TRUE(saveCustomCommands(file, none));
+    EXPECT_EQ(readFile(file), "\r\n\r\n");
+    EXPECT_EQ(loadCustomCommands(file), none);
+
+    CustomCommands oneEmpty{{""}, {""}};
+    ASSERT_TRUE(saveCustomCommands(file, oneEmpty));
+    EXPECT_EQ(loadCustomCommands(file), oneEmpty);
+}
+
+TEST_F(CommandsFile, IsWrittenPrivateAndReplacedWhole) {
+    writeFile(file, "old,labels,that,were,longer\nOLD,CMDS,THAT,WERE,LONGER\n");
+    ::chmod(file.c_str(), 0644);
+    ASSERT_TRUE(saveCustomCommands(file, {{"new"}, {"NEW"}}));
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    EXPECT_EQ(loadCustomCommands(file), (CustomCommands{{"new"}, {"NEW"}}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST_F(CommandsFile, FailedSaveReportsAndKeepsTheOldFile) {
+    writeFile(dir.path() / "plain", "x");
+    std::error_code error;
+    EXPECT_FALSE(
+        saveCustomCommands(dir.path() / "plain" / kCustomCommandsFile, {{"a"}, {"A"}}, &error));
+    EXPECT_TRUE(error);
+    EXPECT_EQ(readFile(dir.path() / "plain"), "x");
+}
+
+TEST_F(CommandsFile, MissingShortOrForeignFilesGiveEmptyLists) {
+    EXPECT_EQ(loadCustomCommands(file), CustomCommands{});
+    writeFile(file, "only,one,line\r\n");
+    EXPECT_EQ(loadCustomCommands(file), CustomCommands{});
+    writeFile(file, "");
+    EXPECT_EQ(loadCustomCommands(file), CustomCommands{});
+    std::filesystem::create_directory(dir.path() / "adir");
+    EXPECT_EQ(loadCustomCommands(dir.path() / "adir"), CustomCommands{});
+}
+
+TEST_F(CommandsFile, HandEditedFilesAreReadLeniently) {
+    // Unix line ends, no final line end, blanks around items, a third line.
+    writeFile(file, "  Noop , \"Site help\"\nNOOP,\"HELP SITE\"\nextra line");
+    EXPECT_EQ(loadCustomCommands(file),
+              (CustomCommands{{"Noop", "Site help"}, {"NOOP", "HELP SITE"}}));
+    // More labels than commands: every label is kept, with an empty command.
+    writeFile(file, "a,b,c\r\nA\r\n");
+    EXPECT_EQ(loadCustomCommands(file), (CustomCommands{{"a", "b", "c"}, {"A", "", ""}}));
+    writeFile(file, "\r\nA,B\r\n");
+    EXPECT_EQ(loadCustomCommands(file), (CustomCommands{{"", ""}, {"A", "B"}}));
+}
+
+TEST_F(CommandsFile, DamagedFilesNeverBreakTheLists) {
+    std::string junk;
+    for (int n = 0; n < 4096; ++n)
+        junk += static_cast<char>((n * 7919) % 256);
+    writeFile(file, junk);
+    CustomCommands fromJunk = loadCustomCommands(file);
+    EXPECT_EQ(fromJunk.labels.size(), fromJunk.commands.size());
+
+    std::string longLine(1024 * 1024, 'x');
+    writeFile(file, "\"" + longLine + "\r\nSTAT");  // unclosed quote, no line end
+    CustomCommands fromLong = loadCustomCommands(file);
+    ASSERT_EQ(fromLong.labels, (Texts{longLine}));
+    EXPECT_EQ(fromLong.commands, (Texts{"STAT"}));
+    ASSERT_TRUE(saveCustomCommands(file, fromLong));
+    EXPECT_EQ(loadCustomCommands(file), fromLong);
+}
+
+}  // namespace
+}  // namespace quay
