@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
+
+#include "sites/server_properties.h"
 
 namespace quay {
 
@@ -23,6 +27,28 @@ public:
     // cancelled (value unchanged). With masked set, the input is shown as stars.
     virtual bool inputPrompt(const std::string& caption, const std::string& prompt,
                              std::string& value, bool masked) = 0;
+
+    // The server properties dialog on model, until the user cancels or presses OK and
+    // model.SpeedButton2Click() lets the dialog close; true on OK. The caller then ends the
+    // dialog with model.finish(). Implementations without this dialog cancel it.
+    virtual bool serverProperties(ServerPropertiesModel& model) {
+        (void)model;
+        return false;
+    }
+
+    // The input prompt as every caller uses it: caption, prompt and the value shown are cut
+    // to 255 bytes; on OK value takes the answer cut to maxLength, on Cancel it stays as it
+    // was.
+    bool showInputForm(std::string_view caption, std::string_view prompt, std::string& value,
+                       bool masked, std::size_t maxLength) {
+        constexpr std::size_t TextLimit = 255;
+        std::string answer(std::string_view(value).substr(0, TextLimit));
+        if (!inputPrompt(std::string(caption.substr(0, TextLimit)),
+                         std::string(prompt.substr(0, TextLimit)), answer, masked))
+            return false;
+        value = answer.substr(0, maxLength);
+        return true;
+    }
 };
 
 }  // namespace quay

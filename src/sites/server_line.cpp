@@ -89,14 +89,15 @@ std::string serverInfoToLine(const FtpServerInfo& info) {
     std::string line;
     for (const LineKey& key : Keys) {
         std::string value;
-        if (key.flag) {
-            value = info.*key.flag ? "1" : "0";
-        } else {
-            value = key.text == &Info::Password ? cryptPassword(info.Password) : info.*key.text;
-            if (value.empty())
-                continue;
-        }
-        line.append(key.key).append(value).append(";");
+        if (key.flag)
+            value.push_back(info.*key.flag ? '1' : '0');
+        else if (key.text == &Info::Password)
+            value = cryptPassword(info.Password);
+        else
+            value = info.*key.text;
+        if (value.empty())
+            continue;
+        line.append(key.key).append(value).push_back(';');
     }
     return line;
 }

@@ -1,0 +1,77 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "session/dialogs.h"
+
+namespace quay::test {
+
+// Dialogs answered from scripts, recording every question asked. A question without a
+// scripted answer left is cancelled (a message box answers Ok).
+class ScriptedDialogs : public Dialogs {
+public:
+    struct Message {
+        std::string caption;
+        std::string text;
+        Icon icon;
+        unsigned buttons;
+    };
+    struct Prompt {
+        std::string caption;
+        std::string prompt;
+        std::string value;  // the value shown
+        bool masked;
+    };
+    // Acts on the open server properties dialog; returns true to press OK, false to cancel.
+    // When OK is refused, the next script runs on the still open dialog.
+    using PropertiesScript = std::function<bool(ServerPropertiesModel&)>;
+
+    std::vector<Message> messages;
+    std::deque<Answer> messageAnswers;
+    std::vector<Prompt> prompts;
+    std::deque<std::optional<std::string>> promptAnswers;  // nullopt cancels
+    std::deque<PropertiesScript> propertiesScripts;
+    int propertiesShown = 0;
+
+    Answer messageBox(const std::string& caption, const std::string& text, Icon icon,
+                      unsigned buttons) override {
+        messages.push_back({caption, text, icon, buttons});
+        return next(messageAnswers).value_or(Answer::Ok);
+    }
+
+    bool inputPrompt(const std::string& caption, const std::string& prompt, std::string& value,
+                     bool masked) override {
+        prompts.push_back({caption, prompt, value, masked});
+        std::optional<std::string> answer = next(promptAnswers).value_or(std::nullopt);
+        if (answer)
+            value = *answer;
+        return answer.has_value();
+    }
+
+    bool serverProperties(ServerPropertiesModel& model) override {
+        ++propertiesShown;
+        while (std::optional<PropertiesScript> script = next(propertiesScripts)) {
+            if (!(*script)(model))
+                return false;
+            if (model.SpeedButton2Click())
+                return true;
+        }
+        return false;
+    }
+
+private:
+    template <typename T>
+    static std::optional<T> next(std::deque<T>& queue) {
+        if (queue.empty())
+            return std::nullopt;
+        T value = std::move(queue.front());
+        queue.pop_front();
+        return value;
+    }
+};
+
+}  // namespace quay::test
