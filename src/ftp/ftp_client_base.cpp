@@ -1,0 +1,405 @@
+#include "ftp/ftp_client_base.h"
+
+#include "ftp/reply_text.h"
+
+namespace quay {
+
+namespace {
+
+std::string socketFailureText(int code) {
+    return "500 " + socketErrorText(code) + " (Winsock error #" + std::to_string(code) + ")";
+}
+
+}  // namespace
+
+FtpClientBase::FtpClientBase(EventLoop& loop)
+    : m_loop(loop),
+      m_control(std::make_unique<Socket>(loop)),
+      m_data(std::make_unique<Socket>(loop)) {
+    m_control->onSessionConnected = [this](int error) { controlSessionConnected(error); };
+    m_control->onDataAvailable = [this](int error) { controlDataAvailable(error); };
+    m_control->onSessionClosed = [this](int error) { controlSessionClosed(error); };
+    m_control->onDnsLookupDone = [this](int error) { controlDnsLookupDone(error); };
+}
+
+FtpClientBase::~FtpClientBase() {
+    // Closing the sockets below must not call back into a half-destroyed client.
+    for (Socket* socket : {m_control.get(), m_data.get()}) {
+        socket->onSessionConnected = nullptr;
+        socket->onDataAvailable = nullptr;
+        socket->onSessionClosed = nullptr;
+        socket->onDnsLookupDone = nullptr;
+        socket->onSessionAvailable = nullptr;
+        socket->onDataSent = nullptr;
+    }
+}
+
+FtpShareMode FtpClientBase::shareMode() const {
+    switch (m_shareFlags) {
+        case 0:
+            return FtpShareMode::ftpShareCompat;
+        case 32:
+            return FtpShareMode::ftpShareDenyWrite;
+        case 48:
+            return FtpShareMode::ftpShareDenyRead;
+        case 64:
+            return FtpShareMode::ftpShareDenyNone;
+        default:
+            return FtpShareMode::ftpShareExclusive;
+    }
+}
+
+void FtpClientBase::setShareMode(FtpShareMode mode) {
+    switch (mode) {
+        case FtpShareMode::ftpShareCompat:
+            m_shareFlags = 0;
+            break;
+        case FtpShareMode::ftpShareDenyWrite:
+            m_shareFlags = 32;
+            break;
+        case FtpShareMode::ftpShareDenyRead:
+            m_shareFlags = 48;
+            break;
+        case FtpShareMode::ftpShareDenyNone:
+            m_shareFlags = 64;
+            break;
+        default:
+            m_shareFlags = 16;
+    }
+}
+
+bool FtpClientBase::connected() const {
+    return m_control->state() != SocketState::wsClosed;
+}
+
+void FtpClientBase::handleError(const std::string& message) {
+    throw FtpException(message);
+}
+
+void FtpClientBase::setState(FtpState state) {
+    if (state == m_state)
+        return;
+    m_state = state;
+    if (onStateChange)
+        onStateChange();
+}
+
+void FtpClientBase::display(std::string msg) {
+    if (onDisplay)
+        onDisplay(msg);
+}
+
+void FtpClientBase::setErrorMessageOnce(const std::string& text) {
+    if (m_errorMessage.empty())
+        m_errorMessage = text;
+}
+
+void FtpClientBase::checkReady() {
+    if (m_state != FtpState::fsReady && m_state != FtpState::fsInternalReady)
+        handleError("FTP Server is not ready. Please wait.");
+}
+
+void FtpClientBase::sendCommand(std::string cmd) {
+    if (onCommand)
+        onCommand(cmd);
+    display("> " + cmd);
+    if (m_control->state() == SocketState::wsConnected)
+        m_control->sendStr(cmd + "\r\n");
+}
+
+void FtpClientBase::displayLastResponse() {
+    display("< " + m_lastResponse);
+}
+
+void FtpClientBase::executeCommand(FtpRequest request, const std::string& cmd,
+                                   std::initializer_list<int> accepted, Handler finish) {
+    if (cmd != "ABOR" && cmd != "STAT" && cmd != "QUIT") {
+        checkReady();
+        if (!m_connected)
+            handleError("Quayside is not connected");
+    }
+    if (!m_sequence)
+        m_requestType = request;
+    m_acceptedCodes.assign(accepted.begin(), accepted.end());
+    if (m_acceptedCodes.size() > 16)
+        m_acceptedCodes.resize(16);
+    m_requestDone = false;
+    m_replyHandler = &FtpClientBase::genericReplyHandler;
+    m_finishHandler = finish;
+    setState(FtpState::fsWaitingResponse);
+    sendCommand(cmd);
+}
+
+void FtpClientBase::genericReplyHandler() {
+    displayLastResponse();
+    bool success = true;
+    bool anyCode = false;
+    for (int code : m_acceptedCodes) {
+        if (code == 0)
+            break;
+        anyCode = true;
+        success = false;
+        if (code == m_statusCode) {
+            success = true;
+            break;
+        }
+    }
+    if (!anyCode)
+        success = m_statusCode < 500;
+    if (success) {
+        m_requestResult = 0;
+    } else {
+        m_requestResult = m_statusCode;
+        setErrorMessageOnce(m_lastResponse);
+    }
+    if (m_passive && m_statusCode == 227)
+        m_passiveReply = m_lastResponse;
+    if (m_requestResult == 0 && m_currentStep == FtpStep::fctSize)
+        m_sizeResult = parseSizeResult(m_lastResponse);
+    if (m_currentStep == FtpStep::fctCwd || m_currentStep == FtpStep::fctMkd ||
+        m_currentStep == FtpStep::fctPwd || m_currentStep == FtpStep::fctCDup)
+        m_dirResult = parseDirResult(m_lastResponse);
+    if (m_finishHandler)
+        (this->*m_finishHandler)();
+    else
+        triggerRequestDone(m_requestResult);
+}
+
+// A failing step goes on to the next step (so that QUIT still closes the session politely)
+// only while the control connection is up; with the connection gone the sequence ends here,
+// since no further command could be answered.
+void FtpClientBase::triggerRequestDone(int error) {
+    if (m_requestDone)
+        return;
+    m_requestDone = true;
+    if (m_nextStepHandler && (error == 0 || m_connected)) {
+        if (m_state != FtpState::fsAbort)
+            setState(FtpState::fsInternalReady);
+        (this->*m_nextStepHandler)();
+        return;
+    }
+    m_nextStepHandler = nullptr;
+    setState(FtpState::fsReady);
+    if (m_data->state() != SocketState::wsClosed)
+        m_data->close();
+    freeStream();
+    if (m_sequence && m_statusCodeSave >= 0) {
+        m_lastResponse = m_lastResponseSave;
+        m_statusCode = m_statusCodeSave;
+    }
+    m_sequence = false;
+    std::weak_ptr<int> life = m_life;
+    m_loop.post([this, life, error] {
+        if (!life.expired())
+            deliverRequestDone(error);
+    });
+}
+
+void FtpClientBase::deliverRequestDone(int error) {
+    try {
+        if (onRequestDone)
+            onRequestDone(m_requestType, error);
+    } catch (const std::exception& e) {
+        bool canClose = true;
+        if (onBgException)
+            onBgException(e, canClose);
+        // A deferred completion has no caller to report to: after onBgException the
+        // exception ends here, as a silent abort of the message would.
+    }
+}
+
+void FtpClientBase::applySocksSettings(Socket& socket) {
+    if (m_connectionType == FtpConnectionType::ftpDirect ||
+        m_connectionType == FtpConnectionType::ftpProxy || m_socksServer.empty())
+        return;
+    socket.setSocksServer(m_socksServer);
+    socket.setSocksPort(m_socksPort);
+    socket.setSocksLevel(m_socksLevel);
+}
+
+void FtpClientBase::openAsync() {
+    checkReady();
+    if (m_connected)
+        handleError("Quayside is already connected");
+    if (!m_sequence)
+        m_requestType = FtpRequest::OpenAsync;
+    m_requestDone = false;
+    m_replyBuffer.clear();
+    m_requestResult = 0;
+    m_dnsResult.clear();
+    m_currentStep = FtpStep::fctOpen;
+    setState(FtpState::fsDnsLookup);
+    try {
+        m_control->dnsLookup(m_connectionType == FtpConnectionType::ftpProxy ? m_proxyServer
+                                                                             : m_hostName);
+    } catch (...) {
+        // A lookup that cannot start (an empty name) must not leave the client busy.
+        setState(FtpState::fsReady);
+        throw;
+    }
+}
+
+void FtpClientBase::controlDnsLookupDone(int error) {
+    if (error != 0) {
+        m_lastResponse = socketFailureText(error);
+        m_statusCode = m_requestResult = 500;
+        setErrorMessageOnce(m_lastResponse);
+        triggerRequestDone(error);
+        return;
+    }
+    m_dnsResult = m_control->dnsResult();
+    try {
+        applySocksSettings(*m_control);
+        m_control->setAddr(m_dnsResult);
+        m_control->setProto("tcp");
+        const bool viaProxy = m_connectionType == FtpConnectionType::ftpProxy;
+        m_control->setPort(viaProxy && !m_proxyPort.empty() ? m_proxyPort : m_port);
+        setState(FtpState::fsWaitingBanner);
+        m_control->connect();
+    } catch (const std::exception& e) {
+        m_lastResponse = "500 " + exceptionClassName(e) + ": " + e.what();
+        m_statusCode = m_requestResult = 500;
+        setErrorMessageOnce(m_lastResponse);
+        triggerRequestDone(500);
+        // A connect that failed after creating the socket leaves it open.
+        if (m_control->state() != SocketState::wsClosed)
+            m_control->close();
+    }
+}
+
+void FtpClientBase::controlSessionConnected(int error) {
+    if (error != 0) {
+        m_lastResponse = socketFailureText(error);
+        m_statusCode = m_requestResult = 500;
+        setErrorMessageOnce(m_lastResponse);
+        m_nextStepHandler = nullptr;
+        triggerRequestDone(error);
+        if (m_control->state() != SocketState::wsClosed)
+            m_control->close();
+        setState(FtpState::fsReady);
+        return;
+    }
+    m_connected = true;
+}
+
+void FtpClientBase::controlDataAvailable(int error) {
+    if (m_replyBuffer.full()) {
+        replyLineTooLong();
+        return;
+    }
+    const std::int64_t n = m_control->receive(m_replyBuffer.writePtr(),
+                                              static_cast<std::int64_t>(m_replyBuffer.room()));
+    if (n == 0) {
+        m_control->close();
+        return;
+    }
+    if (n < 0)
+        return;
+    m_replyBuffer.commit(static_cast<std::size_t>(n));
+    std::string line;
+    while (m_replyBuffer.nextLine((m_options & ftpAcceptLF) != 0, line)) {
+        m_lastResponse = line;
+        if (onResponse)
+            onResponse();
+        if (!interpretLine(error))
+            return;
+    }
+    if (m_replyBuffer.full())
+        replyLineTooLong();
+}
+
+// Returns false when reading must stop (the greeting was refused).
+bool FtpClientBase::interpretLine(int error) {
+    int code = 0;
+    if (m_state == FtpState::fsWaitingBanner) {
+        displayLastResponse();
+        // Lines without a leading code continue a multi-line greeting.
+        if (m_lastResponse.empty() || m_lastResponse[0] < '0' || m_lastResponse[0] > '9')
+            return true;
+        const bool final = isFinalReplyLine(m_lastResponse, code);
+        m_statusCode = code;
+        if (!final)
+            return true;
+        if (m_statusCode != 220) {
+            setErrorMessageOnce(m_lastResponse);
+            m_requestResult = m_statusCode;
+            m_control->close();
+            return false;
+        }
+        setState(FtpState::fsConnected);
+        if (onSessionConnected)
+            onSessionConnected(error);
+        triggerRequestDone(0);
+        return true;
+    }
+    if (m_state == FtpState::fsWaitingResponse) {
+        const bool final = isFinalReplyLine(m_lastResponse, code);
+        if (m_lastResponse.empty() || m_lastResponse[0] < '0' || m_lastResponse[0] > '9')
+            return true;
+        m_statusCode = code;
+        if (!final)
+            return true;
+        if (!m_replyHandler)
+            handleError("Program error: no reply handler");
+        (this->*m_replyHandler)();
+        return true;
+    }
+    displayLastResponse();
+    return true;
+}
+
+// A line that fills the whole receive buffer can never complete; waiting for its end would
+// stall the session, so the session ends with a note instead.
+void FtpClientBase::replyLineTooLong() {
+    display("! Reply line longer than " + std::to_string(ReplyBuffer::Capacity - 1) +
+            " bytes; closing the connection");
+    m_replyBuffer.clear();
+    if (!m_requestDone) {
+        m_statusCode = m_requestResult = 426;
+        setErrorMessageOnce("426 Reply line too long");
+    }
+    m_control->close();
+}
+
+void FtpClientBase::controlSessionClosed(int error) {
+    if (m_connected) {
+        m_connected = false;
+        if (m_state != FtpState::fsAbort)
+            setState(FtpState::fsNotConnected);
+        if (onSessionClosed)
+            onSessionClosed(error);
+    }
+    const bool aborting = m_state == FtpState::fsAbort;
+    if (!aborting)
+        setState(FtpState::fsInternalReady);
+    // A request cut off by the server (other than QUIT, which expects the close) has failed,
+    // whatever its last reply said: a download stopped mid-file is no success.
+    if (!m_requestDone && !aborting && m_requestResult == 0 && m_currentStep != FtpStep::fctQuit) {
+        m_requestResult = error != 0 ? error : 426;
+        m_statusCode = 426;
+        setErrorMessageOnce("426 Connection closed by server");
+        display("! Connection closed by server");
+    }
+    triggerRequestDone(m_requestResult);
+}
+
+void FtpClientBase::abortAsync() {
+    const bool wasLookup = m_state == FtpState::fsDnsLookup;
+    setState(FtpState::fsAbort);
+    freeStream();
+    if (wasLookup)
+        m_control->cancelDnsLookup();
+    if (m_control->state() != SocketState::wsClosed)
+        m_control->close();
+    if (m_data->state() != SocketState::wsClosed)
+        m_data->close();
+    freeStream();
+    m_connected = false;
+    // A socket closed before it was connected reports no close; the pending request still
+    // has to end once.
+    if (!m_requestDone)
+        triggerRequestDone(m_requestResult);
+    setState(FtpState::fsReady);
+}
+
+}  // namespace quay

@@ -1,0 +1,293 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/event_loop.h"
+#include "ftp/ftp_types.h"
+#include "ftp/local_file.h"
+#include "ftp/reply_buffer.h"
+#include "net/socket.h"
+
+namespace quay {
+
+// The FTP client engine: one control connection, one data connection, asynchronous requests.
+//
+// Every operation checks its preconditions, sends at most one command and returns. A request
+// that cannot start throws FtpException (nothing is sent, no onRequestDone follows). Every
+// request that started ends with exactly one onRequestDone, always delivered from a task
+// posted to the loop, never from inside the call that started it. There is no queue of
+// requests: a new one may start once state() is fsReady or fsInternalReady.
+//
+// Ownership: the client owns its two sockets. Events are fired on the loop thread, from
+// socket events and from posted tasks; a handler may start the next request. The client must
+// not be destroyed from inside one of its own event handlers other than onRequestDone.
+//
+// Events (empty = not set):
+// - onDisplay(msg): "> " + each command sent, "< " + reply lines, "! " + local notes and the
+//   transfer summary.
+// - onDisplayFile(line): each line of received data while displayFileFlag() is set.
+// - onCommand(cmd): just before a command is displayed and sent; may change it.
+// - onResponse(): each complete control line, after lastResponse() holds it.
+// - onProgress(count, abort): once per received chunk or sent block; count is the position
+//   reached in the file; setting abort closes the data connection.
+// - onSessionConnected(error): the 220 greeting has been read.
+// - onSessionClosed(error): the control connection closed while connected.
+// - onRequestDone(request, error): once per request; error 0 is success.
+// - onStateChange(): state() changed.
+// - onReadyToTransmit(cancel): before an upload starts; cancel refuses it.
+// - onBgException(e, canClose): an exception escaped onRequestDone.
+class FtpClientBase {
+public:
+    explicit FtpClientBase(EventLoop& loop);
+    virtual ~FtpClientBase();
+    FtpClientBase(const FtpClientBase&) = delete;
+    FtpClientBase& operator=(const FtpClientBase&) = delete;
+
+    std::function<void(std::string& msg)> onDisplay;
+    std::function<void(std::string& line)> onDisplayFile;
+    std::function<void(std::string& cmd)> onCommand;
+    std::function<void()> onResponse;
+    std::function<void(std::int64_t count, bool& abort)> onProgress;
+    std::function<void(int error)> onSessionConnected;
+    std::function<void(int error)> onSessionClosed;
+    std::function<void(FtpRequest request, int error)> onRequestDone;
+    std::function<void()> onStateChange;
+    std::function<void(bool& cancel)> onReadyToTransmit;
+    std::function<void(const std::exception& e, bool& canClose)> onBgException;
+
+    // --- properties
+    const std::string& hostName() const { return m_hostName; }
+    void setHostName(const std::string& v) { m_hostName = v; }
+    const std::string& port() const { return m_port; }
+    void setPort(const std::string& v) { m_port = v; }
+    const std::string& userName() const { return m_userName; }
+    void setUserName(const std::string& v) { m_userName = v; }
+    const std::string& passWord() const { return m_passWord; }
+    void setPassWord(const std::string& v) { m_passWord = v; }
+    const std::string& hostDirName() const { return m_hostDirName; }
+    void setHostDirName(const std::string& v) { m_hostDirName = v; }
+    const std::string& hostFileName() const { return m_hostFileName; }
+    void setHostFileName(const std::string& v) { m_hostFileName = v; }
+    // Also the new name of RNTO and the whole command line of quoteAsync.
+    const std::string& localFileName() const { return m_localFileName; }
+    void setLocalFileName(const std::string& v) { m_localFileName = v; }
+    bool displayFileFlag() const { return m_displayFileFlag; }
+    void setDisplayFileFlag(bool v) { m_displayFileFlag = v; }
+    bool binary() const { return m_typeChar == 'I'; }
+    void setBinary(bool v) { m_typeChar = v ? 'I' : 'A'; }
+    const std::string& errorMessage() const { return m_errorMessage; }
+    FtpShareMode shareMode() const;
+    void setShareMode(FtpShareMode mode);
+    FtpOptions options() const { return m_options; }
+    void setOptions(FtpOptions v) { m_options = v; }
+    const std::string& proxyServer() const { return m_proxyServer; }
+    void setProxyServer(const std::string& v) { m_proxyServer = v; }
+    const std::string& proxyPort() const { return m_proxyPort; }
+
+    FtpState state() const { return m_state; }
+    int statusCode() const { return m_statusCode; }
+    const std::string& lastResponse() const { return m_lastResponse; }
+    std::int64_t resumeAt() const { return m_resumeAt; }
+    void setResumeAt(std::int64_t v) { m_resumeAt = v; }
+    std::int64_t sizeResult() const { return m_sizeResult; }
+    const std::string& dirResult() const { return m_dirResult; }
+    bool passive() const { return m_passive; }
+    // True while the control socket is not closed.
+    bool connected() const;
+    FtpRequest requestType() const { return m_requestType; }
+
+    Socket& controlSocket() { return *m_control; }
+    Socket& dataSocket() { return *m_data; }
+
+    // --- single commands
+    void openAsync();
+    void userAsync();
+    void passAsync();
+    void cwdAsync();
+    void portAsync();
+    void systAsync();
+    void quitAsync();
+    void sizeAsync();
+    void mkdAsync();
+    void rmdAsync();
+    void deleAsync();
+    void renToAsync();
+    void renFromAsync();
+    void pwdAsync();
+    void quoteAsync();
+    void cDupAsync();
+    void typeSetAsync();
+    void typeBinaryAsync();
+    void typeAsciiAsync();
+    void restAsync();
+
+    // --- sequences
+    void connectAsync();
+    void receiveAsync();
+    void dirAsync();
+    void lsAsync();
+    void getAsync();
+    void directoryAsync();
+    void listAsync();
+    void systemAsync();
+    void fileSizeAsync();
+    void putAsync();
+    void appendAsync();
+    void renameAsync();
+    void renAsync();
+    void deleteAsync();
+    void mkdirAsync();
+    void rmdirAsync();
+    void doQuoteAsync();
+    void transmitAsync();
+    void appendFileAsync();
+    void restGetAsync();
+    void restartGetAsync();
+    void restPutAsync();
+    void restartPutAsync();
+
+    // Closes both connections at once; sends nothing.
+    void abortAsync();
+
+protected:
+    using Handler = void (FtpClientBase::*)();
+
+    // Called on every progress check (once per chunk or block).
+    virtual void progressTouched() {}
+    [[noreturn]] void handleError(const std::string& message);
+    void setState(FtpState state);
+    void display(std::string msg);
+    void setErrorMessageOnce(const std::string& text);
+
+    EventLoop& m_loop;
+    std::unique_ptr<Socket> m_control;
+    std::unique_ptr<Socket> m_data;
+    FtpState m_state = FtpState::fsReady;
+    int m_statusCode = 0;
+    int m_requestResult = 0;
+    std::string m_errorMessage;
+    bool m_connected = false;
+    bool m_passive = false;
+    FtpConnectionType m_connectionType = FtpConnectionType::ftpDirect;
+    // SOCKS settings written into both sockets before each connection they make.
+    std::string m_socksServer;
+    std::string m_socksPort;
+    std::string m_socksLevel = "5";
+
+private:
+    // control session (ftp_client_base.cpp)
+    void checkReady();
+    void sendCommand(std::string cmd);
+    void displayLastResponse();
+    void executeCommand(FtpRequest request, const std::string& cmd,
+                        std::initializer_list<int> accepted, Handler finish = nullptr);
+    void genericReplyHandler();
+    void triggerRequestDone(int error);
+    void deliverRequestDone(int error);
+    void applySocksSettings(Socket& socket);
+    void controlDnsLookupDone(int error);
+    void controlSessionConnected(int error);
+    void controlDataAvailable(int error);
+    bool interpretLine(int error);
+    void replyLineTooLong();
+    void controlSessionClosed(int error);
+    void quitFinish();
+    void runSingle(FtpStep step, FtpRequest request, const std::string& cmd,
+                   std::initializer_list<int> accepted, Handler finish = nullptr);
+
+    // sequences (ftp_sequences.cpp)
+    void runSequence(FtpRequest request, std::initializer_list<FtpStep> steps);
+    void nextSequenceStep();
+    void runStep(FtpStep step);
+
+    // data connections (ftp_data.cpp, ftp_download.cpp, ftp_upload.cpp)
+    bool preparePassive();
+    void failTransfer(int code, const std::string& message, bool toLastResponse);
+    bool progressCheck();
+    bool dataNeverConnected() const;
+    int transferResult(int dataError);
+    void freeStream() { m_stream.close(); }
+    void receiveStep(FtpRequest request);
+    void receiveAccept(int error);
+    void receiveConnect(int error);
+    void downloadFirstReply();
+    void downloadSecondReply();
+    void receiveData(int error);
+    void displayFileLines(const char* data, std::int64_t len);
+    void receiveClose(int error);
+    void checkDownloadEnd();
+    void sendStep(bool append);
+    void sendAccept(int error);
+    void sendConnect(int error);
+    void sendTransferCommand();
+    void postUploadStart();
+    void uploadFirstReply();
+    void uploadSecondReply();
+    void sendData(int error);
+    void sendClose(int error);
+    void checkUploadEnd();
+    void finishTransfer(bool sent);
+
+    std::shared_ptr<int> m_life = std::make_shared<int>(0);
+
+    std::string m_hostName;
+    std::string m_port = "ftp";
+    std::string m_userName;
+    std::string m_passWord;
+    std::string m_hostDirName;
+    std::string m_hostFileName;
+    std::string m_localFileName;
+    bool m_displayFileFlag = false;
+    char m_typeChar = 'I';
+    int m_shareFlags = 16;
+    FtpOptions m_options = ftpAcceptLF;
+    std::string m_proxyServer;
+    std::string m_proxyPort = "ftp";
+    std::string m_lastResponse;
+    std::int64_t m_resumeAt = 0;
+    std::int64_t m_sizeResult = 0;
+    std::string m_dirResult;
+
+    FtpRequest m_requestType = FtpRequest::none;
+    bool m_requestDone = true;
+    std::vector<int> m_acceptedCodes;
+    Handler m_replyHandler = nullptr;
+    Handler m_finishHandler = nullptr;
+    Handler m_nextStepHandler = nullptr;
+    ReplyBuffer m_replyBuffer;
+    std::string m_dnsResult;
+
+    FtpSteps m_steps = 0;
+    FtpStep m_currentStep = FtpStep::none;
+    bool m_sequence = false;
+    int m_sequenceResult = 0;
+    std::string m_lastResponseSave;
+    int m_statusCodeSave = -1;
+
+    std::string m_transferCommand;
+    std::string m_passiveReply;
+    LocalFile m_stream;
+    bool m_append = false;
+    std::int64_t m_byteCount = 0;
+    std::chrono::steady_clock::time_point m_startTime{};
+    bool m_started = false;
+    bool m_finalReply = false;
+    bool m_receiveClosed = false;
+    bool m_sendClosed = false;
+    int m_dataError = 0;
+    bool m_uploadAnswer = false;
+    bool m_uploadSession = false;
+    bool m_endOfFile = false;
+    bool m_localFileError = false;
+    bool m_transferAborted = false;
+    std::vector<char> m_chunk;
+};
+
+}  // namespace quay

@@ -1,0 +1,115 @@
+#include <arpa/inet.h>
+
+#include "ftp/ftp_client_base.h"
+#include "ftp/reply_text.h"
+
+namespace quay {
+
+void FtpClientBase::portAsync() {
+    if (m_data->state() != SocketState::wsClosed)
+        m_data->close();
+    m_data->setProto("tcp");
+    m_data->setAddr("0.0.0.0");
+    m_data->setPort("0");
+    m_data->onSessionAvailable = nullptr;
+    m_data->onSessionClosed = nullptr;
+    m_data->onDataAvailable = nullptr;
+    m_passiveReply.clear();
+    std::uint16_t dataPort = 0;
+    if (!m_passive) {
+        m_data->setLingerOnOff(SocketLingerOnOff::wsLingerOn);
+        m_data->setLingerTimeout(10);
+        m_data->listen();
+        sockaddr_in name{};
+        m_data->getSockName(name);
+        dataPort = ntohs(name.sin_port);
+    }
+    sockaddr_in local{};
+    m_control->getSockName(local);
+    const std::string line =
+        m_passive ? "PASV"
+                  : portCommand(local.sin_addr.s_addr, m_control->remoteAddress().sin_addr.s_addr,
+                                dataPort);
+    m_byteCount = 0;
+    m_currentStep = FtpStep::fctPort;
+    executeCommand(FtpRequest::PortAsync, line, {200, 227});
+}
+
+// Points the data socket at the port of the last 227 reply, on the control connection's peer
+// (the address numbers of the reply are not used). False when the reply holds no usable port.
+bool FtpClientBase::preparePassive() {
+    std::uint16_t port = 0;
+    if (!parsePassivePort(m_passiveReply, port))
+        return false;
+    applySocksSettings(*m_data);
+    m_data->setAddr(m_control->addr());
+    m_data->setPort(std::to_string(port));
+    m_data->setLingerOnOff(SocketLingerOnOff::wsLingerOff);
+    m_data->setLingerTimeout(0);
+    return true;
+}
+
+void FtpClientBase::failTransfer(int code, const std::string& text, bool toLastResponse) {
+    m_statusCode = code;
+    if (toLastResponse) {
+        m_lastResponse = text;
+        setErrorMessageOnce(text);
+    } else {
+        m_errorMessage = text;
+        display("! " + text);
+    }
+    if (m_data->state() != SocketState::wsClosed)
+        m_data->close();
+    freeStream();
+    m_requestResult = code;
+    triggerRequestDone(code);
+}
+
+bool FtpClientBase::progressCheck() {
+    progressTouched();
+    if (!onProgress)
+        return true;
+    bool abort = false;
+    onProgress(m_byteCount + m_resumeAt, abort);
+    if (!abort)
+        return true;
+    display("! Abort requested");
+    m_transferAborted = true;
+    m_data->close();
+    return false;
+}
+
+// In active mode a final reply that arrives while the data socket still listens means the
+// server never connected: no close will ever come to complete the transfer.
+bool FtpClientBase::dataNeverConnected() const {
+    return !m_passive && m_data->state() == SocketState::wsListening;
+}
+
+// The result of a transfer whose final reply was accepted and whose data connection closed.
+// A transfer that lost bytes locally or was aborted by the application is no success, even
+// when the server reports one.
+int FtpClientBase::transferResult(int dataError) {
+    if (dataError != 0)
+        return dataError;
+    if (m_localFileError) {
+        setErrorMessageOnce("426 Local file error");
+        return 426;
+    }
+    if (m_transferAborted) {
+        setErrorMessageOnce("426 Transfer aborted");
+        return 426;
+    }
+    return 0;
+}
+
+void FtpClientBase::finishTransfer(bool sent) {
+    const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
+                             std::chrono::steady_clock::now() - m_startTime)
+                             .count();
+    display(transferSummary(m_byteCount, m_started ? elapsed : 0, sent));
+    m_resumeAt = 0;
+    m_requestResult = transferResult(m_dataError);
+    triggerRequestDone(m_requestResult);
+}
+
+}  // namespace quay

@@ -1,0 +1,187 @@
+#include "ftp/ftp_client_base.h"
+#include "ftp/reply_text.h"
+
+namespace quay {
+
+namespace {
+
+// Receive chunk of the data connection: tuning only; progress still comes once per chunk.
+constexpr std::int64_t kReceiveChunk = 256 * 1024;
+
+std::string commandFor(FtpRequest request) {
+    switch (request) {
+        case FtpRequest::DirAsync:
+            return "LIST";
+        case FtpRequest::LsAsync:
+            return "NLST";
+        default:
+            return "RETR";
+    }
+}
+
+bool isLineEnd(char c) {
+    return c == '\r' || c == '\n';
+}
+
+}  // namespace
+
+void FtpClientBase::receiveStep(FtpRequest request) {
+    const std::string cmd = commandFor(request);
+    if (!m_connected)
+        handleError(cmd + ": not connected");
+    if (m_localFileName.empty() && !m_displayFileFlag)
+        handleError("LocalFileName empty");
+    if (!m_sequence)
+        m_requestType = request;
+    m_transferCommand = cmd;
+    m_finalReply = m_receiveClosed = m_requestDone = false;
+    m_localFileError = m_transferAborted = m_started = false;
+    m_byteCount = 0;
+    m_dataError = 0;
+    m_data->onSessionAvailable = [this](int error) { receiveAccept(error); };
+    // Checked before the local file is touched, so a broken reply never truncates it.
+    if (m_passive && !preparePassive()) {
+        failTransfer(550, "550 Unusable passive reply: " + m_passiveReply, false);
+        return;
+    }
+    if (!m_displayFileFlag) {
+        try {
+            m_stream.openForWrite(m_localFileName, m_resumeAt <= 0, m_resumeAt);
+        } catch (const std::exception&) {
+            failTransfer(550, "Unable to open local file " + m_localFileName, true);
+            return;
+        }
+    }
+    if (m_passive) {
+        m_data->onSessionConnected = [this](int error) { receiveConnect(error); };
+        try {
+            m_data->connect();
+        } catch (const std::exception& e) {
+            failTransfer(550, "550 " + exceptionClassName(e) + ": " + e.what(), true);
+            return;
+        }
+    }
+    setState(FtpState::fsWaitingResponse);
+    m_replyHandler = &FtpClientBase::downloadFirstReply;
+    sendCommand(m_hostFileName.empty() ? cmd : cmd + " " + m_hostFileName);
+}
+
+void FtpClientBase::receiveAccept(int) {
+    const SocketHandle handle = m_data->accept();
+    m_data->close();
+    m_data->onSessionClosed = [this](int error) { receiveClose(error); };
+    m_data->onDataAvailable = [this](int error) { receiveData(error); };
+    m_data->onDataSent = nullptr;
+    if (handle == InvalidSocket) {
+        receiveClose(m_data->lastError() != 0 ? m_data->lastError() : sockerr::ConnectionAborted);
+        return;
+    }
+    m_data->dup(handle);
+    m_startTime = std::chrono::steady_clock::now();
+    m_started = true;
+}
+
+void FtpClientBase::receiveConnect(int error) {
+    m_data->onSessionClosed = [this](int code) { receiveClose(code); };
+    m_data->onDataAvailable = [this](int code) { receiveData(code); };
+    m_data->onDataSent = nullptr;
+    m_startTime = std::chrono::steady_clock::now();
+    m_started = true;
+    if (error != 0)
+        failTransfer(550, "Unable to establish data connection, error #" + std::to_string(error),
+                     true);
+}
+
+void FtpClientBase::downloadFirstReply() {
+    displayLastResponse();
+    if (m_statusCode == 150 || m_statusCode == 125) {
+        m_replyHandler = &FtpClientBase::downloadSecondReply;
+        return;
+    }
+    setErrorMessageOnce(m_lastResponse);
+    m_replyHandler = nullptr;
+    if (m_data->state() != SocketState::wsClosed)
+        m_data->close();
+    freeStream();
+    m_resumeAt = 0;
+    m_requestResult = m_statusCode;
+    triggerRequestDone(m_statusCode);
+}
+
+void FtpClientBase::downloadSecondReply() {
+    displayLastResponse();
+    if (m_statusCode == 125 || m_statusCode == 226 || m_statusCode == 250) {
+        if (dataNeverConnected()) {
+            failTransfer(426, "426 The server made no data connection", false);
+            return;
+        }
+        m_finalReply = true;
+        checkDownloadEnd();
+        return;
+    }
+    setErrorMessageOnce(m_lastResponse);
+    freeStream();
+    if (m_data->state() != SocketState::wsClosed)
+        m_data->close();
+    display("! " + m_transferCommand + " Failed");
+    m_requestResult = m_statusCode;
+    triggerRequestDone(m_statusCode);
+}
+
+void FtpClientBase::receiveData(int) {
+    if (!progressCheck())
+        return;
+    if (m_chunk.size() < static_cast<std::size_t>(kReceiveChunk))
+        m_chunk.resize(static_cast<std::size_t>(kReceiveChunk));
+    const std::int64_t n = m_data->receive(m_chunk.data(), kReceiveChunk);
+    if (n > 0) {
+        m_byteCount += n;
+        if (m_stream.isOpen()) {
+            try {
+                m_stream.write(m_chunk.data(), n);
+            } catch (const std::exception&) {
+                m_localFileError = true;
+                freeStream();
+                display("! Error writing local file");
+                m_data->shutDown(2);
+            }
+        }
+        if (m_displayFileFlag)
+            displayFileLines(m_chunk.data(), n);
+        return;
+    }
+    if (n < 0 && m_data->state() == SocketState::wsConnected &&
+        m_data->lastError() != sockerr::WouldBlock) {
+        display("! Data: Receive error " + std::to_string(m_data->lastError()));
+        m_data->shutDown(2);
+    }
+}
+
+void FtpClientBase::displayFileLines(const char* data, std::int64_t len) {
+    std::int64_t i = 0;
+    while (i < len) {
+        std::int64_t j = i;
+        while (j < len && !isLineEnd(data[j]))
+            ++j;
+        std::string line(data + i, static_cast<std::size_t>(j - i));
+        if (onDisplayFile)
+            onDisplayFile(line);
+        while (j < len && isLineEnd(data[j]))
+            ++j;
+        i = j;
+    }
+}
+
+void FtpClientBase::receiveClose(int error) {
+    freeStream();
+    m_receiveClosed = true;
+    m_dataError = error;
+    checkDownloadEnd();
+}
+
+void FtpClientBase::checkDownloadEnd() {
+    if (m_finalReply && m_receiveClosed && !m_requestDone)
+        finishTransfer(false);
+}
+
+}  // namespace quay

@@ -1,0 +1,207 @@
+#include <sys/socket.h>
+
+#include "ftp/ftp_client_base.h"
+#include "ftp/reply_text.h"
+
+namespace quay {
+
+namespace {
+
+// Read block of an upload and send-queue block size of the data socket: tuning only;
+// progress still comes once per block.
+constexpr std::int64_t kSendBlock = 256 * 1024;
+
+}  // namespace
+
+void FtpClientBase::sendStep(bool append) {
+    if (!m_connected)
+        handleError("STOR/APPE: not connected");
+    if (m_localFileName.empty())
+        handleError("LocalFileName empty");
+    m_requestType = append ? FtpRequest::AppendAsync : FtpRequest::PutAsync;
+    m_append = append;
+    m_finalReply = m_sendClosed = m_requestDone = false;
+    m_uploadAnswer = m_uploadSession = m_started = false;
+    m_localFileError = m_transferAborted = false;
+    m_byteCount = 0;
+    m_dataError = 0;
+    bool cancel = false;
+    if (onReadyToTransmit)
+        onReadyToTransmit(cancel);
+    if (cancel) {
+        failTransfer(426, "426 Transmit cancelled by application", false);
+        return;
+    }
+    m_data->onSessionAvailable = [this](int error) { sendAccept(error); };
+    if (m_passive && !preparePassive()) {
+        failTransfer(426, "426 Unusable passive reply: " + m_passiveReply, false);
+        return;
+    }
+    try {
+        m_stream.openForRead(m_localFileName, m_resumeAt);
+    } catch (const std::exception&) {
+        failTransfer(426, "426 Unable to open local file " + m_localFileName, false);
+        return;
+    }
+    m_endOfFile = false;
+    m_data->setBufSize(kSendBlock);
+    if (m_passive) {
+        m_data->onSessionConnected = [this](int error) { sendConnect(error); };
+        try {
+            m_data->connect();
+        } catch (const std::exception& e) {
+            m_lastResponse = "426 " + exceptionClassName(e) + ": " + e.what();
+            failTransfer(426, m_lastResponse, true);
+        }
+        return;
+    }
+    sendTransferCommand();
+}
+
+void FtpClientBase::sendTransferCommand() {
+    setState(FtpState::fsWaitingResponse);
+    m_replyHandler = &FtpClientBase::uploadFirstReply;
+    sendCommand((m_append ? "APPE " : "STOR ") + m_hostFileName);
+}
+
+void FtpClientBase::sendConnect(int error) {
+    m_data->onSessionClosed = [this](int code) { sendClose(code); };
+    m_data->onDataAvailable = nullptr;
+    m_data->onDataSent = nullptr;
+    m_uploadSession = true;
+    m_startTime = std::chrono::steady_clock::now();
+    m_started = true;
+    if (error != 0) {
+        failTransfer(550, "Unable to establish data connection, error #" + std::to_string(error),
+                     true);
+        return;
+    }
+    sendTransferCommand();
+}
+
+void FtpClientBase::sendAccept(int) {
+    const SocketHandle handle = m_data->accept();
+    m_data->close();
+    m_data->onSessionClosed = [this](int code) { sendClose(code); };
+    m_data->onDataAvailable = [this](int) {
+        char discard[2048];
+        m_data->receive(discard, sizeof discard);
+    };
+    m_data->onDataSent = [this](int code) { sendData(code); };
+    if (handle == InvalidSocket) {
+        sendClose(m_data->lastError() != 0 ? m_data->lastError() : sockerr::ConnectionAborted);
+        return;
+    }
+    m_data->dup(handle);
+    int sendBufferSize = 0;
+    socklen_t length = sizeof sendBufferSize;
+    if (getsockopt(m_data->socketHandle(), SOL_SOCKET, SO_SNDBUF, &sendBufferSize, &length) != 0)
+        handleError("winsock.getsockopt(SO_SNDBUF) failed");
+    m_data->setLingerOnOff(SocketLingerOnOff::wsLingerOff);
+    m_data->setLingerTimeout(10);
+    m_data->applyLinger();
+    m_uploadSession = true;
+    if (m_uploadAnswer && !m_started)
+        postUploadStart();
+}
+
+void FtpClientBase::postUploadStart() {
+    std::weak_ptr<int> life = m_life;
+    m_loop.post([this, life] {
+        if (life.expired() || m_started || !m_uploadSession || m_requestDone)
+            return;
+        m_startTime = std::chrono::steady_clock::now();
+        m_started = true;
+        sendData(0);
+    });
+}
+
+void FtpClientBase::uploadFirstReply() {
+    displayLastResponse();
+    if (m_statusCode == 150 || m_statusCode == 125) {
+        m_uploadAnswer = true;
+        m_replyHandler = &FtpClientBase::uploadSecondReply;
+        if (m_passive) {
+            m_data->onDataSent = [this](int code) { sendData(code); };
+            sendData(0);
+        } else if (m_uploadSession && !m_started) {
+            postUploadStart();
+        }
+        return;
+    }
+    setErrorMessageOnce(m_lastResponse);
+    m_replyHandler = nullptr;
+    if (m_data->state() != SocketState::wsClosed)
+        m_data->close();
+    freeStream();
+    m_resumeAt = 0;
+    m_requestResult = m_statusCode;
+    triggerRequestDone(m_statusCode);
+}
+
+void FtpClientBase::sendData(int error) {
+    if (m_stream.isOpen() && (!progressCheck() || !m_stream.isOpen()))
+        return;
+    if (error != 0) {
+        display("! Error #" + std::to_string(error) + " sending data");
+        m_data->close();
+        return;
+    }
+    // Reading on while a block still waits in the send queue could close the connection
+    // behind unsent bytes at the end of the file.
+    if (m_endOfFile || !m_uploadAnswer || !m_uploadSession || !m_stream.isOpen() ||
+        m_data->sendQueueBytes() > 0)
+        return;
+    if (m_chunk.size() < static_cast<std::size_t>(kSendBlock))
+        m_chunk.resize(static_cast<std::size_t>(kSendBlock));
+    std::int64_t n = 0;
+    try {
+        n = m_stream.read(m_chunk.data(), kSendBlock);
+    } catch (const std::exception&) {
+        m_localFileError = true;
+        display("! Error reading file");
+        m_data->close();
+        return;
+    }
+    if (n == 0) {
+        m_endOfFile = true;
+        m_data->close();
+        return;
+    }
+    m_byteCount += n;
+    m_data->send(m_chunk.data(), n);
+}
+
+void FtpClientBase::uploadSecondReply() {
+    displayLastResponse();
+    if (m_statusCode == 226 || m_statusCode == 250) {
+        if (dataNeverConnected()) {
+            failTransfer(426, "426 The server made no data connection", false);
+            return;
+        }
+        m_finalReply = true;
+        checkUploadEnd();
+        return;
+    }
+    setErrorMessageOnce(m_lastResponse);
+    freeStream();
+    if (m_data->state() != SocketState::wsClosed)
+        m_data->close();
+    display("! STOR Failed");
+    m_requestResult = m_statusCode;
+    triggerRequestDone(m_statusCode);
+}
+
+void FtpClientBase::sendClose(int error) {
+    freeStream();
+    m_sendClosed = true;
+    m_dataError = error;
+    checkUploadEnd();
+}
+
+void FtpClientBase::checkUploadEnd() {
+    if (m_finalReply && m_sendClosed && !m_requestDone)
+        finishTransfer(true);
+}
+
+}  // namespace quay

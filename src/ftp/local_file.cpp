@@ -1,0 +1,75 @@
+#include "ftp/local_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+namespace quay {
+
+namespace {
+
+std::runtime_error fileError(const std::string& what, const std::string& path) {
+    return std::runtime_error(what + " " + path + ": " + std::strerror(errno));
+}
+
+}  // namespace
+
+void LocalFile::open(const std::string& path, int flags, std::int64_t offset) {
+    close();
+    m_fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+    if (m_fd < 0)
+        throw fileError("cannot open", path);
+    if (offset > 0 && lseek(m_fd, offset, SEEK_SET) != offset) {
+        close();
+        throw fileError("cannot seek in", path);
+    }
+}
+
+void LocalFile::openForWrite(const std::string& path, bool truncate, std::int64_t offset) {
+    open(path, truncate ? O_WRONLY | O_CREAT | O_TRUNC : O_WRONLY, truncate ? 0 : offset);
+}
+
+void LocalFile::openForRead(const std::string& path, std::int64_t offset) {
+    open(path, O_RDONLY, offset);
+}
+
+void LocalFile::write(const char* data, std::int64_t len) {
+    while (len > 0) {
+        ssize_t n = ::write(m_fd, data, static_cast<std::size_t>(len));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw std::runtime_error(std::string("write failed: ") + std::strerror(errno));
+        data += n;
+        len -= n;
+    }
+}
+
+std::int64_t LocalFile::read(char* data, std::int64_t len) {
+    for (;;) {
+        ssize_t n = ::read(m_fd, data, static_cast<std::size_t>(len));
+        if (n >= 0)
+            return n;
+        if (errno != EINTR)
+            throw std::runtime_error(std::string("read failed: ") + std::strerror(errno));
+    }
+}
+
+void LocalFile::close() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+std::int64_t LocalFile::sizeOf(const std::string& path) {
+    struct stat st {};
+    if (path.empty() || ::stat(path.c_str(), &st) != 0)
+        return -1;
+    return st.st_size;
+}
+
+}  // namespace quay

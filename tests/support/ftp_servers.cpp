@@ -1,0 +1,175 @@
+#include "ftp_servers.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <stdexcept>
+
+namespace quay::test {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kPureFtpdDir = "/opt/quayside-test/pure-ftpd";
+
+void writeText(const fs::path& path, const std::string& text) {
+    std::ofstream out(path, std::ios::trunc);
+    out << text;
+    if (!out)
+        throw std::runtime_error("cannot write " + path.string());
+}
+
+struct Account {
+    uid_t uid;
+    gid_t gid;
+};
+
+Account testAccount() {
+    const passwd* entry = getpwnam("quaytest");
+    if (!entry)
+        throw std::runtime_error(
+            "the local account quaytest is missing (run scripts/install-deps)");
+    return {entry->pw_uid, entry->pw_gid};
+}
+
+}  // namespace
+
+std::string FtpServer::log() const {
+    return readFile(m_work.path() / "server.log");
+}
+
+void FtpServer::launch(const std::vector<std::string>& argv) {
+    m_process.start(argv, (m_work.path() / "server.log").string());
+    if (!waitForPort(m_port)) {
+        m_process.stop();
+        throw std::runtime_error(name() + " did not start: " + log());
+    }
+}
+
+void FtpServer::giveToTestAccount(const fs::path& root) {
+    if (geteuid() != 0)
+        return;
+    const Account account = testAccount();
+    auto give = [&](const fs::path& path) {
+        if (lchown(path.c_str(), account.uid, account.gid) != 0)
+            throw std::runtime_error("cannot hand " + path.string() + " to quaytest");
+    };
+    give(root);
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        give(entry.path());
+}
+
+void VsftpdServer::start(const fs::path& root) {
+    stop();
+    giveToTestAccount(root);
+    m_port = freePort();
+    const fs::path empty = m_work.path() / "empty";
+    fs::create_directories(empty);
+    const fs::path conf = m_work.path() / "vsftpd.conf";
+    writeText(conf,
+              "listen=YES\n"
+              "listen_address=127.0.0.1\n"
+              "listen_port=" +
+                  std::to_string(m_port) +
+                  "\n"
+                  "anonymous_enable=NO\n"
+                  "local_enable=YES\n"
+                  "write_enable=YES\n"
+                  "local_umask=022\n"
+                  "pam_service_name=vsftpd\n"
+                  "seccomp_sandbox=NO\n"
+                  "background=NO\n"
+                  "secure_chroot_dir=" +
+                  empty.string() +
+                  "\n"
+                  "local_root=" +
+                  root.string() +
+                  "\n"
+                  "vsftpd_log_file=" +
+                  (m_work.path() / "xfer.log").string() + "\n");
+    launch({"vsftpd", conf.string()});
+}
+
+void PureFtpdServer::start(const fs::path& root) {
+    stop();
+    giveToTestAccount(root);
+    m_port = freePort();
+    const Account account = testAccount();
+    const std::string passwdFile = (m_work.path() / "pure.passwd").string();
+    const std::string dbFile = (m_work.path() / "pure.pdb").string();
+    // pure-pw asks for the password twice on its standard input.
+    const std::string command = "printf '%s\\n%s\\n' " + password() + " " + password() + " | " +
+                                kPureFtpdDir + "/usr/bin/pure-pw useradd " + user() + " -u " +
+                                std::to_string(account.uid) + " -g " + std::to_string(account.gid) +
+                                " -d " + root.string() + " -f " + passwdFile + " -m -F " + dbFile +
+                                " >/dev/null 2>&1";
+    if (std::system(command.c_str()) != 0)
+        throw std::runtime_error("pure-pw failed (is pure-ftpd unpacked in " +
+                                 std::string(kPureFtpdDir) + "?)");
+    launch({std::string(kPureFtpdDir) + "/usr/sbin/pure-ftpd", "-S",
+            "127.0.0.1," + std::to_string(m_port), "-l", "puredb:" + dbFile, "-E", "-H", "-4"});
+}
+
+void PyFtpdServer::start(const fs::path& root) {
+    stop();
+    m_port = freePort();
+    launch({"/usr/bin/python3", (supportDir() / "pyftpd_server.py").string(), "--port",
+            std::to_string(m_port), "--root", root.string(), "--user", user(), "--password",
+            password(), "--nopass-user", noPasswordUser()});
+}
+
+std::unique_ptr<FtpServer> makeFtpServer(FtpServerKind kind) {
+    switch (kind) {
+        case FtpServerKind::Vsftpd:
+            return std::make_unique<VsftpdServer>();
+        case FtpServerKind::PureFtpd:
+            return std::make_unique<PureFtpdServer>();
+        case FtpServerKind::Pyftpdlib:
+            return std::make_unique<PyFtpdServer>();
+    }
+    throw std::invalid_argument("unknown FTP server kind");
+}
+
+std::string ftpServerKindName(FtpServerKind kind) {
+    switch (kind) {
+        case FtpServerKind::Vsftpd:
+            return "vsftpd";
+        case FtpServerKind::PureFtpd:
+            return "pureftpd";
+        case FtpServerKind::Pyftpdlib:
+            return "pyftpdlib";
+    }
+    return "unknown";
+}
+
+void FtpProxyServer::start() {
+    stop();
+    m_port = freePort();
+    const fs::path dir = m_work.path();
+    const fs::path conf = dir / "ftp-proxy.conf";
+    writeText(conf,
+              "[-Global-]\n"
+              "ServerType standalone\n"
+              "Listen 127.0.0.1\n"
+              "Port " +
+                  std::to_string(m_port) +
+                  "\n"
+                  "AllowMagicUser yes\n"
+                  "UseMagicChar @\n"
+                  "User root\n"
+                  "Group root\n"
+                  "PidFile " +
+                  (dir / "ftp-proxy.pid").string() +
+                  "\n"
+                  "LogDestination " +
+                  (dir / "ftp-proxy.log").string() + "\n");
+    m_process.start({"ftp-proxy", "-d", "-n", "-f", conf.string()}, (dir / "server.log").string());
+    if (!waitForPort(m_port)) {
+        m_process.stop();
+        throw std::runtime_error("ftp-proxy did not start: " + readFile(dir / "server.log"));
+    }
+}
+
+}  // namespace quay::test

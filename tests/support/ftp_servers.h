@@ -1,0 +1,84 @@
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "test_support.h"
+
+namespace quay::test {
+
+// A real FTP server started on a free port of 127.0.0.1 with a given root directory, stopped by
+// its own pid when the object goes. Every server logs in user() with password(); the root is
+// made writable for the account the server runs the session as.
+class FtpServer {
+public:
+    virtual ~FtpServer() = default;
+    FtpServer(const FtpServer&) = delete;
+    FtpServer& operator=(const FtpServer&) = delete;
+
+    // Starts the server on `root` and waits until it accepts connections; throws on failure.
+    virtual void start(const std::filesystem::path& root) = 0;
+    virtual std::string name() const = 0;
+    void stop() { m_process.stop(); }
+
+    int port() const { return m_port; }
+    std::string user() const { return "quaytest"; }
+    std::string password() const { return "quaytest"; }
+    // The server's own log (for failure messages).
+    std::string log() const;
+
+protected:
+    FtpServer() = default;
+    // Starts argv and waits for m_port; throws with the log when it does not come up.
+    void launch(const std::vector<std::string>& argv);
+    // Hands `root` and everything in it to the local test account.
+    static void giveToTestAccount(const std::filesystem::path& root);
+
+    TempDir m_work;
+    ChildProcess m_process;
+    int m_port = 0;
+};
+
+// vsftpd with the local account quaytest (PAM), no chroot, its home pointed at the root.
+class VsftpdServer : public FtpServer {
+public:
+    void start(const std::filesystem::path& root) override;
+    std::string name() const override { return "vsftpd"; }
+};
+
+// pure-ftpd (unpacked beside the system) with the virtual user quaytest chrooted to the root.
+class PureFtpdServer : public FtpServer {
+public:
+    void start(const std::filesystem::path& root) override;
+    std::string name() const override { return "pure-ftpd"; }
+};
+
+// pyftpdlib under Debian's interpreter. Besides user(), it knows noPasswordUser(), whom it
+// logs in with 230 on USER alone.
+class PyFtpdServer : public FtpServer {
+public:
+    void start(const std::filesystem::path& root) override;
+    std::string name() const override { return "pyftpdlib"; }
+    static std::string noPasswordUser() { return "nopass"; }
+};
+
+enum class FtpServerKind { Vsftpd, PureFtpd, Pyftpdlib };
+
+std::unique_ptr<FtpServer> makeFtpServer(FtpServerKind kind);
+std::string ftpServerKindName(FtpServerKind kind);
+
+// The FTP proxy ftp-proxy, which takes the real server from a "user@host:port" log-in name.
+class FtpProxyServer {
+public:
+    void start();
+    void stop() { m_process.stop(); }
+    int port() const { return m_port; }
+
+private:
+    TempDir m_work;
+    ChildProcess m_process;
+    int m_port = 0;
+};
+
+}  // namespace quay::test
