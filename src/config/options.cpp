@@ -174,13 +174,16 @@ Options loadOptions(const std::filesystem::path& dataDir) {
 bool saveOptions(const Options& options, const std::filesystem::path& dataDir) {
     const std::filesystem::path path = dataDir / kOptionsFileName;
     // Read again now: another instance may have added keys since start-up, and those stay.
-    ProfileFile file = ProfileFile::load(path);
-    const Writer writer{file};
+    std::optional<ProfileFile> file = ProfileFile::loadForUpdate(path);
+    if (!file) {
+        return false;
+    }
+    const Writer writer{*file};
     visitRecord(options, writer);
     visitLanguage(options.language, writer);
     visitFont("Font Right", options.fontRight, writer);
     visitFont("Font Left", options.fontLeft, writer);
-    return file.save(path, kOptionsFileMode);
+    return file->save(path, kOptionsFileMode);
 }
 
 }  // namespace quay

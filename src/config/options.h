@@ -97,7 +97,8 @@ Options loadOptions(const std::filesystem::path& dataDir);
 
 // Writes every value but dirListFile into "options.ftp" (mode 0600: it holds passwords),
 // keeping the file's other sections and keys. The file is replaced atomically, so a crash
-// never leaves half of it. False when it cannot be written; callers need not report that.
+// never leaves half of it. A file that exists but cannot be read is left alone rather than
+// replaced. False when nothing was written; callers need not report that.
 bool saveOptions(const Options& options, const std::filesystem::path& dataDir);
 
 }  // namespace quay

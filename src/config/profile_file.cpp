@@ -80,6 +80,19 @@ ProfileFile ProfileFile::load(const std::filesystem::path& path) {
     return text ? ProfileFile(*text) : ProfileFile();
 }
 
+std::optional<ProfileFile> ProfileFile::loadForUpdate(const std::filesystem::path& path) {
+    std::error_code error;
+    const auto status = std::filesystem::symlink_status(path, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        return ProfileFile();
+    }
+    const std::optional<std::string> text = readTextFile(path);
+    if (!text) {
+        return std::nullopt;
+    }
+    return ProfileFile(*text);
+}
+
 bool ProfileFile::save(const std::filesystem::path& path, mode_t mode) const {
     return writeFileAtomically(path, text(), mode);
 }

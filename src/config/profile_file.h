@@ -33,6 +33,9 @@ public:
 
     // The file's content; empty when it is missing, unreadable or too large.
     static ProfileFile load(const std::filesystem::path& path);
+    // The same for a file about to be changed: empty when it is missing, none when it exists
+    // but cannot be read, so that saving cannot wipe out what it holds.
+    static std::optional<ProfileFile> loadForUpdate(const std::filesystem::path& path);
     // Replaces the file atomically (see writeFileAtomically); false when that fails.
     bool save(const std::filesystem::path& path, mode_t mode) const;
     std::string text() const;
