@@ -214,7 +214,7 @@ protected:
     virtual void doSessionConnected(int error);
     virtual void doSessionClosed(int error);
     void doSessionAvailable(int error);
-    void doDataSent(int error);
+    virtual void doDataSent(int error);
     void doChangeState(SocketState oldState);
     void doDnsLookupDone(int error);
     void doError();
@@ -240,18 +240,32 @@ protected:
     void bindLocal();
     bool remoteResolved() const { return m_addrResolved && m_portResolved; }
     void markRemoteResolved(std::uint32_t address, std::uint16_t portNumber);
+    // Posts a write notification for the current handle (as the library does when a
+    // connection becomes writable).
+    void postWriteNotification();
 
 private:
+    enum class StreamProbe { Data, EndOfStream, Nothing };
+
     void handleEvents(unsigned bits, int error);
     void onReadiness(unsigned ioEvents);
+    void onConnectReadiness(unsigned ioEvents);
+    void onListenReadiness(unsigned ioEvents);
+    void onStreamReadiness(unsigned ioEvents);
+    StreamProbe probeStream(int& closeError);
     void receiveLoop(int error);
     void tryToSend();
+    void sendFailed(int code);
+    bool queueDrained() const;
     void discardSendQueue();
     void registerEvents(unsigned mask);
-    void updateWatch();
-    void closeHandleNow();
-    void handleLookupReply(std::uint64_t id, int error, std::vector<std::string> results);
+    void refreshWatch();
+    void dropWatch();
+    bool setOption(int level, int name, int value, const char* functionName);
+    void handleLookupReply(int error, std::vector<std::string> results);
     void startLookup(const std::string& text, bool reverse);
+    template <typename... Args, typename... Params>
+    void fire(const std::function<void(Params...)>& event, Args... args);
 
     EventLoop& m_loop;
     std::shared_ptr<int> m_life;
@@ -264,7 +278,6 @@ private:
     int m_lastError = 0;
     int m_libraryError = 0;
     std::shared_ptr<DnsLookupTask> m_lookup;
-    std::uint64_t m_lookupSerial = 0;
     unsigned m_selectMask = 0;
     SocketHandle m_handle = InvalidSocket;
     std::string m_addr;
@@ -298,6 +311,7 @@ private:
 
     // Readiness bookkeeping that turns level-triggered readiness into one-shot notifications.
     bool m_watching = false;
+    SocketHandle m_watchedFd = InvalidSocket;
     bool m_writeWanted = false;
     bool m_acceptArmed = true;
     bool m_destroying = false;

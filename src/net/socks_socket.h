@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "net/async_socket.h"
 
@@ -91,25 +92,28 @@ protected:
     bool doDataAvailable(int error) override;
     void doSessionConnected(int error) override;
     void doSessionClosed(int error) override;
+    void doDataSent(int error) override;
     void doSocksConnected(int error);
     void doSocksError(int error, const std::string& message);
     void doSocksAuthState(SocksAuthState state);
 
 private:
+    void resetSocks();
     void checkRequestLimits() const;
     void sendGreeting();
     void sendAuthentication();
     void sendConnectRequest();
     void sendSocks4Request();
     void sendSocks5Request();
-    void sendNegotiation(const std::uint8_t* data, int len);
+    void sendNegotiation(const std::vector<std::uint8_t>& request);
     void socksFail(int code, const std::string& message);
     void handleGreetingReply();
+    void methodNoneChosen();
     void handleAuthReply();
     void handleSocks4Reply();
     void handleSocks5Reply();
     bool receiveReply(int limit);
-    void finishNegotiation(int replyLength);
+    void negotiationDone(int leftoverFrom);
 
     SocksState m_socksState = SocksState::socksData;
     std::string m_socksServer;

@@ -1,0 +1,81 @@
+#include "net/dns_lookup.h"
+
+#include <arpa/inet.h>
+#include <netdb.h>
+
+#include <cerrno>
+#include <thread>
+
+#include "net/resolve.h"
+#include "net/socket_error.h"
+
+namespace quay {
+
+int lookupAddresses(const std::string& name, std::vector<std::string>& addresses) {
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* result = nullptr;
+    const int rc = getaddrinfo(name.c_str(), nullptr, &hints, &result);
+    if (rc != 0)
+        return mapResolverError(rc, errno);
+    for (const addrinfo* ai = result; ai; ai = ai->ai_next)
+        addresses.push_back(
+            dottedText(reinterpret_cast<const sockaddr_in*>(ai->ai_addr)->sin_addr.s_addr));
+    freeaddrinfo(result);
+    return addresses.empty() ? sockerr::NoData : 0;
+}
+
+int lookupHostName(const std::string& dottedAddress, std::vector<std::string>& names) {
+    sockaddr_in sin{};
+    sin.sin_family = AF_INET;
+    if (inet_pton(AF_INET, dottedAddress.c_str(), &sin.sin_addr) != 1)
+        return sockerr::HostNotFound;
+    char host[NI_MAXHOST];
+    const int rc = getnameinfo(reinterpret_cast<const sockaddr*>(&sin), sizeof sin, host,
+                               sizeof host, nullptr, 0, NI_NAMEREQD);
+    if (rc != 0)
+        return mapResolverError(rc, errno);
+    names.emplace_back(host);
+    return 0;
+}
+
+std::shared_ptr<DnsLookupTask> DnsLookupTask::start(EventLoop& loop, const std::string& query,
+                                                    bool reverse, Done done) {
+    std::shared_ptr<DnsLookupTask> task(new DnsLookupTask(loop, std::move(done)));
+    std::thread([task, query, reverse] { task->run(query, reverse); }).detach();
+    return task;
+}
+
+void DnsLookupTask::run(const std::string& query, bool reverse) {
+    std::vector<std::string> results;
+    const int error = reverse ? lookupHostName(query, results) : lookupAddresses(query, results);
+    // Held while posting so that cancel() cannot return between the check and the post,
+    // after which the loop may no longer exist.
+    std::lock_guard lock(m_mutex);
+    if (m_cancelled)
+        return;
+    m_loop.postFromAnyThread([self = shared_from_this(), error, results = std::move(results)] {
+        self->deliver(error, results);
+    });
+}
+
+void DnsLookupTask::deliver(int error, std::vector<std::string> results) {
+    Done done;
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_cancelled)
+            return;
+        m_cancelled = true;
+        done = std::move(m_done);
+    }
+    done(error, std::move(results));
+}
+
+void DnsLookupTask::cancel() {
+    std::lock_guard lock(m_mutex);
+    m_cancelled = true;
+    m_done = nullptr;
+}
+
+}  // namespace quay
