@@ -1,0 +1,90 @@
+#include "listing/listing_file.h"
+
+#include <algorithm>
+#include <fstream>
+
+namespace quay {
+
+namespace {
+
+// Hands out the lines of a text one by one: a line ends at LF, CR LF or a lone CR, and a
+// text that ends with a line end has no empty line after it.
+class LineCursor {
+public:
+    explicit LineCursor(std::string_view text) : m_text(text) {}
+
+    bool next(std::string_view& line) {
+        if (m_pos >= m_text.size())
+            return false;
+        std::size_t end = m_text.find_first_of("\r\n", m_pos);
+        if (end == std::string_view::npos)
+            end = m_text.size();
+        line = m_text.substr(m_pos, end - m_pos);
+        m_pos = end;
+        if (m_pos < m_text.size() && m_text[m_pos] == '\r')
+            ++m_pos;
+        if (m_pos < m_text.size() && m_text[m_pos] == '\n')
+            ++m_pos;
+        return true;
+    }
+
+private:
+    std::string_view m_text;
+    std::size_t m_pos = 0;
+};
+
+}  // namespace
+
+std::string readListingFile(const std::filesystem::path& file, const ListingLog& log,
+                            std::size_t maxBytes) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in)
+        return {};
+    // Read in steps, so memory follows the file's real length up to one byte past the limit.
+    std::string text;
+    constexpr std::size_t kStep = 1 << 20;
+    while (in && text.size() <= maxBytes) {
+        std::size_t had = text.size();
+        text.resize(had + std::min(kStep, maxBytes + 1 - had));
+        in.read(text.data() + had, static_cast<std::streamsize>(text.size() - had));
+        text.resize(had + static_cast<std::size_t>(in.gcount()));
+    }
+    if (text.size() <= maxBytes)
+        return text;
+    std::size_t lastEnd = text.find_last_of("\r\n", maxBytes - 1);
+    text.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
+    if (log)
+        log("! Listing longer than " + std::to_string(maxBytes) + " bytes, the rest is left out");
+    return text;
+}
+
+bool isVmsHeader(std::string_view line) {
+    return line.starts_with("DISK$ARCHIVE:[");
+}
+
+void forEachListingLine(std::string_view text, const ListingLines& lines) {
+    LineCursor cursor(text);
+    std::string joined;
+    std::string_view line;
+    bool have = cursor.next(line);
+    while (have) {
+        std::string_view next;
+        bool haveNext = cursor.next(next);
+        bool header = lines.vms && isVmsHeader(line);
+        if (line.size() < lines.minLength) {
+            // Too short to be an entry: a total line or noise.
+        } else if (header && lines.onHeader) {
+            lines.onHeader(line);
+        } else if (lines.vms && !header && line.size() < 40 && haveNext) {
+            joined.assign(line).append(next);
+            lines.onLine(joined, line.size());
+            haveNext = cursor.next(next);
+        } else {
+            lines.onLine(line, line.size());
+        }
+        line = next;
+        have = haveNext;
+    }
+}
+
+}  // namespace quay

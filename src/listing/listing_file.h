@@ -1,0 +1,53 @@
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace quay {
+
+// A local note for the session log; the text starts with "! ".
+using ListingLog = std::function<void(const std::string& line)>;
+
+// What a listing is read with: the server's layout code (see parseListLine) and the date of
+// program start.
+struct ListingFormat {
+    std::string layout;
+    std::chrono::year_month_day today{};
+
+    bool isVms() const { return !layout.empty() && layout[0] == '5'; }
+};
+
+// The most of a listing file that is read. A server may send any amount; what lies past
+// this is left out (at a line end) and one "! " note says so.
+inline constexpr std::size_t kMaxListingBytes = 128u * 1024 * 1024;
+
+// The text of a listing file as the server sent it; empty when the file is missing or
+// unreadable. Longer files are cut at the last line end before maxBytes and noted in log
+// (which may be empty).
+std::string readListingFile(const std::filesystem::path& file, const ListingLog& log,
+                            std::size_t maxBytes = kMaxListingBytes);
+
+// A VMS header line ("DISK$ARCHIVE:[USERS.JOE]") that names the directory listed.
+bool isVmsHeader(std::string_view line);
+
+// The lines of a listing, ready for the parser. Lines end at LF, CR LF or a lone CR. Lines
+// shorter than minLength are passed over. With the VMS layout, a line shorter than 40
+// characters that is not the last gets the next line appended (VMS servers wrap long
+// entries), and that next line is used up; header lines are never joined and are given to
+// onHeader, or like any other line to onLine when onHeader is empty.
+//
+// onLine receives the line and the length of its first physical line (the one checked
+// against minLength); the view is valid during the call only.
+struct ListingLines {
+    std::size_t minLength = 0;
+    bool vms = false;
+    std::function<void(std::string_view header)> onHeader;
+    std::function<void(std::string_view line, std::size_t firstLength)> onLine;
+};
+void forEachListingLine(std::string_view text, const ListingLines& lines);
+
+}  // namespace quay

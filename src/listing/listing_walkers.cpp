@@ -1,0 +1,86 @@
+#include "listing/listing_walkers.h"
+
+#include "listing/list_line_parser.h"
+
+namespace quay {
+
+namespace {
+
+// The shortest line the walkers read; a total line never reaches the parser.
+constexpr std::size_t kWalkedLineLength = 20;
+
+// A name as the log shows it: control bytes written as \xNN, so the note stays one line.
+std::string printableName(std::string_view name) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string shown;
+    for (char c : name) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7f) {
+            shown += "\\x";
+            shown += kHex[byte >> 4];
+            shown += kHex[byte & 15];
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
+void removeListingFile(const std::filesystem::path& listFile) {
+    std::error_code ignored;  // the file may already be gone; nothing depends on it
+    std::filesystem::remove(listFile, ignored);
+}
+
+}  // namespace
+
+void forEachListingEntry(std::string_view text, const ListingFormat& format, std::size_t minLength,
+                         const OnListingEntry& onEntry) {
+    ListingLines lines;
+    lines.minLength = minLength;
+    lines.vms = format.isVms();
+    lines.onLine = [&](std::string_view line, std::size_t) {
+        RemoteEntry entry = parseListLine(line, format.layout, format.today);
+        if (entry.name != ".")
+            onEntry(entry);
+    };
+    forEachListingLine(text, lines);
+}
+
+std::vector<std::string> collectRemoteNames(const std::filesystem::path& listFile,
+                                            const ListingFormat& format, const ListingLog& log) {
+    std::vector<std::string> names;
+    forEachListingEntry(readListingFile(listFile, log), format, kWalkedLineLength,
+                        [&](RemoteEntry& entry) {
+                            if (!entry.isDir)
+                                names.push_back(std::move(entry.name));
+                        });
+    return names;
+}
+
+bool isSafeEntryName(std::string_view name) {
+    return !name.empty() && name.find('/') == std::string_view::npos &&
+           name.find('\0') == std::string_view::npos;
+}
+
+DeleteWalk walkDeleteListing(const std::filesystem::path& listFile, const ListingFormat& format,
+                             std::string_view hostDirName, const ListingLog& log) {
+    std::string text = readListingFile(listFile, log);
+    removeListingFile(listFile);
+    DeleteWalk walk;
+    forEachListingEntry(text, format, kWalkedLineLength, [&](RemoteEntry& entry) {
+        if (entry.name == "..")
+            return;
+        if (!isSafeEntryName(entry.name)) {
+            if (log)
+                log("! Not deleted, unsafe name in listing: \"" + printableName(entry.name) + "\"");
+            return;
+        }
+        if (entry.isDir)
+            walk.dirs.push_back(std::string(hostDirName) + "/" + entry.name);
+        else
+            walk.files.push_back(std::move(entry.name));
+    });
+    return walk;
+}
+
+}  // namespace quay

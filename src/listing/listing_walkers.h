@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "listing/listing_file.h"
+#include "listing/remote_entry.h"
+
+namespace quay {
+
+// The entries of a listing text: each line of at least minLength characters (VMS lines
+// joined, see forEachListingLine) parsed under format; lines that are no entry (name ".")
+// are left out. The entry may be moved from.
+using OnListingEntry = std::function<void(RemoteEntry& entry)>;
+void forEachListingEntry(std::string_view text, const ListingFormat& format, std::size_t minLength,
+                         const OnListingEntry& onEntry);
+
+// The file names (no directories) of a listing file, for the upload overwrite check. The
+// file is left in place; a missing file gives no names.
+std::vector<std::string> collectRemoteNames(const std::filesystem::path& listFile,
+                                            const ListingFormat& format,
+                                            const ListingLog& log = {});
+
+// Whether a name from a listing is the name of an entry inside the directory listed: not
+// empty, no "/" (which would leave the directory), no NUL byte.
+bool isSafeEntryName(std::string_view name);
+
+// What the listing of a directory being deleted adds to the delete queues.
+struct DeleteWalk {
+    std::vector<std::string> dirs;   // to SourceDirs: hostDirName + "/" + name
+    std::vector<std::string> files;  // to SourceFiles: the plain names
+};
+
+// Reads and deletes the listing file of the directory hostDirName during a recursive delete.
+// "." and ".." are never queued. Names that are empty or hold a "/" or a NUL byte are not
+// queued either, since a delete of them would reach outside the tree the user chose; each
+// such name is noted in log with one "! " line.
+DeleteWalk walkDeleteListing(const std::filesystem::path& listFile, const ListingFormat& format,
+                             std::string_view hostDirName, const ListingLog& log);
+
+}  // namespace quay

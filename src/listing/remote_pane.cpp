@@ -1,0 +1,110 @@
+#include "listing/remote_pane.h"
+
+#include <algorithm>
+
+#include "listing/list_line_parser.h"
+#include "panes/name_mask.h"
+
+namespace quay {
+
+namespace {
+
+// Pane loader lines shorter than this are noise; the name collector's rule is stricter.
+constexpr std::size_t kPaneLineLength = 3;
+constexpr std::size_t kNamedLineLength = 20;
+
+PaneItem rowOf(const RemoteEntry& entry, const RemoteViewOptions& options) {
+    PaneItem row;
+    row.caption = entry.name;
+    row.imageIndex = entry.isDir ? kDirectoryImage : kFileImage;
+    row.subItems.reserve(4);
+    row.subItems.push_back(entry.isDir ? std::string() : entry.size);
+    row.subItems.push_back(remoteDateDisplay(entry.date, options.dateOrder, options.currentYear));
+    row.subItems.push_back(entry.time);
+    row.subItems.push_back(entry.attr);
+    return row;
+}
+
+// "DISK$ARCHIVE:[USERS.JOE]" names the directory USERS/JOE.
+std::string vmsHeaderDirectory(std::string_view header) {
+    std::string_view inside = header.substr(std::string_view("DISK$ARCHIVE:[").size());
+    std::string directory(inside.substr(0, inside.find(']')));
+    std::replace(directory.begin(), directory.end(), '.', '/');
+    return directory;
+}
+
+}  // namespace
+
+int listingTypeOf(std::string_view layout) {
+    return !layout.empty() && layout[0] >= '0' && layout[0] <= '9' ? layout[0] - '0' : 0;
+}
+
+int fillViewFromEntries(PaneModel& view, const RemoteEntries& entries, std::string_view layout,
+                        const RemoteViewOptions& options) {
+    int listingType = listingTypeOf(layout);
+    bool namesOnly = listingType == 1;
+    std::vector<PaneItem> rows;
+    rows.reserve(entries.size());
+    for (const RemoteEntry& entry : entries)
+        if (entry.isDir || namesOnly || matchMask(entry.name, options.mask))
+            rows.push_back(rowOf(entry, options));
+    view.beginUpdate();
+    view.assign(std::move(rows));
+    if (view.columnWidths().empty())
+        view.columnWidths().resize(1);
+    view.columnWidths()[0] = namesOnly ? ColumnWidth{ColumnWidth::Mode::ClientWidthMinus, 14}
+                                       : ColumnWidth{ColumnWidth::Mode::WidestCaptionPlus, 30};
+    view.sort();
+    view.endUpdate();
+    return listingType;
+}
+
+void fillRemotePathBox(ComboModel& pathBox, std::string_view hostName,
+                       std::string_view hostDirName) {
+    pathBox.clear();
+    pathBox.add(std::string(kServerListItem));
+    pathBox.add(std::string(hostName));
+    while (!hostDirName.empty()) {
+        std::size_t slash = hostDirName.find('/');
+        if (slash != 0)
+            pathBox.add(std::string(hostDirName.substr(0, slash)));
+        hostDirName =
+            slash == std::string_view::npos ? std::string_view{} : hostDirName.substr(slash + 1);
+    }
+    pathBox.setItemIndex(static_cast<int>(pathBox.count()) - 1);
+}
+
+RemotePaneState loadListingIntoPane(const RemotePaneLoad& load, PaneModel& view,
+                                    ComboModel& pathBox) {
+    RemotePaneState state;
+    state.hostDirName = load.hostDirName;
+    std::string text = readListingFile(load.listFile, load.log);
+    std::error_code ignored;  // a listing file that is already gone changes nothing here
+    std::filesystem::remove(load.listFile, ignored);
+
+    ListingLines lines;
+    lines.minLength = kPaneLineLength;
+    lines.vms = load.format.isVms();
+    lines.onHeader = [&](std::string_view header) {
+        state.hostDirName = vmsHeaderDirectory(header);
+    };
+    lines.onLine = [&](std::string_view line, std::size_t firstLength) {
+        RemoteEntry entry = parseListLine(line, load.format.layout, load.format.today);
+        if (entry.name == ".")
+            return;
+        if (!entry.isDir && firstLength >= kNamedLineLength)
+            state.names.push_back(entry.name);
+        state.entries.push_back(std::move(entry));
+    };
+    forEachListingLine(text, lines);
+
+    view.beginUpdate();
+    view.setSortEnabled(false);
+    state.listingType = fillViewFromEntries(view, state.entries, load.format.layout, load.view);
+    fillRemotePathBox(pathBox, load.hostName, state.hostDirName);
+    view.setSortEnabled(true);
+    view.endUpdate();
+    return state;
+}
+
+}  // namespace quay

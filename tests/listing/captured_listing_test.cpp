@@ -1,0 +1,106 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "listing/list_line_parser.h"
+#include "listing/listing_walkers.h"
+#include "test_support.h"
+
+namespace quay {
+namespace {
+
+using namespace std::chrono;
+
+// The day the listings were captured (see data/README).
+constexpr year_month_day kCaptureDay{year{2026}, December, day{6}};
+
+struct Expected {
+    const char* name;
+    bool isDir;
+    const char* size;
+    const char* date;  // default layout
+    const char* time;
+};
+
+// The same tree on every server, in listing order. Leading blanks of a name do not survive:
+// the name starts after the blanks that end the time column.
+const std::vector<Expected> kTree = {
+    {"two  blanks.txt", false, "2", "28.02.26", ""},
+    {"My Documents", true, "4096", "01.01.10", ""},
+    {"big.iso", false, "5000000000", "30.06.25", ""},
+    {"docs", true, "4096", "05.12.26", "18:00"},
+    {"link_to_docs", true, "", "10.10.26", "10:10"},
+    {"my file.txt", false, "1234", "20.11.26", "10:30"},
+    {"old.dat", false, "4", "05.03.99", ""},
+    {"readme.lnk.txt", false, "10", "10.10.26", "10:10"},
+    {"readme.txt", false, "6", "01.12.26", "23:59"},
+};
+
+std::vector<RemoteEntry> entriesOf(const std::string& server, const std::string& layout,
+                                   year_month_day today = kCaptureDay) {
+    std::string text = test::readFile(std::string(QUAY_LISTING_DATA_DIR) + "/" + server + ".list");
+    std::vector<RemoteEntry> entries;
+    forEachListingEntry(text, ListingFormat{layout, today}, 3,
+                        [&](RemoteEntry& e) { entries.push_back(e); });
+    return entries;
+}
+
+class CapturedListing : public testing::TestWithParam<const char*> {};
+
+TEST_P(CapturedListing, DefaultLayoutReadsEveryEntry) {
+    for (const char* layout : {"", "0", "0000000", "9"}) {
+        std::vector<RemoteEntry> entries = entriesOf(GetParam(), layout);
+        ASSERT_EQ(entries.size(), kTree.size()) << layout;
+        for (std::size_t i = 0; i < kTree.size(); ++i) {
+            SCOPED_TRACE(kTree[i].name);
+            EXPECT_EQ(entries[i].name, kTree[i].name);
+            EXPECT_EQ(entries[i].isDir, kTree[i].isDir);
+            EXPECT_EQ(entries[i].size, kTree[i].size);
+            EXPECT_EQ(entries[i].date, kTree[i].date);
+            EXPECT_EQ(entries[i].time, kTree[i].time);
+            EXPECT_EQ(entries[i].attr.size(), 10u);
+        }
+    }
+}
+
+TEST_P(CapturedListing, TimesOfDayLaterThanTodayBelongToThePreviousYear) {
+    std::vector<RemoteEntry> late = entriesOf(GetParam(), "0", {year{2026}, November, day{25}});
+    EXPECT_EQ(late[3].date, "05.12.25");  // docs, Dec 5 18:00
+    EXPECT_EQ(late[5].date, "20.11.26");  // my file.txt, Nov 20 10:30
+    std::vector<RemoteEntry> next = entriesOf(GetParam(), "0", {year{2027}, February, day{1}});
+    EXPECT_EQ(next[5].date, "20.11.26");
+    EXPECT_EQ(next[8].date, "01.12.26");
+    EXPECT_EQ(next[6].date, "05.03.99");  // a year in the listing stays
+}
+
+TEST_P(CapturedListing, WuftpLayoutDropsLinksAndKeepsTheDateText) {
+    std::vector<RemoteEntry> entries = entriesOf(GetParam(), "7");
+    std::vector<std::string> names;
+    for (const RemoteEntry& e : entries)
+        names.push_back(e.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"two  blanks.txt", "My Documents", "big.iso", "docs",
+                                               "my file.txt", "old.dat", "readme.txt"}));
+    ASSERT_EQ(entries.size(), 7u);
+    EXPECT_TRUE(entries[1].isDir);
+    EXPECT_FALSE(entries[2].isDir);
+    EXPECT_EQ(entries[2].size, "5000000000");
+    // The year follows the day after one blank; a time of day stays in the time column.
+    EXPECT_EQ(entries[2].date, "Jun 30 2025");
+    EXPECT_EQ(entries[2].time, "");
+    EXPECT_EQ(entries[4].date, "Nov 20");
+    EXPECT_EQ(entries[4].time, "10:30");
+    EXPECT_EQ(entries[5].date.substr(0, 4), "Mar ");
+    EXPECT_TRUE(entries[5].date.ends_with(" 1999")) << entries[5].date;
+    EXPECT_EQ(entries[0].attr, "-rw-r--r--");
+}
+
+INSTANTIATE_TEST_SUITE_P(Servers, CapturedListing,
+                         testing::Values("vsftpd", "pure-ftpd", "pyftpdlib"), [](const auto& info) {
+                             std::string name = info.param;
+                             std::erase(name, '-');
+                             return name;
+                         });
+
+}  // namespace
+}  // namespace quay

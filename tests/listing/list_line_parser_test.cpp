@@ -1,0 +1,147 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "listing/list_line_parser.h"
+
+namespace quay {
+namespace {
+
+using namespace std::chrono;
+
+constexpr year_month_day kToday{year{2026}, June, day{15}};
+
+RemoteEntry parse(std::string_view line, std::string_view layout = "0",
+                  year_month_day today = kToday) {
+    return parseListLine(line, layout, today);
+}
+
+RemoteEntry entry(bool isDir, std::string name, std::string size, std::string date,
+                  std::string time, std::string attr) {
+    return RemoteEntry{isDir,           std::move(name), std::move(size),
+                       std::move(date), std::move(time), std::move(attr)};
+}
+
+TEST(UnixLayout, ReadsLinesWithAndWithoutGroupColumn) {
+    EXPECT_EQ(parse("-rw-r--r-- 1 user group 1234 Mar 5 12:00 my file.txt"),
+              entry(false, "my file.txt", "1234", "05.03.26", "12:00", "-rw-r--r--"));
+    EXPECT_EQ(parse("-rw-r--r-- 1 user 1234 Mar 5 1999 a.txt"),
+              entry(false, "a.txt", "1234", "05.03.99", "", "-rw-r--r--"));
+    EXPECT_EQ(parse("drwxr-xr-x   2 1000  1000  4096 Dec 31  2005 sub dir"),
+              entry(true, "sub dir", "4096", "31.12.05", "", "drwxr-xr-x"));
+    // A size beyond 32 bits still marks the group column.
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 99999999999999999999 Jan 2 2020 huge").size,
+              "99999999999999999999");
+}
+
+TEST(UnixLayout, YearOfATimeOfDayFollowsToday) {
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 1 Jun 15 08:00 today").date, "15.06.26");
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 1 Jun 16 08:00 tomorrow").date, "16.06.25");
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 1 Jan 16 08:00 january").date, "16.01.26");
+    // 29 February seen in January of a common year lies in the leap year before.
+    year_month_day january{year{2025}, January, day{10}};
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 1 Feb 29 08:00 leap", "0", january).date, "29.02.24");
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 1 Feb 29 2023 no leap").date, "error");
+}
+
+TEST(UnixLayout, MonthWordsAreFoundAsSubstrings) {
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 1 DEC 5 2001 x").date, "05.12.01");
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 1 eb 5 2001 x").date, "05.02.01");
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 1 Mär 5 2001 x").date, "05.01.01");  // no match: January
+    // A day that is no number is the first.
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 1 Apr x 2001 y").date, "01.04.01");
+}
+
+TEST(UnixLayout, UnreadableLinesBecomeFilesDatedError) {
+    RemoteEntry total = parse("total 12");
+    EXPECT_EQ(total, entry(false, "total 12", "", "error", "", "total"));
+    // The line ends before the time word.
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 12 Mar 5"),
+              entry(false, "-rw-r--r-- 1 u g 12 Mar 5", "12", "error", "", "-rw-r--r--"));
+    EXPECT_EQ(parse("drwxr-xr-x 2 u").isDir, true);
+    EXPECT_EQ(parse("drwxr-xr-x 2 u").date, "error");
+    RemoteEntry badDay = parse("-rw-r--r-- 1 u g 12 Feb 30 12:00 x");
+    EXPECT_EQ(badDay.name, "-rw-r--r-- 1 u g 12 Feb 30 12:00 x");
+    EXPECT_EQ(badDay.date, "error");
+    EXPECT_EQ(badDay.time, "12:00");
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 12 Feb 3 20x6 x").date, "error");
+    EXPECT_EQ(parse("").date, "error");
+}
+
+TEST(LinkRule, LinksLoseTheirTargetAndWithoutExtensionAreDirectories) {
+    EXPECT_EQ(parse("lrwxrwxrwx 1 root root 7 Jan 1 12:00 bin -> usr/bin"),
+              entry(true, "bin", "", "01.01.26", "12:00", "lrwxrwxrwx"));
+    RemoteEntry lib = parse("lrwxrwxrwx 1 root root 7 Jan 1 12:00 lib.so -> x");
+    EXPECT_FALSE(lib.isDir);
+    EXPECT_EQ(lib.name, "lib.so");
+    EXPECT_EQ(lib.size, "7");
+    // The target's dots do not count.
+    EXPECT_TRUE(parse("lrwxrwxrwx 1 root root 7 Jan 1 12:00 up -> ../up").isDir);
+    // Every layout that fills the attributes applies it.
+    EXPECT_EQ(parse("lrwx x y 1 2 z etc -> /etc", "4750001"),
+              entry(true, "etc", "", "", "", "lrwx"));
+}
+
+TEST(WuftpLayout, SkipsTotalAndLinkLines) {
+    EXPECT_EQ(parse("total 12", "7").name, ".");
+    EXPECT_EQ(parse("TOTAL 12", "7").name, ".");
+    EXPECT_EQ(parse("lrwxrwxrwx 1 root root 7 Jan 1 12:00 bin -> usr/bin", "7").name, ".");
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 5 Mar 5 12:00   a  b  ", "7").name, "a  b");
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g", "7").name, "");
+}
+
+TEST(WordLayouts, MicrosoftFourTakesOneWordOfName) {
+    EXPECT_EQ(parse("03-05-07  12:00PM       <DIR>          aspnet_client", "2"),
+              entry(true, "aspnet_client", "", "03-05-07", "12:00PM", ""));
+    EXPECT_EQ(parse("01-17-07  03:27PM                 1234 my file.txt", "2"),
+              entry(false, "my", "1234", "01-17-07", "03:27PM", ""));
+    EXPECT_EQ(parse("01-17-07  03:27PM", "2"), entry(false, "", "", "01-17-07", "03:27PM", ""));
+}
+
+TEST(WordLayouts, MacDirectoriesHaveOneColumnLess) {
+    EXPECT_EQ(parse("-------r--         326  1391972  1392298 Nov 22  1995 MegaPhone.sit", "3"),
+              entry(false, "MegaPhone.sit", "326", "Nov 22", "1995", ""));
+    EXPECT_EQ(parse("drwxrwxr-x               folder        2 May 10  1996 network", "3"),
+              entry(true, "network", "", "May 10", "1996", ""));
+    EXPECT_EQ(parse("-rw 12", "3"), entry(false, "", "12", "", "", ""));
+}
+
+TEST(WordLayouts, CustomColumnsTakeTheConfiguredWords) {
+    const char* line = "-rw-r--r-- 1 user group 1234 Mar 5 12:00 file.txt";
+    EXPECT_EQ(parse(line, "4956781"),
+              entry(false, "file.txt", "1234", "Mar 5", "12:00", "-rw-r--r--"));
+    // Columns 0 and "a" to "f" (10 to 15) mean none; name column 9 of an 8-word line is empty.
+    EXPECT_EQ(parse("d a b c d e f g", "49a0f01"), entry(true, "", "", "", "", "d"));
+    EXPECT_EQ(parse(line, "4"), entry(false, "", "", "", "", ""));
+}
+
+TEST(WordLayouts, VmsDropsVersionsAndDirectoryTypes) {
+    EXPECT_EQ(parse("FOO.TXT;3   12  5-MAR-2003 12:00:00.00 [USER] (RWED,RWED,RE,)", "5"),
+              entry(false, "FOO.TXT", "", "5-MAR-2003", "12:00:00.00", "(RWED,RWED,RE,)"));
+    EXPECT_EQ(parse("SUB.DIR;1   1  5-MAR-2003 12:00:00.00 [USER] (RWE,RWE,RE,E)", "5").name,
+              "SUB");
+    EXPECT_TRUE(parse("SUB.DIR;1 1 5-MAR-2003", "5").isDir);
+    EXPECT_EQ(parse("DISK$ARCHIVE:[USERS.JOE]", "5").name, ".");
+    EXPECT_EQ(parse("Total of 3 files, 42 blocks.", "5").name, ".");
+    EXPECT_EQ(parse("NOVERSION", "5").name, "NOVERSION");
+}
+
+TEST(TextLayout, TheWholeLineIsTheName) {
+    EXPECT_EQ(parse("dir name  ", "1"), entry(true, "dir name  ", "", "", "", ""));
+    EXPECT_EQ(parse("file", "1"), entry(false, "file", "", "", "", ""));
+}
+
+TEST(FixedColumns, ReadsCharacterPositions) {
+    for (const char* layout : {"6", "8"}) {
+        EXPECT_EQ(parse("03-05-07  12:00PM       <DIR>          aspnet client", layout),
+                  entry(true, "aspnet client", "", "05.03.07", "12:00PM", ""));
+        EXPECT_EQ(parse("01-17-07  03:27PM                 1234 file.txt", layout),
+                  entry(false, "file.txt", "1234", "17.01.07", "03:27PM", ""));
+        EXPECT_EQ(parse("03-05-07  12:00PM       <DIR>", layout).name, "..");
+        EXPECT_EQ(parse("03-05-0", layout), entry(false, "", "", "05.03.0", "", ""));
+        EXPECT_EQ(parse("", layout), entry(false, "", "", "..", "", ""));
+    }
+}
+
+}  // namespace
+}  // namespace quay

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "listing/listing_walkers.h"
+#include "test_support.h"
+
+namespace quay {
+namespace {
+
+using namespace std::chrono;
+using Strings = std::vector<std::string>;
+
+const ListingFormat kUnix{"0", {year{2026}, June, day{15}}};
+
+std::vector<std::string> linesOf(std::string_view text, std::size_t minLength, bool vms) {
+    std::vector<std::string> lines;
+    ListingLines reader;
+    reader.minLength = minLength;
+    reader.vms = vms;
+    reader.onLine = [&](std::string_view line, std::size_t) { lines.emplace_back(line); };
+    forEachListingLine(text, reader);
+    return lines;
+}
+
+TEST(ListingLines, SplitAtEveryKindOfLineEnd) {
+    EXPECT_EQ(linesOf("a\r\nb\nc\rd", 0, false), (Strings{"a", "b", "c", "d"}));
+    EXPECT_EQ(linesOf("a\n\nb\n", 0, false), (Strings{"a", "", "b"}));
+    EXPECT_EQ(linesOf("a\r\rb\r\n", 0, false), (Strings{"a", "", "b"}));
+    EXPECT_EQ(linesOf(std::string("x\0y\nzz", 6), 2, false),
+              (Strings{std::string("x\0y", 3), "zz"}));
+    EXPECT_TRUE(linesOf("", 0, false).empty());
+}
+
+TEST(ListingLines, VmsJoinsShortLinesOnceAndNeverTheLastOrAHeader) {
+    std::string longLine(45, 'L');
+    EXPECT_EQ(linesOf("s1\ns2\ns3\n" + longLine + "\ns4", 0, true),
+              (Strings{"s1s2", "s3" + longLine, "s4"}));
+    EXPECT_EQ(linesOf("DISK$ARCHIVE:[A]\nFILE.TXT;1 1 2", 0, true),
+              (Strings{"DISK$ARCHIVE:[A]", "FILE.TXT;1 1 2"}));
+    EXPECT_EQ(linesOf("s1\ns2", 0, false), (Strings{"s1", "s2"}));
+}
+
+TEST(ListingFile, ReadsUpToTheLimitAtALineEnd) {
+    test::TempDir dir;
+    std::filesystem::path file = dir.path() / "list.txt";
+    test::writeFile(file, "first line\r\nsecond line\r\nthird");
+    Strings notes;
+    ListingLog log = [&](const std::string& line) { notes.push_back(line); };
+    EXPECT_EQ(readListingFile(file, log, 1000), "first line\r\nsecond line\r\nthird");
+    EXPECT_TRUE(notes.empty());
+    EXPECT_EQ(readListingFile(file, log, 20), "first line\r\n");
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_TRUE(notes[0].starts_with("! ")) << notes[0];
+    EXPECT_EQ(readListingFile(dir.path() / "missing", log), "");
+    EXPECT_EQ(readListingFile(dir.path(), log), "") << "a directory is no listing";
+}
+
+TEST(CollectRemoteNames, TakesFilesOfLongLinesAndLeavesTheFile) {
+    test::TempDir dir;
+    std::filesystem::path file = dir.path() / "FTPDIR1.TXT";
+    EXPECT_TRUE(collectRemoteNames(file, kUnix).empty());
+    test::writeFile(file,
+                    "total 123456789012345678\r\n"  // a failed line: a "file" of the whole line
+                    "-rw-r--r-- 1 u g 5 Jun 1 12:00 a b.txt\r\n"
+                    "drwxr-xr-x 1 u g 5 Jun 1 12:00 dir\r\n"
+                    "- 1 u 5 Jun 1 1:0 c\r\n"  // 19 characters
+                    "lrwxrwxrwx 1 u g 5 Jun 1 12:00 lib.so -> lib.so.1\r\n");
+    EXPECT_EQ(collectRemoteNames(file, kUnix),
+              (Strings{"total 123456789012345678", "a b.txt", "lib.so"}));
+    EXPECT_TRUE(std::filesystem::exists(file));
+}
+
+TEST(DeleteWalker, QueuesSubdirectoriesAndFilesButNeverDotsOrUnsafeNames) {
+    test::TempDir dir;
+    std::filesystem::path file = dir.path() / "FTPDIR1.TXT";
+    test::writeFile(file,
+                    "drwxr-xr-x 2 u g 4096 Jun 1 12:00 .\r\n"
+                    "drwxr-xr-x 2 u g 4096 Jun 1 12:00 ..\r\n"
+                    "drwxr-xr-x 2 u g 4096 Jun 1 12:00 sub dir\r\n"
+                    "-rw-r--r-- 1 u g 5 Jun 1 12:00 notes.txt\r\n"
+                    "-rw-r--r-- 1 u g 5 Jun 1 12:00 ../../home/user/.profile\r\n"
+                    "drwxr-xr-x 2 u g 4096 Jun 1 12:00 /etc\r\n" +
+                        std::string("-rw-r--r-- 1 u g 5 Jun 1 12:00 a\0b\r\n", 36) +
+                        "-rw-r--r-- 1 user group 1234 Mar 5 12:00\r\n"
+                        "-rw-r--r-- 1 u g 5 Jun 1 12:00 ...\r\n");
+    Strings notes;
+    DeleteWalk walk = walkDeleteListing(file, kUnix, "/home/me/old",
+                                        [&](const std::string& line) { notes.push_back(line); });
+    EXPECT_EQ(walk.dirs, (Strings{"/home/me/old/sub dir"}));
+    EXPECT_EQ(walk.files, (Strings{"notes.txt", "..."}));
+    ASSERT_EQ(notes.size(), 4u);
+    for (const std::string& note : notes)
+        EXPECT_TRUE(note.starts_with("! ")) << note;
+    EXPECT_NE(notes[0].find("../../home/user/.profile"), std::string::npos);
+    EXPECT_NE(notes[2].find("a\\x00b"), std::string::npos) << notes[2];
+    EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST(DeleteWalker, SafeNamesAreNonEmptyWithoutSlashOrNul) {
+    EXPECT_TRUE(isSafeEntryName("a b\\c"));
+    EXPECT_FALSE(isSafeEntryName(""));
+    EXPECT_FALSE(isSafeEntryName("a/b"));
+    EXPECT_FALSE(isSafeEntryName(std::string_view("a\0", 2)));
+}
+
+}  // namespace
+}  // namespace quay
