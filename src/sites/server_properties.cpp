@@ -119,7 +119,8 @@ void ServerPropertiesModel::cbTypeChange(int index) {
 }
 
 void ServerPropertiesModel::storeColumnsInSelected() {
-    if (m_layoutIndex >= 0 && m_layoutIndex < static_cast<int>(m_layouts.codes.size()))
+    // The first layout is the built-in default; its code never changes.
+    if (m_layoutIndex > 0 && m_layoutIndex < static_cast<int>(m_layouts.codes.size()))
         m_layouts.codes[static_cast<std::size_t>(m_layoutIndex)] =
             buildLayoutCode(m_typeIndex, columns);
 }
