@@ -20,8 +20,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (char delimiter : {' ', '.', ','})
         quay::splitString(delimiter, input);
 
-    quay::PaneItem a{std::string(mask), 2, {std::string(mask), std::string(mask)}};
-    quay::PaneItem b{std::string(name), 2, {std::string(name), std::string(name)}};
+    quay::PaneItem a, b;
+    a.caption = mask;
+    a.subItems = {std::string(mask), std::string(mask)};
+    b.caption = name;
+    b.subItems = {std::string(name), std::string(name)};
     for (int key = -6; key <= 6; ++key)
         if (quay::ftpViewCompare(a, b, key) != -quay::ftpViewCompare(b, a, key))
             __builtin_trap();

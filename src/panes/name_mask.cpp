@@ -7,14 +7,11 @@ namespace quay {
 bool matchMask(std::string_view name, std::string_view mask) {
     if (mask == "*" || mask == "*.*")
         return true;
-    const auto maskParts = splitString('.', mask);
-    const auto nameParts = splitString('.', name);
-    if (maskParts.size() != nameParts.size())
-        return false;
-    for (std::size_t n = 0; n < maskParts.size(); ++n)
-        if (!matchWild(maskParts[n], nameParts[n]))
+    // Part by part; a different number of parts fails like a part that does not match.
+    while (!mask.empty() && !name.empty())
+        if (!matchWild(takePart('.', mask), takePart('.', name)))
             return false;
-    return true;
+    return mask.empty() && name.empty();
 }
 
 namespace {

@@ -12,13 +12,17 @@ std::string_view trimmed(std::string_view text) {
     return text.substr(first, last - first);
 }
 
+std::string_view takePart(char delimiter, std::string_view& text) {
+    std::size_t cut = text.find(delimiter);
+    std::string_view part = trimmed(text.substr(0, cut));
+    text = cut == std::string_view::npos ? std::string_view{} : trimmed(text.substr(cut + 1));
+    return part;
+}
+
 std::vector<std::string> splitString(char delimiter, std::string_view text) {
     std::vector<std::string> parts;
-    while (!text.empty()) {
-        std::size_t cut = text.find(delimiter);
-        parts.emplace_back(trimmed(text.substr(0, cut)));
-        text = cut == std::string_view::npos ? std::string_view{} : trimmed(text.substr(cut + 1));
-    }
+    while (!text.empty())
+        parts.emplace_back(takePart(delimiter, text));
     return parts;
 }
 

@@ -22,4 +22,8 @@ std::string_view trimmed(std::string_view text);
 // text gives no part.
 std::vector<std::string> splitString(char delimiter, std::string_view text);
 
+// The same cut one part at a time, without copying: returns the next part of a non-empty
+// text and leaves the rest in text. Taking parts until text is empty gives splitString's parts.
+std::string_view takePart(char delimiter, std::string_view& text);
+
 }  // namespace quay
