@@ -20,6 +20,15 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
         m_model.defineControl(def.name, std::move(state));
     }
     registerOwnHandlers();
+    watchRemotePane();
+}
+
+void SessionController::watchRemotePane() {
+    PaneModel& pane = m_model.ftpView();
+    pane.onReset = [this] { FTPViewChange(); };
+    pane.onInserted = [this](std::size_t, std::size_t) { FTPViewChange(); };
+    pane.onRemoved = [this](std::size_t, std::size_t) { FTPViewChange(); };
+    pane.onChanged = [this](std::size_t, std::size_t) { FTPViewChange(); };
 }
 
 SessionController::~SessionController() = default;

@@ -66,6 +66,7 @@ public:
     void Exit1Click();
     void ExplorerButton1Click();
     void sbStopClick();
+    // The remote pane changed (the controller watches it itself).
     void FTPViewChange();
     // The view-style entries: the sender's tag is the view style of lvLoc (MenuItem11Click)
     // or of FTPView (LargeIcons1Click, LargeIcons3Click).
@@ -74,6 +75,8 @@ public:
 
 private:
     void registerOwnHandlers();
+    // Every change of the remote pane's items reruns the enabling rule.
+    void watchRemotePane();
     void setDate();
     // Checks exactly the transfer-mode entry whose tag is mode.
     void markTransferMode(int mode);

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace quay {
+
+// The one-line modal prompt: label Prompt, edit Input, buttons Button1 ("&Ok") and Button2
+// ("&Cancel", also Escape), and the check box chbMask ("Mask password"), shown only when
+// the caller asks for masking. Checking chbMask shows the input as stars; the text itself
+// never changes.
+class InputForm : public QDialog {
+    Q_OBJECT
+public:
+    InputForm(const QString& caption, const QString& prompt, const QString& value, bool masked,
+              QWidget* parent = nullptr);
+
+    QString value() const { return m_input.text(); }
+
+private:
+    QLabel m_prompt;
+    QLineEdit m_input;
+    QPushButton m_ok;
+    QPushButton m_cancel;
+    QCheckBox m_mask;
+};
+
+}  // namespace quay

@@ -1,0 +1,246 @@
+#include "ui/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenuBar>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "session/session_controller.h"
+#include "ui/pane_view.h"
+
+namespace quay {
+
+void HalvingSplitter::resizeEvent(QResizeEvent* event) {
+    QSplitter::resizeEvent(event);
+    if (count() != 2)
+        return;
+    // Narrower than the handle: both panes get nothing rather than a negative width.
+    const int room = std::max(0, width() - handleWidth());
+    const int right = room / 2;
+    setSizes({room - right, right});
+}
+
+namespace {
+
+QWidget* boxed(QWidget* panel, QBoxLayout* layout) {
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    panel->setLayout(layout);
+    return panel;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(SessionController& controller, QWidget* parent)
+    : QMainWindow(parent), m_controller(controller) {
+    setObjectName(QStringLiteral("_Main"));
+    setWindowTitle(QStringLiteral("Quayside Pro"));
+    auto* central = make<QWidget>("", this);
+    auto* splitter3 = make<QSplitter>("Splitter3", central, Qt::Vertical);
+    auto* splitter1 = make<HalvingSplitter>("Splitter1", splitter3, Qt::Horizontal);
+    splitter1->addWidget(buildLocalArea());
+    splitter1->addWidget(buildRemoteArea());
+    splitter1->setChildrenCollapsible(false);
+    m_log = make<QPlainTextEdit>("Log", splitter3);
+    m_log->setReadOnly(true);
+    m_log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    splitter3->addWidget(splitter1);
+    splitter3->addWidget(m_log);
+    splitter3->setStretchFactor(0, 4);
+    splitter3->setStretchFactor(1, 1);
+    auto* layout = new QVBoxLayout;
+    layout->addWidget(buildTopBar());
+    layout->addWidget(splitter3, 1);
+    boxed(central, layout);
+    setCentralWidget(central);
+    buildMenus();
+    bindModel();
+    connectCommands();
+    resize(900, 640);
+    m_controller.onCloseWindow = [this] { close(); };
+    m_controller.FormCreate();
+}
+
+MainWindow::~MainWindow() {
+    m_controller.onCloseWindow = nullptr;
+    m_controller.model().onControlChanged = nullptr;
+    m_controller.model().onLogAppended = nullptr;
+    m_controller.model().onLogCleared = nullptr;
+    m_controller.model().onScreenCursorChanged = nullptr;
+    if (m_overrideCursor)
+        QApplication::restoreOverrideCursor();
+}
+
+template <typename W, typename... Args>
+W* MainWindow::make(const char* name, QWidget* parent, Args&&... args) {
+    auto* w = new W(std::forward<Args>(args)..., parent);
+    if (*name != '\0') {
+        w->setObjectName(QString::fromLatin1(name));
+        m_widgets[name] = w;
+    }
+    return w;
+}
+
+QWidget* MainWindow::widget(const std::string& name) const {
+    auto it = m_widgets.find(name);
+    return it == m_widgets.end() ? nullptr : it->second;
+}
+
+QAction* MainWindow::action(const std::string& name) const {
+    auto it = m_menus.actions.find(name);
+    return it == m_menus.actions.end() ? nullptr : it->second;
+}
+
+QWidget* MainWindow::buildToolbar(const char* name, std::initializer_list<const char*> buttons) {
+    auto* bar = make<QWidget>(name, nullptr);
+    auto* layout = new QHBoxLayout;
+    for (const char* button : buttons)
+        layout->addWidget(make<QToolButton>(button, bar));
+    layout->addStretch();
+    return boxed(bar, layout);
+}
+
+QWidget* MainWindow::buildTopBar() {
+    auto* bar = make<QWidget>("Panel11", nullptr);
+    auto* layout = new QHBoxLayout;
+    for (const char* name : {"sbConnect", "sbDisConnect", "sbStop"})
+        layout->addWidget(make<QToolButton>(name, bar));
+    layout->addStretch();
+    layout->addWidget(make<QLabel>("Label1", bar));
+    layout->addWidget(make<QLabel>("Label2", bar));
+    auto* edit = make<QLineEdit>("Edit1", bar);
+    edit->setReadOnly(true);
+    edit->setMaximumWidth(120);
+    layout->addWidget(edit);
+    layout->addWidget(make<QToolButton>("ExplorerButton1", bar));
+    return boxed(bar, layout);
+}
+
+QWidget* MainWindow::buildLocalArea() {
+    auto* area = make<QWidget>("Panel1", nullptr);
+    area->setMinimumWidth(1);
+    auto* tree = make<QWidget>("Panel4", nullptr);
+    auto* drive = new QHBoxLayout;
+    auto* driveBox = make<QComboBox>("DriveComboBox1", tree);
+    driveBox->addItem(QStringLiteral("/"));
+    drive->addWidget(driveBox, 1);
+    auto* up = make<QToolButton>("SpeedButton4", tree);
+    up->setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));
+    drive->addWidget(up);
+    auto* treeLayout = new QVBoxLayout;
+    treeLayout->addLayout(drive);
+    treeLayout->addWidget(make<QListWidget>("dlbx", tree), 1);
+    boxed(tree, treeLayout);
+
+    auto* files = make<QWidget>("Panel5", nullptr);
+    auto* lvLoc = make<PaneView>("lvLoc", files, m_controller.model().lvLoc(),
+                                 QList<PaneColumn>{{QStringLiteral("Dateiname"), 100},
+                                                   {QStringLiteral("Größe"), 75},
+                                                   {QStringLiteral("Datum"), 90},
+                                                   {QStringLiteral("Zeit"), 0}});
+    auto* filesLayout = new QVBoxLayout;
+    filesLayout->addWidget(lvLoc, 1);
+    auto* info = make<QLabel>("pnlLocInfo", files);
+    info->setFrameShape(QFrame::StyledPanel);
+    filesLayout->addWidget(info);
+    boxed(files, filesLayout);
+
+    auto* splitter2 = make<QSplitter>("Splitter2", nullptr, Qt::Horizontal);
+    splitter2->addWidget(tree);
+    splitter2->addWidget(files);
+    splitter2->setStretchFactor(1, 1);
+    splitter2->setSizes({140, 300});
+
+    auto* transfer = make<QWidget>("Panel15", nullptr);
+    auto* transferLayout = new QVBoxLayout;
+    transferLayout->addStretch();
+    auto* upload = make<QToolButton>("SpeedButton1", transfer);
+    upload->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+    auto* download = make<QToolButton>("SpeedButton2", transfer);
+    download->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
+    transferLayout->addWidget(upload);
+    transferLayout->addWidget(download);
+    transferLayout->addStretch();
+    boxed(transfer, transferLayout);
+
+    auto* body = new QHBoxLayout;
+    body->addWidget(splitter2, 1);
+    body->addWidget(transfer);
+    auto* caption = make<QLabel>("Panel8", nullptr);
+    caption->setFrameShape(QFrame::StyledPanel);
+    auto* layout = new QVBoxLayout;
+    layout->addWidget(buildToolbar("Panel6", {"sbMkd1", "sbRen1", "sbDel1", "sbView", "sbRun"}));
+    layout->addWidget(caption);
+    layout->addLayout(body, 1);
+    return boxed(area, layout);
+}
+
+QWidget* MainWindow::buildRemoteArea() {
+    auto* area = make<QWidget>("Panel2", nullptr);
+    area->setMinimumWidth(1);
+    auto* caption = make<QLabel>("Panel9", nullptr);
+    caption->setFrameShape(QFrame::StyledPanel);
+
+    auto* pathBar = make<QWidget>("FTPPathPanel", nullptr);
+    auto* pathLayout = new QHBoxLayout;
+    auto* up = make<QToolButton>("FTPOneLevelUp", pathBar);
+    up->setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));
+    pathLayout->addWidget(up);
+    auto* path = make<QComboBox>("FTPPath", pathBar);
+    path->setEditable(true);
+    path->setMaxVisibleItems(10);
+    path->setInsertPolicy(QComboBox::NoInsert);
+    pathLayout->addWidget(path, 1);
+    boxed(pathBar, pathLayout);
+
+    auto* view = make<PaneView>("FTPView", nullptr, m_controller.model().ftpView(),
+                                QList<PaneColumn>{{QStringLiteral("Dateiname"), 140},
+                                                  {QStringLiteral("Größe"), 65, Qt::AlignRight},
+                                                  {QStringLiteral("Datum "), 55, Qt::AlignHCenter},
+                                                  {QStringLiteral("Zeit"), 40, Qt::AlignHCenter},
+                                                  {QStringLiteral("Datei-Attribute"), 180}});
+
+    auto* commandBar = make<QWidget>("Panel17", nullptr);
+    auto* commandLayout = new QHBoxLayout;
+    commandLayout->addWidget(make<QToolButton>("SpeedButton5", commandBar));
+    commandLayout->addWidget(make<QToolButton>("SpeedButton6", commandBar));
+    auto* command = make<QComboBox>("cbCmd", commandBar);
+    command->setEditable(true);
+    command->setInsertPolicy(QComboBox::NoInsert);
+    commandLayout->addWidget(command, 1);
+    boxed(commandBar, commandLayout);
+    auto* info = make<QLabel>("pnlFtpInfo", nullptr);
+    info->setFrameShape(QFrame::StyledPanel);
+
+    auto* layout = new QVBoxLayout;
+    layout->addWidget(
+        buildToolbar("Panel7", {"sbNewServer", "sbProperties", "sbMkd2", "sbRen2", "sbDel2"}));
+    layout->addWidget(caption);
+    layout->addWidget(pathBar);
+    layout->addWidget(view, 1);
+    layout->addWidget(commandBar);
+    layout->addWidget(info);
+    return boxed(area, layout);
+}
+
+void MainWindow::buildMenus() {
+    m_menus = quay::buildMenus(mainWindowControls(), *menuBar(), *this);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!m_controller.FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    m_controller.FormClose();
+    event->accept();
+}
+
+}  // namespace quay

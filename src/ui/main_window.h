@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QPlainTextEdit>
+#include <QSplitter>
+#include <map>
+#include <string>
+
+#include "ui/menu_builder.h"
+
+namespace quay {
+
+class ComboModel;
+class PaneView;
+class SessionController;
+
+// Splitter1: keeps its right part half of the space left beside the handle on every resize.
+class HalvingSplitter : public QSplitter {
+    Q_OBJECT
+public:
+    using QSplitter::QSplitter;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+};
+
+// The main window. It lays out the named controls, renders the controller's presentation
+// model into them by objectName and forwards every command to the controller. It holds no
+// behaviour of its own beyond layout; closing it asks the controller first.
+//
+// Creating it runs the controller's FormCreate().
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(SessionController& controller, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The widget or menu action carrying the given control name, or nullptr.
+    QWidget* widget(const std::string& name) const;
+    QAction* action(const std::string& name) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    template <typename W, typename... Args>
+    W* make(const char* name, QWidget* parent, Args&&... args);
+    QWidget* buildTopBar();
+    QWidget* buildLocalArea();
+    QWidget* buildRemoteArea();
+    QWidget* buildToolbar(const char* name, std::initializer_list<const char*> buttons);
+    void buildMenus();
+    void bindModel();
+    void bindCombo(const char* name, ComboModel& combo);
+    void bindPane(PaneView& view, const char* dblClickHandler, const char* popup);
+    void connectCommands();
+    void applyControl(const std::string& name);
+    void applyScreenCursor();
+
+    SessionController& m_controller;
+    std::map<std::string, QWidget*> m_widgets;
+    MainMenus m_menus;
+    QPlainTextEdit* m_log = nullptr;
+    bool m_overrideCursor = false;
+};
+
+}  // namespace quay

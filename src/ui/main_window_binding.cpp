@@ -1,0 +1,157 @@
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+
+#include "session/session_controller.h"
+#include "ui/main_window.h"
+#include "ui/pane_view.h"
+
+namespace quay {
+
+namespace {
+
+QString qtext(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+std::string bytes(const QString& s) {
+    const QByteArray utf8 = s.toUtf8();
+    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+}
+
+void setCaption(QWidget* w, const QString& text) {
+    if (auto* button = qobject_cast<QAbstractButton*>(w))
+        button->setText(text);
+    else if (auto* label = qobject_cast<QLabel*>(w))
+        label->setText(text);
+    else if (auto* edit = qobject_cast<QLineEdit*>(w))
+        edit->setText(text);
+}
+
+void applyToAction(QAction* action, const ControlState& state) {
+    action->setText(qtext(state.text));
+    action->setToolTip(qtext(state.hint));
+    action->setEnabled(state.enabled);
+    action->setVisible(state.visible);
+    // Entries show a check mark only once they have been checked, like the menus they model.
+    if (state.checked)
+        action->setCheckable(true);
+    action->setChecked(state.checked);
+    action->setProperty("tag", state.tag);
+}
+
+void applyToWidget(QWidget* w, const ControlState& state) {
+    w->setEnabled(state.enabled);
+    // A hidden child is made visible only once its window shows; an explicit show of a
+    // child of a hidden window would be a no-op anyway.
+    w->setVisible(state.visible);
+    w->setToolTip(qtext(state.hint));
+    w->setProperty("tag", state.tag);
+    if (!state.text.empty() || qobject_cast<QLabel*>(w) != nullptr)
+        setCaption(w, qtext(state.text));
+    if (state.cursor == Cursor::crHourGlass)
+        w->setCursor(Qt::WaitCursor);
+    else
+        w->unsetCursor();
+}
+
+}  // namespace
+
+void MainWindow::applyControl(const std::string& name) {
+    const ControlState& state = m_controller.model().control(name);
+    if (QAction* a = action(name))
+        applyToAction(a, state);
+    else if (QWidget* w = widget(name))
+        applyToWidget(w, state);
+}
+
+void MainWindow::applyScreenCursor() {
+    const bool busy = m_controller.model().screenCursor() == Cursor::crHourGlass;
+    if (busy == m_overrideCursor)
+        return;
+    if (busy)
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+    else
+        QApplication::restoreOverrideCursor();
+    m_overrideCursor = busy;
+}
+
+void MainWindow::bindModel() {
+    PresentationModel& model = m_controller.model();
+    for (const std::string& name : model.controlNames())
+        applyControl(name);
+    model.onControlChanged = [this](const std::string& name) { applyControl(name); };
+    for (const std::string& line : model.logLines())
+        m_log->appendPlainText(qtext(line));
+    model.onLogAppended = [this](const std::string& line) { m_log->appendPlainText(qtext(line)); };
+    model.onLogCleared = [this] { m_log->clear(); };
+    model.onScreenCursorChanged = [this] { applyScreenCursor(); };
+    bindCombo("FTPPath", model.ftpPath());
+    bindCombo("cbCmd", model.cbCmd());
+    bindPane(*static_cast<PaneView*>(widget("lvLoc")), "lvLocDblClick", "pupLoc");
+    bindPane(*static_cast<PaneView*>(widget("FTPView")), "FTPViewDblClick", "PopupMenu1");
+}
+
+void MainWindow::bindCombo(const char* name, ComboModel& combo) {
+    auto* box = static_cast<QComboBox*>(widget(name));
+    auto refresh = [box, &combo] {
+        const QSignalBlocker block(box);
+        box->clear();
+        for (const std::string& item : combo.items())
+            box->addItem(qtext(item));
+        box->setCurrentIndex(combo.itemIndex());
+        box->setEditText(qtext(combo.text()));
+    };
+    refresh();
+    auto previous = combo.onChanged;
+    combo.onChanged = [refresh, previous] {
+        refresh();
+        if (previous)
+            previous();
+    };
+    connect(box, &QComboBox::activated, this, [this, name, &combo](int index) {
+        combo.setItemIndex(index);
+        m_controller.invoke(std::string(name) + "Change", name);
+    });
+    connect(box, &QComboBox::editTextChanged, this, [&combo](const QString& text) {
+        if (bytes(text) != combo.text())
+            combo.setText(bytes(text));
+    });
+}
+
+void MainWindow::bindPane(PaneView& view, const char* dblClickHandler, const char* popup) {
+    connect(&view, &PaneView::doubleClicked, this,
+            [this, dblClickHandler, name = view.objectName().toStdString()] {
+                m_controller.invoke(dblClickHandler, name);
+            });
+    QMenu* menu = m_menus.popups.at(popup);
+    connect(&view, &PaneView::contextMenuRequested, menu,
+            [menu](const QPoint& at) { menu->popup(at); });
+}
+
+void MainWindow::connectCommands() {
+    for (const ControlDef& def : mainWindowControls()) {
+        if (def.handler.empty())
+            continue;
+        const std::string name = def.name;
+        const std::string handler = def.handler;
+        if (QAction* a = action(name)) {
+            connect(a, &QAction::triggered, this, [this, name, handler] {
+                m_controller.invoke(handler, name);
+                // A checkable entry toggles itself; the model decides what is checked.
+                applyControl(name);
+            });
+        } else if (auto* button = qobject_cast<QAbstractButton*>(widget(name))) {
+            connect(button, &QAbstractButton::clicked, this,
+                    [this, name, handler] { m_controller.invoke(handler, name); });
+        } else if (auto* list = qobject_cast<QListWidget*>(widget(name))) {
+            connect(list, &QListWidget::itemClicked, this,
+                    [this, name, handler] { m_controller.invoke(handler, name); });
+        }
+    }
+}
+
+}  // namespace quay

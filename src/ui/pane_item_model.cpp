@@ -1,0 +1,116 @@
+#include "ui/pane_item_model.h"
+
+#include <QApplication>
+#include <QStringDecoder>
+#include <QStyle>
+
+namespace quay {
+
+PaneItemModel::PaneItemModel(PaneModel& pane, QList<PaneColumn> columns, QObject* parent)
+    : QAbstractTableModel(parent), m_pane(pane), m_columns(std::move(columns)) {
+    hook();
+}
+
+PaneItemModel::~PaneItemModel() {
+    m_pane.onReset = nullptr;
+    m_pane.onInserted = nullptr;
+    m_pane.onRemoved = nullptr;
+    m_pane.onChanged = nullptr;
+}
+
+void PaneItemModel::hook() {
+    // The pane model has already changed when it announces; the begin/end pairs are issued
+    // back to back, and data() tolerates rows that are gone.
+    auto reset = m_pane.onReset;
+    m_pane.onReset = [this, reset] {
+        beginResetModel();
+        endResetModel();
+        emit selectionChangedInModel();
+        if (reset)
+            reset();
+    };
+    auto inserted = m_pane.onInserted;
+    m_pane.onInserted = [this, inserted](std::size_t first, std::size_t count) {
+        if (count > 0) {
+            beginInsertRows({}, static_cast<int>(first), static_cast<int>(first + count - 1));
+            endInsertRows();
+        }
+        if (inserted)
+            inserted(first, count);
+    };
+    auto removed = m_pane.onRemoved;
+    m_pane.onRemoved = [this, removed](std::size_t first, std::size_t count) {
+        if (count > 0) {
+            beginRemoveRows({}, static_cast<int>(first), static_cast<int>(first + count - 1));
+            endRemoveRows();
+        }
+        if (removed)
+            removed(first, count);
+    };
+    auto changed = m_pane.onChanged;
+    m_pane.onChanged = [this, changed](std::size_t first, std::size_t count) {
+        if (count > 0)
+            emit dataChanged(index(static_cast<int>(first), 0),
+                             index(static_cast<int>(first + count - 1), columnCount() - 1));
+        emit selectionChangedInModel();
+        if (changed)
+            changed(first, count);
+    };
+}
+
+int PaneItemModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_pane.count());
+}
+
+int PaneItemModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
+}
+
+QString PaneItemModel::displayText(const std::string& bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    if (!utf8.hasError())
+        return text;
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+QVariant PaneItemModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() < 0 ||
+        static_cast<std::size_t>(index.row()) >= m_pane.count())
+        return {};
+    const PaneItem& item = m_pane.item(static_cast<std::size_t>(index.row()));
+    const auto column = static_cast<std::size_t>(index.column());
+    if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
+        if (column == 0)
+            return displayText(item.caption);
+        if (column - 1 < item.subItems.size())
+            return displayText(item.subItems[column - 1]);
+        return {};
+    }
+    if (role == Qt::TextAlignmentRole && column < static_cast<std::size_t>(m_columns.size()))
+        return QVariant::fromValue(m_columns[static_cast<qsizetype>(column)].alignment |
+                                   Qt::AlignVCenter);
+    if (role == Qt::DecorationRole && column == 0) {
+        // Image 1 is a directory or folder, 2 a file, 3 a saved server, 0 the parent entry.
+        static const QStyle::StandardPixmap icons[] = {QStyle::SP_FileDialogToParent,
+                                                       QStyle::SP_DirIcon, QStyle::SP_FileIcon,
+                                                       QStyle::SP_DriveNetIcon};
+        if (item.imageIndex >= 0 && item.imageIndex < 4)
+            return QApplication::style()->standardIcon(icons[item.imageIndex]);
+    }
+    return {};
+}
+
+QVariant PaneItemModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_columns.size())
+        return {};
+    if (role == Qt::DisplayRole)
+        return m_columns[section].caption;
+    if (role == Qt::TextAlignmentRole)
+        return QVariant::fromValue(m_columns[section].alignment | Qt::AlignVCenter);
+    if (role == Qt::UserRole)
+        return section + 1;  // the column's tag
+    return {};
+}
+
+}  // namespace quay

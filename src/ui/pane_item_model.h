@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QAbstractTableModel>
+#include <QList>
+#include <QString>
+
+#include "panes/pane_model.h"
+
+namespace quay {
+
+// One column of a file list: its caption, initial width in pixels (0: the view's default)
+// and alignment. Its tag is its position counted from 1.
+struct PaneColumn {
+    QString caption;
+    int width = 0;
+    Qt::Alignment alignment = Qt::AlignLeft;
+};
+
+// Shows a PaneModel to Qt views. Each announcement of the pane model maps onto exactly one
+// QAbstractItemModel notification (reset, rows inserted, rows removed, data changed), so a
+// bulk load costs one reset. Callbacks the pane model already had (the controller's) are
+// kept and run after the view is told. Names are shown decoded as UTF-8 where they are valid
+// and byte for byte (Latin-1) otherwise; the model's bytes are never replaced.
+class PaneItemModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    PaneItemModel(PaneModel& pane, QList<PaneColumn> columns, QObject* parent = nullptr);
+    ~PaneItemModel() override;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+    PaneModel& pane() { return m_pane; }
+    const QList<PaneColumn>& columns() const { return m_columns; }
+
+    // Text of raw name bytes for display.
+    static QString displayText(const std::string& bytes);
+
+signals:
+    // A selection flag of the pane model changed from the model side.
+    void selectionChangedInModel();
+
+private:
+    void hook();
+
+    PaneModel& m_pane;
+    QList<PaneColumn> m_columns;
+};
+
+}  // namespace quay

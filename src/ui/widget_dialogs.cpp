@@ -1,0 +1,85 @@
+#include "ui/widget_dialogs.h"
+
+#include <QMessageBox>
+
+#include "ui/input_form.h"
+
+namespace quay {
+
+namespace {
+
+QString text(const std::string& s) {
+    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
+}
+
+QMessageBox::Icon boxIcon(Dialogs::Icon icon) {
+    switch (icon) {
+        case Dialogs::Icon::Information:
+            return QMessageBox::Information;
+        case Dialogs::Icon::Warning:
+            return QMessageBox::Warning;
+        case Dialogs::Icon::Error:
+            return QMessageBox::Critical;
+        case Dialogs::Icon::Question:
+            return QMessageBox::Question;
+        case Dialogs::Icon::None:
+            break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QMessageBox::StandardButtons boxButtons(unsigned buttons) {
+    QMessageBox::StandardButtons result;
+    if (buttons & Dialogs::Yes)
+        result |= QMessageBox::Yes;
+    if (buttons & Dialogs::No)
+        result |= QMessageBox::No;
+    if (buttons & Dialogs::Ok)
+        result |= QMessageBox::Ok;
+    if (buttons & Dialogs::Cancel)
+        result |= QMessageBox::Cancel;
+    return result ? result : QMessageBox::StandardButtons(QMessageBox::Ok);
+}
+
+// Closing the box without a button counts as its most cautious answer.
+Dialogs::Answer answerOf(int button, unsigned buttons) {
+    switch (button) {
+        case QMessageBox::Yes:
+            return Dialogs::Answer::Yes;
+        case QMessageBox::No:
+            return Dialogs::Answer::No;
+        case QMessageBox::Ok:
+            return Dialogs::Answer::Ok;
+        case QMessageBox::Cancel:
+            return Dialogs::Answer::Cancel;
+        default:
+            break;
+    }
+    if (buttons & Dialogs::Cancel)
+        return Dialogs::Answer::Cancel;
+    if (buttons & Dialogs::No)
+        return Dialogs::Answer::No;
+    return Dialogs::Answer::Ok;
+}
+
+}  // namespace
+
+Dialogs::Answer WidgetDialogs::messageBox(const std::string& caption, const std::string& body,
+                                          Icon icon, unsigned buttons) {
+    QMessageBox box(boxIcon(icon), text(caption), text(body), boxButtons(buttons), m_parent);
+    box.setObjectName(QStringLiteral("MessageBox"));
+    box.setWindowModality(Qt::ApplicationModal);
+    return answerOf(box.exec(), buttons);
+}
+
+bool WidgetDialogs::inputPrompt(const std::string& caption, const std::string& prompt,
+                                std::string& value, bool masked) {
+    InputForm form(text(caption), text(prompt), text(value), masked, m_parent);
+    if (form.exec() != QDialog::Accepted)
+        return false;
+    const QByteArray bytes = form.value().toUtf8();
+    value.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return true;
+}
+
+}  // namespace quay

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "session/dialogs.h"
+
+namespace quay {
+
+// Dialogs answered by the user through Qt dialogs, modal to the given parent window. Each
+// call runs a nested Qt loop until the user answers; the core keeps running meanwhile.
+class WidgetDialogs : public Dialogs {
+public:
+    void setParent(QWidget* parent) { m_parent = parent; }
+
+    Answer messageBox(const std::string& caption, const std::string& text, Icon icon,
+                      unsigned buttons) override;
+    bool inputPrompt(const std::string& caption, const std::string& prompt, std::string& value,
+                     bool masked) override;
+
+private:
+    QPointer<QWidget> m_parent;
+};
+
+}  // namespace quay

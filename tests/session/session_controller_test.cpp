@@ -1,0 +1,187 @@
+#include "session/session_controller.h"
+
+#include <gtest/gtest.h>
+
+#include "base/poll_loop.h"
+#include "scripted_dialogs.h"
+#include "test_support.h"
+
+namespace quay {
+namespace {
+
+class SessionControllerTest : public ::testing::Test {
+protected:
+    SessionControllerTest() : controller(loop, dialogs, dir.path()) { controller.FormCreate(); }
+
+    PaneItem server(const char* name) {
+        PaneItem item;
+        item.caption = name;
+        item.imageIndex = 3;
+        return item;
+    }
+    bool enabled(const char* name) { return controller.model().control(name).enabled; }
+
+    test::TempDir dir;
+    PollLoop loop;
+    test::ScriptedDialogs dialogs;
+    SessionController controller;
+};
+
+// Commands the user may use on saved servers only, and on a live session only.
+const char* const kServerCommands[] = {"sbConnect",           "sbNewServer", "sbProperties",
+                                       "ConnecttoFTPServer1", "NewServer1",  "NewServer2",
+                                       "FtpOptions1"};
+const char* const kSessionCommands[] = {"sbDisConnect",
+                                        "sbStop",
+                                        "SpeedButton1",
+                                        "SpeedButton2",
+                                        "Disconnect1",
+                                        "StopTransfer1",
+                                        "UploadSelectedFiles1",
+                                        "UploadSelectedFiles2",
+                                        "MakeDirectory2",
+                                        "MakeDirectory3",
+                                        "ChandDirect1",
+                                        "ChangeDirectory2",
+                                        "CompareDirectories1",
+                                        "CompareDirectories2",
+                                        "Rename2",
+                                        "Rename3",
+                                        "FileAttributes2",
+                                        "FileAttributes1",
+                                        "DownloadSelectedFiles1",
+                                        "DownloadSelectedFiles2",
+                                        "Sorting6",
+                                        "Sorting7",
+                                        "Select6",
+                                        "Select7",
+                                        "ChangeCase6",
+                                        "ChangeCase7",
+                                        "Filter4",
+                                        "Filter2"};
+// Always usable: they serve the server list as well as the session.
+const char* const kNeutralCommands[] = {
+    "sbMkd2",         "sbRen2",   "sbDel2", "DeleteServerDirFile1",
+    "CustomCommand1", "Refresh3", "Font1",  "Exit1"};
+
+TEST_F(SessionControllerTest, EnablingFollowsTheConnectionState) {
+    for (bool connected : {true, false}) {
+        controller.updateConnectionUI(connected);
+        for (const char* name : kServerCommands)
+            EXPECT_EQ(enabled(name), !connected) << name << " connected=" << connected;
+        for (const char* name : kSessionCommands)
+            EXPECT_EQ(enabled(name), connected) << name << " connected=" << connected;
+        for (const char* name : kNeutralCommands)
+            EXPECT_TRUE(enabled(name)) << name << " connected=" << connected;
+    }
+}
+
+TEST_F(SessionControllerTest, ServerPropertiesNeedsASelectedServerAndNoSession) {
+    controller.model().ftpView().add(server("alpha"));
+    controller.FTPViewChange();
+    EXPECT_TRUE(enabled("sbProperties"));
+    EXPECT_FALSE(enabled("ServerProperties1"));
+    EXPECT_FALSE(enabled("ServerProperties2"));
+
+    controller.model().ftpView().setSelected(0, true);
+    EXPECT_TRUE(enabled("ServerProperties1")) << "a change of the pane reruns the rule";
+    EXPECT_TRUE(enabled("ServerProperties2"));
+
+    controller.state().serverListMode = false;
+    controller.FTPViewChange();
+    EXPECT_FALSE(enabled("ServerProperties1"));
+}
+
+TEST_F(SessionControllerTest, StopRequestIsClearedByTheNextPaneChange) {
+    controller.state().serverListMode = false;
+    controller.state().downloadTree = controller.state().deleteTree = true;
+    controller.model().setScreenCursor(Cursor::crHourGlass);
+    controller.invoke("sbStopClick", "sbStop");
+    EXPECT_EQ(controller.model().control("sbStop").tag, 1);
+    EXPECT_FALSE(controller.state().downloadTree || controller.state().deleteTree);
+    EXPECT_EQ(controller.model().screenCursor(), Cursor::crDefault);
+
+    controller.model().ftpView().add(server("a"));
+    EXPECT_EQ(controller.model().control("sbStop").tag, 0);
+    EXPECT_TRUE(enabled("sbStop")) << "the pane change kept the connected state";
+}
+
+TEST_F(SessionControllerTest, BusyBracketMarksTheTaggedControlsAndLocksThePath) {
+    controller.beginBusy();
+    EXPECT_TRUE(controller.state().busy);
+    for (const char* name : {"SpeedButton4", "FTPView", "FTPOneLevelUp", "FTPPath"})
+        EXPECT_EQ(controller.model().control(name).cursor, Cursor::crHourGlass) << name;
+    EXPECT_EQ(controller.model().control("lvLoc").cursor, Cursor::crDefault);
+    EXPECT_FALSE(enabled("FTPPath"));
+
+    controller.endBusy();
+    EXPECT_FALSE(controller.state().busy);
+    for (const char* name : {"SpeedButton4", "FTPView", "FTPOneLevelUp", "FTPPath"})
+        EXPECT_EQ(controller.model().control(name).cursor, Cursor::crDefault) << name;
+    EXPECT_TRUE(enabled("FTPPath"));
+}
+
+TEST_F(SessionControllerTest, TransferModeMenuChecksExactlyTheChosenEntry) {
+    auto checked = [&] {
+        std::string result;
+        for (const char* name : {"miAuto", "miAscii", "miBinary"})
+            if (controller.model().control(name).checked)
+                result += name;
+        return result;
+    };
+    EXPECT_EQ(checked(), "miAuto");
+    controller.invoke("miAutoClick", "miBinary");
+    EXPECT_EQ(checked(), "miBinary");
+    controller.invoke("miAutoClick", "miAscii");
+    EXPECT_EQ(checked(), "miAscii");
+}
+
+TEST_F(SessionControllerTest, ClosingAsksAndOnlyYesCloses) {
+    dialogs.messageAnswers = {Dialogs::Answer::No, Dialogs::Answer::Yes, Dialogs::Answer::Cancel};
+    EXPECT_FALSE(controller.FormCloseQuery());
+    EXPECT_TRUE(controller.FormCloseQuery());
+    EXPECT_FALSE(controller.FormCloseQuery());
+    ASSERT_EQ(dialogs.messages.size(), 3u);
+    EXPECT_EQ(dialogs.messages[0].caption, "Achtung");
+    EXPECT_EQ(dialogs.messages[0].text, "Wollen Sie das Programm wirklich beenden?");
+    EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::Question);
+    EXPECT_EQ(dialogs.messages[0].buttons, unsigned{Dialogs::Yes | Dialogs::No});
+}
+
+TEST_F(SessionControllerTest, ViewStyleEntriesActOnTheListTheirHandlerNames) {
+    controller.invoke("MenuItem11Click", "SmallIcons8");
+    EXPECT_EQ(controller.model().lvLoc().viewStyle(), ViewStyle::vsSmallIcon);
+    EXPECT_EQ(controller.model().ftpView().viewStyle(), ViewStyle::vsList);
+    controller.invoke("LargeIcons3Click", "Details6");
+    EXPECT_EQ(controller.model().ftpView().viewStyle(), ViewStyle::vsReport);
+    controller.invoke("LargeIcons1Click", "LargeIcons1");
+    EXPECT_EQ(controller.model().ftpView().viewStyle(), ViewStyle::vsIcon);
+    EXPECT_EQ(controller.model().lvLoc().viewStyle(), ViewStyle::vsSmallIcon);
+}
+
+TEST_F(SessionControllerTest, ExitAndNewSessionGoThroughTheWindowHooks) {
+    int closes = 0, starts = 0;
+    controller.invoke("Exit1Click", "Exit1");
+    controller.invoke("Spawnnewsession1Click", "Spawnnewsession1");  // no hooks: nothing
+    controller.onCloseWindow = [&] { ++closes; };
+    controller.onStartInstance = [&] { ++starts; };
+    controller.invoke("Exit1Click", "Exit1");
+    controller.invoke("ExplorerButton1Click", "ExplorerButton1");
+    controller.invoke("Spawnnewsession1Click", "Spawnnewsession1");
+    controller.invoke("NoSuchHandlerClick", "Exit1");
+    EXPECT_EQ(closes, 2);
+    EXPECT_EQ(starts, 1);
+}
+
+TEST_F(SessionControllerTest, StartsInServerListModeWithTodaysDate) {
+    EXPECT_TRUE(controller.state().serverListMode);
+    EXPECT_GE(controller.state().thisYear, 2024);
+    EXPECT_GE(controller.state().thisMonth, 1);
+    EXPECT_LE(controller.state().thisMonth, 12);
+    EXPECT_GE(controller.state().thisDay, 1);
+    EXPECT_EQ(controller.state().tickPeriod, 10);
+    EXPECT_EQ(controller.helpFile(), dir.path() / "quayhelp.hlp");
+}
+
+}  // namespace
+}  // namespace quay
