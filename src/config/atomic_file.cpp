@@ -50,10 +50,22 @@ bool fail(std::error_code code, std::error_code* error) {
     return false;
 }
 
+// A link (say, into a folder of kept dotfiles) stays a link: the file it points to is the one
+// replaced. A dangling link is replaced itself.
+std::filesystem::path resolvedTarget(const std::filesystem::path& path) {
+    std::error_code error;
+    if (!std::filesystem::is_symlink(path, error)) {
+        return path;
+    }
+    const std::filesystem::path target = std::filesystem::canonical(path, error);
+    return error ? path : target;
+}
+
 }  // namespace
 
-bool writeFileAtomically(const std::filesystem::path& path, std::string_view content, mode_t mode,
-                         std::error_code* error) {
+bool writeFileAtomically(const std::filesystem::path& requested, std::string_view content,
+                         mode_t mode, std::error_code* error) {
+    const std::filesystem::path path = resolvedTarget(requested);
     const std::filesystem::path dir =
         path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
     std::string name(1, '.');

@@ -35,6 +35,18 @@ TEST(AtomicFile, ReplacesContentWithTheWantedModeAndLeavesNothingBehind) {
     EXPECT_EQ(entryCount(dir.path()), 1u);
 }
 
+TEST(AtomicFile, WritesThroughALinkAndKeepsTheLink) {
+    test::TempDir dir;
+    fs::create_directory(dir.path() / "kept");
+    const fs::path target = dir.path() / "kept" / "options.ftp";
+    const fs::path link = dir.path() / "options.ftp";
+    test::writeFile(target, "old");
+    fs::create_symlink("kept/options.ftp", link);
+    ASSERT_TRUE(writeFileAtomically(link, "new", 0600));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(test::readFile(target), "new");
+}
+
 TEST(AtomicFile, AFailedWriteReportsAndLeavesEverythingAsItWas) {
     test::TempDir dir;
     // A directory in the way makes the final rename fail, even for root.
