@@ -35,7 +35,7 @@ std::string oneLine(std::string_view text) {
 
 std::optional<long long> parseInteger(std::string_view text) {
     text = trimBlanks(text);
-    if (!text.empty() && text.front() == '+') {
+    if (text.size() > 1 && text.front() == '+' && text[1] != '-') {
         text.remove_prefix(1);
     }
     long long number = 0;

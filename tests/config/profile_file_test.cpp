@@ -36,12 +36,12 @@ TEST(ProfileFile, ReadsValuesExactlyAsWritten) {
 
 TEST(ProfileFile, NumbersAndFlagsFallBackToTheAbsentValue) {
     const ProfileFile file(
-        "[N]\nplain=42\nneg=-7\nplus=+3\nword=abc\nmixed=12x\nhuge=99999999999\nblank=\n"
+        "[N]\nplain=42\nneg=-7\nplus=+3\nword=abc\nmixed=12x\nsigns=+-3\nhuge=99999999999\nblank=\n"
         "two=2\nzero=0\n");
     EXPECT_EQ(file.readInteger("N", "plain", 0), 42);
     EXPECT_EQ(file.readInteger("N", "neg", 0), -7);
     EXPECT_EQ(file.readInteger("N", "plus", 0), 3);
-    for (const char* key : {"word", "mixed", "huge", "blank", "missing"}) {
+    for (const char* key : {"word", "mixed", "signs", "huge", "blank", "missing"}) {
         EXPECT_EQ(file.readInteger("N", key, 15), 15) << key;
         EXPECT_TRUE(file.readBool("N", key, true)) << key;
         EXPECT_FALSE(file.readBool("N", key, false)) << key;
