@@ -16,6 +16,10 @@ namespace {
 
 std::atomic<int> g_liveSockets{0};
 
+const std::string DefaultProto = "tcp";
+const std::string DefaultLocalPort = "0";
+const std::string AnyAddress = "0.0.0.0";
+
 std::string trimmed(const std::string& text) {
     std::size_t b = 0;
     std::size_t e = text.size();
@@ -69,13 +73,6 @@ int AsyncSocket::liveCount() {
     return g_liveSockets;
 }
 
-template <typename... Args, typename... Params>
-void AsyncSocket::fire(const std::function<void(Params...)>& event, Args... args) {
-    // A copy, so that a handler may replace or clear its own event while it runs.
-    if (auto handler = event)
-        handler(args...);
-}
-
 void AsyncSocket::resetDefaults() {
     m_handle = InvalidSocket;
     m_state = SocketState::wsClosed;
@@ -88,10 +85,10 @@ void AsyncSocket::resetDefaults() {
     m_protoResolved = false;
     m_localPortResolved = false;
     m_protoNumber = IPPROTO_TCP;
-    m_proto = "tcp";
+    m_proto = DefaultProto;
     m_socketType = SOCK_STREAM;
-    m_localPort = "0";
-    m_localAddr = "0.0.0.0";
+    m_localPort = DefaultLocalPort;
+    m_localAddr = AnyAddress;
     m_lingerOnOff = SocketLingerOnOff::wsLingerOn;
     m_lingerTimeout = 0;
     m_allSent = true;
@@ -155,7 +152,7 @@ void AsyncSocket::setLocalAddr(const std::string& value) {
         reportError("Cannot change LocalAddr if not closed");
         return;
     }
-    const std::string text = value.empty() ? "0.0.0.0" : value;
+    const std::string& text = value.empty() ? AnyAddress : value;
     if (!isDottedAddress(text)) {
         reportError("SetLocalAddr(): Invalid IP address");
         return;

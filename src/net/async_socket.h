@@ -264,8 +264,12 @@ private:
     bool setOption(int level, int name, int value, const char* functionName);
     void handleLookupReply(int error, std::vector<std::string> results);
     void startLookup(const std::string& text, bool reverse);
+    // Calls a copy, so that a handler may replace or clear its own event while it runs.
     template <typename... Args, typename... Params>
-    void fire(const std::function<void(Params...)>& event, Args... args);
+    static void fire(const std::function<void(Params...)>& event, Args... args) {
+        if (auto handler = event)
+            handler(args...);
+    }
 
     EventLoop& m_loop;
     std::shared_ptr<int> m_life;

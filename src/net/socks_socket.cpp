@@ -11,6 +11,8 @@ namespace quay {
 
 namespace {
 
+const std::string DefaultLevel = "5";
+
 std::string trimmed(const std::string& text) {
     std::size_t b = 0;
     std::size_t e = text.size();
@@ -53,7 +55,7 @@ void SocksSocket::resetSocks() {
     m_socksPort.clear();
     m_socksServerAssigned = false;
     m_socksPortAssigned = false;
-    m_socksLevel = "5";
+    m_socksLevel = DefaultLevel;
     m_leftoverCount = 0;
 }
 
