@@ -16,9 +16,10 @@ public:
     bool next(std::string_view& line) {
         if (m_pos >= m_text.size())
             return false;
-        std::size_t end = m_text.find_first_of("\r\n", m_pos);
-        if (end == std::string_view::npos)
-            end = m_text.size();
+        // A plain loop: find_first_of tests each byte against the set one call at a time.
+        std::size_t end = m_pos;
+        while (end < m_text.size() && m_text[end] != '\r' && m_text[end] != '\n')
+            ++end;
         line = m_text.substr(m_pos, end - m_pos);
         m_pos = end;
         if (m_pos < m_text.size() && m_text[m_pos] == '\r')

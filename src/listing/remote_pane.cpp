@@ -82,6 +82,10 @@ RemotePaneState loadListingIntoPane(const RemotePaneLoad& load, PaneModel& view,
     std::error_code ignored;  // a listing file that is already gone changes nothing here
     std::filesystem::remove(load.listFile, ignored);
 
+    // One entry per line at most; reserving spares the moves of a growing list.
+    std::size_t lineCount = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    state.entries.reserve(lineCount + 1);
+    state.names.reserve(lineCount + 1);
     ListingLines lines;
     lines.minLength = kPaneLineLength;
     lines.vms = load.format.isVms();

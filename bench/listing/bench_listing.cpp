@@ -1,0 +1,168 @@
+#include <time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "listing/list_line_parser.h"
+#include "listing/remote_pane.h"
+#include "panes/list_order.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono;
+
+constexpr year_month_day kToday{year{2026}, December, day{6}};
+
+double cpuMillis() {
+    timespec now{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+// Wall-clock and processor milliseconds of a piece of work.
+struct Millis {
+    double wall = 1e18;
+    double cpu = 1e18;
+};
+
+// The best of several runs, so that a busy shared machine skews less; the processor time
+// shows what the work costs when other processes take turns on the cores.
+Millis bestMillis(const std::function<void()>& work, int runs) {
+    Millis best;
+    for (int run = 0; run < runs; ++run) {
+        auto start = Clock::now();
+        double cpuStart = cpuMillis();
+        work();
+        best.cpu = std::min(best.cpu, cpuMillis() - cpuStart);
+        best.wall = std::min(best.wall, duration<double, std::milli>(Clock::now() - start).count());
+    }
+    return best;
+}
+
+void report(const char* what, const char* peerName, Millis ours, Millis peer) {
+    std::printf("%-32s ours %7.1f ms (cpu %7.1f)  %s %7.1f ms (cpu %7.1f)  ratio %.2f\n", what,
+                ours.wall, ours.cpu, peerName, peer.wall, peer.cpu, ours.cpu / peer.cpu);
+}
+
+// Lines as Unix servers write them: a mix of files and directories, recent and old dates,
+// sizes up to 10^10, names with and without blanks.
+std::vector<std::string> unixLines(std::size_t count) {
+    static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                          "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+    std::vector<std::string> lines;
+    lines.reserve(count);
+    std::uint32_t seed = 2026;
+    char buffer[200];
+    for (std::size_t n = 0; n < count; ++n) {
+        seed = seed * 1103515245u + 12345u;
+        bool dir = seed % 7 == 0;
+        bool recent = seed % 3 == 0;
+        char yearOrTime[8];
+        if (recent)
+            std::snprintf(yearOrTime, sizeof yearOrTime, "%02u:%02u", seed % 24, seed / 24 % 60);
+        else
+            std::snprintf(yearOrTime, sizeof yearOrTime, " %u", 1995 + seed % 30);
+        std::snprintf(buffer, sizeof buffer, "%s    1 ftpuser  ftpgroup %12llu %s %2u %5s %s%u%s",
+                      dir ? "drwxr-xr-x" : "-rw-r--r--",
+                      static_cast<unsigned long long>(seed) * (seed % 3 + 1),
+                      kMonths[seed / 7 % 12], seed / 13 % 28 + 1, yearOrTime,
+                      seed % 5 == 0 ? "report " : "file", seed % 100000,
+                      dir ? "" : (seed % 2 ? ".txt" : ".tar.gz"));
+        lines.emplace_back(buffer);
+    }
+    return lines;
+}
+
+// The peer: a plain sscanf reader of the same words into fixed buffers, without the date
+// arithmetic.
+std::size_t sscanfLines(const std::vector<std::string>& lines) {
+    std::size_t named = 0;
+    char attr[64], links[64], owner[64], group[64], size[64], month[64], dayText[64], time[64];
+    int nameAt = 0;
+    for (const std::string& line : lines) {
+        if (std::sscanf(line.c_str(), "%63s %63s %63s %63s %63s %63s %63s %63s %n", attr, links,
+                        owner, group, size, month, dayText, time, &nameAt) == 8 &&
+            line[static_cast<std::size_t>(nameAt)] != '\0')
+            ++named;
+    }
+    return named;
+}
+
+void benchParse() {
+    std::vector<std::string> lines = unixLines(1000000);
+    std::size_t named = 0;
+    Millis ours = bestMillis(
+        [&] {
+            named = 0;
+            for (const std::string& line : lines)
+                named += quay::parseListLine(line, "0", kToday).name.empty() ? 0 : 1;
+        },
+        5);
+    std::size_t peerNamed = 0;
+    Millis peer = bestMillis([&] { peerNamed = sscanfLines(lines); }, 5);
+    report("parse 1,000,000 Unix lines", "sscanf", ours, peer);
+    std::printf("  %.2f million lines/s (wall), %.2f million lines/s (cpu)\n",
+                static_cast<double>(lines.size()) / ours.wall / 1e3,
+                static_cast<double>(lines.size()) / ours.cpu / 1e3);
+    if (named != lines.size() || peerNamed != lines.size())
+        std::printf("  (unexpected: %zu and %zu named of %zu)\n", named, peerNamed, lines.size());
+}
+
+void writeListing(const std::filesystem::path& file, const std::vector<std::string>& lines) {
+    std::ofstream out(file, std::ios::binary);
+    for (const std::string& line : lines)
+        out << line << "\r\n";
+}
+
+void benchLoad() {
+    std::vector<std::string> lines = unixLines(100000);
+    std::filesystem::path file =
+        std::filesystem::temp_directory_path() / ("bench-listing-" + std::to_string(getpid()));
+    quay::PaneModel view;
+    quay::ComboModel pathBox;
+    int sortKey = 0;
+    view.setCompare(quay::paneCompare(sortKey));
+    quay::RemotePaneLoad load;
+    load.listFile = file;
+    load.format = quay::ListingFormat{"0", kToday};
+    load.view.currentYear = 2026;
+    load.hostName = "127.0.0.1";
+    load.hostDirName = "/pub/";
+    Millis ours;
+    for (int run = 0; run < 5; ++run) {
+        writeListing(file, lines);  // the loader deletes the file it read
+        Millis one = bestMillis([&] { quay::loadListingIntoPane(load, view, pathBox); }, 1);
+        ours.wall = std::min(ours.wall, one.wall);
+        ours.cpu = std::min(ours.cpu, one.cpu);
+    }
+    writeListing(file, lines);
+    Millis peer = bestMillis(
+        [&] {
+            std::ifstream in(file, std::ios::binary);
+            std::vector<std::string> read;
+            for (std::string line; std::getline(in, line);)
+                read.push_back(line);
+            sscanfLines(read);
+        },
+        5);
+    std::filesystem::remove(file);
+    report("load 100,000 entries into pane", "getline+sscanf", ours, peer);
+    std::printf("  %zu rows shown\n", view.count());
+}
+
+}  // namespace
+
+int main() {
+    benchParse();
+    benchLoad();
+    return 0;
+}
