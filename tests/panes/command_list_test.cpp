@@ -89,13 +89,5 @@ TEST(CommandListModel, KeysActOnlyWhereTheyAreMeant) {
     EXPECT_EQ(closeWith, Close::Close);
 }
 
-TEST(CommandListModel, UnevenListsArePaddedSoNoEntryIsLost) {
-    CommandListModel m(CustomCommands{{"a", "b", "c"}, {"A"}});
-    EXPECT_EQ(m.close(Close::Close).commands, (CustomCommands{{"a", "b", "c"}, {"A", "", ""}}));
-    CommandListModel n(CustomCommands{{}, {"X", "Y"}});
-    n.select(1);
-    EXPECT_EQ(n.close(Close::Select).chosen, "Y");
-}
-
 }  // namespace
 }  // namespace quay
