@@ -19,7 +19,8 @@ struct LanguageMenuItem {
 
 // The main window's language menu and the translation of every window at its creation.
 // It works on the process's language settings (part of the options record), which it
-// changes as the user picks a language; the caller saves them with the other options.
+// changes as the user picks a language; the caller saves them with the other options. The
+// settings must outlive the menu.
 class LanguageMenu {
 public:
     static constexpr int kEnglishTag = -1;
