@@ -72,6 +72,21 @@ void PresentationModel::clearLog() {
         onLogCleared();
 }
 
+const PaneFont& PresentationModel::paneFont(const std::string& list) const {
+    static const PaneFont unset;
+    auto it = m_paneFonts.find(list);
+    return it == m_paneFonts.end() ? unset : it->second;
+}
+
+void PresentationModel::setPaneFont(const std::string& list, const PaneFont& font) {
+    PaneFont& current = m_paneFonts[list];
+    if (current == font)
+        return;
+    current = font;
+    if (onPaneFontChanged)
+        onPaneFontChanged(list);
+}
+
 void PresentationModel::setScreenCursor(Cursor cursor) {
     if (m_screenCursor == cursor)
         return;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "config/options.h"
 #include "panes/combo_model.h"
 #include "panes/pane_model.h"
 
@@ -39,6 +40,8 @@ public:
     std::function<void(const std::string& line)> onLogAppended;
     std::function<void()> onLogCleared;
     std::function<void()> onScreenCursorChanged;
+    // The font of a file list (lvLoc or FTPView) changed.
+    std::function<void(const std::string& list)> onPaneFontChanged;
 
     bool hasControl(const std::string& name) const { return m_controls.count(name) != 0; }
     // The state of a control; a default state when the name is unknown.
@@ -70,6 +73,11 @@ public:
     void appendLog(std::string line);
     void clearLog();
 
+    // The font of a file list, by list name. The window seeds each with the font it defines;
+    // fields left empty mean "as the window defines it".
+    const PaneFont& paneFont(const std::string& list) const;
+    void setPaneFont(const std::string& list, const PaneFont& font);
+
     // The cursor of the whole application (overrides every control's own cursor).
     Cursor screenCursor() const { return m_screenCursor; }
     void setScreenCursor(Cursor cursor);
@@ -85,6 +93,7 @@ private:
     ComboModel m_ftpPath;
     ComboModel m_cbCmd;
     std::vector<std::string> m_logLines;
+    std::map<std::string, PaneFont> m_paneFonts;
     Cursor m_screenCursor = Cursor::crDefault;
 };
 

@@ -65,7 +65,39 @@ void SessionController::FormCreate() {
     updateConnectionUI(false);
     m_state.logOpen = false;
     m_state.logFileName.clear();
-    markTransferMode(m_transferMode);
+    m_options = loadOptions(m_dataDir);
+    applyPaneFonts();
+    markTransferMode(m_options.transferMode);
+}
+
+namespace {
+
+// Fields of over that are set replace those of base.
+PaneFont overlay(PaneFont base, const PaneFont& over) {
+    auto take = [](auto& to, const auto& from) {
+        if (from)
+            to = from;
+    };
+    take(base.name, over.name);
+    take(base.charSet, over.charSet);
+    take(base.color, over.color);
+    take(base.bold, over.bold);
+    take(base.italic, over.italic);
+    take(base.underLine, over.underLine);
+    take(base.strikeOut, over.strikeOut);
+    return base;
+}
+
+}  // namespace
+
+void SessionController::applyPaneFonts() {
+    m_model.setPaneFont("lvLoc", overlay(m_model.paneFont("lvLoc"), m_options.fontLeft));
+    m_model.setPaneFont("FTPView", overlay(m_model.paneFont("FTPView"), m_options.fontRight));
+}
+
+void SessionController::collectPaneFonts() {
+    m_options.fontLeft = m_model.paneFont("lvLoc");
+    m_options.fontRight = m_model.paneFont("FTPView");
 }
 
 void SessionController::setDate() {
@@ -82,13 +114,17 @@ bool SessionController::FormCloseQuery() {
                                 Dialogs::Yes | Dialogs::No) == Dialogs::Answer::Yes;
 }
 
-void SessionController::FormClose() {}
+void SessionController::FormClose() {
+    collectPaneFonts();
+    // A failed write is not reported: the program is ending and has nowhere to say it.
+    saveOptions(m_options, m_dataDir);
+}
 
 void SessionController::FormDestroy() {}
 
 void SessionController::miAutoClick(const std::string& sender) {
-    m_transferMode = m_model.control(sender).tag;
-    markTransferMode(m_transferMode);
+    m_options.transferMode = m_model.control(sender).tag;
+    markTransferMode(m_options.transferMode);
 }
 
 void SessionController::markTransferMode(int mode) {

@@ -5,6 +5,7 @@
 #include <map>
 #include <string>
 
+#include "config/options.h"
 #include "session/presentation_model.h"
 #include "session/session_state.h"
 
@@ -39,6 +40,8 @@ public:
 
     PresentationModel& model() { return m_model; }
     SessionState& state() { return m_state; }
+    // The options record of the process, read by FormCreate() and written by FormClose().
+    Options& options() { return m_options; }
     EventLoop& loop() { return m_loop; }
     Dialogs& dialogs() { return m_dialogs; }
     const std::filesystem::path& dataDir() const { return m_dataDir; }
@@ -80,6 +83,10 @@ private:
     void setDate();
     // Checks exactly the transfer-mode entry whose tag is mode.
     void markTransferMode(int mode);
+    // The options' pane fonts over the fonts the lists have now (LoadOptions' last step),
+    // and back (for SaveOptions).
+    void applyPaneFonts();
+    void collectPaneFonts();
 
     EventLoop& m_loop;
     Dialogs& m_dialogs;
@@ -88,7 +95,7 @@ private:
     PresentationModel m_model;
     SessionState m_state;
     std::map<std::string, Handler> m_handlers;
-    int m_transferMode = 0;
+    Options m_options;
 };
 
 }  // namespace quay

@@ -74,6 +74,7 @@ MainWindow::~MainWindow() {
     m_controller.model().onLogAppended = nullptr;
     m_controller.model().onLogCleared = nullptr;
     m_controller.model().onScreenCursorChanged = nullptr;
+    m_controller.model().onPaneFontChanged = nullptr;
     if (m_overrideCursor)
         QApplication::restoreOverrideCursor();
 }

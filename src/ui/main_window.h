@@ -51,6 +51,7 @@ private:
     QWidget* buildToolbar(const char* name, std::initializer_list<const char*> buttons);
     void buildMenus();
     void bindModel();
+    void bindPaneFonts();
     void bindCombo(const char* name, ComboModel& combo);
     void bindPane(PaneView& view, const char* dblClickHandler, const char* popup);
     void connectCommands();
@@ -62,6 +63,7 @@ private:
     MainMenus m_menus;
     QPlainTextEdit* m_log = nullptr;
     bool m_overrideCursor = false;
+    std::map<std::string, QFont> m_definedFonts;
 };
 
 }  // namespace quay

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "base/poll_loop.h"
+#include "scripted_dialogs.h"
+#include "session/session_controller.h"
+#include "test_support.h"
+
+namespace quay {
+namespace {
+
+namespace fs = std::filesystem;
+
+// One run of the program's window life: created, used by the test, closed.
+struct ProgramRun {
+    explicit ProgramRun(const fs::path& dir) : controller(loop, dialogs, dir) {
+        controller.FormCreate();
+    }
+    std::string checkedMode() {
+        std::string result;
+        for (const char* name : {"miAuto", "miAscii", "miBinary"})
+            if (controller.model().control(name).checked)
+                result += name;
+        return result;
+    }
+
+    PollLoop loop;
+    test::ScriptedDialogs dialogs;
+    SessionController controller;
+};
+
+TEST(SessionOptions, TransferModeAndListFontsSurviveARestart) {
+    test::TempDir dir;
+    {
+        ProgramRun run(dir.path());
+        EXPECT_EQ(run.checkedMode(), "miAuto");
+        run.controller.invoke("miAutoClick", "miBinary");
+        PaneFont font = run.controller.model().paneFont("FTPView");
+        font.name = "Courier";
+        font.italic = true;
+        run.controller.model().setPaneFont("FTPView", font);
+        run.controller.FormClose();
+    }
+    ProgramRun again(dir.path());
+    EXPECT_EQ(again.checkedMode(), "miBinary");
+    EXPECT_EQ(again.controller.options().transferMode, 2);
+    EXPECT_EQ(again.controller.model().paneFont("FTPView").name, "Courier");
+    EXPECT_EQ(again.controller.model().paneFont("FTPView").italic, true);
+    EXPECT_FALSE(again.controller.model().paneFont("lvLoc").name.has_value())
+        << "a list without a font section keeps the font the window gave it";
+}
+
+TEST(SessionOptions, ListFontsFromTheFileOverlayTheWindowsFonts) {
+    test::TempDir dir;
+    test::writeFile(dir.path() / "options.ftp", "[Font Left]\nStyle_Bold=1\n");
+    PollLoop loop;
+    test::ScriptedDialogs dialogs;
+    SessionController controller(loop, dialogs, dir.path());
+    PaneFont defined;
+    defined.name = "Sans";
+    defined.bold = false;
+    defined.italic = false;
+    controller.model().setPaneFont("lvLoc", defined);
+    controller.FormCreate();
+    const PaneFont& font = controller.model().paneFont("lvLoc");
+    EXPECT_EQ(font.name, "Sans");
+    EXPECT_EQ(font.bold, true);
+    EXPECT_EQ(font.italic, false);
+}
+
+TEST(SessionOptions, BadOptionsFilesStartWithTheDefaultsAndSayNothing) {
+    const std::string files[] = {
+        "",
+        "[Common]\nTransferMode=banana\nTimeOut=\nConnectionType=-7x\n",
+        "TransferMode=2\nno section at all\n[[[\n",
+        std::string("\x00\xff\xfe[Common\x00]\nTransferMode=\x01\x02", 25),
+        std::string(200000, '\xff'),
+    };
+    for (const std::string& content : files) {
+        test::TempDir dir;
+        test::writeFile(dir.path() / "options.ftp", content);
+        ProgramRun run(dir.path());
+        EXPECT_EQ(run.checkedMode(), "miAuto");
+        EXPECT_EQ(run.controller.options().timeOut, 15);
+        EXPECT_TRUE(run.dialogs.messages.empty());
+    }
+    test::TempDir empty;
+    ProgramRun none(empty.path() / "missing");
+    EXPECT_EQ(none.checkedMode(), "miAuto");
+    EXPECT_TRUE(none.controller.options().promptDownLoad);
+    EXPECT_TRUE(none.dialogs.messages.empty());
+}
+
+TEST(SessionOptions, AnUnwritableDataDirectoryOnlyLosesTheSave) {
+    // A regular file where the directory should be: no write succeeds, even for root.
+    test::TempDir dir;
+    const fs::path notADirectory = dir.path() / "quayside";
+    test::writeFile(notADirectory, "not a directory");
+    {
+        ProgramRun run(notADirectory);
+        run.controller.invoke("miAutoClick", "miAscii");
+        EXPECT_NO_THROW(run.controller.FormClose());
+        EXPECT_TRUE(run.dialogs.messages.empty());
+    }
+    EXPECT_EQ(test::readFile(notADirectory), "not a directory");
+    ProgramRun again(notADirectory);
+    EXPECT_EQ(again.checkedMode(), "miAuto");
+}
+
+}  // namespace
+}  // namespace quay
