@@ -1,0 +1,204 @@
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <thread>
+
+#include "ui/input_form.h"
+#include "ui/qt_event_loop.h"
+#include "ui/widget_dialogs.h"
+
+namespace quay {
+
+namespace {
+
+// A pipe closed with the object.
+struct Pipe {
+    Pipe() { QVERIFY(::pipe(fds) == 0); }
+    ~Pipe() {
+        for (int fd : fds)
+            if (fd >= 0)
+                ::close(fd);
+    }
+    void closeWriter() {
+        ::close(fds[1]);
+        fds[1] = -1;
+    }
+    int fds[2] = {-1, -1};
+};
+
+// Runs action on the next modal dialog once it is shown.
+void whenModal(std::function<void(QWidget*)> action) {
+    QTimer::singleShot(0, [action] {
+        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+        action(QApplication::activeModalWidget());
+    });
+}
+
+}  // namespace
+
+class UiPartsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void postsRunInOrderAndNeverInsideTheCaller() {
+        QtEventLoop loop;
+        std::vector<int> order;
+        loop.post([&] { order.push_back(1); });
+        loop.post([&] {
+            order.push_back(2);
+            loop.post([&] { order.push_back(4); });
+        });
+        loop.post([&] { order.push_back(3); });
+        QVERIFY(order.empty());
+        QTRY_COMPARE(order.size(), std::size_t{4});
+        QCOMPARE(order, (std::vector<int>{1, 2, 3, 4}));
+
+        std::atomic<int> fromThread{0};
+        std::thread worker([&] { loop.postFromAnyThread([&] { fromThread = 7; }); });
+        worker.join();
+        QTRY_COMPARE(fromThread.load(), 7);
+    }
+
+    void watchReportsReadabilityAndHangUpAndMayUnwatchItself() {
+        QtEventLoop loop;
+        Pipe pipe;
+        std::vector<unsigned> seen;
+        loop.watch(pipe.fds[0], EventLoop::IoReadable, [&](unsigned events) {
+            seen.push_back(events);
+            char buffer[16];
+            if (::read(pipe.fds[0], buffer, sizeof buffer) == 0)
+                loop.unwatch(pipe.fds[0]);
+        });
+        QVERIFY(::write(pipe.fds[1], "abc", 3) == 3);
+        QTRY_COMPARE(seen.size(), std::size_t{1});
+        QCOMPARE(seen[0], unsigned{EventLoop::IoReadable});
+        pipe.closeWriter();
+        QTRY_COMPARE(seen.size(), std::size_t{2});
+        QVERIFY(seen[1] & EventLoop::IoHangUp);
+        QTest::qWait(50);
+        QCOMPARE(seen.size(), std::size_t{2});  // unwatched: no further calls
+    }
+
+    void writabilityIsReportedOnlyWhileAsked() {
+        QtEventLoop loop;
+        Pipe pipe;
+        int writable = 0;
+        loop.watch(pipe.fds[1], EventLoop::IoWritable, [&](unsigned events) {
+            QVERIFY(events & EventLoop::IoWritable);
+            if (++writable == 3)
+                loop.updateWatch(pipe.fds[1], 0);
+        });
+        QTRY_COMPARE(writable, 3);
+        QTest::qWait(50);
+        QCOMPARE(writable, 3);
+        loop.updateWatch(pipe.fds[1], EventLoop::IoWritable);
+        QTRY_VERIFY(writable > 3);
+        loop.unwatch(pipe.fds[1]);
+    }
+
+    void timersFireOnceOrRepeatUntilStopped() {
+        QtEventLoop loop;
+        int once = 0, repeated = 0, cancelled = 0;
+        loop.startTimer(
+            std::chrono::milliseconds(5), [&] { ++once; }, false);
+        EventLoop::TimerId id = 0;
+        id = loop.startTimer(
+            std::chrono::milliseconds(5),
+            [&] {
+                if (++repeated == 3)
+                    loop.stopTimer(id);
+            },
+            true);
+        const auto dead = loop.startTimer(
+            std::chrono::milliseconds(5), [&] { ++cancelled; }, true);
+        loop.stopTimer(dead);
+        QTRY_COMPARE(repeated, 3);
+        QTest::qWait(60);
+        QCOMPARE(once, 1);
+        QCOMPARE(repeated, 3);
+        QCOMPARE(cancelled, 0);
+    }
+
+    void synchronousWaitsPumpAndAreBounded() {
+        QtEventLoop loop;
+        bool ran = false;
+        loop.post([&] { ran = true; });
+        loop.processPending();
+        QVERIFY(ran);
+
+        QElapsedTimer clock;
+        clock.start();
+        loop.waitAndProcess(std::chrono::milliseconds(80));
+        QVERIFY(clock.elapsed() < 2000);
+        QVERIFY(!loop.terminating());
+    }
+
+    void inputFormMasksWithoutChangingTheText() {
+        InputForm form("Enter password", "Password:", "secret", true);
+        auto* input = form.findChild<QLineEdit*>("Input");
+        auto* mask = form.findChild<QCheckBox*>("chbMask");
+        QVERIFY(input && mask);
+        QVERIFY(!mask->isHidden());
+        QVERIFY(mask->isChecked());
+        QCOMPARE(input->echoMode(), QLineEdit::Password);
+        mask->click();
+        QCOMPARE(input->echoMode(), QLineEdit::Normal);
+        QCOMPARE(form.value(), QStringLiteral("secret"));
+        mask->click();
+        QCOMPARE(input->echoMode(), QLineEdit::Password);
+        QCOMPARE(form.findChild<QPushButton*>("Button1")->text(), QStringLiteral("&Ok"));
+        QCOMPARE(form.findChild<QPushButton*>("Button2")->text(), QStringLiteral("&Cancel"));
+
+        InputForm plain("Rename", "New name:", "a", false);
+        QVERIFY(plain.findChild<QCheckBox*>("chbMask")->isHidden());
+        QCOMPARE(plain.findChild<QLineEdit*>("Input")->echoMode(), QLineEdit::Normal);
+    }
+
+    void promptAnswersOnEnterAndKeepsTheValueOnEscape() {
+        WidgetDialogs dialogs;
+        std::string value = "old";
+        whenModal([](QWidget* dialog) {
+            auto* input = dialog->findChild<QLineEdit*>("Input");
+            input->setText(QString::fromUtf8("n\xc3\xa9w"));
+            QTest::keyClick(input, Qt::Key_Return);
+        });
+        QVERIFY(dialogs.inputPrompt("Rename", "New name:", value, false));
+        QCOMPARE(value, std::string("n\xc3\xa9w"));
+
+        whenModal([](QWidget* dialog) {
+            dialog->findChild<QLineEdit*>("Input")->setText("discarded");
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        QVERIFY(!dialogs.inputPrompt("Rename", "New name:", value, false));
+        QCOMPARE(value, std::string("n\xc3\xa9w"));
+    }
+
+    void messageBoxReportsTheButtonPressed() {
+        WidgetDialogs dialogs;
+        whenModal([](QWidget* box) {
+            QCOMPARE(box->windowTitle(), QStringLiteral("Achtung"));
+            static_cast<QMessageBox*>(box)->button(QMessageBox::No)->click();
+        });
+        QCOMPARE(dialogs.messageBox("Achtung", "Wollen Sie das Programm wirklich beenden?",
+                                    Dialogs::Icon::Question, Dialogs::Yes | Dialogs::No),
+                 Dialogs::Answer::No);
+        whenModal([](QWidget* box) {
+            static_cast<QMessageBox*>(box)->button(QMessageBox::Yes)->click();
+        });
+        QCOMPARE(
+            dialogs.messageBox("Achtung", "?", Dialogs::Icon::Question, Dialogs::Yes | Dialogs::No),
+            Dialogs::Answer::Yes);
+    }
+};
+
+}  // namespace quay
+
+QTEST_MAIN(quay::UiPartsTest)
+#include "ui_parts_test.moc"
