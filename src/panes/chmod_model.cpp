@@ -43,7 +43,6 @@ ChmodModel::ChmodModel(std::string_view attributes) {
     }
     if (mode >= 1)
         setEditText(std::to_string(mode));
-    m_boxesWriteEdit = true;
 }
 
 std::size_t ChmodModel::index(int oneBased) {
@@ -68,8 +67,7 @@ void ChmodModel::setBoxQuietly(int number, bool checked) {
     if (slot == checked)
         return;
     slot = checked;
-    if (m_boxesWriteEdit)
-        writeEditFromBoxes();
+    writeEditFromBoxes();
 }
 
 void ChmodModel::writeEditFromBoxes() {
@@ -92,8 +90,8 @@ void ChmodModel::setEditText(std::string_view text) {
     changed();
 }
 
+// Sets the boxes directly, so their change never writes the edit back.
 void ChmodModel::setBoxesFromEdit() {
-    m_boxesWriteEdit = false;
     if (auto value = decimal(m_edit)) {
         const std::array<int, 3> digits{*value / 100, *value % 100 / 10, *value % 10};
         for (std::size_t n = 0; n < m_boxes.size(); ++n)
@@ -101,7 +99,6 @@ void ChmodModel::setBoxesFromEdit() {
     } else if (m_edit.empty()) {
         m_boxes.fill(false);
     }
-    m_boxesWriteEdit = true;
 }
 
 bool ChmodModel::keyActsAsBackspace(char32_t key) {

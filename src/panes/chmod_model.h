@@ -60,7 +60,6 @@ private:
 
     std::array<bool, 9> m_boxes{};
     std::string m_edit;
-    bool m_boxesWriteEdit = false;
     std::array<int, 3> m_rowTags{1, 2, 3};
     std::array<int, 3> m_columnTags{1, 2, 3};
 };

@@ -59,6 +59,7 @@ TEST(ChmodModel, BoxesWriteTheEditAndTheEditSetsTheBoxes) {
 
     m.setEditText("7");
     EXPECT_EQ(boxes(m), "------rwx");
+    EXPECT_EQ(m.editText(), "7");
     m.setEditText("");
     EXPECT_EQ(boxes(m), "---------");
     EXPECT_EQ(m.result(Close::Ok), std::nullopt);
