@@ -77,6 +77,7 @@ TEST(MatchWild, FollowsThePanesOwnRule) {
     EXPECT_TRUE(matchWild("a*??", "abcd"));
     EXPECT_TRUE(matchWild("*?c", "abc"));
     EXPECT_FALSE(matchWild("*?c", "abd"));
+    EXPECT_FALSE(matchWild("*??bc", "abc"));  // the literal leaves no room for the "?" run
 }
 
 TEST(MatchWild, StaysLinearOnLongPathologicalInput) {
