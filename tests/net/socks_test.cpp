@@ -1,0 +1,398 @@
+#include <gtest/gtest.h>
+
+#include "net_test_util.h"
+#include "socks_servers.h"
+
+namespace quay {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string hex(const std::string& bytes) {
+    static const char digits[] = "0123456789abcdef";
+    std::string out;
+    for (unsigned char c : bytes) {
+        out += digits[c >> 4];
+        out += digits[c & 15];
+    }
+    return out;
+}
+
+std::string portHex(int port) {
+    return hex(std::string{static_cast<char>(port >> 8), static_cast<char>(port & 255)});
+}
+
+// Checks that SOCKS use gives back every descriptor, whatever the outcome.
+class SocksTest : public ::testing::Test {
+protected:
+    void SetUp() override { m_fds = test::openDescriptorCount(); }
+    void TearDown() override {
+        socket.close();
+        loop.processPending();
+        EXPECT_EQ(m_fds, test::openDescriptorCount()) << "descriptor leaked";
+    }
+
+    void connectVia(int socksPort, const std::string& level, const std::string& host, int port) {
+        test::recordEvents(socket, log);
+        socket.onDataAvailable = [this](int) {
+            char buf[4096];
+            const std::int64_t n = socket.receive(buf, sizeof buf);
+            if (n > 0)
+                received.append(buf, static_cast<std::size_t>(n));
+            log.push_back("data");
+        };
+        socket.setSocksServer("127.0.0.1");
+        socket.setSocksPort(std::to_string(socksPort));
+        socket.setSocksLevel(level);
+        socket.setAddr(host);
+        socket.setPort(std::to_string(port));
+        socket.connect();
+    }
+
+    bool awaitConnected() {
+        return loop.runUntil([&] { return connectedOrClosed(); }, 5s) &&
+               socket.state() == SocketState::wsConnected;
+    }
+
+    bool connectedOrClosed() const {
+        for (const auto& e : log)
+            if (e.rfind("connected", 0) == 0 || e.rfind("closed", 0) == 0)
+                return true;
+        return false;
+    }
+
+    // The negotiation events, without state changes, data-sent and empty data events.
+    std::vector<std::string> events() const {
+        return test::without(test::without(test::without(log, "state"), "sent"), "data");
+    }
+
+    std::string echo(const std::string& text) {
+        const std::size_t before = received.size();
+        socket.sendStr(text);
+        loop.runUntil([&] { return received.size() >= before + text.size(); }, 5s);
+        return received.substr(before);
+    }
+
+    bool awaitClosed() {
+        return loop.runUntil([&] { return socket.state() == SocketState::wsClosed; }, 5s);
+    }
+
+    PollLoop loop;
+    Socket socket{loop};
+    std::vector<std::string> log;
+    std::string received;
+
+private:
+    int m_fds = 0;
+};
+
+TEST_F(SocksTest, Socks5WithoutAuthenticationThroughMicrosocks) {
+    test::EchoServer target;
+    test::Microsocks proxy;
+    connectVia(proxy.port(), "5", "127.0.0.1", target.port());
+    ASSERT_TRUE(awaitConnected());
+    EXPECT_EQ(events(), (std::vector<std::string>{"socks-connected 0", "connected 0"}));
+    const auto all = test::without(log, "sent");
+    const auto connected = std::find(all.begin(), all.end(), "connected 0");
+    ASSERT_NE(connected, all.end());
+    ASSERT_NE(connected + 1, all.end());
+    EXPECT_EQ(*(connected + 1), "data") << "onDataAvailable follows the connect";
+    EXPECT_FALSE(socket.boundAddr().empty());
+    EXPECT_EQ(echo("ping"), "ping");
+}
+
+TEST_F(SocksTest, Socks5WithUserAndPasswordThroughMicrosocks) {
+    test::EchoServer target;
+    test::Microsocks proxy("quay", "s3cret");
+    socket.setSocksAuthentication(SocksAuthentication::socksAuthenticateUsercode);
+    socket.setSocksUsercode("quay");
+    socket.setSocksPassword("s3cret");
+    connectVia(proxy.port(), "5", "127.0.0.1", target.port());
+    ASSERT_TRUE(awaitConnected());
+    EXPECT_EQ(test::without(test::without(log, "sent"), "data"),
+              (std::vector<std::string>{"state closed>opened", "state opened>connecting",
+                                        "state connecting>connected", "socks-connected 0", "auth 0",
+                                        "auth 1", "connected 0"}));
+    EXPECT_EQ(echo("through"), "through");
+    socket.close();
+    // User code, password and authentication survive the close; server and level do not.
+    EXPECT_EQ(socket.socksServer(), "");
+    EXPECT_EQ(socket.socksPort(), "");
+    EXPECT_EQ(socket.socksLevel(), "5");
+    EXPECT_EQ(socket.socksUsercode(), "quay");
+    EXPECT_EQ(socket.socksPassword(), "s3cret");
+    EXPECT_EQ(socket.socksAuthentication(), SocksAuthentication::socksAuthenticateUsercode);
+}
+
+TEST_F(SocksTest, WrongPasswordFailsTheConnect) {
+    test::EchoServer target;
+    test::Microsocks proxy("quay", "s3cret");
+    socket.setSocksAuthentication(SocksAuthentication::socksAuthenticateUsercode);
+    socket.setSocksUsercode("quay");
+    socket.setSocksPassword("wrong");
+    connectVia(proxy.port(), "5", "127.0.0.1", target.port());
+    ASSERT_TRUE(awaitClosed());
+    EXPECT_EQ(events(), (std::vector<std::string>{"socks-connected 0", "auth 0",
+                                                  "socks-error 20015 socks authentication failed",
+                                                  "connected 20015", "closed 20015"}));
+}
+
+TEST_F(SocksTest, Socks4And5ThroughDante) {
+    test::EchoServer target;
+    test::Danted proxy;
+    for (const char* level : {"4", "5"}) {
+        log.clear();
+        received.clear();
+        connectVia(proxy.port(), level, "127.0.0.1", target.port());
+        ASSERT_TRUE(awaitConnected()) << level;
+        EXPECT_EQ(events(), (std::vector<std::string>{"socks-connected 0", "connected 0"}));
+        EXPECT_EQ(echo(std::string("level ") + level), std::string("level ") + level);
+        socket.close();
+    }
+}
+
+TEST_F(SocksTest, Socks4ASendsTheNameAndDeliversBytesBehindTheReply) {
+    test::ScriptedSocks proxy(R"([{"read": "request4"},
+        {"send": "00 5a 00 00 00 00 00 00 41 42"}, {"echo": true}])");
+    socket.setSocksUsercode("user");
+    connectVia(proxy.port(), "4a", "dest.example", 2121);
+    EXPECT_EQ(socket.socksLevel(), "4A");
+    ASSERT_TRUE(awaitConnected());
+    ASSERT_TRUE(loop.runUntil([&] { return received == "AB"; }, 5s));
+    EXPECT_EQ(echo("more"), "more");
+    EXPECT_EQ(proxy.requests(),
+              std::vector<std::string>{"0401" + portHex(2121) + "00000001" + hex("user") + "00" +
+                                       hex("dest.example") + "00"});
+}
+
+TEST_F(SocksTest, Socks4RefusalsCloseWithTheirCodes) {
+    struct Case {
+        const char* reply;
+        int code;
+        std::string message;
+    };
+    const Case cases[] = {
+        {"00 5b 00 00 00 00 00 00", 20016, "request rejected or failed"},
+        {"00 5c 00 00 00 00 00 00", 20008, "connection refused"},
+        {"00 5d 00 00 00 00 00 00", 20015, "authentification failed"},
+        {"00 42 00 00 00 00 00 00", 20012, "unassigned error #66"},
+        {"01 5a 00 00 00 00 00 00", 20002, "socks version error"},
+    };
+    for (const Case& c : cases) {
+        log.clear();
+        test::ScriptedSocks proxy(std::string(R"([{"read": "request4"}, {"send": ")") + c.reply +
+                                  R"("}, {"echo": true}])");
+        connectVia(proxy.port(), "4A", "dest.example", 21);
+        ASSERT_TRUE(awaitClosed()) << c.reply;
+        const std::string code = std::to_string(c.code);
+        EXPECT_EQ(events(), (std::vector<std::string>{"socks-connected 0",
+                                                      "socks-error " + code + " " + c.message,
+                                                      "connected " + code, "closed " + code}));
+    }
+}
+
+TEST_F(SocksTest, Socks5RefusalsCloseWithTheirCodes) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"20004", "general SOCKS server failure"}, {"20005", "connection not allowed by ruleset"},
+        {"20006", "network unreachable"},          {"20007", "host unreachable"},
+        {"20008", "connection refused"},           {"20009", "time to live expired"},
+        {"20010", "command not supported"},        {"20011", "address type not supported"},
+        {"20012", "unassigned error #9"},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        log.clear();
+        test::ScriptedSocks proxy(R"([{"read": "greeting5"}, {"send": "05 00"},
+            {"read": "request5"}, {"send": "05 0)" +
+                                  std::to_string(i + 1) +
+                                  R"( 00 01 00 00 00 00 00 00"}, {"echo": true}])");
+        connectVia(proxy.port(), "5", "dest.example", 21);
+        ASSERT_TRUE(awaitClosed()) << i;
+        const auto& [code, message] = cases[i];
+        EXPECT_EQ(events(), (std::vector<std::string>{"socks-connected 0",
+                                                      "socks-error " + code + " " + message,
+                                                      "connected " + code, "closed " + code}));
+    }
+}
+
+TEST_F(SocksTest, GreetingRepliesThatEndTheNegotiation) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"05 ff", "socks-error 20003 authentification method not acceptable"},
+        {"04 00", "socks-error 20002 socks version error"},
+        // More bytes than any greeting reply: the surplus is read as the connect reply.
+        {"05 00" + std::string(600, 'f'), "socks-error 20002 socks version error"},
+    };
+    for (const auto& [reply, error] : cases) {
+        log.clear();
+        test::ScriptedSocks proxy(R"([{"read": "greeting5"}, {"send": ")" + reply +
+                                  R"("}, {"read": "request5"}, {"echo": true}])");
+        connectVia(proxy.port(), "5", "dest.example", 21);
+        ASSERT_TRUE(awaitClosed()) << reply;
+        const auto got = events();
+        ASSERT_EQ(got.size(), 4u) << reply;
+        EXPECT_EQ(got[1], error);
+    }
+}
+
+TEST_F(SocksTest, MethodNoneAfterOfferingUserCodeSkipsAuthentication) {
+    test::ScriptedSocks proxy(R"([{"read": "greeting5"}, {"send": "05 00"},
+        {"read": "request5"}, {"send": "05 00 00 01 7f 00 00 01 30 39"}, {"echo": true}])");
+    socket.setSocksAuthentication(SocksAuthentication::socksAuthenticateUsercode);
+    socket.setSocksUsercode("u");
+    connectVia(proxy.port(), "5", "10.9.8.7", 4321);
+    ASSERT_TRUE(awaitConnected());
+    EXPECT_EQ(events(), (std::vector<std::string>{"socks-connected 0", "auth 3", "connected 0"}));
+    EXPECT_EQ(socket.boundAddr(), "127.0.0.1");
+    EXPECT_EQ(socket.boundPort(), "12345");
+    // A dotted destination still travels as a name.
+    EXPECT_EQ(proxy.requests(),
+              (std::vector<std::string>{
+                  "050102", "05010003" + hex("\x08") + hex("10.9.8.7") + portHex(4321)}));
+}
+
+TEST_F(SocksTest, RepliesSplitOverPacketsAndDataGluedToTheReply) {
+    // A type-3 reply with a 9-byte name is 16 bytes long and arrives in three pieces; the
+    // application's first bytes come in the same packet as its last piece.
+    test::ScriptedSocks proxy(R"([{"read": "greeting5"}, {"send": "05"}, {"sleep": 50},
+        {"send": "02"}, {"read": "auth5"}, {"send": "01"}, {"sleep": 50}, {"send": "00"},
+        {"read": "request5"}, {"send": "05 00 00 03 09 62 6f"}, {"sleep": 50},
+        {"send": "75 6e 64 2e 6e 65"}, {"sleep": 50},
+        {"send": "74 04 d2 57 45 4c 43 4f 4d 45"}, {"echo": true}])");
+    socket.setSocksAuthentication(SocksAuthentication::socksAuthenticateUsercode);
+    socket.setSocksUsercode("name");
+    socket.setSocksPassword("pw");
+    std::string firstRead;
+    connectVia(proxy.port(), "5", "dest.example", 21);
+    socket.onSessionConnected = [&](int e) { log.push_back("connected " + std::to_string(e)); };
+    ASSERT_TRUE(awaitConnected());
+    EXPECT_EQ(events(),
+              (std::vector<std::string>{"socks-connected 0", "auth 0", "auth 1", "connected 0"}));
+    EXPECT_EQ(socket.boundAddr(), "bound.net");
+    EXPECT_EQ(socket.boundPort(), "1234");
+    ASSERT_TRUE(loop.runUntil([&] { return received.size() >= 7; }, 5s));
+    EXPECT_EQ(received, "WELCOME");
+    EXPECT_EQ(echo("after"), "after");
+    EXPECT_EQ(proxy.requests()[1], "0104" + hex("name") + "02" + hex("pw"));
+}
+
+TEST_F(SocksTest, ServerClosingMidNegotiationEndsInSessionClosed) {
+    {
+        test::ScriptedSocks proxy(R"([{"read": "greeting5"}, {"send": "05 02"},
+            {"read": "auth5"}, {"close": true}])");
+        socket.setSocksAuthentication(SocksAuthentication::socksAuthenticateUsercode);
+        connectVia(proxy.port(), "5", "dest.example", 21);
+        ASSERT_TRUE(awaitClosed());
+        EXPECT_EQ(events(),
+                  (std::vector<std::string>{"socks-connected 0", "auth 0", "auth 2", "closed 0"}));
+    }
+    log.clear();
+    test::ScriptedSocks proxy(R"([{"read": "greeting5"}, {"close": true}])");
+    connectVia(proxy.port(), "5", "dest.example", 21);
+    ASSERT_TRUE(awaitClosed());
+    EXPECT_EQ(events(), (std::vector<std::string>{"socks-connected 0", "closed 0"}));
+}
+
+TEST_F(SocksTest, OverlongRepliesFailInsteadOfWaitingForever) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {R"({"send": "05 02"}, {"read": "auth5"}, {"send": "01 00 00"})",
+         "socks-error 20001 too much data availaible"},
+        {R"({"send": "05 00"}, {"read": "request5"}, {"send": "05 00 00 03 c8 )" +
+             std::string(200 * 3, ' ')
+                 .replace(0, 200 * 3,
+                          [] {
+                              std::string s;
+                              for (int i = 0; i < 200; ++i)
+                                  s += "61 ";
+                              return s;
+                          }()) +
+             R"(00 15"})",
+         "socks-error 20001 too much data availaible"},
+    };
+    socket.setSocksAuthentication(SocksAuthentication::socksAuthenticateUsercode);
+    for (const auto& [steps, error] : cases) {
+        log.clear();
+        test::ScriptedSocks proxy(R"([{"read": "greeting5"}, )" + steps + R"(, {"echo": true}])");
+        connectVia(proxy.port(), "5", "dest.example", 21);
+        ASSERT_TRUE(awaitClosed()) << error;
+        const auto got = events();
+        EXPECT_NE(std::find(got.begin(), got.end(), error), got.end()) << steps;
+    }
+}
+
+TEST_F(SocksTest, RequestsThatDoNotFitAreRefusedBeforeConnecting) {
+    test::ScriptedSocks proxy(R"([{"read": "greeting5"}, {"echo": true}])");
+    auto refusal = [&](const std::string& level, const std::string& host) -> std::string {
+        socket.setSocksServer("127.0.0.1");
+        socket.setSocksPort(std::to_string(proxy.port()));
+        socket.setSocksLevel(level);
+        socket.setAddr(host);
+        socket.setPort("21");
+        try {
+            socket.connect();
+        } catch (const SocketException& e) {
+            EXPECT_EQ(socket.state(), SocketState::wsClosed);
+            return e.what();
+        }
+        socket.close();
+        return "accepted";
+    };
+    EXPECT_EQ(refusal("5", std::string(122, 'h')), "SOCKS 5: host name exceeds 121 bytes");
+    EXPECT_EQ(refusal("5", std::string(257, 'h')), "SOCKS 5: host name exceeds 121 bytes");
+    EXPECT_EQ(refusal("5", std::string(121, 'h')), "accepted");
+    socket.setSocksUsercode(std::string(120, 'u'));
+    EXPECT_EQ(refusal("4", "127.0.0.1"), "SOCKS 4: user code exceeds 119 bytes");
+    socket.setSocksUsercode(std::string(100, 'u'));
+    EXPECT_EQ(refusal("4A", std::string(19, 'h')),
+              "SOCKS 4A: user code and host name together exceed 118 bytes");
+    EXPECT_EQ(refusal("4A", std::string(18, 'h')), "accepted");
+    socket.setSocksAuthentication(SocksAuthentication::socksAuthenticateUsercode);
+    socket.setSocksPassword(std::string(26, 'p'));
+    EXPECT_EQ(refusal("5", "h"), "SOCKS 5: user code and password together exceed 125 bytes");
+    loop.runUntil([] { return false; }, 200ms);
+    for (const auto& request : proxy.requests())
+        EXPECT_EQ(request.size(), 6u) << "only greetings of accepted settings may arrive";
+}
+
+TEST_F(SocksTest, SettingsAndUnsupportedUses) {
+    auto message = [&](const std::function<void()>& fn) -> std::string {
+        try {
+            fn();
+        } catch (const SocketException& e) {
+            return e.what();
+        }
+        return "no exception";
+    };
+    EXPECT_EQ(message([&] { socket.setSocksLevel("6"); }),
+              "Invalid socks level. Must be 4, 4A or 5.");
+    EXPECT_EQ(socket.socksLevel(), "5");
+    socket.setSocksServer(" 127.0.0.1 ");
+    EXPECT_EQ(socket.socksServer(), "127.0.0.1");
+    socket.setAddr("0.0.0.0");
+    socket.setPort("0");
+    EXPECT_EQ(message([&] { socket.listen(); }), "Listening is not supported thru socks server");
+    socket.setProto("udp");
+    EXPECT_EQ(message([&] { socket.connect(); }),
+              "tcp is the only protocol supported thru socks server");
+}
+
+TEST_F(SocksTest, Socks4DestinationThatCannotBeResolved) {
+    test::ScriptedSocks proxy(R"([{"read": "request4"}, {"echo": true}])");
+    const std::string name = std::string(64, 'q') + ".invalid";
+    connectVia(proxy.port(), "4", name, 21);
+    ASSERT_TRUE(awaitClosed());
+    EXPECT_EQ(events(), (std::vector<std::string>{
+                            "socks-connected 0",
+                            "socks-error 20017 SocketException ResolveHost: Cannot convert host "
+                            "address '" +
+                                name + "', Error #11001",
+                            "closed 20017"}));
+}
+
+TEST_F(SocksTest, UnreachableSocksServer) {
+    connectVia(test::freePort(), "5", "dest.example", 21);
+    ASSERT_TRUE(awaitClosed());
+    EXPECT_EQ(events(),
+              (std::vector<std::string>{"socks-connected 10061", "connected 10061", "closed 0"}));
+}
+
+}  // namespace
+}  // namespace quay
