@@ -200,6 +200,10 @@ void ServerListCommands::N5Click() {
     m_list.saveServerList();
 }
 
+bool ServerListCommands::FTPViewSelectItem(std::size_t index) const {
+    return index < m_view.count() && serverOf(m_view.item(index)) != nullptr;
+}
+
 std::optional<FtpServerInfo> ServerListCommands::selectedServer() const {
     long selected = m_view.firstSelected();
     if (selected < 0)

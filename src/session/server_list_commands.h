@@ -55,8 +55,10 @@ public:
     // Turns passwords of a list stored in plain text into what they were, and saves.
     void N5Click();
 
-    // True when the selected row is a server: the properties commands are enabled, and a
-    // drag of the row may start.
+    // A row was selected or deselected: the properties button and menu entries are enabled
+    // exactly when that row is a server.
+    bool FTPViewSelectItem(std::size_t index) const;
+    // True when the selected row is a server, so a drag of the row may start.
     bool serverSelected() const { return selectedServer().has_value(); }
     // A copy of the selected server's record (plain-text password), for connecting.
     std::optional<FtpServerInfo> selectedServer() const;

@@ -82,11 +82,17 @@ void ServerList::showServerList(const std::string& folderPath) {
     m_view.endUpdate();
 }
 
-std::vector<std::string> ServerList::levelLines() const {
+std::vector<std::string> ServerList::levelLines() {
+    m_unreadableFile.reset();
     std::optional<std::filesystem::path> directory = directoryOf(m_rememberedFolderPath);
     if (!directory)
         return {};
-    return readLines(listFileOf(*directory)).value_or(std::vector<std::string>{});
+    std::filesystem::path file = listFileOf(*directory);
+    std::optional<std::vector<std::string>> lines = readLines(file);
+    std::error_code error;
+    if (!lines && std::filesystem::exists(file, error))
+        m_unreadableFile = file;
+    return lines.value_or(std::vector<std::string>{});
 }
 
 void ServerList::syncFolderPath(const std::string& folderPath) {
@@ -159,6 +165,11 @@ bool ServerList::saveServerList() {
             lines.push_back(folderLine(item.caption));
         else if (const FtpServerInfo* info = serverOf(item))
             lines.push_back(serverInfoToLine(*info));
+    }
+    // Saving over a list that could not be read would lose every entry it holds.
+    if (m_unreadableFile) {
+        fail("Can not read the file:" + m_unreadableFile->string());
+        return false;
     }
     std::string folderPath = currentFolderPath();
     std::optional<std::filesystem::path> directory = makeDirectory(folderPath);

@@ -57,7 +57,8 @@ public:
     // replaces the deeper items; the deepest name is selected.
     void syncFolderPath(const std::string& folderPath);
     // Writes the pane's rows in display order to the list file of the current level. False
-    // (and onError told) when the level's directory cannot be made or the file not written.
+    // (and onError told) when the level's directory cannot be made, its list file could not
+    // be read when the level was shown, or the file cannot be written.
     bool saveServerList();
 
     // The folder path of the level shown, from the breadcrumb (lower-cased names).
@@ -79,13 +80,16 @@ private:
     std::string emailDefault() const;
     void fail(const std::string& text) const;
     void setBreadcrumb(std::vector<std::string> items, int index);
-    std::vector<std::string> levelLines() const;
+    // The lines of the level's list file; a file that exists but cannot be read (or is too
+    // big to be one of ours) is remembered, and saving that level is refused.
+    std::vector<std::string> levelLines();
     std::optional<std::filesystem::path> makeDirectory(const std::string& folderPath) const;
 
     std::filesystem::path m_dataDir;
     PaneModel& m_view;
     ComboModel& m_path;
     std::string m_rememberedFolderPath;
+    std::optional<std::filesystem::path> m_unreadableFile;
 };
 
 }  // namespace quay

@@ -115,6 +115,9 @@ TEST_F(ServerListCommandsTest, PropertiesEditTheSelectedServerOrAddOne) {
     // A folder selected: nothing happens.
     select("Work");
     EXPECT_FALSE(commands.serverSelected());
+    EXPECT_FALSE(commands.FTPViewSelectItem(0));
+    EXPECT_TRUE(commands.FTPViewSelectItem(1));
+    EXPECT_FALSE(commands.FTPViewSelectItem(7));
     commands.sbPropertiesClick();
     EXPECT_EQ(dialogs.propertiesShown, 1);
 

@@ -186,6 +186,22 @@ TEST_F(ServerListTest, UncreatableLevelDirectoryIsReportedAndNothingWritten) {
     EXPECT_EQ(errors[0], "Can not create the directory:" + (dir.path() / "blocked\\").string());
 }
 
+TEST_F(ServerListTest, UnreadableListIsNeverOverwritten) {
+    std::string huge = std::string(HomeLine) + "\r\n" + std::string(17 << 20, 'h');
+    writeFile(dir.path() / "ftplist.TXT", huge);
+    list.showServerList("");
+    EXPECT_TRUE(view.empty());
+    view.add(folderItem("New"));
+    EXPECT_FALSE(list.saveServerList());
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], "Can not read the file:" + (dir.path() / "ftplist.TXT").string());
+    EXPECT_EQ(fs::file_size(dir.path() / "ftplist.TXT"), huge.size());
+
+    // Another level saves as usual.
+    list.showServerList("Other\\");
+    EXPECT_TRUE(list.saveServerList());
+}
+
 TEST_F(ServerListTest, MoveServerIntoNeverOpenedFolder) {
     FtpServerInfo moved = defaultServerInfo("");
     moved.Name = "Mover";
