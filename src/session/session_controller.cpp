@@ -1,6 +1,7 @@
 #include "session/session_controller.h"
 
 #include <chrono>
+#include <utility>
 
 #include "session/dialogs.h"
 #include "session/main_window_controls.h"
@@ -9,7 +10,10 @@ namespace quay {
 
 SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
                                      std::filesystem::path dataDir)
-    : m_loop(loop), m_dialogs(dialogs), m_dataDir(std::move(dataDir)) {
+    : m_loop(loop),
+      m_dialogs(dialogs),
+      m_dataDir(std::move(dataDir)),
+      m_serverList(m_dataDir, m_model.ftpView(), m_model.ftpPath(), m_dialogs) {
     for (const ControlDef& def : mainWindowControls()) {
         ControlState state;
         state.text = def.caption;
@@ -20,6 +24,7 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
         m_model.defineControl(def.name, std::move(state));
     }
     registerOwnHandlers();
+    registerServerListHandlers();
     watchRemotePane();
 }
 
@@ -45,6 +50,34 @@ void SessionController::registerOwnHandlers() {
     registerHandler("LargeIcons3Click", [this](const std::string& s) { LargeIcons3Click(s); });
 }
 
+void SessionController::registerServerListHandlers() {
+    const std::pair<const char*, void (ServerListCommands::*)()> commands[] = {
+        {"sbPropertiesClick", &ServerListCommands::sbPropertiesClick},
+        {"sbMkd2Click", &ServerListCommands::sbMkd2Click},
+        {"sbRen2Click", &ServerListCommands::sbRen2Click},
+        {"sbDel2Click", &ServerListCommands::sbDel2Click},
+        {"FTPOneLevelUpClick", &ServerListCommands::FTPOneLevelUpClick},
+        {"FTPPathChange", &ServerListCommands::FTPPathChange},
+        {"Refresh3Click", &ServerListCommands::Refresh3Click},
+        {"N5Click", &ServerListCommands::N5Click},
+    };
+    for (const auto& [name, command] : commands)
+        registerHandler(name, [this, command = command](const std::string&) {
+            if (m_state.serverListMode)
+                (m_serverList.*command)();
+        });
+    registerHandler("sbNewServerClick", [this](const std::string&) {
+        if (m_state.serverListMode)
+            m_serverList.sbNewServerClick();
+    });
+    // Connecting to the chosen server comes with the connection handling; until then a
+    // double-click on a server only selects it.
+    registerHandler("FTPViewDblClick", [this](const std::string&) {
+        if (m_state.serverListMode)
+            m_serverList.FTPViewDblClick();
+    });
+}
+
 void SessionController::invoke(const std::string& handler, const std::string& sender) {
     auto it = m_handlers.find(handler);
     if (it != m_handlers.end())
@@ -62,6 +95,7 @@ void SessionController::FormCreate() {
     m_state.localMask = m_state.remoteMask = "*.*";
     m_state.localSortKey = m_state.remoteSortKey = 0;
     m_state.serverListMode = true;
+    m_serverList.showServerList("");
     updateConnectionUI(false);
     m_state.logOpen = false;
     m_state.logFileName.clear();

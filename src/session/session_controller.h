@@ -7,6 +7,7 @@
 
 #include "config/options.h"
 #include "session/presentation_model.h"
+#include "session/server_list_commands.h"
 #include "session/session_state.h"
 
 namespace quay {
@@ -43,6 +44,8 @@ public:
     // The options record of the process, read by FormCreate() and written by FormClose().
     Options& options() { return m_options; }
     EventLoop& loop() { return m_loop; }
+    // The commands of the right pane while it shows the saved servers.
+    ServerListCommands& serverList() { return m_serverList; }
     Dialogs& dialogs() { return m_dialogs; }
     const std::filesystem::path& dataDir() const { return m_dataDir; }
     const std::filesystem::path& helpFile() const { return m_helpFile; }
@@ -78,6 +81,9 @@ public:
 
 private:
     void registerOwnHandlers();
+    // The server-list commands act only in server-list mode (connected, the same controls
+    // act on remote files).
+    void registerServerListHandlers();
     // Every change of the remote pane's items reruns the enabling rule.
     void watchRemotePane();
     void setDate();
@@ -96,6 +102,7 @@ private:
     SessionState m_state;
     std::map<std::string, Handler> m_handlers;
     Options m_options;
+    ServerListCommands m_serverList;
 };
 
 }  // namespace quay

@@ -67,6 +67,25 @@ TEST(SessionOptions, ListFontsFromTheFileOverlayTheWindowsFonts) {
     EXPECT_EQ(font.italic, false);
 }
 
+TEST(SessionOptions, ServerListIsShownAtStartAndItsCommandsActOnlyWithoutASession) {
+    test::TempDir dir;
+    {
+        ProgramRun run(dir.path());
+        EXPECT_EQ(run.controller.model().ftpView().count(), 0u);
+        run.dialogs.promptAnswers = {std::string("staging"), std::string("ignored")};
+        run.controller.invoke("sbMkd2Click", "sbMkd2");
+        EXPECT_EQ(run.controller.model().ftpView().count(), 1u);
+
+        run.controller.state().serverListMode = false;
+        run.controller.invoke("sbMkd2Click", "MakeDirectory2");
+        EXPECT_EQ(run.dialogs.prompts.size(), 1u) << "connected, the folder command is not asked";
+    }
+    ProgramRun again(dir.path());
+    ASSERT_EQ(again.controller.model().ftpView().count(), 1u);
+    EXPECT_EQ(again.controller.model().ftpView().item(0).caption, "staging");
+    EXPECT_EQ(again.controller.model().ftpView().viewStyle(), ViewStyle::vsList);
+}
+
 TEST(SessionOptions, BadOptionsFilesStartWithTheDefaultsAndSayNothing) {
     const std::string files[] = {
         "",
