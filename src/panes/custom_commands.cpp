@@ -8,6 +8,19 @@
 
 namespace quay {
 
+namespace {
+
+// Each list is one line of the file: a line break inside a text would split the file's
+// lines and shift every later entry, so it is written as a blank.
+std::string oneLine(const std::vector<std::string>& items) {
+    std::string line = joinCommaText(items);
+    std::replace_if(
+        line.begin(), line.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return line + "\r\n";
+}
+
+}  // namespace
+
 void CustomCommands::padToSameLength() {
     std::size_t rows = std::max(labels.size(), commands.size());
     labels.resize(rows);
@@ -30,9 +43,8 @@ CustomCommands loadCustomCommands(const std::filesystem::path& file) {
 
 bool saveCustomCommands(const std::filesystem::path& file, const CustomCommands& commands,
                         std::error_code* error) {
-    std::string content = joinCommaText(commands.labels) + "\r\n";
-    content += joinCommaText(commands.commands) + "\r\n";
-    return writeFileAtomically(file, content, 0600, error);
+    return writeFileAtomically(file, oneLine(commands.labels) + oneLine(commands.commands), 0600,
+                               error);
 }
 
 }  // namespace quay

@@ -28,7 +28,8 @@ inline constexpr const char* kCustomCommandsFile = "commands.txt";
 CustomCommands loadCustomCommands(const std::filesystem::path& file);
 
 // Replaces the file with the two lines (CR LF ends), atomically and with mode 0600, so a
-// crash mid-save never loses the saved commands. False (and *error) when it fails; the old
+// crash mid-save never loses the saved commands. A line break inside a text is written as a
+// blank, so the file always keeps its two lines. False (and *error) when it fails; the old
 // file is then untouched.
 bool saveCustomCommands(const std::filesystem::path& file, const CustomCommands& commands,
                         std::error_code* error = nullptr);

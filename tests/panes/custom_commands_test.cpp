@@ -40,6 +40,12 @@ TEST_F(CommandsFile, RoundTripQuotesTextsWithBlanksCommasAndQuotes) {
     EXPECT_EQ(loadCustomCommands(file), oneEmpty);
 }
 
+TEST_F(CommandsFile, LineBreaksInsideTextsCannotShiftTheLines) {
+    ASSERT_TRUE(saveCustomCommands(file, {{"two\nlines", "b"}, {"NOOP\r\nQUIT", "STAT"}}));
+    EXPECT_EQ(loadCustomCommands(file),
+              (CustomCommands{{"two lines", "b"}, {"NOOP  QUIT", "STAT"}}));
+}
+
 TEST_F(CommandsFile, IsWrittenPrivateAndReplacedWhole) {
     writeFile(file, "old,labels,that,were,longer\nOLD,CMDS,THAT,WERE,LONGER\n");
     ::chmod(file.c_str(), 0644);
