@@ -13,7 +13,9 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
     : m_loop(loop),
       m_dialogs(dialogs),
       m_dataDir(std::move(dataDir)),
-      m_serverList(m_dataDir, m_model.ftpView(), m_model.ftpPath(), m_dialogs) {
+      m_serverList(m_dataDir, m_model.ftpView(), m_model.ftpPath(), m_dialogs),
+      m_form(m_model, mainWindowControls()),
+      m_languageMenu(m_dataDir, m_options.language) {
     for (const ControlDef& def : mainWindowControls()) {
         ControlState state;
         state.text = def.caption;
@@ -46,6 +48,8 @@ void SessionController::registerOwnHandlers() {
     registerHandler("ExplorerButton1Click", [this](const std::string&) { ExplorerButton1Click(); });
     registerHandler("sbStopClick", [this](const std::string&) { sbStopClick(); });
     registerHandler("MenuItem11Click", [this](const std::string& s) { MenuItem11Click(s); });
+    registerHandler("miEnglishClick",
+                    [this](const std::string& s) { miEnglishClick(m_model.control(s).tag); });
     registerHandler("LargeIcons1Click", [this](const std::string& s) { LargeIcons3Click(s); });
     registerHandler("LargeIcons3Click", [this](const std::string& s) { LargeIcons3Click(s); });
 }
@@ -101,7 +105,20 @@ void SessionController::FormCreate() {
     m_state.logFileName.clear();
     m_options = loadOptions(m_dataDir);
     applyPaneFonts();
+    m_languageMenu.onItemsChanged = [this] { languageItemsChanged(); };
+    m_languageMenu.buildLanguageMenu(m_form);
+    m_languageMenu.translateWindow(m_form);
     markTransferMode(m_options.transferMode);
+}
+
+void SessionController::miEnglishClick(int tag) {
+    m_languageMenu.miEnglishClick(tag, m_form);
+}
+
+void SessionController::languageItemsChanged() {
+    m_model.setChecked("miEnglish", m_languageMenu.items().front().checked);
+    if (onLanguageItemsChanged)
+        onLanguageItemsChanged();
 }
 
 namespace {

@@ -5,7 +5,9 @@
 #include <map>
 #include <string>
 
+#include "config/language_menu.h"
 #include "config/options.h"
+#include "session/presentation_form.h"
 #include "session/presentation_model.h"
 #include "session/server_list_commands.h"
 #include "session/session_state.h"
@@ -27,6 +29,8 @@ public:
     // Handler of a command; receives the name of the invoking control.
     using Handler = std::function<void(const std::string& sender)>;
 
+    // The language entries after miEnglish changed (their captions, tags or checks).
+    std::function<void()> onLanguageItemsChanged;
     // Closes the main window (the window then asks FormCloseQuery()). Set by the window.
     std::function<void()> onCloseWindow;
     // Starts another, independent instance of the program without waiting for it; reports
@@ -46,6 +50,10 @@ public:
     EventLoop& loop() { return m_loop; }
     // The commands of the right pane while it shows the saved servers.
     ServerListCommands& serverList() { return m_serverList; }
+    // The language menu miLang: items()[0] is miEnglish, the rest one entry per language.
+    const std::vector<LanguageMenuItem>& languageItems() const { return m_languageMenu.items(); }
+    // The main window's controls as the translation addresses them.
+    NamedForm& form() { return m_form; }
     Dialogs& dialogs() { return m_dialogs; }
     const std::filesystem::path& dataDir() const { return m_dataDir; }
     const std::filesystem::path& helpFile() const { return m_helpFile; }
@@ -68,6 +76,8 @@ public:
     void endBusy();
 
     void miAutoClick(const std::string& sender);
+    // Every entry of the language menu; tag -1 (miEnglish) is the built-in texts.
+    void miEnglishClick(int tag);
     void Spawnnewsession1Click();
     void Exit1Click();
     void ExplorerButton1Click();
@@ -93,6 +103,7 @@ private:
     // and back (for SaveOptions).
     void applyPaneFonts();
     void collectPaneFonts();
+    void languageItemsChanged();
 
     EventLoop& m_loop;
     Dialogs& m_dialogs;
@@ -103,6 +114,8 @@ private:
     std::map<std::string, Handler> m_handlers;
     Options m_options;
     ServerListCommands m_serverList;
+    PresentationForm m_form;
+    LanguageMenu m_languageMenu;
 };
 
 }  // namespace quay

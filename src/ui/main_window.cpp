@@ -65,11 +65,13 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
     connectCommands();
     resize(900, 640);
     m_controller.onCloseWindow = [this] { close(); };
+    m_controller.onLanguageItemsChanged = [this] { refreshLanguageEntries(); };
     m_controller.FormCreate();
 }
 
 MainWindow::~MainWindow() {
     m_controller.onCloseWindow = nullptr;
+    m_controller.onLanguageItemsChanged = nullptr;
     m_controller.model().onControlChanged = nullptr;
     m_controller.model().onLogAppended = nullptr;
     m_controller.model().onLogCleared = nullptr;

@@ -5,6 +5,7 @@
 #include <QSplitter>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "ui/menu_builder.h"
 
@@ -55,6 +56,8 @@ private:
     void bindCombo(const char* name, ComboModel& combo);
     void bindPane(PaneView& view, const char* dblClickHandler, const char* popup);
     void connectCommands();
+    // Rebuilds the language entries after miEnglish from the controller's language menu.
+    void refreshLanguageEntries();
     void applyControl(const std::string& name);
     void applyScreenCursor();
 
@@ -64,6 +67,7 @@ private:
     QPlainTextEdit* m_log = nullptr;
     bool m_overrideCursor = false;
     std::map<std::string, QFont> m_definedFonts;
+    std::vector<QAction*> m_languageEntries;
 };
 
 }  // namespace quay

@@ -174,6 +174,28 @@ void MainWindow::bindPane(PaneView& view, const char* dblClickHandler, const cha
             [menu](const QPoint& at) { menu->popup(at); });
 }
 
+void MainWindow::refreshLanguageEntries() {
+    QMenu* menu = action("miLang")->menu();
+    // An entry may be the one whose trigger is running: it is removed now, deleted later.
+    for (QAction* entry : m_languageEntries) {
+        menu->removeAction(entry);
+        entry->deleteLater();
+    }
+    m_languageEntries.clear();
+    const std::vector<LanguageMenuItem>& items = m_controller.languageItems();
+    for (std::size_t i = 1; i < items.size(); ++i) {
+        QAction* entry = menu->addAction(qtext(items[i].caption));
+        entry->setCheckable(true);
+        entry->setChecked(items[i].checked);
+        entry->setProperty("tag", items[i].tag);
+        connect(entry, &QAction::triggered, this, [this, tag = items[i].tag] {
+            m_controller.miEnglishClick(tag);
+            refreshLanguageEntries();
+        });
+        m_languageEntries.push_back(entry);
+    }
+}
+
 void MainWindow::connectCommands() {
     for (const ControlDef& def : mainWindowControls()) {
         if (def.handler.empty())

@@ -86,6 +86,34 @@ TEST(SessionOptions, ServerListIsShownAtStartAndItsCommandsActOnlyWithoutASessio
     EXPECT_EQ(again.controller.model().ftpView().viewStyle(), ViewStyle::vsList);
 }
 
+TEST(SessionOptions, ChosenLanguageTranslatesTheWindowAtStartAndOnChoice) {
+    test::TempDir dir;
+    test::writeFile(dir.path() / "options.ftp", "[Language]\nLangOn=1\nLangFile=deutsch\n");
+    test::writeFile(dir.path() / "Deutsch.LNG",
+                    "[Translations]\n_Main.sbConnect.Caption=&Verbinden\n"
+                    "_Main.miLang.caption=Language\n_Main.sbStop.Hint=Halt~~sofort\n"
+                    "_MAIN.sbDisConnect.Caption=ignored\n");
+    test::writeFile(dir.path() / "language.lng",
+                    "[Translations]\n_Main.sbConnect.Caption=&Connect\n");
+    ProgramRun run(dir.path());
+    PresentationModel& model = run.controller.model();
+    EXPECT_EQ(model.control("sbConnect").text, "&Verbinden");
+    EXPECT_EQ(model.control("miLang").text, "Language");
+    EXPECT_EQ(model.control("sbStop").hint, "Halt\r\nsofort");
+    EXPECT_EQ(model.control("sbDisConnect").text, "&Disconnect");
+    ASSERT_EQ(run.controller.languageItems().size(), 2u);
+    EXPECT_EQ(run.controller.languageItems()[1].caption, "deutsch");
+    EXPECT_TRUE(run.controller.languageItems()[1].checked);
+    EXPECT_FALSE(model.control("miEnglish").checked);
+
+    run.controller.invoke("miEnglishClick", "miEnglish");
+    EXPECT_TRUE(model.control("miEnglish").checked);
+    EXPECT_EQ(model.control("sbConnect").text, "&Connect") << "the template's texts return";
+    run.controller.FormClose();
+    EXPECT_EQ(run.controller.options().language.langFile, "language");
+    EXPECT_FALSE(run.controller.options().language.langOn);
+}
+
 TEST(SessionOptions, BadOptionsFilesStartWithTheDefaultsAndSayNothing) {
     const std::string files[] = {
         "",

@@ -350,6 +350,32 @@ private slots:
         }
     }
 
+    void languageEntriesFollowTheLanguageFilesAndTranslateWhenChosen() {
+        test::writeFile(m_dir->path() / "deutsch.lng",
+                        "[Translations]\n_Main.sbConnect.Caption=&Verbinden\n");
+        test::writeFile(m_dir->path() / "language.lng",
+                        "[Translations]\n_Main.sbConnect.Caption=&Connect\n");
+        m_program = std::make_unique<Program>(m_dir->path());
+        QMenu* menu = window().findChild<QAction*>("miLang")->menu();
+        const QList<QAction*> entries = menu->actions();
+        QCOMPARE(entries.size(), 2);
+        QCOMPARE(entries[1]->text(), QStringLiteral("deutsch"));
+        QVERIFY(!entries[1]->isChecked());
+        QVERIFY(entries[0]->isChecked());
+
+        entries[1]->trigger();
+        auto* connect = window().findChild<QToolButton*>("sbConnect");
+        QCOMPARE(connect->text(), QStringLiteral("&Verbinden"));
+        QVERIFY(!window().findChild<QAction*>("miEnglish")->isChecked());
+        QTRY_COMPARE(menu->actions().size(), 2);
+        QVERIFY(menu->actions()[1]->isChecked());
+
+        window().findChild<QAction*>("miEnglish")->trigger();
+        QCOMPARE(connect->text(), QStringLiteral("&Connect"));
+        QVERIFY(window().findChild<QAction*>("miEnglish")->isChecked());
+        QVERIFY(!menu->actions()[1]->isChecked());
+    }
+
     void modelRowsLogAndFontsReachTheWidgets() {
         SessionController& c = m_program->controller;
         PaneItem row;
