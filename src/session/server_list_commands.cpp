@@ -44,7 +44,8 @@ bool ServerListCommands::editServerInfo(FtpServerInfo& info) {
         m_dialogs.messageBox(caption, text, Dialogs::Icon::Error, Dialogs::Ok);
     };
     bool ok = m_dialogs.serverProperties(model);
-    model.finish(ok);
+    if (!model.finish(ok))
+        showMessage("Can not write the file:" + (m_dataDir / LayoutsFileName).string());
     if (ok)
         info = model.record();
     return ok;

@@ -84,6 +84,15 @@ TEST_F(ServerListCommandsTest, NewServerIsAddedSelectedAndSaved) {
     EXPECT_EQ(view.count(), 1u);
 }
 
+TEST_F(ServerListCommandsTest, UnwritableLayoutsFileIsReported) {
+    fs::create_directories(data / "Answer.txt");
+    dialogs.propertiesScripts.push_back(fill("Home", "host1"));
+    ASSERT_TRUE(commands.sbNewServerClick());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, "Can not write the file:" + (data / "Answer.txt").string());
+    EXPECT_EQ(view.count(), 1u);
+}
+
 TEST_F(ServerListCommandsTest, NewServerGetsTheAnonymousAddress) {
     commands.list().defaultEMail = [] { return std::string("me@example.org"); };
     dialogs.propertiesScripts.push_back([](ServerPropertiesModel& model) {
