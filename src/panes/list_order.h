@@ -22,6 +22,7 @@ int ftpViewCompare(const PaneItem& a, const PaneItem& b, int sortKey);
 // A PaneModel compare that reads the key through sortKey each time, so the caller's key may
 // change between sorts. The referenced key must outlive the model's use of the compare.
 PaneModel::Compare paneCompare(const int& sortKey);
+PaneModel::Compare paneCompare(const int&& temporaryKey) = delete;
 
 // The key after a click on the column whose tag is t: -t when the key is on another column,
 // else the key reversed. So the first click sorts descending and each further click
