@@ -94,6 +94,7 @@ void SessionController::registerHandler(const std::string& name, Handler handler
 
 void SessionController::FormCreate() {
     m_helpFile = m_dataDir / "quayhelp.hlp";
+    m_customCommands = m_loadedCommands = loadCustomCommands(m_dataDir / kCustomCommandsFile);
     m_model.ftpView().setViewStyle(ViewStyle::vsList);
     setDate();
     m_state.localMask = m_state.remoteMask = "*.*";
@@ -171,7 +172,11 @@ void SessionController::FormClose() {
     saveOptions(m_options, m_dataDir);
 }
 
-void SessionController::FormDestroy() {}
+void SessionController::FormDestroy() {
+    if (m_customCommands != m_loadedCommands &&
+        saveCustomCommands(m_dataDir / kCustomCommandsFile, m_customCommands))
+        m_loadedCommands = m_customCommands;
+}
 
 void SessionController::miAutoClick(const std::string& sender) {
     m_options.transferMode = m_model.control(sender).tag;

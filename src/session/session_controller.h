@@ -7,6 +7,7 @@
 
 #include "config/language_menu.h"
 #include "config/options.h"
+#include "panes/custom_commands.h"
 #include "session/presentation_form.h"
 #include "session/presentation_model.h"
 #include "session/server_list_commands.h"
@@ -52,6 +53,8 @@ public:
     ServerListCommands& serverList() { return m_serverList; }
     // The language menu miLang: items()[0] is miEnglish, the rest one entry per language.
     const std::vector<LanguageMenuItem>& languageItems() const { return m_languageMenu.items(); }
+    // The saved custom commands, read by FormCreate() and written back by FormDestroy().
+    CustomCommands& customCommands() { return m_customCommands; }
     // The main window's controls as the translation addresses them.
     NamedForm& form() { return m_form; }
     Dialogs& dialogs() { return m_dialogs; }
@@ -116,6 +119,10 @@ private:
     ServerListCommands m_serverList;
     PresentationForm m_form;
     LanguageMenu m_languageMenu;
+    CustomCommands m_customCommands;
+    // The commands as read, so that a file that could not be read is not overwritten with
+    // nothing when the run changed nothing.
+    CustomCommands m_loadedCommands;
 };
 
 }  // namespace quay

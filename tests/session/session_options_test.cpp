@@ -114,6 +114,36 @@ TEST(SessionOptions, ChosenLanguageTranslatesTheWindowAtStartAndOnChoice) {
     EXPECT_FALSE(run.controller.options().language.langOn);
 }
 
+TEST(SessionOptions, CustomCommandsAreReadAtStartAndWrittenBackAtTheEnd) {
+    test::TempDir dir;
+    const fs::path file = dir.path() / "commands.txt";
+    test::writeFile(file, "List,Who\r\n\"LIST -la\",\"SITE WHO\"\r\n");
+    {
+        ProgramRun run(dir.path());
+        CustomCommands& commands = run.controller.customCommands();
+        EXPECT_EQ(commands.labels, (std::vector<std::string>{"List", "Who"}));
+        commands.labels.push_back("Idle");
+        commands.commands.push_back("SITE IDLE 60");
+        run.controller.FormDestroy();
+    }
+    ProgramRun again(dir.path());
+    EXPECT_EQ(again.controller.customCommands().commands,
+              (std::vector<std::string>{"LIST -la", "SITE WHO", "SITE IDLE 60"}));
+}
+
+TEST(SessionOptions, AnUnreadableCommandFileIsNotReplacedByNothing) {
+    test::TempDir dir;
+    const fs::path file = dir.path() / "commands.txt";
+    fs::create_directory(file);  // cannot be read as a file, even by root
+    ProgramRun run(dir.path());
+    EXPECT_TRUE(run.controller.customCommands().labels.empty());
+    run.controller.FormDestroy();
+    EXPECT_TRUE(fs::is_directory(file));
+    ProgramRun fresh(dir.path() / "new");
+    fresh.controller.FormDestroy();
+    EXPECT_FALSE(fs::exists(dir.path() / "new" / "commands.txt")) << "nothing to write";
+}
+
 TEST(SessionOptions, BadOptionsFilesStartWithTheDefaultsAndSayNothing) {
     const std::string files[] = {
         "",
