@@ -27,9 +27,11 @@ void CustomCommands::padToSameLength() {
     commands.resize(rows);
 }
 
-CustomCommands loadCustomCommands(const std::filesystem::path& file) {
+CustomCommands CustomCommandsFile::load() {
     CustomCommands loaded;
-    auto content = readTextFile(file);
+    auto content = readTextFile(m_file);
+    std::error_code ignored;  // a file whose existence cannot be told counts as missing
+    m_unreadable = !content && std::filesystem::exists(m_file, ignored);
     if (!content)
         return loaded;
     auto lines = splitLines(*content);
@@ -41,9 +43,13 @@ CustomCommands loadCustomCommands(const std::filesystem::path& file) {
     return loaded;
 }
 
-bool saveCustomCommands(const std::filesystem::path& file, const CustomCommands& commands,
-                        std::error_code* error) {
-    return writeFileAtomically(file, oneLine(commands.labels) + oneLine(commands.commands), 0600,
+bool CustomCommandsFile::save(const CustomCommands& commands, std::error_code* error) const {
+    if (m_unreadable) {
+        if (error)
+            *error = std::make_error_code(std::errc::operation_not_permitted);
+        return false;
+    }
+    return writeFileAtomically(m_file, oneLine(commands.labels) + oneLine(commands.commands), 0600,
                                error);
 }
 

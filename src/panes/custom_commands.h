@@ -22,16 +22,27 @@ struct CustomCommands {
 // "commands.txt": two lines, the labels and then the command texts, each as comma text.
 inline constexpr const char* kCustomCommandsFile = "commands.txt";
 
-// Reads the saved commands. A missing or unreadable file, or one with fewer than two lines,
-// gives two empty lists; anything else is read leniently. Lists of different lengths (a
-// hand-edited file) are padded with empty texts, so every label and command is kept.
-CustomCommands loadCustomCommands(const std::filesystem::path& file);
+// The file of saved commands in the data directory.
+class CustomCommandsFile {
+public:
+    explicit CustomCommandsFile(std::filesystem::path file) : m_file(std::move(file)) {}
 
-// Replaces the file with the two lines (CR LF ends), atomically and with mode 0600, so a
-// crash mid-save never loses the saved commands. A line break inside a text is written as a
-// blank, so the file always keeps its two lines. False (and *error) when it fails; the old
-// file is then untouched.
-bool saveCustomCommands(const std::filesystem::path& file, const CustomCommands& commands,
-                        std::error_code* error = nullptr);
+    // Reads the saved commands. A missing file, an unreadable one or one with fewer than two
+    // lines gives two empty lists; anything else is read leniently. Lists of different
+    // lengths (a hand-edited file) are padded with empty texts, so every entry is kept.
+    // A file that exists but cannot be read (or is too big to be ours) is remembered, and
+    // saving over it is refused, so its entries are not replaced by empty lists.
+    CustomCommands load();
+
+    // Replaces the file with the two lines (CR LF ends), atomically and with mode 0600, so a
+    // crash mid-save never loses the saved commands. A line break inside a text is written
+    // as a blank, so the file always keeps its two lines. False (and *error) when it fails or
+    // is refused; the old file is then untouched.
+    bool save(const CustomCommands& commands, std::error_code* error = nullptr) const;
+
+private:
+    std::filesystem::path m_file;
+    bool m_unreadable = false;
+};
 
 }  // namespace quay

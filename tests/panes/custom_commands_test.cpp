@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "config/text_file.h"
 #include "panes/custom_commands.h"
 #include "test_support.h"
 
@@ -19,73 +20,90 @@ class CommandsFile : public ::testing::Test {
 protected:
     TempDir dir;
     std::filesystem::path file = dir.path() / kCustomCommandsFile;
+    CustomCommandsFile commandsFile{file};
+
+    CustomCommands load() { return commandsFile.load(); }
+    bool save(const CustomCommands& commands) { return commandsFile.save(commands); }
 };
 
 TEST_F(CommandsFile, RoundTripQuotesTextsWithBlanksCommasAndQuotes) {
     CustomCommands saved{{"No-op", "Set mode", "a,b", "say \"hi\"", ""},
                          {"NOOP", "SITE CHMOD 644 index.html", "x", "", "STAT"}};
-    ASSERT_TRUE(saveCustomCommands(file, saved));
+    ASSERT_TRUE(save(saved));
     EXPECT_EQ(readFile(file),
               "No-op,\"Set mode\",\"a,b\",\"say \"\"hi\"\"\",\"\"\r\n"
               "NOOP,\"SITE CHMOD 644 index.html\",x,,STAT\r\n");
-    EXPECT_EQ(loadCustomCommands(file), saved);
+    EXPECT_EQ(load(), saved);
 
     CustomCommands none;
-    ASSERT_TRUE(saveCustomCommands(file, none));
+    ASSERT_TRUE(save(none));
     EXPECT_EQ(readFile(file), "\r\n\r\n");
-    EXPECT_EQ(loadCustomCommands(file), none);
+    EXPECT_EQ(load(), none);
 
     CustomCommands oneEmpty{{""}, {""}};
-    ASSERT_TRUE(saveCustomCommands(file, oneEmpty));
-    EXPECT_EQ(loadCustomCommands(file), oneEmpty);
+    ASSERT_TRUE(save(oneEmpty));
+    EXPECT_EQ(load(), oneEmpty);
 }
 
 TEST_F(CommandsFile, LineBreaksInsideTextsCannotShiftTheLines) {
-    ASSERT_TRUE(saveCustomCommands(file, {{"two\nlines", "b"}, {"NOOP\r\nQUIT", "STAT"}}));
-    EXPECT_EQ(loadCustomCommands(file),
-              (CustomCommands{{"two lines", "b"}, {"NOOP  QUIT", "STAT"}}));
+    ASSERT_TRUE(save({{"two\nlines", "b"}, {"NOOP\r\nQUIT", "STAT"}}));
+    EXPECT_EQ(load(), (CustomCommands{{"two lines", "b"}, {"NOOP  QUIT", "STAT"}}));
 }
 
 TEST_F(CommandsFile, IsWrittenPrivateAndReplacedWhole) {
     writeFile(file, "old,labels,that,were,longer\nOLD,CMDS,THAT,WERE,LONGER\n");
     ::chmod(file.c_str(), 0644);
-    ASSERT_TRUE(saveCustomCommands(file, {{"new"}, {"NEW"}}));
+    ASSERT_TRUE(save({{"new"}, {"NEW"}}));
     struct stat info {};
     ASSERT_EQ(::stat(file.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0600u);
-    EXPECT_EQ(loadCustomCommands(file), (CustomCommands{{"new"}, {"NEW"}}));
+    EXPECT_EQ(load(), (CustomCommands{{"new"}, {"NEW"}}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
 TEST_F(CommandsFile, FailedSaveReportsAndKeepsTheOldFile) {
     writeFile(dir.path() / "plain", "x");
     std::error_code error;
-    EXPECT_FALSE(
-        saveCustomCommands(dir.path() / "plain" / kCustomCommandsFile, {{"a"}, {"A"}}, &error));
+    CustomCommandsFile beneathAFile(dir.path() / "plain" / kCustomCommandsFile);
+    EXPECT_FALSE(beneathAFile.save({{"a"}, {"A"}}, &error));
     EXPECT_TRUE(error);
     EXPECT_EQ(readFile(dir.path() / "plain"), "x");
 }
 
+TEST_F(CommandsFile, AFileThatCouldNotBeReadIsNeverSavedOver) {
+    const std::string huge(kMaxTextFileBytes + 1, 'x');
+    writeFile(file, huge);
+    EXPECT_EQ(load(), CustomCommands{});
+    std::error_code error;
+    EXPECT_FALSE(commandsFile.save({{"a"}, {"A"}}, &error));
+    EXPECT_TRUE(error);
+    EXPECT_EQ(std::filesystem::file_size(file), huge.size());
+
+    // Once the file reads again, saving works again.
+    writeFile(file, "a\r\nA\r\n");
+    EXPECT_EQ(load(), (CustomCommands{{"a"}, {"A"}}));
+    EXPECT_TRUE(save({{"b"}, {"B"}}));
+}
+
 TEST_F(CommandsFile, MissingShortOrForeignFilesGiveEmptyLists) {
-    EXPECT_EQ(loadCustomCommands(file), CustomCommands{});
+    EXPECT_EQ(load(), CustomCommands{});
     writeFile(file, "only,one,line\r\n");
-    EXPECT_EQ(loadCustomCommands(file), CustomCommands{});
+    EXPECT_EQ(load(), CustomCommands{});
     writeFile(file, "");
-    EXPECT_EQ(loadCustomCommands(file), CustomCommands{});
+    EXPECT_EQ(load(), CustomCommands{});
     std::filesystem::create_directory(dir.path() / "adir");
-    EXPECT_EQ(loadCustomCommands(dir.path() / "adir"), CustomCommands{});
+    EXPECT_EQ(CustomCommandsFile(dir.path() / "adir").load(), CustomCommands{});
 }
 
 TEST_F(CommandsFile, HandEditedFilesAreReadLeniently) {
     // Unix line ends, no final line end, blanks around items, a third line.
     writeFile(file, "  Noop , \"Site help\"\nNOOP,\"HELP SITE\"\nextra line");
-    EXPECT_EQ(loadCustomCommands(file),
-              (CustomCommands{{"Noop", "Site help"}, {"NOOP", "HELP SITE"}}));
+    EXPECT_EQ(load(), (CustomCommands{{"Noop", "Site help"}, {"NOOP", "HELP SITE"}}));
     // More labels than commands: every label is kept, with an empty command.
     writeFile(file, "a,b,c\r\nA\r\n");
-    EXPECT_EQ(loadCustomCommands(file), (CustomCommands{{"a", "b", "c"}, {"A", "", ""}}));
+    EXPECT_EQ(load(), (CustomCommands{{"a", "b", "c"}, {"A", "", ""}}));
     writeFile(file, "\r\nA,B\r\n");
-    EXPECT_EQ(loadCustomCommands(file), (CustomCommands{{"", ""}, {"A", "B"}}));
+    EXPECT_EQ(load(), (CustomCommands{{"", ""}, {"A", "B"}}));
 }
 
 TEST_F(CommandsFile, DamagedFilesNeverBreakTheLists) {
@@ -93,16 +111,16 @@ TEST_F(CommandsFile, DamagedFilesNeverBreakTheLists) {
     for (int n = 0; n < 4096; ++n)
         junk += static_cast<char>((n * 7919) % 256);
     writeFile(file, junk);
-    CustomCommands fromJunk = loadCustomCommands(file);
+    CustomCommands fromJunk = load();
     EXPECT_EQ(fromJunk.labels.size(), fromJunk.commands.size());
 
     std::string longLine(1024 * 1024, 'x');
     writeFile(file, "\"" + longLine + "\r\nSTAT");  // unclosed quote, no line end
-    CustomCommands fromLong = loadCustomCommands(file);
+    CustomCommands fromLong = load();
     ASSERT_EQ(fromLong.labels, (Texts{longLine}));
     EXPECT_EQ(fromLong.commands, (Texts{"STAT"}));
-    ASSERT_TRUE(saveCustomCommands(file, fromLong));
-    EXPECT_EQ(loadCustomCommands(file), fromLong);
+    ASSERT_TRUE(save(fromLong));
+    EXPECT_EQ(load(), fromLong);
 }
 
 }  // namespace
