@@ -89,7 +89,9 @@ public:
     void setOptions(FtpOptions v) { m_options = v; }
     const std::string& proxyServer() const { return m_proxyServer; }
     void setProxyServer(const std::string& v) { m_proxyServer = v; }
+    // The FTP proxy's port; the program leaves it at "ftp".
     const std::string& proxyPort() const { return m_proxyPort; }
+    void setProxyPort(const std::string& v) { m_proxyPort = v; }
 
     FtpState state() const { return m_state; }
     int statusCode() const { return m_statusCode; }
@@ -212,6 +214,7 @@ private:
     void failTransfer(int code, const std::string& message, bool toLastResponse);
     bool progressCheck();
     bool dataNeverConnected() const;
+    void bindAccept(void (FtpClientBase::*handler)(int));
     int transferResult(int dataError);
     void freeStream() { m_stream.close(); }
     void receiveStep(FtpRequest request);
@@ -275,6 +278,7 @@ private:
     std::string m_passiveReply;
     LocalFile m_stream;
     bool m_append = false;
+    bool m_acceptPending = false;
     std::int64_t m_byteCount = 0;
     std::chrono::steady_clock::time_point m_startTime{};
     bool m_started = false;

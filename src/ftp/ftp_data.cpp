@@ -11,7 +11,10 @@ void FtpClientBase::portAsync() {
     m_data->setProto("tcp");
     m_data->setAddr("0.0.0.0");
     m_data->setPort("0");
-    m_data->onSessionAvailable = nullptr;
+    // Some servers connect as soon as they accept PORT, before the transfer command: the
+    // connection is remembered and accepted once the transfer step knows what to do with it.
+    m_acceptPending = false;
+    m_data->onSessionAvailable = [this](int) { m_acceptPending = true; };
     m_data->onSessionClosed = nullptr;
     m_data->onDataAvailable = nullptr;
     m_passiveReply.clear();
@@ -63,6 +66,14 @@ void FtpClientBase::failTransfer(int code, const std::string& text, bool toLastR
     freeStream();
     m_requestResult = code;
     triggerRequestDone(code);
+}
+
+void FtpClientBase::bindAccept(void (FtpClientBase::*handler)(int)) {
+    m_data->onSessionAvailable = [this, handler](int error) { (this->*handler)(error); };
+    if (m_acceptPending && m_data->state() == SocketState::wsListening) {
+        m_acceptPending = false;
+        (this->*handler)(0);
+    }
 }
 
 bool FtpClientBase::progressCheck() {

@@ -38,7 +38,6 @@ void FtpClientBase::receiveStep(FtpRequest request) {
     m_localFileError = m_transferAborted = m_started = false;
     m_byteCount = 0;
     m_dataError = 0;
-    m_data->onSessionAvailable = [this](int error) { receiveAccept(error); };
     // Checked before the local file is touched, so a broken reply never truncates it.
     if (m_passive && !preparePassive()) {
         failTransfer(550, "550 Unusable passive reply: " + m_passiveReply, false);
@@ -61,6 +60,7 @@ void FtpClientBase::receiveStep(FtpRequest request) {
             return;
         }
     }
+    bindAccept(&FtpClientBase::receiveAccept);
     setState(FtpState::fsWaitingResponse);
     m_replyHandler = &FtpClientBase::downloadFirstReply;
     sendCommand(m_hostFileName.empty() ? cmd : cmd + " " + m_hostFileName);

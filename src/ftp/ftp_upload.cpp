@@ -32,7 +32,6 @@ void FtpClientBase::sendStep(bool append) {
         failTransfer(426, "426 Transmit cancelled by application", false);
         return;
     }
-    m_data->onSessionAvailable = [this](int error) { sendAccept(error); };
     if (m_passive && !preparePassive()) {
         failTransfer(426, "426 Unusable passive reply: " + m_passiveReply, false);
         return;
@@ -55,6 +54,7 @@ void FtpClientBase::sendStep(bool append) {
         }
         return;
     }
+    bindAccept(&FtpClientBase::sendAccept);
     sendTransferCommand();
 }
 
@@ -76,6 +76,7 @@ void FtpClientBase::sendConnect(int error) {
                      true);
         return;
     }
+    bindAccept(&FtpClientBase::sendAccept);
     sendTransferCommand();
 }
 

@@ -57,6 +57,8 @@ void FtpServer::giveToTestAccount(const fs::path& root) {
             throw std::runtime_error("cannot hand " + path.string() + " to quaytest");
     };
     give(root);
+    if (!fs::is_directory(root))
+        return;
     for (const auto& entry : fs::recursive_directory_iterator(root))
         give(entry.path());
 }

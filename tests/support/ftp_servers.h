@@ -27,6 +27,8 @@ public:
     std::string password() const { return "quaytest"; }
     // The server's own log (for failure messages).
     std::string log() const;
+    // Hands a file or tree made after start() to the account the server writes as.
+    static void handOver(const std::filesystem::path& path) { giveToTestAccount(path); }
 
 protected:
     FtpServer() = default;

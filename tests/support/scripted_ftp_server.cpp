@@ -110,7 +110,7 @@ std::string ScriptedFtpSession::expect(std::string_view prefix) {
 
 bool ScriptedFtpSession::waitForClose(std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (m_control >= 0 && std::chrono::steady_clock::now() < deadline) {
+    while (m_control >= 0 && !m_stopping && std::chrono::steady_clock::now() < deadline) {
         if (!waitReadable(m_control, kPollSlice))
             continue;
         char buf[4096];
@@ -179,7 +179,7 @@ std::string ScriptedFtpSession::receiveData() {
 
 bool ScriptedFtpSession::waitForDataClose(std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (m_data >= 0 && std::chrono::steady_clock::now() < deadline) {
+    while (m_data >= 0 && !m_stopping && std::chrono::steady_clock::now() < deadline) {
         if (!waitReadable(m_data, kPollSlice))
             continue;
         char buf[65536];

@@ -1,0 +1,137 @@
+// Throughput of the FTP engine against curl and lftp, through one vsftpd on loopback.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "base/poll_loop.h"
+#include "ftp/ftp_client.h"
+#include "ftp_servers.h"
+#include "test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using quay::test::TempDir;
+using quay::test::VsftpdServer;
+
+double seconds(const std::function<bool()>& action) {
+    const auto start = std::chrono::steady_clock::now();
+    if (!action()) {
+        std::fprintf(stderr, "a transfer failed\n");
+        std::exit(1);
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void makeFile(const fs::path& path, std::int64_t bytes) {
+    std::vector<char> block(1 << 20);
+    for (std::size_t i = 0; i < block.size(); ++i)
+        block[i] = static_cast<char>(i * 31 + 7);
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    for (std::int64_t done = 0; done < bytes; done += static_cast<std::int64_t>(block.size()))
+        if (::write(fd, block.data(), block.size()) != static_cast<ssize_t>(block.size()))
+            std::exit(1);
+    ::close(fd);
+}
+
+class Engine {
+public:
+    Engine(int port, const std::string& user, const std::string& password) {
+        m_ftp.setHostName("127.0.0.1");
+        m_ftp.setPort(std::to_string(port));
+        m_ftp.setUserName(user);
+        m_ftp.setPassWord(password);
+        m_ftp.setPassive(true);
+        m_ftp.onRequestDone = [this](quay::FtpRequest, int error) {
+            m_error = error;
+            m_done = true;
+        };
+        if (!run([this] { m_ftp.connectAsync(); }) || !m_ftp.typeBinary())
+            std::exit(1);
+    }
+    bool get(const std::string& remote, const std::string& local) {
+        m_ftp.setHostFileName(remote);
+        m_ftp.setLocalFileName(local);
+        return run([this] { m_ftp.getAsync(); });
+    }
+    bool put(const std::string& local, const std::string& remote) {
+        m_ftp.setHostFileName(remote);
+        m_ftp.setLocalFileName(local);
+        return run([this] { m_ftp.putAsync(); });
+    }
+
+private:
+    bool run(const std::function<void()>& operation) {
+        m_done = false;
+        operation();
+        m_loop.runUntil([this] { return m_done; }, std::chrono::minutes(5));
+        return m_done && m_error == 0;
+    }
+
+    quay::PollLoop m_loop;
+    quay::FtpClient m_ftp{m_loop};
+    bool m_done = false;
+    int m_error = 0;
+};
+
+bool shell(const std::string& command) {
+    return std::system((command + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+void report(const char* direction, std::int64_t bytes, double engine, double curl, double lftp) {
+    auto rate = [&](double s) { return static_cast<double>(bytes) / s / 1e6; };
+    const double best = std::min(curl, lftp);
+    std::printf(
+        "%s: engine %.0f MB/s, curl %.0f MB/s, lftp %.0f MB/s; ratio %.2fx the faster peer\n",
+        direction, rate(engine), rate(curl), rate(lftp), best / engine);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::int64_t mib = argc > 1 ? std::atoll(argv[1]) : 1024;
+    const std::int64_t bytes = mib << 20;
+    TempDir root;
+    TempDir work;
+    makeFile(root.path() / "big.bin", bytes);
+    makeFile(work.path() / "big.bin", bytes);
+    VsftpdServer server;
+    server.start(root.path());
+    const std::string url = "ftp://" + server.user() + ":" + server.password() +
+                            "@127.0.0.1:" + std::to_string(server.port()) + "/";
+    const std::string lftpOpen = "lftp -u " + server.user() + "," + server.password() + " -p " +
+                                 std::to_string(server.port()) + " 127.0.0.1 -e ";
+    const std::string local = (work.path() / "big.bin").string();
+
+    Engine engine(server.port(), server.user(), server.password());
+    // Warm the page cache of the served file once.
+    engine.get("big.bin", "/dev/null");
+    const double engineGet = seconds([&] { return engine.get("big.bin", "/dev/null"); });
+    const double curlGet =
+        seconds([&] { return shell("curl -s -o /dev/null " + url + "big.bin"); });
+    const double lftpGet = seconds([&] {
+        return shell(lftpOpen + "'set ftp:passive-mode on; get big.bin -o /dev/null; quit'");
+    });
+    report("download", bytes, engineGet, curlGet, lftpGet);
+
+    const double enginePut = seconds([&] { return engine.put(local, "up-engine.bin"); });
+    const double curlPut =
+        seconds([&] { return shell("curl -s -T " + local + " " + url + "up-curl.bin"); });
+    const double lftpPut = seconds([&] {
+        return shell(lftpOpen + "'set ftp:passive-mode on; put " + local +
+                     " -o up-lftp.bin; quit'");
+    });
+    report("upload", bytes, enginePut, curlPut, lftpPut);
+    if (fs::file_size(root.path() / "up-engine.bin") != static_cast<std::uintmax_t>(bytes)) {
+        std::fprintf(stderr, "the engine's upload is incomplete\n");
+        return 1;
+    }
+    return 0;
+}

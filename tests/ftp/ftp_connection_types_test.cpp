@@ -1,0 +1,171 @@
+// Connection types: the FTP proxy, SOCKS 4 and 5 (real servers), and the settings rules.
+#include <gtest/gtest.h>
+
+#include "ftp_harness.h"
+#include "ftp_servers.h"
+#include "scripted_ftp_server.h"
+#include "socks_servers.h"
+#include "test_support.h"
+
+namespace quay::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+TEST(ConnectionTypes, TypeRulesForPassiveAndSocks) {
+    PollLoop loop;
+    FtpClient ftp(loop);
+    EXPECT_EQ(ftp.connectionType(), FtpConnectionType::ftpDirect);
+    EXPECT_FALSE(ftp.passive());
+    ftp.setConnectionType(FtpConnectionType::ftpSocks4);
+    ftp.setPassive(false);
+    EXPECT_TRUE(ftp.passive());
+    EXPECT_EQ(ftp.controlSocket().socksLevel(), "4");
+    EXPECT_EQ(ftp.dataSocket().socksAuthentication(),
+              SocksAuthentication::socksAuthenticateUsercode);
+    ftp.setConnectionType(FtpConnectionType::ftpSocks5);
+    ftp.setConnectionType(FtpConnectionType::ftpDirect);
+    EXPECT_TRUE(ftp.passive());  // until setPassive says otherwise
+    EXPECT_EQ(ftp.controlSocket().socksAuthentication(),
+              SocksAuthentication::socksNoAuthentication);
+    EXPECT_EQ(ftp.dataSocket().socksAuthentication(), SocksAuthentication::socksNoAuthentication);
+    ftp.setPassive(false);
+    EXPECT_FALSE(ftp.passive());
+    ftp.setConnectionType(static_cast<FtpConnectionType>(9));
+    EXPECT_EQ(ftp.connectionType(), FtpConnectionType::ftpDirect);
+
+    ftp.setSocksServer("127.0.0.1");
+    ftp.setSocksPort("1080");
+    ftp.setSocksUserCode("u");
+    ftp.setSocksPassword("p");
+    EXPECT_EQ(ftp.dataSocket().socksServer(), "127.0.0.1");
+    EXPECT_EQ(ftp.dataSocket().socksPort(), "1080");
+    EXPECT_EQ(ftp.socksUserCode(), "u");
+    EXPECT_EQ(ftp.dataSocket().socksPassword(), "p");
+}
+
+TEST(ConnectionTypes, PreconditionsThrowAndSendNothing) {
+    PollLoop loop;
+    FtpClient ftp(loop);
+    auto message = [](const std::function<void()>& op) {
+        try {
+            op();
+        } catch (const FtpException& e) {
+            return std::string(e.what());
+        }
+        return std::string("no exception");
+    };
+    EXPECT_EQ(message([&] { ftp.userAsync(); }), "UserName emtpy");
+    EXPECT_EQ(message([&] { ftp.passAsync(); }), "Password emtpy");
+    EXPECT_EQ(message([&] { ftp.cwdAsync(); }), "HostDirName emtpy");
+    EXPECT_EQ(message([&] { ftp.pwdAsync(); }), "Quayside is not connected");
+    EXPECT_EQ(ftp.state(), FtpState::fsReady);
+    // An empty host name cannot even be looked up; the client stays ready.
+    EXPECT_THROW(ftp.openAsync(), std::exception);
+    EXPECT_EQ(ftp.state(), FtpState::fsReady);
+}
+
+TEST(ConnectionTypes, ProxyLogInLineWithoutPortForFtp) {
+    ScriptedFtpServer proxy([](ScriptedFtpSession& s) {
+        s.reply("220 proxy ready");
+        s.expect("USER joe@ftp.example.invalid");
+        s.reply("230 In");
+        s.waitForClose(5s);
+    });
+    FtpHarness h;
+    h.target(0, "joe", "pw");
+    h.ftp.setHostName("ftp.example.invalid");
+    h.ftp.setPort("FTP");
+    h.ftp.setConnectionType(FtpConnectionType::ftpProxy);
+    h.ftp.setProxyServer("127.0.0.1");
+    h.ftp.setProxyPort(std::to_string(proxy.port()));
+    EXPECT_EQ(h.run([&] { h.ftp.connectAsync(); }), 0) << h.logText();
+    EXPECT_TRUE(h.logged("> USER joe@ftp.example.invalid"));
+    EXPECT_EQ(proxy.failure(), "");
+    try {
+        h.ftp.setConnectionType(FtpConnectionType::ftpDirect);
+        ADD_FAILURE() << "type changed while connected";
+    } catch (const FtpException& e) {
+        EXPECT_STREQ(e.what(), "Quayside is connected");
+    }
+    EXPECT_EQ(h.ftp.connectionType(), FtpConnectionType::ftpProxy);
+}
+
+class ThroughIntermediary : public ::testing::Test {
+protected:
+    void SetUp() override {
+        writeFile(root.path() / "data.txt", payload);
+        server.start(root.path());
+        h.target(server.port(), server.user(), server.password());
+    }
+    // Logs in, downloads data.txt in passive mode and quits.
+    void session() {
+        ASSERT_EQ(h.run([&] { h.ftp.connectAsync(); }), 0) << h.logText();
+        EXPECT_TRUE(h.ftp.passive());
+        h.ftp.setHostFileName("data.txt");
+        h.ftp.setLocalFileName((work.path() / "data.txt").string());
+        ASSERT_EQ(h.run([&] { h.ftp.getAsync(); }), 0) << h.logText();
+        EXPECT_EQ(readFile(work.path() / "data.txt"), payload);
+        ASSERT_EQ(h.run([&] { h.ftp.quitAsync(); }), 0);
+        std::filesystem::remove(work.path() / "data.txt");
+    }
+
+    const std::string payload = std::string(70000, 'p') + "end";
+    TempDir root;
+    TempDir work;
+    VsftpdServer server;
+    FtpHarness h;
+};
+
+TEST_F(ThroughIntermediary, FtpProxyWithUserAtHostAndPort) {
+    FtpProxyServer proxy;
+    proxy.start();
+    h.ftp.setConnectionType(FtpConnectionType::ftpProxy);
+    h.ftp.setProxyServer("127.0.0.1");
+    h.ftp.setProxyPort(std::to_string(proxy.port()));
+    session();
+    EXPECT_TRUE(h.logged("> USER quaytest@127.0.0.1:" + std::to_string(server.port())));
+}
+
+TEST_F(ThroughIntermediary, Socks5WithUserAndPasswordForEverySession) {
+    MicrosocksServer socks;
+    socks.start("sockuser", "sockpass");
+    h.ftp.setConnectionType(FtpConnectionType::ftpSocks5);
+    h.ftp.setSocksServer("127.0.0.1");
+    h.ftp.setSocksPort(std::to_string(socks.port()));
+    h.ftp.setSocksUserCode("sockuser");
+    h.ftp.setSocksPassword("sockpass");
+    session();
+    session();
+    // With the SOCKS server gone, a third session fails: it does not go direct.
+    socks.stop();
+    EXPECT_NE(h.run([&] { h.ftp.connectAsync(); }), 0);
+}
+
+TEST_F(ThroughIntermediary, Socks5WrongPasswordIsRefused) {
+    MicrosocksServer socks;
+    socks.start("sockuser", "sockpass");
+    h.ftp.setConnectionType(FtpConnectionType::ftpSocks5);
+    h.ftp.setSocksServer("127.0.0.1");
+    h.ftp.setSocksPort(std::to_string(socks.port()));
+    h.ftp.setSocksUserCode("sockuser");
+    h.ftp.setSocksPassword("wrong");
+    EXPECT_NE(h.run([&] { h.ftp.connectAsync(); }), 0);
+    EXPECT_FALSE(h.ftp.connected());
+}
+
+TEST_F(ThroughIntermediary, DanteSocks4And5) {
+    DantedServer socks;
+    socks.start();
+    for (auto type : {FtpConnectionType::ftpSocks4, FtpConnectionType::ftpSocks5}) {
+        SCOPED_TRACE(static_cast<int>(type));
+        h.ftp.setConnectionType(type);
+        h.ftp.setSocksServer("127.0.0.1");
+        h.ftp.setSocksPort(std::to_string(socks.port()));
+        h.ftp.setSocksUserCode("nobody");
+        session();
+    }
+}
+
+}  // namespace
+}  // namespace quay::test

@@ -1,0 +1,63 @@
+#include "ftp_harness.h"
+
+#include <algorithm>
+
+namespace quay::test {
+
+FtpHarness::FtpHarness() {
+    ftp.onDisplay = [this](std::string& msg) { log.push_back(msg); };
+    ftp.onDisplayFile = [this](std::string& line) { displayedFileLines.push_back(line); };
+    ftp.onRequestDone = [this](FtpRequest request, int error) { done.push_back({request, error}); };
+    ftp.onSessionConnected = [this](int) { ++sessionConnected; };
+    ftp.onSessionClosed = [this](int) { ++sessionClosed; };
+}
+
+int FtpHarness::run(const std::function<void()>& operation, std::chrono::milliseconds timeout) {
+    // A synchronous call returns before the onRequestDone of its request is delivered.
+    loop.processPending();
+    const std::size_t before = done.size();
+    operation();
+    EXPECT_EQ(done.size(), before) << "onRequestDone fired inside the call";
+    if (!loop.runUntil([&] { return done.size() > before; }, timeout)) {
+        ADD_FAILURE() << "request did not complete; log:\n" << logText();
+        return -1;
+    }
+    EXPECT_EQ(done.size(), before + 1);
+    return done.back().error;
+}
+
+bool FtpHarness::pumpUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout) {
+    return loop.runUntil(pred, timeout);
+}
+
+void FtpHarness::target(int port, const std::string& user, const std::string& password) {
+    ftp.setHostName("127.0.0.1");
+    ftp.setPort(std::to_string(port));
+    ftp.setUserName(user);
+    ftp.setPassWord(password);
+}
+
+bool FtpHarness::logged(const std::string& line) const {
+    return loggedCount(line) > 0;
+}
+
+int FtpHarness::loggedCount(const std::string& line) const {
+    return static_cast<int>(std::count(log.begin(), log.end(), line));
+}
+
+std::vector<std::string> FtpHarness::loggedWith(const std::string& prefix) const {
+    std::vector<std::string> result;
+    for (const auto& line : log)
+        if (line.rfind(prefix, 0) == 0)
+            result.push_back(line);
+    return result;
+}
+
+std::string FtpHarness::logText() const {
+    std::string text;
+    for (const auto& line : log)
+        text += line + "\n";
+    return text;
+}
+
+}  // namespace quay::test

@@ -1,0 +1,368 @@
+// The engine against a scripted server: the replies and failures real servers will not give.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "ftp_harness.h"
+#include "scripted_ftp_server.h"
+#include "test_support.h"
+
+namespace quay::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+void login(ScriptedFtpSession& s) {
+    s.reply("220 scripted server ready");
+    s.expect("USER joe");
+    s.reply("331 Password required");
+    s.expect("PASS secret");
+    s.reply("230 Logged in");
+}
+
+class ScriptedFtp : public ::testing::Test {
+protected:
+    void start(ScriptedFtpServer::Script script) {
+        server = std::make_unique<ScriptedFtpServer>(std::move(script));
+        h.target(server->port(), "joe", "secret");
+    }
+    int connect() {
+        return h.run([&] { h.ftp.connectAsync(); });
+    }
+    void TearDown() override {
+        if (server) {
+            EXPECT_EQ(server->failure(), "");
+        }
+    }
+
+    FtpHarness h;
+    std::unique_ptr<ScriptedFtpServer> server;
+    TempDir dir;
+};
+
+TEST_F(ScriptedFtp, MultiLineGreetingAndBareLineFeeds) {
+    start([](ScriptedFtpSession& s) {
+        s.send("220-Welcome\r\n   to the scripted server\n220-Second line\n220 Ready\n");
+        s.expect("USER joe");
+        s.send("331-Password\n331 required\n");
+        s.expect("PASS secret");
+        s.send("230 Logged in\n");
+        s.waitForClose(5s);
+    });
+    ASSERT_EQ(connect(), 0) << h.logText();
+    EXPECT_EQ(h.sessionConnected, 1);
+    for (const char* line : {"< 220-Welcome", "<    to the scripted server", "< 220-Second line",
+                             "< 220 Ready", "< 331 required", "< 230 Logged in"})
+        EXPECT_TRUE(h.logged(line)) << line << "\n" << h.logText();
+    // The continuation line of a reply is neither displayed nor interpreted.
+    EXPECT_FALSE(h.logged("< 331-Password"));
+    EXPECT_EQ(h.done.back().request, FtpRequest::ConnectAsync);
+    EXPECT_EQ(h.ftp.state(), FtpState::fsReady);
+}
+
+TEST_F(ScriptedFtp, WithoutAcceptLFALineWaitsForCrLf) {
+    start([](ScriptedFtpSession& s) {
+        s.send("220 Ready\n");
+        std::this_thread::sleep_for(300ms);
+        s.send("\r\n");
+        s.expect("USER");
+        s.reply("230 In");
+        s.waitForClose(5s);
+    });
+    h.ftp.setOptions(0);
+    std::vector<std::string> responses;
+    h.ftp.onResponse = [&] { responses.push_back(h.ftp.lastResponse()); };
+    h.ftp.connectAsync();
+    EXPECT_FALSE(h.pumpUntil([&] { return h.sessionConnected > 0; }, 200ms));
+    ASSERT_TRUE(h.pumpUntil([&] { return !h.done.empty(); }));
+    EXPECT_EQ(h.done.back().error, 0);
+    // The bare LF stays inside the line and is removed with the CR LF.
+    ASSERT_FALSE(responses.empty());
+    EXPECT_EQ(responses.front(), "220 Ready");
+    // USER answered 230: no PASS is sent.
+    EXPECT_FALSE(h.logged("> PASS secret"));
+}
+
+TEST_F(ScriptedFtp, DigitLedTextLineEndsAMultiLineReplyEarly) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        s.expect("PWD");
+        s.reply("257-Your directory:");
+        s.reply("2021 was a year");
+        s.reply("257 \"/home/joe\"");
+        s.waitForClose(5s);
+    });
+    ASSERT_EQ(connect(), 0);
+    int responses = 0;
+    h.ftp.onResponse = [&] { ++responses; };
+    EXPECT_EQ(h.run([&] { h.ftp.pwdAsync(); }), 2021);
+    EXPECT_EQ(h.ftp.errorMessage(), "2021 was a year");
+    ASSERT_TRUE(h.pumpUntil([&] { return h.logged("< 257 \"/home/joe\""); }));
+    EXPECT_EQ(responses, 3);
+    EXPECT_EQ(h.done.size(), 2u);
+}
+
+TEST_F(ScriptedFtp, GreetingOtherThan220EndsTheRequestWithItsCode) {
+    start([](ScriptedFtpSession& s) {
+        s.reply("421 Too many users");
+        s.closeControl();
+    });
+    EXPECT_EQ(connect(), 421);
+    EXPECT_EQ(h.ftp.errorMessage(), "421 Too many users");
+    EXPECT_EQ(h.sessionConnected, 0);
+    EXPECT_FALSE(h.logged("> USER joe"));
+}
+
+TEST_F(ScriptedFtp, RefusedPasswordStillQuitsAndReportsTheRefusal) {
+    start([](ScriptedFtpSession& s) {
+        s.reply("220 Ready");
+        s.expect("USER joe");
+        s.reply("331 Password required");
+        s.expect("PASS secret");
+        s.reply("530 Login incorrect");
+        s.expect("QUIT");
+        s.reply("221 Bye");
+        s.closeControl();
+    });
+    h.ftp.setHostDirName("/x");
+    EXPECT_EQ(h.run([&] { h.ftp.systemAsync(); }), 530);
+    EXPECT_EQ(h.done.back().request, FtpRequest::SystemAsync);
+    EXPECT_EQ(h.ftp.statusCode(), 530);
+    EXPECT_EQ(h.ftp.lastResponse(), "530 Login incorrect");
+    EXPECT_EQ(h.ftp.errorMessage(), "530 Login incorrect");
+    EXPECT_TRUE(h.logged("> QUIT"));
+}
+
+TEST_F(ScriptedFtp, SequenceEndingInQuitReportsTheReplyBeforeQuit) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        s.expect("SYST");
+        s.reply("215 UNIX Type: L8");
+        s.expect("QUIT");
+        s.reply("221 Goodbye");
+        s.closeControl();
+    });
+    EXPECT_EQ(h.run([&] { h.ftp.systemAsync(); }), 0);
+    EXPECT_EQ(h.ftp.statusCode(), 215);
+    EXPECT_EQ(h.ftp.lastResponse(), "215 UNIX Type: L8");
+    EXPECT_EQ(h.sessionClosed, 1);
+    EXPECT_FALSE(h.ftp.connected());
+}
+
+// Passive RETR whose final reply comes before or after the data connection closes.
+void passiveDownload(ScriptedFtpSession& s, const std::string& data, bool finalFirst) {
+    s.expect("PASV");
+    const int port = s.listenData();
+    s.reply(ScriptedFtpServer::passiveReply(port));
+    s.expect("RETR file.bin");
+    s.acceptData();
+    s.reply("150 Opening data connection");
+    s.sendData(data);
+    if (finalFirst) {
+        s.reply("226 Transfer complete");
+        std::this_thread::sleep_for(200ms);
+        s.closeData();
+    } else {
+        s.closeData();
+        std::this_thread::sleep_for(200ms);
+        s.reply("226 Transfer complete");
+    }
+}
+
+TEST_F(ScriptedFtp, FinalReplyBeforeAndAfterTheDataCloseCompleteOnce) {
+    const std::string data(300000, 'd');
+    start([&](ScriptedFtpSession& s) {
+        login(s);
+        passiveDownload(s, data, true);
+        passiveDownload(s, data, false);
+        s.waitForClose(5s);
+    });
+    ASSERT_EQ(connect(), 0);
+    h.ftp.setPassive(true);
+    h.ftp.setHostFileName("file.bin");
+    h.ftp.setLocalFileName((dir.path() / "file.bin").string());
+    for (int round = 0; round < 2; ++round) {
+        EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 0) << h.logText();
+        EXPECT_EQ(readFile(dir.path() / "file.bin"), data);
+        // Let any stray second completion arrive before counting.
+        h.pumpUntil([] { return false; }, 100ms);
+        EXPECT_EQ(h.done.size(), 2u + round);
+        EXPECT_EQ(h.loggedWith("! 300000 bytes received in").size(), 1u + round);
+    }
+}
+
+TEST_F(ScriptedFtp, PassiveDataGoesToTheControlPeerNotTheReplyAddress) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        s.expect("PASV");
+        const int port = s.listenData();
+        s.reply(ScriptedFtpServer::passiveReply(port, "10,255,255,1"));
+        s.expect("LIST");
+        s.acceptData();
+        s.reply("150 Here it comes");
+        s.sendData("line one\r\nline two\r\n");
+        s.closeData();
+        s.reply("226 Done");
+        s.waitForClose(5s);
+    });
+    ASSERT_EQ(connect(), 0);
+    h.ftp.setPassive(true);
+    h.ftp.setDisplayFileFlag(true);
+    EXPECT_EQ(h.run([&] { h.ftp.dirAsync(); }), 0) << h.logText();
+    EXPECT_EQ(h.displayedFileLines, (std::vector<std::string>{"line one", "line two"}));
+}
+
+TEST_F(ScriptedFtp, GarbledPassiveReplyFailsWithoutTouchingTheLocalFile) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        for (const char* reply : {"227 Entering Passive Mode", "227 (127,0,0,1,0,0)"}) {
+            s.expect("PASV");
+            s.reply(reply);
+        }
+        s.waitForClose(5s);
+    });
+    ASSERT_EQ(connect(), 0);
+    const auto local = dir.path() / "keep.txt";
+    writeFile(local, "precious");
+    h.ftp.setPassive(true);
+    h.ftp.setHostFileName("x");
+    h.ftp.setLocalFileName(local.string());
+    EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 550);
+    EXPECT_EQ(h.run([&] { h.ftp.putAsync(); }), 426);
+    EXPECT_EQ(readFile(local), "precious");
+    EXPECT_EQ(h.loggedWith("! 550 Unusable passive reply").size(), 1u);
+    EXPECT_EQ(h.ftp.state(), FtpState::fsReady);
+}
+
+TEST_F(ScriptedFtp, FinalReplyWithoutAnyDataConnectionIsAnError) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        s.expect("PORT 127,0,0,1,");
+        s.reply("200 PORT ok");
+        s.expect("RETR nothing");
+        s.reply("150 Opening data connection");
+        s.reply("226 Transfer complete");
+        s.waitForClose(5s);
+    });
+    ASSERT_EQ(connect(), 0);
+    h.ftp.setPassive(false);
+    h.ftp.setHostFileName("nothing");
+    h.ftp.setLocalFileName((dir.path() / "nothing").string());
+    EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }, 5s), 426);
+}
+
+TEST_F(ScriptedFtp, ServerClosingMidTransferIsNeverASuccess) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        s.expect("PASV");
+        const int port = s.listenData();
+        s.reply(ScriptedFtpServer::passiveReply(port));
+        s.expect("RETR big");
+        s.acceptData();
+        s.reply("150 Opening data connection");
+        s.sendData(std::string(100000, 'b'));
+        s.closeData();
+        s.closeControl();
+    });
+    ASSERT_EQ(connect(), 0);
+    h.ftp.setPassive(true);
+    h.ftp.setHostFileName("big");
+    h.ftp.setLocalFileName((dir.path() / "big").string());
+    const int error = h.run([&] { h.ftp.getAsync(); });
+    EXPECT_NE(error, 0);
+    EXPECT_FALSE(h.ftp.errorMessage().empty());
+    EXPECT_EQ(h.sessionClosed, 1);
+}
+
+TEST_F(ScriptedFtp, OverLongReplyLineEndsTheSession) {
+    start([](ScriptedFtpSession& s) {
+        s.reply("220 Ready");
+        s.expect("USER");
+        s.send("331 " + std::string(10000, 'x'));
+        s.waitForClose(5s);
+    });
+    const int error = connect();
+    EXPECT_NE(error, 0);
+    EXPECT_EQ(h.loggedWith("! Reply line longer than 4095 bytes").size(), 1u) << h.logText();
+    EXPECT_FALSE(h.ftp.connected());
+}
+
+TEST_F(ScriptedFtp, LongMultiLineReplyIsReadLineByLine) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        s.expect("STAT");
+        std::string reply = "211-Status follows\r\n";
+        for (int i = 0; i < 20000; ++i)
+            reply += " status line " + std::to_string(i) + " " + std::string(80, 's') + "\r\n";
+        s.send(reply + "211 End\r\n");
+        s.waitForClose(5s);
+    });
+    ASSERT_EQ(connect(), 0);
+    h.ftp.setLocalFileName("STAT");
+    EXPECT_EQ(h.run([&] { h.ftp.quoteAsync(); }), 0);
+    EXPECT_EQ(h.ftp.lastResponse(), "211 End");
+}
+
+TEST_F(ScriptedFtp, QuotedAborIsAcceptedWhileACommandWaits) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        s.expect("CWD slow");
+        s.expect("ABOR");
+        s.reply("226 Abort successful");
+        s.reply("250 CWD done");
+        s.waitForClose(5s);
+    });
+    ASSERT_EQ(connect(), 0);
+    h.ftp.setHostDirName("slow");
+    h.ftp.cwdAsync();
+    h.ftp.setLocalFileName("NOOP");
+    try {
+        h.ftp.quoteAsync();
+        ADD_FAILURE() << "a quoted NOOP started while a command waits";
+    } catch (const FtpException& e) {
+        EXPECT_STREQ(e.what(), "FTP Server is not ready. Please wait.");
+    }
+    h.ftp.setLocalFileName("ABOR");
+    EXPECT_EQ(h.run([&] { h.ftp.quoteAsync(); }), 0);
+    EXPECT_EQ(h.done.back().request, FtpRequest::QuoteAsync);
+    EXPECT_TRUE(h.logged("> ABOR"));
+}
+
+TEST_F(ScriptedFtp, SynchronousWaitGivesUpAfterTimeout) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        s.expect("CWD stalled");
+        s.waitForClose(10s);
+    });
+    ASSERT_EQ(connect(), 0);
+    h.ftp.setTimeout(1);
+    h.ftp.setHostDirName("stalled");
+    const auto started = std::chrono::steady_clock::now();
+    EXPECT_FALSE(h.ftp.cwd());
+    EXPECT_LT(std::chrono::steady_clock::now() - started, 5s);
+    EXPECT_EQ(h.ftp.errorMessage(), "426 Timeout");
+    EXPECT_EQ(h.ftp.statusCode(), 426);
+    EXPECT_FALSE(h.ftp.connected());
+    EXPECT_EQ(h.ftp.state(), FtpState::fsReady);
+}
+
+TEST_F(ScriptedFtp, AbortDuringASequenceEndsItWith426) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        s.expect("PASV");
+        s.waitForClose(10s);
+    });
+    ASSERT_EQ(connect(), 0);
+    h.ftp.setPassive(true);
+    h.ftp.setDisplayFileFlag(true);
+    h.ftp.dirAsync();
+    ASSERT_TRUE(h.pumpUntil([&] { return h.logged("> PASV"); }));
+    h.ftp.abortAsync();
+    ASSERT_TRUE(h.pumpUntil([&] { return h.done.size() == 2; }));
+    EXPECT_EQ(h.done.back().error, 426);
+    EXPECT_EQ(h.ftp.errorMessage(), "426 Operation aborted.");
+    EXPECT_EQ(h.ftp.state(), FtpState::fsReady);
+}
+
+}  // namespace
+}  // namespace quay::test

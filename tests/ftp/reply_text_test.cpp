@@ -1,0 +1,114 @@
+#include "ftp/reply_text.h"
+
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+
+#include "ftp/reply_buffer.h"
+
+namespace quay {
+namespace {
+
+TEST(ReplyText, ReplyCodesAndFinalLines) {
+    int code = 0;
+    EXPECT_TRUE(isFinalReplyLine("226 Transfer complete", code));
+    EXPECT_EQ(code, 226);
+    EXPECT_FALSE(isFinalReplyLine("230-Welcome", code));
+    EXPECT_EQ(code, 230);
+    // A text line that starts with a digit ends a reply, whatever its number.
+    EXPECT_TRUE(isFinalReplyLine("2021 was a good year", code));
+    EXPECT_EQ(code, 2021);
+    EXPECT_TRUE(isFinalReplyLine("220", code));
+    EXPECT_FALSE(isFinalReplyLine(" 220 not a reply", code));
+    EXPECT_FALSE(isFinalReplyLine("", code));
+    // A hostile number saturates instead of overflowing.
+    EXPECT_TRUE(isFinalReplyLine(std::string(40, '9'), code));
+    EXPECT_GT(code, 0);
+
+    std::size_t pos = 0;
+    EXPECT_EQ(readReplyNumber(" \t\r\n+42x", pos), 42);
+    EXPECT_EQ(pos, 7u);
+    pos = 0;
+    EXPECT_EQ(readReplyNumber("-7", pos), -7);
+}
+
+TEST(ReplyText, DirAndSizeResults) {
+    EXPECT_EQ(parseDirResult("257 \"/home/a b\" is the current directory"), "/home/a b");
+    EXPECT_EQ(parseDirResult("257 \"/say \"\"hi\"\" there\" created"), "/say \"hi\" there");
+    EXPECT_EQ(parseDirResult("257 \"/unterminated"), "/unterminated");
+    EXPECT_EQ(parseDirResult("250 CWD command successful"), "");
+    EXPECT_EQ(parseSizeResult("213 6"), 6);
+    EXPECT_EQ(parseSizeResult("213 5368709120"), 5368709120LL);
+    EXPECT_EQ(parseSizeResult("213"), 0);
+}
+
+TEST(ReplyText, PassivePortNeedsSixNumbersAndAPort) {
+    std::uint16_t port = 0;
+    ASSERT_TRUE(parsePassivePort("227 Entering Passive Mode (127,0,0,1,4,1).", port));
+    EXPECT_EQ(port, 1025);
+    ASSERT_TRUE(parsePassivePort("227 =(10, 1, 2, 3, 255, 255)", port));
+    EXPECT_EQ(port, 65535);
+    for (const char* bad : {"227 Entering Passive Mode", "227 (127,0,0,1,4)", "227 (127,0,0,1,0,0)",
+                            "227 (127,0,0,1,4,1", "227 (a,b,c,d,e,f)", "227 (127,0,0,1,256,1)",
+                            "227 (127,0,0,1,4,1,7)", "227 ()", "227 127,0,0,1,4,1"}) {
+        EXPECT_FALSE(parsePassivePort(bad, port)) << bad;
+    }
+}
+
+TEST(ReplyText, PortAndProxyLines) {
+    const std::uint32_t local = inet_addr("192.168.7.9");
+    EXPECT_EQ(portCommand(local, inet_addr("127.0.0.1"), 1025), "PORT 127,0,0,1,4,1");
+    EXPECT_EQ(portCommand(local, inet_addr("10.0.0.1"), 0xABCD), "PORT 192,168,7,9,171,205");
+    EXPECT_EQ(proxyUserLine("bob", "ftp.example", "2121"), "USER bob@ftp.example:2121");
+    EXPECT_EQ(proxyUserLine("bob", "ftp.example", "FTP"), "USER bob@ftp.example");
+    EXPECT_EQ(proxyUserLine("bob", "ftp.example", "21"), "USER bob@ftp.example");
+}
+
+TEST(ReplyText, TransferSummary) {
+    EXPECT_EQ(transferSummary(100, 0, false), "! 100 bytes received in 0 seconds");
+    EXPECT_EQ(transferSummary(1000, 500, true), "! 1000 bytes sent in 0 seconds (2000 Bytes/sec)");
+    // From 32768 bytes on, the rate is computed per millisecond first.
+    EXPECT_EQ(transferSummary(40000, 3000, false),
+              "! 40000 bytes received in 3 seconds (13000 Bytes/sec)");
+    EXPECT_EQ(transferSummary(6LL << 30, 2000, false),
+              "! 6442450944 bytes received in 2 seconds (3221225000 Bytes/sec)");
+}
+
+TEST(ReplyBuffer, CutsLinesInBothModes) {
+    ReplyBuffer buffer;
+    std::string line;
+    auto feed = [&](const std::string& bytes) {
+        std::copy(bytes.begin(), bytes.end(), buffer.writePtr());
+        buffer.commit(bytes.size());
+    };
+    feed("220 a\n230 b\r");
+    EXPECT_FALSE(buffer.nextLine(false, line));
+    ASSERT_TRUE(buffer.nextLine(true, line));
+    EXPECT_EQ(line, "220 a");
+    EXPECT_FALSE(buffer.nextLine(true, line));
+    feed("\n");
+    ASSERT_TRUE(buffer.nextLine(false, line));
+    EXPECT_EQ(line, "230 b");
+    EXPECT_EQ(buffer.count(), 0u);
+
+    // A line split across two receives is completed by the second.
+    feed("250 par");
+    EXPECT_FALSE(buffer.nextLine(true, line));
+    feed("t\r\r\n");
+    ASSERT_TRUE(buffer.nextLine(true, line));
+    EXPECT_EQ(line, "250 part");
+}
+
+TEST(ReplyBuffer, FullWithoutALineEnd) {
+    ReplyBuffer buffer;
+    std::string line;
+    const std::string junk(5000, 'x');
+    std::copy_n(junk.begin(), buffer.room(), buffer.writePtr());
+    buffer.commit(junk.size());
+    EXPECT_TRUE(buffer.full());
+    EXPECT_EQ(buffer.room(), 0u);
+    EXPECT_EQ(buffer.count(), ReplyBuffer::Capacity - 1);
+    EXPECT_FALSE(buffer.nextLine(true, line));
+}
+
+}  // namespace
+}  // namespace quay
