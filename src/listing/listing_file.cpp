@@ -41,12 +41,17 @@ std::string readListingFile(const std::filesystem::path& file, const ListingLog&
     std::ifstream in(file, std::ios::binary);
     if (!in)
         return {};
-    // Read in steps, so memory follows the file's real length up to one byte past the limit.
+    // Read in steps, so memory follows the file's real length up to one byte past the limit;
+    // the first step takes a regular file whole.
+    std::error_code noSize;
+    std::uintmax_t size = std::filesystem::file_size(file, noSize);
+    std::size_t step = noSize
+                           ? std::size_t{1} << 20
+                           : static_cast<std::size_t>(std::min<std::uintmax_t>(size, maxBytes)) + 1;
     std::string text;
-    constexpr std::size_t kStep = 1 << 20;
     while (in && text.size() <= maxBytes) {
         std::size_t had = text.size();
-        text.resize(had + std::min(kStep, maxBytes + 1 - had));
+        text.resize(had + std::min(step, maxBytes + 1 - had));
         in.read(text.data() + had, static_cast<std::streamsize>(text.size() - had));
         text.resize(had + static_cast<std::size_t>(in.gcount()));
     }
@@ -56,6 +61,13 @@ std::string readListingFile(const std::filesystem::path& file, const ListingLog&
     text.resize(lastEnd == std::string::npos ? 0 : lastEnd + 1);
     if (log)
         log("! Listing longer than " + std::to_string(maxBytes) + " bytes, the rest is left out");
+    return text;
+}
+
+std::string takeListingFile(const std::filesystem::path& file, const ListingLog& log) {
+    std::string text = readListingFile(file, log);
+    std::error_code ignored;  // a file that is already gone leaves nothing to delete
+    std::filesystem::remove(file, ignored);
     return text;
 }
 

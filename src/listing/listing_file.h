@@ -31,6 +31,10 @@ inline constexpr std::size_t kMaxListingBytes = 128u * 1024 * 1024;
 std::string readListingFile(const std::filesystem::path& file, const ListingLog& log,
                             std::size_t maxBytes = kMaxListingBytes);
 
+// readListingFile, then the file is deleted: the pane loader and the walkers use a listing
+// once.
+std::string takeListingFile(const std::filesystem::path& file, const ListingLog& log);
+
 // A VMS header line ("DISK$ARCHIVE:[USERS.JOE]") that names the directory listed.
 bool isVmsHeader(std::string_view line);
 

@@ -26,11 +26,6 @@ std::string printableName(std::string_view name) {
     return shown;
 }
 
-void removeListingFile(const std::filesystem::path& listFile) {
-    std::error_code ignored;  // the file may already be gone; nothing depends on it
-    std::filesystem::remove(listFile, ignored);
-}
-
 }  // namespace
 
 void forEachListingEntry(std::string_view text, const ListingFormat& format, std::size_t minLength,
@@ -64,8 +59,7 @@ bool isSafeEntryName(std::string_view name) {
 
 DeleteWalk walkDeleteListing(const std::filesystem::path& listFile, const ListingFormat& format,
                              std::string_view hostDirName, const ListingLog& log) {
-    std::string text = readListingFile(listFile, log);
-    removeListingFile(listFile);
+    std::string text = takeListingFile(listFile, log);
     DeleteWalk walk;
     forEachListingEntry(text, format, kWalkedLineLength, [&](RemoteEntry& entry) {
         if (entry.name == "..")

@@ -78,9 +78,7 @@ RemotePaneState loadListingIntoPane(const RemotePaneLoad& load, PaneModel& view,
                                     ComboModel& pathBox) {
     RemotePaneState state;
     state.hostDirName = load.hostDirName;
-    std::string text = readListingFile(load.listFile, load.log);
-    std::error_code ignored;  // a listing file that is already gone changes nothing here
-    std::filesystem::remove(load.listFile, ignored);
+    std::string text = takeListingFile(load.listFile, load.log);
 
     // One entry per line at most; reserving spares the moves of a growing list.
     std::size_t lineCount = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));

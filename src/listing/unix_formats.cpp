@@ -94,7 +94,8 @@ void wuftp(std::string_view line, RemoteEntry& e) {
     e.time = takeWord(rest);
     if (e.time.find(':') == std::string::npos) {
         // "Mar  5  1999": the year goes behind the day, after one blank.
-        e.date.append(" ").append(e.time);
+        if (!e.time.empty())
+            e.date.append(" ").append(e.time);
         e.time.clear();
     }
     e.name = rest;
