@@ -86,15 +86,13 @@ std::string folderLine(std::string_view folderName) {
 }
 
 std::string serverInfoToLine(const FtpServerInfo& info) {
+    std::string password = cryptPassword(info.Password);
     std::string line;
+    line.reserve(256);
     for (const LineKey& key : Keys) {
-        std::string value;
-        if (key.flag)
-            value.push_back(info.*key.flag ? '1' : '0');
-        else if (key.text == &Info::Password)
-            value = cryptPassword(info.Password);
-        else
-            value = info.*key.text;
+        std::string_view value = key.flag                      ? (info.*key.flag ? "1" : "0")
+                                 : key.text == &Info::Password ? std::string_view(password)
+                                                               : std::string_view(info.*key.text);
         if (value.empty())
             continue;
         line.append(key.key).append(value).push_back(';');
