@@ -79,8 +79,21 @@ void forEachListingLine(std::string_view text, const ListingLines& lines) {
     LineCursor cursor(text);
     std::string joined;
     std::string_view line;
+    std::size_t handed = 0;
+    bool full = false;
+    auto hand = [&](std::string_view entryLine, std::size_t firstLength) {
+        if (handed < lines.maxLines) {
+            ++handed;
+            lines.onLine(entryLine, firstLength);
+            return;
+        }
+        full = true;
+        if (lines.log)
+            lines.log("! Listing has more than " + std::to_string(lines.maxLines) +
+                      " entries, the rest is left out");
+    };
     bool have = cursor.next(line);
-    while (have) {
+    while (have && !full) {
         std::string_view next;
         bool haveNext = cursor.next(next);
         bool header = lines.vms && isVmsHeader(line);
@@ -90,10 +103,10 @@ void forEachListingLine(std::string_view text, const ListingLines& lines) {
             lines.onHeader(line);
         } else if (lines.vms && !header && line.size() < 40 && haveNext) {
             joined.assign(line).append(next);
-            lines.onLine(joined, line.size());
+            hand(joined, line.size());
             haveNext = cursor.next(next);
         } else {
-            lines.onLine(line, line.size());
+            hand(line, line.size());
         }
         line = next;
         have = haveNext;

@@ -24,6 +24,8 @@ struct ListingFormat {
 // The most of a listing file that is read. A server may send any amount; what lies past
 // this is left out (at a line end) and one "! " note says so.
 inline constexpr std::size_t kMaxListingBytes = 128u * 1024 * 1024;
+// The most entries a listing gives (a pane row costs a few hundred bytes).
+inline constexpr std::size_t kMaxListingEntries = 1'000'000;
 
 // The text of a listing file as the server sent it; empty when the file is missing or
 // unreadable. Longer files are cut at the last line end before maxBytes and noted in log
@@ -46,9 +48,14 @@ bool isVmsHeader(std::string_view line);
 //
 // onLine receives the line and the length of its first physical line (the one checked
 // against minLength); the view is valid during the call only.
+//
+// At most maxLines lines reach onLine; the rest is left out with one "! " note in log, so a
+// listing of millions of tiny lines cannot make its consumers hold millions of entries.
 struct ListingLines {
     std::size_t minLength = 0;
     bool vms = false;
+    std::size_t maxLines = kMaxListingEntries;
+    ListingLog log;
     std::function<void(std::string_view header)> onHeader;
     std::function<void(std::string_view line, std::size_t firstLength)> onLine;
 };

@@ -29,9 +29,10 @@ std::string printableName(std::string_view name) {
 }  // namespace
 
 void forEachListingEntry(std::string_view text, const ListingFormat& format, std::size_t minLength,
-                         const OnListingEntry& onEntry) {
+                         const OnListingEntry& onEntry, const ListingLog& log) {
     ListingLines lines;
     lines.minLength = minLength;
+    lines.log = log;
     lines.vms = format.isVms();
     lines.onLine = [&](std::string_view line, std::size_t) {
         RemoteEntry entry = parseListLine(line, format.layout, format.today);
@@ -44,11 +45,13 @@ void forEachListingEntry(std::string_view text, const ListingFormat& format, std
 std::vector<std::string> collectRemoteNames(const std::filesystem::path& listFile,
                                             const ListingFormat& format, const ListingLog& log) {
     std::vector<std::string> names;
-    forEachListingEntry(readListingFile(listFile, log), format, kWalkedLineLength,
-                        [&](RemoteEntry& entry) {
-                            if (!entry.isDir)
-                                names.push_back(std::move(entry.name));
-                        });
+    forEachListingEntry(
+        readListingFile(listFile, log), format, kWalkedLineLength,
+        [&](RemoteEntry& entry) {
+            if (!entry.isDir)
+                names.push_back(std::move(entry.name));
+        },
+        log);
     return names;
 }
 
@@ -61,19 +64,23 @@ DeleteWalk walkDeleteListing(const std::filesystem::path& listFile, const Listin
                              std::string_view hostDirName, const ListingLog& log) {
     std::string text = takeListingFile(listFile, log);
     DeleteWalk walk;
-    forEachListingEntry(text, format, kWalkedLineLength, [&](RemoteEntry& entry) {
-        if (entry.name == "..")
-            return;
-        if (!isSafeEntryName(entry.name)) {
-            if (log)
-                log("! Not deleted, unsafe name in listing: \"" + printableName(entry.name) + "\"");
-            return;
-        }
-        if (entry.isDir)
-            walk.dirs.push_back(std::string(hostDirName) + "/" + entry.name);
-        else
-            walk.files.push_back(std::move(entry.name));
-    });
+    forEachListingEntry(
+        text, format, kWalkedLineLength,
+        [&](RemoteEntry& entry) {
+            if (entry.name == "..")
+                return;
+            if (!isSafeEntryName(entry.name)) {
+                if (log)
+                    log("! Not deleted, unsafe name in listing: \"" + printableName(entry.name) +
+                        "\"");
+                return;
+            }
+            if (entry.isDir)
+                walk.dirs.push_back(std::string(hostDirName) + "/" + entry.name);
+            else
+                walk.files.push_back(std::move(entry.name));
+        },
+        log);
     return walk;
 }
 

@@ -14,10 +14,11 @@ namespace quay {
 
 // The entries of a listing text: each line of at least minLength characters (VMS lines
 // joined, see forEachListingLine) parsed under format; lines that are no entry (name ".")
-// are left out. The entry may be moved from.
+// are left out. The entry may be moved from. log gets the note of a listing cut at
+// kMaxListingEntries lines.
 using OnListingEntry = std::function<void(RemoteEntry& entry)>;
 void forEachListingEntry(std::string_view text, const ListingFormat& format, std::size_t minLength,
-                         const OnListingEntry& onEntry);
+                         const OnListingEntry& onEntry, const ListingLog& log = {});
 
 // The file names (no directories) of a listing file, for the upload overwrite check. The
 // file is left in place; a missing file gives no names.

@@ -87,6 +87,7 @@ RemotePaneState loadListingIntoPane(const RemotePaneLoad& load, PaneModel& view,
     ListingLines lines;
     lines.minLength = kPaneLineLength;
     lines.vms = load.format.isVms();
+    lines.log = load.log;
     lines.onHeader = [&](std::string_view header) {
         state.hostDirName = vmsHeaderDirectory(header);
     };

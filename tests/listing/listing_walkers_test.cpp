@@ -43,6 +43,20 @@ TEST(ListingLines, VmsJoinsShortLinesOnceAndNeverTheLastOrAHeader) {
     EXPECT_EQ(linesOf("s1\ns2", 0, false), (Strings{"s1", "s2"}));
 }
 
+TEST(ListingLines, StopAfterTheMostLinesWithOneNote) {
+    Strings lines, notes;
+    ListingLines reader;
+    reader.maxLines = 2;
+    reader.log = [&](const std::string& note) { notes.push_back(note); };
+    reader.onLine = [&](std::string_view line, std::size_t) { lines.emplace_back(line); };
+    forEachListingLine("a\nb\nc\nd\n", reader);
+    EXPECT_EQ(lines, (Strings{"a", "b"}));
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_TRUE(notes[0].starts_with("! ")) << notes[0];
+    forEachListingLine("a\nb\n", reader);
+    EXPECT_EQ(notes.size(), 1u) << "no note when nothing is left out";
+}
+
 TEST(ListingFile, ReadsUpToTheLimitAtALineEnd) {
     test::TempDir dir;
     std::filesystem::path file = dir.path() / "list.txt";
