@@ -16,8 +16,7 @@ constexpr std::size_t NameInputLimit = 255;
 
 ServerListCommands::ServerListCommands(std::filesystem::path dataDir, PaneModel& ftpView,
                                        ComboModel& ftpPath, Dialogs& dialogs)
-    : m_dataDir(dataDir),
-      m_view(ftpView),
+    : m_view(ftpView),
       m_path(ftpPath),
       m_dialogs(dialogs),
       m_list(std::move(dataDir), ftpView, ftpPath) {
@@ -36,7 +35,7 @@ void ServerListCommands::showServerList(const std::string& folderPath) {
 }
 
 bool ServerListCommands::editServerInfo(FtpServerInfo& info) {
-    ServerPropertiesModel model(info, m_dataDir);
+    ServerPropertiesModel model(info, m_list.dataDir());
     model.askLayoutName = [this](const std::string& caption, std::string& name) {
         return m_dialogs.showInputForm(caption, "Enter", name, false, NameInputLimit);
     };
@@ -45,7 +44,7 @@ bool ServerListCommands::editServerInfo(FtpServerInfo& info) {
     };
     bool ok = m_dialogs.serverProperties(model);
     if (!model.finish(ok))
-        showMessage("Can not write the file:" + (m_dataDir / LayoutsFileName).string());
+        showMessage("Can not write the file:" + (m_list.dataDir() / LayoutsFileName).string());
     if (ok)
         info = model.record();
     return ok;

@@ -69,7 +69,6 @@ private:
     void addItem(PaneItem row, bool select);
     bool renameFolder(const std::string& oldName, const std::string& newName);
 
-    std::filesystem::path m_dataDir;
     PaneModel& m_view;
     ComboModel& m_path;
     Dialogs& m_dialogs;
