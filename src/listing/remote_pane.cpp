@@ -1,6 +1,7 @@
 #include "listing/remote_pane.h"
 
 #include <algorithm>
+#include <optional>
 
 #include "listing/list_line_parser.h"
 #include "panes/name_mask.h"
@@ -25,10 +26,17 @@ PaneItem rowOf(const RemoteEntry& entry, const RemoteViewOptions& options) {
     return row;
 }
 
-// "DISK$ARCHIVE:[USERS.JOE]" names the directory USERS/JOE.
-std::string vmsHeaderDirectory(std::string_view header) {
+// The longest directory a VMS header may name; a longer one is no real directory and would
+// only fill the path box.
+constexpr std::size_t kMaxHeaderDirectory = 4096;
+
+// "DISK$ARCHIVE:[USERS.JOE]" names the directory USERS/JOE; nothing when it is too long.
+std::optional<std::string> vmsHeaderDirectory(std::string_view header) {
     std::string_view inside = header.substr(std::string_view("DISK$ARCHIVE:[").size());
-    std::string directory(inside.substr(0, inside.find(']')));
+    inside = inside.substr(0, inside.find(']'));
+    if (inside.size() > kMaxHeaderDirectory)
+        return std::nullopt;
+    std::string directory(inside);
     std::replace(directory.begin(), directory.end(), '.', '/');
     return directory;
 }
@@ -82,14 +90,16 @@ RemotePaneState loadListingIntoPane(const RemotePaneLoad& load, PaneModel& view,
 
     // One entry per line at most; reserving spares the moves of a growing list.
     std::size_t lineCount = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-    state.entries.reserve(lineCount + 1);
-    state.names.reserve(lineCount + 1);
+    std::size_t expected = std::min(lineCount + 1, kMaxListingEntries);
+    state.entries.reserve(expected);
+    state.names.reserve(expected);
     ListingLines lines;
     lines.minLength = kPaneLineLength;
     lines.vms = load.format.isVms();
     lines.log = load.log;
     lines.onHeader = [&](std::string_view header) {
-        state.hostDirName = vmsHeaderDirectory(header);
+        if (std::optional<std::string> directory = vmsHeaderDirectory(header))
+            state.hostDirName = std::move(*directory);
     };
     lines.onLine = [&](std::string_view line, std::size_t firstLength) {
         RemoteEntry entry = parseListLine(line, load.format.layout, load.format.today);

@@ -135,6 +135,13 @@ TEST_F(RemotePaneTest, VmsHeaderNamesTheDirectoryAndWrappedEntriesJoin) {
               (std::vector<std::string>{"Server Liste ...", "ftp.example.org", "USERS", "JOE"}));
 }
 
+TEST_F(RemotePaneTest, OverlongVmsHeaderKeepsTheDirectory) {
+    std::string dots(10000, '.');
+    RemotePaneState state = load("DISK$ARCHIVE:[" + dots + "]\r\n", "5", "/start/");
+    EXPECT_EQ(state.hostDirName, "/start/");
+    EXPECT_EQ(pathBox.count(), 3u);
+}
+
 TEST_F(RemotePaneTest, FixedColumnParentEntryIsShownAndMissingFileGivesEmptyPane) {
     load("03-05-07  12:00PM       <DIR>\r\n01-17-07  03:27PM                 1234 f.txt\r\n", "6",
          "");
