@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <optional>
 
 #include "net/dns_lookup.h"
 #include "net/resolve.h"
@@ -19,16 +20,6 @@ std::atomic<int> g_liveSockets{0};
 const std::string DefaultProto = "tcp";
 const std::string DefaultLocalPort = "0";
 const std::string AnyAddress = "0.0.0.0";
-
-std::string trimmed(const std::string& text) {
-    std::size_t b = 0;
-    std::size_t e = text.size();
-    while (b < e && static_cast<unsigned char>(text[b]) <= ' ')
-        ++b;
-    while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ')
-        --e;
-    return text.substr(b, e - b);
-}
 
 }  // namespace
 
@@ -99,43 +90,31 @@ void AsyncSocket::resetDefaults() {
     m_acceptArmed = true;
 }
 
-void AsyncSocket::setAddr(const std::string& value) {
-    if (m_addrAssigned && value == m_addr)
+// The same text again is accepted in any state; an empty one leaves the setting unassigned.
+void AsyncSocket::assignRemote(std::string& text, bool& assigned, bool& resolved,
+                               const std::string& value, const char* property) {
+    if (assigned && value == text)
         return;
     if (m_state != SocketState::wsClosed) {
-        reportError("Cannot change Addr if not closed");
+        reportError(std::string("Cannot change ") + property + " if not closed");
         return;
     }
-    m_addr = trimmed(value);
-    m_addrAssigned = !m_addr.empty();
-    if (m_addrAssigned)
-        m_addrResolved = false;
+    text = trimmed(value);
+    assigned = !text.empty();
+    if (assigned)
+        resolved = false;
+}
+
+void AsyncSocket::setAddr(const std::string& value) {
+    assignRemote(m_addr, m_addrAssigned, m_addrResolved, value, "Addr");
 }
 
 void AsyncSocket::setPort(const std::string& value) {
-    if (m_portAssigned && value == m_port)
-        return;
-    if (m_state != SocketState::wsClosed) {
-        reportError("Cannot change Port if not closed");
-        return;
-    }
-    m_port = trimmed(value);
-    m_portAssigned = !m_port.empty();
-    if (m_portAssigned)
-        m_portResolved = false;
+    assignRemote(m_port, m_portAssigned, m_portResolved, value, "Port");
 }
 
 void AsyncSocket::setProto(const std::string& value) {
-    if (m_protoAssigned && value == m_proto)
-        return;
-    if (m_state != SocketState::wsClosed) {
-        reportError("Cannot change Proto if not closed");
-        return;
-    }
-    m_proto = trimmed(value);
-    m_protoAssigned = !m_proto.empty();
-    if (m_protoAssigned)
-        m_protoResolved = false;
+    assignRemote(m_proto, m_protoAssigned, m_protoResolved, value, "Proto");
 }
 
 void AsyncSocket::setLocalPort(const std::string& value) {
@@ -401,26 +380,26 @@ void AsyncSocket::waitForClose() {
     }
 }
 
-std::string AsyncSocket::peerAddr() {
+// The peer's address record, or nothing (reported under functionName) unless connected.
+std::optional<sockaddr_in> AsyncSocket::peerRecord(const char* functionName) {
     sockaddr_in name{};
     if (m_state != SocketState::wsConnected)
-        return "error";
+        return std::nullopt;
     if (getPeerName(name) != 0) {
-        socketError("GetPeerName");
-        return "error";
+        socketError(functionName);
+        return std::nullopt;
     }
-    return dottedText(name.sin_addr.s_addr);
+    return name;
+}
+
+std::string AsyncSocket::peerAddr() {
+    const auto name = peerRecord("GetPeerName");
+    return name ? dottedText(name->sin_addr.s_addr) : "error";
 }
 
 std::string AsyncSocket::peerPort() {
-    sockaddr_in name{};
-    if (m_state != SocketState::wsConnected)
-        return "error";
-    if (getPeerName(name) != 0) {
-        socketError("GetPeerPort");
-        return "error";
-    }
-    return std::to_string(ntohs(name.sin_port));
+    const auto name = peerRecord("GetPeerPort");
+    return name ? std::to_string(ntohs(name->sin_port)) : "error";
 }
 
 int AsyncSocket::getPeerName(sockaddr_in& name) {

@@ -8,6 +8,7 @@
 #include <exception>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -245,6 +246,10 @@ protected:
     void postWriteNotification();
 
 private:
+    void assignRemote(std::string& text, bool& assigned, bool& resolved, const std::string& value,
+                      const char* property);
+    SocketHandle openHandle(const char* functionName);
+    std::optional<sockaddr_in> peerRecord(const char* functionName);
     enum class StreamProbe { Data, EndOfStream, Nothing };
 
     void handleEvents(unsigned bits, int error);

@@ -17,16 +17,6 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-std::string trimmed(const std::string& text) {
-    std::size_t b = 0;
-    std::size_t e = text.size();
-    while (b < e && static_cast<unsigned char>(text[b]) <= ' ')
-        ++b;
-    while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ')
-        --e;
-    return text.substr(b, e - b);
-}
-
 std::string formatted(const char* format, const std::string& text, int code) {
     char message[512];
     std::snprintf(message, sizeof message, format, text.c_str(), code);
@@ -49,6 +39,16 @@ std::uint32_t dottedToNetwork(const std::string& text) {
 }
 
 }  // namespace
+
+std::string trimmed(const std::string& text) {
+    std::size_t b = 0;
+    std::size_t e = text.size();
+    while (b < e && static_cast<unsigned char>(text[b]) <= ' ')
+        ++b;
+    while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ')
+        --e;
+    return text.substr(b, e - b);
+}
 
 std::uint32_t decimalValue(const std::string& text) {
     std::size_t i = 0;

@@ -33,6 +33,9 @@ int resolveProto(const std::string& text);
 // (wraps); empty or no digits -> 0.
 std::uint32_t decimalValue(const std::string& text);
 
+// The text without leading and trailing blanks and control characters.
+std::string trimmed(const std::string& text);
+
 // Network-order IPv4 address -> "a.b.c.d".
 std::string dottedText(std::uint32_t networkOrderAddress);
 

@@ -88,15 +88,23 @@ bool AsyncSocket::setOption(int level, int name, int value, const char* function
     return false;
 }
 
-void AsyncSocket::startConnect() {
+// A fresh socket for the resolved protocol, the send queue emptied; InvalidSocket (reported)
+// when the library refuses.
+SocketHandle AsyncSocket::openHandle(const char* functionName) {
     discardSendQueue();
     const int handle =
         ::socket(AF_INET, m_socketType | SOCK_NONBLOCK | SOCK_CLOEXEC, m_protoNumber);
     if (handle < 0) {
         m_libraryError = mapErrno(errno);
-        socketError("Connect (socket)");
-        return;
+        socketError(functionName);
     }
+    return handle;
+}
+
+void AsyncSocket::startConnect() {
+    const SocketHandle handle = openHandle("Connect (socket)");
+    if (handle < 0)
+        return;
     m_handle = handle;
     changeState(SocketState::wsOpened);
     if (m_socketType == SOCK_DGRAM) {
@@ -164,14 +172,9 @@ void AsyncSocket::listen() {
         reportError(e.what());
         return;
     }
-    discardSendQueue();
-    const int handle =
-        ::socket(AF_INET, m_socketType | SOCK_NONBLOCK | SOCK_CLOEXEC, m_protoNumber);
-    if (handle < 0) {
-        m_libraryError = mapErrno(errno);
-        socketError("socket");
+    const SocketHandle handle = openHandle("socket");
+    if (handle < 0)
         return;
-    }
     if (::bind(handle, reinterpret_cast<const sockaddr*>(&m_sin), sizeof m_sin) != 0) {
         m_libraryError = mapErrno(errno);
         ::close(handle);

@@ -13,16 +13,6 @@ namespace {
 
 const std::string DefaultLevel = "5";
 
-std::string trimmed(const std::string& text) {
-    std::size_t b = 0;
-    std::size_t e = text.size();
-    while (b < e && static_cast<unsigned char>(text[b]) <= ' ')
-        ++b;
-    while (e > b && static_cast<unsigned char>(text[e - 1]) <= ' ')
-        --e;
-    return text.substr(b, e - b);
-}
-
 void appendBytes(std::vector<std::uint8_t>& out, const std::string& text) {
     out.insert(out.end(), text.begin(), text.end());
 }
@@ -64,22 +54,22 @@ void SocksSocket::resetDefaults() {
     resetSocks();
 }
 
-void SocksSocket::setSocksServer(const std::string& value) {
+void SocksSocket::assignSocksText(std::string& text, bool& assigned, const std::string& value,
+                                  const char* what) {
     if (state() != SocketState::wsClosed) {
-        reportError("Can't change socks server if not closed");
+        reportError(std::string("Can't change socks ") + what + " if not closed");
         return;
     }
-    m_socksServer = trimmed(value);
-    m_socksServerAssigned = !m_socksServer.empty();
+    text = trimmed(value);
+    assigned = !text.empty();
+}
+
+void SocksSocket::setSocksServer(const std::string& value) {
+    assignSocksText(m_socksServer, m_socksServerAssigned, value, "server");
 }
 
 void SocksSocket::setSocksPort(const std::string& value) {
-    if (state() != SocketState::wsClosed) {
-        reportError("Can't change socks port if not closed");
-        return;
-    }
-    m_socksPort = trimmed(value);
-    m_socksPortAssigned = !m_socksPort.empty();
+    assignSocksText(m_socksPort, m_socksPortAssigned, value, "port");
 }
 
 void SocksSocket::setSocksLevel(const std::string& value) {

@@ -99,6 +99,8 @@ protected:
 
 private:
     void resetSocks();
+    void assignSocksText(std::string& text, bool& assigned, const std::string& value,
+                         const char* what);
     void checkRequestLimits() const;
     void sendGreeting();
     void sendAuthentication();

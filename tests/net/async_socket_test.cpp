@@ -308,32 +308,25 @@ TEST_F(SocketTest, ListenOnPortZeroThenAcceptAndDupIntoTheSameObject) {
 
 TEST_F(SocketTest, MisuseIsReportedByExceptionOrOnError) {
     Socket socket(loop);
-    auto message = [&](const std::function<void()>& fn) -> std::string {
-        try {
-            fn();
-        } catch (const SocketException& e) {
-            return e.what();
-        }
-        return "no exception";
-    };
-    EXPECT_EQ(message([&] { socket.sendStr("x"); }),
+    EXPECT_EQ(test::thrown([&] { socket.sendStr("x"); }),
               "Error 10057 in function Send\r\nSocket is not connected");
-    EXPECT_EQ(message([&] { socket.accept(); }),
+    EXPECT_EQ(test::thrown([&] { socket.accept(); }),
               "Error 10022 in function not a listening socket\r\nInvalid argument");
-    EXPECT_EQ(message([&] { socket.dup(InvalidSocket); }),
+    EXPECT_EQ(test::thrown([&] { socket.dup(InvalidSocket); }),
               "Error 10022 in function Dup\r\nInvalid argument");
-    EXPECT_EQ(message([&] { socket.connect(); }), "Connect: No Port Specified");
+    EXPECT_EQ(test::thrown([&] { socket.connect(); }), "Connect: No Port Specified");
     socket.setPort("21");
-    EXPECT_EQ(message([&] { socket.connect(); }), "Connect: No IP Address Specified");
+    EXPECT_EQ(test::thrown([&] { socket.connect(); }), "Connect: No IP Address Specified");
     socket.setAddr("127.0.0.1");
     socket.setProto("");
-    EXPECT_EQ(message([&] { socket.connect(); }), "Connect: No Protocol Specified");
-    EXPECT_EQ(message([&] { socket.listen(); }),
+    EXPECT_EQ(test::thrown([&] { socket.connect(); }), "Connect: No Protocol Specified");
+    EXPECT_EQ(test::thrown([&] { socket.listen(); }),
               "Error 10022 in function listen: protocol not assigned\r\nInvalid argument");
-    EXPECT_EQ(message([&] { socket.setLocalAddr("host"); }), "SetLocalAddr(): Invalid IP address");
-    EXPECT_EQ(message([&] { socket.setSendFlags(static_cast<SocketSendFlags>(7)); }),
+    EXPECT_EQ(test::thrown([&] { socket.setLocalAddr("host"); }),
+              "SetLocalAddr(): Invalid IP address");
+    EXPECT_EQ(test::thrown([&] { socket.setSendFlags(static_cast<SocketSendFlags>(7)); }),
               "Invalid SendFlags");
-    EXPECT_EQ(message([&] { socket.applyLinger(); }), "Cannot set linger option at this time");
+    EXPECT_EQ(test::thrown([&] { socket.applyLinger(); }), "Cannot set linger option at this time");
     socket.setLocalAddr(" 10.0.0.1 ");
     EXPECT_EQ(socket.localAddr(), "10.0.0.1");
     socket.setLocalAddr("");
@@ -379,22 +372,15 @@ TEST_F(SocketTest, PropertiesOfAnOpenSocketAreGuarded) {
     Socket socket(loop);
     const int peer = connectTo(socket, listener);
     socket.setPort(std::to_string(listener.port()));  // same text: accepted
-    auto message = [&](const std::function<void()>& fn) -> std::string {
-        try {
-            fn();
-        } catch (const SocketException& e) {
-            return e.what();
-        }
-        return "no exception";
-    };
-    EXPECT_EQ(message([&] { socket.setPort("1"); }), "Cannot change Port if not closed");
-    EXPECT_EQ(message([&] { socket.setAddr("1.2.3.4"); }), "Cannot change Addr if not closed");
-    EXPECT_EQ(message([&] { socket.setProto("udp"); }), "Cannot change Proto if not closed");
-    EXPECT_EQ(message([&] { socket.setLocalPort("1"); }), "Cannot change LocalPort if not closed");
-    EXPECT_EQ(message([&] { socket.setLocalAddr("1.2.3.4"); }),
+    EXPECT_EQ(test::thrown([&] { socket.setPort("1"); }), "Cannot change Port if not closed");
+    EXPECT_EQ(test::thrown([&] { socket.setAddr("1.2.3.4"); }), "Cannot change Addr if not closed");
+    EXPECT_EQ(test::thrown([&] { socket.setProto("udp"); }), "Cannot change Proto if not closed");
+    EXPECT_EQ(test::thrown([&] { socket.setLocalPort("1"); }),
+              "Cannot change LocalPort if not closed");
+    EXPECT_EQ(test::thrown([&] { socket.setLocalAddr("1.2.3.4"); }),
               "Cannot change LocalAddr if not closed");
-    EXPECT_EQ(message([&] { socket.connect(); }), "Connect: Socket already in use");
-    EXPECT_EQ(message([&] { socket.setSocksLevel("4"); }),
+    EXPECT_EQ(test::thrown([&] { socket.connect(); }), "Connect: Socket already in use");
+    EXPECT_EQ(test::thrown([&] { socket.setSocksLevel("4"); }),
               "Can't change socks level if not closed");
     test::posixClose(peer);
 }

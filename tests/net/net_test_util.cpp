@@ -36,18 +36,21 @@ const char* stateName(SocketState s) {
     return names[static_cast<int>(s)];
 }
 
-}  // namespace
-
-PosixListener::PosixListener() {
-    m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+// A listening loopback socket on a system-chosen port.
+int listenOnLoopback(int& port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in addr = loopback(0);
     socklen_t len = sizeof addr;
-    if (::bind(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(m_fd, 16) != 0 ||
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 16) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
         throw std::runtime_error("listener setup failed");
-    m_port = ntohs(addr.sin_port);
+    port = ntohs(addr.sin_port);
+    return fd;
 }
+
+}  // namespace
+
+PosixListener::PosixListener() : m_fd(listenOnLoopback(m_port)) {}
 
 PosixListener::~PosixListener() {
     ::close(m_fd);
@@ -116,6 +119,15 @@ void posixClose(int fd) {
         ::close(fd);
 }
 
+std::string thrown(const std::function<void()>& fn) {
+    try {
+        fn();
+    } catch (const SocketException& e) {
+        return e.what();
+    }
+    return "no exception";
+}
+
 void recordEvents(Socket& socket, std::vector<std::string>& log) {
     socket.onChangeState = [&log](SocketState from, SocketState to) {
         log.push_back(std::string("state ") + stateName(from) + ">" + stateName(to));
@@ -151,15 +163,7 @@ void collectData(Socket& socket, std::string& out) {
     };
 }
 
-EchoServer::EchoServer() {
-    m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr = loopback(0);
-    socklen_t len = sizeof addr;
-    if (::bind(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(m_fd, 16) != 0 ||
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-        throw std::runtime_error("echo server setup failed");
-    m_port = ntohs(addr.sin_port);
+EchoServer::EchoServer() : m_fd(listenOnLoopback(m_port)) {
     m_stopFd = ::eventfd(0, EFD_CLOEXEC);
     m_thread = std::thread([this] {
         std::vector<pollfd> fds{{m_stopFd, POLLIN, 0}, {m_fd, POLLIN, 0}};

@@ -22,8 +22,8 @@ public:
     int acceptOne(std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
 private:
+    int m_port = 0;  // set by the initialiser of m_fd, so declared first
     int m_fd = -1;
-    int m_port = 0;
 };
 
 // A plain blocking connection to 127.0.0.1:port; -1 on failure.
@@ -37,6 +37,9 @@ void posixWrite(int fd, const std::string& data);
 // Closes with a reset instead of a FIN.
 void posixReset(int fd);
 void posixClose(int fd);
+
+// The message of the SocketException that fn throws, or "no exception".
+std::string thrown(const std::function<void()>& fn);
 
 // Records the events of a socket as short texts ("state 7>1", "connected 0", "closed 0",
 // "data 0", "sent 0", "socks-connected 0", "auth 1", "socks-error 20003 ...").
@@ -57,9 +60,9 @@ public:
     int port() const { return m_port; }
 
 private:
+    int m_port = 0;  // set by the initialiser of m_fd, so declared first
     int m_fd = -1;
     int m_stopFd = -1;
-    int m_port = 0;
     std::thread m_thread;
 };
 

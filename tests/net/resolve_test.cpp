@@ -4,18 +4,12 @@
 #include "net/buffer.h"
 #include "net/resolve.h"
 #include "net/socket_error.h"
+#include "net_test_util.h"
 
 namespace quay {
 namespace {
 
-std::string thrown(const std::function<void()>& fn) {
-    try {
-        fn();
-    } catch (const SocketException& e) {
-        return e.what();
-    }
-    return "no exception";
-}
+using test::thrown;
 
 TEST(DottedAddress, AcceptsFourGroupsUpTo255WithSurroundingBlanks) {
     for (const char* yes : {"1.2.3.4", "  1.2.3.4", "1.2.3.4  ", "255.255.255.255", "0.0.0.0"})

@@ -49,6 +49,12 @@ protected:
         socket.connect();
     }
 
+    void useUserCode(const std::string& user, const std::string& password) {
+        socket.setSocksAuthentication(SocksAuthentication::socksAuthenticateUsercode);
+        socket.setSocksUsercode(user);
+        socket.setSocksPassword(password);
+    }
+
     bool awaitConnected() {
         return loop.runUntil([&] { return connectedOrClosed(); }, 5s) &&
                socket.state() == SocketState::wsConnected;
@@ -104,9 +110,7 @@ TEST_F(SocksTest, Socks5WithoutAuthenticationThroughMicrosocks) {
 TEST_F(SocksTest, Socks5WithUserAndPasswordThroughMicrosocks) {
     test::EchoServer target;
     test::Microsocks proxy("quay", "s3cret");
-    socket.setSocksAuthentication(SocksAuthentication::socksAuthenticateUsercode);
-    socket.setSocksUsercode("quay");
-    socket.setSocksPassword("s3cret");
+    useUserCode("quay", "s3cret");
     connectVia(proxy.port(), "5", "127.0.0.1", target.port());
     ASSERT_TRUE(awaitConnected());
     EXPECT_EQ(test::without(test::without(log, "sent"), "data"),
@@ -127,9 +131,7 @@ TEST_F(SocksTest, Socks5WithUserAndPasswordThroughMicrosocks) {
 TEST_F(SocksTest, WrongPasswordFailsTheConnect) {
     test::EchoServer target;
     test::Microsocks proxy("quay", "s3cret");
-    socket.setSocksAuthentication(SocksAuthentication::socksAuthenticateUsercode);
-    socket.setSocksUsercode("quay");
-    socket.setSocksPassword("wrong");
+    useUserCode("quay", "wrong");
     connectVia(proxy.port(), "5", "127.0.0.1", target.port());
     ASSERT_TRUE(awaitClosed());
     EXPECT_EQ(events(), (std::vector<std::string>{"socks-connected 0", "auth 0",
@@ -257,9 +259,7 @@ TEST_F(SocksTest, RepliesSplitOverPacketsAndDataGluedToTheReply) {
         {"read": "request5"}, {"send": "05 00 00 03 09 62 6f"}, {"sleep": 50},
         {"send": "75 6e 64 2e 6e 65"}, {"sleep": 50},
         {"send": "74 04 d2 57 45 4c 43 4f 4d 45"}, {"echo": true}])");
-    socket.setSocksAuthentication(SocksAuthentication::socksAuthenticateUsercode);
-    socket.setSocksUsercode("name");
-    socket.setSocksPassword("pw");
+    useUserCode("name", "pw");
     std::string firstRead;
     connectVia(proxy.port(), "5", "dest.example", 21);
     socket.onSessionConnected = [&](int e) { log.push_back("connected " + std::to_string(e)); };
@@ -353,24 +353,17 @@ TEST_F(SocksTest, RequestsThatDoNotFitAreRefusedBeforeConnecting) {
 }
 
 TEST_F(SocksTest, SettingsAndUnsupportedUses) {
-    auto message = [&](const std::function<void()>& fn) -> std::string {
-        try {
-            fn();
-        } catch (const SocketException& e) {
-            return e.what();
-        }
-        return "no exception";
-    };
-    EXPECT_EQ(message([&] { socket.setSocksLevel("6"); }),
+    EXPECT_EQ(test::thrown([&] { socket.setSocksLevel("6"); }),
               "Invalid socks level. Must be 4, 4A or 5.");
     EXPECT_EQ(socket.socksLevel(), "5");
     socket.setSocksServer(" 127.0.0.1 ");
     EXPECT_EQ(socket.socksServer(), "127.0.0.1");
     socket.setAddr("0.0.0.0");
     socket.setPort("0");
-    EXPECT_EQ(message([&] { socket.listen(); }), "Listening is not supported thru socks server");
+    EXPECT_EQ(test::thrown([&] { socket.listen(); }),
+              "Listening is not supported thru socks server");
     socket.setProto("udp");
-    EXPECT_EQ(message([&] { socket.connect(); }),
+    EXPECT_EQ(test::thrown([&] { socket.connect(); }),
               "tcp is the only protocol supported thru socks server");
 }
 
