@@ -154,6 +154,10 @@ int resolveProto(const std::string& text) {
     protoent* found = nullptr;
     char scratch[1024];
     getprotobyname_r(name.c_str(), &entry, scratch, sizeof scratch, &found);
+    // Every connection resolves its protocol; a system without a protocols table must still
+    // know the two this layer speaks.
+    if (!found && (name == "tcp" || name == "udp"))
+        return name == "tcp" ? IPPROTO_TCP : IPPROTO_UDP;
     if (!found)
         throw SocketException(formatted("ResolveProto: Cannot convert protocol '%s', Error #%d",
                                         name, sockerr::NoData));
