@@ -1,6 +1,7 @@
 #include "sites/server_properties.h"
 
 #include <system_error>
+#include <utility>
 
 #include "panes/text_split.h"
 #include "sites/folder_paths.h"
@@ -205,7 +206,32 @@ bool ServerPropertiesModel::SpeedButton2Click() {
         error("The password contains a character that cannot be saved in the server list");
         return false;
     }
+    // The other values are stored as they are: ';' would end them early, and a line break
+    // would split the server into two lines.
+    if (std::optional<std::string_view> label = unstorableField()) {
+        error("\"" + std::string(*label) + "\" cannot contain \";\" or a line break");
+        return false;
+    }
     return true;
+}
+
+std::optional<std::string_view> ServerPropertiesModel::unstorableField() const {
+    const std::pair<std::string_view, const std::string*> fields[] = {
+        {"Name", &NameEdt},
+        {"FTP Server", &ServerEdt},
+        {"FTP Port", &PortEdt},
+        {"User ID", &UserEdt},
+        {"Account", &AccountEdt},
+        {"E-Mail", &EMailEdt},
+        {"Initial Directory on FTP Server", &RemoteDirEdt},
+        {"Initial Directory on Local Machine", &LocalDir}};
+    for (const auto& [label, text] : fields)
+        if (trimmed(*text).find_first_of(";\r\n") != std::string_view::npos)
+            return label;
+    for (const std::string& line : mDesc)
+        if (line.find_first_of(";\r\n") != std::string::npos)
+            return "Description";
+    return std::nullopt;
 }
 
 void ServerPropertiesModel::applyEdits() {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -95,7 +96,8 @@ public:
     std::filesystem::path browseStart() const;
     void folderChosen(const std::string& folder);
 
-    // "OK": true when the dialog may close; otherwise the reason is shown.
+    // "OK": true when the dialog may close; otherwise the reason is shown (no name or server,
+    // or a value the server list cannot store).
     bool SpeedButton2Click();
     // Ends the dialog: rewrites "Answer.txt"; with ok, the record takes the edited values.
     // Returns false when "Answer.txt" could not be written.
@@ -111,6 +113,8 @@ private:
     void selectLayout(int index);
     void applyEdits();
     void error(const std::string& text) const;
+    // The label of the first edit whose stored value the list file could not give back.
+    std::optional<std::string_view> unstorableField() const;
 
     FtpServerInfo m_info;
     std::filesystem::path m_dataDir;

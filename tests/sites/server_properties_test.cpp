@@ -203,6 +203,17 @@ TEST_F(ServerPropertiesTest, OkValidatesAndStoresTheEdits) {
     EXPECT_EQ(errors.size(), 2u);
     model.PasswordEdt = " pw ";
     EXPECT_TRUE(model.SpeedButton2Click());
+    model.mDesc = {"a", "b;c"};
+    EXPECT_FALSE(model.SpeedButton2Click());
+    EXPECT_EQ(errors.back(), "Attention|\"Description\" cannot contain \";\" or a line break");
+    model.mDesc.clear();
+    model.RemoteDirEdt = "/pub\r\nName=x";
+    EXPECT_FALSE(model.SpeedButton2Click());
+    EXPECT_EQ(errors.back(),
+              "Attention|\"Initial Directory on FTP Server\" cannot contain \";\" or a line break");
+    model.RemoteDirEdt = "/pub\r\n";  // trimmed away
+    EXPECT_TRUE(model.SpeedButton2Click());
+    EXPECT_EQ(errors.size(), 4u);
 
     model.ServerEdt = " host ";
     model.EMailEdt = std::string(70, 'e');
