@@ -177,6 +177,9 @@ public:
     // Stop and restart event delivery; 0 on success.
     int pause();
     int resume();
+    // Checks and applies the linger settings to the open handle. Closing is always graceful
+    // and in the background: the kernel is never asked to reset on close (which would drop
+    // unsent data) or to block close() for the linger time.
     void applyLinger();
     // Pumps the loop once (processPending); notes the application quitting in terminated().
     void processMessages();

@@ -72,6 +72,9 @@ TEST_F(SocketTest, LocalCloseOrderAndDefaultsRestored) {
     Socket socket(loop);
     socket.setLocalAddr("127.0.0.1");
     const int peer = connectTo(socket, listener);
+    // Binding to a local address reads the chosen port back into localPort().
+    EXPECT_NE(socket.localPort(), "0");
+    EXPECT_EQ(socket.localPort(), socket.localPortText());
     socket.setComponentOptions(wsoNoReceiveLoop);
     socket.setMultiThreaded(true);
     socket.setSendFlags(SocketSendFlags::wsSendUrgent);
