@@ -46,7 +46,8 @@ std::string asciiLowerCase(std::string_view text) {
 }
 
 bool safeFolderName(std::string_view name) {
-    if (name.find('/') != std::string_view::npos || name.find('\0') != std::string_view::npos)
+    // A line break would also split the folder's line in the list file.
+    if (name.find_first_of(std::string_view("/\r\n\0", 4)) != std::string_view::npos)
         return false;
     std::vector<std::string> parts = splitString(FolderPathSeparator, name);
     return !parts.empty() && std::all_of(parts.begin(), parts.end(), [](const std::string& p) {

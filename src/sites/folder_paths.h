@@ -13,8 +13,9 @@ namespace quay {
 inline constexpr char FolderPathSeparator = '\\';
 inline constexpr std::string_view ListFileName = "ftplist.TXT";
 
-// True when a name typed for a folder stays inside its level: not empty, no '/', no NUL,
-// and no '\'-separated part that is empty, "." or "..".
+// True when a name typed for a folder stays inside its level and fits on its list-file
+// line: not empty, no '/', NUL, CR or LF, and no '\'-separated part that is empty, "." or
+// "..".
 bool safeFolderName(std::string_view name);
 
 // The directory of a folder path. Each name is matched without regard to ASCII case against

@@ -155,7 +155,8 @@ TEST_F(ServerListCommandsTest, MakeDirectoryCreatesFoldersAndRefusesEscapes) {
     for (const char* bad : {"..", ".", "", "a/b", "x\\..\\..\\y"})
         mkdir(bad);
     mkdir(std::string("n\0l", 3));
-    ASSERT_EQ(dialogs.messages.size(), 6u);
+    mkdir("two\r\nlines");
+    ASSERT_EQ(dialogs.messages.size(), 7u);
     EXPECT_EQ(dialogs.messages[0].caption, "Achtung");
     EXPECT_EQ(dialogs.messages[0].icon, Dialogs::Icon::Information);
     EXPECT_EQ(dialogs.messages[0].text, "Can Not Create the Directory :..");
