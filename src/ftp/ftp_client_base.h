@@ -213,7 +213,8 @@ private:
     bool preparePassive();
     void failTransfer(int code, const std::string& message, bool toLastResponse);
     bool progressCheck();
-    bool dataNeverConnected() const;
+    void acceptLate(void (FtpClientBase::*handler)(int));
+    SocketHandle acceptData(int& error);
     void bindAccept(void (FtpClientBase::*handler)(int));
     int transferResult(int dataError);
     void freeStream() { m_stream.close(); }

@@ -90,10 +90,30 @@ bool FtpClientBase::progressCheck() {
     return false;
 }
 
-// In active mode a final reply that arrives while the data socket still listens means the
-// server never connected: no close will ever come to complete the transfer.
-bool FtpClientBase::dataNeverConnected() const {
-    return !m_passive && m_data->state() == SocketState::wsListening;
+// In active mode the final reply can overtake the notification of the server's connection
+// (a small file is sent and acknowledged at once). The connection is then accepted here; when
+// there is none, the server never connected and no close would ever complete the transfer.
+void FtpClientBase::acceptLate(void (FtpClientBase::*handler)(int)) {
+    if (!m_passive && m_data->state() == SocketState::wsListening)
+        (this->*handler)(0);
+}
+
+SocketHandle FtpClientBase::acceptData(int& error) {
+    SocketHandle handle = InvalidSocket;
+    try {
+        handle = m_data->accept();
+    } catch (const SocketException&) {
+        // Reported below through the error code.
+    }
+    error = m_data->lastError() != 0 ? m_data->lastError() : sockerr::ConnectionAborted;
+    m_data->close();
+    if (handle == InvalidSocket && m_finalReply) {
+        error = 426;
+        m_statusCode = 426;
+        setErrorMessageOnce("426 The server made no data connection");
+        display("! The server made no data connection");
+    }
+    return handle;
 }
 
 // The result of a transfer whose final reply was accepted and whose data connection closed.

@@ -67,13 +67,13 @@ void FtpClientBase::receiveStep(FtpRequest request) {
 }
 
 void FtpClientBase::receiveAccept(int) {
-    const SocketHandle handle = m_data->accept();
-    m_data->close();
+    int error = 0;
+    const SocketHandle handle = acceptData(error);
     m_data->onSessionClosed = [this](int error) { receiveClose(error); };
     m_data->onDataAvailable = [this](int error) { receiveData(error); };
     m_data->onDataSent = nullptr;
     if (handle == InvalidSocket) {
-        receiveClose(m_data->lastError() != 0 ? m_data->lastError() : sockerr::ConnectionAborted);
+        receiveClose(error);
         return;
     }
     m_data->dup(handle);
@@ -111,11 +111,8 @@ void FtpClientBase::downloadFirstReply() {
 void FtpClientBase::downloadSecondReply() {
     displayLastResponse();
     if (m_statusCode == 125 || m_statusCode == 226 || m_statusCode == 250) {
-        if (dataNeverConnected()) {
-            failTransfer(426, "426 The server made no data connection", false);
-            return;
-        }
         m_finalReply = true;
+        acceptLate(&FtpClientBase::receiveAccept);
         checkDownloadEnd();
         return;
     }

@@ -81,8 +81,8 @@ void FtpClientBase::sendConnect(int error) {
 }
 
 void FtpClientBase::sendAccept(int) {
-    const SocketHandle handle = m_data->accept();
-    m_data->close();
+    int error = 0;
+    const SocketHandle handle = acceptData(error);
     m_data->onSessionClosed = [this](int code) { sendClose(code); };
     m_data->onDataAvailable = [this](int) {
         char discard[2048];
@@ -90,7 +90,7 @@ void FtpClientBase::sendAccept(int) {
     };
     m_data->onDataSent = [this](int code) { sendData(code); };
     if (handle == InvalidSocket) {
-        sendClose(m_data->lastError() != 0 ? m_data->lastError() : sockerr::ConnectionAborted);
+        sendClose(error);
         return;
     }
     m_data->dup(handle);
@@ -176,11 +176,8 @@ void FtpClientBase::sendData(int error) {
 void FtpClientBase::uploadSecondReply() {
     displayLastResponse();
     if (m_statusCode == 226 || m_statusCode == 250) {
-        if (dataNeverConnected()) {
-            failTransfer(426, "426 The server made no data connection", false);
-            return;
-        }
         m_finalReply = true;
+        acceptLate(&FtpClientBase::sendAccept);
         checkUploadEnd();
         return;
     }

@@ -162,7 +162,8 @@ TEST_F(ThroughIntermediary, DanteSocks4And5) {
         h.ftp.setConnectionType(type);
         h.ftp.setSocksServer("127.0.0.1");
         h.ftp.setSocksPort(std::to_string(socks.port()));
-        h.ftp.setSocksUserCode("nobody");
+        h.ftp.setSocksUserCode("quaytest");
+        h.ftp.setSocksPassword("quaytest");
         session();
     }
 }

@@ -161,6 +161,7 @@ TEST_P(RealServer, ResumeInBothDirectionsAndAppend) {
 
 TEST_P(RealServer, FileAndDirectoryCommands) {
     connect();
+    ASSERT_TRUE(h.ftp.typeBinary());
     h.ftp.setHostFileName("blob.bin");
     ASSERT_EQ(h.run([&] { h.ftp.sizeAsync(); }), 0);
     EXPECT_EQ(h.ftp.sizeResult(), static_cast<std::int64_t>(blob.size()));
@@ -202,6 +203,7 @@ TEST_P(RealServer, FileAndDirectoryCommands) {
 
 TEST_P(RealServer, AbortFromProgressFailsTheDownload) {
     connect();
+    ASSERT_TRUE(h.ftp.typeBinary());
     h.ftp.setPassive(true);
     h.ftp.setHostFileName("blob.bin");
     h.ftp.setLocalFileName(local("blob.bin"));
@@ -212,7 +214,7 @@ TEST_P(RealServer, AbortFromProgressFailsTheDownload) {
     // The session goes on.
     h.ftp.onProgress = nullptr;
     EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 0) << h.logText();
-    EXPECT_TRUE(readFile(local("blob.bin")) == blob);
+    EXPECT_TRUE(readFile(local("blob.bin")) == blob) << h.logText();
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, RealServer,

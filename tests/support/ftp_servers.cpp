@@ -101,12 +101,15 @@ void PureFtpdServer::start(const fs::path& root) {
     const Account account = testAccount();
     const std::string passwdFile = (m_work.path() / "pure.passwd").string();
     const std::string dbFile = (m_work.path() / "pure.pdb").string();
-    // pure-pw asks for the password twice on its standard input.
-    const std::string command = "printf '%s\\n%s\\n' " + password() + " " + password() + " | " +
-                                kPureFtpdDir + "/usr/bin/pure-pw useradd " + user() + " -u " +
-                                std::to_string(account.uid) + " -g " + std::to_string(account.gid) +
-                                " -d " + root.string() + " -f " + passwdFile + " -m -F " + dbFile +
-                                " >/dev/null 2>&1";
+    // pure-pw would hash with argon2 at a cost that takes seconds per log-in; a SHA-512 crypt
+    // hash of the fixed test password (openssl passwd -6 -salt quaysalt quaytest) is quick.
+    writeText(passwdFile, user() +
+                              ":$6$quaysalt$m1Jp.uuAUuNHF.oEGJZ0GXJT5tMUuUUf05DQ7fPZH0bOd6XTNHehhNh"
+                              "rXDBKu5jynWh8BzotF4rIxoV146poQ1:" +
+                              std::to_string(account.uid) + ":" + std::to_string(account.gid) +
+                              "::" + root.string() + "/./::::::::::::\n");
+    const std::string command = std::string(kPureFtpdDir) + "/usr/bin/pure-pw mkdb " + dbFile +
+                                " -f " + passwdFile + " >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0)
         throw std::runtime_error("pure-pw failed (is pure-ftpd unpacked in " +
                                  std::string(kPureFtpdDir) + "?)");

@@ -28,13 +28,14 @@ void DantedServer::start() {
     std::ofstream(conf) << "logoutput: " << (m_work.path() / "danted.log").string() << "\n"
                         << "internal: 127.0.0.1 port = " << m_port << "\n"
                         << "external: 127.0.0.1\n"
-                        << "socksmethod: none\n"
+                        << "socksmethod: username none\n"
                         << "clientmethod: none\n"
                         << "user.privileged: root\n"
                         << "user.unprivileged: nobody\n"
-                        << "client pass { from: 127.0.0.0/8 to: 0.0.0.0/0 }\n"
-                        << "socks pass { from: 127.0.0.0/8 to: 127.0.0.0/8 protocol: tcp "
-                           "command: connect }\n";
+                        // danted wants one setting per line inside a rule.
+                        << "client pass {\n  from: 127.0.0.0/8 to: 0.0.0.0/0\n}\n"
+                        << "socks pass {\n  from: 127.0.0.0/8 to: 127.0.0.0/8\n"
+                           "  protocol: tcp\n  command: connect\n}\n";
     m_process.start({"danted", "-f", conf.string(), "-p", (m_work.path() / "danted.pid").string()},
                     (m_work.path() / "stderr.log").string());
     if (!waitForPort(m_port))
