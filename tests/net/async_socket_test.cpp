@@ -408,19 +408,28 @@ TEST_F(SocketTest, BackgroundExceptionsAbortUnlessTheHandlerKeepsTheSocket) {
     }
 }
 
-TEST_F(SocketTest, HandlerMayDestroyTheSocketOnClose) {
-    PosixListener listener;
-    auto socket = std::make_unique<Socket>(loop);
-    const int peer = connectTo(*socket, listener);
-    int closes = 0;
-    socket->onSessionClosed = [&](int) {
-        ++closes;
-        socket.reset();
-    };
-    test::posixClose(peer);
-    ASSERT_TRUE(loop.runUntil([&] { return socket == nullptr; }, 5s));
-    loop.processPending();
-    EXPECT_EQ(closes, 1);
+TEST_F(SocketTest, HandlersMayDestroyTheSocket) {
+    for (const bool onData : {false, true}) {
+        PosixListener listener;
+        auto socket = std::make_unique<Socket>(loop);
+        const int peer = connectTo(*socket, listener);
+        int calls = 0;
+        auto destroy = [&](int) {
+            ++calls;
+            socket.reset();
+        };
+        if (onData)
+            socket->onDataAvailable = destroy;
+        else
+            socket->onSessionClosed = destroy;
+        // Data, end of stream and a queued write all wait for the same round of the loop.
+        socket->sendStr("queued");
+        test::posixWrite(peer, "data");
+        test::posixClose(peer);
+        ASSERT_TRUE(loop.runUntil([&] { return socket == nullptr; }, 5s));
+        loop.runUntil([] { return false; }, 50ms);
+        EXPECT_EQ(calls, 1);
+    }
 }
 
 TEST_F(SocketTest, CloseLaterClosesFromTheLoop) {
