@@ -209,7 +209,8 @@ bool ServerPropertiesModel::SpeedButton2Click() {
     // The other values are stored as they are: ';' would end them early, and a line break
     // would split the server into two lines.
     if (std::optional<std::string_view> label = unstorableField()) {
-        error("\"" + std::string(*label) + "\" cannot contain \";\" or a line break");
+        std::string text(1, '"');
+        error(text.append(*label).append("\" cannot contain \";\" or a line break"));
         return false;
     }
     return true;
