@@ -74,6 +74,7 @@ TEST(DnsLookup, CancelReportsInterruptedAndDropsTheResult) {
 TEST(DnsLookup, SocketDestroyedDuringALookupIsNeverCalledBack) {
     PollLoop loop;
     int calls = 0;
+    const int live = AsyncSocket::liveCount();
     for (int i = 0; i < 20; ++i) {
         auto socket = std::make_unique<Socket>(loop);
         socket->onDnsLookupDone = [&](int) { ++calls; };
@@ -83,6 +84,7 @@ TEST(DnsLookup, SocketDestroyedDuringALookupIsNeverCalledBack) {
     }
     loop.runUntil([] { return false; }, 300ms);
     EXPECT_EQ(calls, 0);
+    EXPECT_EQ(AsyncSocket::liveCount(), live);
 }
 
 }  // namespace
