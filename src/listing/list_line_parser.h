@@ -23,6 +23,10 @@ namespace quay {
 // line that cannot be read gives the whole line as a file name with the date "error".
 // Symbolic links (attributes starting with "l") lose their " -> target" part and count as
 // directories when their name has no "." in it.
+// The start of the header line of a VMS listing, which names the directory listed
+// ("DISK$ARCHIVE:[USERS.JOE]"); the parser skips it, the pane loader reads it.
+inline constexpr std::string_view kVmsHeader = "DISK$ARCHIVE:[";
+
 RemoteEntry parseListLine(std::string_view line, std::string_view layout,
                           std::chrono::year_month_day today);
 

@@ -1,5 +1,7 @@
 #include "listing/listing_file.h"
 
+#include "listing/list_line_parser.h"
+
 #include <algorithm>
 #include <fstream>
 
@@ -72,7 +74,7 @@ std::string takeListingFile(const std::filesystem::path& file, const ListingLog&
 }
 
 bool isVmsHeader(std::string_view line) {
-    return line.starts_with("DISK$ARCHIVE:[");
+    return line.starts_with(kVmsHeader);
 }
 
 void forEachListingLine(std::string_view text, const ListingLines& lines) {

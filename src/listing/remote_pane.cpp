@@ -32,7 +32,7 @@ constexpr std::size_t kMaxHeaderDirectory = 4096;
 
 // "DISK$ARCHIVE:[USERS.JOE]" names the directory USERS/JOE; nothing when it is too long.
 std::optional<std::string> vmsHeaderDirectory(std::string_view header) {
-    std::string_view inside = header.substr(std::string_view("DISK$ARCHIVE:[").size());
+    std::string_view inside = header.substr(kVmsHeader.size());
     inside = inside.substr(0, inside.find(']'));
     if (inside.size() > kMaxHeaderDirectory)
         return std::nullopt;

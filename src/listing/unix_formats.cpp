@@ -81,9 +81,8 @@ void markFailed(std::string_view line, RemoteEntry& e) {
 
 // Words from the front; the link count, owner and group are dropped. Links are not listed.
 void wuftp(std::string_view line, RemoteEntry& e) {
-    if (lowerAscii(line.substr(0, 6)) == "total " || line.starts_with('l')) {
+    if (lowerAscii(line.substr(0, 6)) == "total " || line.starts_with('l'))
         return markNoEntry(e);
-    }
     std::string_view rest = line;
     e.attr = takeWord(rest);
     for (int dropped = 0; dropped < 3; ++dropped)

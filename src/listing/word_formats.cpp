@@ -1,8 +1,8 @@
-#include <array>
 #include <string>
 #include <vector>
 
 #include "listing/list_formats.h"
+#include "listing/list_line_parser.h"
 #include "panes/text_split.h"
 
 // The layouts that read a line as blank-separated words (splitString at a blank: runs of
@@ -82,9 +82,8 @@ void customColumns(std::string_view line, std::string_view layout, RemoteEntry& 
 // "FOO.TXT;3  12  5-MAR-2003 12:00:00.00 [USER] (RWED,RWED,RE,)": the version number goes,
 // and a directory loses its ".DIR" type too.
 void vms(std::string_view line, RemoteEntry& e) {
-    if (line.starts_with("DISK$ARCHIVE:[") || line.starts_with("Total of ")) {
+    if (line.starts_with(kVmsHeader) || line.starts_with("Total of "))
         return markNoEntry(e);
-    }
     Words words = splitString(' ', line);
     e.isDir = line.find(".DIR;") != std::string_view::npos;
     e.name = cutBefore(word(words, 1), e.isDir ? ".DIR;" : ";");
