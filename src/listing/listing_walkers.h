@@ -14,8 +14,9 @@ namespace quay {
 
 // The entries of a listing text: each line of at least minLength characters (VMS lines
 // joined, see forEachListingLine) parsed under format; lines that are no entry (name ".")
-// are left out. The entry may be moved from. log gets the note of a listing cut at
-// kMaxListingEntries lines.
+// are left out; ".." is passed on. The entry may be moved from. log gets the note of a
+// listing cut at kMaxListingEntries lines. The name collector and the delete walker read
+// with a minimum of 20 characters, the pane loader and the tree download with 3.
 using OnListingEntry = std::function<void(RemoteEntry& entry)>;
 void forEachListingEntry(std::string_view text, const ListingFormat& format, std::size_t minLength,
                          const OnListingEntry& onEntry, const ListingLog& log = {});
@@ -26,8 +27,9 @@ std::vector<std::string> collectRemoteNames(const std::filesystem::path& listFil
                                             const ListingFormat& format,
                                             const ListingLog& log = {});
 
-// Whether a name from a listing is the name of an entry inside the directory listed: not
-// empty, no "/" (which would leave the directory), no NUL byte.
+// Whether a name from a listing can stand for an entry of the directory listed: not empty,
+// no "/" (which would leave the directory), no NUL byte. "." and ".." pass; tree walkers
+// skip them by name.
 bool isSafeEntryName(std::string_view name);
 
 // What the listing of a directory being deleted adds to the delete queues.
