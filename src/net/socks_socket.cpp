@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "net/resolve.h"
@@ -134,7 +135,17 @@ void SocksSocket::connect() {
     }
     m_socksState = SocksState::socksNegotiateMethods;
     m_replyCount = 0;
-    AsyncSocket::connect();
+    // A connect refused before a socket exists leaves nothing to negotiate on, and no close
+    // would reset the state.
+    try {
+        AsyncSocket::connect();
+    } catch (...) {
+        if (socketHandle() == InvalidSocket)
+            m_socksState = SocksState::socksData;
+        throw;
+    }
+    if (socketHandle() == InvalidSocket)
+        m_socksState = SocksState::socksData;
 }
 
 void SocksSocket::doSocksConnected(int error) {

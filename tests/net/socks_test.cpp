@@ -365,6 +365,11 @@ TEST_F(SocksTest, SettingsAndUnsupportedUses) {
     socket.setProto("udp");
     EXPECT_EQ(test::thrown([&] { socket.connect(); }),
               "tcp is the only protocol supported thru socks server");
+    socket.setProto("tcp");
+    socket.setSocksPort("1080");
+    socket.setAddr("");
+    EXPECT_EQ(test::thrown([&] { socket.connect(); }), "Connect: No IP Address Specified");
+    EXPECT_EQ(socket.socksState(), SocksState::socksData) << "no negotiation without a socket";
 }
 
 TEST_F(SocksTest, Socks4DestinationThatCannotBeResolved) {
