@@ -83,10 +83,10 @@ void forEachListingLine(std::string_view text, const ListingLines& lines) {
     std::string_view line;
     std::size_t handed = 0;
     bool full = false;
-    auto hand = [&](std::string_view entryLine, std::size_t firstLength) {
+    auto hand = [&](std::string_view entryLine) {
         if (handed < lines.maxLines) {
             ++handed;
-            lines.onLine(entryLine, firstLength);
+            lines.onLine(entryLine);
             return;
         }
         full = true;
@@ -105,10 +105,10 @@ void forEachListingLine(std::string_view text, const ListingLines& lines) {
             lines.onHeader(line);
         } else if (lines.vms && !header && line.size() < 40 && haveNext) {
             joined.assign(line).append(next);
-            hand(joined, line.size());
+            hand(joined);
             haveNext = cursor.next(next);
         } else {
-            hand(line, line.size());
+            hand(line);
         }
         line = next;
         have = haveNext;

@@ -26,6 +26,8 @@ struct ListingFormat {
 inline constexpr std::size_t kMaxListingBytes = 128u * 1024 * 1024;
 // The most entries a listing gives (a pane row costs a few hundred bytes).
 inline constexpr std::size_t kMaxListingEntries = 1'000'000;
+// Lines shorter than this are never entries (a stray line end, a blank line).
+inline constexpr std::size_t kShortestListingLine = 3;
 
 // The text of a listing file as the server sent it; empty when the file is missing or
 // unreadable. Longer files are cut at the last line end before maxBytes and noted in log
@@ -41,13 +43,11 @@ std::string takeListingFile(const std::filesystem::path& file, const ListingLog&
 bool isVmsHeader(std::string_view line);
 
 // The lines of a listing, ready for the parser. Lines end at LF, CR LF or a lone CR. Lines
-// shorter than minLength are passed over. With the VMS layout, a line shorter than 40
-// characters that is not the last gets the next line appended (VMS servers wrap long
-// entries), and that next line is used up; header lines are never joined and are given to
-// onHeader, or like any other line to onLine when onHeader is empty.
-//
-// onLine receives the line and the length of its first physical line (the one checked
-// against minLength); the view is valid during the call only.
+// shorter than minLength are noise and passed over before any joining. With the VMS
+// layout, a line shorter than 40 characters that is not the last gets the next line
+// appended (VMS servers wrap long entries), and that next line is used up; header lines are
+// never joined and are given to onHeader, or like any other line to onLine when onHeader is
+// empty. The view given to onLine is valid during the call only.
 //
 // At most maxLines lines reach onLine; the rest is left out with one "! " note in log, so a
 // listing of millions of tiny lines cannot make its consumers hold millions of entries.
@@ -57,7 +57,7 @@ struct ListingLines {
     std::size_t maxLines = kMaxListingEntries;
     ListingLog log;
     std::function<void(std::string_view header)> onHeader;
-    std::function<void(std::string_view line, std::size_t firstLength)> onLine;
+    std::function<void(std::string_view line)> onLine;
 };
 void forEachListingLine(std::string_view text, const ListingLines& lines);
 

@@ -31,10 +31,12 @@ std::string printableName(std::string_view name) {
 void forEachListingEntry(std::string_view text, const ListingFormat& format, std::size_t minLength,
                          const OnListingEntry& onEntry, const ListingLog& log) {
     ListingLines lines;
-    lines.minLength = minLength;
+    lines.minLength = kShortestListingLine;
     lines.log = log;
     lines.vms = format.isVms();
-    lines.onLine = [&](std::string_view line, std::size_t) {
+    lines.onLine = [&](std::string_view line) {
+        if (line.size() < minLength)
+            return;
         RemoteEntry entry = parseListLine(line, format.layout, format.today);
         if (entry.name != ".")
             onEntry(entry);

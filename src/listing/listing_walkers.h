@@ -12,11 +12,12 @@
 
 namespace quay {
 
-// The entries of a listing text: each line of at least minLength characters (VMS lines
-// joined, see forEachListingLine) parsed under format; lines that are no entry (name ".")
-// are left out; ".." is passed on. The entry may be moved from. log gets the note of a
-// listing cut at kMaxListingEntries lines. The name collector and the delete walker read
-// with a minimum of 20 characters, the pane loader and the tree download with 3.
+// The entries of a listing text: each line (VMS lines joined, see forEachListingLine) of at
+// least minLength characters, parsed under format; lines that are no entry (name ".") are
+// left out, ".." is passed on. The entry may be moved from. log gets the note of a listing
+// cut at kMaxListingEntries lines. The name collector and the delete walker read with a
+// minimum of 20 characters, so total lines never reach them; the length of a joined VMS
+// line counts, so a short name wrapped onto a second line is still read.
 using OnListingEntry = std::function<void(RemoteEntry& entry)>;
 void forEachListingEntry(std::string_view text, const ListingFormat& format, std::size_t minLength,
                          const OnListingEntry& onEntry, const ListingLog& log = {});

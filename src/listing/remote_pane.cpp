@@ -10,8 +10,7 @@ namespace quay {
 
 namespace {
 
-// Pane loader lines shorter than this are noise; the name collector's rule is stricter.
-constexpr std::size_t kPaneLineLength = 3;
+// The shortest line whose file name the name collector takes (see collectRemoteNames).
 constexpr std::size_t kNamedLineLength = 20;
 
 PaneItem rowOf(const RemoteEntry& entry, const RemoteViewOptions& options) {
@@ -94,18 +93,18 @@ RemotePaneState loadListingIntoPane(const RemotePaneLoad& load, PaneModel& view,
     state.entries.reserve(expected);
     state.names.reserve(expected);
     ListingLines lines;
-    lines.minLength = kPaneLineLength;
+    lines.minLength = kShortestListingLine;
     lines.vms = load.format.isVms();
     lines.log = load.log;
     lines.onHeader = [&](std::string_view header) {
         if (std::optional<std::string> directory = vmsHeaderDirectory(header))
             state.hostDirName = std::move(*directory);
     };
-    lines.onLine = [&](std::string_view line, std::size_t firstLength) {
+    lines.onLine = [&](std::string_view line) {
         RemoteEntry entry = parseListLine(line, load.format.layout, load.format.today);
         if (entry.name == ".")
             return;
-        if (!entry.isDir && firstLength >= kNamedLineLength)
+        if (!entry.isDir && line.size() >= kNamedLineLength)
             state.names.push_back(entry.name);
         state.entries.push_back(std::move(entry));
     };

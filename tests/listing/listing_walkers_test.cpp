@@ -20,7 +20,7 @@ std::vector<std::string> linesOf(std::string_view text, std::size_t minLength, b
     ListingLines reader;
     reader.minLength = minLength;
     reader.vms = vms;
-    reader.onLine = [&](std::string_view line, std::size_t) { lines.emplace_back(line); };
+    reader.onLine = [&](std::string_view line) { lines.emplace_back(line); };
     forEachListingLine(text, reader);
     return lines;
 }
@@ -48,7 +48,7 @@ TEST(ListingLines, StopAfterTheMostLinesWithOneNote) {
     ListingLines reader;
     reader.maxLines = 2;
     reader.log = [&](const std::string& note) { notes.push_back(note); };
-    reader.onLine = [&](std::string_view line, std::size_t) { lines.emplace_back(line); };
+    reader.onLine = [&](std::string_view line) { lines.emplace_back(line); };
     forEachListingLine("a\nb\nc\nd\n", reader);
     EXPECT_EQ(lines, (Strings{"a", "b"}));
     ASSERT_EQ(notes.size(), 1u);
@@ -111,6 +111,23 @@ TEST(DeleteWalker, QueuesSubdirectoriesAndFilesButNeverDotsOrUnsafeNames) {
     EXPECT_NE(notes[0].find("../../home/user/.profile"), std::string::npos);
     EXPECT_NE(notes[2].find("a\\x00b"), std::string::npos) << notes[2];
     EXPECT_FALSE(std::filesystem::exists(file));
+}
+
+TEST(DeleteWalker, VmsEntriesWrappedAfterAShortNameAreDeletedToo) {
+    test::TempDir dir;
+    std::filesystem::path file = dir.path() / "FTPDIR1.TXT";
+    test::writeFile(file,
+                    "DISK$ARCHIVE:[USERS.JOE.OLD]\r\n"
+                    "\r\n"
+                    "A.TXT;1\r\n"
+                    "              12  5-MAR-2003 12:00:00.00 [JOE] (RWED,RWED,RE,)\r\n"
+                    "SUB.DIR;1      1  5-MAR-2003 12:00:00.00 [JOE] (RWE,RWE,RE,E)\r\n"
+                    "Total of 2 files.\r\n");
+    ListingFormat vms{"5", kUnix.today};
+    EXPECT_EQ(collectRemoteNames(file, vms), (Strings{"A.TXT"}));
+    DeleteWalk walk = walkDeleteListing(file, vms, "USERS/JOE/OLD", {});
+    EXPECT_EQ(walk.files, (Strings{"A.TXT"}));
+    EXPECT_EQ(walk.dirs, (Strings{"USERS/JOE/OLD/SUB"}));
 }
 
 TEST(DeleteWalker, SafeNamesAreNonEmptyWithoutSlashOrNul) {
