@@ -39,7 +39,7 @@ void LineSocket::deliverBuffered() {
 
 std::int64_t LineSocket::getRcvdCount() {
     if (m_lineMode)
-        return m_lineLength;
+        return m_lineStalled ? 0 : m_lineLength;
     if (m_lineCount > 0)
         return m_lineCount;
     return SocksSocket::getRcvdCount();
@@ -58,6 +58,7 @@ std::int64_t LineSocket::recvRaw(void* buffer, std::int64_t size) {
     if (available <= 0 || size < 0)
         return SocksSocket::recvRaw(buffer, size);
     const std::int64_t count = std::min(size, available);
+    m_lineStalled = false;
     std::memcpy(buffer, m_lineBuffer.data(), static_cast<std::size_t>(count));
     dropFront(count);
     return count;
@@ -78,6 +79,7 @@ bool LineSocket::doDataAvailable(int error) {
         return true;
     const std::int64_t previous = m_lineCount;
     m_lineCount += n;
+    m_lineStalled = false;
     if (m_lineEdit)
         editLine(previous);
     else if (m_lineEcho)
@@ -115,7 +117,11 @@ bool LineSocket::deliverPendingLine() {
             dropFront(m_lineLength);
             return true;
         }
-        if (life.expired() || m_lineLength == before)
+        if (life.expired())
+            return false;
+        // Left unread: waits for more bytes instead of calling the handler again at once.
+        m_lineStalled = m_lineLength == before;
+        if (m_lineStalled)
             return false;
     }
     return true;

@@ -61,6 +61,7 @@ private:
     std::string m_lineEnd = "\r\n";
     bool m_lineMode = false;
     std::int64_t m_lineLength = 0;
+    bool m_lineStalled = false;  // the handler left the pending line unread
     bool m_lineReceived = false;
     bool m_lineEcho = false;
     bool m_lineEdit = false;

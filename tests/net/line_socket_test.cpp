@@ -80,6 +80,23 @@ TEST_F(LineModeTest, PartialReadsOfALineAndOtherLineEnds) {
     EXPECT_EQ(pieces, (std::vector<std::string>{"ab", "c|", "de", "|"}));
 }
 
+TEST_F(LineModeTest, ALineLeftUnreadWaitsForMoreBytes) {
+    socket.setLineMode(true);
+    int calls = 0;
+    std::vector<std::string> read;
+    socket.onDataAvailable = [&](int) {
+        if (++calls == 1)
+            return;  // ignores the first line once
+        const std::string line = socket.receiveStr();
+        if (!line.empty())
+            read.push_back(line);
+    };
+    sendPaced({"first\r\n"});
+    EXPECT_EQ(calls, 1) << "not called again at once";
+    sendPaced({"second\r\n"});
+    EXPECT_EQ(read, (std::vector<std::string>{"first\r\n", "second\r\n"}));
+}
+
 TEST_F(LineModeTest, EditingAppliesBackspaceAndTabAndEchoes) {
     socket.setLineMode(true);
     socket.setLineEdit(true);
