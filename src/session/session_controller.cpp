@@ -13,9 +13,11 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
     : m_loop(loop),
       m_dialogs(dialogs),
       m_dataDir(std::move(dataDir)),
+      m_ftp(loop),
       m_serverList(m_dataDir, m_model.ftpView(), m_model.ftpPath(), m_dialogs),
       m_form(m_model, mainWindowControls()),
-      m_languageMenu(m_dataDir, m_options.language) {
+      m_languageMenu(m_dataDir, m_options.language),
+      m_commandsFile(m_dataDir / kCustomCommandsFile) {
     for (const ControlDef& def : mainWindowControls()) {
         ControlState state;
         state.text = def.caption;
@@ -25,6 +27,7 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
         state.checked = def.checked;
         m_model.defineControl(def.name, std::move(state));
     }
+    setUpFtpClient();
     registerOwnHandlers();
     registerServerListHandlers();
     watchRemotePane();
@@ -52,6 +55,17 @@ void SessionController::registerOwnHandlers() {
                     [this](const std::string& s) { miEnglishClick(m_model.control(s).tag); });
     registerHandler("LargeIcons1Click", [this](const std::string& s) { LargeIcons3Click(s); });
     registerHandler("LargeIcons3Click", [this](const std::string& s) { LargeIcons3Click(s); });
+}
+
+void SessionController::setUpFtpClient() {
+    m_ftp.setTimeout(999);
+    m_ftp.setMultiThreaded(true);
+    m_ftp.setPort("ftp");
+    m_ftp.setDisplayFileFlag(false);
+    m_ftp.setBinary(true);
+    m_ftp.setShareMode(FtpShareMode::ftpShareExclusive);
+    m_ftp.setOptions(ftpAcceptLF);
+    m_ftp.setConnectionType(FtpConnectionType::ftpDirect);
 }
 
 void SessionController::registerServerListHandlers() {
@@ -94,7 +108,7 @@ void SessionController::registerHandler(const std::string& name, Handler handler
 
 void SessionController::FormCreate() {
     m_helpFile = m_dataDir / "quayhelp.hlp";
-    m_customCommands = m_loadedCommands = loadCustomCommands(m_dataDir / kCustomCommandsFile);
+    m_customCommands = m_commandsFile.load();
     m_model.ftpView().setViewStyle(ViewStyle::vsList);
     setDate();
     m_state.localMask = m_state.remoteMask = "*.*";
@@ -167,15 +181,20 @@ bool SessionController::FormCloseQuery() {
 }
 
 void SessionController::FormClose() {
+    // The exit button stops the session only now that the user has said Yes: answering No
+    // must leave a running transfer untouched.
+    if (m_abortOnClose && !(m_ftp.state() == FtpState::fsWaitingResponse && !m_ftp.connected())) {
+        m_ftp.abortAsync();
+        m_ftp.messagePump();
+    }
     collectPaneFonts();
     // A failed write is not reported: the program is ending and has nowhere to say it.
     saveOptions(m_options, m_dataDir);
 }
 
 void SessionController::FormDestroy() {
-    if (m_customCommands != m_loadedCommands &&
-        saveCustomCommands(m_dataDir / kCustomCommandsFile, m_customCommands))
-        m_loadedCommands = m_customCommands;
+    // A failed write is not reported, like that of the options at close.
+    m_commandsFile.save(m_customCommands);
 }
 
 void SessionController::miAutoClick(const std::string& sender) {
@@ -199,7 +218,9 @@ void SessionController::Exit1Click() {
 }
 
 void SessionController::ExplorerButton1Click() {
+    m_abortOnClose = true;
     Exit1Click();
+    m_abortOnClose = false;
 }
 
 void SessionController::sbStopClick() {

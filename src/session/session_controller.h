@@ -7,6 +7,7 @@
 
 #include "config/language_menu.h"
 #include "config/options.h"
+#include "ftp/ftp_client.h"
 #include "panes/custom_commands.h"
 #include "session/presentation_form.h"
 #include "session/presentation_model.h"
@@ -49,6 +50,8 @@ public:
     // The options record of the process, read by FormCreate() and written by FormClose().
     Options& options() { return m_options; }
     EventLoop& loop() { return m_loop; }
+    // The one FTP client of the session (Ftp1), owned for the controller's whole life.
+    FtpClient& ftp() { return m_ftp; }
     // The commands of the right pane while it shows the saved servers.
     ServerListCommands& serverList() { return m_serverList; }
     // The language menu miLang: items()[0] is miEnglish, the rest one entry per language.
@@ -83,6 +86,8 @@ public:
     void miEnglishClick(int tag);
     void Spawnnewsession1Click();
     void Exit1Click();
+    // Closes the window like Exit1Click(); once the user has confirmed, a running request is
+    // aborted before the window goes (unless the client only waits on a closed connection).
     void ExplorerButton1Click();
     void sbStopClick();
     // The remote pane changed (the controller watches it itself).
@@ -107,6 +112,7 @@ private:
     void applyPaneFonts();
     void collectPaneFonts();
     void languageItemsChanged();
+    void setUpFtpClient();
 
     EventLoop& m_loop;
     Dialogs& m_dialogs;
@@ -116,13 +122,13 @@ private:
     SessionState m_state;
     std::map<std::string, Handler> m_handlers;
     Options m_options;
+    FtpClient m_ftp;
+    bool m_abortOnClose = false;
     ServerListCommands m_serverList;
     PresentationForm m_form;
     LanguageMenu m_languageMenu;
+    CustomCommandsFile m_commandsFile;
     CustomCommands m_customCommands;
-    // The commands as read, so that a file that could not be read is not overwritten with
-    // nothing when the run changed nothing.
-    CustomCommands m_loadedCommands;
 };
 
 }  // namespace quay

@@ -139,9 +139,6 @@ TEST(SessionOptions, AnUnreadableCommandFileIsNotReplacedByNothing) {
     EXPECT_TRUE(run.controller.customCommands().labels.empty());
     run.controller.FormDestroy();
     EXPECT_TRUE(fs::is_directory(file));
-    ProgramRun fresh(dir.path() / "new");
-    fresh.controller.FormDestroy();
-    EXPECT_FALSE(fs::exists(dir.path() / "new" / "commands.txt")) << "nothing to write";
 }
 
 TEST(SessionOptions, BadOptionsFilesStartWithTheDefaultsAndSayNothing) {
