@@ -197,6 +197,7 @@ void AsyncSocket::receiveLoop(int error) {
     auto life = lifeToken();
     for (;;) {
         m_lastError = 0;
+        const std::int64_t readBefore = m_readCount;
         bool handled = false;
         try {
             handled = doDataAvailable(error);
@@ -214,7 +215,10 @@ void AsyncSocket::receiveLoop(int error) {
                 return;
             }
         }
-        if ((m_options & wsoNoReceiveLoop) || m_lastError != 0)
+        // A handler that read nothing is called again from the next round of the loop rather
+        // than at once, so that it cannot freeze the thread.
+        if ((m_options & wsoNoReceiveLoop) || m_lastError != 0 ||
+            (handled && m_readCount == readBefore))
             return;
         const std::int64_t waiting = getRcvdCount();
         if (waiting < 0) {

@@ -237,6 +237,28 @@ TEST_F(SocketTest, ReceiveLoopRepeatsWhileBytesWaitUnlessSwitchedOff) {
     }
 }
 
+TEST_F(SocketTest, AHandlerThatDoesNotReadLetsTheLoopRun) {
+    PosixListener listener;
+    Socket socket(loop);
+    const int peer = connectTo(socket, listener);
+    bool ready = false;
+    int calls = 0;
+    std::string received;
+    socket.onDataAvailable = [&](int) {
+        if (++calls == 1)
+            loop.post([&] { ready = true; });
+        if (!ready)
+            return;
+        char buf[16];
+        const std::int64_t n = socket.receive(buf, sizeof buf);
+        if (n > 0)
+            received.append(buf, static_cast<std::size_t>(n));
+    };
+    test::posixWrite(peer, "later");
+    ASSERT_TRUE(loop.runUntil([&] { return received == "later"; }, 5s));
+    test::posixClose(peer);
+}
+
 TEST_F(SocketTest, UnhandledDataIsDroppedAndPauseHoldsEvents) {
     PosixListener listener;
     Socket socket(loop);
