@@ -310,6 +310,14 @@ void AsyncSocket::closeLater() {
     postSelf([this] { guarded([this] { close(); }); });
 }
 
+void AsyncSocket::freeLater(std::unique_ptr<AsyncSocket> socket) {
+    if (!socket)
+        return;
+    EventLoop& loop = socket->m_loop;
+    loop.post(
+        [owned = std::shared_ptr<AsyncSocket>(std::move(socket))]() mutable { owned.reset(); });
+}
+
 void AsyncSocket::postTestException() {
     postSelf([this] { guarded([] { throw SocketException("Test exception in Socket"); }); });
 }

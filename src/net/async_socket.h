@@ -168,6 +168,9 @@ public:
     // Close without shutdown, linger off for a connected TCP socket, queue discarded.
     void abort();
     void closeLater();
+    // Destroys the socket later, from the loop (for a handler that wants to free the socket
+    // it runs on). The loop must run again before it is itself destroyed.
+    static void freeLater(std::unique_ptr<AsyncSocket> socket);
     // Sends and pumps until the queue is drained or the socket is gone.
     void flush();
     // Pumps and delivers data until the socket is closed.

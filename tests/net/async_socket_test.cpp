@@ -454,7 +454,7 @@ TEST_F(SocketTest, HandlersMayDestroyTheSocket) {
     }
 }
 
-TEST_F(SocketTest, CloseLaterClosesFromTheLoop) {
+TEST_F(SocketTest, CloseLaterAndFreeLaterActFromTheLoop) {
     PosixListener listener;
     Socket socket(loop);
     const int peer = connectTo(socket, listener);
@@ -462,6 +462,20 @@ TEST_F(SocketTest, CloseLaterClosesFromTheLoop) {
     EXPECT_EQ(socket.state(), SocketState::wsConnected);
     ASSERT_TRUE(loop.runUntil([&] { return socket.state() == SocketState::wsClosed; }, 5s));
     test::posixClose(peer);
+
+    auto doomed = std::make_unique<Socket>(loop);
+    const int second = connectTo(*doomed, listener);
+    const int live = AsyncSocket::liveCount();
+    bool freed = false;
+    doomed->onDataAvailable = [&](int) {
+        AsyncSocket::freeLater(std::move(doomed));
+        freed = true;
+    };
+    test::posixWrite(second, "x");
+    ASSERT_TRUE(loop.runUntil([&] { return AsyncSocket::liveCount() == live - 1; }, 5s));
+    EXPECT_TRUE(freed);
+    EXPECT_EQ(test::posixReadAll(second), "") << "the peer sees the connection end";
+    test::posixClose(second);
 }
 
 TEST_F(SocketTest, FlushAndWaitForClosePumpTheLoop) {
