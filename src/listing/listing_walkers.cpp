@@ -77,7 +77,10 @@ DeleteWalk walkDeleteListing(const std::filesystem::path& listFile, const Listin
                         "\"");
                 return;
             }
-            if (entry.isDir)
+            // A link is deleted itself, never entered: entering it would delete what it
+            // points to, which may lie anywhere on the server.
+            bool isLink = entry.attr.starts_with('l');
+            if (entry.isDir && !isLink)
                 walk.dirs.push_back(std::string(hostDirName) + "/" + entry.name);
             else
                 walk.files.push_back(std::move(entry.name));

@@ -40,9 +40,10 @@ struct DeleteWalk {
 };
 
 // Reads and deletes the listing file of the directory hostDirName during a recursive delete.
-// "." and ".." are never queued. Names that are empty or hold a "/" or a NUL byte are not
-// queued either, since a delete of them would reach outside the tree the user chose; each
-// such name is noted in log with one "! " line.
+// "." and ".." are never queued. Symbolic links go to the files (a delete removes the link),
+// even those taken for directories: the walk never follows a link out of the tree. Names that are
+// empty or hold a "/" or a NUL byte are not queued either, since a delete of them would reach
+// outside the tree the user chose; each such name is noted in log with one "! " line.
 DeleteWalk walkDeleteListing(const std::filesystem::path& listFile, const ListingFormat& format,
                              std::string_view hostDirName, const ListingLog& log);
 

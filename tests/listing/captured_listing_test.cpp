@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "listing/list_line_parser.h"
 #include "listing/listing_walkers.h"
+#include "listing/remote_pane.h"
 #include "test_support.h"
 
 namespace quay {
@@ -93,6 +95,42 @@ TEST_P(CapturedListing, WuftpLayoutDropsLinksAndKeepsTheDateText) {
     EXPECT_EQ(entries[5].date.substr(0, 4), "Mar ");
     EXPECT_TRUE(entries[5].date.ends_with(" 1999")) << entries[5].date;
     EXPECT_EQ(entries[0].attr, "-rw-r--r--");
+}
+
+TEST_P(CapturedListing, DeleteWalkerQueuesLinksAsFilesAndNeverEntersThem) {
+    test::TempDir dir;
+    std::filesystem::path file = dir.path() / "FTPDIR7.TXT";
+    test::writeFile(
+        file, test::readFile(std::string(QUAY_LISTING_DATA_DIR) + "/" + GetParam() + ".list"));
+    DeleteWalk walk = walkDeleteListing(file, ListingFormat{"0", kCaptureDay}, "/tree", {});
+    EXPECT_EQ(walk.dirs, (std::vector<std::string>{"/tree/My Documents", "/tree/docs"}));
+    EXPECT_EQ(walk.files,
+              (std::vector<std::string>{"two  blanks.txt", "big.iso", "link_to_docs", "my file.txt",
+                                        "old.dat", "readme.lnk.txt", "readme.txt"}));
+}
+
+TEST_P(CapturedListing, PaneShowsEveryEntryWithFullDates) {
+    test::TempDir dir;
+    std::filesystem::path file = dir.path() / "FTPDIR7.TXT";
+    test::writeFile(
+        file, test::readFile(std::string(QUAY_LISTING_DATA_DIR) + "/" + GetParam() + ".list"));
+    PaneModel view;
+    ComboModel pathBox;
+    RemotePaneLoad load;
+    load.listFile = file;
+    load.format = ListingFormat{"0", kCaptureDay};
+    load.view.dateOrder = DateOrder::MonthFirst;
+    load.view.currentYear = 2026;
+    RemotePaneState state = loadListingIntoPane(load, view, pathBox);
+    ASSERT_EQ(view.count(), kTree.size());
+    EXPECT_EQ(state.names, (std::vector<std::string>{"two  blanks.txt", "big.iso", "my file.txt",
+                                                     "old.dat", "readme.lnk.txt", "readme.txt"}));
+    for (std::size_t i = 0; i < kTree.size(); ++i) {
+        EXPECT_EQ(view.item(i).caption, kTree[i].name);
+        EXPECT_EQ(view.item(i).imageIndex, kTree[i].isDir ? kDirectoryImage : kFileImage);
+    }
+    EXPECT_EQ(view.item(6).subItems[1], "03.05.1999");  // old.dat
+    EXPECT_EQ(view.item(3).subItems[1], "12.05.2026");  // docs
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, CapturedListing,
