@@ -366,6 +366,18 @@ TEST_F(SocketTest, MisuseIsReportedByExceptionOrOnError) {
     EXPECT_EQ(socket.sendStr("x"), -1);
     EXPECT_EQ(errors, 1);
     EXPECT_EQ(socket.lastError(), 10057);
+
+    // "Not connected" also closes a handle that exists, here a listening one.
+    Socket listening(loop);
+    listening.onError = [&] { ++errors; };
+    listening.setAddr("127.0.0.1");
+    listening.setPort("0");
+    listening.listen();
+    ASSERT_EQ(listening.state(), SocketState::wsListening);
+    EXPECT_EQ(listening.sendStr("x"), -1);
+    EXPECT_EQ(errors, 2);
+    EXPECT_EQ(listening.state(), SocketState::wsClosed);
+    EXPECT_EQ(listening.socketHandle(), InvalidSocket);
 }
 
 TEST_F(SocketTest, HostileConnectSettingsFailBeforeAnyConnection) {
