@@ -56,7 +56,7 @@ protected:
     }
 
     bool awaitConnected() {
-        return loop.runUntil([&] { return connectedOrClosed(); }, 5s) &&
+        return loop.runUntil([&] { return connectedOrClosed(); }, 10s) &&
                socket.state() == SocketState::wsConnected;
     }
 
@@ -75,12 +75,12 @@ protected:
     std::string echo(const std::string& text) {
         const std::size_t before = received.size();
         socket.sendStr(text);
-        loop.runUntil([&] { return received.size() >= before + text.size(); }, 5s);
+        loop.runUntil([&] { return received.size() >= before + text.size(); }, 10s);
         return received.substr(before);
     }
 
     bool awaitClosed() {
-        return loop.runUntil([&] { return socket.state() == SocketState::wsClosed; }, 5s);
+        return loop.runUntil([&] { return socket.state() == SocketState::wsClosed; }, 10s);
     }
 
     PollLoop loop;
@@ -160,7 +160,7 @@ TEST_F(SocksTest, Socks4ASendsTheNameAndDeliversBytesBehindTheReply) {
     connectVia(proxy.port(), "4a", "dest.example", 2121);
     EXPECT_EQ(socket.socksLevel(), "4A");
     ASSERT_TRUE(awaitConnected());
-    ASSERT_TRUE(loop.runUntil([&] { return received == "AB"; }, 5s));
+    ASSERT_TRUE(loop.runUntil([&] { return received == "AB"; }, 10s));
     EXPECT_EQ(echo("more"), "more");
     EXPECT_EQ(proxy.requests(),
               std::vector<std::string>{"0401" + portHex(2121) + "00000001" + hex("user") + "00" +
@@ -268,7 +268,7 @@ TEST_F(SocksTest, RepliesSplitOverPacketsAndDataGluedToTheReply) {
               (std::vector<std::string>{"socks-connected 0", "auth 0", "auth 1", "connected 0"}));
     EXPECT_EQ(socket.boundAddr(), "bound.net");
     EXPECT_EQ(socket.boundPort(), "1234");
-    ASSERT_TRUE(loop.runUntil([&] { return received.size() >= 7; }, 5s));
+    ASSERT_TRUE(loop.runUntil([&] { return received.size() >= 7; }, 10s));
     EXPECT_EQ(received, "WELCOME");
     EXPECT_EQ(echo("after"), "after");
     EXPECT_EQ(proxy.requests()[1], "0104" + hex("name") + "02" + hex("pw"));
