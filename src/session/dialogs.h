@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "config/options.h"
 #include "sites/server_properties.h"
 
 namespace quay {
@@ -33,6 +34,13 @@ public:
     // dialog with model.finish(). Implementations without this dialog cancel it.
     virtual bool serverProperties(ServerPropertiesModel& model) {
         (void)model;
+        return false;
+    }
+
+    // The font dialog preset with font; true and the chosen font when confirmed, false
+    // (font unchanged) when cancelled. Implementations without this dialog cancel it.
+    virtual bool chooseFont(PaneFont& font) {
+        (void)font;
         return false;
     }
 

@@ -53,6 +53,7 @@ void SessionController::registerOwnHandlers() {
     registerHandler("MenuItem11Click", [this](const std::string& s) { MenuItem11Click(s); });
     registerHandler("miEnglishClick",
                     [this](const std::string& s) { miEnglishClick(m_model.control(s).tag); });
+    registerHandler("Font2Click", [this](const std::string& s) { Font2Click(s); });
     registerHandler("LargeIcons1Click", [this](const std::string& s) { LargeIcons3Click(s); });
     registerHandler("LargeIcons3Click", [this](const std::string& s) { LargeIcons3Click(s); });
 }
@@ -235,6 +236,13 @@ void SessionController::FTPViewChange() {
 
 void SessionController::MenuItem11Click(const std::string& sender) {
     m_model.lvLoc().setViewStyle(static_cast<ViewStyle>(m_model.control(sender).tag));
+}
+
+void SessionController::Font2Click(const std::string& sender) {
+    const char* list = m_model.control(sender).tag != 0 ? "FTPView" : "lvLoc";
+    PaneFont font = m_model.paneFont(list);
+    if (m_dialogs.chooseFont(font))
+        m_model.setPaneFont(list, font);
 }
 
 void SessionController::LargeIcons3Click(const std::string& sender) {

@@ -95,6 +95,9 @@ public:
     // The view-style entries: the sender's tag is the view style of lvLoc (MenuItem11Click)
     // or of FTPView (LargeIcons1Click, LargeIcons3Click).
     void MenuItem11Click(const std::string& sender);
+    // The font entries: the sender's tag chooses FTPView (non-zero) or lvLoc (0); the list
+    // gets the font chosen in the font dialog.
+    void Font2Click(const std::string& sender);
     void LargeIcons3Click(const std::string& sender);
 
 private:

@@ -7,6 +7,7 @@
 
 #include "session/session_controller.h"
 #include "ui/main_window.h"
+#include "ui/pane_font.h"
 #include "ui/pane_view.h"
 
 namespace quay {
@@ -58,34 +59,6 @@ void applyToWidget(QWidget* w, const ControlState& state) {
         w->unsetCursor();
 }
 
-// Qt has no character sets; the value the window defines is the platform's default one, and
-// any other value read from the options is kept in the model for writing back.
-constexpr int kDefaultCharSet = 1;
-
-PaneFont paneFontOf(const QWidget& list) {
-    const QFont font = list.font();
-    PaneFont spec;
-    spec.name = bytes(font.family());
-    spec.charSet = kDefaultCharSet;
-    spec.color = 0;
-    spec.bold = font.bold();
-    spec.italic = font.italic();
-    spec.underLine = font.underline();
-    spec.strikeOut = font.strikeOut();
-    return spec;
-}
-
-void applyPaneFont(QWidget& list, const PaneFont& spec, const QFont& defined) {
-    QFont font = defined;
-    if (spec.name)
-        font.setFamily(qtext(*spec.name));
-    font.setBold(spec.bold.value_or(defined.bold()));
-    font.setItalic(spec.italic.value_or(defined.italic()));
-    font.setUnderline(spec.underLine.value_or(defined.underline()));
-    font.setStrikeOut(spec.strikeOut.value_or(defined.strikeOut()));
-    list.setFont(font);
-}
-
 }  // namespace
 
 void MainWindow::bindPaneFonts() {
@@ -93,11 +66,11 @@ void MainWindow::bindPaneFonts() {
     for (const char* name : {"lvLoc", "FTPView"}) {
         QWidget* list = widget(name);
         m_definedFonts[name] = list->font();
-        model.setPaneFont(name, paneFontOf(*list));
+        model.setPaneFont(name, paneFontOf(list->font()));
     }
     model.onPaneFontChanged = [this](const std::string& name) {
         if (QWidget* list = widget(name))
-            applyPaneFont(*list, m_controller.model().paneFont(name), m_definedFonts.at(name));
+            list->setFont(qtFontOf(m_controller.model().paneFont(name), m_definedFonts.at(name)));
     };
 }
 

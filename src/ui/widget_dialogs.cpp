@@ -1,8 +1,11 @@
 #include "ui/widget_dialogs.h"
 
+#include <QApplication>
+#include <QFontDialog>
 #include <QMessageBox>
 
 #include "ui/input_form.h"
+#include "ui/pane_font.h"
 
 namespace quay {
 
@@ -79,6 +82,21 @@ bool WidgetDialogs::inputPrompt(const std::string& caption, const std::string& p
         return false;
     const QByteArray bytes = form.value().toUtf8();
     value.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    return true;
+}
+
+bool WidgetDialogs::chooseFont(PaneFont& font) {
+    bool ok = false;
+    const QFont chosen = QFontDialog::getFont(&ok, qtFontOf(font, QApplication::font()), m_parent);
+    if (!ok)
+        return false;
+    const PaneFont picked = paneFontOf(chosen);
+    // The dialog knows no character set or colour: those stay as they were.
+    font.name = picked.name;
+    font.bold = picked.bold;
+    font.italic = picked.italic;
+    font.underLine = picked.underLine;
+    font.strikeOut = picked.strikeOut;
     return true;
 }
 

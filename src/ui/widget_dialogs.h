@@ -17,6 +17,7 @@ public:
                       unsigned buttons) override;
     bool inputPrompt(const std::string& caption, const std::string& prompt, std::string& value,
                      bool masked) override;
+    bool chooseFont(PaneFont& font) override;
 
 private:
     QPointer<QWidget> m_parent;

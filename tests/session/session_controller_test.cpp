@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "base/poll_loop.h"
 #include "scripted_dialogs.h"
 #include "test_support.h"
@@ -157,6 +159,44 @@ TEST_F(SessionControllerTest, ViewStyleEntriesActOnTheListTheirHandlerNames) {
     controller.invoke("LargeIcons1Click", "LargeIcons1");
     EXPECT_EQ(controller.model().ftpView().viewStyle(), ViewStyle::vsIcon);
     EXPECT_EQ(controller.model().lvLoc().viewStyle(), ViewStyle::vsSmallIcon);
+}
+
+// Dialogs whose font dialog answers with a fixed family, or cancels.
+struct FontDialogs : test::ScriptedDialogs {
+    bool chooseFont(PaneFont& font) override {
+        shown.push_back(font);
+        if (!answer)
+            return false;
+        font.name = answer;
+        font.bold = true;
+        return true;
+    }
+    std::optional<std::string> answer;
+    std::vector<PaneFont> shown;
+};
+
+TEST(FontEntries, TheTagChoosesTheListAndCancelKeepsItsFont) {
+    test::TempDir dir;
+    PollLoop loop;
+    FontDialogs dialogs;
+    SessionController controller(loop, dialogs, dir.path());
+    PaneFont remote;
+    remote.name = "Remote";
+    controller.model().setPaneFont("FTPView", remote);
+    controller.FormCreate();
+
+    controller.invoke("Font2Click", "Font3");  // popup of FTPView, tag 1: cancelled
+    ASSERT_EQ(dialogs.shown.size(), 1u);
+    EXPECT_EQ(dialogs.shown[0].name, "Remote") << "the dialog starts from the list's font";
+    EXPECT_EQ(controller.model().paneFont("FTPView"), remote);
+
+    dialogs.answer = "Mono";
+    controller.invoke("Font2Click", "Font4");  // popup of lvLoc, tag 0
+    EXPECT_EQ(controller.model().paneFont("lvLoc").name, "Mono");
+    EXPECT_EQ(controller.model().paneFont("lvLoc").bold, true);
+    EXPECT_EQ(controller.model().paneFont("FTPView"), remote);
+    controller.invoke("Font2Click", "Font1");  // "FTP - Server" menu, tag 1
+    EXPECT_EQ(controller.model().paneFont("FTPView").name, "Mono");
 }
 
 TEST_F(SessionControllerTest, ExitAndNewSessionGoThroughTheWindowHooks) {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
@@ -178,6 +179,31 @@ private slots:
         });
         QVERIFY(!dialogs.inputPrompt("Rename", "New name:", value, false));
         QCOMPARE(value, std::string("n\xc3\xa9w"));
+    }
+
+    void fontDialogKeepsWhatItCannotChoose() {
+        WidgetDialogs dialogs;
+        PaneFont font;
+        font.name = "Sans";
+        font.charSet = 0;
+        font.color = 255;
+        const PaneFont before = font;
+        whenModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
+        QVERIFY(!dialogs.chooseFont(font));
+        QVERIFY(font == before);
+
+        QString family;
+        whenModal([&family](QWidget* dialog) {
+            auto* fonts = qobject_cast<QFontDialog*>(dialog);
+            QVERIFY(fonts != nullptr);
+            family = fonts->currentFont().family();
+            fonts->accept();
+        });
+        QVERIFY(dialogs.chooseFont(font));
+        QCOMPARE(QString::fromStdString(font.name.value_or("")), family);
+        QCOMPARE(font.charSet, std::optional<int>(0));
+        QCOMPARE(font.color, std::optional<int>(255));
+        QVERIFY(font.bold.has_value());
     }
 
     void messageBoxReportsTheButtonPressed() {
