@@ -2,7 +2,6 @@
 #include <strings.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -12,25 +11,12 @@
 #include "panes/list_order.h"
 #include "panes/name_mask.h"
 
+#include "../bench_timing.h"
+
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// The best of several runs, in milliseconds, so that a busy shared machine skews less.
-double bestMillis(const std::function<void()>& work) {
-    double best = 1e18;
-    for (int run = 0; run < 7; ++run) {
-        auto start = Clock::now();
-        work();
-        best =
-            std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    return best;
-}
-
-void report(const char* what, double ours, double peer) {
-    std::printf("%-44s ours %8.2f ms  peer %8.2f ms  ratio %.2f\n", what, ours, peer, ours / peer);
-}
+using quay::bench::bestMillis;
+using quay::bench::report;
 
 std::vector<std::string> names(std::size_t count) {
     const char* extensions[] = {".txt", ".tar.gz", ".c", "", ".TXT"};

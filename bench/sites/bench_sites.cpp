@@ -1,7 +1,6 @@
 // Loading and saving a large server-list level, each against a plain peer doing the bare
 // file work: splitting every line into a key map, and writing the same bytes atomically.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -15,26 +14,13 @@
 #include "sites/server_line.h"
 #include "sites/server_list.h"
 
+#include "../bench_timing.h"
+
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using quay::bench::bestMillis;
+using quay::bench::report;
 constexpr std::size_t Servers = 20000;
-
-// The best of several runs, in milliseconds, so that a busy shared machine skews less.
-double bestMillis(const std::function<void()>& work) {
-    double best = 1e18;
-    for (int run = 0; run < 7; ++run) {
-        auto start = Clock::now();
-        work();
-        best =
-            std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
-    }
-    return best;
-}
-
-void report(const char* what, double ours, double peer) {
-    std::printf("%-44s ours %8.2f ms  peer %8.2f ms  ratio %.2f\n", what, ours, peer, ours / peer);
-}
 
 std::string listText() {
     std::string text;

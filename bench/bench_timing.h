@@ -1,0 +1,28 @@
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+
+namespace quay::bench {
+
+// The best of several runs, in milliseconds, so that a busy shared machine skews less.
+inline double bestMillis(const std::function<void()>& work) {
+    using Clock = std::chrono::steady_clock;
+    double best = 1e18;
+    for (int run = 0; run < 7; ++run) {
+        auto start = Clock::now();
+        work();
+        best =
+            std::min(best, std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    }
+    return best;
+}
+
+// One line: our time, the peer's time in the same run, and their ratio.
+inline void report(const char* what, double ours, double peer) {
+    std::printf("%-44s ours %8.2f ms  peer %8.2f ms  ratio %.2f\n", what, ours, peer, ours / peer);
+}
+
+}  // namespace quay::bench
