@@ -225,8 +225,7 @@ private:
     void downloadSecondReply();
     void receiveData(int error);
     void displayFileLines(const char* data, std::int64_t len);
-    void receiveClose(int error);
-    void checkDownloadEnd();
+
     void sendStep(bool append);
     void sendAccept(int error);
     void sendConnect(int error);
@@ -235,9 +234,11 @@ private:
     void uploadFirstReply();
     void uploadSecondReply();
     void sendData(int error);
-    void sendClose(int error);
-    void checkUploadEnd();
-    void finishTransfer(bool sent);
+    void transferClosed(int error);
+    void checkTransferEnd();
+    void firstReplyRefused();
+    void finalReplyRefused(const std::string& note);
+    void finishTransfer();
 
     std::shared_ptr<int> m_life = std::make_shared<int>(0);
 
@@ -284,8 +285,8 @@ private:
     std::chrono::steady_clock::time_point m_startTime{};
     bool m_started = false;
     bool m_finalReply = false;
-    bool m_receiveClosed = false;
-    bool m_sendClosed = false;
+    bool m_sending = false;
+    bool m_dataClosed = false;
     int m_dataError = 0;
     bool m_uploadAnswer = false;
     bool m_uploadSession = false;

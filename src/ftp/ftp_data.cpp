@@ -133,11 +133,46 @@ int FtpClientBase::transferResult(int dataError) {
     return 0;
 }
 
-void FtpClientBase::finishTransfer(bool sent) {
+void FtpClientBase::firstReplyRefused() {
+    setErrorMessageOnce(m_lastResponse);
+    m_replyHandler = nullptr;
+    if (m_data->state() != SocketState::wsClosed)
+        m_data->close();
+    freeStream();
+    m_resumeAt = 0;
+    m_requestResult = m_statusCode;
+    triggerRequestDone(m_statusCode);
+}
+
+void FtpClientBase::finalReplyRefused(const std::string& note) {
+    setErrorMessageOnce(m_lastResponse);
+    freeStream();
+    if (m_data->state() != SocketState::wsClosed)
+        m_data->close();
+    display(note);
+    m_requestResult = m_statusCode;
+    triggerRequestDone(m_statusCode);
+}
+
+void FtpClientBase::transferClosed(int error) {
+    freeStream();
+    m_dataClosed = true;
+    m_dataError = error;
+    checkTransferEnd();
+}
+
+// A transfer ends once both its final reply and the close of its data connection have come,
+// in whichever order.
+void FtpClientBase::checkTransferEnd() {
+    if (m_finalReply && m_dataClosed && !m_requestDone)
+        finishTransfer();
+}
+
+void FtpClientBase::finishTransfer() {
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
                              std::chrono::steady_clock::now() - m_startTime)
                              .count();
-    display(transferSummary(m_byteCount, m_started ? elapsed : 0, sent));
+    display(transferSummary(m_byteCount, m_started ? elapsed : 0, m_sending));
     m_resumeAt = 0;
     m_requestResult = transferResult(m_dataError);
     triggerRequestDone(m_requestResult);

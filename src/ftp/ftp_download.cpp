@@ -34,7 +34,7 @@ void FtpClientBase::receiveStep(FtpRequest request) {
     if (!m_sequence)
         m_requestType = request;
     m_transferCommand = cmd;
-    m_finalReply = m_receiveClosed = m_requestDone = false;
+    m_finalReply = m_dataClosed = m_requestDone = m_sending = false;
     m_localFileError = m_transferAborted = m_started = false;
     m_byteCount = 0;
     m_dataError = 0;
@@ -69,11 +69,11 @@ void FtpClientBase::receiveStep(FtpRequest request) {
 void FtpClientBase::receiveAccept(int) {
     int error = 0;
     const SocketHandle handle = acceptData(error);
-    m_data->onSessionClosed = [this](int error) { receiveClose(error); };
+    m_data->onSessionClosed = [this](int error) { transferClosed(error); };
     m_data->onDataAvailable = [this](int error) { receiveData(error); };
     m_data->onDataSent = nullptr;
     if (handle == InvalidSocket) {
-        receiveClose(error);
+        transferClosed(error);
         return;
     }
     m_data->dup(handle);
@@ -82,7 +82,7 @@ void FtpClientBase::receiveAccept(int) {
 }
 
 void FtpClientBase::receiveConnect(int error) {
-    m_data->onSessionClosed = [this](int code) { receiveClose(code); };
+    m_data->onSessionClosed = [this](int code) { transferClosed(code); };
     m_data->onDataAvailable = [this](int code) { receiveData(code); };
     m_data->onDataSent = nullptr;
     m_startTime = std::chrono::steady_clock::now();
@@ -98,14 +98,7 @@ void FtpClientBase::downloadFirstReply() {
         m_replyHandler = &FtpClientBase::downloadSecondReply;
         return;
     }
-    setErrorMessageOnce(m_lastResponse);
-    m_replyHandler = nullptr;
-    if (m_data->state() != SocketState::wsClosed)
-        m_data->close();
-    freeStream();
-    m_resumeAt = 0;
-    m_requestResult = m_statusCode;
-    triggerRequestDone(m_statusCode);
+    firstReplyRefused();
 }
 
 void FtpClientBase::downloadSecondReply() {
@@ -113,16 +106,10 @@ void FtpClientBase::downloadSecondReply() {
     if (m_statusCode == 125 || m_statusCode == 226 || m_statusCode == 250) {
         m_finalReply = true;
         acceptLate(&FtpClientBase::receiveAccept);
-        checkDownloadEnd();
+        checkTransferEnd();
         return;
     }
-    setErrorMessageOnce(m_lastResponse);
-    freeStream();
-    if (m_data->state() != SocketState::wsClosed)
-        m_data->close();
-    display("! " + m_transferCommand + " Failed");
-    m_requestResult = m_statusCode;
-    triggerRequestDone(m_statusCode);
+    finalReplyRefused("! " + m_transferCommand + " Failed");
 }
 
 void FtpClientBase::receiveData(int) {
@@ -167,18 +154,6 @@ void FtpClientBase::displayFileLines(const char* data, std::int64_t len) {
             ++j;
         i = j;
     }
-}
-
-void FtpClientBase::receiveClose(int error) {
-    freeStream();
-    m_receiveClosed = true;
-    m_dataError = error;
-    checkDownloadEnd();
-}
-
-void FtpClientBase::checkDownloadEnd() {
-    if (m_finalReply && m_receiveClosed && !m_requestDone)
-        finishTransfer(false);
 }
 
 }  // namespace quay

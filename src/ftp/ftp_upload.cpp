@@ -20,7 +20,8 @@ void FtpClientBase::sendStep(bool append) {
         handleError("LocalFileName empty");
     m_requestType = append ? FtpRequest::AppendAsync : FtpRequest::PutAsync;
     m_append = append;
-    m_finalReply = m_sendClosed = m_requestDone = false;
+    m_finalReply = m_dataClosed = m_requestDone = false;
+    m_sending = true;
     m_uploadAnswer = m_uploadSession = m_started = false;
     m_localFileError = m_transferAborted = false;
     m_byteCount = 0;
@@ -65,7 +66,7 @@ void FtpClientBase::sendTransferCommand() {
 }
 
 void FtpClientBase::sendConnect(int error) {
-    m_data->onSessionClosed = [this](int code) { sendClose(code); };
+    m_data->onSessionClosed = [this](int code) { transferClosed(code); };
     m_data->onDataAvailable = nullptr;
     m_data->onDataSent = nullptr;
     m_uploadSession = true;
@@ -83,14 +84,14 @@ void FtpClientBase::sendConnect(int error) {
 void FtpClientBase::sendAccept(int) {
     int error = 0;
     const SocketHandle handle = acceptData(error);
-    m_data->onSessionClosed = [this](int code) { sendClose(code); };
+    m_data->onSessionClosed = [this](int code) { transferClosed(code); };
     m_data->onDataAvailable = [this](int) {
         char discard[2048];
         m_data->receive(discard, sizeof discard);
     };
     m_data->onDataSent = [this](int code) { sendData(code); };
     if (handle == InvalidSocket) {
-        sendClose(error);
+        transferClosed(error);
         return;
     }
     m_data->dup(handle);
@@ -130,14 +131,7 @@ void FtpClientBase::uploadFirstReply() {
         }
         return;
     }
-    setErrorMessageOnce(m_lastResponse);
-    m_replyHandler = nullptr;
-    if (m_data->state() != SocketState::wsClosed)
-        m_data->close();
-    freeStream();
-    m_resumeAt = 0;
-    m_requestResult = m_statusCode;
-    triggerRequestDone(m_statusCode);
+    firstReplyRefused();
 }
 
 void FtpClientBase::sendData(int error) {
@@ -178,28 +172,10 @@ void FtpClientBase::uploadSecondReply() {
     if (m_statusCode == 226 || m_statusCode == 250) {
         m_finalReply = true;
         acceptLate(&FtpClientBase::sendAccept);
-        checkUploadEnd();
+        checkTransferEnd();
         return;
     }
-    setErrorMessageOnce(m_lastResponse);
-    freeStream();
-    if (m_data->state() != SocketState::wsClosed)
-        m_data->close();
-    display("! STOR Failed");
-    m_requestResult = m_statusCode;
-    triggerRequestDone(m_statusCode);
-}
-
-void FtpClientBase::sendClose(int error) {
-    freeStream();
-    m_sendClosed = true;
-    m_dataError = error;
-    checkUploadEnd();
-}
-
-void FtpClientBase::checkUploadEnd() {
-    if (m_finalReply && m_sendClosed && !m_requestDone)
-        finishTransfer(true);
+    finalReplyRefused("! STOR Failed");
 }
 
 }  // namespace quay
