@@ -1,12 +1,11 @@
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QProcess>
 #include <chrono>
-#include <cstdio>
 #include <cstdlib>
 
 #include "session/data_directory.h"
 #include "session/session_controller.h"
+#include "ui/first_paint_probe.h"
 #include "ui/main_window.h"
 #include "ui/qt_event_loop.h"
 #include "ui/widget_dialogs.h"
@@ -17,30 +16,6 @@ std::string environment(const char* name) {
     const char* value = std::getenv(name);
     return value != nullptr ? value : "";
 }
-
-// With QUAY_EXIT_AFTER_FIRST_PAINT set, the first paint of the main window prints the time
-// since main() began, in milliseconds, and ends the program (start-up measurement). The main
-// window is the only window, so the first paint of any widget is its first paint.
-class FirstPaintProbe : public QObject {
-public:
-    explicit FirstPaintProbe(const QElapsedTimer& clock) : m_clock(clock) {}
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint && !m_done) {
-            m_done = true;
-            std::printf("first paint after %lld ms\n",
-                        static_cast<long long>(m_clock.nsecsElapsed() / 1000000));
-            std::fflush(stdout);
-            QCoreApplication::exit(0);
-        }
-        return QObject::eventFilter(watched, event);
-    }
-
-private:
-    const QElapsedTimer& m_clock;
-    bool m_done = false;
-};
 
 }  // namespace
 
@@ -62,7 +37,8 @@ int main(int argc, char** argv) {
     quay::MainWindow window(controller);
     dialogs.setParent(&window);
 
-    FirstPaintProbe probe(clock);
+    // With QUAY_EXIT_AFTER_FIRST_PAINT set, the program reports its start-up time and ends.
+    quay::FirstPaintProbe probe(clock);
     if (!environment("QUAY_EXIT_AFTER_FIRST_PAINT").empty())
         app.installEventFilter(&probe);
     window.show();

@@ -61,19 +61,19 @@ void SessionController::updateConnectionUI(bool connected) {
 }
 
 void SessionController::beginBusy() {
-    m_state.busy = true;
-    for (const std::string& name : m_model.controlNames())
-        if (m_model.control(name).tag == 16)
-            m_model.setCursor(name, Cursor::crHourGlass);
-    m_model.setEnabled("FTPPath", false);
+    setBusy(true);
 }
 
 void SessionController::endBusy() {
-    m_state.busy = false;
+    setBusy(false);
+}
+
+void SessionController::setBusy(bool busy) {
+    m_state.busy = busy;
     for (const std::string& name : m_model.controlNames())
         if (m_model.control(name).tag == 16)
-            m_model.setCursor(name, Cursor::crDefault);
-    m_model.setEnabled("FTPPath", true);
+            m_model.setCursor(name, busy ? Cursor::crHourGlass : Cursor::crDefault);
+    m_model.setEnabled("FTPPath", !busy);
 }
 
 }  // namespace quay

@@ -116,6 +116,8 @@ private:
     void collectPaneFonts();
     void languageItemsChanged();
     void setUpFtpClient();
+    // Busy: the controls tagged 16 show the hourglass and the path box is locked.
+    void setBusy(bool busy);
 
     EventLoop& m_loop;
     Dialogs& m_dialogs;
