@@ -5,12 +5,21 @@
 
 namespace quay {
 
+namespace {
+constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
+}  // namespace
+
 std::optional<std::vector<std::string>> readLines(const std::filesystem::path& file) {
     std::optional<std::string> text = readTextFile(file);
     if (!text)
         return std::nullopt;
+    std::string_view content = *text;
+    // Editors on some systems put a byte-order mark in front of a hand-edited file; left
+    // there, it would turn the first folder or server line into a nameless server.
+    if (content.substr(0, Utf8ByteOrderMark.size()) == Utf8ByteOrderMark)
+        content.remove_prefix(Utf8ByteOrderMark.size());
     std::vector<std::string> lines;
-    for (std::string_view line : splitLines(*text))
+    for (std::string_view line : splitLines(content))
         lines.emplace_back(line);
     return lines;
 }

@@ -9,7 +9,8 @@
 
 namespace quay {
 
-// The lines of a file; nothing when the file is missing or cannot be read.
+// The lines of a file (a leading UTF-8 byte-order mark dropped); nothing when the file is
+// missing or cannot be read.
 std::optional<std::vector<std::string>> readLines(const std::filesystem::path& file);
 
 // The lines, each followed by CR LF.

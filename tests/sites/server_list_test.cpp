@@ -86,6 +86,15 @@ TEST_F(ServerListTest, LoadsDamagedFileAndWritesEveryEntryBack) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator()), 1);
 }
 
+TEST_F(ServerListTest, ByteOrderMarkOfAnEditorIsDropped) {
+    writeFile(dir.path() / "ftplist.TXT",
+              "\xEF\xBB\xBF"
+              "DIR=Work\r\n");
+    list.showServerList("");
+    EXPECT_EQ(captions(), std::vector<std::string>{"Work"});
+    EXPECT_TRUE(isImage(view.item(0), ServerListImage::Folder));
+}
+
 TEST_F(ServerListTest, PasswordsAreScrambledOnDiskAndPlainInThePane) {
     FtpServerInfo info = defaultServerInfo("");
     info.Name = "Secret";
