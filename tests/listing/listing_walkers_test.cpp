@@ -72,9 +72,14 @@ TEST(ListingFile, ReadsUpToTheLimitAtALineEnd) {
     EXPECT_EQ(readListingFile(dir.path(), log), "") << "a directory is no listing";
 }
 
-TEST(CollectRemoteNames, TakesFilesOfLongLinesAndLeavesTheFile) {
+// A listing file in a directory of its own.
+class WalkerTest : public testing::Test {
+protected:
     test::TempDir dir;
     std::filesystem::path file = dir.path() / "FTPDIR1.TXT";
+};
+
+TEST_F(WalkerTest, CollectRemoteNamesTakesFilesOfLongLinesAndLeavesTheFile) {
     EXPECT_TRUE(collectRemoteNames(file, kUnix).empty());
     test::writeFile(file,
                     "total 123456789012345678\r\n"  // a failed line: a "file" of the whole line
@@ -87,9 +92,7 @@ TEST(CollectRemoteNames, TakesFilesOfLongLinesAndLeavesTheFile) {
     EXPECT_TRUE(std::filesystem::exists(file));
 }
 
-TEST(DeleteWalker, QueuesSubdirectoriesAndFilesButNeverDotsOrUnsafeNames) {
-    test::TempDir dir;
-    std::filesystem::path file = dir.path() / "FTPDIR1.TXT";
+TEST_F(WalkerTest, DeleteWalkerQueuesSubdirectoriesAndFilesButNeverDotsOrUnsafeNames) {
     test::writeFile(file,
                     "drwxr-xr-x 2 u g 4096 Jun 1 12:00 .\r\n"
                     "drwxr-xr-x 2 u g 4096 Jun 1 12:00 ..\r\n"
@@ -113,9 +116,7 @@ TEST(DeleteWalker, QueuesSubdirectoriesAndFilesButNeverDotsOrUnsafeNames) {
     EXPECT_FALSE(std::filesystem::exists(file));
 }
 
-TEST(DeleteWalker, VmsEntriesWrappedAfterAShortNameAreDeletedToo) {
-    test::TempDir dir;
-    std::filesystem::path file = dir.path() / "FTPDIR1.TXT";
+TEST_F(WalkerTest, DeleteWalkerVmsEntriesWrappedAfterAShortNameAreDeletedToo) {
     test::writeFile(file,
                     "DISK$ARCHIVE:[USERS.JOE.OLD]\r\n"
                     "\r\n"
