@@ -36,16 +36,7 @@ FtpServerInfo fullRecord() {
     return info;
 }
 
-TEST(ServerRecord, DefaultsAndEMailLimit) {
-    FtpServerInfo info = defaultServerInfo("");
-    EXPECT_EQ(info.User, "anonymous");
-    EXPECT_EQ(info.Port, "21");
-    EXPECT_EQ(info.Answer, "0957681");
-    EXPECT_EQ(info.AnswerName, "Default");
-    EXPECT_TRUE(info.SavePassword);
-    EXPECT_TRUE(info.CheckPSW);
-    EXPECT_FALSE(info.Anonymous || info.Pasv || info.CheckVHost);
-    EXPECT_TRUE(info.EMail.empty());
+TEST(ServerRecord, AnonymousAddressIsCutToTheEMailLimit) {
     EXPECT_EQ(defaultServerInfo(std::string(80, 'm')).EMail, std::string(60, 'm'));
 }
 

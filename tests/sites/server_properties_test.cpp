@@ -160,12 +160,6 @@ TEST_F(ServerPropertiesTest, ClickRules) {
     model.setCbPD(false);
     EXPECT_EQ(model.RemoteDirEdt, "pub/x");
 
-    EXPECT_FALSE(model.emailEnabled());
-    EXPECT_TRUE(model.loginEnabled());
-    model.setAnonymousCB(true);
-    EXPECT_TRUE(model.emailEnabled());
-    EXPECT_FALSE(model.loginEnabled());
-
     model.cbTypeChange(4);
     EXPECT_TRUE(model.pnlCustomVisible());
     model.cbTypeChange(12);
