@@ -231,6 +231,7 @@ protected:
     void socketError(const std::string& functionName);
     void setLastLibraryError(int code) { m_libraryError = code; }
     void changeState(SocketState newState);
+    // One send call of the library for the queue; the caller fires onSendData.
     std::int64_t sendRaw(const void* data, std::int64_t len);
     void handleBgException(const std::exception& e);
     // Runs fn inside the exception guard of message handling.

@@ -316,8 +316,6 @@ std::int64_t AsyncSocket::sendRaw(const void* data, std::int64_t len) {
                           : ::send(m_handle, data, chunk(len), flags);
     if (n < 0)
         m_libraryError = mapErrno(errno);
-    else if (n > 0)
-        fire(onSendData, static_cast<std::int64_t>(n));
     return n;
 }
 
@@ -398,13 +396,19 @@ void AsyncSocket::tryToSend() {
             return;
         }
         block.remove(n);
-        if (n < count) {
+        const bool partial = n < count;
+        if (partial) {
             // Linux takes part of a block when its buffer fills; writability tells when to
             // go on.
             m_writeWanted = true;
             refreshWatch();
-            return;
         }
+        // Fired once the queue is consistent: the handler may send, close or abort.
+        const SocketHandle handle = m_handle;
+        auto life = lifeToken();
+        fire(onSendData, n);
+        if (partial || life.expired() || m_handle != handle || m_sendQueue.empty())
+            return;
     }
 }
 

@@ -185,6 +185,28 @@ TEST_F(SocketTest, DataSentNeverFiresInsideSendAndSendQueueUsesFixedBlocks) {
     test::posixClose(peer);
 }
 
+TEST_F(SocketTest, SendDataHandlerMayCloseOrAbortMidQueue) {
+    for (const bool abort : {false, true}) {
+        PosixListener listener;
+        Socket socket(loop);
+        const int peer = connectTo(socket, listener);
+        int closes = 0;
+        socket.onSessionClosed = [&](int) { ++closes; };
+        socket.onSendData = [&](std::int64_t) {
+            if (abort)
+                socket.abort();
+            else
+                socket.close();
+        };
+        socket.sendStr(std::string(5000, 's'));
+        EXPECT_EQ(socket.state(), SocketState::wsClosed);
+        EXPECT_EQ(test::posixReadAll(peer), std::string(1514, 's'));
+        loop.processPending();
+        EXPECT_EQ(closes, 1);
+        test::posixClose(peer);
+    }
+}
+
 TEST_F(SocketTest, SlowPeerMakesTheQueueGrowAndDrainInOrder) {
     PosixListener listener;
     Socket socket(loop);
