@@ -1,6 +1,8 @@
+#include <pwd.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QProcess>
-#include <chrono>
 #include <cstdlib>
 
 #include "session/data_directory.h"
@@ -17,6 +19,15 @@ std::string environment(const char* name) {
     return value != nullptr ? value : "";
 }
 
+// $HOME, or the account's home directory when it is unset.
+std::string homeDirectory() {
+    std::string home = environment("HOME");
+    if (home.empty())
+        if (const passwd* account = ::getpwuid(::getuid()); account && account->pw_dir)
+            home = account->pw_dir;
+    return home;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -27,7 +38,7 @@ int main(int argc, char** argv) {
 
     const std::filesystem::path dataDir =
         quay::chooseDataDirectory(QCoreApplication::applicationDirPath().toStdString(),
-                                  environment("XDG_CONFIG_HOME"), environment("HOME"));
+                                  environment("XDG_CONFIG_HOME"), homeDirectory());
     quay::QtEventLoop loop;
     quay::WidgetDialogs dialogs;
     quay::SessionController controller(loop, dialogs, dataDir);
