@@ -53,6 +53,10 @@ void SessionController::registerOwnHandlers() {
     registerHandler("MenuItem11Click", [this](const std::string& s) { MenuItem11Click(s); });
     registerHandler("miEnglishClick",
                     [this](const std::string& s) { miEnglishClick(m_model.control(s).tag); });
+    registerHandler("About2Click", [this](const std::string&) {
+        m_dialogs.messageBox("About", "Quayside Pro\n\nA two-pane FTP client.",
+                             Dialogs::Icon::Information, Dialogs::Ok);
+    });
     registerHandler("Font2Click", [this](const std::string& s) { Font2Click(s); });
     registerHandler("LargeIcons1Click", [this](const std::string& s) { LargeIcons3Click(s); });
     registerHandler("LargeIcons3Click", [this](const std::string& s) { LargeIcons3Click(s); });
