@@ -168,11 +168,21 @@ void AsyncSocket::socketError(const std::string& functionName) {
         m_handle != InvalidSocket) {
         dropWatch();
         ::close(m_handle);
-        m_handle = InvalidSocket;
+        forgetHandle();
         changeState(SocketState::wsClosed);
     }
     m_lastError = code;
     reportError(message);
+}
+
+void AsyncSocket::adoptHandle(SocketHandle handle) {
+    m_handle = handle;
+    ++m_generation;
+}
+
+void AsyncSocket::forgetHandle() {
+    m_handle = InvalidSocket;
+    ++m_generation;
 }
 
 void AsyncSocket::changeState(SocketState newState) {
@@ -267,7 +277,7 @@ void AsyncSocket::doClose(bool shutFirst, int error) {
         shutDown(1);
     const SocketHandle handle = m_handle;
     dropWatch();
-    m_handle = InvalidSocket;
+    forgetHandle();
     // Linux releases the descriptor even when close() is interrupted.
     if (::close(handle) != 0 && errno != EINTR) {
         m_libraryError = mapErrno(errno);
@@ -275,14 +285,17 @@ void AsyncSocket::doClose(bool shutFirst, int error) {
         socketError("Disconnect (closesocket)");
         return;
     }
+    // A handler may free the socket or open the next connection on it; the rest of this
+    // close then no longer applies.
     auto life = lifeToken();
+    auto reopened = [&] { return life.expired() || m_handle != InvalidSocket; };
     changeState(SocketState::wsClosed);
-    if (life.expired())
+    if (reopened())
         return;
     if (!m_destroying && !m_closeReported) {
         m_closeReported = true;
         doSessionClosed(error);
-        if (life.expired())
+        if (reopened())
             return;
     }
     try {

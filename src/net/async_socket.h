@@ -253,6 +253,8 @@ protected:
     void postWriteNotification();
 
 private:
+    void adoptHandle(SocketHandle handle);
+    void forgetHandle();
     void assignRemote(std::string& text, bool& assigned, bool& resolved, const std::string& value,
                       const char* property);
     SocketHandle openHandle(const char* functionName);
@@ -296,6 +298,9 @@ private:
     std::shared_ptr<DnsLookupTask> m_lookup;
     unsigned m_selectMask = 0;
     SocketHandle m_handle = InvalidSocket;
+    // Changes with every handle opened or closed: descriptor numbers are reused at once, so
+    // code that fired an event compares this to notice that its connection is gone.
+    std::uint64_t m_generation = 0;
     std::string m_addr;
     bool m_addrAssigned = false;
     bool m_addrResolved = false;

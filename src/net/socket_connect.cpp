@@ -105,7 +105,7 @@ void AsyncSocket::startConnect() {
     const SocketHandle handle = openHandle("Connect (socket)");
     if (handle < 0)
         return;
-    m_handle = handle;
+    adoptHandle(handle);
     changeState(SocketState::wsOpened);
     if (m_socketType == SOCK_DGRAM) {
         bindLocal();
@@ -181,7 +181,8 @@ void AsyncSocket::listen() {
         socketError("Bind");
         return;
     }
-    m_handle = handle;
+    adoptHandle(handle);
+    const std::uint64_t generation = m_generation;
     changeState(SocketState::wsBound);
     if (m_socketType == SOCK_DGRAM) {
         changeState(SocketState::wsListening);
@@ -195,7 +196,7 @@ void AsyncSocket::listen() {
         }
         changeState(SocketState::wsListening);
     }
-    if (m_handle == handle)
+    if (m_generation == generation)
         registerEvents(EvRead | EvWrite | EvAccept | EvClose);
 }
 
@@ -226,7 +227,7 @@ void AsyncSocket::dup(SocketHandle handle) {
     if (m_state != SocketState::wsClosed) {
         const SocketHandle old = m_handle;
         dropWatch();
-        m_handle = InvalidSocket;
+        forgetHandle();
         if (old != InvalidSocket && ::close(old) != 0 && errno != EINTR) {
             m_libraryError = mapErrno(errno);
             socketError("Dup (closesocket)");
@@ -234,7 +235,7 @@ void AsyncSocket::dup(SocketHandle handle) {
         }
         changeState(SocketState::wsClosed);
     }
-    m_handle = handle;
+    adoptHandle(handle);
     ::fcntl(handle, F_SETFL, ::fcntl(handle, F_GETFL) | O_NONBLOCK);
     applyLinger();
     registerEvents(EvRead | EvWrite | EvConnect | EvClose);

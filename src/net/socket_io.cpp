@@ -81,11 +81,12 @@ void AsyncSocket::onConnectReadiness(unsigned ioEvents) {
     if (::getsockopt(m_handle, SOL_SOCKET, SO_ERROR, &soError, &len) != 0)
         soError = errno;
     const int error = mapErrno(soError);
-    const SocketHandle handle = m_handle;
+    const std::uint64_t generation = m_generation;
     auto life = lifeToken();
     handleEvents(EvConnect, error);
     // A connection that is established is writable: the first write notification.
-    if (error == 0 && !life.expired() && m_handle == handle && m_state == SocketState::wsConnected)
+    if (error == 0 && !life.expired() && m_generation == generation &&
+        m_state == SocketState::wsConnected)
         handleEvents(EvWrite, 0);
 }
 
@@ -99,13 +100,13 @@ void AsyncSocket::onListenReadiness(unsigned ioEvents) {
 }
 
 void AsyncSocket::onStreamReadiness(unsigned ioEvents) {
-    const SocketHandle handle = m_handle;
+    const std::uint64_t generation = m_generation;
     auto life = lifeToken();
     if ((ioEvents & EventLoop::IoWritable) && m_writeWanted) {
         m_writeWanted = false;
         refreshWatch();
         handleEvents(EvWrite, 0);
-        if (life.expired() || m_handle != handle)
+        if (life.expired() || m_generation != generation)
             return;
     }
     if (!(ioEvents & (EventLoop::IoReadable | EventLoop::IoError | EventLoop::IoHangUp)))
@@ -145,8 +146,8 @@ AsyncSocket::StreamProbe AsyncSocket::probeStream(int& closeError) {
 // handler has closed or destroyed the socket.
 void AsyncSocket::handleEvents(unsigned bits, int error) {
     auto life = lifeToken();
-    const SocketHandle handle = m_handle;
-    auto gone = [&] { return life.expired() || m_handle != handle; };
+    const std::uint64_t generation = m_generation;
+    auto gone = [&] { return life.expired() || m_generation != generation; };
     if (bits & EvConnect) {
         changeState(SocketState::wsConnected);
         if (gone())
@@ -185,7 +186,7 @@ void AsyncSocket::handleEvents(unsigned bits, int error) {
         if (!m_closeReported) {
             m_closeReported = true;
             doSessionClosed(error);
-            if (life.expired())
+            if (gone())
                 return;
         }
         if (m_state != SocketState::wsClosed)
@@ -195,6 +196,7 @@ void AsyncSocket::handleEvents(unsigned bits, int error) {
 
 void AsyncSocket::receiveLoop(int error) {
     auto life = lifeToken();
+    const std::uint64_t generation = m_generation;
     for (;;) {
         m_lastError = 0;
         const std::int64_t readBefore = m_readCount;
@@ -206,7 +208,7 @@ void AsyncSocket::receiveLoop(int error) {
             // the next notification calls the handler again.
             return;
         }
-        if (life.expired() || m_handle == InvalidSocket)
+        if (life.expired() || m_generation != generation)
             return;
         if (!handled) {
             char scratch[1024];
@@ -337,9 +339,9 @@ void AsyncSocket::discardSendQueue() {
 }
 
 void AsyncSocket::postWriteNotification() {
-    const SocketHandle handle = m_handle;
-    postSelf([this, handle] {
-        if (m_handle == handle && !m_paused)
+    const std::uint64_t generation = m_generation;
+    postSelf([this, generation] {
+        if (m_generation == generation && !m_paused)
             guarded([this] { handleEvents(EvWrite, 0); });
     });
 }
@@ -404,10 +406,10 @@ void AsyncSocket::tryToSend() {
             refreshWatch();
         }
         // Fired once the queue is consistent: the handler may send, close or abort.
-        const SocketHandle handle = m_handle;
+        const std::uint64_t generation = m_generation;
         auto life = lifeToken();
         fire(onSendData, n);
-        if (partial || life.expired() || m_handle != handle || m_sendQueue.empty())
+        if (partial || life.expired() || m_generation != generation || m_sendQueue.empty())
             return;
     }
 }

@@ -488,6 +488,38 @@ TEST_F(SocketTest, HandlersMayDestroyTheSocket) {
     }
 }
 
+TEST_F(SocketTest, ReconnectFromTheCloseHandlerKeepsTheNewConnection) {
+    for (const bool byPeer : {true, false}) {
+        PosixListener listener;
+        Socket socket(loop);
+        const int first = connectTo(socket, listener);
+        int closes = 0;
+        socket.onSessionClosed = [&](int) {
+            if (++closes > 1)
+                return;
+            socket.close();
+            socket.setAddr("127.0.0.1");
+            socket.setPort(std::to_string(listener.port()));
+            socket.connect();
+        };
+        if (byPeer)
+            test::posixClose(first);
+        else
+            socket.close();
+        ASSERT_TRUE(loop.runUntil([&] { return closes == 1; }, 5s));
+        const int second = listener.acceptOne();
+        ASSERT_GE(second, 0);
+        ASSERT_TRUE(loop.runUntil([&] { return socket.state() == SocketState::wsConnected; }, 5s));
+        EXPECT_EQ(socket.port(), std::to_string(listener.port()));
+        socket.sendStr("again");
+        EXPECT_EQ(test::posixRead(second, 5), "again");
+        EXPECT_EQ(closes, 1);
+        if (!byPeer)
+            test::posixClose(first);
+        test::posixClose(second);
+    }
+}
+
 TEST_F(SocketTest, CloseLaterAndFreeLaterActFromTheLoop) {
     PosixListener listener;
     Socket socket(loop);
