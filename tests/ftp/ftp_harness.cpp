@@ -26,8 +26,15 @@ int FtpHarness::run(const std::function<void()>& operation, std::chrono::millise
     return done.back().error;
 }
 
+// Short slices, because pred may depend on a server thread that does not wake the loop.
 bool FtpHarness::pumpUntil(const std::function<bool()>& pred, std::chrono::milliseconds timeout) {
-    return loop.runUntil(pred, timeout);
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!pred()) {
+        if (std::chrono::steady_clock::now() >= deadline)
+            return false;
+        loop.waitAndProcess(std::chrono::milliseconds(10));
+    }
+    return true;
 }
 
 void FtpHarness::target(int port, const std::string& user, const std::string& password) {

@@ -26,7 +26,7 @@ public:
     // its onRequestDone; returns its error (-1 after a time-out, which fails the test).
     int run(const std::function<void()>& operation,
             std::chrono::milliseconds timeout = std::chrono::seconds(30));
-    // Pumps until pred() holds; false on time-out.
+    // Pumps until pred() holds (checked at least every 10 ms); false on time-out.
     bool pumpUntil(const std::function<bool()>& pred,
                    std::chrono::milliseconds timeout = std::chrono::seconds(10));
     // Sets host 127.0.0.1, the port, user and password.

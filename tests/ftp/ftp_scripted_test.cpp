@@ -3,42 +3,13 @@
 
 #include <thread>
 
-#include "ftp_harness.h"
-#include "scripted_ftp_server.h"
+#include "scripted_fixture.h"
 #include "test_support.h"
 
 namespace quay::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-void login(ScriptedFtpSession& s) {
-    s.reply("220 scripted server ready");
-    s.expect("USER joe");
-    s.reply("331 Password required");
-    s.expect("PASS secret");
-    s.reply("230 Logged in");
-}
-
-class ScriptedFtp : public ::testing::Test {
-protected:
-    void start(ScriptedFtpServer::Script script) {
-        server = std::make_unique<ScriptedFtpServer>(std::move(script));
-        h.target(server->port(), "joe", "secret");
-    }
-    int connect() {
-        return h.run([&] { h.ftp.connectAsync(); });
-    }
-    void TearDown() override {
-        if (server) {
-            EXPECT_EQ(server->failure(), "");
-        }
-    }
-
-    FtpHarness h;
-    std::unique_ptr<ScriptedFtpServer> server;
-    TempDir dir;
-};
 
 TEST_F(ScriptedFtp, MultiLineGreetingAndBareLineFeeds) {
     start([](ScriptedFtpSession& s) {

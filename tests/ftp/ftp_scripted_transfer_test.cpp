@@ -1,0 +1,204 @@
+// Requests and transfers against a scripted server: local file failures, REST answers, closes,
+// and the bookkeeping of results.
+#include <gtest/gtest.h>
+
+#include "scripted_fixture.h"
+
+namespace quay::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Answers one PASV and serves `data` for the next RETR (after an optional REST reply).
+void serveRetr(ScriptedFtpSession& s, const std::string& data, const std::string& restReply) {
+    s.expect("PASV");
+    s.reply(ScriptedFtpServer::passiveReply(s.listenData()));
+    if (!restReply.empty()) {
+        s.expect("REST ");
+        s.reply(restReply);
+    }
+    s.expect("RETR f");
+    s.acceptData();
+    s.reply("150 Go");
+    s.sendData(data);
+    s.closeData();
+    s.reply("226 Done");
+}
+
+TEST_F(ScriptedFtp, LocalFilesThatCannotBeOpened) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        for (int i = 0; i < 2; ++i) {
+            s.expect("PASV");
+            s.reply(ScriptedFtpServer::passiveReply(s.listenData()));
+        }
+        s.waitForClose(5s);
+    });
+    ASSERT_EQ(connect(), 0);
+    h.ftp.setPassive(true);
+    h.ftp.setHostFileName("f");
+    const std::string missing = (dir.path() / "no-such-dir" / "f").string();
+    h.ftp.setLocalFileName(missing);
+    EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 550);
+    EXPECT_EQ(h.ftp.lastResponse(), "Unable to open local file " + missing);
+    EXPECT_EQ(h.ftp.errorMessage(), "Unable to open local file " + missing);
+    EXPECT_EQ(h.run([&] { h.ftp.putAsync(); }), 426);
+    EXPECT_EQ(h.ftp.errorMessage(), "426 Unable to open local file " + missing);
+    EXPECT_TRUE(h.logged("! 426 Unable to open local file " + missing));
+    EXPECT_FALSE(h.logged("> RETR f"));
+}
+
+TEST_F(ScriptedFtp, UploadRefusedByTheApplication) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        s.expect("PASV");
+        s.reply(ScriptedFtpServer::passiveReply(s.listenData()));
+        s.waitForClose(5s);
+    });
+    ASSERT_EQ(connect(), 0);
+    writeFile(dir.path() / "up", "data");
+    h.ftp.setPassive(true);
+    h.ftp.setLocalFileName((dir.path() / "up").string());
+    h.ftp.setHostFileName("up");
+    h.ftp.onReadyToTransmit = [](bool& cancel) { cancel = true; };
+    EXPECT_EQ(h.run([&] { h.ftp.putAsync(); }), 426);
+    EXPECT_EQ(h.done.back().request, FtpRequest::PutAsync);
+    EXPECT_EQ(h.ftp.errorMessage(), "426 Transmit cancelled by application");
+    EXPECT_TRUE(h.logged("! 426 Transmit cancelled by application"));
+    EXPECT_FALSE(h.logged("> STOR up"));
+}
+
+TEST_F(ScriptedFtp, RestAnswerDecidesWhereTheDownloadStarts) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        serveRetr(s, "defgh", "350 Restarting at 3");
+        serveRetr(s, "ABCDEFGH", "200 REST ignored");
+        serveRetr(s, "12345678", "");
+        s.waitForClose(5s);
+    });
+    ASSERT_EQ(connect(), 0);
+    const auto local = dir.path() / "f";
+    h.ftp.setPassive(true);
+    h.ftp.setHostFileName("f");
+    h.ftp.setLocalFileName(local.string());
+    writeFile(local, "abcXYZ");
+    ASSERT_EQ(h.run([&] { h.ftp.restGetAsync(); }), 0) << h.logText();
+    EXPECT_TRUE(h.logged("> REST 6"));
+    EXPECT_EQ(readFile(local), "abcXYZdefgh");
+    // Any other accepted answer: the download starts again at 0 and truncates.
+    ASSERT_EQ(h.run([&] { h.ftp.restGetAsync(); }), 0) << h.logText();
+    EXPECT_EQ(readFile(local), "ABCDEFGH");
+    // With ftpNoAutoResumeAt the local size is not taken: no REST at all.
+    h.ftp.setOptions(ftpAcceptLF | ftpNoAutoResumeAt);
+    ASSERT_EQ(h.run([&] { h.ftp.restGetAsync(); }), 0) << h.logText();
+    EXPECT_EQ(readFile(local), "12345678");
+    EXPECT_EQ(h.loggedWith("> REST").size(), 2u);
+}
+
+TEST_F(ScriptedFtp, ServerClosingDuringAnUploadFailsIt) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        s.expect("PASV");
+        s.reply(ScriptedFtpServer::passiveReply(s.listenData()));
+        s.acceptData();
+        s.expect("STOR up");
+        s.reply("150 Send it");
+        s.closeData();
+        s.closeControl();
+    });
+    ASSERT_EQ(connect(), 0);
+    writeFile(dir.path() / "up", std::string(5 << 20, 'u'));
+    h.ftp.setPassive(true);
+    h.ftp.setLocalFileName((dir.path() / "up").string());
+    h.ftp.setHostFileName("up");
+    EXPECT_NE(h.run([&] { h.ftp.putAsync(); }), 0) << h.logText();
+    EXPECT_FALSE(h.ftp.connected());
+}
+
+TEST_F(ScriptedFtp, CompletedRequestIsNotCompletedAgainByALaterClose) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        s.expect("CWD d");
+        s.reply("250 OK");
+        s.closeControl();
+    });
+    ASSERT_EQ(connect(), 0);
+    h.ftp.setHostDirName("d");
+    EXPECT_EQ(h.run([&] { h.ftp.cwdAsync(); }), 0);
+    ASSERT_TRUE(h.pumpUntil([&] { return h.sessionClosed == 1; }));
+    h.pumpUntil([] { return false; }, 100ms);
+    EXPECT_EQ(h.done.size(), 2u);
+    // QUIT without a connection still ends.
+    EXPECT_EQ(h.run([&] { h.ftp.quitAsync(); }), 0);
+    EXPECT_EQ(h.ftp.state(), FtpState::fsReady);
+}
+
+TEST_F(ScriptedFtp, ResultCodesAndTheFirstErrorMessage) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        s.expect("SITE A");
+        s.reply("499 Odd but fine");
+        s.expect("SITE B");
+        s.reply("500 First failure");
+        s.expect("SITE C");
+        s.reply("501 Second failure");
+        s.waitForClose(5s);
+    });
+    ASSERT_EQ(connect(), 0);
+    for (const char* line : {"SITE A", "SITE B", "SITE C"}) {
+        h.ftp.setLocalFileName(line);
+        h.run([&] { h.ftp.quoteAsync(); });
+    }
+    ASSERT_EQ(h.done.size(), 4u);
+    EXPECT_EQ(h.done[1].error, 0);
+    EXPECT_EQ(h.done[2].error, 500);
+    EXPECT_EQ(h.done[3].error, 501);
+    EXPECT_EQ(h.ftp.errorMessage(), "500 First failure");
+}
+
+TEST_F(ScriptedFtp, ExceptionInRequestDoneGoesToBgException) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        s.waitForClose(5s);
+    });
+    std::string seen;
+    h.ftp.onRequestDone = [](FtpRequest, int) { throw std::runtime_error("handler broke"); };
+    h.ftp.onBgException = [&](const std::exception& e, bool& canClose) {
+        seen = e.what();
+        EXPECT_TRUE(canClose);
+    };
+    h.ftp.connectAsync();
+    ASSERT_TRUE(h.pumpUntil([&] { return !seen.empty(); }));
+    EXPECT_EQ(seen, "handler broke");
+    EXPECT_TRUE(h.ftp.connected());
+}
+
+TEST_F(ScriptedFtp, SessionsLeaveNoDescriptorsBehind) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        serveRetr(s, "listing\r\n", "");
+        s.expect("QUIT");
+        s.reply("221 Bye");
+        s.closeControl();
+    });
+    h.ftp.setPassive(true);
+    h.ftp.setDisplayFileFlag(true);
+    h.ftp.setHostFileName("f");
+    auto session = [&] {
+        ASSERT_EQ(connect(), 0);
+        ASSERT_EQ(h.run([&] { h.ftp.getAsync(); }), 0);
+        ASSERT_EQ(h.run([&] { h.ftp.quitAsync(); }), 0);
+    };
+    session();
+    ASSERT_TRUE(h.pumpUntil([&] { return server->finishedSessions() == 1; }));
+    const int descriptors = openDescriptorCount();
+    for (int i = 2; i <= 4; ++i) {
+        session();
+        ASSERT_TRUE(h.pumpUntil([&] { return server->finishedSessions() == i; }));
+    }
+    EXPECT_EQ(openDescriptorCount(), descriptors);
+    EXPECT_EQ(h.displayedFileLines.size(), 4u);
+}
+
+}  // namespace
+}  // namespace quay::test
