@@ -12,15 +12,16 @@ PaneItemModel::PaneItemModel(PaneModel& pane, QList<PaneColumn> columns, QObject
 }
 
 PaneItemModel::~PaneItemModel() {
-    m_pane.onReset = nullptr;
-    m_pane.onInserted = nullptr;
-    m_pane.onRemoved = nullptr;
-    m_pane.onChanged = nullptr;
+    m_pane.onReset = m_previous.reset;
+    m_pane.onInserted = m_previous.inserted;
+    m_pane.onRemoved = m_previous.removed;
+    m_pane.onChanged = m_previous.changed;
 }
 
 void PaneItemModel::hook() {
     // The pane model has already changed when it announces; the begin/end pairs are issued
     // back to back, and data() tolerates rows that are gone.
+    m_previous = {m_pane.onReset, m_pane.onInserted, m_pane.onRemoved, m_pane.onChanged};
     auto reset = m_pane.onReset;
     m_pane.onReset = [this, reset] {
         beginResetModel();

@@ -60,13 +60,20 @@ void PaneView::applyViewStyle() {
     setCurrentWidget(&m_icons);
 }
 
-void PaneView::selectionFromView() {
+void PaneView::selectionFromView(const QItemSelection& selected, const QItemSelection& deselected) {
     if (m_syncing)
         return;
     m_syncing = true;
+    // Only the rows that changed: a click in a long list touches one or two rows.
     PaneModel& pane = m_model.pane();
-    for (std::size_t row = 0; row < pane.count(); ++row)
-        pane.setSelected(row, m_selection.isRowSelected(static_cast<int>(row), {}));
+    auto apply = [&pane](const QItemSelection& ranges, bool on) {
+        for (const QItemSelectionRange& range : ranges)
+            for (int row = range.top(); row <= range.bottom(); ++row)
+                if (row >= 0 && static_cast<std::size_t>(row) < pane.count())
+                    pane.setSelected(static_cast<std::size_t>(row), on);
+    };
+    apply(deselected, false);
+    apply(selected, true);
     m_syncing = false;
 }
 

@@ -28,7 +28,7 @@ signals:
 
 private:
     void applyViewStyle();
-    void selectionFromView();
+    void selectionFromView(const QItemSelection& selected, const QItemSelection& deselected);
     void selectionFromModel();
     void configure(QAbstractItemView& view);
 

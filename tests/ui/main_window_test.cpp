@@ -195,7 +195,7 @@ private slots:
         m_program = std::make_unique<Program>(m_dir->path());
     }
     void cleanup() {
-        m_program.reset();
+        m_program.reset();  // may already be gone
         m_dir.reset();
     }
 
@@ -374,6 +374,17 @@ private slots:
         QCOMPARE(connect->text(), QStringLiteral("&Connect"));
         QVERIFY(window().findChild<QAction*>("miEnglish")->isChecked());
         QVERIFY(!menu->actions()[1]->isChecked());
+    }
+
+    void controllerKeepsWatchingTheRemotePaneWhenTheWindowGoes() {
+        m_program.reset();
+        QtEventLoop loop;
+        test::ScriptedDialogs dialogs;
+        SessionController controller(loop, dialogs, m_dir->path());
+        { MainWindow window(controller); }
+        controller.model().setTag("sbStop", 1);
+        controller.model().ftpView().add(PaneItem{});
+        QCOMPARE(controller.model().control("sbStop").tag, 0);
     }
 
     void modelRowsLogAndFontsReachTheWidgets() {
