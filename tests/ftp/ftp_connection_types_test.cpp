@@ -110,6 +110,15 @@ protected:
         std::filesystem::remove(work.path() / "data.txt");
     }
 
+    void useSocks(FtpConnectionType type, int port, const std::string& user,
+                  const std::string& password) {
+        h.ftp.setConnectionType(type);
+        h.ftp.setSocksServer("127.0.0.1");
+        h.ftp.setSocksPort(std::to_string(port));
+        h.ftp.setSocksUserCode(user);
+        h.ftp.setSocksPassword(password);
+    }
+
     const std::string payload = std::string(70000, 'p') + "end";
     TempDir root;
     TempDir work;
@@ -130,11 +139,7 @@ TEST_F(ThroughIntermediary, FtpProxyWithUserAtHostAndPort) {
 TEST_F(ThroughIntermediary, Socks5WithUserAndPasswordForEverySession) {
     MicrosocksServer socks;
     socks.start("sockuser", "sockpass");
-    h.ftp.setConnectionType(FtpConnectionType::ftpSocks5);
-    h.ftp.setSocksServer("127.0.0.1");
-    h.ftp.setSocksPort(std::to_string(socks.port()));
-    h.ftp.setSocksUserCode("sockuser");
-    h.ftp.setSocksPassword("sockpass");
+    useSocks(FtpConnectionType::ftpSocks5, socks.port(), "sockuser", "sockpass");
     session();
     session();
     // With the SOCKS server gone, a third session fails: it does not go direct.
@@ -145,11 +150,7 @@ TEST_F(ThroughIntermediary, Socks5WithUserAndPasswordForEverySession) {
 TEST_F(ThroughIntermediary, Socks5WrongPasswordIsRefused) {
     MicrosocksServer socks;
     socks.start("sockuser", "sockpass");
-    h.ftp.setConnectionType(FtpConnectionType::ftpSocks5);
-    h.ftp.setSocksServer("127.0.0.1");
-    h.ftp.setSocksPort(std::to_string(socks.port()));
-    h.ftp.setSocksUserCode("sockuser");
-    h.ftp.setSocksPassword("wrong");
+    useSocks(FtpConnectionType::ftpSocks5, socks.port(), "sockuser", "wrong");
     EXPECT_NE(h.run([&] { h.ftp.connectAsync(); }), 0);
     EXPECT_FALSE(h.ftp.connected());
 }
@@ -159,11 +160,7 @@ TEST_F(ThroughIntermediary, DanteSocks4And5) {
     socks.start();
     for (auto type : {FtpConnectionType::ftpSocks4, FtpConnectionType::ftpSocks5}) {
         SCOPED_TRACE(static_cast<int>(type));
-        h.ftp.setConnectionType(type);
-        h.ftp.setSocksServer("127.0.0.1");
-        h.ftp.setSocksPort(std::to_string(socks.port()));
-        h.ftp.setSocksUserCode("quaytest");
-        h.ftp.setSocksPassword("quaytest");
+        useSocks(type, socks.port(), "quaytest", "quaytest");
         session();
     }
 }
