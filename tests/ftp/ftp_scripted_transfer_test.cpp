@@ -200,5 +200,50 @@ TEST_F(ScriptedFtp, SessionsLeaveNoDescriptorsBehind) {
     EXPECT_EQ(h.displayedFileLines.size(), 4u);
 }
 
+TEST_F(ScriptedFtp, EndlessListingLineIsReportedInBoundedPieces) {
+    const std::size_t total = 32u << 20;
+    start([&](ScriptedFtpSession& s) {
+        login(s);
+        s.expect("PASV");
+        s.reply(ScriptedFtpServer::passiveReply(s.listenData()));
+        s.expect("LIST");
+        s.acceptData();
+        s.reply("150 Here");
+        const std::string block(1 << 20, 'x');
+        for (std::size_t sent = 0; sent < total; sent += block.size())
+            s.sendData(block);
+        s.closeData();
+        s.reply("226 Done");
+        s.waitForClose(5s);
+    });
+    ASSERT_EQ(connect(), 0);
+    h.ftp.setPassive(true);
+    h.ftp.setDisplayFileFlag(true);
+    std::size_t received = 0;
+    std::size_t longest = 0;
+    h.ftp.onDisplayFile = [&](std::string& line) {
+        received += line.size();
+        longest = std::max(longest, line.size());
+    };
+    EXPECT_EQ(h.run([&] { h.ftp.dirAsync(); }), 0);
+    EXPECT_EQ(received, total);
+    EXPECT_LE(longest, 1u << 20);
+}
+
+TEST_F(ScriptedFtp, StateChangesOfACommand) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        s.expect("CWD d");
+        s.reply("250 OK");
+        s.waitForClose(5s);
+    });
+    ASSERT_EQ(connect(), 0);
+    std::vector<FtpState> states;
+    h.ftp.onStateChange = [&] { states.push_back(h.ftp.state()); };
+    h.ftp.setHostDirName("d");
+    EXPECT_EQ(h.run([&] { h.ftp.cwdAsync(); }), 0);
+    EXPECT_EQ(states, (std::vector<FtpState>{FtpState::fsWaitingResponse, FtpState::fsReady}));
+}
+
 }  // namespace
 }  // namespace quay::test
