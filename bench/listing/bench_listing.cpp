@@ -149,7 +149,7 @@ void benchLoad() {
     // The pane as the session has it: sorted by name through the panes' sort rule.
     quay::PaneModel view;
     int sortKey = 0;
-    view.setCompare(quay::paneCompare(sortKey));
+    quay::usePaneOrder(view, sortKey);
     Millis ours = loadTimes(lines, load, view);
     quay::PaneModel unsortedView;
     Millis unsorted = loadTimes(lines, load, unsortedView);

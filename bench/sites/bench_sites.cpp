@@ -65,7 +65,7 @@ int main() {
     int sortKey = 1;
     quay::PaneModel view;
     quay::ComboModel path;
-    view.setCompare(quay::paneCompare(sortKey));
+    quay::usePaneOrder(view, sortKey);
     quay::ServerList list(dir, view, path);
     std::size_t keys = 0;
     double load = bestMillis([&] { list.showServerList(""); });

@@ -73,7 +73,70 @@ int compareColumn(const PaneItem& a, const PaneItem& b, long long column) {
     }
 }
 
+// A row's sort key computed once: the compare of two keys gives what ftpViewCompare gives
+// for their rows (upper-cased text compares byte by byte like compareText).
+struct RowKey {
+    int kind;
+    std::int64_t size;
+    std::string text;
+    std::size_t row;
+};
+
+std::string upperText(std::string_view text) {
+    std::string result(text);
+    for (char& c : result)
+        c = static_cast<char>(upperAscii(c));
+    return result;
+}
+
+RowKey rowKey(const PaneItem& item, long long column, std::size_t row) {
+    RowKey key{item.imageIndex, 0, {}, row};
+    switch (column) {
+        case 2:
+            key.size = leadingSize(subItem(item, kSize));
+            break;
+        case 3:
+            key.text = upperText(dateKey(subItem(item, kDate)));
+            break;
+        case 4:
+            key.text = upperText(subItem(item, kTime));
+            break;
+        case 5:
+            key.text = upperText(subItem(item, kAttributes));
+            break;
+        default:
+            key.text = upperText(item.caption);
+    }
+    return key;
+}
+
 }  // namespace
+
+void sortPaneRows(std::vector<PaneItem>& rows, int sortKey) {
+    const long long column = columnOf(sortKey);
+    const int direction = sortKey < 0 ? -1 : 1;
+    std::vector<RowKey> keys;
+    keys.reserve(rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i)
+        keys.push_back(rowKey(rows[i], column, i));
+    std::stable_sort(keys.begin(), keys.end(), [&](const RowKey& a, const RowKey& b) {
+        if (a.kind != b.kind)
+            return a.kind < b.kind;
+        int order = column == 2 ? (b.size > a.size ? 1 : (b.size < a.size ? -1 : 0))
+                                : a.text.compare(b.text);
+        return direction * signOf(order) < 0;
+    });
+    std::vector<PaneItem> sorted;
+    sorted.reserve(rows.size());
+    for (const RowKey& key : keys)
+        sorted.push_back(std::move(rows[key.row]));
+    rows = std::move(sorted);
+}
+
+void usePaneOrder(PaneModel& model, const int& sortKey) {
+    model.setCompare(paneCompare(sortKey));
+    model.setSorter([&sortKey](std::vector<PaneItem>& rows) { sortPaneRows(rows, sortKey); });
+}
 
 std::int64_t leadingSize(std::string_view text) {
     std::size_t i = 0;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "panes/pane_model.h"
 
@@ -23,6 +24,15 @@ int ftpViewCompare(const PaneItem& a, const PaneItem& b, int sortKey);
 // change between sorts. The referenced key must outlive the model's use of the compare.
 PaneModel::Compare paneCompare(const int& sortKey);
 PaneModel::Compare paneCompare(const int&& temporaryKey) = delete;
+
+// Sorts rows stably into the order of ftpViewCompare under sortKey, computing each row's key
+// once: a 100,000-row listing sorts without re-reading every name at each comparison.
+void sortPaneRows(std::vector<PaneItem>& rows, int sortKey);
+
+// Makes model order its rows by the sort rule under the key read through sortKey (compare and
+// the keyed sorter both). The referenced key must outlive the model's use of them.
+void usePaneOrder(PaneModel& model, const int& sortKey);
+void usePaneOrder(PaneModel& model, const int&& temporaryKey) = delete;
 
 // The key after a click on the column whose tag is t: -t when the key is on another column,
 // else the key reversed. So the first click sorts descending and each further click

@@ -85,10 +85,14 @@ void PaneModel::setSortEnabled(bool enabled) {
 }
 
 void PaneModel::sort() {
-    if (!m_sortEnabled || !m_compare || m_items.size() < 2)
+    if (!m_sortEnabled || (!m_compare && !m_sorter) || m_items.size() < 2)
         return;
-    std::stable_sort(m_items.begin(), m_items.end(),
-                     [this](const PaneItem& a, const PaneItem& b) { return m_compare(a, b) < 0; });
+    if (m_sorter)
+        m_sorter(m_items);
+    else
+        std::stable_sort(
+            m_items.begin(), m_items.end(),
+            [this](const PaneItem& a, const PaneItem& b) { return m_compare(a, b) < 0; });
     announceReset();
 }
 

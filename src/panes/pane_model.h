@@ -62,6 +62,10 @@ public:
     // Sorting: while enabled, sort() orders the rows by compare (negative: a before b).
     using Compare = std::function<int(const PaneItem& a, const PaneItem& b)>;
     void setCompare(Compare compare) { m_compare = std::move(compare); }
+    // Optional: sorts all rows at once in the order of compare, faster than pairwise calls
+    // (e.g. by computing each row's key once). sort() prefers it when set.
+    using Sorter = std::function<void(std::vector<PaneItem>& rows)>;
+    void setSorter(Sorter sorter) { m_sorter = std::move(sorter); }
     void setSortEnabled(bool enabled);
     bool sortEnabled() const { return m_sortEnabled; }
     void sort();
@@ -84,6 +88,7 @@ private:
 
     std::vector<PaneItem> m_items;
     Compare m_compare;
+    Sorter m_sorter;
     bool m_sortEnabled = false;
     ViewStyle m_viewStyle = ViewStyle::vsReport;
     std::vector<ColumnWidth> m_columnWidths;

@@ -16,7 +16,7 @@ using namespace std::chrono;
 class RemotePaneTest : public testing::Test {
 protected:
     RemotePaneTest() {
-        view.setCompare(paneCompare(sortKey));
+        usePaneOrder(view, sortKey);
         view.onReset = [this] { ++resets; };
         view.onInserted = [this](std::size_t, std::size_t) { ++rowSignals; };
         view.onRemoved = [this](std::size_t, std::size_t) { ++rowSignals; };

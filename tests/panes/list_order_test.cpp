@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -22,7 +23,7 @@ PaneItem row(std::string name, int image, std::string size = {}, std::string dat
 std::vector<std::string> sortedNames(std::vector<PaneItem> items, int key) {
     PaneModel model;
     model.assign(std::move(items));
-    model.setCompare(paneCompare(key));
+    usePaneOrder(model, key);
     model.setSortEnabled(true);
     std::vector<std::string> names;
     for (const auto& item : model.items())
@@ -107,7 +108,7 @@ TEST(FtpViewCompare, CompareFollowsTheCallersKey) {
     int key = 0;
     PaneModel model;
     model.assign({row("b", kFile, "1"), row("a", kFile, "2")});
-    model.setCompare(paneCompare(key));
+    usePaneOrder(model, key);
     model.setSortEnabled(true);
     EXPECT_EQ(model.item(0).caption, "a");
     key = -2;
@@ -126,6 +127,45 @@ TEST(SortKey, FirstClickSortsDescendingAndEachFurtherClickReverses) {
     key = sortKeyAfterColumnClick(key, 2);
     EXPECT_EQ(key, 2);  // largest first
     EXPECT_EQ(sortKeyAfterColumnClick(-3, 3), 3);
+}
+
+}  // namespace
+}  // namespace quay
+
+namespace quay {
+namespace {
+
+// The keyed sorter must give exactly the stable order of the pairwise rule, for every
+// column and direction, including equal keys, mixed case and sizes above 32 bits.
+TEST(SortPaneRows, GivesTheStableOrderOfThePairwiseRule) {
+    std::vector<PaneItem> rows;
+    unsigned seed = 7;
+    auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+    const char* names[] = {"a", "B", "b", "A", "readme", "README", "z.txt", ""};
+    const char* sizes[] = {"", "0", "12", "4294967296", "9999999999999", "12 k", " 7"};
+    const char* dates[] = {"01.02.2003", "02.01.2003", "error", "", "Mar 5"};
+    for (int i = 0; i < 400; ++i) {
+        PaneItem item;
+        item.caption = names[next() % 8];
+        item.imageIndex = static_cast<int>(next() % 4);
+        item.subItems = {sizes[next() % 7], dates[next() % 5], next() % 2 ? "12:00" : "09:30",
+                         next() % 2 ? "-rw-r--r--" : "drwx------"};
+        item.subItems.resize(next() % 5);
+        item.caption += std::to_string(i % 3);
+        rows.push_back(item);
+    }
+    for (int key : {0, 1, -1, 2, -2, 3, -3, 4, -4, 5, -5, 42}) {
+        auto expected = rows;
+        std::stable_sort(expected.begin(), expected.end(), [key](const auto& a, const auto& b) {
+            return ftpViewCompare(a, b, key) < 0;
+        });
+        auto keyed = rows;
+        sortPaneRows(keyed, key);
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            ASSERT_EQ(keyed[i].caption, expected[i].caption) << "key " << key << " row " << i;
+            ASSERT_EQ(keyed[i].subItems, expected[i].subItems) << "key " << key << " row " << i;
+        }
+    }
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ class ServerListCommandsTest : public ::testing::Test {
 protected:
     ServerListCommandsTest() : data(dir.path() / "data"), commands(data, view, path, dialogs) {
         fs::create_directories(data);
-        view.setCompare(paneCompare(sortKey));
+        usePaneOrder(view, sortKey);
         commands.showServerList("");
     }
 

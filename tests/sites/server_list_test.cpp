@@ -25,7 +25,7 @@ constexpr const char* HomeLine =
 class ServerListTest : public ::testing::Test {
 protected:
     ServerListTest() : list(dir.path(), view, path) {
-        view.setCompare(paneCompare(sortKey));
+        usePaneOrder(view, sortKey);
         list.onError = [this](const std::string& text) { errors.push_back(text); };
     }
 
