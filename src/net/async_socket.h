@@ -243,6 +243,20 @@ protected:
     // destroyed the socket.
     std::weak_ptr<int> lifeToken() const { return m_life; }
 
+    // Taken before firing an event: tells afterwards whether the handler destroyed the socket
+    // or closed (and perhaps reopened) its connection.
+    class Guard {
+    public:
+        explicit Guard(const AsyncSocket& socket)
+            : m_life(socket.m_life), m_socket(&socket), m_generation(socket.m_generation) {}
+        bool gone() const { return m_life.expired() || m_socket->m_generation != m_generation; }
+
+    private:
+        std::weak_ptr<int> m_life;
+        const AsyncSocket* m_socket;
+        std::uint64_t m_generation;
+    };
+
     void resolvePortsAndAddress(bool resolveLocalPort, const std::string& prefix);
     void startConnect();
     void bindLocal();

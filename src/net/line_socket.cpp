@@ -25,14 +25,14 @@ void LineSocket::deliverBuffered() {
         deliverLines(0);
         return;
     }
-    auto life = lifeToken();
+    const Guard guard(*this);
     while (m_lineCount > 0) {
         const std::int64_t before = m_lineCount;
         if (!SocksSocket::doDataAvailable(0)) {
             dropFront(m_lineCount);
             return;
         }
-        if (life.expired() || m_lineCount == before)
+        if (guard.gone() || m_lineCount == before)
             return;
     }
 }
@@ -90,7 +90,7 @@ bool LineSocket::doDataAvailable(int error) {
 }
 
 void LineSocket::deliverLines(std::int64_t searchFrom) {
-    auto life = lifeToken();
+    const Guard guard(*this);
     while (lineModeActive()) {
         if (m_lineLength == 0) {
             const auto begin = m_lineBuffer.begin();
@@ -102,7 +102,7 @@ void LineSocket::deliverLines(std::int64_t searchFrom) {
             m_lineLength = (found - begin) + static_cast<std::int64_t>(m_lineEnd.size());
             m_lineReceived = true;
         }
-        if (!deliverPendingLine() || life.expired())
+        if (!deliverPendingLine() || guard.gone())
             return;
         searchFrom = 0;
     }
@@ -110,14 +110,14 @@ void LineSocket::deliverLines(std::int64_t searchFrom) {
 
 // Fires onDataAvailable while the line is pending; false when the handler left it unread.
 bool LineSocket::deliverPendingLine() {
-    auto life = lifeToken();
+    const Guard guard(*this);
     while (m_lineMode && m_lineLength > 0) {
         const std::int64_t before = m_lineLength;
         if (!SocksSocket::doDataAvailable(0)) {
             dropFront(m_lineLength);
             return true;
         }
-        if (life.expired())
+        if (guard.gone())
             return false;
         // Left unread: waits for more bytes instead of calling the handler again at once.
         m_lineStalled = m_lineLength == before;
@@ -129,11 +129,11 @@ bool LineSocket::deliverPendingLine() {
 
 void LineSocket::doSessionClosed(int error) {
     m_lineReceived = true;
-    auto life = lifeToken();
+    const Guard guard(*this);
     if (lineModeActive() && m_lineCount > 0) {
         m_lineLength = m_lineCount;
         deliverPendingLine();
-        if (life.expired())
+        if (guard.gone())
             return;
     }
     m_lineBuffer.clear();

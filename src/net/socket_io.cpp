@@ -81,12 +81,10 @@ void AsyncSocket::onConnectReadiness(unsigned ioEvents) {
     if (::getsockopt(m_handle, SOL_SOCKET, SO_ERROR, &soError, &len) != 0)
         soError = errno;
     const int error = mapErrno(soError);
-    const std::uint64_t generation = m_generation;
-    auto life = lifeToken();
+    const Guard guard(*this);
     handleEvents(EvConnect, error);
     // A connection that is established is writable: the first write notification.
-    if (error == 0 && !life.expired() && m_generation == generation &&
-        m_state == SocketState::wsConnected)
+    if (error == 0 && !guard.gone() && m_state == SocketState::wsConnected)
         handleEvents(EvWrite, 0);
 }
 
@@ -100,13 +98,12 @@ void AsyncSocket::onListenReadiness(unsigned ioEvents) {
 }
 
 void AsyncSocket::onStreamReadiness(unsigned ioEvents) {
-    const std::uint64_t generation = m_generation;
-    auto life = lifeToken();
+    const Guard guard(*this);
     if ((ioEvents & EventLoop::IoWritable) && m_writeWanted) {
         m_writeWanted = false;
         refreshWatch();
         handleEvents(EvWrite, 0);
-        if (life.expired() || m_generation != generation)
+        if (guard.gone())
             return;
     }
     if (!(ioEvents & (EventLoop::IoReadable | EventLoop::IoError | EventLoop::IoHangUp)))
@@ -145,48 +142,46 @@ AsyncSocket::StreamProbe AsyncSocket::probeStream(int& closeError) {
 // One notification; the bits are handled in a fixed order and handling stops as soon as a
 // handler has closed or destroyed the socket.
 void AsyncSocket::handleEvents(unsigned bits, int error) {
-    auto life = lifeToken();
-    const std::uint64_t generation = m_generation;
-    auto gone = [&] { return life.expired() || m_generation != generation; };
+    const Guard guard(*this);
     if (bits & EvConnect) {
         changeState(SocketState::wsConnected);
-        if (gone())
+        if (guard.gone())
             return;
         doSessionConnected(error);
-        if (life.expired())
+        if (guard.gone())
             return;
         if (error != 0 && m_state != SocketState::wsClosed)
             close();
-        if (gone())
+        if (guard.gone())
             return;
     }
     if (bits & EvRead) {
         receiveLoop(error);
-        if (gone())
+        if (guard.gone())
             return;
     }
     if (bits & EvWrite) {
         tryToSend();
-        if (gone())
+        if (guard.gone())
             return;
         if (queueDrained())
             doDataSent(error);
-        if (gone())
+        if (guard.gone())
             return;
     }
     if (bits & EvAccept) {
         doSessionAvailable(error);
-        if (gone())
+        if (guard.gone())
             return;
     }
     if ((bits & EvClose) && m_state != SocketState::wsConnecting) {
         receiveLoop(0);
-        if (gone())
+        if (guard.gone())
             return;
         if (!m_closeReported) {
             m_closeReported = true;
             doSessionClosed(error);
-            if (gone())
+            if (guard.gone())
                 return;
         }
         if (m_state != SocketState::wsClosed)
@@ -195,8 +190,7 @@ void AsyncSocket::handleEvents(unsigned bits, int error) {
 }
 
 void AsyncSocket::receiveLoop(int error) {
-    auto life = lifeToken();
-    const std::uint64_t generation = m_generation;
+    const Guard guard(*this);
     for (;;) {
         m_lastError = 0;
         const std::int64_t readBefore = m_readCount;
@@ -208,7 +202,7 @@ void AsyncSocket::receiveLoop(int error) {
             // the next notification calls the handler again.
             return;
         }
-        if (life.expired() || m_generation != generation)
+        if (guard.gone())
             return;
         if (!handled) {
             char scratch[1024];
@@ -406,10 +400,9 @@ void AsyncSocket::tryToSend() {
             refreshWatch();
         }
         // Fired once the queue is consistent: the handler may send, close or abort.
-        const std::uint64_t generation = m_generation;
-        auto life = lifeToken();
+        const Guard guard(*this);
         fire(onSendData, n);
-        if (partial || life.expired() || m_generation != generation || m_sendQueue.empty())
+        if (partial || guard.gone() || m_sendQueue.empty())
             return;
     }
 }

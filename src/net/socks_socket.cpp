@@ -168,9 +168,9 @@ void SocksSocket::doSessionConnected(int error) {
         AsyncSocket::doSessionConnected(error);
         return;
     }
-    auto life = lifeToken();
+    const Guard guard(*this);
     doSocksConnected(error);
-    if (life.expired() || m_socksState != SocksState::socksNegotiateMethods)
+    if (guard.gone() || m_socksState != SocksState::socksNegotiateMethods)
         return;
     if (error != 0) {
         AsyncSocket::doSessionConnected(error);
@@ -185,9 +185,9 @@ void SocksSocket::doSessionConnected(int error) {
 
 void SocksSocket::doSessionClosed(int error) {
     if (m_socksState == SocksState::socksAuthenticate) {
-        auto life = lifeToken();
+        const Guard guard(*this);
         doSocksAuthState(SocksAuthState::socksAuthFailure);
-        if (life.expired())
+        if (guard.gone())
             return;
     }
     AsyncSocket::doSessionClosed(error);
@@ -215,9 +215,9 @@ void SocksSocket::sendGreeting() {
 
 void SocksSocket::sendAuthentication() {
     m_socksState = SocksState::socksAuthenticate;
-    auto life = lifeToken();
+    const Guard guard(*this);
     doSocksAuthState(SocksAuthState::socksAuthStart);
-    if (life.expired() || m_socksState != SocksState::socksAuthenticate)
+    if (guard.gone() || m_socksState != SocksState::socksAuthenticate)
         return;
     // Only reachable with unchecked lengths when the server picked a method not offered.
     if (m_socksUsercode.size() + m_socksPassword.size() > RequestSize - 3) {
@@ -271,13 +271,13 @@ void SocksSocket::sendSocks5Request() {
 }
 
 void SocksSocket::socksFail(int code, const std::string& message) {
-    auto life = lifeToken();
+    const Guard guard(*this);
     doSocksError(code, message);
-    if (life.expired())
+    if (guard.gone())
         return;
     m_socksState = SocksState::socksData;
     doSessionConnected(code);
-    if (!life.expired())
+    if (!guard.gone())
         doClose(true, code);
 }
 
@@ -337,9 +337,9 @@ void SocksSocket::handleGreetingReply() {
 
 void SocksSocket::methodNoneChosen() {
     if (m_offeredMethod != 0) {
-        auto life = lifeToken();
+        const Guard guard(*this);
         doSocksAuthState(SocksAuthState::socksAuthNotRequired);
-        if (life.expired() || m_socksState != SocksState::socksNegotiateMethods)
+        if (guard.gone() || m_socksState != SocksState::socksNegotiateMethods)
             return;
     }
     sendConnectRequest();
@@ -363,9 +363,9 @@ void SocksSocket::handleAuthReply() {
         return;
     }
     m_replyCount = 0;
-    auto life = lifeToken();
+    const Guard guard(*this);
     doSocksAuthState(SocksAuthState::socksAuthSuccess);
-    if (!life.expired() && m_socksState == SocksState::socksAuthenticate)
+    if (!guard.gone() && m_socksState == SocksState::socksAuthenticate)
         sendConnectRequest();
 }
 
@@ -444,9 +444,9 @@ void SocksSocket::negotiationDone(int leftoverFrom) {
     m_leftoverCount = leftoverFrom > 0 ? std::max(0, m_replyCount - leftoverFrom) : 0;
     m_leftoverPos = leftoverFrom;
     m_replyCount = 0;
-    auto life = lifeToken();
+    const Guard guard(*this);
     doSessionConnected(0);
-    if (life.expired() || state() != SocketState::wsConnected)
+    if (guard.gone() || state() != SocketState::wsConnected)
         return;
     postWriteNotification();
     doDataAvailable(0);
