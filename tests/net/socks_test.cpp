@@ -385,6 +385,28 @@ TEST_F(SocksTest, Socks4DestinationThatCannotBeResolved) {
                             "closed 20017"}));
 }
 
+TEST_F(SocksTest, HandlersMayDestroyTheSocketDuringTheNegotiation) {
+    test::ScriptedSocks proxy(R"([{"read": "greeting5"}, {"send": "05 02"}, {"read": "auth5"},
+        {"send": "01 00"}, {"read": "request5"}, {"send": "05 ff 00 01 00 00 00 00 00 00"}])");
+    for (int stage = 0; stage < 3; ++stage) {
+        auto doomed = std::make_unique<Socket>(loop);
+        auto destroy = [&] { doomed.reset(); };
+        if (stage == 0)
+            doomed->onSocksConnected = [&](int) { destroy(); };
+        else if (stage == 1)
+            doomed->onSocksAuthState = [&](SocksAuthState) { destroy(); };
+        else
+            doomed->onSocksError = [&](int, const std::string&) { destroy(); };
+        doomed->setSocksAuthentication(SocksAuthentication::socksAuthenticateUsercode);
+        doomed->setSocksServer("127.0.0.1");
+        doomed->setSocksPort(std::to_string(proxy.port()));
+        doomed->setAddr("dest.example");
+        doomed->setPort("21");
+        doomed->connect();
+        EXPECT_TRUE(loop.runUntil([&] { return doomed == nullptr; }, 10s)) << stage;
+    }
+}
+
 TEST_F(SocksTest, UnreachableSocksServer) {
     connectVia(test::freePort(), "5", "dest.example", 21);
     ASSERT_TRUE(awaitClosed());
