@@ -47,7 +47,10 @@ inline constexpr int ResolveFailed = 20017;
 // - onSocksAuthState(state): each step of the user code/password exchange (SOCKS 5).
 // - onSocksError(code, message): the negotiation failed; onSessionConnected(code) follows
 //   (except for 20017) and the socket is closed with the code.
-// Application bytes that arrive behind the SOCKS 5 reply are served first by receive().
+// Application bytes that arrive behind the SOCKS 5 reply are served first by receive(), and
+// already from inside onSessionConnected. onDataSent is held back while the negotiation runs
+// (so that a sender paced by it cannot write into the negotiation) and fires once after it
+// succeeded, as for a direct connection.
 //
 // socksServer(), socksPort() and socksLevel() return to empty, empty and "5" after every
 // close; user code, password and authentication are kept.
