@@ -105,6 +105,11 @@ TEST_F(SocksTest, Socks5WithoutAuthenticationThroughMicrosocks) {
     EXPECT_EQ(*(connected + 1), "data") << "onDataAvailable follows the connect";
     EXPECT_FALSE(socket.boundAddr().empty());
     EXPECT_EQ(echo("ping"), "ping");
+    // onDataSent waits for the end of the negotiation.
+    const auto firstSent = std::find(log.begin(), log.end(), "sent 0");
+    ASSERT_NE(firstSent, log.end());
+    EXPECT_GT(firstSent - log.begin(),
+              std::find(log.begin(), log.end(), "connected 0") - log.begin());
 }
 
 TEST_F(SocksTest, Socks5WithUserAndPasswordThroughMicrosocks) {
