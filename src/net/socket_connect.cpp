@@ -157,6 +157,11 @@ void AsyncSocket::bindLocal() {
 }
 
 void AsyncSocket::listen() {
+    // A second handle would orphan the open one.
+    if (m_handle != InvalidSocket && m_state != SocketState::wsClosed) {
+        reportError("Listen: Socket already in use");
+        return;
+    }
     const char* missing = !m_portAssigned    ? "listen: port not assigned"
                           : !m_protoAssigned ? "listen: protocol not assigned"
                           : !m_addrAssigned  ? "listen: address not assigned"

@@ -441,6 +441,7 @@ TEST_F(SocketTest, PropertiesOfAnOpenSocketAreGuarded) {
     EXPECT_EQ(test::thrown([&] { socket.setLocalAddr("1.2.3.4"); }),
               "Cannot change LocalAddr if not closed");
     EXPECT_EQ(test::thrown([&] { socket.connect(); }), "Connect: Socket already in use");
+    EXPECT_EQ(test::thrown([&] { socket.listen(); }), "Listen: Socket already in use");
     EXPECT_EQ(test::thrown([&] { socket.setSocksLevel("4"); }),
               "Can't change socks level if not closed");
     test::posixClose(peer);
