@@ -23,7 +23,10 @@ TEST(ConnectionTypes, TypeRulesForPassiveAndSocks) {
     EXPECT_EQ(ftp.controlSocket().socksLevel(), "4");
     EXPECT_EQ(ftp.dataSocket().socksAuthentication(),
               SocksAuthentication::socksAuthenticateUsercode);
+    ftp.setConnectionType(FtpConnectionType::ftpSocks4A);
+    EXPECT_EQ(ftp.dataSocket().socksLevel(), "4A");
     ftp.setConnectionType(FtpConnectionType::ftpSocks5);
+    EXPECT_EQ(ftp.controlSocket().socksLevel(), "5");
     ftp.setConnectionType(FtpConnectionType::ftpDirect);
     EXPECT_TRUE(ftp.passive());  // until setPassive says otherwise
     EXPECT_EQ(ftp.controlSocket().socksAuthentication(),
