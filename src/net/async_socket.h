@@ -53,12 +53,14 @@ inline constexpr SocketHandle InvalidSocket = -1;
 // - onSessionConnected(error): outcome of connect(); never for a handle adopted by dup().
 // - onSessionClosed(error): at most once per connection.
 // - onDataAvailable(error): bytes (or the end of the stream) wait; the handler is expected
-//   to receive() on each call, the event repeats while bytes wait.
+//   to receive() on each call, the event repeats while bytes wait (from the next round of
+//   the loop when a call read nothing).
 // - onDataSent(error): the send queue has been drained. Never fired from inside send();
 //   also fired for the first write notification of a fresh connection.
 // - onSendData(bytesSent): after every successful send call of the library.
 // - onChangeState(old, new): every change of state(), also to the same value.
-// - onSessionAvailable(error): a listening socket has a connection to accept().
+// - onSessionAvailable(error): a listening socket has a connection to accept(); it fires
+//   again only after accept() was called.
 // - onDnsLookupDone(error): a lookup finished (0), failed (11001...) or was cancelled (10004).
 // - onError(): set it to receive reported errors as an event (lastError() holds the code)
 //   instead of a SocketException.
@@ -190,8 +192,12 @@ public:
     // message handling (to exercise onBgException).
     void postTestException();
 
+    // Resolves a name on a worker thread; onDnsLookupDone follows from the loop, except for a
+    // dotted address, which completes before dnsLookup returns. A new lookup or cancel drops
+    // the result of the running one.
     void dnsLookup(const std::string& hostName);
     void reverseDnsLookup(const std::string& dottedAddress);
+    // Drops the running lookup and fires onDnsLookupDone(10004); nothing when none runs.
     void cancelDnsLookup();
 
     std::string peerAddr();  // "error" unless wsConnected
