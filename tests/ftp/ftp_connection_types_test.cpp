@@ -68,6 +68,17 @@ TEST(ConnectionTypes, PreconditionsThrowAndSendNothing) {
     EXPECT_EQ(ftp.state(), FtpState::fsReady);
 }
 
+TEST(ConnectionTypes, RefusedConnectionReportsTheSocketError) {
+    FtpHarness h;
+    h.target(freePort(), "joe", "pw");
+    EXPECT_EQ(h.run([&] { h.ftp.connectAsync(); }), 10061);
+    EXPECT_EQ(h.ftp.lastResponse(), "500 Connection refused (Winsock error #10061)");
+    EXPECT_EQ(h.ftp.errorMessage(), h.ftp.lastResponse());
+    EXPECT_EQ(h.ftp.statusCode(), 500);
+    EXPECT_EQ(h.ftp.state(), FtpState::fsReady);
+    EXPECT_EQ(h.sessionClosed, 0);
+}
+
 TEST(ConnectionTypes, ProxyLogInLineWithoutPortForFtp) {
     ScriptedFtpServer proxy([](ScriptedFtpSession& s) {
         s.reply("220 proxy ready");
