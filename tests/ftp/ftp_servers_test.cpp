@@ -217,6 +217,27 @@ TEST_P(RealServer, AbortFromProgressFailsTheDownload) {
     EXPECT_TRUE(readFile(local("blob.bin")) == blob) << h.logText();
 }
 
+TEST_P(RealServer, AbortAsyncMidTransferThenReconnect) {
+    connect();
+    ASSERT_TRUE(h.ftp.typeBinary());
+    h.ftp.setPassive(false);
+    h.ftp.setHostFileName("blob.bin");
+    h.ftp.setLocalFileName(local("blob.bin"));
+    h.ftp.onProgress = [&](std::int64_t count, bool&) {
+        if (count > 0)
+            h.ftp.abortAsync();
+    };
+    EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 426) << h.logText();
+    EXPECT_EQ(h.ftp.errorMessage(), "426 Operation aborted.");
+    EXPECT_FALSE(h.ftp.connected());
+    EXPECT_EQ(h.sessionClosed, 1);
+    h.ftp.onProgress = nullptr;
+    connect();
+    ASSERT_TRUE(h.ftp.typeBinary());
+    EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 0) << h.logText();
+    EXPECT_TRUE(readFile(local("blob.bin")) == blob);
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, RealServer,
                          ::testing::Values(FtpServerKind::Vsftpd, FtpServerKind::PureFtpd,
                                            FtpServerKind::Pyftpdlib),
