@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "session/session_controller.h"
+#include "ui/help_window.h"
 #include "ui/pane_view.h"
 
 namespace quay {
@@ -66,6 +67,12 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
     resize(900, 640);
     m_controller.onCloseWindow = [this] { close(); };
     m_controller.onLanguageItemsChanged = [this] { refreshLanguageEntries(); };
+    // Help is a window of its own, nothing the session decides.
+    m_controller.registerHandler("Help1Click", [this](const std::string&) {
+        if (m_help == nullptr)
+            m_help = new HelpWindow(this);
+        m_help->showContext(10);
+    });
     m_controller.FormCreate();
 }
 

@@ -12,6 +12,7 @@
 namespace quay {
 
 class ComboModel;
+class HelpWindow;
 class PaneView;
 class SessionController;
 
@@ -68,6 +69,7 @@ private:
     bool m_overrideCursor = false;
     std::map<std::string, QFont> m_definedFonts;
     std::vector<QAction*> m_languageEntries;
+    HelpWindow* m_help = nullptr;  // made on first use, owned by the window
 };
 
 }  // namespace quay

@@ -1,5 +1,6 @@
 #include <QAction>
 #include <QComboBox>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QSplitter>
@@ -374,6 +375,15 @@ private slots:
         QCOMPARE(connect->text(), QStringLiteral("&Connect"));
         QVERIFY(window().findChild<QAction*>("miEnglish")->isChecked());
         QVERIFY(!menu->actions()[1]->isChecked());
+    }
+
+    void helpOpensTheMainWindowSection() {
+        window().findChild<QAction*>("Help1")->trigger();
+        auto* help = window().findChild<QDialog*>("HelpWindow");
+        QVERIFY(help != nullptr);
+        QVERIFY(help->isVisible());
+        window().findChild<QAction*>("Help1")->trigger();
+        QCOMPARE(window().findChildren<QDialog*>("HelpWindow").size(), 1);
     }
 
     void controllerKeepsWatchingTheRemotePaneWhenTheWindowGoes() {
