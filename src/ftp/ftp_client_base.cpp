@@ -188,24 +188,27 @@ void FtpClientBase::triggerRequestDone(int error) {
         m_statusCode = m_statusCodeSave;
     }
     m_sequence = false;
-    std::weak_ptr<int> life = m_life;
-    m_loop.post([this, life, error] {
-        if (!life.expired())
-            deliverRequestDone(error);
+    postGuarded([this, error] {
+        if (onRequestDone)
+            onRequestDone(m_requestType, error);
     });
 }
 
-void FtpClientBase::deliverRequestDone(int error) {
-    try {
-        if (onRequestDone)
-            onRequestDone(m_requestType, error);
-    } catch (const std::exception& e) {
-        bool canClose = true;
-        if (onBgException)
-            onBgException(e, canClose);
-        // A deferred completion has no caller to report to: after onBgException the
-        // exception ends here, as a silent abort of the message would.
-    }
+void FtpClientBase::postGuarded(std::function<void()> task) {
+    std::weak_ptr<int> life = m_life;
+    m_loop.post([this, life, task = std::move(task)] {
+        if (life.expired())
+            return;
+        try {
+            task();
+        } catch (const std::exception& e) {
+            bool canClose = true;
+            if (onBgException)
+                onBgException(e, canClose);
+            // A deferred message has no caller to report to: after onBgException the
+            // exception ends here, as a silent abort of the message would.
+        }
+    });
 }
 
 void FtpClientBase::applySocksSettings(Socket& socket) {

@@ -192,7 +192,9 @@ private:
                         std::initializer_list<int> accepted, Handler finish = nullptr);
     void genericReplyHandler();
     void triggerRequestDone(int error);
-    void deliverRequestDone(int error);
+    // Runs task later on the loop, unless the client is gone by then; an exception it raises
+    // goes to onBgException.
+    void postGuarded(std::function<void()> task);
     void applySocksSettings(Socket& socket);
     void controlDnsLookupDone(int error);
     void controlSessionConnected(int error);

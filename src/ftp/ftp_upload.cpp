@@ -108,9 +108,8 @@ void FtpClientBase::sendAccept(int) {
 }
 
 void FtpClientBase::postUploadStart() {
-    std::weak_ptr<int> life = m_life;
-    m_loop.post([this, life] {
-        if (life.expired() || m_started || !m_uploadSession || m_requestDone)
+    postGuarded([this] {
+        if (m_started || !m_uploadSession || m_requestDone)
             return;
         m_startTime = std::chrono::steady_clock::now();
         m_started = true;
