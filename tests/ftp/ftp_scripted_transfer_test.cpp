@@ -230,11 +230,13 @@ TEST_F(ScriptedFtp, EndlessListingLineIsReportedInBoundedPieces) {
     EXPECT_LE(longest, 1u << 20);
 }
 
-TEST_F(ScriptedFtp, StateChangesOfACommand) {
+TEST_F(ScriptedFtp, StateChangesAndRewrittenCommands) {
     start([](ScriptedFtpSession& s) {
         login(s);
         s.expect("CWD d");
         s.reply("250 OK");
+        s.expect("XPWD");
+        s.reply("257 \"/d\"");
         s.waitForClose(5s);
     });
     ASSERT_EQ(connect(), 0);
@@ -243,6 +245,10 @@ TEST_F(ScriptedFtp, StateChangesOfACommand) {
     h.ftp.setHostDirName("d");
     EXPECT_EQ(h.run([&] { h.ftp.cwdAsync(); }), 0);
     EXPECT_EQ(states, (std::vector<FtpState>{FtpState::fsWaitingResponse, FtpState::fsReady}));
+    h.ftp.onCommand = [](std::string& cmd) { cmd = "X" + cmd; };
+    EXPECT_EQ(h.run([&] { h.ftp.pwdAsync(); }), 0);
+    EXPECT_TRUE(h.logged("> XPWD"));
+    EXPECT_EQ(h.ftp.dirResult(), "/d");
 }
 
 }  // namespace
