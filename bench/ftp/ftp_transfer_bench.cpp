@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -23,11 +24,8 @@ using quay::test::VsftpdServer;
 
 double seconds(const std::function<bool()>& action) {
     const auto start = std::chrono::steady_clock::now();
-    if (!action()) {
-        std::fprintf(stderr, "a transfer failed\n");
-        std::fflush(stderr);
-        std::exit(1);
-    }
+    if (!action())
+        throw std::runtime_error("a transfer failed");
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
@@ -38,7 +36,7 @@ void makeFile(const fs::path& path, std::int64_t bytes) {
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     for (std::int64_t done = 0; done < bytes; done += static_cast<std::int64_t>(block.size()))
         if (::write(fd, block.data(), block.size()) != static_cast<ssize_t>(block.size()))
-            std::exit(1);
+            throw std::runtime_error("cannot write " + path.string());
     ::close(fd);
 }
 
@@ -57,7 +55,7 @@ public:
             m_done = true;
         };
         if (!run([this] { m_ftp.connectAsync(); }) || !m_ftp.typeBinary())
-            std::exit(1);
+            throw std::runtime_error("the engine cannot log in");
     }
     bool get(const std::string& remote, const std::string& local) {
         m_ftp.setHostFileName(remote);
@@ -103,7 +101,8 @@ void report(const char* direction, std::int64_t bytes, double engine, double cur
 
 }  // namespace
 
-int main(int argc, char** argv) {
+// Throws on any failure, so that the server and the temporary files go with the stack.
+int runBench(int argc, char** argv) {
     const std::int64_t mib = argc > 1 ? std::atoll(argv[1]) : 1024;
     const std::int64_t bytes = mib << 20;
     TempDir root;
@@ -156,4 +155,13 @@ int main(int argc, char** argv) {
     }
     report("upload", bytes, enginePut, curlPut, lftpPut);
     return 0;
+}
+
+int main(int argc, char** argv) {
+    try {
+        return runBench(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_ftp_transfer: %s\n", e.what());
+        return 1;
+    }
 }
