@@ -4,6 +4,7 @@
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -31,6 +32,13 @@ int listenOnLoopback(int& port) {
     }
     port = ntohs(addr.sin_port);
     return fd;
+}
+
+// A send that the client never drains must not block the server thread (and the test's
+// destructor that joins it) for ever.
+void limitSendTime(int fd) {
+    timeval limit{10, 0};
+    setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
 }
 
 void closeFd(int& fd) {
@@ -141,6 +149,7 @@ void ScriptedFtpSession::acceptData() {
     closeFd(m_dataListener);
     if (m_data < 0)
         throw ScriptError("accept failed");
+    limitSendTime(m_data);
 }
 
 void ScriptedFtpSession::connectData(const std::string& portLine) {
@@ -156,6 +165,7 @@ void ScriptedFtpSession::connectData(const std::string& portLine) {
     addr.sin_port = htons(static_cast<uint16_t>(p[0] * 256 + p[1]));
     if (connect(m_data, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0)
         throw ScriptError("cannot connect to " + portLine);
+    limitSendTime(m_data);
 }
 
 void ScriptedFtpSession::sendData(std::string_view bytes) {
@@ -212,6 +222,7 @@ void ScriptedFtpServer::serve() {
         int fd = accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC);
         if (fd < 0)
             continue;
+        limitSendTime(fd);
         ScriptedFtpSession session(fd, m_stopping, [this](const std::string& line) {
             std::lock_guard lock(m_mutex);
             m_commands.push_back(line);
