@@ -238,6 +238,17 @@ void SessionController::FTPViewChange() {
     updateConnectionUI(!m_state.serverListMode);
 }
 
+bool SessionController::FTPViewMouseDown() {
+    const long selected = m_model.ftpView().firstSelected();
+    return m_state.serverListMode && selected >= 0 &&
+           m_model.ftpView().item(static_cast<std::size_t>(selected)).imageIndex == 3;
+}
+
+void SessionController::FTPViewDragDrop(const std::string& source, long target) {
+    if (m_state.serverListMode && source == "FTPView" && target >= 0)
+        m_serverList.FTPViewDragDrop(static_cast<std::size_t>(target));
+}
+
 void SessionController::MenuItem11Click(const std::string& sender) {
     m_model.lvLoc().setViewStyle(static_cast<ViewStyle>(m_model.control(sender).tag));
 }

@@ -92,6 +92,12 @@ public:
     void sbStopClick();
     // The remote pane changed (the controller watches it itself).
     void FTPViewChange();
+    // The left button went down in FTPView: true when a drag of the selected row may start,
+    // that is in server-list mode with a server (image 3) selected.
+    bool FTPViewMouseDown();
+    // Rows of the list named source were dropped on row target of FTPView (-1: no row). In
+    // server-list mode a server dropped on a folder moves into it.
+    void FTPViewDragDrop(const std::string& source, long target);
     // The view-style entries: the sender's tag is the view style of lvLoc (MenuItem11Click)
     // or of FTPView (LargeIcons1Click, LargeIcons3Click).
     void MenuItem11Click(const std::string& sender);

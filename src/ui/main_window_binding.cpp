@@ -142,6 +142,12 @@ void MainWindow::bindPane(PaneView& view, const char* dblClickHandler, const cha
             [this, dblClickHandler, name = view.objectName().toStdString()] {
                 m_controller.invoke(dblClickHandler, name);
             });
+    if (view.objectName() == QLatin1String("FTPView")) {
+        view.canStartDrag = [this] { return m_controller.FTPViewMouseDown(); };
+        connect(&view, &PaneView::rowDropped, this, [this](const QString& source, int row) {
+            m_controller.FTPViewDragDrop(source.toStdString(), row);
+        });
+    }
     QMenu* menu = m_menus.popups.at(popup);
     connect(&view, &PaneView::contextMenuRequested, menu,
             [menu](const QPoint& at) { menu->popup(at); });

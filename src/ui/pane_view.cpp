@@ -1,6 +1,10 @@
 #include "ui/pane_view.h"
 
+#include <QDrag>
+#include <QDropEvent>
 #include <QHeaderView>
+#include <QMimeData>
+#include <QMouseEvent>
 
 namespace quay {
 
@@ -30,10 +34,72 @@ void PaneView::configure(QAbstractItemView& view) {
     view.setSelectionBehavior(QAbstractItemView::SelectRows);
     view.setEditTriggers(QAbstractItemView::NoEditTriggers);
     view.setContextMenuPolicy(Qt::CustomContextMenu);
+    view.viewport()->installEventFilter(this);
+    view.viewport()->setAcceptDrops(true);
     connect(&view, &QAbstractItemView::doubleClicked, this, [this] { emit doubleClicked(); });
     connect(&view, &QWidget::customContextMenuRequested, this, [this, &view](const QPoint& p) {
         emit contextMenuRequested(view.viewport()->mapToGlobal(p));
     });
+}
+
+bool PaneView::eventFilter(QObject* watched, QEvent* event) {
+    QAbstractItemView* view = nullptr;
+    if (watched == m_report.viewport())
+        view = &m_report;
+    else if (watched == m_icons.viewport())
+        view = &m_icons;
+    if (view == nullptr)
+        return QStackedWidget::eventFilter(watched, event);
+    switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseMove:
+        case QEvent::MouseButtonRelease:
+            return mouseEvent(*view, static_cast<QMouseEvent&>(*event));
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
+            return dropEvent(*view, *event);
+        default:
+            return false;
+    }
+}
+
+bool PaneView::mouseEvent(QAbstractItemView& view, QMouseEvent& event) {
+    if (event.type() == QEvent::MouseButtonPress && event.button() == Qt::LeftButton) {
+        m_pressed = true;
+        m_pressedAt = event.position().toPoint();
+        return false;
+    }
+    if (event.type() == QEvent::MouseButtonRelease) {
+        m_pressed = false;
+        return false;
+    }
+    constexpr int kDragDistance = 5;
+    if (!m_pressed || !(event.buttons() & Qt::LeftButton) ||
+        (event.position().toPoint() - m_pressedAt).manhattanLength() < kDragDistance)
+        return false;
+    m_pressed = false;
+    if (!canStartDrag || !canStartDrag())
+        return false;
+    auto* drag = new QDrag(&view);
+    auto* data = new QMimeData;
+    data->setData(QString::fromLatin1(kRowMimeType), objectName().toUtf8());
+    drag->setMimeData(data);
+    drag->exec(Qt::MoveAction);
+    return true;
+}
+
+bool PaneView::dropEvent(QAbstractItemView& view, QEvent& event) {
+    auto& drop = static_cast<QDropEvent&>(event);
+    if (!drop.mimeData()->hasFormat(QString::fromLatin1(kRowMimeType)))
+        return false;
+    drop.setDropAction(Qt::MoveAction);
+    drop.accept();
+    if (event.type() == QEvent::Drop) {
+        const QString source = QString::fromUtf8(drop.mimeData()->data(kRowMimeType));
+        emit rowDropped(source, view.indexAt(drop.position().toPoint()).row());
+    }
+    return true;
 }
 
 void PaneView::applyViewStyle() {
@@ -57,6 +123,9 @@ void PaneView::applyViewStyle() {
     }
     m_icons.setWrapping(true);
     m_icons.setResizeMode(QListView::Adjust);
+    // Rows never move inside the view; setting the mode resets the viewport's drop flag.
+    m_icons.setMovement(QListView::Static);
+    m_icons.viewport()->setAcceptDrops(true);
     setCurrentWidget(&m_icons);
 }
 

@@ -3,6 +3,7 @@
 #include <QListView>
 #include <QStackedWidget>
 #include <QTreeView>
+#include <functional>
 
 #include "ui/pane_item_model.h"
 
@@ -12,9 +13,18 @@ namespace quay {
 // the same PaneItemModel and selection, of which the pane model's view style shows one. The
 // selection is mirrored both ways between the views and the pane model's selection flags.
 // The list is read-only: nothing is edited in place.
+//
+// Dragging: once the left button has moved 5 pixels from where it went down, canStartDrag is
+// asked; when it agrees, the rows go as a drag naming this list. A drag of a list's rows
+// dropped on a list emits rowDropped there with the row under the mouse (-1 for none).
 class PaneView : public QStackedWidget {
     Q_OBJECT
 public:
+    // The mime type of a dragged row; the data is the objectName of the source list.
+    static constexpr const char* kRowMimeType = "application/x-quayside-pane-rows";
+
+    std::function<bool()> canStartDrag;
+
     PaneView(PaneModel& pane, QList<PaneColumn> columns, QWidget* parent = nullptr);
 
     PaneItemModel& itemModel() { return m_model; }
@@ -25,18 +35,26 @@ public:
 signals:
     void doubleClicked();
     void contextMenuRequested(const QPoint& globalPos);
+    void rowDropped(const QString& sourceList, int targetRow);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void applyViewStyle();
     void selectionFromView(const QItemSelection& selected, const QItemSelection& deselected);
     void selectionFromModel();
     void configure(QAbstractItemView& view);
+    bool mouseEvent(QAbstractItemView& view, QMouseEvent& event);
+    bool dropEvent(QAbstractItemView& view, QEvent& event);
 
     PaneItemModel m_model;
     QItemSelectionModel m_selection;
     QTreeView m_report;
     QListView m_icons;
     bool m_syncing = false;
+    QPoint m_pressedAt;
+    bool m_pressed = false;
 };
 
 }  // namespace quay

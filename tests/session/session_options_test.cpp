@@ -141,6 +141,37 @@ TEST(SessionOptions, AnUnreadableCommandFileIsNotReplacedByNothing) {
     EXPECT_TRUE(fs::is_directory(file));
 }
 
+TEST(SessionOptions, AServerDraggedOntoAFolderMovesOnlyInServerListMode) {
+    test::TempDir dir;
+    test::writeFile(dir.path() / "ftplist.TXT", "DIR=Box\r\nName=Srv;\r\nName=Other;\r\n");
+    ProgramRun run(dir.path());
+    PaneModel& view = run.controller.model().ftpView();
+    ASSERT_EQ(view.count(), 3u);
+    auto rowOf = [&](const std::string& caption) {
+        for (std::size_t i = 0; i < view.count(); ++i)
+            if (view.item(i).caption == caption)
+                return i;
+        return view.count();
+    };
+    view.setSelected(rowOf("Box"), true);
+    EXPECT_FALSE(run.controller.FTPViewMouseDown()) << "a folder is not dragged";
+    view.selectAll(false);
+    view.setSelected(rowOf("Srv"), true);
+    EXPECT_TRUE(run.controller.FTPViewMouseDown());
+
+    run.controller.state().serverListMode = false;
+    EXPECT_FALSE(run.controller.FTPViewMouseDown());
+    run.controller.FTPViewDragDrop("FTPView", static_cast<long>(rowOf("Box")));
+    EXPECT_EQ(view.count(), 3u) << "connected, the server list is not touched";
+
+    run.controller.state().serverListMode = true;
+    run.controller.FTPViewDragDrop("lvLoc", static_cast<long>(rowOf("Box")));
+    EXPECT_EQ(view.count(), 3u) << "only rows of the server list move";
+    run.controller.FTPViewDragDrop("FTPView", static_cast<long>(rowOf("Box")));
+    EXPECT_EQ(view.count(), 2u);
+    EXPECT_EQ(rowOf("Srv"), view.count());
+}
+
 TEST(SessionOptions, BadOptionsFilesStartWithTheDefaultsAndSayNothing) {
     const std::string files[] = {
         "",

@@ -1,8 +1,10 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDialog>
+#include <QDropEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QMimeData>
 #include <QSplitter>
 #include <QTest>
 #include <QToolButton>
@@ -375,6 +377,33 @@ private slots:
         QCOMPARE(connect->text(), QStringLiteral("&Connect"));
         QVERIFY(window().findChild<QAction*>("miEnglish")->isChecked());
         QVERIFY(!menu->actions()[1]->isChecked());
+    }
+
+    void aServerDroppedOnAFolderMovesIntoIt() {
+        test::writeFile(m_dir->path() / "ftplist.TXT", "DIR=Box\r\nName=Srv;\r\n");
+        m_program = std::make_unique<Program>(m_dir->path());
+        window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        auto* remote = window().findChild<PaneView*>("FTPView");
+        PaneModel& pane = m_program->controller.model().ftpView();
+        QCOMPARE(pane.count(), std::size_t{2});
+        QCOMPARE(pane.item(0).caption, std::string("Box"));
+        pane.setSelected(1, true);
+        QVERIFY(remote->canStartDrag && remote->canStartDrag());
+
+        QListView& view = remote->iconView();
+        QCOMPARE(remote->currentWidget(), static_cast<QWidget*>(&view));
+        const QPoint onFolder = view.visualRect(view.model()->index(0, 0)).center();
+        QMimeData data;
+        data.setData(PaneView::kRowMimeType, "FTPView");
+        QDragEnterEvent enter(onFolder, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view.viewport(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(onFolder, Qt::MoveAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(view.viewport(), &drop);
+        QVERIFY(drop.isAccepted());
+        QCOMPARE(pane.count(), std::size_t{1});
+        QCOMPARE(pane.item(0).caption, std::string("Box"));
     }
 
     void helpOpensTheMainWindowSection() {
