@@ -99,6 +99,13 @@ void FtpClientBase::checkReady() {
         handleError("FTP Server is not ready. Please wait.");
 }
 
+// A line break inside an argument (a hostile listing can offer such a name) would end the
+// command early and send the rest as a command of its own.
+void FtpClientBase::checkLine(const std::string& cmd) {
+    if (cmd.find_first_of("\r\n") != std::string::npos)
+        handleError("Command contains a line break");
+}
+
 void FtpClientBase::sendCommand(std::string cmd) {
     if (onCommand)
         onCommand(cmd);
@@ -113,6 +120,7 @@ void FtpClientBase::displayLastResponse() {
 
 void FtpClientBase::executeCommand(FtpRequest request, const std::string& cmd,
                                    std::initializer_list<int> accepted, Handler finish) {
+    checkLine(cmd);
     if (cmd != "ABOR" && cmd != "STAT" && cmd != "QUIT") {
         checkReady();
         if (!m_connected)

@@ -186,6 +186,7 @@ protected:
 private:
     // control session (ftp_client_base.cpp)
     void checkReady();
+    void checkLine(const std::string& cmd);
     void sendCommand(std::string cmd);
     void displayLastResponse();
     void executeCommand(FtpRequest request, const std::string& cmd,

@@ -31,6 +31,7 @@ void FtpClientBase::receiveStep(FtpRequest request) {
         handleError(cmd + ": not connected");
     if (m_localFileName.empty() && !m_displayFileFlag)
         handleError("LocalFileName empty");
+    checkLine(m_hostFileName);
     if (!m_sequence)
         m_requestType = request;
     m_transferCommand = cmd;

@@ -18,6 +18,7 @@ void FtpClientBase::sendStep(bool append) {
         handleError("STOR/APPE: not connected");
     if (m_localFileName.empty())
         handleError("LocalFileName empty");
+    checkLine(m_hostFileName);
     m_requestType = append ? FtpRequest::AppendAsync : FtpRequest::PutAsync;
     m_append = append;
     m_finalReply = m_dataClosed = m_requestDone = false;

@@ -156,6 +156,25 @@ TEST_F(ScriptedFtp, ResultCodesAndTheFirstErrorMessage) {
     EXPECT_EQ(h.ftp.errorMessage(), "500 First failure");
 }
 
+TEST_F(ScriptedFtp, LineBreaksInArgumentsAreRefused) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        s.expect("NOOP");
+        s.reply("200 Still here");
+        s.waitForClose(5s);
+    });
+    ASSERT_EQ(connect(), 0);
+    h.ftp.setHostFileName("a\r\nDELE b");
+    EXPECT_THROW(h.ftp.deleAsync(), FtpException);
+    h.ftp.setHostFileName("a\nb");
+    EXPECT_THROW(h.ftp.sizeAsync(), FtpException);
+    EXPECT_EQ(h.ftp.state(), FtpState::fsReady);
+    h.ftp.setLocalFileName("NOOP");
+    EXPECT_EQ(h.run([&] { h.ftp.quoteAsync(); }), 0);
+    EXPECT_EQ(server->commands().back(), "NOOP");
+    EXPECT_EQ(server->commands().size(), 3u);
+}
+
 TEST_F(ScriptedFtp, ExceptionInRequestDoneGoesToBgException) {
     start([](ScriptedFtpSession& s) {
         login(s);
