@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "net_test_util.h"
+#include "scripted_socks.h"
 #include "socks_servers.h"
 
 namespace quay {
@@ -94,7 +95,8 @@ private:
 
 TEST_F(SocksTest, Socks5WithoutAuthenticationThroughMicrosocks) {
     test::EchoServer target;
-    test::Microsocks proxy;
+    test::MicrosocksServer proxy;
+    proxy.start();
     connectVia(proxy.port(), "5", "127.0.0.1", target.port());
     ASSERT_TRUE(awaitConnected());
     EXPECT_EQ(events(), (std::vector<std::string>{"socks-connected 0", "connected 0"}));
@@ -114,7 +116,8 @@ TEST_F(SocksTest, Socks5WithoutAuthenticationThroughMicrosocks) {
 
 TEST_F(SocksTest, Socks5WithUserAndPasswordThroughMicrosocks) {
     test::EchoServer target;
-    test::Microsocks proxy("quay", "s3cret");
+    test::MicrosocksServer proxy;
+    proxy.start("quay", "s3cret");
     useUserCode("quay", "s3cret");
     connectVia(proxy.port(), "5", "127.0.0.1", target.port());
     ASSERT_TRUE(awaitConnected());
@@ -135,7 +138,8 @@ TEST_F(SocksTest, Socks5WithUserAndPasswordThroughMicrosocks) {
 
 TEST_F(SocksTest, WrongPasswordFailsTheConnect) {
     test::EchoServer target;
-    test::Microsocks proxy("quay", "s3cret");
+    test::MicrosocksServer proxy;
+    proxy.start("quay", "s3cret");
     useUserCode("quay", "wrong");
     connectVia(proxy.port(), "5", "127.0.0.1", target.port());
     ASSERT_TRUE(awaitClosed());
@@ -146,7 +150,8 @@ TEST_F(SocksTest, WrongPasswordFailsTheConnect) {
 
 TEST_F(SocksTest, Socks4And5ThroughDante) {
     test::EchoServer target;
-    test::Danted proxy;
+    test::DantedServer proxy;
+    proxy.start();
     for (const char* level : {"4", "5"}) {
         log.clear();
         received.clear();

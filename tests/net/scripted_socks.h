@@ -21,27 +21,4 @@ private:
     int m_port = 0;
 };
 
-// microsocks (SOCKS 5), with user name and password when given.
-class Microsocks {
-public:
-    explicit Microsocks(const std::string& user = {}, const std::string& password = {});
-    int port() const { return m_port; }
-
-private:
-    ChildProcess m_process;
-    int m_port = 0;
-};
-
-// dante's danted (SOCKS 4 and 5, no authentication).
-class Danted {
-public:
-    Danted();
-    int port() const { return m_port; }
-
-private:
-    TempDir m_dir;
-    ChildProcess m_process;
-    int m_port = 0;
-};
-
 }  // namespace quay::test
