@@ -27,6 +27,12 @@ PaneView::PaneView(PaneModel& pane, QList<PaneColumn> columns, QWidget* parent)
     applyViewStyle();
 }
 
+PaneView::~PaneView() {
+    // The views die before this object's base does; their viewports must not call back.
+    m_report.viewport()->removeEventFilter(this);
+    m_icons.viewport()->removeEventFilter(this);
+}
+
 void PaneView::configure(QAbstractItemView& view) {
     view.setModel(&m_model);
     view.setSelectionModel(&m_selection);

@@ -26,6 +26,7 @@ public:
     std::function<bool()> canStartDrag;
 
     PaneView(PaneModel& pane, QList<PaneColumn> columns, QWidget* parent = nullptr);
+    ~PaneView() override;
 
     PaneItemModel& itemModel() { return m_model; }
     QTreeView& reportView() { return m_report; }
