@@ -28,6 +28,10 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
         m_model.defineControl(def.name, std::move(state));
     }
     setUpFtpClient();
+    // New and read server records take the anonymous address of the options when asked to.
+    m_serverList.list().defaultEMail = [this] {
+        return m_options.mailAno ? m_options.anonymous : std::string();
+    };
     registerOwnHandlers();
     registerServerListHandlers();
     watchRemotePane();

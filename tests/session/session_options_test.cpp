@@ -172,6 +172,15 @@ TEST(SessionOptions, AServerDraggedOntoAFolderMovesOnlyInServerListMode) {
     EXPECT_EQ(rowOf("Srv"), view.count());
 }
 
+TEST(SessionOptions, NewServersTakeTheAnonymousAddressOnlyWhenTheOptionsSaySo) {
+    test::TempDir dir;
+    test::writeFile(dir.path() / "options.ftp", "[Common]\nMailAno=1\nAnonymous=me@host\n");
+    ProgramRun run(dir.path());
+    EXPECT_EQ(run.controller.serverList().list().newServerInfo().EMail, "me@host");
+    run.controller.options().mailAno = false;
+    EXPECT_EQ(run.controller.serverList().list().newServerInfo().EMail, "");
+}
+
 TEST(SessionOptions, BadOptionsFilesStartWithTheDefaultsAndSayNothing) {
     const std::string files[] = {
         "",
