@@ -123,7 +123,12 @@ QWidget* MainWindow::buildTopBar() {
     for (const char* name : {"sbConnect", "sbDisConnect", "sbStop"})
         layout->addWidget(make<QToolButton>(name, bar));
     layout->addStretch();
-    layout->addWidget(make<QLabel>("Label1", bar));
+    auto* product = make<QLabel>("Label1", bar);
+    QFont bold = product->font();
+    bold.setBold(true);
+    product->setFont(bold);
+    layout->addWidget(product);
+    layout->addSpacing(8);
     layout->addWidget(make<QLabel>("Label2", bar));
     auto* edit = make<QLineEdit>("Edit1", bar);
     edit->setReadOnly(true);
