@@ -6,6 +6,7 @@
 
 #include "ui/input_form.h"
 #include "ui/pane_font.h"
+#include "ui/server_properties_dialog.h"
 
 namespace quay {
 
@@ -98,6 +99,11 @@ bool WidgetDialogs::chooseFont(PaneFont& font) {
     font.underLine = picked.underLine;
     font.strikeOut = picked.strikeOut;
     return true;
+}
+
+bool WidgetDialogs::serverProperties(ServerPropertiesModel& model) {
+    ServerPropertiesDialog dialog(model, m_parent);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 }  // namespace quay

@@ -18,6 +18,7 @@ public:
     bool inputPrompt(const std::string& caption, const std::string& prompt, std::string& value,
                      bool masked) override;
     bool chooseFont(PaneFont& font) override;
+    bool serverProperties(ServerPropertiesModel& model) override;
 
 private:
     QPointer<QWidget> m_parent;

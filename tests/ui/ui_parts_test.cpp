@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFontDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -11,8 +12,10 @@
 #include <atomic>
 #include <thread>
 
+#include "test_support.h"
 #include "ui/input_form.h"
 #include "ui/qt_event_loop.h"
+#include "ui/server_properties_dialog.h"
 #include "ui/widget_dialogs.h"
 
 namespace quay {
@@ -204,6 +207,79 @@ private slots:
         QCOMPARE(font.charSet, std::optional<int>(0));
         QCOMPARE(font.color, std::optional<int>(255));
         QVERIFY(font.bold.has_value());
+    }
+
+    void serverPropertiesDialogEditsTheModel() {
+        test::TempDir dir;
+        FtpServerInfo info = defaultServerInfo("");
+        ServerPropertiesModel model(info, dir.path());
+        std::vector<std::string> errors;
+        model.showError = [&](const std::string&, const std::string& text) {
+            errors.push_back(text);
+        };
+        ServerPropertiesDialog dialog(model);
+        QCOMPARE(dialog.objectName(), QStringLiteral("FFtpBase"));
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Server-Eigenschaften"));
+        auto* ok = dialog.findChild<QPushButton*>("SpeedButton2");
+        QCOMPARE(ok->text(), QStringLiteral("OK"));
+        QCOMPARE(dialog.findChild<QPushButton*>("SpeedButton1")->text(), QStringLiteral("Cancel"));
+
+        ok->click();
+        QCOMPARE(errors.size(), std::size_t{1});
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+
+        QTest::keyClicks(dialog.findChild<QLineEdit*>("NameEdt"), "Home");
+        QTest::keyClicks(dialog.findChild<QLineEdit*>("ServerEdt"), "127.0.0.1");
+        auto* email = dialog.findChild<QLineEdit*>("EMailEdt");
+        auto* user = dialog.findChild<QLineEdit*>("UserEdt");
+        QVERIFY(!email->isEnabled());
+        QVERIFY(user->isEnabled());
+        dialog.findChild<QCheckBox*>("AnonymousCB")->click();
+        QVERIFY(email->isEnabled());
+        QVERIFY(!user->isEnabled());
+        QVERIFY(!dialog.findChild<QCheckBox*>("cbMPsw")->isHidden());
+        QCOMPARE(dialog.findChild<QLineEdit*>("PasswordEdt")->echoMode(), QLineEdit::Password);
+
+        auto* custom = dialog.findChild<QWidget*>("pnlCustom");
+        QVERIFY(custom->isHidden());
+        auto* type = dialog.findChild<QComboBox*>("cbType");
+        QCOMPARE(type->count(), 9);
+        QCOMPARE(type->itemText(4), QStringLiteral("Custom"));
+
+        auto* remote = dialog.findChild<QLineEdit*>("RemoteDirEdt");
+        QTest::keyClicks(remote, "pub");
+        dialog.findChild<QCheckBox*>("cbPD")->click();
+        QCOMPARE(remote->text(), QStringLiteral("/pub"));
+
+        ok->click();
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(model.finish(true));
+        QCOMPARE(model.record().Name, std::string("Home"));
+        QCOMPARE(model.record().Server, std::string("127.0.0.1"));
+        QCOMPARE(model.record().InitialDir, std::string("/pub"));
+        QVERIFY(model.record().Anonymous);
+    }
+
+    void columnEditsTakeDigitsAndEraseOnAnythingElse() {
+        test::TempDir dir;
+        FtpServerInfo info = defaultServerInfo("");
+        info.Answer = "4957681";
+        ServerPropertiesModel model(info, dir.path());
+        ServerPropertiesDialog dialog(model);
+        QVERIFY(!dialog.findChild<QWidget*>("pnlCustom")->isHidden());
+        auto* name = dialog.findChild<QLineEdit*>("eFName");
+        QCOMPARE(name->text(), QStringLiteral("9"));
+        // Only the built-in first layout exists: its columns cannot be edited.
+        QVERIFY(!name->isEnabled());
+        name->setEnabled(true);
+        name->setFocus();
+        name->setCursorPosition(1);
+        QTest::keyClick(name, Qt::Key_1);
+        QCOMPARE(name->text(), QStringLiteral("91"));
+        QCOMPARE(model.columns[0], std::string("91"));
+        QTest::keyClick(name, Qt::Key_X);
+        QCOMPARE(name->text(), QStringLiteral("9"));
+        QCOMPARE(model.columns[0], std::string("9"));
     }
 
     void messageBoxReportsTheButtonPressed() {
