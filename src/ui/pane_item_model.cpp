@@ -35,6 +35,7 @@ void PaneItemModel::hook() {
         if (count > 0) {
             beginInsertRows({}, static_cast<int>(first), static_cast<int>(first + count - 1));
             endInsertRows();
+            emit selectionChangedInModel();  // a row may arrive selected
         }
         if (inserted)
             inserted(first, count);

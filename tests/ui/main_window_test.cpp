@@ -300,6 +300,11 @@ private slots:
         QVERIFY(enabledInUi("ServerProperties2"));
         c.model().ftpView().selectAll(false);
         QVERIFY(!view->selection().hasSelection());
+        row.selected = true;
+        c.model().ftpView().add(row);
+        QVERIFY(view->selection().isRowSelected(1, {}));
+        QVERIFY(!view->selection().isRowSelected(0, {}));
+        c.model().ftpView().selectAll(false);
         QVERIFY(!enabledInUi("ServerProperties1"));
     }
 
