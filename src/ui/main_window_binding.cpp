@@ -46,8 +46,7 @@ void applyToAction(QAction* action, const ControlState& state) {
 
 void applyToWidget(QWidget* w, const ControlState& state) {
     w->setEnabled(state.enabled);
-    // A hidden child is made visible only once its window shows; an explicit show of a
-    // child of a hidden window would be a no-op anyway.
+    // Children marked visible appear when their window is shown.
     w->setVisible(state.visible);
     w->setToolTip(qtext(state.hint));
     w->setProperty("tag", state.tag);
