@@ -194,7 +194,9 @@ bool ServerList::moveServerToFolder(std::size_t server, std::size_t folder) {
         return false;
     std::string folderPath = currentFolderPath() + m_view.item(folder).caption;
     std::optional<std::filesystem::path> directory = makeDirectory(folderPath);
-    if (!directory)
+    // A hand-edited folder line without a name (or only blanks and '\\') names the level
+    // itself: the move would append the server and the save then drop it from the same file.
+    if (!directory || *directory == directoryOf(currentFolderPath()))
         return false;
     std::filesystem::path file = listFileOf(*directory);
     std::error_code error;

@@ -238,6 +238,25 @@ TEST_F(ServerListTest, MoveServerIntoNeverOpenedFolder) {
               serverInfoToLine(moved) + "\r\n" + HomeLine + "\r\n");
 }
 
+TEST_F(ServerListTest, MoveOntoAFolderThatNamesTheLevelItselfKeepsTheServer) {
+    // Hand-edited folder lines whose names have no folder in them lead back to the level.
+    for (const char* folderPath : {"", "Work\\"}) {
+        std::string lines = std::string("DIR=\r\nDIR= \\ \r\n") + HomeLine + "\r\n";
+        fs::path level = dir.path() / (*folderPath ? "work" : "");
+        fs::create_directories(level);
+        writeFile(level / "ftplist.TXT", lines);
+        list.showServerList(folderPath);
+        std::size_t first = *folderPath ? 1 : 0;  // after ".."
+        for (std::size_t folder : {first, first + 1}) {
+            ASSERT_TRUE(isImage(view.item(folder), ServerListImage::Folder));
+            EXPECT_FALSE(list.moveServerToFolder(static_cast<std::size_t>(indexOf("Home")), folder))
+                << folderPath << " " << folder;
+        }
+        EXPECT_NE(indexOf("Home"), -1);
+        EXPECT_EQ(readFile(level / "ftplist.TXT"), lines) << folderPath;
+    }
+}
+
 TEST_F(ServerListTest, FailedMoveChangesNothing) {
     writeFile(dir.path() / "ftplist.TXT", std::string("DIR=Gone\r\n") + HomeLine + "\r\n");
     writeFile(dir.path() / "Gone", "a file, not a folder");
