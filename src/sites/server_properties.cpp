@@ -138,10 +138,22 @@ void ServerPropertiesModel::cbNameChange(int index) {
     selectLayout(index);
 }
 
+bool ServerPropertiesModel::askStorableLayoutName(const std::string& caption,
+                                                  std::string& name) const {
+    if (!askLayoutName || !askLayoutName(caption, name))
+        return false;
+    // The chosen layout's name is stored with the server like the other values: ';' would
+    // end it early and let the rest pass for other keys, a line break would split the line.
+    if (name.find_first_of(";\r\n") == std::string::npos)
+        return true;
+    error(caption + ": the name cannot contain \";\" or a line break");
+    return false;
+}
+
 void ServerPropertiesModel::SpeedButton3Click() {
     storeColumnsInSelected();
     std::string name;
-    if (!askLayoutName || !askLayoutName("New Host Type", name))
+    if (!askStorableLayoutName("New Host Type", name))
         return;
     m_layouts.names.push_back(name);
     m_layouts.codes.emplace_back(DefaultLayoutCode);
@@ -156,7 +168,7 @@ void ServerPropertiesModel::SpeedButton5Click() {
     }
     std::string& current = m_layouts.names[static_cast<std::size_t>(m_layoutIndex)];
     std::string name = current;
-    if (askLayoutName && askLayoutName("Edit Host Type", name))
+    if (askStorableLayoutName("Edit Host Type", name))
         current = name;
 }
 

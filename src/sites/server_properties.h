@@ -111,6 +111,8 @@ private:
     void fillColumns(std::string_view code);
     void storeColumnsInSelected();
     void selectLayout(int index);
+    // askLayoutName, refusing (with a message) a name the server list could not store.
+    bool askStorableLayoutName(const std::string& caption, std::string& name) const;
     void applyEdits();
     void error(const std::string& text) const;
     // The label of the first edit whose stored value the list file could not give back.

@@ -144,6 +144,32 @@ TEST_F(ServerPropertiesTest, CancelledNamePromptAddsNothing) {
     EXPECT_EQ(model.layoutNames().size(), 1u);
 }
 
+TEST_F(ServerPropertiesTest, LayoutNamesTheServerListCannotStoreAreRefused) {
+    writeFile(answerFile(), "\"Default\",0957681\r\n\"Mine\",4123456\r\n");
+    ServerPropertiesModel model(custom("4123456", "Mine"), dir.path());
+    std::vector<std::string> errors;
+    model.showError = [&](const std::string& caption, const std::string& text) {
+        errors.push_back(caption + "|" + text);
+    };
+    std::string typed = "x;InitialDir=/etc";
+    model.askLayoutName = [&](const std::string&, std::string& name) {
+        name = typed;
+        return true;
+    };
+    model.SpeedButton5Click();  // rename "Mine"
+    typed = "two\r\nlines";
+    model.SpeedButton3Click();  // add
+    EXPECT_EQ(model.layoutNames(), (std::vector<std::string>{"Default", "Mine"}));
+    EXPECT_EQ(errors,
+              (std::vector<std::string>{
+                  "Attention|Edit Host Type: the name cannot contain \";\" or a line break",
+                  "Attention|New Host Type: the name cannot contain \";\" or a line break"}));
+    typed = "a, \"b\"";
+    model.SpeedButton3Click();
+    ASSERT_TRUE(model.finish(true));
+    EXPECT_EQ(model.record().AnswerName, "a, \"b\"");
+}
+
 TEST_F(ServerPropertiesTest, ClickRules) {
     FtpServerInfo info = custom("0957681", "Default");
     info.InitialDir = "/pub";
