@@ -183,7 +183,7 @@ void FtpClientBase::triggerRequestDone(int error) {
     if (m_nextStepHandler && (error == 0 || m_connected)) {
         if (m_state != FtpState::fsAbort)
             setState(FtpState::fsInternalReady);
-        (this->*m_nextStepHandler)();
+        runNextStep();
         return;
     }
     m_nextStepHandler = nullptr;
@@ -200,6 +200,21 @@ void FtpClientBase::triggerRequestDone(int error) {
         if (onRequestDone)
             onRequestDone(m_requestType, error);
     });
+}
+
+// The next step runs from a reply or a close, where no caller is left to catch an exception:
+// a step that cannot start (a server asking for a password that is empty) fails the sequence
+// like a refused reply, so that the request still ends, after QUIT when that is left.
+void FtpClientBase::runNextStep() {
+    try {
+        (this->*m_nextStepHandler)();
+    } catch (const std::exception& e) {
+        m_lastResponse = "500 " + exceptionClassName(e) + ": " + e.what();
+        m_statusCode = m_requestResult = 500;
+        setErrorMessageOnce(m_lastResponse);
+        m_requestDone = false;
+        triggerRequestDone(500);
+    }
 }
 
 void FtpClientBase::postGuarded(std::function<void()> task) {

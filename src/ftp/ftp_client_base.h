@@ -193,6 +193,7 @@ private:
                         std::initializer_list<int> accepted, Handler finish = nullptr);
     void genericReplyHandler();
     void triggerRequestDone(int error);
+    void runNextStep();
     // Runs task later on the loop, unless the client is gone by then; an exception it raises
     // goes to onBgException.
     void postGuarded(std::function<void()> task);
@@ -279,7 +280,6 @@ private:
     std::string m_lastResponseSave;
     int m_statusCodeSave = -1;
 
-    std::string m_transferCommand;
     std::string m_passiveReply;
     LocalFile m_stream;
     bool m_append = false;

@@ -34,7 +34,6 @@ void FtpClientBase::receiveStep(FtpRequest request) {
     checkLine(m_hostFileName);
     if (!m_sequence)
         m_requestType = request;
-    m_transferCommand = cmd;
     m_finalReply = m_dataClosed = m_requestDone = m_sending = false;
     m_localFileError = m_transferAborted = m_started = false;
     m_byteCount = 0;
@@ -110,7 +109,7 @@ void FtpClientBase::downloadSecondReply() {
         checkTransferEnd();
         return;
     }
-    finalReplyRefused("! " + m_transferCommand + " Failed");
+    finalReplyRefused("! RETR/LIST/NLST Failed");
 }
 
 void FtpClientBase::receiveData(int) {

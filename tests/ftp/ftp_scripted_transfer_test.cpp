@@ -156,6 +156,49 @@ TEST_F(ScriptedFtp, ResultCodesAndTheFirstErrorMessage) {
     EXPECT_EQ(h.ftp.errorMessage(), "500 First failure");
 }
 
+// A step that cannot start when a reply calls for it (the server asks for a password and it
+// is empty) fails the sequence instead of leaving the request pending for ever.
+TEST_F(ScriptedFtp, StepThatCannotStartFailsTheSequence) {
+    start([](ScriptedFtpSession& s) {
+        s.reply("220 Ready");
+        s.expect("USER joe");
+        s.reply("331 Password required");
+        s.expect("QUIT");
+        s.reply("221 Bye");
+        s.closeControl();
+    });
+    h.ftp.setPassWord("");
+    h.ftp.setDisplayFileFlag(true);
+    EXPECT_EQ(h.run([&] { h.ftp.directoryAsync(); }, 10s), 500);
+    EXPECT_EQ(h.done.back().request, FtpRequest::DirectoryAsync);
+    EXPECT_EQ(h.ftp.errorMessage(), "500 FtpException: Password emtpy");
+    EXPECT_EQ(h.ftp.lastResponse(), "500 FtpException: Password emtpy");
+    EXPECT_TRUE(h.logged("> QUIT"));
+    EXPECT_EQ(h.ftp.state(), FtpState::fsReady);
+}
+
+TEST_F(ScriptedFtp, RefusedFinalReplyOfAListing) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        s.expect("PASV");
+        s.reply(ScriptedFtpServer::passiveReply(s.listenData()));
+        s.expect("NLST");
+        s.acceptData();
+        s.reply("150 Here it comes");
+        s.sendData("a\r\n");
+        s.closeData();
+        s.reply("451 Local error in processing");
+        s.waitForClose(5s);
+    });
+    ASSERT_EQ(connect(), 0);
+    h.ftp.setPassive(true);
+    h.ftp.setDisplayFileFlag(true);
+    EXPECT_EQ(h.run([&] { h.ftp.lsAsync(); }), 451);
+    EXPECT_EQ(h.done.back().request, FtpRequest::LsAsync);
+    EXPECT_EQ(h.ftp.errorMessage(), "451 Local error in processing");
+    EXPECT_EQ(h.loggedCount("! RETR/LIST/NLST Failed"), 1) << h.logText();
+}
+
 TEST_F(ScriptedFtp, LineBreaksInArgumentsAreRefused) {
     start([](ScriptedFtpSession& s) {
         login(s);
