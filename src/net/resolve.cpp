@@ -125,9 +125,12 @@ std::uint16_t resolvePort(const std::string& port, const std::string& proto) {
     if (port.empty() || port.size() > 31)
         throw SocketException("ResolvePort: Invalid Port.");
     if (isDigit(port[0])) {
+        // A number beyond 16 bits would silently address another port; so would one beyond
+        // 32 bits, whose decimal value wraps, so the digits are measured first.
+        const std::size_t digitsEnd = std::min(port.find_first_not_of("0123456789"), port.size());
+        const std::size_t significant = std::min(port.find_first_not_of('0'), digitsEnd);
         const std::uint32_t value = decimalValue(port);
-        // A number beyond 16 bits would silently address another port.
-        if (value > 65535)
+        if (digitsEnd - significant > 5 || value > 65535)
             throw SocketException("ResolvePort: Invalid Port.");
         return static_cast<std::uint16_t>(value);
     }

@@ -49,6 +49,9 @@ TEST(ResolvePort, DigitsNamesAndLimits) {
     EXPECT_EQ(thrown([] { resolvePort("", "tcp"); }), "ResolvePort: Invalid Port.");
     // Beyond 16 bits the value would wrap onto another port.
     EXPECT_EQ(thrown([] { resolvePort("65557", "tcp"); }), "ResolvePort: Invalid Port.");
+    // 2^32 + 81: its wrapped value would pass as port 81.
+    EXPECT_EQ(thrown([] { resolvePort("4294967377", "tcp"); }), "ResolvePort: Invalid Port.");
+    EXPECT_EQ(resolvePort("0000000021 ", "tcp"), 21);
     EXPECT_EQ(thrown([] { resolvePort("no-such-service", "tcp"); }),
               "ResolvePort: Cannot convert port 'no-such-service', Error #11004");
 }
