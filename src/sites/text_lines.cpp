@@ -1,5 +1,7 @@
 #include "sites/text_lines.h"
 
+#include <algorithm>
+
 #include "config/atomic_file.h"
 #include "config/text_file.h"
 
@@ -18,6 +20,10 @@ std::optional<std::vector<std::string>> readLines(const std::filesystem::path& f
     // there, it would turn the first folder or server line into a nameless server.
     if (content.substr(0, Utf8ByteOrderMark.size()) == Utf8ByteOrderMark)
         content.remove_prefix(Utf8ByteOrderMark.size());
+    // Every line of a list file becomes a record of some hundred bytes, so a file of millions
+    // of empty lines would take gigabytes; no list of ours is that long.
+    if (static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n')) > MaxFileLines)
+        return std::nullopt;
     std::vector<std::string> lines;
     for (std::string_view line : splitLines(content))
         lines.emplace_back(line);

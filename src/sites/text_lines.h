@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <cstddef>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -9,8 +10,11 @@
 
 namespace quay {
 
+// The most lines a list file (servers, layouts) may have; a longer one is no list of ours.
+inline constexpr std::size_t MaxFileLines = 200000;
+
 // The lines of a file (a leading UTF-8 byte-order mark dropped); nothing when the file is
-// missing or cannot be read.
+// missing, cannot be read, or has more than MaxFileLines line ends.
 std::optional<std::vector<std::string>> readLines(const std::filesystem::path& file);
 
 // The lines, each followed by CR LF.

@@ -8,6 +8,7 @@
 #include "panes/list_order.h"
 #include "sites/server_line.h"
 #include "sites/server_list.h"
+#include "sites/text_lines.h"
 #include "test_support.h"
 
 namespace quay {
@@ -196,15 +197,23 @@ TEST_F(ServerListTest, UncreatableLevelDirectoryIsReportedAndNothingWritten) {
 }
 
 TEST_F(ServerListTest, UnreadableListIsNeverOverwritten) {
-    std::string huge = std::string(HomeLine) + "\r\n" + std::string(17 << 20, 'h');
-    writeFile(dir.path() / "ftplist.TXT", huge);
+    // Too big, or so many lines (each one a server) that the level would take gigabytes.
+    for (const std::string& junk : {std::string(HomeLine) + "\r\n" + std::string(17 << 20, 'h'),
+                                    std::string(HomeLine) + std::string(MaxFileLines + 1, '\n')}) {
+        errors.clear();
+        writeFile(dir.path() / "ftplist.TXT", junk);
+        list.showServerList("");
+        EXPECT_TRUE(view.empty());
+        view.add(folderItem("New"));
+        EXPECT_FALSE(list.saveServerList());
+        ASSERT_EQ(errors.size(), 1u);
+        EXPECT_EQ(errors[0], "Can not read the file:" + (dir.path() / "ftplist.TXT").string());
+        EXPECT_EQ(fs::file_size(dir.path() / "ftplist.TXT"), junk.size());
+    }
+    // A long list within the bound is read whole.
+    writeFile(dir.path() / "ftplist.TXT", std::string(MaxFileLines, '\n'));
     list.showServerList("");
-    EXPECT_TRUE(view.empty());
-    view.add(folderItem("New"));
-    EXPECT_FALSE(list.saveServerList());
-    ASSERT_EQ(errors.size(), 1u);
-    EXPECT_EQ(errors[0], "Can not read the file:" + (dir.path() / "ftplist.TXT").string());
-    EXPECT_EQ(fs::file_size(dir.path() / "ftplist.TXT"), huge.size());
+    EXPECT_EQ(view.count(), MaxFileLines);
 
     // Another level saves as usual.
     list.showServerList("Other\\");
