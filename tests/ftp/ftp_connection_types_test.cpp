@@ -1,4 +1,5 @@
 // Connection types: the FTP proxy, SOCKS 4 and 5 (real servers), and the settings rules.
+#include <arpa/inet.h>
 #include <gtest/gtest.h>
 
 #include "ftp_harness.h"
@@ -120,12 +121,18 @@ protected:
         h.ftp.setLocalFileName((work.path() / "data.txt").string());
         ASSERT_EQ(h.run([&] { h.ftp.getAsync(); }), 0) << h.logText();
         EXPECT_EQ(readFile(work.path() / "data.txt"), payload);
+        if (socksPort != 0) {
+            // Both connections went to the SOCKS server, not straight to the FTP server.
+            EXPECT_EQ(ntohs(h.ftp.controlSocket().remoteAddress().sin_port), socksPort);
+            EXPECT_EQ(ntohs(h.ftp.dataSocket().remoteAddress().sin_port), socksPort);
+        }
         ASSERT_EQ(h.run([&] { h.ftp.quitAsync(); }), 0);
         std::filesystem::remove(work.path() / "data.txt");
     }
 
     void useSocks(FtpConnectionType type, int port, const std::string& user,
                   const std::string& password) {
+        socksPort = static_cast<std::uint16_t>(port);
         h.ftp.setConnectionType(type);
         h.ftp.setSocksServer("127.0.0.1");
         h.ftp.setSocksPort(std::to_string(port));
@@ -134,6 +141,7 @@ protected:
     }
 
     const std::string payload = std::string(70000, 'p') + "end";
+    std::uint16_t socksPort = 0;
     TempDir root;
     TempDir work;
     VsftpdServer server;
