@@ -9,19 +9,11 @@
 #include "ui/main_window.h"
 #include "ui/pane_font.h"
 #include "ui/pane_view.h"
+#include "ui/qt_text.h"
 
 namespace quay {
 
 namespace {
-
-QString qtext(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-std::string bytes(const QString& s) {
-    const QByteArray utf8 = s.toUtf8();
-    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-}
 
 void setCaption(QWidget* w, const QString& text) {
     if (auto* button = qobject_cast<QAbstractButton*>(w))

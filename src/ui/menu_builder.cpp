@@ -1,14 +1,11 @@
 #include "ui/menu_builder.h"
+#include "ui/qt_text.h"
 
 #include <set>
 
 namespace quay {
 
 namespace {
-
-QString qtext(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 // Names that other entries hang under: those entries become submenus.
 std::set<std::string> parentNames(const std::vector<ControlDef>& controls) {

@@ -1,5 +1,7 @@
 #include "ui/pane_font.h"
 
+#include "ui/qt_text.h"
+
 namespace quay {
 
 namespace {
@@ -11,8 +13,7 @@ constexpr int kDefaultCharSet = 1;
 
 PaneFont paneFontOf(const QFont& font) {
     PaneFont spec;
-    const QByteArray family = font.family().toUtf8();
-    spec.name = std::string(family.constData(), static_cast<std::size_t>(family.size()));
+    spec.name = bytes(font.family());
     spec.charSet = kDefaultCharSet;
     spec.color = 0;
     spec.bold = font.bold();
@@ -25,8 +26,7 @@ PaneFont paneFontOf(const QFont& font) {
 QFont qtFontOf(const PaneFont& spec, const QFont& base) {
     QFont font = base;
     if (spec.name)
-        font.setFamily(
-            QString::fromUtf8(spec.name->data(), static_cast<qsizetype>(spec.name->size())));
+        font.setFamily(qtext(*spec.name));
     font.setBold(spec.bold.value_or(base.bold()));
     font.setItalic(spec.italic.value_or(base.italic()));
     font.setUnderline(spec.underLine.value_or(base.underline()));

@@ -1,4 +1,5 @@
 #include "ui/server_properties_dialog.h"
+#include "ui/qt_text.h"
 
 #include <QFileDialog>
 #include <QFormLayout>
@@ -11,15 +12,6 @@
 namespace quay {
 
 namespace {
-
-QString qtext(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
-std::string bytes(const QString& s) {
-    const QByteArray utf8 = s.toUtf8();
-    return std::string(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-}
 
 QPushButton* button(QWidget* parent, const char* name, const char* caption) {
     auto* b = new QPushButton(QString::fromUtf8(caption), parent);

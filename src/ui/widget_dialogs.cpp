@@ -1,4 +1,5 @@
 #include "ui/widget_dialogs.h"
+#include "ui/qt_text.h"
 
 #include <QApplication>
 #include <QFontDialog>
@@ -11,10 +12,6 @@
 namespace quay {
 
 namespace {
-
-QString text(const std::string& s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
 
 QMessageBox::Icon boxIcon(Dialogs::Icon icon) {
     switch (icon) {
@@ -70,7 +67,7 @@ Dialogs::Answer answerOf(int button, unsigned buttons) {
 
 Dialogs::Answer WidgetDialogs::messageBox(const std::string& caption, const std::string& body,
                                           Icon icon, unsigned buttons) {
-    QMessageBox box(boxIcon(icon), text(caption), text(body), boxButtons(buttons), m_parent);
+    QMessageBox box(boxIcon(icon), qtext(caption), qtext(body), boxButtons(buttons), m_parent);
     box.setObjectName(QStringLiteral("MessageBox"));
     box.setWindowModality(Qt::ApplicationModal);
     return answerOf(box.exec(), buttons);
@@ -78,11 +75,10 @@ Dialogs::Answer WidgetDialogs::messageBox(const std::string& caption, const std:
 
 bool WidgetDialogs::inputPrompt(const std::string& caption, const std::string& prompt,
                                 std::string& value, bool masked) {
-    InputForm form(text(caption), text(prompt), text(value), masked, m_parent);
+    InputForm form(qtext(caption), qtext(prompt), qtext(value), masked, m_parent);
     if (form.exec() != QDialog::Accepted)
         return false;
-    const QByteArray bytes = form.value().toUtf8();
-    value.assign(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    value = bytes(form.value());
     return true;
 }
 
