@@ -103,13 +103,21 @@ void MainWindow::bindModel() {
 
 void MainWindow::bindCombo(const char* name, ComboModel& combo) {
     auto* box = static_cast<QComboBox*>(widget(name));
+    // Only what differs is touched, so typing in the box keeps its cursor where it is.
     auto refresh = [box, &combo] {
         const QSignalBlocker block(box);
-        box->clear();
-        for (const std::string& item : combo.items())
-            box->addItem(qtext(item));
-        box->setCurrentIndex(combo.itemIndex());
-        box->setEditText(qtext(combo.text()));
+        bool sameItems = box->count() == static_cast<int>(combo.count());
+        for (int i = 0; sameItems && i < box->count(); ++i)
+            sameItems = bytes(box->itemText(i)) == combo.items()[static_cast<std::size_t>(i)];
+        if (!sameItems) {
+            box->clear();
+            for (const std::string& item : combo.items())
+                box->addItem(qtext(item));
+        }
+        if (box->currentIndex() != combo.itemIndex())
+            box->setCurrentIndex(combo.itemIndex());
+        if (bytes(box->currentText()) != combo.text())
+            box->setEditText(qtext(combo.text()));
     };
     refresh();
     auto previous = combo.onChanged;

@@ -4,6 +4,7 @@
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QSplitter>
 #include <QTest>
@@ -306,6 +307,23 @@ private slots:
         QVERIFY(!view->selection().isRowSelected(0, {}));
         c.model().ftpView().selectAll(false);
         QVERIFY(!enabledInUi("ServerProperties1"));
+    }
+
+    void comboBoxesFollowTheirModelsBothWays() {
+        ComboModel& command = m_program->controller.model().cbCmd();
+        auto* box = window().findChild<QComboBox*>("cbCmd");
+        command.add("LIST");
+        command.add("SITE WHO");
+        command.setItemIndex(1);
+        QCOMPARE(box->count(), 2);
+        QCOMPARE(box->currentText(), QStringLiteral("SITE WHO"));
+
+        // Typing in the middle of the text keeps the cursor there.
+        box->lineEdit()->setCursorPosition(4);
+        QTest::keyClicks(box->lineEdit(), "X");
+        QCOMPARE(command.text(), std::string("SITEX WHO"));
+        QCOMPARE(box->lineEdit()->cursorPosition(), 5);
+        QCOMPARE(box->count(), 2);
     }
 
     void busyBracketShowsTheHourglassAndLocksThePath() {
