@@ -1,5 +1,6 @@
 #include "config/profile_file.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
 
@@ -46,6 +47,19 @@ std::optional<long long> parseInteger(std::string_view text) {
     return number;
 }
 
+// The text of a profile file. Ours have some dozens of lines (a language template some
+// thousands); a file of millions of empty lines would take gigabytes as parsed lines, so it
+// counts as unreadable, like a file that is too large.
+std::optional<std::string> readProfileText(const std::filesystem::path& path) {
+    constexpr std::size_t kMaxLines = 100000;
+    std::optional<std::string> text = readTextFile(path);
+    if (text &&
+        static_cast<std::size_t>(std::count(text->begin(), text->end(), '\n')) > kMaxLines) {
+        return std::nullopt;
+    }
+    return text;
+}
+
 }  // namespace
 
 ProfileFile::ProfileFile(std::string_view text) {
@@ -76,7 +90,7 @@ ProfileFile::ProfileFile(std::string_view text) {
 }
 
 ProfileFile ProfileFile::load(const std::filesystem::path& path) {
-    const std::optional<std::string> text = readTextFile(path);
+    const std::optional<std::string> text = readProfileText(path);
     return text ? ProfileFile(*text) : ProfileFile();
 }
 
@@ -86,7 +100,7 @@ std::optional<ProfileFile> ProfileFile::loadForUpdate(const std::filesystem::pat
     if (status.type() == std::filesystem::file_type::not_found) {
         return ProfileFile();
     }
-    const std::optional<std::string> text = readTextFile(path);
+    const std::optional<std::string> text = readProfileText(path);
     if (!text) {
         return std::nullopt;
     }

@@ -31,7 +31,8 @@ public:
     ProfileFile() = default;
     explicit ProfileFile(std::string_view text);
 
-    // The file's content; empty when it is missing, unreadable or too large.
+    // The file's content; empty when it is missing, unreadable, too large or has more than
+    // 100000 lines.
     static ProfileFile load(const std::filesystem::path& path);
     // The same for a file about to be changed: empty when it is missing, none when it exists
     // but cannot be read, so that saving cannot wipe out what it holds.

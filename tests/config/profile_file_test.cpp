@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "config/options.h"
 #include "test_support.h"
 
 namespace quay {
@@ -103,6 +104,23 @@ TEST(ProfileFile, SurvivesJunkAndMissingFiles) {
     ASSERT_TRUE(file.save(dir.path() / "p.ini", 0600));
     EXPECT_EQ(ProfileFile::load(dir.path() / "p.ini").text(), file.text());
     EXPECT_FALSE(file.save(dir.path() / "no" / "p.ini", 0600));
+}
+
+TEST(ProfileFile, AFileOfTooManyLinesIsUnreadableAndKept) {
+    test::TempDir dir;
+    const std::filesystem::path path = dir.path() / "options.ftp";
+    const std::string head = "[Common]\r\nTimeOut=30\r\n";
+    test::writeFile(path, head + std::string(99998, '\n'));
+    EXPECT_EQ(ProfileFile::load(path).readInteger("Common", "TimeOut", 15), 30);
+    ASSERT_TRUE(ProfileFile::loadForUpdate(path).has_value());
+
+    // Each line would become a parsed line of its own.
+    const std::string junk = head + std::string(99999, '\n');
+    test::writeFile(path, junk);
+    EXPECT_EQ(ProfileFile::load(path).readInteger("Common", "TimeOut", 15), 15);
+    EXPECT_FALSE(ProfileFile::loadForUpdate(path).has_value());
+    EXPECT_FALSE(saveOptions(defaultOptions(dir.path()), dir.path()));
+    EXPECT_EQ(test::readFile(path), junk);
 }
 
 }  // namespace
