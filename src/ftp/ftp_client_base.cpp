@@ -136,6 +136,22 @@ void FtpClientBase::executeCommand(FtpRequest request, const std::string& cmd,
     m_finishHandler = finish;
     setState(FtpState::fsWaitingResponse);
     sendCommand(cmd);
+    if (m_control->state() == SocketState::wsClosed)
+        endUnsentCommand(cmd);
+}
+
+// ABOR, STAT and QUIT may be started without a connection; nothing is sent then and no reply
+// will ever end the request, so it ends here. QUIT has nothing left to do; the others fail.
+void FtpClientBase::endUnsentCommand(const std::string& cmd) {
+    if (cmd == "QUIT") {
+        if (!m_sequence)
+            m_requestResult = 0;
+        triggerRequestDone(0);
+        return;
+    }
+    m_statusCode = m_requestResult = 426;
+    setErrorMessageOnce("426 Quayside is not connected");
+    triggerRequestDone(426);
 }
 
 void FtpClientBase::genericReplyHandler() {

@@ -191,6 +191,7 @@ private:
     void displayLastResponse();
     void executeCommand(FtpRequest request, const std::string& cmd,
                         std::initializer_list<int> accepted, Handler finish = nullptr);
+    void endUnsentCommand(const std::string& cmd);
     void genericReplyHandler();
     void triggerRequestDone(int error);
     void runNextStep();

@@ -41,9 +41,6 @@ void FtpClientBase::quitFinish() {
 void FtpClientBase::quitAsync() {
     freeStream();
     runSingle(FtpStep::fctQuit, FtpRequest::QuitAsync, "QUIT", {221}, &FtpClientBase::quitFinish);
-    // Without a connection no reply and no close will ever come to end the request.
-    if (m_control->state() == SocketState::wsClosed)
-        triggerRequestDone(m_requestResult);
 }
 
 void FtpClientBase::sizeAsync() {

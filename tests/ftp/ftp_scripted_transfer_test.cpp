@@ -128,9 +128,17 @@ TEST_F(ScriptedFtp, CompletedRequestIsNotCompletedAgainByALaterClose) {
     ASSERT_TRUE(h.pumpUntil([&] { return h.sessionClosed == 1; }));
     h.pumpUntil([] { return false; }, 100ms);
     EXPECT_EQ(h.done.size(), 2u);
-    // QUIT without a connection still ends.
+    // QUIT without a connection still ends, as do the other lines that may be quoted then.
     EXPECT_EQ(h.run([&] { h.ftp.quitAsync(); }), 0);
     EXPECT_EQ(h.ftp.state(), FtpState::fsReady);
+    h.ftp.setLocalFileName("QUIT");
+    EXPECT_EQ(h.run([&] { h.ftp.quoteAsync(); }), 0);
+    for (const char* line : {"STAT", "ABOR"}) {
+        h.ftp.setLocalFileName(line);
+        EXPECT_EQ(h.run([&] { h.ftp.quoteAsync(); }, 5s), 426) << line;
+        EXPECT_EQ(h.ftp.state(), FtpState::fsReady);
+    }
+    EXPECT_EQ(h.ftp.errorMessage(), "426 Quayside is not connected");
 }
 
 TEST_F(ScriptedFtp, ResultCodesAndTheFirstErrorMessage) {
