@@ -19,15 +19,6 @@ void fixedColumns(std::string_view line, RemoteEntry& e);
 void wuftp(std::string_view line, RemoteEntry& e);
 void unixScan(std::string_view line, std::chrono::year_month_day today, RemoteEntry& e);
 
-// The text with ASCII letters in lower case; other bytes unchanged.
-inline std::string lowerAscii(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
 // Marks the line as no entry (name "."). Assigned as one character: GCC 12 falsely warns
 // (-Wrestrict) about assigning the literal here.
 inline void markNoEntry(RemoteEntry& e) {

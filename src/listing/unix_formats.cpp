@@ -1,6 +1,7 @@
 #include <optional>
 #include <string>
 
+#include "config/ascii.h"
 #include "listing/date_numbers.h"
 #include "listing/list_formats.h"
 #include "panes/text_split.h"
@@ -49,7 +50,7 @@ unsigned monthNumber(std::string_view word) {
     static constexpr std::string_view kMonths = "janfebmaraprmayjunjulaugsepoctnovdec";
     if (word.empty() || word.size() > kMonths.size())
         return 1;
-    std::size_t at = kMonths.find(lowerAscii(word));
+    std::size_t at = kMonths.find(asciiLower(word));
     return at == std::string_view::npos ? 1 : static_cast<unsigned>(at / 3 + 1);
 }
 
@@ -81,7 +82,7 @@ void markFailed(std::string_view line, RemoteEntry& e) {
 
 // Words from the front; the link count, owner and group are dropped. Links are not listed.
 void wuftp(std::string_view line, RemoteEntry& e) {
-    if (lowerAscii(line.substr(0, 6)) == "total " || line.starts_with('l'))
+    if (asciiLower(line.substr(0, 6)) == "total " || line.starts_with('l'))
         return markNoEntry(e);
     std::string_view rest = line;
     e.attr = takeWord(rest);

@@ -1,6 +1,7 @@
 #include <string>
 #include <vector>
 
+#include "config/ascii.h"
 #include "listing/list_formats.h"
 #include "listing/list_line_parser.h"
 #include "panes/text_split.h"
@@ -44,7 +45,7 @@ void microsoftWords(std::string_view line, RemoteEntry& e) {
     e.time = word(words, 2);
     if (words.size() < 3)
         return;
-    e.isDir = lowerAscii(words[2]) == "<dir>";
+    e.isDir = asciiLower(words[2]) == "<dir>";
     if (!e.isDir)
         e.size = words[2];
     e.name = word(words, 4);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "config/ascii.h"
 #include "panes/text_split.h"
 
 namespace quay {
@@ -22,12 +23,11 @@ std::optional<std::filesystem::path> caseInsensitiveEntry(const std::filesystem:
     if (std::filesystem::exists(directory / std::string(name), error) &&
         std::filesystem::is_directory(directory / std::string(name), error) == wantDirectory)
         return directory / std::string(name);
-    std::string wanted = asciiLowerCase(name);
     std::vector<std::string> matches;
     for (std::filesystem::directory_iterator it(directory, error), end; !error && it != end;
          it.increment(error)) {
         std::string entry = it->path().filename().string();
-        if (asciiLowerCase(entry) == wanted && it->is_directory(error) == wantDirectory)
+        if (equalsIgnoringCase(entry, name) && it->is_directory(error) == wantDirectory)
             matches.push_back(entry);
     }
     if (matches.empty())
@@ -36,14 +36,6 @@ std::optional<std::filesystem::path> caseInsensitiveEntry(const std::filesystem:
 }
 
 }  // namespace
-
-std::string asciiLowerCase(std::string_view text) {
-    std::string result(text);
-    for (char& c : result)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return result;
-}
 
 bool safeFolderName(std::string_view name) {
     // A line break would also split the folder's line in the list file.

@@ -29,7 +29,4 @@ std::optional<std::filesystem::path> folderDirectory(const std::filesystem::path
 // (the exact name preferred), else "ftplist.TXT".
 std::filesystem::path listFileOf(const std::filesystem::path& directory);
 
-// ASCII lower case; other bytes unchanged.
-std::string asciiLowerCase(std::string_view text);
-
 }  // namespace quay

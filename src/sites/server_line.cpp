@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <limits>
 
+#include "config/ascii.h"
+
 namespace quay {
 
 namespace {
@@ -44,10 +46,6 @@ const std::array<LineKey, 19> Keys{{
 
 constexpr std::string_view FolderPrefix = "DIR=";
 
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 // The value of key: from the first place where the key starts the line or follows a ';',
 // up to the next ';' or the end of the line.
 std::optional<std::string_view> valueOf(std::string_view line, std::string_view key) {
@@ -73,11 +71,8 @@ bool flagValue(std::string_view value) {
 }  // namespace
 
 std::optional<std::string> folderLineName(std::string_view line) {
-    if (line.size() < FolderPrefix.size())
+    if (!equalsIgnoringCase(line.substr(0, FolderPrefix.size()), FolderPrefix))
         return std::nullopt;
-    for (std::size_t i = 0; i < FolderPrefix.size(); ++i)
-        if (asciiLower(line[i]) != asciiLower(FolderPrefix[i]))
-            return std::nullopt;
     return std::string(line.substr(FolderPrefix.size()));
 }
 

@@ -2,6 +2,7 @@
 
 #include <system_error>
 
+#include "config/ascii.h"
 #include "panes/text_split.h"
 #include "sites/folder_paths.h"
 #include "sites/server_line.h"
@@ -101,9 +102,9 @@ void ServerList::syncFolderPath(const std::string& folderPath) {
     if (items.empty())
         items.emplace_back(ServerListRootCaption);
     int target = 0;
-    std::vector<std::string> names = splitString(FolderPathSeparator, asciiLowerCase(folderPath));
+    std::vector<std::string> names = splitString(FolderPathSeparator, asciiLower(folderPath));
     for (std::size_t i = 0; i < names.size(); ++i) {
-        if (i + 1 < items.size() && asciiLowerCase(items[i + 1]) == names[i]) {
+        if (i + 1 < items.size() && asciiLower(items[i + 1]) == names[i]) {
             target = static_cast<int>(i + 1);
             continue;
         }

@@ -3,8 +3,8 @@
 #include <system_error>
 #include <utility>
 
+#include "config/ascii.h"
 #include "panes/text_split.h"
-#include "sites/folder_paths.h"
 
 namespace quay {
 
@@ -87,7 +87,7 @@ void ServerPropertiesModel::loadType() {
     if (!pnlCustomVisible())
         return;
     for (std::size_t i = 0; i < m_layouts.names.size(); ++i)
-        if (asciiLowerCase(m_layouts.names[i]) == asciiLowerCase(m_info.AnswerName)) {
+        if (equalsIgnoringCase(m_layouts.names[i], m_info.AnswerName)) {
             m_layoutIndex = static_cast<int>(i);
             break;
         }
