@@ -1,6 +1,8 @@
 #include "sites/layouts_file.h"
 
 #include <charconv>
+#include <optional>
+#include <system_error>
 
 #include "config/comma_text.h"
 #include "sites/server_info.h"
@@ -37,8 +39,11 @@ char columnDigit(const std::string& text) {
 
 Layouts readLayouts(const std::filesystem::path& dataDir) {
     Layouts layouts;
-    for (const std::string& line :
-         readLines(dataDir / std::string(LayoutsFileName)).value_or(std::vector<std::string>{})) {
+    const std::filesystem::path file = dataDir / std::string(LayoutsFileName);
+    std::optional<std::vector<std::string>> lines = readLines(file);
+    std::error_code error;
+    layouts.unreadable = !lines && std::filesystem::exists(file, error);
+    for (const std::string& line : lines.value_or(std::vector<std::string>{})) {
         std::vector<std::string> values = splitCommaText(line);
         if (values.empty())
             continue;
@@ -54,6 +59,8 @@ Layouts readLayouts(const std::filesystem::path& dataDir) {
 }
 
 bool writeLayouts(const std::filesystem::path& dataDir, const Layouts& layouts) {
+    if (layouts.unreadable)
+        return false;
     std::vector<std::string> lines;
     for (std::size_t i = 0; i < layouts.names.size(); ++i)
         lines.push_back(quotedName(layouts.names[i]) + "," +

@@ -14,15 +14,20 @@ namespace quay {
 struct Layouts {
     std::vector<std::string> names;
     std::vector<std::string> codes;  // parallel to names
+    // The file exists but could not be read (or is too big to be ours): writing is refused,
+    // so the layouts it holds are not replaced by the default alone.
+    bool unreadable = false;
 };
 
 inline constexpr std::string_view LayoutsFileName = "Answer.txt";
 
 // The layouts of the file; a missing, unreadable or empty file gives the one layout
-// "Default". Lines without a value are skipped; a layout without a code gets the default.
+// "Default" (an unreadable one is marked). Lines without a value are skipped; a layout
+// without a code gets the default.
 Layouts readLayouts(const std::filesystem::path& dataDir);
 // Rewrites the file atomically, one line per layout: the name in double quotes (inner
-// double quotes doubled), a comma, the code.
+// double quotes doubled), a comma, the code. False when that fails or the layouts were read
+// from an unreadable file.
 bool writeLayouts(const std::filesystem::path& dataDir, const Layouts& layouts);
 
 // The six listing column numbers of a layout code (its characters 2 to 7, each a lower-case

@@ -5,6 +5,7 @@
 
 #include "sites/layouts_file.h"
 #include "sites/server_properties.h"
+#include "sites/text_lines.h"
 #include "test_support.h"
 
 namespace quay {
@@ -51,6 +52,25 @@ TEST_F(ServerPropertiesTest, LayoutsFileReadingRules) {
 
     writeFile(answerFile(), std::string("\x00\xff,\x01\x02", 5) + std::string(1 << 20, 'z'));
     EXPECT_EQ(readLayouts(dir.path()).codes.front(), "0957681");
+}
+
+TEST_F(ServerPropertiesTest, AnUnreadableLayoutsFileIsNeverWrittenOver) {
+    // Many layouts, but more lines than a list file of ours may have.
+    std::string junk =
+        "\"Default\",0957681\r\n\"Mine\",4123456\r\n" + std::string(MaxFileLines, '\n');
+    writeFile(answerFile(), junk);
+    ServerPropertiesModel model(custom("4123456", "Mine"), dir.path());
+    EXPECT_EQ(model.layoutNames(), std::vector<std::string>{"Default"});
+    model.NameEdt = "edited";
+    // The record is still edited; only the file is left alone, and that is reported.
+    EXPECT_FALSE(model.finish(true));
+    EXPECT_EQ(model.record().Name, "edited");
+    EXPECT_EQ(readFile(answerFile()), junk);
+
+    // Once it reads again, it is written again.
+    writeFile(answerFile(), "\"Default\",0957681\r\n\"Mine\",4123456\r\n");
+    ServerPropertiesModel again(custom("4123456", "Mine"), dir.path());
+    EXPECT_TRUE(again.finish(false));
 }
 
 TEST_F(ServerPropertiesTest, LayoutCodes) {
