@@ -71,12 +71,12 @@ QLineEdit* ServerPropertiesDialog::edit(const char* name, std::string& field) {
 }
 
 QCheckBox* ServerPropertiesDialog::check(const char* name, const char* caption, bool checked,
-                                         void (ServerPropertiesModel::*set)(bool)) {
+                                         std::function<void(bool)> set) {
     auto* c = new QCheckBox(QString::fromUtf8(caption), this);
     c->setObjectName(QString::fromLatin1(name));
     c->setChecked(checked);
-    connect(c, &QCheckBox::toggled, this, [this, set](bool on) {
-        (m_model.*set)(on);
+    connect(c, &QCheckBox::toggled, this, [this, set = std::move(set)](bool on) {
+        set(on);
         refreshStates();
     });
     return c;
@@ -101,9 +101,10 @@ QWidget* ServerPropertiesDialog::buildServerGroup() {
             m_model.mDesc.push_back(bytes(line));
     });
     form->addRow("Description", desc);
-    form->addRow(check("cbPv", "Passive Mode", m_model.cbPv(), &ServerPropertiesModel::setCbPv));
     form->addRow(
-        check("cbVH", "Shared virtual host", m_model.cbVH(), &ServerPropertiesModel::setCbVH));
+        check("cbPv", "Passive Mode", m_model.cbPv(), [this](bool on) { m_model.setCbPv(on); }));
+    form->addRow(check("cbVH", "Shared virtual host", m_model.cbVH(),
+                       [this](bool on) { m_model.setCbVH(on); }));
     return group(" Server", form);
 }
 
@@ -113,16 +114,17 @@ QWidget* ServerPropertiesDialog::buildUserGroup() {
     m_password = edit("PasswordEdt", m_model.PasswordEdt);
     m_account = edit("AccountEdt", m_model.AccountEdt);
     m_email = edit("EMailEdt", m_model.EMailEdt);
-    m_mask = check("cbMPsw", "Mask Password", m_model.cbMPsw(), &ServerPropertiesModel::setCbMPsw);
+    m_mask = check("cbMPsw", "Mask Password", m_model.cbMPsw(),
+                   [this](bool on) { m_model.setCbMPsw(on); });
     form->addRow("User ID", m_user);
     form->addRow("Password", m_password);
     form->addRow(m_mask);
     form->addRow("Account", m_account);
     form->addRow("E-Mail", m_email);
     form->addRow(check("AnonymousCB", "Anonymous Login", m_model.AnonymousCB(),
-                       &ServerPropertiesModel::setAnonymousCB));
+                       [this](bool on) { m_model.setAnonymousCB(on); }));
     form->addRow(check("SavePasswordCB", "Save Password", m_model.SavePasswordCB(),
-                       &ServerPropertiesModel::setSavePasswordCB));
+                       [this](bool on) { m_model.setSavePasswordCB(on); }));
     return group(" User", form);
 }
 

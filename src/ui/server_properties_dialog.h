@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <array>
+#include <functional>
 
 #include "sites/server_properties.h"
 
@@ -31,7 +32,7 @@ private:
     QWidget* buildTypeGroup();
     QLineEdit* edit(const char* name, std::string& field);
     QCheckBox* check(const char* name, const char* caption, bool checked,
-                     void (ServerPropertiesModel::*set)(bool));
+                     std::function<void(bool)> set);
     void refreshStates();
     void refreshLayouts();
     void refreshColumns();
