@@ -90,6 +90,14 @@ TEST(WuftpLayout, SkipsTotalAndLinkLines) {
     EXPECT_EQ(parse("-rw-r--r-- 1 u g", "7").name, "");
 }
 
+TEST(WuftpLayout, DateIsMonthAndDayWithTheYearAfterABlank) {
+    EXPECT_EQ(parse("drwxr-xr-x   2 u  g   4096 Mar  5 12:00 pub", "7"),
+              entry(true, "pub", "4096", "Mar 5", "12:00", "drwxr-xr-x"));
+    // A year in the time column goes behind the day, so the date cannot read as day 51999.
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 1234 Mar 5 1999 old file.txt", "7"),
+              entry(false, "old file.txt", "1234", "Mar 5 1999", "", "-rw-r--r--"));
+}
+
 TEST(WordLayouts, MicrosoftFourTakesOneWordOfName) {
     EXPECT_EQ(parse("03-05-07  12:00PM       <DIR>          aspnet_client", "2"),
               entry(true, "aspnet_client", "", "03-05-07", "12:00PM", ""));
