@@ -29,7 +29,7 @@ void CustomCommands::padToSameLength() {
 
 CustomCommands CustomCommandsFile::load() {
     CustomCommands loaded;
-    auto content = readTextFile(m_file);
+    auto content = readTextFile(m_file, kMaxCustomCommandsBytes);
     std::error_code ignored;  // a file whose existence cannot be told counts as missing
     m_unreadable = !content && std::filesystem::exists(m_file, ignored);
     if (!content)

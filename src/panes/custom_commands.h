@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <system_error>
@@ -21,6 +22,10 @@ struct CustomCommands {
 
 // "commands.txt": two lines, the labels and then the command texts, each as comma text.
 inline constexpr const char* kCustomCommandsFile = "commands.txt";
+// The largest "commands.txt" that is read. Saved commands take some kilobytes; every comma of
+// a bigger file could become an entry of both lists (a 16 MiB line of commas would take
+// gigabytes), so a bigger file counts as unreadable.
+inline constexpr std::size_t kMaxCustomCommandsBytes = 1024 * 1024;
 
 // The file of saved commands in the data directory.
 class CustomCommandsFile {

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "config/text_file.h"
 #include "panes/custom_commands.h"
 #include "test_support.h"
 
@@ -71,13 +70,16 @@ TEST_F(CommandsFile, FailedSaveReportsAndKeepsTheOldFile) {
 }
 
 TEST_F(CommandsFile, AFileThatCouldNotBeReadIsNeverSavedOver) {
-    const std::string huge(kMaxTextFileBytes + 1, 'x');
+    // A line of commas would give as many entries as it has bytes.
+    const std::string huge = "\r\n" + std::string(kMaxCustomCommandsBytes - 1, ',');
     writeFile(file, huge);
     EXPECT_EQ(load(), CustomCommands{});
     std::error_code error;
     EXPECT_FALSE(commandsFile.save({{"a"}, {"A"}}, &error));
     EXPECT_TRUE(error);
     EXPECT_EQ(std::filesystem::file_size(file), huge.size());
+    writeFile(file, huge.substr(1));
+    EXPECT_EQ(load().commands.size(), kMaxCustomCommandsBytes - 1);
 
     // Once the file reads again, saving works again.
     writeFile(file, "a\r\nA\r\n");
@@ -114,7 +116,7 @@ TEST_F(CommandsFile, DamagedFilesNeverBreakTheLists) {
     CustomCommands fromJunk = load();
     EXPECT_EQ(fromJunk.labels.size(), fromJunk.commands.size());
 
-    std::string longLine(1024 * 1024, 'x');
+    std::string longLine(256 * 1024, 'x');
     writeFile(file, "\"" + longLine + "\r\nSTAT");  // unclosed quote, no line end
     CustomCommands fromLong = load();
     ASSERT_EQ(fromLong.labels, (Texts{longLine}));
