@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QVBoxLayout>
+#include <tuple>
 
 namespace quay {
 
@@ -171,15 +172,14 @@ QWidget* ServerPropertiesDialog::buildTypeGroup() {
     });
     auto* names = new QHBoxLayout;
     names->addWidget(m_layouts, 1);
-    const std::pair<const char*, void (ServerPropertiesModel::*)()> commands[] = {
-        {"SpeedButton3", &ServerPropertiesModel::SpeedButton3Click},
-        {"SpeedButton5", &ServerPropertiesModel::SpeedButton5Click},
-        {"SpeedButton4", &ServerPropertiesModel::SpeedButton4Click}};
-    const char* captions[] = {"add", "edit", "delete"};
-    for (std::size_t i = 0; i < 3; ++i) {
-        auto* b = button(m_custom, commands[i].first, captions[i]);
-        connect(b, &QPushButton::clicked, this, [this, command = commands[i].second] {
-            (m_model.*command)();
+    const std::tuple<const char*, const char*, std::function<void()>> commands[] = {
+        {"SpeedButton3", "add", [this] { m_model.SpeedButton3Click(); }},
+        {"SpeedButton5", "edit", [this] { m_model.SpeedButton5Click(); }},
+        {"SpeedButton4", "delete", [this] { m_model.SpeedButton4Click(); }}};
+    for (const auto& [name, caption, command] : commands) {
+        auto* b = button(m_custom, name, caption);
+        connect(b, &QPushButton::clicked, this, [this, command = command] {
+            command();
             refreshLayouts();
         });
         names->addWidget(b);

@@ -280,6 +280,17 @@ private slots:
         QTest::keyClick(name, Qt::Key_X);
         QCOMPARE(name->text(), QStringLiteral("9"));
         QCOMPARE(model.columns[0], std::string("9"));
+
+        // "add" asks for a name and selects the new layout, whose columns can be edited.
+        model.askLayoutName = [](const std::string&, std::string& value) {
+            value = "Mine";
+            return true;
+        };
+        dialog.findChild<QPushButton*>("SpeedButton3")->click();
+        auto* layouts = dialog.findChild<QComboBox*>("cbName");
+        QCOMPARE(layouts->count(), 2);
+        QCOMPARE(layouts->currentText(), QStringLiteral("Mine"));
+        QVERIFY(name->isEnabled());
     }
 
     void messageBoxReportsTheButtonPressed() {
