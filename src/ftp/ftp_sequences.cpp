@@ -66,7 +66,11 @@ void FtpClientBase::nextSequenceStep() {
             continue;
         if (step == FtpStep::fctCwd && m_hostDirName.empty())
             continue;
-        if (step == FtpStep::fctGet &&
+        // A transfer starts inside the file only right behind a REST the server accepted with
+        // 350. An upload follows the same rule as a download: behind a REST that was not
+        // honoured, or with an offset left over from an earlier failed request, STOR would
+        // replace the remote file with the tail of the local one.
+        if ((step == FtpStep::fctGet || step == FtpStep::fctPut || step == FtpStep::fctAppend) &&
             !(m_currentStep == FtpStep::fctRest && m_resumeAt >= 0 && m_statusCode == 350))
             m_resumeAt = 0;
         if (step == FtpStep::fctQuit) {

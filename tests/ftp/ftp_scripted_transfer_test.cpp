@@ -95,6 +95,51 @@ TEST_F(ScriptedFtp, RestAnswerDecidesWhereTheDownloadStarts) {
     EXPECT_EQ(h.loggedWith("> REST").size(), 2u);
 }
 
+// Answers one PASV and takes the next STOR (after an optional REST reply); returns the bytes.
+std::string takeStor(ScriptedFtpSession& s, const std::string& restReply) {
+    s.expect("PASV");
+    s.reply(ScriptedFtpServer::passiveReply(s.listenData()));
+    if (!restReply.empty()) {
+        s.expect("REST ");
+        s.reply(restReply);
+    }
+    s.expect("STOR up");
+    s.acceptData();
+    s.reply("150 Go");
+    const std::string data = s.receiveData();
+    s.reply("226 Done");
+    return data;
+}
+
+TEST_F(ScriptedFtp, UploadResumesOnlyBehindAnAcceptedRest) {
+    std::vector<std::string> received;
+    start([&](ScriptedFtpSession& s) {
+        login(s);
+        received.push_back(takeStor(s, "350 Restarting at 4"));
+        received.push_back(takeStor(s, "202 REST not implemented"));
+        s.expect("PASV");
+        s.reply(ScriptedFtpServer::passiveReply(s.listenData()));
+        s.expect("REST ");
+        s.reply("502 No REST");
+        received.push_back(takeStor(s, ""));
+    });
+    ASSERT_EQ(connect(), 0);
+    writeFile(dir.path() / "up", "0123456789");
+    h.ftp.setPassive(true);
+    h.ftp.setLocalFileName((dir.path() / "up").string());
+    h.ftp.setHostFileName("up");
+    for (int round = 0; round < 2; ++round) {
+        h.ftp.setResumeAt(4);
+        ASSERT_EQ(h.run([&] { h.ftp.restPutAsync(); }), 0) << h.logText();
+    }
+    // A refused REST leaves the offset behind; the next plain upload must not use it.
+    h.ftp.setResumeAt(4);
+    EXPECT_EQ(h.run([&] { h.ftp.restPutAsync(); }), 502);
+    ASSERT_EQ(h.run([&] { h.ftp.putAsync(); }), 0) << h.logText();
+    ASSERT_TRUE(h.pumpUntil([&] { return server->finishedSessions() == 1; }));
+    EXPECT_EQ(received, (std::vector<std::string>{"456789", "0123456789", "0123456789"}));
+}
+
 TEST_F(ScriptedFtp, ServerClosingDuringAnUploadFailsIt) {
     start([](ScriptedFtpSession& s) {
         login(s);
