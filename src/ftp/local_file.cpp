@@ -20,6 +20,10 @@ std::runtime_error fileError(const std::string& what, const std::string& path) {
 
 void LocalFile::open(const std::string& path, int flags, std::int64_t offset) {
     close();
+    // The system would stop reading the name at the NUL byte and open another file, one the
+    // name only begins with (a name from a hostile listing could aim at an existing file).
+    if (path.find('\0') != std::string::npos)
+        throw std::runtime_error("cannot open a file name that holds a NUL byte");
     m_fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
     if (m_fd < 0)
         throw fileError("cannot open", path);
@@ -67,7 +71,7 @@ void LocalFile::close() {
 
 std::int64_t LocalFile::sizeOf(const std::string& path) {
     struct stat st {};
-    if (path.empty() || ::stat(path.c_str(), &st) != 0)
+    if (path.empty() || path.find('\0') != std::string::npos || ::stat(path.c_str(), &st) != 0)
         return -1;
     return st.st_size;
 }

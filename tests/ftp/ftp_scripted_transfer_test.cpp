@@ -28,7 +28,7 @@ void serveRetr(ScriptedFtpSession& s, const std::string& data, const std::string
 TEST_F(ScriptedFtp, LocalFilesThatCannotBeOpened) {
     start([](ScriptedFtpSession& s) {
         login(s);
-        for (int i = 0; i < 2; ++i) {
+        for (int i = 0; i < 3; ++i) {
             s.expect("PASV");
             s.reply(ScriptedFtpServer::passiveReply(s.listenData()));
         }
@@ -45,6 +45,12 @@ TEST_F(ScriptedFtp, LocalFilesThatCannotBeOpened) {
     EXPECT_EQ(h.run([&] { h.ftp.putAsync(); }), 426);
     EXPECT_EQ(h.ftp.errorMessage(), "426 Unable to open local file " + missing);
     EXPECT_TRUE(h.logged("! 426 Unable to open local file " + missing));
+    // A NUL byte in the name would otherwise cut it short and truncate the existing "kept".
+    const std::string kept = (dir.path() / "kept").string();
+    writeFile(kept, "precious");
+    h.ftp.setLocalFileName(kept + std::string(1, '\0') + ".part");
+    EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 550);
+    EXPECT_EQ(readFile(kept), "precious");
     EXPECT_FALSE(h.logged("> RETR f"));
 }
 
