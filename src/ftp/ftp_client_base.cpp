@@ -100,10 +100,13 @@ void FtpClientBase::checkReady() {
 }
 
 // A line break inside an argument (a hostile listing can offer such a name) would end the
-// command early and send the rest as a command of its own.
+// command early and send the rest as a command of its own; a server written in C reads a name
+// only up to a NUL byte, so "DELE a<NUL>b" would delete "a".
 void FtpClientBase::checkLine(const std::string& cmd) {
     if (cmd.find_first_of("\r\n") != std::string::npos)
         handleError("Command contains a line break");
+    if (cmd.find('\0') != std::string::npos)
+        handleError("Command contains a NUL byte");
 }
 
 void FtpClientBase::sendCommand(std::string cmd) {

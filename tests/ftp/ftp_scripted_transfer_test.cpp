@@ -258,7 +258,7 @@ TEST_F(ScriptedFtp, RefusedFinalReplyOfAListing) {
     EXPECT_EQ(h.loggedCount("! RETR/LIST/NLST Failed"), 1) << h.logText();
 }
 
-TEST_F(ScriptedFtp, LineBreaksInArgumentsAreRefused) {
+TEST_F(ScriptedFtp, LineBreaksAndNulBytesInArgumentsAreRefused) {
     start([](ScriptedFtpSession& s) {
         login(s);
         s.expect("NOOP");
@@ -270,6 +270,8 @@ TEST_F(ScriptedFtp, LineBreaksInArgumentsAreRefused) {
     EXPECT_THROW(h.ftp.deleAsync(), FtpException);
     h.ftp.setHostFileName("a\nb");
     EXPECT_THROW(h.ftp.sizeAsync(), FtpException);
+    h.ftp.setHostFileName(std::string("a\0b", 3));
+    EXPECT_THROW(h.ftp.deleAsync(), FtpException);
     EXPECT_EQ(h.ftp.state(), FtpState::fsReady);
     h.ftp.setLocalFileName("NOOP");
     EXPECT_EQ(h.run([&] { h.ftp.quoteAsync(); }), 0);
