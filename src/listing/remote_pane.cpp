@@ -87,9 +87,11 @@ RemotePaneState loadListingIntoPane(const RemotePaneLoad& load, PaneModel& view,
     state.hostDirName = load.hostDirName;
     std::string text = takeListingFile(load.listFile, load.log);
 
-    // One entry per line at most; reserving spares the moves of a growing list.
-    std::size_t lineCount = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
-    std::size_t expected = std::min(lineCount + 1, kMaxListingEntries);
+    // One entry per line of the shortest listed length at most (line end included);
+    // reserving spares the moves of a growing list, and counting bytes rather than line ends
+    // keeps a file of empty lines from reserving hundreds of megabytes.
+    std::size_t expected =
+        std::min(text.size() / (kShortestListingLine + 1) + 1, kMaxListingEntries);
     state.entries.reserve(expected);
     state.names.reserve(expected);
     ListingLines lines;
