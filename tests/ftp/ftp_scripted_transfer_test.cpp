@@ -9,14 +9,19 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Answers one PASV and serves `data` for the next RETR (after an optional REST reply).
-void serveRetr(ScriptedFtpSession& s, const std::string& data, const std::string& restReply) {
+// Answers one PASV and, unless restReply is empty, the REST behind it.
+void answerPasvAndRest(ScriptedFtpSession& s, const std::string& restReply) {
     s.expect("PASV");
     s.reply(ScriptedFtpServer::passiveReply(s.listenData()));
     if (!restReply.empty()) {
         s.expect("REST ");
         s.reply(restReply);
     }
+}
+
+// Serves `data` for the next RETR (after PASV and an optional REST).
+void serveRetr(ScriptedFtpSession& s, const std::string& data, const std::string& restReply) {
+    answerPasvAndRest(s, restReply);
     s.expect("RETR f");
     s.acceptData();
     s.reply("150 Go");
@@ -101,14 +106,9 @@ TEST_F(ScriptedFtp, RestAnswerDecidesWhereTheDownloadStarts) {
     EXPECT_EQ(h.loggedWith("> REST").size(), 2u);
 }
 
-// Answers one PASV and takes the next STOR (after an optional REST reply); returns the bytes.
+// Takes the next STOR (after PASV and an optional REST); returns the bytes.
 std::string takeStor(ScriptedFtpSession& s, const std::string& restReply) {
-    s.expect("PASV");
-    s.reply(ScriptedFtpServer::passiveReply(s.listenData()));
-    if (!restReply.empty()) {
-        s.expect("REST ");
-        s.reply(restReply);
-    }
+    answerPasvAndRest(s, restReply);
     s.expect("STOR up");
     s.acceptData();
     s.reply("150 Go");
@@ -123,10 +123,7 @@ TEST_F(ScriptedFtp, UploadResumesOnlyBehindAnAcceptedRest) {
         login(s);
         received.push_back(takeStor(s, "350 Restarting at 4"));
         received.push_back(takeStor(s, "202 REST not implemented"));
-        s.expect("PASV");
-        s.reply(ScriptedFtpServer::passiveReply(s.listenData()));
-        s.expect("REST ");
-        s.reply("502 No REST");
+        answerPasvAndRest(s, "502 No REST");
         received.push_back(takeStor(s, ""));
     });
     ASSERT_EQ(connect(), 0);
