@@ -230,6 +230,8 @@ private:
     void downloadSecondReply();
     void receiveData(int error);
     void displayFileLines(const char* data, std::int64_t len);
+    void emptyLocalFile();
+    void localWriteFailed();
 
     void sendStep(bool append);
     void sendAccept(int error);

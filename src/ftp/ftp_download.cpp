@@ -96,6 +96,9 @@ void FtpClientBase::downloadFirstReply() {
     displayLastResponse();
     if (m_statusCode == 150 || m_statusCode == 125) {
         m_replyHandler = &FtpClientBase::downloadSecondReply;
+        // The server has taken the request: only now may the old content of the local file
+        // go (an empty remote file must give an empty local one).
+        emptyLocalFile();
         return;
     }
     firstReplyRefused();
@@ -124,10 +127,7 @@ void FtpClientBase::receiveData(int) {
             try {
                 m_stream.write(m_chunk.data(), n);
             } catch (const std::exception&) {
-                m_localFileError = true;
-                freeStream();
-                display("! Error writing local file");
-                m_data->shutDown(2);
+                localWriteFailed();
             }
         }
         if (m_displayFileFlag)
@@ -139,6 +139,24 @@ void FtpClientBase::receiveData(int) {
         display("! Data: Receive error " + std::to_string(m_data->lastError()));
         m_data->shutDown(2);
     }
+}
+
+void FtpClientBase::emptyLocalFile() {
+    if (!m_stream.isOpen())
+        return;
+    try {
+        m_stream.emptyIfPending();
+    } catch (const std::exception&) {
+        localWriteFailed();
+    }
+}
+
+void FtpClientBase::localWriteFailed() {
+    m_localFileError = true;
+    freeStream();
+    display("! Error writing local file");
+    if (m_data->state() == SocketState::wsConnected)
+        m_data->shutDown(2);
 }
 
 void FtpClientBase::displayFileLines(const char* data, std::int64_t len) {

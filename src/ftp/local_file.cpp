@@ -34,7 +34,16 @@ void LocalFile::open(const std::string& path, int flags, std::int64_t offset) {
 }
 
 void LocalFile::openForWrite(const std::string& path, bool truncate, std::int64_t offset) {
-    open(path, truncate ? O_WRONLY | O_CREAT | O_TRUNC : O_WRONLY, truncate ? 0 : offset);
+    open(path, truncate ? O_WRONLY | O_CREAT : O_WRONLY, truncate ? 0 : offset);
+    m_emptyPending = truncate;
+}
+
+void LocalFile::emptyIfPending() {
+    if (!m_emptyPending)
+        return;
+    if (::ftruncate(m_fd, 0) != 0)
+        throw std::runtime_error(std::string("cannot empty the file: ") + std::strerror(errno));
+    m_emptyPending = false;
 }
 
 void LocalFile::openForRead(const std::string& path, std::int64_t offset) {
@@ -42,6 +51,7 @@ void LocalFile::openForRead(const std::string& path, std::int64_t offset) {
 }
 
 void LocalFile::write(const char* data, std::int64_t len) {
+    emptyIfPending();
     while (len > 0) {
         ssize_t n = ::write(m_fd, data, static_cast<std::size_t>(len));
         if (n < 0 && errno == EINTR)
@@ -67,6 +77,7 @@ void LocalFile::close() {
     if (m_fd >= 0)
         ::close(m_fd);
     m_fd = -1;
+    m_emptyPending = false;
 }
 
 std::int64_t LocalFile::sizeOf(const std::string& path) {

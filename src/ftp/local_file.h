@@ -14,9 +14,12 @@ public:
     LocalFile(const LocalFile&) = delete;
     LocalFile& operator=(const LocalFile&) = delete;
 
-    // truncate: create or empty the file; otherwise the file must exist and writing starts at
-    // offset, keeping what lies before (and behind) it.
+    // truncate: create the file, and empty it on the first write or emptyIfPending(), so that
+    // a transfer the server refuses leaves an existing file as it was; otherwise the file must
+    // exist and writing starts at offset, keeping what lies before (and behind) it.
     void openForWrite(const std::string& path, bool truncate, std::int64_t offset);
+    // Empties the file now when openForWrite() asked for it and nothing was written yet.
+    void emptyIfPending();
     void openForRead(const std::string& path, std::int64_t offset);
     void write(const char* data, std::int64_t len);
     // Bytes read (0 at the end of the file).
@@ -31,6 +34,7 @@ private:
     void open(const std::string& path, int flags, std::int64_t offset);
 
     int m_fd = -1;
+    bool m_emptyPending = false;
 };
 
 }  // namespace quay

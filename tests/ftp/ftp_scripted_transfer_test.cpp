@@ -59,6 +59,29 @@ TEST_F(ScriptedFtp, LocalFilesThatCannotBeOpened) {
     EXPECT_FALSE(h.logged("> RETR f"));
 }
 
+// The old content of the local file goes only once the server has taken the RETR: a refused
+// download keeps it, an accepted one replaces it, and an empty remote file empties it.
+TEST_F(ScriptedFtp, DownloadEmptiesTheLocalFileOnlyWhenTheServerTakesTheRequest) {
+    start([](ScriptedFtpSession& s) {
+        login(s);
+        answerPasvAndRest(s, "");
+        s.expect("RETR f");
+        s.reply("550 f: No such file");
+        serveRetr(s, "", "");
+        s.waitForClose(5s);
+    });
+    ASSERT_EQ(connect(), 0);
+    const std::string local = (dir.path() / "f").string();
+    writeFile(local, "precious");
+    h.ftp.setPassive(true);
+    h.ftp.setHostFileName("f");
+    h.ftp.setLocalFileName(local);
+    EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 550);
+    EXPECT_EQ(readFile(local), "precious");
+    EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 0);
+    EXPECT_EQ(readFile(local), "");
+}
+
 TEST_F(ScriptedFtp, UploadRefusedByTheApplication) {
     start([](ScriptedFtpSession& s) {
         login(s);
