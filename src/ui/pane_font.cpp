@@ -12,25 +12,25 @@ constexpr int kDefaultCharSet = 1;
 }  // namespace
 
 PaneFont paneFontOf(const QFont& font) {
-    PaneFont spec;
-    spec.name = bytes(font.family());
-    spec.charSet = kDefaultCharSet;
-    spec.color = 0;
-    spec.bold = font.bold();
-    spec.italic = font.italic();
-    spec.underLine = font.underline();
-    spec.strikeOut = font.strikeOut();
-    return spec;
+    PaneFont paneFont;
+    paneFont.name = bytes(font.family());
+    paneFont.charSet = kDefaultCharSet;
+    paneFont.color = 0;
+    paneFont.bold = font.bold();
+    paneFont.italic = font.italic();
+    paneFont.underLine = font.underline();
+    paneFont.strikeOut = font.strikeOut();
+    return paneFont;
 }
 
-QFont qtFontOf(const PaneFont& spec, const QFont& base) {
+QFont qtFontOf(const PaneFont& paneFont, const QFont& base) {
     QFont font = base;
-    if (spec.name)
-        font.setFamily(qtext(*spec.name));
-    font.setBold(spec.bold.value_or(base.bold()));
-    font.setItalic(spec.italic.value_or(base.italic()));
-    font.setUnderline(spec.underLine.value_or(base.underline()));
-    font.setStrikeOut(spec.strikeOut.value_or(base.strikeOut()));
+    if (paneFont.name)
+        font.setFamily(qtext(*paneFont.name));
+    font.setBold(paneFont.bold.value_or(base.bold()));
+    font.setItalic(paneFont.italic.value_or(base.italic()));
+    font.setUnderline(paneFont.underLine.value_or(base.underline()));
+    font.setStrikeOut(paneFont.strikeOut.value_or(base.strikeOut()));
     return font;
 }
 

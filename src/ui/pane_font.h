@@ -10,8 +10,8 @@ namespace quay {
 // character sets or font colours, so those are the window's defaults.
 PaneFont paneFontOf(const QFont& font);
 
-// The Qt font for spec: the fields spec sets over base. Character set and colour stay with
+// The Qt font for paneFont: the fields paneFont sets over base. Character set and colour stay with
 // the model.
-QFont qtFontOf(const PaneFont& spec, const QFont& base);
+QFont qtFontOf(const PaneFont& paneFont, const QFont& base);
 
 }  // namespace quay
