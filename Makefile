@@ -8,6 +8,7 @@ SANITIZE_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 JOBS    ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+MAKEFLAGS += --no-print-directory
 SOURCES  = $(shell git ls-files -- '*.cpp' '*.h' 2>/dev/null)
 
 .PHONY: all deps build run test test-release test-sanitize bench fuzz format format-check
