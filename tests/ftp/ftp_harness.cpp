@@ -67,4 +67,13 @@ std::string FtpHarness::logText() const {
     return text;
 }
 
+std::string thrownMessage(const std::function<void()>& op) {
+    try {
+        op();
+    } catch (const FtpException& e) {
+        return e.what();
+    }
+    return "no exception";
+}
+
 }  // namespace quay::test

