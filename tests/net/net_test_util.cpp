@@ -85,19 +85,6 @@ std::string posixRead(int fd, std::size_t n, std::chrono::milliseconds timeout) 
     return out;
 }
 
-std::string posixReadAll(int fd, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    std::string out;
-    char buf[65536];
-    while (waitReadable(fd, deadline)) {
-        const ssize_t got = ::recv(fd, buf, sizeof buf, 0);
-        if (got <= 0)
-            break;
-        out.append(buf, static_cast<std::size_t>(got));
-    }
-    return out;
-}
-
 void posixWrite(int fd, const std::string& data) {
     std::size_t done = 0;
     while (done < data.size()) {

@@ -32,7 +32,9 @@ int posixConnect(int port);
 std::string posixRead(int fd, std::size_t n,
                       std::chrono::milliseconds timeout = std::chrono::seconds(5));
 // Reads until end of stream or the timeout.
-std::string posixReadAll(int fd, std::chrono::milliseconds timeout = std::chrono::seconds(5));
+inline std::string posixReadAll(int fd) {
+    return posixRead(fd, std::string::npos);
+}
 void posixWrite(int fd, const std::string& data);
 // Closes with a reset instead of a FIN.
 void posixReset(int fd);
