@@ -372,10 +372,6 @@ TEST_F(SocketTest, HostileConnectSettingsFailBeforeAnyConnection) {
               "connect: ResolveHost: '" + longName + "' Invalid Hostname.");
     EXPECT_EQ(connectMessage("127.0.0.1", std::string(32, '1')),
               "connect: ResolvePort: Invalid Port.");
-    const std::string unresolvable = std::string(64, 'u') + ".invalid";
-    EXPECT_EQ(
-        connectMessage(unresolvable, "21"),
-        "connect: ResolveHost: Cannot convert host address '" + unresolvable + "', Error #11001");
     EXPECT_EQ(socket.state(), SocketState::wsClosed);
 }
 

@@ -118,12 +118,7 @@ TEST_F(LineModeTest, WithLineModeOffBytesPassThroughAsTheyCome) {
 TEST_F(LineModeTest, SwitchingModesDeliversWhatIsBuffered) {
     socket.setLineMode(true);
     std::string raw;
-    socket.onDataAvailable = [&](int) {
-        char buf[64];
-        const std::int64_t n = socket.receive(buf, sizeof buf);
-        if (n > 0)
-            raw.append(buf, static_cast<std::size_t>(n));
-    };
+    test::collectData(socket, raw);
     sendPaced({"partial"});
     EXPECT_EQ(raw, "") << "no line end yet";
     socket.setLineMode(false);

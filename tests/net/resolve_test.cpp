@@ -44,13 +44,10 @@ TEST(ResolvePort, DigitsNamesAndLimits) {
     EXPECT_EQ(resolvePort("ftp", "tcp"), 21);
     EXPECT_EQ(resolvePort(" ftp ", ""), 21);
     EXPECT_EQ(resolvePort("65535", "tcp"), 65535);
-    EXPECT_EQ(thrown([] { resolvePort(std::string(32, '2'), "tcp"); }),
-              "ResolvePort: Invalid Port.");
-    EXPECT_EQ(thrown([] { resolvePort("", "tcp"); }), "ResolvePort: Invalid Port.");
-    // Beyond 16 bits the value would wrap onto another port.
-    EXPECT_EQ(thrown([] { resolvePort("65557", "tcp"); }), "ResolvePort: Invalid Port.");
-    // 2^32 + 81: its wrapped value would pass as port 81.
-    EXPECT_EQ(thrown([] { resolvePort("4294967377", "tcp"); }), "ResolvePort: Invalid Port.");
+    // Beyond 16 bits the value would wrap onto another port; 2^32 + 81 would pass as 81.
+    for (const std::string& bad :
+         {std::string(32, '2'), std::string(), std::string("65557"), std::string("4294967377")})
+        EXPECT_EQ(thrown([&] { resolvePort(bad, "tcp"); }), "ResolvePort: Invalid Port.") << bad;
     EXPECT_EQ(resolvePort("0000000021 ", "tcp"), 21);
     EXPECT_EQ(thrown([] { resolvePort("no-such-service", "tcp"); }),
               "ResolvePort: Cannot convert port 'no-such-service', Error #11004");
