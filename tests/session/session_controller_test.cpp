@@ -11,6 +11,19 @@
 namespace quay {
 namespace {
 
+// Dialogs whose font dialog answers with a fixed family, or cancels; the rest is scripted.
+struct FontDialogs : test::ScriptedDialogs {
+    bool chooseFont(PaneFont& font) override {
+        shown.push_back(font);
+        if (!answer)
+            return false;
+        font.name = answer;
+        return true;
+    }
+    std::optional<std::string> answer;
+    std::vector<PaneFont> shown;
+};
+
 class SessionControllerTest : public ::testing::Test {
 protected:
     SessionControllerTest() : controller(loop, dialogs, dir.path()) { controller.FormCreate(); }
@@ -25,7 +38,7 @@ protected:
 
     test::TempDir dir;
     PollLoop loop;
-    test::ScriptedDialogs dialogs;
+    FontDialogs dialogs;
     SessionController controller;
 };
 
@@ -132,29 +145,10 @@ TEST_F(SessionControllerTest, ViewStyleEntriesActOnTheListTheirHandlerNames) {
     EXPECT_EQ(controller.model().lvLoc().viewStyle(), ViewStyle::vsSmallIcon);
 }
 
-// Dialogs whose font dialog answers with a fixed family, or cancels.
-struct FontDialogs : test::ScriptedDialogs {
-    bool chooseFont(PaneFont& font) override {
-        shown.push_back(font);
-        if (!answer)
-            return false;
-        font.name = answer;
-        font.bold = true;
-        return true;
-    }
-    std::optional<std::string> answer;
-    std::vector<PaneFont> shown;
-};
-
-TEST(FontEntries, TheTagChoosesTheListAndCancelKeepsItsFont) {
-    test::TempDir dir;
-    PollLoop loop;
-    FontDialogs dialogs;
-    SessionController controller(loop, dialogs, dir.path());
+TEST_F(SessionControllerTest, FontEntriesChooseTheListByTagAndCancelKeepsItsFont) {
     PaneFont remote;
     remote.name = "Remote";
     controller.model().setPaneFont("FTPView", remote);
-    controller.FormCreate();
 
     controller.invoke("Font2Click", "Font3");  // popup of FTPView, tag 1: cancelled
     ASSERT_EQ(dialogs.shown.size(), 1u);
