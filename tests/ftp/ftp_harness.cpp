@@ -44,20 +44,14 @@ void FtpHarness::target(int port, const std::string& user, const std::string& pa
     ftp.setPassWord(password);
 }
 
-bool FtpHarness::logged(const std::string& line) const {
-    return loggedCount(line) > 0;
-}
-
 int FtpHarness::loggedCount(const std::string& line) const {
     return static_cast<int>(std::count(log.begin(), log.end(), line));
 }
 
-std::vector<std::string> FtpHarness::loggedWith(const std::string& prefix) const {
-    std::vector<std::string> result;
-    for (const auto& line : log)
-        if (line.rfind(prefix, 0) == 0)
-            result.push_back(line);
-    return result;
+int FtpHarness::loggedStarting(const std::string& prefix) const {
+    return static_cast<int>(std::count_if(log.begin(), log.end(), [&](const std::string& line) {
+        return line.rfind(prefix, 0) == 0;
+    }));
 }
 
 std::string FtpHarness::logText() const {

@@ -32,10 +32,10 @@ public:
     // Sets host 127.0.0.1, the port, user and password.
     void target(int port, const std::string& user, const std::string& password);
 
-    bool logged(const std::string& line) const;
+    bool logged(const std::string& line) const { return loggedCount(line) > 0; }
     int loggedCount(const std::string& line) const;
-    // The log lines that start with prefix, in order.
-    std::vector<std::string> loggedWith(const std::string& prefix) const;
+    // The number of log lines that start with prefix.
+    int loggedStarting(const std::string& prefix) const;
     std::string logText() const;
 
     PollLoop loop;

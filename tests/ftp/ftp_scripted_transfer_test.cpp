@@ -13,12 +13,13 @@ void serveRetr(ScriptedFtpSession& s, const std::string& data, const std::string
     serveData(s, "RETR f", data);
 }
 
-TEST_F(ScriptedFtp, LocalFilesThatCannotBeOpened) {
-    ASSERT_EQ(startLoggedIn([](ScriptedFtpSession& s) {
-                  for (int i = 0; i < 3; ++i)
-                      answerPasv(s);
-              }),
-              0);
+// Transfers that fail on this side: a local file that cannot be opened, a name holding a NUL
+// byte, an upload the application cancels.
+TEST_F(ScriptedFtp, TransfersRefusedOnTheClientSide) {
+    startLoggedIn([](ScriptedFtpSession& s) {
+        for (int i = 0; i < 4; ++i)
+            answerPasv(s);
+    });
     const std::string missing = files("f", "no-such-dir/f");
     EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 550);
     EXPECT_EQ(h.ftp.lastResponse(), "Unable to open local file " + missing);
@@ -32,19 +33,24 @@ TEST_F(ScriptedFtp, LocalFilesThatCannotBeOpened) {
     h.ftp.setLocalFileName(kept + std::string(1, '\0') + ".part");
     EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 550);
     EXPECT_EQ(readFile(kept), "precious");
-    EXPECT_FALSE(h.logged("> RETR f"));
+
+    h.ftp.setLocalFileName(kept);
+    h.ftp.onReadyToTransmit = [](bool& cancel) { cancel = true; };
+    EXPECT_EQ(h.run([&] { h.ftp.putAsync(); }), 426);
+    EXPECT_EQ(h.ftp.errorMessage(), "426 Transmit cancelled by application");
+    EXPECT_TRUE(h.logged("! 426 Transmit cancelled by application"));
+    EXPECT_EQ(h.loggedStarting("> RETR") + h.loggedStarting("> STOR"), 0) << h.logText();
 }
 
 // The old content of the local file goes only once the server has taken the RETR: a refused
 // download keeps it, an accepted one replaces it, and an empty remote file empties it.
 TEST_F(ScriptedFtp, DownloadEmptiesTheLocalFileOnlyWhenTheServerTakesTheRequest) {
-    ASSERT_EQ(startLoggedIn([](ScriptedFtpSession& s) {
-                  answerPasv(s);
-                  s.expect("RETR f");
-                  s.reply("550 f: No such file");
-                  serveRetr(s, "");
-              }),
-              0);
+    startLoggedIn([](ScriptedFtpSession& s) {
+        answerPasv(s);
+        s.expect("RETR f");
+        s.reply("550 f: No such file");
+        serveRetr(s, "");
+    });
     const std::string local = files("f", "f");
     writeFile(local, "precious");
     EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 550);
@@ -53,23 +59,12 @@ TEST_F(ScriptedFtp, DownloadEmptiesTheLocalFileOnlyWhenTheServerTakesTheRequest)
     EXPECT_EQ(readFile(local), "");
 }
 
-TEST_F(ScriptedFtp, UploadRefusedByTheApplication) {
-    ASSERT_EQ(startLoggedIn([](ScriptedFtpSession& s) { answerPasv(s); }), 0);
-    writeFile(files("up", "up"), "data");
-    h.ftp.onReadyToTransmit = [](bool& cancel) { cancel = true; };
-    EXPECT_EQ(h.run([&] { h.ftp.putAsync(); }), 426);
-    EXPECT_EQ(h.ftp.errorMessage(), "426 Transmit cancelled by application");
-    EXPECT_TRUE(h.logged("! 426 Transmit cancelled by application"));
-    EXPECT_FALSE(h.logged("> STOR up"));
-}
-
 TEST_F(ScriptedFtp, RestAnswerDecidesWhereTheDownloadStarts) {
-    ASSERT_EQ(startLoggedIn([](ScriptedFtpSession& s) {
-                  serveRetr(s, "defgh", "350 Restarting at 3");
-                  serveRetr(s, "ABCDEFGH", "200 REST ignored");
-                  serveRetr(s, "12345678");
-              }),
-              0);
+    startLoggedIn([](ScriptedFtpSession& s) {
+        serveRetr(s, "defgh", "350 Restarting at 3");
+        serveRetr(s, "ABCDEFGH", "200 REST ignored");
+        serveRetr(s, "12345678");
+    });
     const std::string local = files("f", "f");
     writeFile(local, "abcXYZ");
     ASSERT_EQ(h.run([&] { h.ftp.restGetAsync(); }), 0) << h.logText();
@@ -82,7 +77,7 @@ TEST_F(ScriptedFtp, RestAnswerDecidesWhereTheDownloadStarts) {
     h.ftp.setOptions(ftpAcceptLF | ftpNoAutoResumeAt);
     ASSERT_EQ(h.run([&] { h.ftp.restGetAsync(); }), 0) << h.logText();
     EXPECT_EQ(readFile(local), "12345678");
-    EXPECT_EQ(h.loggedWith("> REST").size(), 2u);
+    EXPECT_EQ(h.loggedStarting("> REST"), 2);
 }
 
 // Takes the next STOR (after PASV and an optional REST); returns the bytes.
@@ -162,13 +157,12 @@ TEST_F(ScriptedFtp, CompletedRequestIsNotCompletedAgainByALaterClose) {
 
 // Any code below 500 is a success; the error message keeps the first failure.
 TEST_F(ScriptedFtp, ResultCodesAndTheFirstErrorMessage) {
-    ASSERT_EQ(startLoggedIn([](ScriptedFtpSession& s) {
-                  for (const char* reply : {"499 Odd but fine", "500 First", "501 Second"}) {
-                      s.expect("SITE");
-                      s.reply(reply);
-                  }
-              }),
-              0);
+    startLoggedIn([](ScriptedFtpSession& s) {
+        for (const char* reply : {"499 Odd but fine", "500 First", "501 Second"}) {
+            s.expect("SITE");
+            s.reply(reply);
+        }
+    });
     std::vector<int> errors;
     for (const char* line : {"SITE A", "SITE B", "SITE C"}) {
         h.ftp.setLocalFileName(line);
@@ -198,25 +192,11 @@ TEST_F(ScriptedFtp, StepThatCannotStartFailsTheSequence) {
     EXPECT_EQ(h.ftp.state(), FtpState::fsReady);
 }
 
-TEST_F(ScriptedFtp, RefusedFinalReplyOfAListing) {
-    ASSERT_EQ(startLoggedIn([](ScriptedFtpSession& s) {
-                  answerPasv(s);
-                  serveData(s, "NLST", "a\r\n", "451 Local error in processing");
-              }),
-              0);
-    h.ftp.setPassive(true);
-    h.ftp.setDisplayFileFlag(true);
-    EXPECT_EQ(h.run([&] { h.ftp.lsAsync(); }), 451);
-    EXPECT_EQ(h.ftp.errorMessage(), "451 Local error in processing");
-    EXPECT_EQ(h.loggedCount("! RETR/LIST/NLST Failed"), 1) << h.logText();
-}
-
 TEST_F(ScriptedFtp, LineBreaksAndNulBytesInArgumentsAreRefused) {
-    ASSERT_EQ(startLoggedIn([](ScriptedFtpSession& s) {
-                  s.expect("NOOP");
-                  s.reply("200 Still here");
-              }),
-              0);
+    startLoggedIn([](ScriptedFtpSession& s) {
+        s.expect("NOOP");
+        s.reply("200 Still here");
+    });
     for (const std::string& name :
          {std::string("a\r\nDELE b"), std::string("a\nb"), std::string("a\0b", 3)}) {
         h.ftp.setHostFileName(name);
@@ -273,18 +253,17 @@ TEST_F(ScriptedFtp, SessionsLeaveNoDescriptorsBehind) {
 
 TEST_F(ScriptedFtp, EndlessListingLineIsReportedInBoundedPieces) {
     const std::size_t total = 32u << 20;
-    ASSERT_EQ(startLoggedIn([&](ScriptedFtpSession& s) {
-                  answerPasv(s);
-                  s.expect("LIST");
-                  s.acceptData();
-                  s.reply("150 Here");
-                  const std::string block(1 << 20, 'x');
-                  for (std::size_t sent = 0; sent < total; sent += block.size())
-                      s.sendData(block);
-                  s.closeData();
-                  s.reply("226 Done");
-              }),
-              0);
+    startLoggedIn([&](ScriptedFtpSession& s) {
+        answerPasv(s);
+        s.expect("LIST");
+        s.acceptData();
+        s.reply("150 Here");
+        const std::string block(1 << 20, 'x');
+        for (std::size_t sent = 0; sent < total; sent += block.size())
+            s.sendData(block);
+        s.closeData();
+        s.reply("226 Done");
+    });
     h.ftp.setPassive(true);
     h.ftp.setDisplayFileFlag(true);
     std::size_t received = 0;
@@ -299,13 +278,12 @@ TEST_F(ScriptedFtp, EndlessListingLineIsReportedInBoundedPieces) {
 }
 
 TEST_F(ScriptedFtp, StateChangesAndRewrittenCommands) {
-    ASSERT_EQ(startLoggedIn([](ScriptedFtpSession& s) {
-                  s.expect("CWD d");
-                  s.reply("250 OK");
-                  s.expect("XPWD");
-                  s.reply("257 \"/d\"");
-              }),
-              0);
+    startLoggedIn([](ScriptedFtpSession& s) {
+        s.expect("CWD d");
+        s.reply("250 OK");
+        s.expect("XPWD");
+        s.reply("257 \"/d\"");
+    });
     EXPECT_EQ(thrownMessage([&] { h.ftp.setConnectionType(FtpConnectionType::ftpProxy); }),
               "Quayside is connected");
     std::vector<FtpState> states;

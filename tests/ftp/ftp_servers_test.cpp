@@ -70,8 +70,8 @@ TEST_P(RealServer, DownloadsAndUploadsInBothModes) {
         EXPECT_TRUE(readFile(local("blob.bin")) == blob);
         ASSERT_FALSE(counts.empty());
         EXPECT_TRUE(std::is_sorted(counts.begin(), counts.end()));
-        EXPECT_EQ(h.loggedWith("! " + std::to_string(blob.size()) + " bytes received in").size(),
-                  passive ? 2u : 1u);
+        EXPECT_EQ(h.loggedStarting("! " + std::to_string(blob.size()) + " bytes received in"),
+                  passive ? 2 : 1);
 
         const std::string up = passive ? "up-passive.bin" : "up-active.bin";
         h.ftp.setHostFileName(up);
@@ -82,7 +82,7 @@ TEST_P(RealServer, DownloadsAndUploadsInBothModes) {
         EXPECT_LE(counts.back(), static_cast<std::int64_t>(blob.size()));
     }
     EXPECT_TRUE(h.logged("> PASV"));
-    EXPECT_EQ(h.loggedWith("> PORT 127,0,0,1,").size(), 2u);
+    EXPECT_EQ(h.loggedStarting("> PORT 127,0,0,1,"), 2);
 }
 
 TEST_P(RealServer, EmptyUploadAndListings) {
@@ -93,7 +93,7 @@ TEST_P(RealServer, EmptyUploadAndListings) {
     h.ftp.setHostFileName("empty.txt");
     ASSERT_EQ(h.run([&] { h.ftp.putAsync(); }), 0) << h.logText();
     EXPECT_EQ(fs::file_size(remote("empty.txt")), 0u);
-    EXPECT_EQ(h.loggedWith("! 0 bytes sent in").size(), 1u);
+    EXPECT_EQ(h.loggedStarting("! 0 bytes sent in"), 1);
 
     h.ftp.setHostFileName("");
     h.ftp.setLocalFileName(local("list.txt"));
@@ -128,9 +128,9 @@ TEST_P(RealServer, ResumeInBothDirectionsAndAppend) {
 
     // No local file: no REST, the download starts at 0.
     h.ftp.setLocalFileName(local("fresh.bin"));
-    const int restsBefore = static_cast<int>(h.loggedWith("> REST").size());
+    const int restsBefore = h.loggedStarting("> REST");
     ASSERT_EQ(h.run([&] { h.ftp.restGetAsync(); }), 0);
-    EXPECT_EQ(static_cast<int>(h.loggedWith("> REST").size()), restsBefore);
+    EXPECT_EQ(h.loggedStarting("> REST"), restsBefore);
     EXPECT_TRUE(readFile(local("fresh.bin")) == blob);
 
     // Upload resume: REST takes the caller's offset, not the local size.
@@ -192,21 +192,18 @@ TEST_P(RealServer, FileAndDirectoryCommands) {
     EXPECT_EQ(h.ftp.errorMessage().substr(0, 3), "550");
 }
 
-TEST_P(RealServer, AbortFromProgressFailsTheDownload) {
+// An abort from onProgress fails the download and the session goes on; abortAsync ends it.
+TEST_P(RealServer, AbortMidDownload) {
     connect();
     blobTransfer(true);
     h.ftp.onProgress = [&](std::int64_t count, bool& abort) { abort = count > 0; };
     EXPECT_NE(h.run([&] { h.ftp.getAsync(); }), 0) << h.logText();
     EXPECT_TRUE(h.logged("! Abort requested"));
     EXPECT_LT(fs::file_size(local("blob.bin")), blob.size());
-    // The session goes on.
     h.ftp.onProgress = nullptr;
     EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 0) << h.logText();
     EXPECT_TRUE(readFile(local("blob.bin")) == blob) << h.logText();
-}
 
-TEST_P(RealServer, AbortAsyncMidTransferThenReconnect) {
-    connect();
     blobTransfer(false);
     h.ftp.onProgress = [&](std::int64_t count, bool&) {
         if (count > 0)
@@ -218,7 +215,7 @@ TEST_P(RealServer, AbortAsyncMidTransferThenReconnect) {
     EXPECT_EQ(h.sessionClosed, 1);
     h.ftp.onProgress = nullptr;
     connect();
-    ASSERT_TRUE(h.ftp.typeBinary());
+    blobTransfer(false);
     EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 0) << h.logText();
     EXPECT_TRUE(readFile(local("blob.bin")) == blob);
 }
@@ -329,7 +326,7 @@ TEST_F(Sequences, UserWithoutPasswordAndEmptyDirectory) {
     h.ftp.setDisplayFileFlag(true);
     EXPECT_EQ(run(&FtpClientBase::directoryAsync), 0) << h.logText();
     EXPECT_FALSE(h.logged("> PASS quaytest"));
-    EXPECT_TRUE(h.loggedWith("> CWD").empty());
+    EXPECT_EQ(h.loggedStarting("> CWD"), 0);
     ASSERT_EQ(h.displayedFileLines.size(), 1u);
     EXPECT_NE(h.displayedFileLines[0].find("dir"), std::string::npos);
     EXPECT_TRUE(h.logged("> LIST"));

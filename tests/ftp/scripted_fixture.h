@@ -49,15 +49,14 @@ protected:
         server = std::make_unique<ScriptedFtpServer>(std::move(script));
         h.target(server->port(), "joe", "secret");
     }
-    // Runs `body` behind the log-in, then waits for the client to close; returns the connect
-    // result.
-    int startLoggedIn(const ScriptedFtpServer::Script& body) {
+    // Runs `body` behind the log-in, then waits for the client to close; connects the client.
+    void startLoggedIn(const ScriptedFtpServer::Script& body) {
         start([body](ScriptedFtpSession& s) {
             login(s);
             body(s);
             s.waitForClose(5s);
         });
-        return connect();
+        EXPECT_EQ(connect(), 0) << h.logText();
     }
     int connect() {
         return h.run([&] { h.ftp.connectAsync(); });
