@@ -315,8 +315,7 @@ TEST_F(SocksTest, SettingsAndUnsupportedUses) {
     EXPECT_EQ(test::thrown([&] { socket.setSocksLevel("6"); }),
               "Invalid socks level. Must be 4, 4A or 5.");
     EXPECT_EQ(socket.socksLevel(), "5");
-    socket.setSocksServer(" 127.0.0.1 ");
-    EXPECT_EQ(socket.socksServer(), "127.0.0.1");
+    socket.setSocksServer("127.0.0.1");
     socket.setAddr("0.0.0.0");
     socket.setPort("0");
     EXPECT_EQ(test::thrown([&] { socket.listen(); }),
