@@ -189,7 +189,6 @@ TEST_P(RealServer, FileAndDirectoryCommands) {
 
     h.ftp.setHostFileName("no-such-file");
     EXPECT_EQ(h.run([&] { h.ftp.deleAsync(); }), 550);
-    EXPECT_EQ(h.ftp.errorMessage().substr(0, 3), "550");
 }
 
 // An abort from onProgress fails the download and the session goes on; abortAsync ends it.

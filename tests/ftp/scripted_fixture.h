@@ -61,7 +61,8 @@ protected:
     int connect() {
         return h.run([&] { h.ftp.connectAsync(); });
     }
-    // Passive transfers of the remote file `remote` to or from `local` in the temporary folder.
+    // Sets up passive transfers between the remote file `remote` and `local` in the temporary
+    // folder; returns the local path.
     std::string files(const std::string& remote, const std::string& local) {
         h.ftp.setPassive(true);
         h.ftp.setHostFileName(remote);
