@@ -155,7 +155,10 @@ void FtpClientBase::finalReplyRefused(const std::string& note) {
 }
 
 void FtpClientBase::transferClosed(int error) {
-    freeStream();
+    // A local file still waiting to be emptied stays open: whether the server took the request
+    // is known only from its reply, which may come after the data connection closed.
+    if (!m_stream.emptyPending())
+        freeStream();
     m_dataClosed = true;
     m_dataError = error;
     checkTransferEnd();
@@ -172,6 +175,8 @@ void FtpClientBase::finishTransfer() {
     const auto elapsed = std::chrono::duration_cast<std::chrono::milliseconds>(
                              std::chrono::steady_clock::now() - m_startTime)
                              .count();
+    emptyLocalFile();
+    freeStream();
     display(transferSummary(m_byteCount, m_started ? elapsed : 0, m_sending));
     m_resumeAt = 0;
     m_requestResult = transferResult(m_dataError);

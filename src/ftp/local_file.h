@@ -20,6 +20,7 @@ public:
     void openForWrite(const std::string& path, bool truncate, std::int64_t offset);
     // Empties the file now when openForWrite() asked for it and nothing was written yet.
     void emptyIfPending();
+    bool emptyPending() const { return m_emptyPending; }
     void openForRead(const std::string& path, std::int64_t offset);
     void write(const char* data, std::int64_t len);
     // Bytes read (0 at the end of the file).
