@@ -41,7 +41,9 @@ void LocalFile::openForWrite(const std::string& path, bool truncate, std::int64_
 void LocalFile::emptyIfPending() {
     if (!m_emptyPending)
         return;
-    if (::ftruncate(m_fd, 0) != 0)
+    struct stat st {};
+    // Only a regular file has content to drop; a device such as /dev/null cannot be truncated.
+    if (::fstat(m_fd, &st) == 0 && S_ISREG(st.st_mode) && ::ftruncate(m_fd, 0) != 0)
         throw std::runtime_error(std::string("cannot empty the file: ") + std::strerror(errno));
     m_emptyPending = false;
 }
