@@ -1,6 +1,7 @@
 #include "session/session_controller.h"
 
 #include <chrono>
+#include <cstdlib>
 #include <utility>
 
 #include "session/dialogs.h"
@@ -127,8 +128,13 @@ void SessionController::FormCreate() {
     updateConnectionUI(false);
     m_state.logOpen = false;
     m_state.logFileName.clear();
+    // The local pane starts in the user's home directory.
+    const char* home = std::getenv("HOME");
+    if (!changeLocalDir(home != nullptr && *home != '\0' ? home : "/"))
+        changeLocalDir("/");
     m_options = loadOptions(m_dataDir);
     applyPaneFonts();
+    applyOptions();
     m_languageMenu.onItemsChanged = [this] { languageItemsChanged(); };
     m_languageMenu.buildLanguageMenu(m_form);
     m_languageMenu.translateWindow(m_form);

@@ -77,6 +77,17 @@ public:
     void FormClose();
     void FormDestroy();
 
+    // The directory the local pane shows (ends in "/").
+    const std::string& localDir() const { return m_state.localDir; }
+    // Makes dir (absolute, or relative to the shown directory) the local pane's directory and
+    // fills the pane again; false, and nothing changes, when it is not a directory.
+    bool changeLocalDir(const std::string& dir);
+
+    // Hands the options to the FTP client and the window: connection type, proxy and SOCKS
+    // settings, transfer type, passive mode, time-out. Run at start-up and after the options
+    // dialog, whichever button closed it.
+    void applyOptions();
+
     void updateConnectionUI(bool connected);
     void beginBusy();
     void endBusy();

@@ -58,6 +58,10 @@ struct SessionState {
     // The server type index of the server whose listing fills the right pane.
     int listingType = 0;
 
+    // The directory the local pane shows, always ending in "/"; the local side of every
+    // transfer.
+    std::string localDir;
+
     std::string localMask = "*.*";
     std::string remoteMask = "*.*";
     int localSortKey = 0;
