@@ -44,6 +44,19 @@ public:
         return false;
     }
 
+    // The answers of the overwrite prompt, in the order of its buttons.
+    enum class Overwrite { Resume, Overwrite, All, Skip, SaveAs, Cancel };
+
+    // The overwrite prompt ("Rewrite Files Prompt") for an existing target fileName. For
+    // SaveAs, newPath holds the new path the user confirmed in the dialog's own "Save as ..."
+    // query (cancelling that query keeps the prompt open). Implementations without this
+    // dialog answer Cancel.
+    virtual Overwrite askOverwrite(const std::string& fileName, std::string& newPath) {
+        (void)fileName;
+        (void)newPath;
+        return Overwrite::Cancel;
+    }
+
     // The input prompt as every caller uses it: caption, prompt and the value shown are cut
     // to 255 bytes; on OK value takes the answer cut to maxLength, on Cancel it stays as it
     // was.
