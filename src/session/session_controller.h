@@ -63,6 +63,8 @@ public:
     Dialogs& dialogs() { return m_dialogs; }
     const std::filesystem::path& dataDir() const { return m_dataDir; }
     const std::filesystem::path& helpFile() const { return m_helpFile; }
+    // Translates a window as it is created, by the language chosen in the main window's menu.
+    void translateWindow(NamedForm& form) { m_languageMenu.translateWindow(form); }
 
     // Runs the command handler registered under name; unknown names do nothing.
     void invoke(const std::string& handler, const std::string& sender);
