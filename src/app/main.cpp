@@ -47,6 +47,8 @@ int main(int argc, char** argv) {
     };
     quay::MainWindow window(controller);
     dialogs.setParent(&window);
+    dialogs.setTranslator(
+        [&controller](quay::NamedForm& form) { controller.translateWindow(form); });
 
     // With QUAY_EXIT_AFTER_FIRST_PAINT set, the program reports its start-up time and ends.
     quay::FirstPaintProbe probe(clock);

@@ -66,6 +66,8 @@ public:
     const std::filesystem::path& helpFile() const { return m_helpFile; }
     // The upload and download drivers and the progress window.
     TransferDriver& transfers() { return m_transfers; }
+    // Translates a window as it is created, by the language chosen in the main window's menu.
+    void translateWindow(NamedForm& form) { m_languageMenu.translateWindow(form); }
 
     // Runs the command handler registered under name; unknown names do nothing.
     void invoke(const std::string& handler, const std::string& sender);

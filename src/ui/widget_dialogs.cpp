@@ -7,7 +7,9 @@
 
 #include "ui/input_form.h"
 #include "ui/pane_font.h"
+#include "ui/rewrite_dialog.h"
 #include "ui/server_properties_dialog.h"
+#include "ui/widget_form.h"
 
 namespace quay {
 
@@ -100,6 +102,22 @@ bool WidgetDialogs::chooseFont(PaneFont& font) {
 bool WidgetDialogs::serverProperties(ServerPropertiesModel& model) {
     ServerPropertiesDialog dialog(model, m_parent);
     return dialog.exec() == QDialog::Accepted;
+}
+
+void WidgetDialogs::translate(QWidget& window) {
+    if (!m_translate)
+        return;
+    WidgetForm form(window);
+    m_translate(form);
+}
+
+Dialogs::Overwrite WidgetDialogs::askOverwrite(const std::string& fileName, std::string& newPath) {
+    RewriteDialog dialog(fileName, m_parent);
+    translate(dialog);
+    dialog.exec();
+    if (dialog.answer() == Overwrite::SaveAs)
+        newPath = dialog.path();
+    return dialog.answer();
 }
 
 }  // namespace quay

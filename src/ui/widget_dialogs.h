@@ -2,7 +2,9 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
+#include "config/named_objects.h"
 #include "session/dialogs.h"
 
 namespace quay {
@@ -12,6 +14,11 @@ namespace quay {
 class WidgetDialogs : public Dialogs {
 public:
     void setParent(QWidget* parent) { m_parent = parent; }
+    // Translates a window as it is created (the main window's language choice); unset, the
+    // windows keep their built-in texts.
+    void setTranslator(std::function<void(NamedForm&)> translate) {
+        m_translate = std::move(translate);
+    }
 
     Answer messageBox(const std::string& caption, const std::string& text, Icon icon,
                       unsigned buttons) override;
@@ -19,9 +26,13 @@ public:
                      bool masked) override;
     bool chooseFont(PaneFont& font) override;
     bool serverProperties(ServerPropertiesModel& model) override;
+    Overwrite askOverwrite(const std::string& fileName, std::string& newPath) override;
 
 private:
+    void translate(QWidget& window);
+
     QPointer<QWidget> m_parent;
+    std::function<void(NamedForm&)> m_translate;
 };
 
 }  // namespace quay

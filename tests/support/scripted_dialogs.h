@@ -36,6 +36,14 @@ public:
     std::deque<std::optional<std::string>> promptAnswers;  // nullopt cancels
     std::deque<PropertiesScript> propertiesScripts;
     int propertiesShown = 0;
+    // The overwrite prompt: the file names asked about, and the answers (with the new path
+    // of SaveAs). Without an answer left the prompt is cancelled.
+    struct OverwriteAnswer {
+        Overwrite answer;
+        std::string newPath;
+    };
+    std::vector<std::string> overwriteAsked;
+    std::deque<OverwriteAnswer> overwriteAnswers;
 
     Answer messageBox(const std::string& caption, const std::string& text, Icon icon,
                       unsigned buttons) override {
@@ -61,6 +69,15 @@ public:
                 return true;
         }
         return false;
+    }
+
+    Overwrite askOverwrite(const std::string& fileName, std::string& newPath) override {
+        overwriteAsked.push_back(fileName);
+        const OverwriteAnswer answer =
+            next(overwriteAnswers).value_or(OverwriteAnswer{Overwrite::Cancel, {}});
+        if (answer.answer == Overwrite::SaveAs)
+            newPath = answer.newPath;
+        return answer.answer;
     }
 
 private:
