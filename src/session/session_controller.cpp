@@ -19,6 +19,7 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
       m_form(m_model, mainWindowControls()),
       m_languageMenu(m_dataDir, m_options.language),
       m_commandsFile(m_dataDir / kCustomCommandsFile),
+      m_localPane(m_model, m_state, m_dialogs, m_options, onOpenFile),
       m_transfers(m_state, m_model, m_ftp, m_options, m_dialogs, m_loop, transferHooks()) {
     for (const ControlDef& def : mainWindowControls()) {
         ControlState state;
@@ -36,6 +37,8 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
     };
     registerOwnHandlers();
     registerServerListHandlers();
+    for (auto& [name, handler] : m_localPane.handlers())
+        registerHandler(name, std::move(handler));
     setUpTransfers();
     watchRemotePane();
 }
@@ -130,13 +133,13 @@ void SessionController::FormCreate() {
     updateConnectionUI(false);
     m_state.logOpen = false;
     m_state.logFileName.clear();
-    // The local pane starts in the user's home directory.
-    const char* home = std::getenv("HOME");
-    if (!changeLocalDir(home != nullptr && *home != '\0' ? home : "/"))
-        changeLocalDir("/");
     m_options = loadOptions(m_dataDir);
     applyPaneFonts();
     applyOptions();
+    // The local pane starts in the user's home directory, filled with the options' date form.
+    const char* home = std::getenv("HOME");
+    if (!changeLocalDir(home != nullptr && *home != '\0' ? home : "/"))
+        changeLocalDir("/");
     m_languageMenu.onItemsChanged = [this] { languageItemsChanged(); };
     m_languageMenu.buildLanguageMenu(m_form);
     m_languageMenu.translateWindow(m_form);
@@ -249,6 +252,7 @@ void SessionController::sbStopClick() {
 
 void SessionController::FTPViewChange() {
     updateConnectionUI(!m_state.serverListMode);
+    m_localPane.FTPViewSelectItem();
 }
 
 bool SessionController::FTPViewMouseDown() {
