@@ -45,6 +45,18 @@ struct TransferProgram::Program {
 TransferProgram::TransferProgram() = default;
 TransferProgram::~TransferProgram() = default;
 
+SessionController& TransferProgram::controller() {
+    return m_program->controller;
+}
+
+MainWindow& TransferProgram::window() {
+    return m_program->window;
+}
+
+ScriptedDialogs& TransferProgram::dialogs() {
+    return m_program->dialogs;
+}
+
 bool TransferProgram::start(int port, const std::string& user, const std::string& password,
                             const std::string& options) {
     writeFile(m_data.path() / "options.ftp", "[Common]\nTimeOut=15\n" + options);

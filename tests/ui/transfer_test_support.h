@@ -36,9 +36,10 @@ public:
 
     const std::filesystem::path& root() const { return m_root.path(); }
     const std::filesystem::path& local() const { return m_local.path(); }
-    SessionController& controller() { return m_program->controller; }
-    MainWindow& window() { return m_program->window; }
-    ScriptedDialogs& dialogs() { return m_program->dialogs; }
+    // Valid once start() has made the program.
+    SessionController& controller();
+    MainWindow& window();
+    ScriptedDialogs& dialogs();
 
     // Writes options.ftp (the Common lines given added), saves the server, starts the window
     // on local() and connects by a double-click on the server. False on time-out.
