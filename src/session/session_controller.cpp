@@ -35,6 +35,8 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
     };
     registerOwnHandlers();
     registerServerListHandlers();
+    registerSessionHandlers();
+    bindFtpEvents();
     watchRemotePane();
 }
 
@@ -46,7 +48,10 @@ void SessionController::watchRemotePane() {
     pane.onChanged = [this](std::size_t, std::size_t) { FTPViewChange(); };
 }
 
-SessionController::~SessionController() = default;
+SessionController::~SessionController() {
+    stopKeepTimer();
+    closeLogFile();
+}
 
 void SessionController::registerOwnHandlers() {
     registerHandler("miAutoClick", [this](const std::string& s) { miAutoClick(s); });
@@ -97,12 +102,6 @@ void SessionController::registerServerListHandlers() {
     registerHandler("sbNewServerClick", [this](const std::string&) {
         if (m_state.serverListMode)
             m_serverList.sbNewServerClick();
-    });
-    // Connecting to the chosen server comes with the connection handling; until then a
-    // double-click on a server only selects it.
-    registerHandler("FTPViewDblClick", [this](const std::string&) {
-        if (m_state.serverListMode)
-            m_serverList.FTPViewDblClick();
     });
 }
 
@@ -208,6 +207,7 @@ void SessionController::FormClose() {
 }
 
 void SessionController::FormDestroy() {
+    closeLogFile();
     // A failed write is not reported, like that of the options at close.
     m_commandsFile.save(m_customCommands);
 }
