@@ -39,6 +39,8 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
     registerServerListHandlers();
     for (auto& [name, handler] : m_localPane.handlers())
         registerHandler(name, std::move(handler));
+    registerSessionHandlers();
+    bindFtpEvents();
     setUpTransfers();
     watchRemotePane();
 }
@@ -51,7 +53,10 @@ void SessionController::watchRemotePane() {
     pane.onChanged = [this](std::size_t, std::size_t) { FTPViewChange(); };
 }
 
-SessionController::~SessionController() = default;
+SessionController::~SessionController() {
+    stopKeepTimer();
+    closeLogFile();
+}
 
 void SessionController::registerOwnHandlers() {
     registerHandler("miAutoClick", [this](const std::string& s) { miAutoClick(s); });
@@ -102,12 +107,6 @@ void SessionController::registerServerListHandlers() {
     registerHandler("sbNewServerClick", [this](const std::string&) {
         if (m_state.serverListMode)
             m_serverList.sbNewServerClick();
-    });
-    // Connecting to the chosen server comes with the connection handling; until then a
-    // double-click on a server only selects it.
-    registerHandler("FTPViewDblClick", [this](const std::string&) {
-        if (m_state.serverListMode)
-            m_serverList.FTPViewDblClick();
     });
 }
 
@@ -213,6 +212,7 @@ void SessionController::FormClose() {
 }
 
 void SessionController::FormDestroy() {
+    closeLogFile();
     // A failed write is not reported, like that of the options at close.
     m_commandsFile.save(m_customCommands);
 }
