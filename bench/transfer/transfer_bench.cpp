@@ -117,9 +117,8 @@ int runBench(int argc, char** argv) {
         p.controller().changeLocalDir(p.local().string());
         window.transfer("lvLoc", "up-ours", "SpeedButton1");
     });
-    const double lftpUp = seconds([&] {
-        shell(lftp + "mirror -R " + (work.path() / "lftp").string() + " up-lftp; quit'");
-    });
+    const double lftpUp = seconds(
+        [&] { shell(lftp + "mirror -R " + (work.path() / "lftp").string() + " up-lftp; quit'"); });
     if (countFiles(p.root() / "up-ours") != static_cast<std::size_t>(files))
         throw std::runtime_error("the window's tree upload is incomplete");
     std::printf("tree of %d files, download: window %.2f s, lftp mirror %.2f s, %.2fx lftp\n",
@@ -130,11 +129,10 @@ int runBench(int argc, char** argv) {
     double ours = 1e9, engine = 1e9;
     for (int round = 0; round < 2; ++round) {
         fs::remove(p.local() / "big.bin");
-        ours = std::min(ours, seconds([&] {
-                            window.transfer("FTPView", "big.bin", "SpeedButton2");
-                        }));
-        engine = std::min(engine, engineDownload(server, "big.bin",
-                                                 (work.path() / "big.bin").string()));
+        ours =
+            std::min(ours, seconds([&] { window.transfer("FTPView", "big.bin", "SpeedButton2"); }));
+        engine =
+            std::min(engine, engineDownload(server, "big.bin", (work.path() / "big.bin").string()));
     }
     const double mb = static_cast<double>(mib << 20) / 1e6;
     std::printf("%lld MiB file: window with progress %.0f MB/s, engine alone %.0f MB/s, %.2fx\n",

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <filesystem>
-#include <initializer_list>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
