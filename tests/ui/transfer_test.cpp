@@ -238,6 +238,30 @@ private slots:
         QCOMPARE(test::readFile(root() / "data.bin"), std::string("\x01\x02\n"));
     }
 
+    // A directory that cannot be made and files the server refuses are logged; the batch goes
+    // on with what follows and ends as every batch does.
+    void refusedUploadsGoOn() {
+        prepare = [this] {
+            test::putFile(local() / "a-blocked" / "inner.txt", "never");
+            test::putFile(local() / "b-readonly" / "x.txt", "refused");
+            test::putFile(local() / "c-fine" / "y.txt", "arrives");
+            test::putFile(root() / "a-blocked", "a file where the directory would go");
+        };
+        QVERIFY(connectTo(test::FtpServerKind::Vsftpd));
+        // Made after the server took the root over: the session's account cannot write here.
+        fs::create_directory(root() / "b-readonly");
+        fs::permissions(root() / "b-readonly", fs::perms(0755));
+        QVERIFY(run().selectLocal({"a-blocked", "b-readonly", "c-fine"}));
+        QVERIFY(run().click("SpeedButton1"));
+        QVERIFY(run().waitIdle());
+        QCOMPARE(test::readFile(root() / "c-fine" / "y.txt"), std::string("arrives"));
+        QVERIFY(!fs::exists(root() / "b-readonly" / "x.txt"));
+        QCOMPARE(run().logCount("! Skipped "), 1);
+        QCOMPARE(run().logCount("> STOR"), 2);
+        QVERIFY(!run().progressShown());
+        QVERIFY(run().remoteRow("c-fine") >= 0);
+    }
+
     // A hostile listing: names that would leave the target, a looping link, a tree without
     // end, and a file whose data connection closes early before a 226.
     void hostileTreeStaysInsideTheTarget() {
