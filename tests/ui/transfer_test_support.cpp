@@ -2,6 +2,8 @@
 
 #include <QAbstractItemView>
 #include <QDropEvent>
+#include <QEventLoop>
+#include <QTimer>
 #include <QLabel>
 #include <QMimeData>
 #include <QTest>
@@ -156,14 +158,30 @@ bool TransferProgram::dropRows(const char* from, const char* to) {
     return drop.isAccepted();
 }
 
-bool TransferProgram::waitIdle() {
+// QTest::qWaitFor sleeps between its rounds, which would slow every request of a batch.
+bool TransferProgram::runUntil(const std::function<bool()>& done, int timeoutMs) {
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    check.start(2);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return done();
+}
+
+bool TransferProgram::waitIdle(int timeoutMs) {
     // The client is ready a moment before its completion is delivered, and the handler may
     // start the next request then: idle is ready twice, with the loop run in between.
     auto idle = [this] {
         return !controller().state().busy && controller().ftp().state() == FtpState::fsReady;
     };
     for (int stable = 0; stable < 2;) {
-        if (!QTest::qWaitFor(idle, kWaitMs))
+        if (!runUntil(idle, timeoutMs))
             return false;
         QTest::qWait(20);
         stable = idle() ? stable + 1 : 0;
