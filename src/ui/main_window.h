@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QElapsedTimer>
 #include <QMainWindow>
-#include <QStringList>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QSplitter>
@@ -63,7 +61,7 @@ private:
     void bindProgressWindow();
     // The log pane follows the model's log; lines that come in bursts are shown together.
     void bindLog();
-    void flushLog();
+    void appendLogLine(const QString& line);
     void connectCommands();
     // Rebuilds the language entries after miEnglish from the controller's language menu.
     void refreshLanguageEntries();
@@ -77,10 +75,10 @@ private:
     bool m_overrideCursor = false;
     std::map<std::string, QFont> m_definedFonts;
     std::vector<QAction*> m_languageEntries;
-    HelpWindow* m_help = nullptr;  // made on first use, owned by the window
-    QPointer<QWidget> m_progress;  // the progress window of the running batch
-    QStringList m_pendingLog;      // lines not yet in the log pane
-    QElapsedTimer m_lastLogFlush;
+    HelpWindow* m_help = nullptr;     // made on first use, owned by the window
+    QPointer<QWidget> m_progress;     // the progress window of the running batch
+    bool m_logStarted = false;        // the log pane holds a line (the next opens a block)
+    bool m_logFollowPending = false;  // the pane scrolls to its end shortly
 };
 
 }  // namespace quay

@@ -1,3 +1,6 @@
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTimer>
 
 #include "session/session_controller.h"
@@ -8,36 +11,39 @@ namespace quay {
 
 namespace {
 
-// A batch of small files writes several lines per file; laying out each line on its own
-// cost more than the transfers. Lines are shown at once when the pane has been quiet for
-// this long, else gathered and shown together after it.
-constexpr int kLogFlushMs = 100;
+// A batch of small files writes several lines per file. Each line goes into the pane's
+// document at once, but the pane follows the end at most this often: scrolling to each new
+// line laid it out on its own and cost more than the transfers.
+constexpr int kLogFollowMs = 100;
 
 }  // namespace
 
 void MainWindow::bindLog() {
     PresentationModel& model = m_controller.model();
-    model.onLogAppended = [this](const std::string& line) {
-        m_pendingLog.append(qtext(line));
-        if (m_pendingLog.size() > 1)
-            return;
-        if (!m_lastLogFlush.isValid() || m_lastLogFlush.elapsed() >= kLogFlushMs)
-            flushLog();
-        else
-            QTimer::singleShot(kLogFlushMs, this, [this] { flushLog(); });
-    };
+    m_logStarted = !model.logLines().empty();
+    model.onLogAppended = [this](const std::string& line) { appendLogLine(qtext(line)); };
     model.onLogCleared = [this] {
-        m_pendingLog.clear();
         m_log->clear();
+        m_logStarted = false;
     };
 }
 
-void MainWindow::flushLog() {
-    if (m_pendingLog.isEmpty())
+void MainWindow::appendLogLine(const QString& line) {
+    QScrollBar* bar = m_log->verticalScrollBar();
+    const bool following = m_logFollowPending || bar->value() == bar->maximum();
+    QTextCursor cursor(m_log->document());
+    cursor.movePosition(QTextCursor::End);
+    if (m_logStarted)
+        cursor.insertBlock();
+    cursor.insertText(line);
+    m_logStarted = true;
+    if (!following || m_logFollowPending)
         return;
-    m_log->appendPlainText(m_pendingLog.join(QLatin1Char('\n')));
-    m_pendingLog.clear();
-    m_lastLogFlush.start();
+    m_logFollowPending = true;
+    QTimer::singleShot(kLogFollowMs, this, [this] {
+        m_logFollowPending = false;
+        m_log->verticalScrollBar()->setValue(m_log->verticalScrollBar()->maximum());
+    });
 }
 
 }  // namespace quay

@@ -3,10 +3,10 @@
 #include <QAbstractItemView>
 #include <QDropEvent>
 #include <QEventLoop>
-#include <QTimer>
 #include <QLabel>
 #include <QMimeData>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <cstdlib>
 #include <fstream>
@@ -162,16 +162,21 @@ bool TransferProgram::dropRows(const char* from, const char* to) {
 bool TransferProgram::runUntil(const std::function<bool()>& done, int timeoutMs) {
     if (done())
         return true;
+    bool reached = false;
     QEventLoop loop;
     QTimer check;
+    // The check may run inside a nested wait of the program, which goes on after the quit:
+    // what was seen is what counts.
     QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done())
+        if (done()) {
+            reached = true;
             loop.quit();
+        }
     });
     check.start(2);
     QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
     loop.exec();
-    return done();
+    return reached || done();
 }
 
 bool TransferProgram::waitIdle(int timeoutMs) {

@@ -58,7 +58,7 @@ public:
     // the target accepted both.
     bool dropRows(const char* from, const char* to);
     // Runs the event loop as the program does (blocked until something happens) until done()
-    // holds; false when timeoutMs pass first.
+    // has held once; false when timeoutMs pass first.
     static bool runUntil(const std::function<bool()>& done, int timeoutMs);
     // Waits until no batch runs and the client is idle again; false on time-out.
     bool waitIdle(int timeoutMs = kWaitMs);
