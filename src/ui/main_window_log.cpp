@@ -20,6 +20,8 @@ constexpr int kLogFollowMs = 100;
 
 void MainWindow::bindLog() {
     PresentationModel& model = m_controller.model();
+    // Nothing in the read-only pane is ever undone; an undo record per line would only grow.
+    m_log->document()->setUndoRedoEnabled(false);
     m_logStarted = !model.logLines().empty();
     model.onLogAppended = [this](const std::string& line) { appendLogLine(qtext(line)); };
     model.onLogCleared = [this] {
