@@ -53,6 +53,11 @@ TEST(UnixLayout, DatesAreWholeMonthNamesWithADayAndAYearOrTime) {
           "-rw-r--r-- 1 u g 1 Apr 32 2001 y", "-rw-r--r-- 1 u g 1 Apr 3 24:00 y",
           "-rw-r--r-- 1 u g 1 Apr 3 12:5 y", "-rw-r--r-- 1 u g 1 2001-13-01 12:00 y"})
         EXPECT_EQ(parse(line), entry(false, line, "", "error", "", "-rw-r--r--")) << line;
+    // Seconds stay in the time, fractions go; a lone ISO date takes one blank or two.
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 5 Mar 5 12:00:01.25 x"),
+              entry(false, "x", "5", "05.03.26", "12:00:01", "-rw-r--r--"));
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 5 2001-02-03 x").name, "x");
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 5 2001-02-03   x").name, " x");
     // The date must follow a number: a group named like a month is passed over.
     EXPECT_EQ(parse("-rw-r--r-- 1 u May 12 Mar 5 2001 x").name, "x");
 }
