@@ -10,6 +10,8 @@
 // entry's date also goes through the display form. No field outgrows the line (the custom
 // layout may join one word to itself as month and day), and every entry keeps the rules of
 // listingproperty::violation, under the layout given and under the WU-FTP layout.
+// corpus/parse_list_line beside this file seeds a run (give it as a second corpus directory);
+// the listing tests check every input of it.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace quay;
     listingproperty::ParserInput in = listingproperty::splitParserInput(

@@ -154,13 +154,15 @@ std::optional<DateMatch> dateAt(std::string_view first, WordCursor& words) {
     std::string_view second;
     std::string_view third;
     if (unsigned month = monthOfName(first)) {
-        if (!words.next(second) || !dayOf(second) || !words.next(third))
+        if (!words.next(second) || !words.next(third))
+            return std::nullopt;
+        f.day = dayOf(second);
+        if (!f.day)
             return std::nullopt;
         f.form = DateForm::MonthName;
         f.monthWord = first;
         f.dayWord = second;
         f.month = month;
-        f.day = dayOf(second);
         if (isYear(third))
             f.yearWord = third;
         else if (!isTimeOfDay(third, f.time))
