@@ -134,6 +134,18 @@ TEST_F(LocalPaneTest, StartsInHomeAndNavigatesByListTreeDriveAndUp) {
     EXPECT_EQ(rows().back(), "new.txt");
 }
 
+TEST_F(LocalPaneTest, AnUnreadableDirectoryIsNotEnteredAndSaysWhy) {
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root reads every directory";
+    fs::permissions(home / "Zeta", fs::perms::none);
+    selectCaption(list(), "Zeta");
+    click("lvLocDblClick", "lvLoc");
+    fs::permissions(home / "Zeta", fs::perms::owner_all);
+    EXPECT_EQ(controller.localDir(), homeDir());
+    ASSERT_EQ(dialogs.messages.size(), 1u);
+    EXPECT_EQ(dialogs.messages[0].text, homeDir() + "Zeta/: Permission denied");
+}
+
 TEST_F(LocalPaneTest, SortingByColumnsAndMenuKeepsDirectoriesFirst) {
     click("Byname4Click", "Bysize4");  // first click on size: smallest first
     EXPECT_EQ(rows(), (std::vector<std::string>{"docs", "Zeta", "b.txt", "c.log"}));
