@@ -140,6 +140,11 @@ private slots:
         writeFile(m_home / "new.txt", "");
         trigger("Refresh1");
         QVERIFY(rows().contains("new.txt"));
+
+        // Without its window the controller still moves and fills the pane.
+        m_program->window.reset();
+        QVERIFY(m_program->controller.changeLocalDir("docs"));
+        QCOMPARE(m_program->controller.model().lvLoc().count(), std::size_t{1});
     }
 
     void headerClicksAndSortingEntriesOrderTheList() {
