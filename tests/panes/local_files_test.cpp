@@ -137,7 +137,8 @@ TEST(LocalDelete, WalksBreadthFirstNeverFollowsLinksAndRemovesDeepestFirst) {
     EXPECT_EQ(plan.files[0], (dir.path() / "single").string());
     EXPECT_EQ(plan.files.back(), (tree / "a" / "b" / "deep.txt").string());
 
-    EXPECT_EQ(executeLocalDelete(plan), "");
+    const std::string base = dir.path().string() + "/";
+    EXPECT_EQ(executeLocalDelete(plan, base), "");
     EXPECT_FALSE(fs::exists(tree));
     EXPECT_FALSE(fs::exists(dir.path() / "single"));
     EXPECT_EQ(readFile(outside / "keep" / "precious"), "data");
@@ -146,7 +147,7 @@ TEST(LocalDelete, WalksBreadthFirstNeverFollowsLinksAndRemovesDeepestFirst) {
     fs::create_directory_symlink(outside, dir.path() / "direct");
     const LocalDeletePlan link = planLocalDelete({(dir.path() / "direct").string()});
     EXPECT_TRUE(link.directories.empty());
-    EXPECT_EQ(executeLocalDelete(link), "");
+    EXPECT_EQ(executeLocalDelete(link, base), "");
     EXPECT_TRUE(fs::exists(outside / "keep" / "precious"));
 }
 
@@ -157,10 +158,27 @@ TEST(LocalDelete, StopsAtTheFirstFailureWithPathAndSystemText) {
     LocalDeletePlan plan;
     plan.files = {(dir.path() / "first").string(), (dir.path() / "second").string(),
                   (dir.path() / "third").string()};
-    EXPECT_EQ(executeLocalDelete(plan),
+    const std::string base = dir.path().string() + "/";
+    EXPECT_EQ(executeLocalDelete(plan, base),
               (dir.path() / "second").string() + ": No such file or directory");
     EXPECT_FALSE(fs::exists(dir.path() / "first"));
     EXPECT_TRUE(fs::exists(dir.path() / "third"));
+
+    // A directory of the plan swapped for a link to elsewhere after planning: the delete stops
+    // at the link and what it points to survives.
+    fs::create_directories(dir.path() / "tree" / "sub");
+    writeFile(dir.path() / "tree" / "sub" / "f", "");
+    fs::create_directories(dir.path() / "elsewhere");
+    writeFile(dir.path() / "elsewhere" / "f", "keep");
+    const LocalDeletePlan swapped = planLocalDelete({(dir.path() / "tree").string()});
+    fs::remove_all(dir.path() / "tree" / "sub");
+    fs::create_directory_symlink(dir.path() / "elsewhere", dir.path() / "tree" / "sub");
+    EXPECT_NE(executeLocalDelete(swapped, base), "");
+    EXPECT_EQ(readFile(dir.path() / "elsewhere" / "f"), "keep");
+    // Nothing outside base is touched.
+    EXPECT_NE(executeLocalDelete({{(dir.path() / "elsewhere" / "f").string()}, {}}, base + "tree/"),
+              "");
+    EXPECT_TRUE(fs::exists(dir.path() / "elsewhere" / "f"));
 }
 
 TEST(LocalNames, CaseChangesTouchOnlyAsciiLettersAndRenamesNeverReplace) {
