@@ -18,7 +18,8 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
       m_serverList(m_dataDir, m_model.ftpView(), m_model.ftpPath(), m_dialogs),
       m_form(m_model, mainWindowControls()),
       m_languageMenu(m_dataDir, m_options.language),
-      m_commandsFile(m_dataDir / kCustomCommandsFile) {
+      m_commandsFile(m_dataDir / kCustomCommandsFile),
+      m_localPane(m_model, m_state, m_dialogs, m_options, onOpenFile) {
     for (const ControlDef& def : mainWindowControls()) {
         ControlState state;
         state.text = def.caption;
@@ -35,6 +36,8 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
     };
     registerOwnHandlers();
     registerServerListHandlers();
+    for (auto& [name, handler] : m_localPane.handlers())
+        registerHandler(name, std::move(handler));
     watchRemotePane();
 }
 
@@ -128,13 +131,13 @@ void SessionController::FormCreate() {
     updateConnectionUI(false);
     m_state.logOpen = false;
     m_state.logFileName.clear();
-    // The local pane starts in the user's home directory.
-    const char* home = std::getenv("HOME");
-    if (!changeLocalDir(home != nullptr && *home != '\0' ? home : "/"))
-        changeLocalDir("/");
     m_options = loadOptions(m_dataDir);
     applyPaneFonts();
     applyOptions();
+    // The local pane starts in the user's home directory, filled with the options' date form.
+    const char* home = std::getenv("HOME");
+    if (!changeLocalDir(home != nullptr && *home != '\0' ? home : "/"))
+        changeLocalDir("/");
     m_languageMenu.onItemsChanged = [this] { languageItemsChanged(); };
     m_languageMenu.buildLanguageMenu(m_form);
     m_languageMenu.translateWindow(m_form);
@@ -246,6 +249,7 @@ void SessionController::sbStopClick() {
 
 void SessionController::FTPViewChange() {
     updateConnectionUI(!m_state.serverListMode);
+    m_localPane.FTPViewSelectItem();
 }
 
 bool SessionController::FTPViewMouseDown() {

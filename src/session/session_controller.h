@@ -9,6 +9,7 @@
 #include "config/options.h"
 #include "ftp/ftp_client.h"
 #include "panes/custom_commands.h"
+#include "session/local_pane.h"
 #include "session/presentation_form.h"
 #include "session/presentation_model.h"
 #include "session/server_list_commands.h"
@@ -38,6 +39,9 @@ public:
     // Starts another, independent instance of the program without waiting for it; reports
     // nothing when that fails. Set by the application.
     std::function<void()> onStartInstance;
+    // Hands a local file to the desktop for "View as Text File" and "Run Application". Set by
+    // the application; unset, both commands do nothing.
+    FileOpener onOpenFile;
 
     // dataDir holds every file the program keeps; it need not exist or be writable.
     SessionController(EventLoop& loop, Dialogs& dialogs, std::filesystem::path dataDir);
@@ -61,6 +65,8 @@ public:
     // The main window's controls as the translation addresses them.
     NamedForm& form() { return m_form; }
     Dialogs& dialogs() { return m_dialogs; }
+    // The local pane: drive box, directory tree, file list and their commands.
+    LocalPane& localPane() { return m_localPane; }
     const std::filesystem::path& dataDir() const { return m_dataDir; }
     const std::filesystem::path& helpFile() const { return m_helpFile; }
 
@@ -151,6 +157,7 @@ private:
     LanguageMenu m_languageMenu;
     CustomCommandsFile m_commandsFile;
     CustomCommands m_customCommands;
+    LocalPane m_localPane;
 };
 
 }  // namespace quay
