@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "panes/list_order.h"
 #include "session/dialogs.h"
 #include "session/main_window_controls.h"
 
@@ -40,6 +41,7 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
 
 void SessionController::watchRemotePane() {
     PaneModel& pane = m_model.ftpView();
+    usePaneOrder(pane, m_state.remoteSortKey);
     pane.onReset = [this] { FTPViewChange(); };
     pane.onInserted = [this](std::size_t, std::size_t) { FTPViewChange(); };
     pane.onRemoved = [this](std::size_t, std::size_t) { FTPViewChange(); };

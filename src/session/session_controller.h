@@ -36,7 +36,7 @@ public:
     // Closes the main window (the window then asks FormCloseQuery()). Set by the window.
     std::function<void()> onCloseWindow;
     // Starts another, independent instance of the program without waiting for it; reports
-    // nothing when that fails. Set by the application.
+    // nothing when that fails. Set by the window.
     std::function<void()> onStartInstance;
 
     // dataDir holds every file the program keeps; it need not exist or be writable.
@@ -103,6 +103,10 @@ public:
     void sbStopClick();
     // The remote pane changed (the controller watches it itself).
     void FTPViewChange();
+    // The row index of FTPView was selected or deselected (the window calls this once per row
+    // whose selection changed). In server-list mode the three Properties entries are enabled
+    // exactly when that row is a server.
+    void FTPViewSelectItem(std::size_t index, bool selected);
     // The left button went down in FTPView: true when a drag of the selected row may start,
     // that is in server-list mode with a server (image 3) selected.
     bool FTPViewMouseDown();
@@ -122,7 +126,8 @@ private:
     // The server-list commands act only in server-list mode (connected, the same controls
     // act on remote files).
     void registerServerListHandlers();
-    // Every change of the remote pane's items reruns the enabling rule.
+    // Every change of the remote pane's items reruns the enabling rule; the pane keeps the
+    // order of FTPViewCompare under RemoteSortKey.
     void watchRemotePane();
     void setDate();
     // Checks exactly the transfer-mode entry whose tag is mode.
