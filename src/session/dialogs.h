@@ -1,9 +1,11 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "config/named_objects.h"
 #include "config/options.h"
 #include "sites/server_properties.h"
 
@@ -19,6 +21,11 @@ public:
     enum class Answer { Ok, Cancel, Yes, No };
 
     virtual ~Dialogs() = default;
+
+    // What every window calls when it is created, before it shows anything of the caller's:
+    // the translation (and template export) of its texts. Set by the session controller;
+    // implementations that create windows call it when it is set.
+    std::function<void(NamedForm& window)> translateWindow;
 
     // A message box with the given caption, text, icon and buttons.
     virtual Answer messageBox(const std::string& caption, const std::string& text, Icon icon,

@@ -34,6 +34,9 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
     m_serverList.list().defaultEMail = [this] {
         return m_options.mailAno ? m_options.anonymous : std::string();
     };
+    m_dialogs.translateWindow = [this](NamedForm& window) {
+        m_languageMenu.translateWindow(window);
+    };
     registerOwnHandlers();
     registerServerListHandlers();
     watchRemotePane();
@@ -48,7 +51,9 @@ void SessionController::watchRemotePane() {
     pane.onChanged = [this](std::size_t, std::size_t) { FTPViewChange(); };
 }
 
-SessionController::~SessionController() = default;
+SessionController::~SessionController() {
+    m_dialogs.translateWindow = nullptr;
+}
 
 void SessionController::registerOwnHandlers() {
     registerHandler("miAutoClick", [this](const std::string& s) { miAutoClick(s); });

@@ -8,6 +8,7 @@
 #include "ui/input_form.h"
 #include "ui/pane_font.h"
 #include "ui/server_properties_dialog.h"
+#include "ui/widget_form.h"
 
 namespace quay {
 
@@ -65,6 +66,13 @@ Dialogs::Answer answerOf(int button, unsigned buttons) {
 
 }  // namespace
 
+void WidgetDialogs::translate(QWidget& window) {
+    if (!translateWindow)
+        return;
+    WidgetForm form(window);
+    translateWindow(form);
+}
+
 Dialogs::Answer WidgetDialogs::messageBox(const std::string& caption, const std::string& body,
                                           Icon icon, unsigned buttons) {
     QMessageBox box(boxIcon(icon), qtext(caption), qtext(body), boxButtons(buttons), m_parent);
@@ -75,7 +83,9 @@ Dialogs::Answer WidgetDialogs::messageBox(const std::string& caption, const std:
 
 bool WidgetDialogs::inputPrompt(const std::string& caption, const std::string& prompt,
                                 std::string& value, bool masked) {
-    InputForm form(qtext(caption), qtext(prompt), qtext(value), masked, m_parent);
+    InputForm form(m_parent);
+    translate(form);
+    form.ask(qtext(caption), qtext(prompt), qtext(value), masked);
     if (form.exec() != QDialog::Accepted)
         return false;
     value = bytes(form.value());
@@ -99,6 +109,7 @@ bool WidgetDialogs::chooseFont(PaneFont& font) {
 
 bool WidgetDialogs::serverProperties(ServerPropertiesModel& model) {
     ServerPropertiesDialog dialog(model, m_parent);
+    translate(dialog);
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -21,6 +21,9 @@ public:
     bool serverProperties(ServerPropertiesModel& model) override;
 
 private:
+    // Every window goes through the translation when it is created (translateWindow).
+    void translate(QWidget& window);
+
     QPointer<QWidget> m_parent;
 };
 

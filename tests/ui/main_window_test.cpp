@@ -1,6 +1,8 @@
 #include <unistd.h>
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDropEvent>
@@ -8,8 +10,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <memory>
 
@@ -22,6 +26,7 @@
 #include "ui/pane_view.h"
 #include "ui/qt_event_loop.h"
 #include "ui/start_instance.h"
+#include "ui/widget_dialogs.h"
 
 namespace quay {
 
@@ -110,6 +115,14 @@ std::vector<std::string> captions(const PaneModel& pane) {
     for (const PaneItem& item : pane.items())
         result.push_back(item.caption);
     return result;
+}
+
+// Runs action on the next modal dialog once it is shown.
+void whenModal(std::function<void(QWidget*)> action) {
+    QTimer::singleShot(0, [action] {
+        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+        action(QApplication::activeModalWidget());
+    });
 }
 
 QString captionOf(QObject* object) {
@@ -463,6 +476,57 @@ private slots:
         QVERIFY(line.rfind("0 ", 0) == 0);
         QVERIFY(std::atol(line.c_str() + 2) != static_cast<long>(::getpid()));
         QVERIFY(!startDetachedProgram(QString::fromStdString((m_dir->path() / "none").string())));
+    }
+
+    // The input prompt and the server properties dialog, shown by the program's own dialogs,
+    // are translated when created (the caller's texts stay) and add their texts to the
+    // template, never the user's data.
+    void dialogsAreTranslatedWhenCreatedAndExportTheirTexts() {
+        m_program.reset();
+        test::writeFile(m_dir->path() / "options.ftp",
+                        "[Language]\nLangOn=1\nLangInit=1\nLangFile=deutsch\n");
+        test::writeFile(m_dir->path() / "deutsch.lng",
+                        "[Translations]\nInputForm.Button2.Caption=&Abbrechen\n"
+                        "InputForm.Prompt.Caption=Frage\nFFtpBase.SpeedButton1.Caption=Abbruch\n"
+                        "FFtpBase.cbPv.Caption=Passiv~~Modus\n");
+        test::writeFile(m_dir->path() / "ftplist.TXT", "Name=home;Server=example.org;\r\n");
+        QtEventLoop loop;
+        WidgetDialogs dialogs;
+        SessionController controller(loop, dialogs, m_dir->path());
+        MainWindow window(controller);
+        dialogs.setParent(&window);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        QString cancel, prompt;
+        whenModal([&](QWidget* dialog) {
+            cancel = dialog->findChild<QPushButton*>("Button2")->text();
+            prompt = dialog->findChild<QLabel*>("Prompt")->text();
+            static_cast<QDialog*>(dialog)->reject();
+        });
+        QTest::mouseClick(window.findChild<QToolButton*>("sbMkd2"), Qt::LeftButton);
+        QCOMPARE(cancel, QStringLiteral("&Abbrechen"));
+        QCOMPARE(prompt, QStringLiteral("Neuen Verzeichnisnamen eingeben"));
+
+        controller.model().ftpView().setSelected(0, true);
+        QString passive;
+        whenModal([&](QWidget* dialog) {
+            cancel = dialog->findChild<QPushButton*>("SpeedButton1")->text();
+            passive = dialog->findChild<QCheckBox*>("cbPv")->text();
+            dialog->findChild<QPushButton*>("SpeedButton1")->click();
+        });
+        window.findChild<QAction*>("ServerProperties1")->trigger();
+        QCOMPARE(cancel, QStringLiteral("Abbruch"));
+        QCOMPARE(passive, QStringLiteral("Passiv\nModus"));
+
+        const std::string exported = test::readFile(m_dir->path() / "language.lng");
+        for (const char* line :
+             {"InputForm.Button1.Caption=&Ok", "InputForm.chbMask.Caption=Mask password",
+              "FFtpBase.SpeedButton2.Caption=OK", "Caption=Initial Directory on FTP Server",
+              "FFtpBase.GroupBox1.Caption= Server"})
+            QVERIFY2(exported.find(line) != std::string::npos, line);
+        QVERIFY(exported.find("example.org") == std::string::npos);
+        QVERIFY(exported.find("Neuen Verzeichnisnamen") == std::string::npos);
     }
 
     void helpOpensTheMainWindowSection() {
