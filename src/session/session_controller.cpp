@@ -60,6 +60,7 @@ void SessionController::registerOwnHandlers() {
     registerHandler("Spawnnewsession1Click",
                     [this](const std::string&) { Spawnnewsession1Click(); });
     registerHandler("Exit1Click", [this](const std::string&) { Exit1Click(); });
+    registerHandler("FtpOptions1Click", [this](const std::string&) { FtpOptions1Click(); });
     registerHandler("ExplorerButton1Click", [this](const std::string&) { ExplorerButton1Click(); });
     registerHandler("sbStopClick", [this](const std::string&) { sbStopClick(); });
     registerHandler("MenuItem11Click", [this](const std::string& s) { MenuItem11Click(s); });

@@ -96,6 +96,9 @@ public:
     // Every entry of the language menu; tag -1 (miEnglish) is the built-in texts.
     void miEnglishClick(int tag);
     void Spawnnewsession1Click();
+    // "Preferences": the options dialog; on OK the record is saved. Then the options are
+    // applied, whichever button closed the dialog.
+    void FtpOptions1Click();
     void Exit1Click();
     // Closes the window like Exit1Click(); once the user has confirmed, a running request is
     // aborted before the window goes (unless the client only waits on a closed connection).
