@@ -11,11 +11,18 @@
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
+#include <algorithm>
+#include <iterator>
 #include <memory>
+#include <set>
+#include <sstream>
 
 #include "base/poll_loop.h"
 #include "scripted_dialogs.h"
@@ -146,6 +153,19 @@ private:
             : controller(loop, dialogs, dir), window(controller) {}
         QtEventLoop loop;
         test::ScriptedDialogs dialogs;
+        SessionController controller;
+        MainWindow window;
+    };
+
+    // A run with the program's own Qt dialogs, its window shown.
+    struct WidgetProgram {
+        explicit WidgetProgram(const std::filesystem::path& dir)
+            : controller(loop, dialogs, dir), window(controller) {
+            dialogs.setParent(&window);
+            window.show();
+        }
+        QtEventLoop loop;
+        WidgetDialogs dialogs;
         SessionController controller;
         MainWindow window;
     };
@@ -490,12 +510,9 @@ private slots:
                         "InputForm.Prompt.Caption=Frage\nFFtpBase.SpeedButton1.Caption=Abbruch\n"
                         "FFtpBase.cbPv.Caption=Passiv~~Modus\n");
         test::writeFile(m_dir->path() / "ftplist.TXT", "Name=home;Server=example.org;\r\n");
-        QtEventLoop loop;
-        WidgetDialogs dialogs;
-        SessionController controller(loop, dialogs, m_dir->path());
-        MainWindow window(controller);
-        dialogs.setParent(&window);
-        window.show();
+        WidgetProgram run(m_dir->path());
+        SessionController& controller = run.controller;
+        MainWindow& window = run.window;
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
         QString cancel, prompt;
@@ -527,6 +544,52 @@ private slots:
             QVERIFY2(exported.find(line) != std::string::npos, line);
         QVERIFY(exported.find("example.org") == std::string::npos);
         QVERIFY(exported.find("Neuen Verzeichnisnamen") == std::string::npos);
+    }
+
+    // "Preferences" opens the options dialog; a page chosen in the tree, a box ticked and OK
+    // store exactly that change, and the options are applied.
+    void preferencesEditsAndSavesTheOptions() {
+        m_program->controller.FormClose();  // the options file as the program writes it
+        const std::string before = test::readFile(m_dir->path() / "options.ftp");
+        m_program.reset();
+        WidgetProgram run(m_dir->path());
+        SessionController& controller = run.controller;
+        MainWindow& window = run.window;
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        QString shownPage;
+        whenModal([&](QWidget* dialog) {
+            QCOMPARE(dialog->objectName(), QStringLiteral("_Options"));
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Programm Optionen "));
+            auto* tree = dialog->findChild<QTreeWidget*>("TreeView1");
+            QTreeWidgetItem* log = tree->topLevelItem(0)->child(1);
+            QCOMPARE(log->text(0), QStringLiteral("Protokoll"));
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                              tree->visualItemRect(log).center());
+            auto* pages = dialog->findChild<QStackedWidget*>("PageControl1");
+            shownPage = pages->currentWidget()->objectName();
+            auto* box = dialog->findChild<QCheckBox*>("cbLog");
+            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+            auto* timeOut = dialog->findChild<QSpinBox*>("eTimeOut");
+            timeOut->selectAll();
+            QTest::keyClicks(timeOut, "45");
+            QTest::mouseClick(dialog->findChild<QPushButton*>("SpeedButton2"), Qt::LeftButton);
+        });
+        window.findChild<QAction*>("FtpOptions1")->trigger();
+        QCOMPARE(shownPage, QStringLiteral("TabSheet4"));
+        const auto lines = [](const std::string& text) {
+            std::set<std::string> result;
+            std::istringstream in(text);
+            for (std::string line; std::getline(in, line);)
+                result.insert(line);
+            return result;
+        };
+        const auto old = lines(before), now = lines(test::readFile(m_dir->path() / "options.ftp"));
+        std::set<std::string> added;
+        std::set_difference(now.begin(), now.end(), old.begin(), old.end(),
+                            std::inserter(added, added.end()));
+        QCOMPARE(added, (std::set<std::string>{"Log=1", "TimeOut=45"}));
+        QCOMPARE(controller.ftp().timeout(), 45);
     }
 
     void helpOpensTheMainWindowSection() {
