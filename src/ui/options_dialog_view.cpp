@@ -106,7 +106,7 @@ QWidget* OptionsDialog::buildTree() {
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName(QStringLiteral("TreeView1"));
     m_tree->setHeaderHidden(true);
-    m_tree->setFixedWidth(190);
+    m_tree->setFixedWidth(230);
     std::vector<QTreeWidgetItem*> nodes;
     for (std::size_t i = 0; i < Model::Tree.size(); ++i) {
         const Model::TreeNode& node = Model::Tree[i];
@@ -160,6 +160,8 @@ QPushButton* OptionsDialog::button(const char* name, const char* caption,
                                    std::function<void()> action) {
     auto* b = new QPushButton(QString::fromUtf8(caption), this);
     b->setObjectName(QString::fromLatin1(name));
+    if (std::string_view(caption) == "...")
+        b->setFixedWidth(b->fontMetrics().horizontalAdvance(b->text()) + 24);
     b->setAutoDefault(false);
     connect(b, &QPushButton::clicked, this, [this, action = std::move(action)] {
         action();
