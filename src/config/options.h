@@ -21,14 +21,14 @@ struct LanguageSettings {
 // list then keeps its own; before saving, the window fills in the list's current font.
 struct PaneFont {
     std::optional<std::string> name;
-    // Point size: only the options dialog's font carries one; the lists' sections have none.
-    std::optional<int> size;
     std::optional<int> charSet;
     std::optional<int> color;
     std::optional<bool> bold;
     std::optional<bool> italic;
     std::optional<bool> underLine;
     std::optional<bool> strikeOut;
+    // Point size: only the options dialog's font carries one; the lists' sections have none.
+    std::optional<int> size;
 
     bool operator==(const PaneFont&) const = default;
 };
