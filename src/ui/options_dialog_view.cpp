@@ -302,7 +302,9 @@ QWidget* OptionsDialog::buildProxyPage() {
                                         "RadioButton7"};
     radios(*firewallTypes, Model::FirewallTypes.data(), Model::FirewallTypes.size(), names,
            m_model.gbFWTag);
-    firewallTypes->addWidget(edit("eFWSimbol", m_model.eFWSimbol));
+    QLineEdit* symbol = edit("eFWSimbol", m_model.eFWSimbol);
+    symbol->setMaxLength(1);
+    firewallTypes->addWidget(symbol);
     auto* settings = new QPushButton(QStringLiteral("Settings..."), this);
     settings->setEnabled(false);
     firewallTypes->addWidget(settings);

@@ -77,9 +77,10 @@ private:
 
 WidgetForm::WidgetForm(QWidget& window) : m_window(window) {
     for (QObject* object : window.findChildren<QObject*>())
-        // Qt's own helper objects ("qt_...") are no controls of the dialog.
+        // Qt's own helper objects ("qt_...", "_q_...") are no controls of the dialog.
         if (!object->objectName().isEmpty() &&
             !object->objectName().startsWith(QLatin1String("qt_")) &&
+            !object->objectName().startsWith(QLatin1String("_q_")) &&
             (object->isWidgetType() || qobject_cast<QAction*>(object) != nullptr))
             m_objects.push_back(std::make_unique<WidgetObject>(*object));
 }
