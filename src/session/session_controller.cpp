@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "panes/list_order.h"
 #include "session/dialogs.h"
 #include "session/main_window_controls.h"
 
@@ -34,6 +35,9 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
     m_serverList.list().defaultEMail = [this] {
         return m_options.mailAno ? m_options.anonymous : std::string();
     };
+    m_dialogs.translateWindow = [this](NamedForm& window) {
+        m_languageMenu.translateWindow(window);
+    };
     registerOwnHandlers();
     registerServerListHandlers();
     for (auto& [name, handler] : m_localPane.handlers())
@@ -43,19 +47,23 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
 
 void SessionController::watchRemotePane() {
     PaneModel& pane = m_model.ftpView();
+    usePaneOrder(pane, m_state.remoteSortKey);
     pane.onReset = [this] { FTPViewChange(); };
     pane.onInserted = [this](std::size_t, std::size_t) { FTPViewChange(); };
     pane.onRemoved = [this](std::size_t, std::size_t) { FTPViewChange(); };
     pane.onChanged = [this](std::size_t, std::size_t) { FTPViewChange(); };
 }
 
-SessionController::~SessionController() = default;
+SessionController::~SessionController() {
+    m_dialogs.translateWindow = nullptr;
+}
 
 void SessionController::registerOwnHandlers() {
     registerHandler("miAutoClick", [this](const std::string& s) { miAutoClick(s); });
     registerHandler("Spawnnewsession1Click",
                     [this](const std::string&) { Spawnnewsession1Click(); });
     registerHandler("Exit1Click", [this](const std::string&) { Exit1Click(); });
+    registerHandler("FtpOptions1Click", [this](const std::string&) { FtpOptions1Click(); });
     registerHandler("ExplorerButton1Click", [this](const std::string&) { ExplorerButton1Click(); });
     registerHandler("sbStopClick", [this](const std::string&) { sbStopClick(); });
     registerHandler("MenuItem11Click", [this](const std::string& s) { MenuItem11Click(s); });

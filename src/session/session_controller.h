@@ -37,7 +37,7 @@ public:
     // Closes the main window (the window then asks FormCloseQuery()). Set by the window.
     std::function<void()> onCloseWindow;
     // Starts another, independent instance of the program without waiting for it; reports
-    // nothing when that fails. Set by the application.
+    // nothing when that fails. Set by the window.
     std::function<void()> onStartInstance;
     // Hands a local file to the desktop for "View as Text File" and "Run Application". Set by
     // the application; unset, both commands do nothing.
@@ -102,6 +102,9 @@ public:
     // Every entry of the language menu; tag -1 (miEnglish) is the built-in texts.
     void miEnglishClick(int tag);
     void Spawnnewsession1Click();
+    // "Preferences": the options dialog; on OK the record is saved. Then the options are
+    // applied, whichever button closed the dialog.
+    void FtpOptions1Click();
     void Exit1Click();
     // Closes the window like Exit1Click(); once the user has confirmed, a running request is
     // aborted before the window goes (unless the client only waits on a closed connection).
@@ -109,6 +112,10 @@ public:
     void sbStopClick();
     // The remote pane changed (the controller watches it itself).
     void FTPViewChange();
+    // The row index of FTPView was selected or deselected (the window calls this once per row
+    // whose selection changed). In server-list mode the three Properties entries are enabled
+    // exactly when that row is a server.
+    void FTPViewSelectItem(std::size_t index, bool selected);
     // The left button went down in FTPView: true when a drag of the selected row may start,
     // that is in server-list mode with a server (image 3) selected.
     bool FTPViewMouseDown();
@@ -128,7 +135,8 @@ private:
     // The server-list commands act only in server-list mode (connected, the same controls
     // act on remote files).
     void registerServerListHandlers();
-    // Every change of the remote pane's items reruns the enabling rule.
+    // Every change of the remote pane's items reruns the enabling rule; the pane keeps the
+    // order of FTPViewCompare under RemoteSortKey.
     void watchRemotePane();
     void setDate();
     // Checks exactly the transfer-mode entry whose tag is mode.

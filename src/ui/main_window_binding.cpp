@@ -143,6 +143,9 @@ void MainWindow::bindPane(PaneView& view, const char* dblClickHandler, const cha
             });
     if (view.objectName() == QLatin1String("FTPView")) {
         view.canStartDrag = [this] { return m_controller.FTPViewMouseDown(); };
+        connect(&view, &PaneView::itemSelected, this, [this](int row, bool selected) {
+            m_controller.FTPViewSelectItem(static_cast<std::size_t>(row), selected);
+        });
         connect(&view, &PaneView::rowDropped, this, [this](const QString& source, int row) {
             m_controller.FTPViewDragDrop(source.toStdString(), row);
         });

@@ -19,8 +19,15 @@ public:
                      bool masked) override;
     bool chooseFont(PaneFont& font) override;
     bool serverProperties(ServerPropertiesModel& model) override;
+    bool options(OptionsDialogModel& model) override;
+    bool chooseFile(const std::string& title, const std::string& filter,
+                    std::string& fileName) override;
+    bool chooseDirectory(const std::string& caption, std::string& directory) override;
 
 private:
+    // Every window goes through the translation when it is created (translateWindow).
+    void translate(QWidget& window);
+
     QPointer<QWidget> m_parent;
 };
 
