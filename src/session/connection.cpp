@@ -97,8 +97,12 @@ void SessionController::connectToServer(const FtpServerInfo& server) {
     m_model.setEnabled("sbStop", true);
     m_state.connectAttempt = 0;
     m_ftp.setTimeout(0);
-    m_connectPending = true;
-    startRequest(&FtpClientBase::connectAsync);
+    startConnect();
+}
+
+bool SessionController::startConnect() {
+    m_connectPending = startRequest(&FtpClientBase::connectAsync);
+    return m_connectPending;
 }
 
 void SessionController::Ftp1SessionConnected(int) {
@@ -131,9 +135,8 @@ void SessionController::sessionEnded() {
         m_ftp.setTimeout(0);
         addLog("Connecting to " + m_ftp.hostName() + " [Attempt " +
                std::to_string(m_state.connectAttempt + 1) + "]");
-        m_connectPending = true;
-        startRequest(&FtpClientBase::connectAsync);
-        return;
+        if (startConnect())
+            return;
     }
     backToServerList();
 }

@@ -165,6 +165,8 @@ private:
     void closeLogFile();
     // Connects to the server record (the double-click on a server row).
     void connectToServer(const FtpServerInfo& server);
+    // Starts the log-in request; false (logged) when it cannot start.
+    bool startConnect();
     // After a connection attempt ended: retries it, or returns to the server list.
     void sessionEnded();
     void backToServerList();

@@ -333,6 +333,19 @@ private slots:
         QCOMPARE(logCount("Connecting to"), 3);
     }
 
+    // The font and the local start directory of the options reach the window at start-up;
+    // the lists keep their own fonts.
+    void optionsGiveTheWindowItsFontAndLocalDirectory() {
+        test::writeFile(m_data->path() / "options.ftp",
+                        "[Common]\nFontName=Quay Test Sans\nFontSize=17\nIniPath=" +
+                            m_root->path().string() + "\n");
+        startProgram();
+        QCOMPARE(m_program->window.font().pointSize(), 17);
+        QCOMPARE(m_program->window.font().family(), QStringLiteral("Quay Test Sans"));
+        QVERIFY(m_program->window.findChild<QWidget*>("FTPView")->font().pointSize() != 17);
+        QCOMPARE(controller().localDir(), m_root->path().string() + "/");
+    }
+
     void aLongSessionKeepsTheNewestLogLines() {
         startProgram();
         const std::size_t limit = PresentationModel::kLogLineLimit;
