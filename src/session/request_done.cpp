@@ -24,7 +24,8 @@ void SessionController::listCurrentDir() {
 }
 
 // Every way out restarts the keep-alive count: idle time is counted from the last completed
-// request, whatever the options say.
+// request, whatever the options say. A session that ended on the way has nothing to keep
+// alive.
 void SessionController::Ftp1RequestDone(FtpRequest request, int error) {
     stopKeepTimer();
     if (error != 0)
@@ -32,7 +33,8 @@ void SessionController::Ftp1RequestDone(FtpRequest request, int error) {
     else
         requestSucceeded(request);
     m_keepTicks = 0;
-    startKeepTimer();
+    if (!m_state.serverListMode)
+        startKeepTimer();
 }
 
 void SessionController::requestFailed(FtpRequest request) {

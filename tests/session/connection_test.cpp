@@ -156,8 +156,13 @@ TEST_F(ConnectionTest, StartDirectoryDecidesBetweenCwdAndPwd) {
     info.InitialDir = "/sub";
     startProgram(info);
     doubleClick("Local");
+    // A second double-click while the log-in runs starts nothing.
+    controller->invoke("FTPViewDblClick", "FTPView");
     ASSERT_TRUE(waitFor([&] { return shows("inner.txt"); })) << logText();
     EXPECT_EQ(nextCommandAfter("> SYST"), "> CWD /sub/");
+    EXPECT_EQ(std::count(controller->model().logLines().begin(),
+                         controller->model().logLines().end(), "Connecting to 127.0.0.1"),
+              1);
     EXPECT_EQ(controller->state().startRemoteDir, "/sub/");
 
     // A directory that cannot be entered: the server's current directory is read and shown.
