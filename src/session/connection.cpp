@@ -84,12 +84,8 @@ void SessionController::connectToServer(const FtpServerInfo& server) {
     m_ftp.setBinary(true);
     m_ftp.setPassive(m_currentServer.Pasv);
     m_ftp.setHostDirName(remoteDirPath(m_currentServer.InitialDir, m_currentServer.CheckVHost));
-    if (!m_currentServer.LocalDir.empty()) {
-        std::error_code error;
-        if (std::filesystem::is_directory(m_currentServer.LocalDir, error) ||
-            std::filesystem::create_directories(m_currentServer.LocalDir, error))
-            changeLocalDir(m_currentServer.LocalDir);
-    }
+    if (!m_currentServer.LocalDir.empty())
+        enterServerLocalDir(m_currentServer.LocalDir);
     m_state.clearOperationFlags();
     m_loop.processPending();
     m_serverListFolder = m_serverList.list().currentFolderPath();
@@ -98,6 +94,18 @@ void SessionController::connectToServer(const FtpServerInfo& server) {
     m_state.connectAttempt = 0;
     m_ftp.setTimeout(0);
     startConnect();
+}
+
+// A relative directory means one below the directory shown, for creating as for entering, so
+// nothing is made in whatever directory the process happens to run in.
+void SessionController::enterServerLocalDir(const std::string& localDir) {
+    namespace fs = std::filesystem;
+    fs::path dir(localDir);
+    if (dir.is_relative())
+        dir = fs::path(m_state.localDir) / dir;
+    std::error_code error;
+    if (fs::is_directory(dir, error) || fs::create_directories(dir, error))
+        changeLocalDir(dir.string());
 }
 
 bool SessionController::startConnect() {

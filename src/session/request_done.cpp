@@ -24,8 +24,10 @@ void SessionController::listCurrentDir() {
 }
 
 // Every way out restarts the keep-alive count: idle time is counted from the last completed
-// request, whatever the options say. A session that ended on the way has nothing to keep
-// alive.
+// request. The timer runs again only while a keep-alive is configured ("Keep connection" on
+// and commands given): otherwise switching the option off would still send the commands, each
+// followed by a new listing, after every idle spell. A session that ended on the way has
+// nothing to keep alive.
 void SessionController::Ftp1RequestDone(FtpRequest request, int error) {
     stopKeepTimer();
     if (error != 0)
@@ -33,7 +35,7 @@ void SessionController::Ftp1RequestDone(FtpRequest request, int error) {
     else
         requestSucceeded(request);
     m_keepTicks = 0;
-    if (!m_state.serverListMode)
+    if (!m_state.serverListMode && keepAliveConfigured())
         startKeepTimer();
 }
 

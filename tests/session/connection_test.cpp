@@ -154,8 +154,11 @@ TEST_F(ConnectionTest, StartDirectoryDecidesBetweenCwdAndPwd) {
     startServer(test::FtpServerKind::Pyftpdlib);
     FtpServerInfo info = record();
     info.InitialDir = "/sub";
-    startProgram(info);
+    info.LocalDir = "made/below";
+    // Keep-alive commands with "Keep connection" off are never sent.
+    startProgram(info, "Keep=0\nStartKeep=1\nCmdKeep=NOOP\nIniPath=" + root.path().string() + "\n");
     doubleClick("Local");
+    EXPECT_EQ(controller->localDir(), (root.path() / "made" / "below").string() + "/");
     // A second double-click while the log-in runs starts nothing.
     controller->invoke("FTPViewDblClick", "FTPView");
     ASSERT_TRUE(waitFor([&] { return shows("inner.txt"); })) << logText();
@@ -164,6 +167,10 @@ TEST_F(ConnectionTest, StartDirectoryDecidesBetweenCwdAndPwd) {
                          controller->model().logLines().end(), "Connecting to 127.0.0.1"),
               1);
     EXPECT_EQ(controller->state().startRemoteDir, "/sub/");
+    loop.runUntil([] { return false; }, 300ms);
+    EXPECT_EQ(std::count(controller->model().logLines().begin(),
+                         controller->model().logLines().end(), "> NOOP"),
+              0);
 
     // A directory that cannot be entered: the server's current directory is read and shown.
     dialogs.promptAnswers = {std::optional<std::string>("/missing")};
