@@ -62,6 +62,8 @@ void PresentationModel::setCursor(const std::string& name, Cursor cursor) {
 
 void PresentationModel::appendLog(std::string line) {
     m_logLines.push_back(std::move(line));
+    if (m_logLines.size() > kLogLineLimit)
+        m_logLines.pop_front();
     if (onLogAppended)
         onLogAppended(m_logLines.back());
 }
@@ -70,6 +72,14 @@ void PresentationModel::clearLog() {
     m_logLines.clear();
     if (onLogCleared)
         onLogCleared();
+}
+
+void PresentationModel::setWindowFont(const WindowFont& font) {
+    if (font == m_windowFont)
+        return;
+    m_windowFont = font;
+    if (onWindowFontChanged)
+        onWindowFontChanged();
 }
 
 const PaneFont& PresentationModel::paneFont(const std::string& list) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <string>
@@ -13,6 +14,15 @@ namespace quay {
 
 // The mouse cursor a control (or the whole screen) shows.
 enum class Cursor { crDefault, crHourGlass };
+
+// The font of the main window as the options give it (FontName, FontSize, FontColor).
+struct WindowFont {
+    std::string name;
+    int size = 0;  // points; 0 leaves the size as it is
+    int color = 0;
+
+    bool operator==(const WindowFont&) const = default;
+};
 
 // The state of one control of the main window, addressed by the control's name (the Qt
 // widget carries the same name as its objectName).
@@ -42,6 +52,7 @@ public:
     std::function<void()> onScreenCursorChanged;
     // The font of a file list (lvLoc or FTPView) changed.
     std::function<void(const std::string& list)> onPaneFontChanged;
+    std::function<void()> onWindowFontChanged;
 
     bool hasControl(const std::string& name) const { return m_controls.count(name) != 0; }
     // The state of a control; a default state when the name is unknown.
@@ -68,8 +79,10 @@ public:
     const ComboModel& ftpPath() const { return m_ftpPath; }
     const ComboModel& cbCmd() const { return m_cbCmd; }
 
-    // The log pane.
-    const std::vector<std::string>& logLines() const { return m_logLines; }
+    // The log pane: the newest kLogLineLimit lines (the log file keeps every line), so a
+    // session of days cannot exhaust memory.
+    static constexpr std::size_t kLogLineLimit = 10000;
+    const std::deque<std::string>& logLines() const { return m_logLines; }
     void appendLog(std::string line);
     void clearLog();
 
@@ -77,6 +90,9 @@ public:
     // fields left empty mean "as the window defines it".
     const PaneFont& paneFont(const std::string& list) const;
     void setPaneFont(const std::string& list, const PaneFont& font);
+
+    const WindowFont& windowFont() const { return m_windowFont; }
+    void setWindowFont(const WindowFont& font);
 
     // The cursor of the whole application (overrides every control's own cursor).
     Cursor screenCursor() const { return m_screenCursor; }
@@ -92,9 +108,10 @@ private:
     PaneModel m_ftpView;
     ComboModel m_ftpPath;
     ComboModel m_cbCmd;
-    std::vector<std::string> m_logLines;
+    std::deque<std::string> m_logLines;
     std::map<std::string, PaneFont> m_paneFonts;
     Cursor m_screenCursor = Cursor::crDefault;
+    WindowFont m_windowFont;
 };
 
 }  // namespace quay

@@ -42,6 +42,8 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
     registerServerListHandlers();
     for (auto& [name, handler] : m_localPane.handlers())
         registerHandler(name, std::move(handler));
+    registerSessionHandlers();
+    bindFtpEvents();
     watchRemotePane();
 }
 
@@ -56,6 +58,8 @@ void SessionController::watchRemotePane() {
 
 SessionController::~SessionController() {
     m_dialogs.translateWindow = nullptr;
+    stopKeepTimer();
+    closeLogFile();
 }
 
 void SessionController::registerOwnHandlers() {
@@ -108,12 +112,6 @@ void SessionController::registerServerListHandlers() {
     registerHandler("sbNewServerClick", [this](const std::string&) {
         if (m_state.serverListMode)
             m_serverList.sbNewServerClick();
-    });
-    // Connecting to the chosen server comes with the connection handling; until then a
-    // double-click on a server only selects it.
-    registerHandler("FTPViewDblClick", [this](const std::string&) {
-        if (m_state.serverListMode)
-            m_serverList.FTPViewDblClick();
     });
 }
 
@@ -219,6 +217,7 @@ void SessionController::FormClose() {
 }
 
 void SessionController::FormDestroy() {
+    closeLogFile();
     // A failed write is not reported, like that of the options at close.
     m_commandsFile.save(m_customCommands);
 }

@@ -25,6 +25,7 @@
 #include <sstream>
 
 #include "base/poll_loop.h"
+#include "program_run.h"
 #include "scripted_dialogs.h"
 #include "session/session_controller.h"
 #include "sites/server_list.h"
@@ -146,16 +147,7 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    // A program run on the data directory: controller and window, closed by the test or
-    // destroyed with the run.
-    struct Program {
-        explicit Program(const std::filesystem::path& dir)
-            : controller(loop, dialogs, dir), window(controller) {}
-        QtEventLoop loop;
-        test::ScriptedDialogs dialogs;
-        SessionController controller;
-        MainWindow window;
-    };
+    using Program = test::ProgramRun;
 
     // A run with the program's own Qt dialogs, its window shown.
     struct WidgetProgram {
