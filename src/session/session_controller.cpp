@@ -139,11 +139,12 @@ void SessionController::FormCreate() {
     m_state.logFileName.clear();
     m_options = loadOptions(m_dataDir);
     applyPaneFonts();
-    applyOptions();
-    // The local pane starts in the user's home directory, filled with the options' date form.
+    // The local pane starts in the user's home directory, filled with the options' date form;
+    // the options' start directory then takes it elsewhere.
     const char* home = std::getenv("HOME");
     if (!changeLocalDir(home != nullptr && *home != '\0' ? home : "/"))
         changeLocalDir("/");
+    applyOptions();
     m_languageMenu.onItemsChanged = [this] { languageItemsChanged(); };
     m_languageMenu.buildLanguageMenu(m_form);
     m_languageMenu.translateWindow(m_form);
