@@ -42,7 +42,9 @@ protected:
     int m_port = 0;
 };
 
-// vsftpd with the local account quaytest (PAM), no chroot, its home pointed at the root.
+// vsftpd with the virtual user quaytest (a PAM service of its own with a password file the
+// fixture writes), sessions run as the locked account quaytest, no chroot, served from the root.
+// Needs root, as vsftpd switches to that account.
 class VsftpdServer : public FtpServer {
 public:
     void start(const std::filesystem::path& root) override;

@@ -28,7 +28,7 @@ void DantedServer::start() {
     std::ofstream(conf) << "logoutput: " << (m_work.path() / "danted.log").string() << "\n"
                         << "internal: 127.0.0.1 port = " << m_port << "\n"
                         << "external: 127.0.0.1\n"
-                        << "socksmethod: username none\n"
+                        << "socksmethod: none\n"
                         << "clientmethod: none\n"
                         << "user.privileged: root\n"
                         << "user.unprivileged: nobody\n"
