@@ -40,20 +40,18 @@ const char* const kPasswordHash =
     "$6$quaysalt$m1Jp.uuAUuNHF."
     "oEGJZ0GXJT5tMUuUUf05DQ7fPZH0bOd6XTNHehhNhrXDBKu5jynWh8BzotF4rIxoV146poQ1";
 
-const char* const kVsftpdPasswords = "/run/quayside-test/vsftpd.passwd";
+}  // namespace
 
 // Tests run side by side: every one writes the same line, and a rename keeps readers from ever
 // seeing half a file.
-void writePasswordFile(const std::string& user) {
-    const fs::path file = kVsftpdPasswords;
+void writeTestPasswords(const std::string& user) {
+    const fs::path file = kTestPasswords;
     fs::create_directories(file.parent_path());
     fs::permissions(file.parent_path(), fs::perms::owner_all);
     const fs::path part = file.string() + "." + std::to_string(getpid());
     writeText(part, user + ":" + kPasswordHash + "\n");
     fs::rename(part, file);
 }
-
-}  // namespace
 
 std::string FtpServer::log() const {
     return readFile(m_work.path() / "server.log");
@@ -82,16 +80,15 @@ void FtpServer::giveToTestAccount(const fs::path& root) {
         give(entry.path());
 }
 
-// vsftpd checks the log-in through the PAM service quayside-test, which reads the password
-// file kVsftpdPasswords (both set up by scripts/install-deps --test), and runs the session as
-// the locked account quaytest: no system account has a password the tests know.
+// vsftpd checks the log-in through the PAM service quayside-test and runs the session as the
+// locked account quaytest: no system account has a password the tests know.
 void VsftpdServer::start(const fs::path& root) {
     stop();
     if (!fs::exists("/etc/pam.d/quayside-test"))
         throw std::runtime_error(
             "the PAM service quayside-test is missing (run scripts/install-deps --test)");
     giveToTestAccount(root);
-    writePasswordFile(user());
+    writeTestPasswords(user());
     m_port = freePort();
     const fs::path empty = m_work.path() / "empty";
     fs::create_directories(empty);

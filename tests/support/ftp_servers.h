@@ -67,6 +67,12 @@ public:
     static std::string noPasswordUser() { return "nopass"; }
 };
 
+// The PAM service quayside-test (written by scripts/install-deps --test) checks log-ins against
+// this file, which writeTestPasswords() fills with `user` and the tests' password; vsftpd and
+// dante use it, so no test log-in is a system account.
+inline const char* const kTestPasswords = "/run/quayside-test/passwd";
+void writeTestPasswords(const std::string& user);
+
 enum class FtpServerKind { Vsftpd, PureFtpd, Pyftpdlib };
 
 std::unique_ptr<FtpServer> makeFtpServer(FtpServerKind kind);

@@ -19,10 +19,9 @@ private:
     int m_port = 0;
 };
 
-// dante's danted (SOCKS 4 and 5, without authentication: dante would check a user name against
-// the system's accounts, and the tests own none with a password; microsocks covers SOCKS 5 with
-// a password) on a free port of 127.0.0.1, allowing connections from and to 127.0.0.0/8 only.
-// Runs as root.
+// dante's danted (SOCKS 4, and SOCKS 5 with or without a user name and password, which it
+// checks through the PAM service quayside-test: quaytest/quaytest, see writeTestPasswords) on a
+// free port of 127.0.0.1, allowing connections from and to 127.0.0.0/8 only. Runs as root.
 class DantedServer {
 public:
     void start();
