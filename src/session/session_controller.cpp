@@ -18,7 +18,8 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
       m_serverList(m_dataDir, m_model.ftpView(), m_model.ftpPath(), m_dialogs),
       m_form(m_model, mainWindowControls()),
       m_languageMenu(m_dataDir, m_options.language),
-      m_commandsFile(m_dataDir / kCustomCommandsFile) {
+      m_commandsFile(m_dataDir / kCustomCommandsFile),
+      m_transfers(m_state, m_model, m_ftp, m_options, m_dialogs, m_loop, transferHooks()) {
     for (const ControlDef& def : mainWindowControls()) {
         ControlState state;
         state.text = def.caption;
@@ -35,6 +36,7 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
     };
     registerOwnHandlers();
     registerServerListHandlers();
+    setUpTransfers();
     watchRemotePane();
 }
 
@@ -239,6 +241,7 @@ void SessionController::ExplorerButton1Click() {
 }
 
 void SessionController::sbStopClick() {
+    m_transfers.stop();
     m_state.clearOperationFlags();
     m_model.setTag("sbStop", 1);
     m_model.setScreenCursor(Cursor::crDefault);
@@ -257,6 +260,8 @@ bool SessionController::FTPViewMouseDown() {
 void SessionController::FTPViewDragDrop(const std::string& source, long target) {
     if (m_state.serverListMode && source == "FTPView" && target >= 0)
         m_serverList.FTPViewDragDrop(static_cast<std::size_t>(target));
+    else if (source == "lvLoc")
+        m_transfers.SpeedButton1Click();
 }
 
 void SessionController::MenuItem11Click(const std::string& sender) {

@@ -13,6 +13,7 @@
 #include "session/presentation_model.h"
 #include "session/server_list_commands.h"
 #include "session/session_state.h"
+#include "session/transfer_driver.h"
 
 namespace quay {
 
@@ -65,6 +66,8 @@ public:
     const std::filesystem::path& helpFile() const { return m_helpFile; }
     // Translates a window as it is created, by the language chosen in the main window's menu.
     void translateWindow(NamedForm& form) { m_languageMenu.translateWindow(form); }
+    // The upload and download drivers and the progress window.
+    TransferDriver& transfers() { return m_transfers; }
 
     // Runs the command handler registered under name; unknown names do nothing.
     void invoke(const std::string& handler, const std::string& sender);
@@ -111,6 +114,10 @@ public:
     // Rows of the list named source were dropped on row target of FTPView (-1: no row). In
     // server-list mode a server dropped on a folder moves into it.
     void FTPViewDragDrop(const std::string& source, long target);
+    // Rows of the list named source were dropped on lvLoc: rows of FTPView are downloaded.
+    void lvLocDragDrop(const std::string& source);
+    // Whether a drag of the selected rows of the named list may start.
+    bool paneDragAllowed(const std::string& list);
     // The view-style entries: the sender's tag is the view style of lvLoc (MenuItem11Click)
     // or of FTPView (LargeIcons1Click, LargeIcons3Click).
     void MenuItem11Click(const std::string& sender);
@@ -124,6 +131,9 @@ private:
     // The server-list commands act only in server-list mode (connected, the same controls
     // act on remote files).
     void registerServerListHandlers();
+    // Upload, download, stop and the client's progress reports.
+    void setUpTransfers();
+    TransferDriver::Hooks transferHooks();
     // Every change of the remote pane's items reruns the enabling rule.
     void watchRemotePane();
     void setDate();
@@ -153,6 +163,7 @@ private:
     LanguageMenu m_languageMenu;
     CustomCommandsFile m_commandsFile;
     CustomCommands m_customCommands;
+    TransferDriver m_transfers;
 };
 
 }  // namespace quay

@@ -79,6 +79,8 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
 MainWindow::~MainWindow() {
     m_controller.onCloseWindow = nullptr;
     m_controller.onLanguageItemsChanged = nullptr;
+    m_controller.transfers().onShowProgress = nullptr;
+    m_controller.transfers().onHideProgress = nullptr;
     m_controller.model().onControlChanged = nullptr;
     m_controller.model().onLogAppended = nullptr;
     m_controller.model().onLogCleared = nullptr;

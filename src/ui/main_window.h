@@ -2,6 +2,7 @@
 
 #include <QMainWindow>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QSplitter>
 #include <map>
 #include <string>
@@ -56,6 +57,8 @@ private:
     void bindPaneFonts();
     void bindCombo(const char* name, ComboModel& combo);
     void bindPane(PaneView& view, const char* dblClickHandler, const char* popup);
+    // The transfer driver's progress window comes and goes with each batch.
+    void bindProgressWindow();
     void connectCommands();
     // Rebuilds the language entries after miEnglish from the controller's language menu.
     void refreshLanguageEntries();
@@ -70,6 +73,7 @@ private:
     std::map<std::string, QFont> m_definedFonts;
     std::vector<QAction*> m_languageEntries;
     HelpWindow* m_help = nullptr;  // made on first use, owned by the window
+    QPointer<QWidget> m_progress;  // the progress window of the running batch
 };
 
 }  // namespace quay

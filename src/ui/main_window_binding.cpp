@@ -99,6 +99,7 @@ void MainWindow::bindModel() {
     bindCombo("cbCmd", model.cbCmd());
     bindPane(*static_cast<PaneView*>(widget("lvLoc")), "lvLocDblClick", "pupLoc");
     bindPane(*static_cast<PaneView*>(widget("FTPView")), "FTPViewDblClick", "PopupMenu1");
+    bindProgressWindow();
 }
 
 void MainWindow::bindCombo(const char* name, ComboModel& combo) {
@@ -141,12 +142,14 @@ void MainWindow::bindPane(PaneView& view, const char* dblClickHandler, const cha
             [this, dblClickHandler, name = view.objectName().toStdString()] {
                 m_controller.invoke(dblClickHandler, name);
             });
-    if (view.objectName() == QLatin1String("FTPView")) {
-        view.canStartDrag = [this] { return m_controller.FTPViewMouseDown(); };
-        connect(&view, &PaneView::rowDropped, this, [this](const QString& source, int row) {
+    const std::string list = view.objectName().toStdString();
+    view.canStartDrag = [this, list] { return m_controller.paneDragAllowed(list); };
+    connect(&view, &PaneView::rowDropped, this, [this, list](const QString& source, int row) {
+        if (list == "FTPView")
             m_controller.FTPViewDragDrop(source.toStdString(), row);
-        });
-    }
+        else
+            m_controller.lvLocDragDrop(source.toStdString());
+    });
     QMenu* menu = m_menus.popups.at(popup);
     connect(&view, &PaneView::contextMenuRequested, menu,
             [menu](const QPoint& at) { menu->popup(at); });
