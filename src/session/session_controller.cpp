@@ -19,7 +19,10 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
       m_form(m_model, mainWindowControls()),
       m_languageMenu(m_dataDir, m_options.language),
       m_commandsFile(m_dataDir / kCustomCommandsFile),
-      m_transfers(m_state, m_model, m_ftp, m_options, m_dialogs, m_loop, transferHooks()) {
+      m_transfers(m_state, m_model, m_ftp, m_options, m_dialogs, m_loop, transferHooks()),
+      m_remoteOps(m_state, m_model, m_ftp, m_options, m_dialogs, remoteOperationHooks()),
+      m_quoteCommands(m_state, m_model, m_ftp, m_dialogs, m_customCommands,
+                      [this](const std::string& line) { m_model.appendLog(line); }) {
     for (const ControlDef& def : mainWindowControls()) {
         ControlState state;
         state.text = def.caption;
@@ -37,6 +40,7 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
     registerOwnHandlers();
     registerServerListHandlers();
     setUpTransfers();
+    setUpRemoteOperations();
     watchRemotePane();
 }
 

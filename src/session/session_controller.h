@@ -11,6 +11,8 @@
 #include "panes/custom_commands.h"
 #include "session/presentation_form.h"
 #include "session/presentation_model.h"
+#include "session/quote_commands.h"
+#include "session/remote_operations.h"
 #include "session/server_list_commands.h"
 #include "session/session_state.h"
 #include "session/transfer_driver.h"
@@ -68,6 +70,8 @@ public:
     void translateWindow(NamedForm& form) { m_languageMenu.translateWindow(form); }
     // The upload and download drivers and the progress window.
     TransferDriver& transfers() { return m_transfers; }
+    // Make directory, rename, delete, change case and compare on the remote pane.
+    RemoteOperations& remoteOperations() { return m_remoteOps; }
 
     // Runs the command handler registered under name; unknown names do nothing.
     void invoke(const std::string& handler, const std::string& sender);
@@ -134,6 +138,9 @@ private:
     // Upload, download, stop and the client's progress reports.
     void setUpTransfers();
     TransferDriver::Hooks transferHooks();
+    // The remote file operations, permissions and the command bar.
+    void setUpRemoteOperations();
+    RemoteOperations::Hooks remoteOperationHooks();
     // Every change of the remote pane's items reruns the enabling rule.
     void watchRemotePane();
     void setDate();
@@ -164,6 +171,8 @@ private:
     CustomCommandsFile m_commandsFile;
     CustomCommands m_customCommands;
     TransferDriver m_transfers;
+    RemoteOperations m_remoteOps;
+    QuoteCommands m_quoteCommands;
 };
 
 }  // namespace quay

@@ -5,6 +5,8 @@
 #include <QFontDialog>
 #include <QMessageBox>
 
+#include "ui/chmod_dialog.h"
+#include "ui/command_list_dialog.h"
 #include "ui/input_form.h"
 #include "ui/pane_font.h"
 #include "ui/rewrite_dialog.h"
@@ -118,6 +120,19 @@ Dialogs::Overwrite WidgetDialogs::askOverwrite(const std::string& fileName, std:
     if (dialog.answer() == Overwrite::SaveAs)
         newPath = dialog.path();
     return dialog.answer();
+}
+
+bool WidgetDialogs::changeAttributes(ChmodModel& model) {
+    ChmodDialog dialog(model, m_parent);
+    translate(dialog);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+CommandListModel::Close WidgetDialogs::commandList(CommandListModel& model) {
+    CommandListDialog dialog(model, m_parent);
+    translate(dialog);
+    dialog.exec();
+    return dialog.closedWith();
 }
 
 }  // namespace quay

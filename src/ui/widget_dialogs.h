@@ -27,6 +27,8 @@ public:
     bool chooseFont(PaneFont& font) override;
     bool serverProperties(ServerPropertiesModel& model) override;
     Overwrite askOverwrite(const std::string& fileName, std::string& newPath) override;
+    bool changeAttributes(ChmodModel& model) override;
+    CommandListModel::Close commandList(CommandListModel& model) override;
 
 private:
     void translate(QWidget& window);

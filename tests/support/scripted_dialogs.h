@@ -44,6 +44,11 @@ public:
     };
     std::vector<std::string> overwriteAsked;
     std::deque<OverwriteAnswer> overwriteAnswers;
+    // The permissions and command list dialogs: each script acts on the open dialog's model
+    // and says how it is closed (true: "Ok"; a CommandListModel::Close). Without a script
+    // left the dialog is cancelled or closed.
+    std::deque<std::function<bool(ChmodModel&)>> attributeScripts;
+    std::deque<std::function<CommandListModel::Close(CommandListModel&)>> commandListScripts;
 
     Answer messageBox(const std::string& caption, const std::string& text, Icon icon,
                       unsigned buttons) override {
@@ -78,6 +83,16 @@ public:
         if (answer.answer == Overwrite::SaveAs)
             newPath = answer.newPath;
         return answer.answer;
+    }
+
+    bool changeAttributes(ChmodModel& model) override {
+        auto script = next(attributeScripts);
+        return script && (*script)(model);
+    }
+
+    CommandListModel::Close commandList(CommandListModel& model) override {
+        auto script = next(commandListScripts);
+        return script ? (*script)(model) : CommandListModel::Close::Close;
     }
 
 private:
