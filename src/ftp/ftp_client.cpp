@@ -103,13 +103,48 @@ bool FtpClient::waitUntilReady() {
     return false;
 }
 
+void FtpClient::completionDelivered(std::uint64_t serial, int error) {
+    for (Awaited* awaited : m_awaited)
+        if (awaited->serial == serial) {
+            awaited->delivered = true;
+            awaited->error = error;
+        }
+}
+
+bool FtpClient::waitForCompletion(Awaited& awaited) {
+    using Clock = std::chrono::steady_clock;
+    m_deadline = Clock::now() + std::chrono::seconds(m_timeout);
+    while (!awaited.delivered) {
+        if (m_loop.terminating() || (m_timeout > 0 && Clock::now() > m_deadline)) {
+            abortAsync();
+            m_errorMessage = "426 Timeout";
+            m_statusCode = 426;
+            // The abort ended the request; its completion is already posted and is delivered
+            // before the call returns, like any other.
+            for (int round = 0; round < 100 && !awaited.delivered; ++round)
+                m_loop.processPending();
+            return false;
+        }
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - Clock::now());
+        m_loop.waitAndProcess(
+            std::clamp(left, std::chrono::milliseconds(1), std::chrono::milliseconds(50)));
+    }
+    return awaited.error == 0;
+}
+
 bool FtpClient::synchronize(void (FtpClientBase::*operation)()) {
+    Awaited awaited;
+    awaited.serial = m_completionsPosted + 1;
     try {
         (this->*operation)();
-        return waitUntilReady();
     } catch (const std::exception&) {
         return false;
     }
+    m_awaited.push_back(&awaited);
+    const bool ok = waitForCompletion(awaited);
+    m_awaited.erase(std::find(m_awaited.begin(), m_awaited.end(), &awaited));
+    return ok;
 }
 
 bool FtpClient::cwd() {

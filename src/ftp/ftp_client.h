@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "ftp/ftp_client_base.h"
 
@@ -42,8 +44,10 @@ public:
     std::string socksPassword() const { return m_control->socksPassword(); }
     void setSocksPassword(const std::string& value);
 
-    // Synchronous operations: true when the request ended without error. On time-out the
-    // session is aborted, errorMessage() is "426 Timeout" and statusCode() 426.
+    // Synchronous operations: true when the request ended without error. They return only
+    // after onRequestDone of their own request has run (inside the call), so a request the
+    // handler or the caller starts next never sees it. On time-out the session is aborted,
+    // errorMessage() is "426 Timeout" and statusCode() 426.
     bool cwd();
     bool typeSet();
     bool typeBinary();
@@ -55,14 +59,26 @@ public:
 
 protected:
     void progressTouched() override;
+    void completionDelivered(std::uint64_t serial, int error) override;
 
 private:
+    // A synchronous call waiting for the completion with this serial number.
+    struct Awaited {
+        std::uint64_t serial = 0;
+        bool delivered = false;
+        int error = 0;
+    };
+
     bool synchronize(void (FtpClientBase::*operation)());
+    // Pumps until the awaited completion has been delivered or the time-out passed.
+    bool waitForCompletion(Awaited& awaited);
     void setSocksLevelAndAuthentication(const std::string& level, SocksAuthentication auth);
 
     int m_timeout = 15;
     bool m_multiThreaded = false;
     std::chrono::steady_clock::time_point m_deadline{};
+    // The synchronous calls waiting, innermost last (a handler may wait inside a wait).
+    std::vector<Awaited*> m_awaited;
 };
 
 }  // namespace quay

@@ -23,6 +23,7 @@ FtpClientBase::FtpClientBase(EventLoop& loop)
 }
 
 FtpClientBase::~FtpClientBase() {
+    stopIdleTimer();
     // Closing the sockets below must not call back into a half-destroyed client.
     for (Socket* socket : {m_control.get(), m_data.get()}) {
         socket->onSessionConnected = nullptr;
@@ -80,6 +81,7 @@ void FtpClientBase::setState(FtpState state) {
     if (state == m_state)
         return;
     m_state = state;
+    noteActivity();
     if (onStateChange)
         onStateChange();
 }
@@ -215,7 +217,9 @@ void FtpClientBase::triggerRequestDone(int error) {
         m_statusCode = m_statusCodeSave;
     }
     m_sequence = false;
-    postGuarded([this, error] {
+    const std::uint64_t serial = ++m_completionsPosted;
+    postGuarded([this, error, serial] {
+        completionDelivered(serial, error);
         if (onRequestDone)
             onRequestDone(m_requestType, error);
     });
@@ -328,6 +332,7 @@ void FtpClientBase::controlSessionConnected(int error) {
 }
 
 void FtpClientBase::controlDataAvailable(int error) {
+    noteActivity();
     if (m_replyBuffer.full()) {
         replyLineTooLong();
         return;

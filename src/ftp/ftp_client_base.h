@@ -43,6 +43,11 @@ namespace quay {
 // - onStateChange(): state() changed.
 // - onReadyToTransmit(cancel): before an upload starts; cancel refuses it.
 // - onBgException(e, canClose): an exception escaped onRequestDone.
+//
+// Idle time-out: with idleTimeout() above 0, a pending request (connecting included) that
+// hears nothing on its control or data connection for that many seconds ends with 426, a
+// "! " line naming the time-out, and the session closed (onSessionClosed fires when the TCP
+// connection had been made).
 class FtpClientBase {
 public:
     explicit FtpClientBase(EventLoop& loop);
@@ -104,6 +109,9 @@ public:
     // True while the control socket is not closed.
     bool connected() const;
     FtpRequest requestType() const { return m_requestType; }
+    // Seconds a pending request may hear nothing before it fails; 0 or less: no limit.
+    int idleTimeout() const { return m_idleTimeout; }
+    void setIdleTimeout(int seconds) { m_idleTimeout = seconds; }
 
     Socket& controlSocket() { return *m_control; }
     Socket& dataSocket() { return *m_data; }
@@ -163,12 +171,20 @@ protected:
 
     // Called on every progress check (once per chunk or block).
     virtual void progressTouched() {}
+    // Called with a serial number (1, 2, ... in start order) and the error of each request's
+    // completion, just before onRequestDone fires for it.
+    virtual void completionDelivered(std::uint64_t serial, int error) {
+        (void)serial;
+        (void)error;
+    }
     [[noreturn]] void handleError(const std::string& message);
     void setState(FtpState state);
     void display(std::string msg);
     void setErrorMessageOnce(const std::string& text);
 
     EventLoop& m_loop;
+    // Serial number of the last completion posted (see completionDelivered()).
+    std::uint64_t m_completionsPosted = 0;
     std::unique_ptr<Socket> m_control;
     std::unique_ptr<Socket> m_data;
     FtpState m_state = FtpState::fsReady;
@@ -206,6 +222,12 @@ private:
     void replyLineTooLong();
     void controlSessionClosed(int error);
     void quitFinish();
+    // idle time-out (ftp_idle_timeout.cpp)
+    void noteActivity();
+    void checkIdle();
+    void idleTimedOut();
+    void stopIdleTimer();
+
     void runSingle(FtpStep step, FtpRequest request, const std::string& cmd,
                    std::initializer_list<int> accepted, Handler finish = nullptr);
 
@@ -300,6 +322,10 @@ private:
     bool m_localFileError = false;
     bool m_transferAborted = false;
     std::vector<char> m_chunk;
+
+    int m_idleTimeout = 0;
+    std::chrono::steady_clock::time_point m_lastActivity{};
+    EventLoop::TimerId m_idleTimer = 0;
 };
 
 }  // namespace quay

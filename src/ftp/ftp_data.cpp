@@ -77,6 +77,7 @@ void FtpClientBase::bindAccept(void (FtpClientBase::*handler)(int)) {
 }
 
 bool FtpClientBase::progressCheck() {
+    noteActivity();
     progressTouched();
     if (!onProgress)
         return true;

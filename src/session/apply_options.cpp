@@ -1,3 +1,4 @@
+#include "config/ascii.h"
 #include "session/session_controller.h"
 
 namespace quay {
@@ -9,6 +10,9 @@ void SessionController::applyOptions() {
     m_ftp.setProxyServer(viaProxy ? m_options.pxHost : std::string());
     m_ftp.setPort(viaProxy ? m_options.pxPort : std::string());
     m_ftp.setPassWord(viaProxy ? m_options.pxPsw : std::string());
+    // The connection sets Port from the server record, which would leave the proxy's own port
+    // from the options unused: it goes to the proxy port instead.
+    m_ftp.setProxyPort(viaProxy && !m_options.pxPort.empty() ? m_options.pxPort : "ftp");
     const bool viaSocks = m_options.connectionType >= 2;
     m_ftp.setSocksServer(viaSocks ? m_options.skHost : std::string());
     m_ftp.setSocksPort(viaSocks ? m_options.skPort : std::string());
@@ -16,6 +20,12 @@ void SessionController::applyOptions() {
     m_ftp.setSocksUserCode(viaSocks ? m_options.skUC : std::string());
     m_ftp.setPassive(m_options.passiveTransfer);
     m_ftp.setTimeout(m_options.timeOut);
+    // A request that hears nothing for TimeOut seconds fails; connecting sets the wait limit
+    // above to 0, the silence limit stays.
+    m_ftp.setIdleTimeout(m_options.timeOut);
+    applyLogOption();
+    if (!m_options.iniPath.empty() && !equalsIgnoringCase(m_options.iniPath, m_state.localDir))
+        changeLocalDir(m_options.iniPath);
 }
 
 }  // namespace quay

@@ -62,6 +62,8 @@ void PresentationModel::setCursor(const std::string& name, Cursor cursor) {
 
 void PresentationModel::appendLog(std::string line) {
     m_logLines.push_back(std::move(line));
+    if (m_logLines.size() > kLogLineLimit)
+        m_logLines.pop_front();
     if (onLogAppended)
         onLogAppended(m_logLines.back());
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <map>
 #include <string>
@@ -68,8 +69,10 @@ public:
     const ComboModel& ftpPath() const { return m_ftpPath; }
     const ComboModel& cbCmd() const { return m_cbCmd; }
 
-    // The log pane.
-    const std::vector<std::string>& logLines() const { return m_logLines; }
+    // The log pane: the newest kLogLineLimit lines (the log file keeps every line), so a
+    // session of days cannot exhaust memory.
+    static constexpr std::size_t kLogLineLimit = 10000;
+    const std::deque<std::string>& logLines() const { return m_logLines; }
     void appendLog(std::string line);
     void clearLog();
 
@@ -92,7 +95,7 @@ private:
     PaneModel m_ftpView;
     ComboModel m_ftpPath;
     ComboModel m_cbCmd;
-    std::vector<std::string> m_logLines;
+    std::deque<std::string> m_logLines;
     std::map<std::string, PaneFont> m_paneFonts;
     Cursor m_screenCursor = Cursor::crDefault;
 };

@@ -1,14 +1,18 @@
+#include "session/server_address.h"
 #include "session/session_controller.h"
 
 namespace quay {
 
 RemoteOperations::Hooks SessionController::remoteOperationHooks() {
     RemoteOperations::Hooks hooks;
-    hooks.addLog = [this](const std::string& line) { m_model.appendLog(line); };
-    // Listings are read as the transfers read them.
-    hooks.listingFormat = transferHooks().listingFormat;
-    hooks.remoteDirPath = [](const std::string& dir) {
-        return dir.ends_with('/') ? dir : dir + "/";
+    hooks.addLog = [this](const std::string& line) { addLog(line); };
+    hooks.listingFormat = [this] {
+        ListingFormat format = transferHooks().listingFormat();
+        format.layout = m_currentServer.Answer;
+        return format;
+    };
+    hooks.remoteDirPath = [this](const std::string& dir) {
+        return remoteDirPath(dir, m_currentServer.CheckVHost);
     };
     return hooks;
 }

@@ -22,7 +22,7 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
       m_transfers(m_state, m_model, m_ftp, m_options, m_dialogs, m_loop, transferHooks()),
       m_remoteOps(m_state, m_model, m_ftp, m_options, m_dialogs, remoteOperationHooks()),
       m_quoteCommands(m_state, m_model, m_ftp, m_dialogs, m_customCommands,
-                      [this](const std::string& line) { m_model.appendLog(line); }) {
+                      [this](const std::string& line) { addLog(line); }) {
     for (const ControlDef& def : mainWindowControls()) {
         ControlState state;
         state.text = def.caption;
@@ -39,6 +39,8 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
     };
     registerOwnHandlers();
     registerServerListHandlers();
+    registerSessionHandlers();
+    bindFtpEvents();
     setUpTransfers();
     setUpRemoteOperations();
     watchRemotePane();
@@ -52,7 +54,10 @@ void SessionController::watchRemotePane() {
     pane.onChanged = [this](std::size_t, std::size_t) { FTPViewChange(); };
 }
 
-SessionController::~SessionController() = default;
+SessionController::~SessionController() {
+    stopKeepTimer();
+    closeLogFile();
+}
 
 void SessionController::registerOwnHandlers() {
     registerHandler("miAutoClick", [this](const std::string& s) { miAutoClick(s); });
@@ -103,12 +108,6 @@ void SessionController::registerServerListHandlers() {
     registerHandler("sbNewServerClick", [this](const std::string&) {
         if (m_state.serverListMode)
             m_serverList.sbNewServerClick();
-    });
-    // Connecting to the chosen server comes with the connection handling; until then a
-    // double-click on a server only selects it.
-    registerHandler("FTPViewDblClick", [this](const std::string&) {
-        if (m_state.serverListMode)
-            m_serverList.FTPViewDblClick();
     });
 }
 
@@ -214,6 +213,7 @@ void SessionController::FormClose() {
 }
 
 void SessionController::FormDestroy() {
+    closeLogFile();
     // A failed write is not reported, like that of the options at close.
     m_commandsFile.save(m_customCommands);
 }

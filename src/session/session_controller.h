@@ -8,6 +8,7 @@
 #include "config/language_menu.h"
 #include "config/options.h"
 #include "ftp/ftp_client.h"
+#include "listing/remote_pane.h"
 #include "panes/custom_commands.h"
 #include "session/presentation_form.h"
 #include "session/presentation_model.h"
@@ -16,6 +17,7 @@
 #include "session/server_list_commands.h"
 #include "session/session_state.h"
 #include "session/transfer_driver.h"
+#include "sites/server_info.h"
 
 namespace quay {
 
@@ -130,7 +132,71 @@ public:
     void Font2Click(const std::string& sender);
     void LargeIcons3Click(const std::string& sender);
 
+    // --- connecting and disconnecting (connection.cpp)
+    // Connects to the selected server (asking for a new one when nothing is selected).
+    void sbConnectClick();
+    // Server-list mode: opens a folder or connects to a server. Connected: opens a directory.
+    void FTPViewDblClick();
+    void sbDisConnectClick();
+    void Ftp1SessionConnected(int error);
+    void Ftp1SessionClosed(int error);
+    // The copy of the record of the server being connected or connected.
+    const FtpServerInfo& currentServer() const { return m_currentServer; }
+
+    // --- request sequencing (request_done.cpp)
+    // The client's onRequestDone: decides from the request that ended and the session state
+    // which request comes next.
+    void Ftp1RequestDone(FtpRequest request, int error);
+    // Lists the client's current directory into the listing file (TYPE A, then LIST).
+    void listCurrentDir();
+
+    // --- navigation while connected (navigation.cpp)
+    void FTPOneLevelUpClick();
+    void FTPPathChange();
+    void Refresh3Click();
+    void ChandDirect1Click();
+    void Filter4Click();
+
+    // --- log (session_log.cpp)
+    // Appends a line to the log pane and, while it is open, to the log file.
+    void addLog(const std::string& line);
+    // The client's onDisplay: every line goes to the log, a PASS command masked.
+    void Ftp1Display(const std::string& line);
+    bool logOpen() const { return m_state.logOpen; }
+
+    // --- keep-alive (keep_alive.cpp)
+    // One tick of cTimer: after StartKeep idle ticks sends the next keep-alive command.
+    void cTimerTimer();
+    bool keepAliveRunning() const { return m_keepTimer != 0; }
+
 private:
+    void registerSessionHandlers();
+    void bindFtpEvents();
+    // Applies the log-file option: opens, reopens under a new name, or closes the log file.
+    void applyLogOption();
+    void openLogFile();
+    void closeLogFile();
+    // Connects to the server record (the double-click on a server row).
+    void connectToServer(const FtpServerInfo& server);
+    // After a connection attempt ended: retries it, or returns to the server list.
+    void sessionEnded();
+    void backToServerList();
+    // The failure and success branches of Ftp1RequestDone.
+    void requestFailed(FtpRequest request);
+    void requestSucceeded(FtpRequest request);
+    void pwdDone();
+    void listingDone();
+    void showListing();
+    // How the remote pane shows entries now: the remote mask, the date order, this year.
+    RemoteViewOptions remoteViewOptions() const;
+    // Starts a request of the client; a request that cannot start is logged.
+    bool startRequest(void (FtpClientBase::*request)());
+    void openRemoteDir(const PaneItem& row);
+    // The keep-alive timer: prepared when connected, restarted after every completion.
+    void prepareKeepAlive();
+    void startKeepTimer();
+    void stopKeepTimer();
+
     void registerOwnHandlers();
     // The server-list commands act only in server-list mode (connected, the same controls
     // act on remote files).
@@ -170,6 +236,20 @@ private:
     LanguageMenu m_languageMenu;
     CustomCommandsFile m_commandsFile;
     CustomCommands m_customCommands;
+
+    FtpServerInfo m_currentServer;
+    // A ConnectAsync is running: a session-closed event meanwhile is handled when it ends.
+    bool m_connectPending = false;
+    // FTPViewDblClick is running (its password prompt runs a nested loop).
+    bool m_dblClickRunning = false;
+    // The server-list folder the connected server was opened from.
+    std::string m_serverListFolder;
+    RemoteEntries m_remoteEntries;
+    int m_logFd = -1;
+    EventLoop::TimerId m_keepTimer = 0;
+    // Ticks since the last completed request (cTimer's Tag).
+    int m_keepTicks = 0;
+    int m_keepInterval = 0;
     TransferDriver m_transfers;
     RemoteOperations m_remoteOps;
     QuoteCommands m_quoteCommands;

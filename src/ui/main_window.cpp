@@ -51,6 +51,8 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
     splitter1->setChildrenCollapsible(false);
     m_log = make<QPlainTextEdit>("Log", splitter3);
     m_log->setReadOnly(true);
+    // The pane shows what the model keeps: the newest lines only.
+    m_log->setMaximumBlockCount(static_cast<int>(PresentationModel::kLogLineLimit));
     m_log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     splitter3->addWidget(splitter1);
     splitter3->addWidget(m_log);

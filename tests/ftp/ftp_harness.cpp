@@ -13,8 +13,6 @@ FtpHarness::FtpHarness() {
 }
 
 int FtpHarness::run(const std::function<void()>& operation, std::chrono::milliseconds timeout) {
-    // A synchronous call returns before the onRequestDone of its request is delivered.
-    loop.processPending();
     const std::size_t before = done.size();
     operation();
     EXPECT_EQ(done.size(), before) << "onRequestDone fired inside the call";

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "base/poll_loop.h"
+#include "program_run.h"
 #include "scripted_dialogs.h"
 #include "session/session_controller.h"
 #include "test_support.h"
@@ -105,16 +106,7 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
 private:
-    // A program run on the data directory: controller and window, closed by the test or
-    // destroyed with the run.
-    struct Program {
-        explicit Program(const std::filesystem::path& dir)
-            : controller(loop, dialogs, dir), window(controller) {}
-        QtEventLoop loop;
-        test::ScriptedDialogs dialogs;
-        SessionController controller;
-        MainWindow window;
-    };
+    using Program = test::ProgramRun;
 
     std::unique_ptr<test::TempDir> m_dir;
     std::unique_ptr<Program> m_program;

@@ -1,0 +1,184 @@
+#include <filesystem>
+#include <system_error>
+
+#include "listing/remote_pane.h"
+#include "session/dialogs.h"
+#include "session/server_address.h"
+#include "session/session_controller.h"
+
+namespace quay {
+
+namespace {
+
+constexpr std::size_t kPasswordLimit = 255;
+
+}  // namespace
+
+void SessionController::bindFtpEvents() {
+    m_ftp.onDisplay = [this](std::string& line) { Ftp1Display(line); };
+    m_ftp.onSessionConnected = [this](int error) { Ftp1SessionConnected(error); };
+    m_ftp.onSessionClosed = [this](int error) { Ftp1SessionClosed(error); };
+    m_ftp.onRequestDone = [this](FtpRequest request, int error) {
+        Ftp1RequestDone(request, error);
+    };
+    m_ftp.onBgException = [this](const std::exception& e, bool&) {
+        addLog(std::string("! ") + e.what());
+    };
+}
+
+void SessionController::sbConnectClick() {
+    if (m_ftp.connected() || m_model.screenCursor() == Cursor::crHourGlass)
+        return;
+    m_state.connectAttempt = 0;
+    if (m_model.ftpView().firstSelected() < 0)
+        m_serverList.sbNewServerClick();
+    if (m_model.ftpView().firstSelected() >= 0)
+        FTPViewDblClick();
+}
+
+void SessionController::FTPViewDblClick() {
+    if (m_ftp.state() != FtpState::fsReady && m_ftp.state() != FtpState::fsInternalReady) {
+        if (m_ftp.state() == FtpState::fsAbort)
+            m_ftp.abortAsync();
+        m_ftp.messagePump();
+        return;
+    }
+    // The password prompt runs a nested loop: a second double-click meanwhile must not start
+    // a second connection.
+    if (m_dblClickRunning)
+        return;
+    m_dblClickRunning = true;
+    struct Reattach {
+        bool& running;
+        ~Reattach() { running = false; }
+    } reattach{m_dblClickRunning};
+
+    if (!m_state.serverListMode) {
+        const long selected = m_model.ftpView().firstSelected();
+        if (selected >= 0)
+            openRemoteDir(m_model.ftpView().item(static_cast<std::size_t>(selected)));
+        return;
+    }
+    if (m_serverList.FTPViewDblClick() != ServerListCommands::DblClickResult::Connect)
+        return;
+    if (std::optional<FtpServerInfo> server = m_serverList.selectedServer())
+        connectToServer(*server);
+}
+
+void SessionController::connectToServer(const FtpServerInfo& server) {
+    m_currentServer = server;
+    parseServerAddress(m_currentServer);
+    m_ftp.setHostName(m_currentServer.Server);
+    m_ftp.setPort(m_currentServer.Port);
+    if (m_currentServer.Anonymous) {
+        m_ftp.setUserName("anonymous");
+        m_ftp.setPassWord(m_currentServer.EMail);
+    } else {
+        m_ftp.setUserName(m_currentServer.User);
+        std::string password = m_currentServer.Password;
+        if (!m_currentServer.SavePassword &&
+            !m_dialogs.showInputForm("Enter password", "Password:", password, true, kPasswordLimit))
+            return;
+        m_ftp.setPassWord(password);
+    }
+    m_ftp.setBinary(true);
+    m_ftp.setPassive(m_currentServer.Pasv);
+    m_ftp.setHostDirName(remoteDirPath(m_currentServer.InitialDir, m_currentServer.CheckVHost));
+    if (!m_currentServer.LocalDir.empty()) {
+        std::error_code error;
+        if (std::filesystem::is_directory(m_currentServer.LocalDir, error) ||
+            std::filesystem::create_directories(m_currentServer.LocalDir, error))
+            changeLocalDir(m_currentServer.LocalDir);
+    }
+    m_state.clearOperationFlags();
+    m_loop.processPending();
+    m_serverListFolder = m_serverList.list().currentFolderPath();
+    addLog("Connecting to " + m_ftp.hostName());
+    m_model.setEnabled("sbStop", true);
+    m_state.connectAttempt = 0;
+    m_ftp.setTimeout(0);
+    m_connectPending = true;
+    startRequest(&FtpClientBase::connectAsync);
+}
+
+void SessionController::Ftp1SessionConnected(int) {
+    m_state.startRemoteDir = remoteDirPath(m_ftp.hostDirName(), m_currentServer.CheckVHost);
+    m_state.startLocalDir = localDirPath(m_state.localDir);
+    m_state.serverListMode = false;
+    m_state.busy = false;
+    m_remoteEntries.clear();
+    m_model.ftpView().clear();
+    m_model.ftpView().setViewStyle(ViewStyle::vsReport);
+    prepareKeepAlive();
+    updateConnectionUI(true);
+    m_state.connectAttempt = -1;
+}
+
+// A close while the log-in request runs is handled when that request ends (see
+// requestFailed), so that each attempt is counted once whichever comes first.
+void SessionController::Ftp1SessionClosed(int) {
+    if (!m_connectPending)
+        sessionEnded();
+}
+
+// A connection that fails before any TCP connection is made reports no session-closed event
+// of the client; the failed log-in request ends the attempt instead, so "retry" counts
+// refused and unreachable servers as well as silent ones.
+void SessionController::sessionEnded() {
+    const int retry = m_options.retry;
+    if (retry > 0 && m_state.connectAttempt >= 0 && m_state.connectAttempt <= retry) {
+        ++m_state.connectAttempt;
+        m_ftp.setTimeout(0);
+        addLog("Connecting to " + m_ftp.hostName() + " [Attempt " +
+               std::to_string(m_state.connectAttempt + 1) + "]");
+        m_connectPending = true;
+        startRequest(&FtpClientBase::connectAsync);
+        return;
+    }
+    backToServerList();
+}
+
+void SessionController::backToServerList() {
+    stopKeepTimer();
+    m_model.setScreenCursor(Cursor::crDefault);
+    m_state.serverListMode = true;
+    m_model.setText("Panel9", "FTP-Server");
+    endBusy();
+    m_state.remoteSortKey = 1;
+    m_remoteEntries.clear();
+    m_model.ftpView().setViewStyle(ViewStyle::vsList);
+    m_serverList.showServerList(m_serverListFolder);
+    updateConnectionUI(false);
+}
+
+void SessionController::sbDisConnectClick() {
+    if (!m_ftp.connected() && m_ftp.state() == FtpState::fsWaitingResponse)
+        return;
+    stopKeepTimer();
+    m_model.ftpPath().clear();
+    m_model.setScreenCursor(Cursor::crHourGlass);
+    m_ftp.setTimeout(1);
+    m_ftp.abortAsync();
+    m_ftp.messagePump();
+}
+
+void SessionController::openRemoteDir(const PaneItem& row) {
+    if (row.imageIndex != kDirectoryImage)
+        return;
+    if (row.caption == "..") {
+        FTPOneLevelUpClick();
+        return;
+    }
+    std::string dir = m_ftp.hostDirName();
+    if (listingTypeOf(m_currentServer.Answer) == 5) {
+        dir = row.caption;
+    } else {
+        if (!dir.empty() && dir.back() != '/')
+            dir += '/';
+        dir += row.caption;
+    }
+    m_ftp.setHostDirName(dir);
+    m_ftp.cwd();
+}
+
+}  // namespace quay

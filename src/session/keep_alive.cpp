@@ -1,0 +1,50 @@
+#include "config/comma_text.h"
+#include "session/session_controller.h"
+
+namespace quay {
+
+void SessionController::prepareKeepAlive() {
+    stopKeepTimer();
+    m_state.keepAliveIndex = 0;
+    m_keepTicks = 0;
+    m_keepInterval = m_options.startKeep * m_state.tickPeriod;
+    if (m_options.keep && !m_options.cmdKeep.empty())
+        startKeepTimer();
+}
+
+void SessionController::startKeepTimer() {
+    if (m_keepTimer != 0 || m_keepInterval <= 0)
+        return;
+    m_keepTimer = m_loop.startTimer(
+        std::chrono::milliseconds(m_keepInterval), [this] { cTimerTimer(); }, true);
+}
+
+void SessionController::stopKeepTimer() {
+    if (m_keepTimer != 0)
+        m_loop.stopTimer(m_keepTimer);
+    m_keepTimer = 0;
+}
+
+void SessionController::cTimerTimer() {
+    ++m_keepTicks;
+    if (m_options.durationKeep <= m_keepTicks / 60.0) {
+        stopKeepTimer();
+        return;
+    }
+    if (m_keepTicks <= m_options.startKeep || m_ftp.state() != FtpState::fsReady ||
+        !m_ftp.connected())
+        return;
+    stopKeepTimer();
+    m_keepTicks = 0;
+    const std::vector<std::string> commands = splitCommaText(m_options.cmdKeep);
+    if (commands.empty())
+        return;
+    if (m_state.keepAliveIndex >= static_cast<int>(commands.size()))
+        m_state.keepAliveIndex = 0;
+    m_ftp.setLocalFileName(commands[static_cast<std::size_t>(m_state.keepAliveIndex)]);
+    startRequest(&FtpClientBase::quoteAsync);
+    startKeepTimer();
+    ++m_state.keepAliveIndex;
+}
+
+}  // namespace quay

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <filesystem>
+
+#include "scripted_dialogs.h"
+#include "session/session_controller.h"
+#include "ui/main_window.h"
+#include "ui/qt_event_loop.h"
+
+namespace quay::test {
+
+// A program run on a data directory, assembled as main() assembles it, with scripted dialogs:
+// closed by the test or destroyed with the run.
+struct ProgramRun {
+    explicit ProgramRun(const std::filesystem::path& dir)
+        : controller(loop, dialogs, dir), window(controller) {}
+    QtEventLoop loop;
+    ScriptedDialogs dialogs;
+    SessionController controller;
+    MainWindow window;
+};
+
+}  // namespace quay::test

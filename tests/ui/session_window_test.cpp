@@ -1,0 +1,352 @@
+// Connecting and browsing through the real main window against real servers, as a user does:
+// double-click a saved server, open directories, go up, use the path box, refresh,
+// disconnect. Options and the server list are files in the run's data directory.
+#include <sys/stat.h>
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QTest>
+#include <QTextBlock>
+#include <QToolButton>
+#include <memory>
+
+#include "ftp_servers.h"
+#include "program_run.h"
+#include "scripted_ftp_server.h"
+#include "sites/server_line.h"
+#include "socks_servers.h"
+#include "test_support.h"
+#include "ui/pane_view.h"
+
+namespace quay {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Long enough for a loaded machine; QTRY returns as soon as the condition holds.
+constexpr int kWaitMs = 20000;
+
+}  // namespace
+
+class SessionWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    using Program = test::ProgramRun;
+
+    std::unique_ptr<test::TempDir> m_data;
+    std::unique_ptr<test::TempDir> m_root;
+    std::unique_ptr<Program> m_program;
+
+    SessionController& controller() { return m_program->controller; }
+    PaneModel& remotePane() { return controller().model().ftpView(); }
+    fs::path logFile() const { return m_data->path() / "session.log"; }
+
+    // options.ftp with the log file on and the given lines of the Common section added.
+    void writeOptions(const std::string& common, const std::string& sections = {}) {
+        test::writeFile(m_data->path() / "options.ftp",
+                        "[Common]\nLog=1\nLogFile=" + logFile().string() + "\nTimeOut=15\n" +
+                            common + sections);
+    }
+
+    static FtpServerInfo record(int port, const std::string& user, const std::string& password) {
+        FtpServerInfo info = defaultServerInfo("");
+        info.Name = "Local";
+        info.Server = "127.0.0.1";
+        info.Port = std::to_string(port);
+        info.User = user;
+        info.Password = password;
+        info.SavePassword = true;
+        return info;
+    }
+
+    // The server in the folder "Work" of the server list.
+    void saveServer(const FtpServerInfo& info) {
+        test::writeFile(m_data->path() / "ftplist.TXT", folderLine("Work") + "\r\n");
+        fs::create_directories(m_data->path() / "Work");
+        test::writeFile(m_data->path() / "Work" / "ftplist.TXT", serverInfoToLine(info) + "\r\n");
+    }
+
+    void startProgram() {
+        m_program = std::make_unique<Program>(m_data->path());
+        m_program->window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m_program->window));
+    }
+
+    long rowOf(const std::string& caption) {
+        for (std::size_t i = 0; i < remotePane().count(); ++i)
+            if (remotePane().item(i).caption == caption)
+                return static_cast<long>(i);
+        return -1;
+    }
+    bool shows(const std::string& caption) { return rowOf(caption) >= 0; }
+
+    // Clicks the row, then double-clicks it, in whichever view the pane shows.
+    void doubleClickRow(const std::string& caption) {
+        const long row = rowOf(caption);
+        QVERIFY2(row >= 0, caption.c_str());
+        auto* pane = m_program->window.findChild<PaneView*>("FTPView");
+        auto* view = qobject_cast<QAbstractItemView*>(pane->currentWidget());
+        const QModelIndex index = view->model()->index(static_cast<int>(row), 0);
+        view->scrollTo(index);
+        const QPoint at = view->visualRect(index).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    void click(const char* button) {
+        QTest::mouseClick(m_program->window.findChild<QToolButton*>(button), Qt::LeftButton);
+    }
+
+    // Opens the folder "Work" and double-clicks the server in it.
+    void openSavedServer() {
+        QTRY_VERIFY_WITH_TIMEOUT(shows("Work"), kWaitMs);
+        doubleClickRow("Work");
+        QTRY_VERIFY_WITH_TIMEOUT(shows("Local"), kWaitMs);
+        doubleClickRow("Local");
+    }
+
+    int logCount(const std::string& prefix) {
+        int count = 0;
+        for (const std::string& line : controller().model().logLines())
+            count += line.rfind(prefix, 0) == 0 ? 1 : 0;
+        return count;
+    }
+    std::string logText() {
+        std::string text;
+        for (const std::string& line : controller().model().logLines())
+            text += line + "\n";
+        return text;
+    }
+    bool inServerList() { return controller().state().serverListMode; }
+
+    void browse(test::FtpServerKind kind) {
+        auto server = test::makeFtpServer(kind);
+        test::writeFile(m_root->path() / "hello.txt", "hello");
+        fs::create_directories(m_root->path() / "sub");
+        test::writeFile(m_root->path() / "sub" / "inner.txt", "inner text");
+        server->start(m_root->path());
+        writeOptions("");
+        saveServer(record(server->port(), server->user(), server->password()));
+        startProgram();
+        openSavedServer();
+
+        QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
+        QVERIFY(!inServerList());
+        const PaneItem& hello = remotePane().item(static_cast<std::size_t>(rowOf("hello.txt")));
+        QCOMPARE(hello.subItems.at(0), std::string("5"));
+        QVERIFY(!hello.subItems.at(1).empty());
+        QCOMPARE(remotePane().item(static_cast<std::size_t>(rowOf("sub"))).imageIndex, 1);
+        QVERIFY(controller().model().control("sbDisConnect").enabled);
+
+        doubleClickRow("sub");
+        QTRY_VERIFY_WITH_TIMEOUT(shows("inner.txt"), kWaitMs);
+        QVERIFY(!shows("hello.txt"));
+        click("FTPOneLevelUp");
+        QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
+
+        // The path box: its host entry stands for the root directory.
+        doubleClickRow("sub");
+        QTRY_VERIFY_WITH_TIMEOUT(shows("inner.txt"), kWaitMs);
+        auto* path = m_program->window.findChild<QComboBox*>("FTPPath");
+        QCOMPARE(path->currentText(), QStringLiteral("sub"));
+        const int hostEntry = path->findText(QStringLiteral("127.0.0.1"));
+        QVERIFY(hostEntry == 1);
+        path->setCurrentIndex(hostEntry);
+        emit path->activated(hostEntry);
+        if (kind == test::FtpServerKind::PureFtpd)  // chrooted: "/" is the root
+            QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
+        else  // the whole file system
+            QTRY_VERIFY_WITH_TIMEOUT(shows("tmp") && shows("etc"), kWaitMs);
+        QVERIFY(path->isEnabled());
+
+        // Back to the start directory by name, then a file made on the server meanwhile.
+        m_program->dialogs.promptAnswers = {std::optional<std::string>(
+            kind == test::FtpServerKind::PureFtpd ? "/" : m_root->path().string())};
+        m_program->window.findChild<QAction*>("ChandDirect1")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
+        QCOMPARE(m_program->dialogs.prompts.back().caption, std::string("Verzeichnis wechseln"));
+        test::writeFile(m_root->path() / "new.txt", "fresh");
+        m_program->window.findChild<QAction*>("Refresh3")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(shows("new.txt"), kWaitMs);
+
+        click("sbDisConnect");
+        QTRY_VERIFY_WITH_TIMEOUT(inServerList(), kWaitMs);
+        QVERIFY(shows("Local"));
+        QCOMPARE(path->currentText().toLower(), QStringLiteral("work"));
+        QVERIFY(controller().model().control("sbConnect").enabled);
+
+        // The password never reaches the pane or the log file.
+        const std::string secret = "PASS " + server->password();
+        QCOMPARE(logCount("> PASS ****"), 1);
+        QVERIFY(logText().find(secret) == std::string::npos);
+        const std::string file = test::readFile(logFile());
+        QVERIFY(file.find("> PASS ****\n") != std::string::npos);
+        QVERIFY(file.find(secret) == std::string::npos);
+        QVERIFY(file.find("Connecting to 127.0.0.1\n") != std::string::npos);
+        struct stat info {};
+        QCOMPARE(::stat(logFile().c_str(), &info), 0);
+        QCOMPARE(info.st_mode & 0777u, 0600u);
+        auto* log = m_program->window.findChild<QPlainTextEdit*>("Log");
+        QVERIFY(log->toPlainText().contains("> PASS ****"));
+    }
+
+private slots:
+    void init() {
+        m_data = std::make_unique<test::TempDir>();
+        m_root = std::make_unique<test::TempDir>();
+    }
+    void cleanup() {
+        m_program.reset();
+        m_root.reset();
+        m_data.reset();
+    }
+
+    void browsesVsftpd() { browse(test::FtpServerKind::Vsftpd); }
+    void browsesPureFtpd() { browse(test::FtpServerKind::PureFtpd); }
+
+    void retriesAClosedPortTwiceMoreThanAskedAndReturnsToTheList() {
+        writeOptions("retry=2\n");
+        saveServer(record(test::freePort(), "nobody", "x"));
+        startProgram();
+        openSavedServer();
+        QTRY_COMPARE_WITH_TIMEOUT(logCount("Connecting to"), 4, kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(inServerList() && shows("Local"), kWaitMs);
+        QTest::qWait(300);
+        QCOMPARE(logCount("Connecting to"), 4);
+        QCOMPARE(logCount("Connecting to 127.0.0.1 [Attempt 4]"), 1);
+        QVERIFY(m_program->dialogs.messages.empty());
+    }
+
+    void aWrongPasswordIsNotRetried() {
+        auto server = test::makeFtpServer(test::FtpServerKind::Vsftpd);
+        server->start(m_root->path());
+        writeOptions("retry=2\n");
+        saveServer(record(server->port(), server->user(), "wrong"));
+        startProgram();
+        openSavedServer();
+        QTRY_VERIFY_WITH_TIMEOUT(logCount("< 530") > 0, kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(inServerList() && shows("Local"), kWaitMs);
+        QTest::qWait(300);
+        QCOMPARE(logCount("Connecting to"), 1);
+    }
+
+    // The password prompt of a record without a saved password; cancelling connects nothing.
+    void asksForAPasswordNotSaved() {
+        auto server = test::makeFtpServer(test::FtpServerKind::Vsftpd);
+        server->start(m_root->path());
+        test::writeFile(m_root->path() / "hello.txt", "hello");
+        writeOptions("");
+        FtpServerInfo info = record(server->port(), server->user(), "");
+        info.SavePassword = false;
+        saveServer(info);
+        startProgram();
+        m_program->dialogs.promptAnswers = {std::nullopt, server->password()};
+        openSavedServer();
+        QCOMPARE(m_program->dialogs.prompts.size(), std::size_t{1});
+        QVERIFY(m_program->dialogs.prompts[0].masked);
+        QCOMPARE(m_program->dialogs.prompts[0].caption, std::string("Enter password"));
+        QCOMPARE(logCount("Connecting to"), 0);
+        doubleClickRow("Local");
+        QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
+    }
+
+    void keepAliveSendsTheCommandsInTurn() {
+        auto server = test::makeFtpServer(test::FtpServerKind::Vsftpd);
+        server->start(m_root->path());
+        test::writeFile(m_root->path() / "hello.txt", "hello");
+        writeOptions("Keep=1\nStartKeep=5\nDurationKeep=5\nCmdKeep=NOOP,PWD\n");
+        saveServer(record(server->port(), server->user(), server->password()));
+        startProgram();
+        openSavedServer();
+        QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(logCount("> NOOP") == 2, kWaitMs);
+        std::vector<std::string> sent;
+        for (const std::string& line : controller().model().logLines())
+            if (line == "> NOOP" || line == "> PWD")
+                sent.push_back(line);
+        // The log-in asks PWD once itself (the record has no start directory).
+        QVERIFY(sent.size() >= 4);
+        const std::vector<std::string> last(sent.end() - 3, sent.end());
+        QCOMPARE(last, (std::vector<std::string>{"> NOOP", "> PWD", "> NOOP"}));
+        QVERIFY(shows("hello.txt"));
+    }
+
+    void connectsThroughTheFtpProxy() {
+        auto server = test::makeFtpServer(test::FtpServerKind::Vsftpd);
+        server->start(m_root->path());
+        test::writeFile(m_root->path() / "hello.txt", "hello");
+        test::FtpProxyServer proxy;
+        proxy.start();
+        writeOptions("ConnectionType=1\n",
+                     "[Proxy]\nServer=127.0.0.1\nPort=" + std::to_string(proxy.port()) + "\n");
+        saveServer(record(server->port(), server->user(), server->password()));
+        startProgram();
+        openSavedServer();
+        QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
+        QCOMPARE(
+            logCount("> USER " + server->user() + "@127.0.0.1:" + std::to_string(server->port())),
+            1);
+    }
+
+    void connectsThroughSocks5() {
+        auto server = test::makeFtpServer(test::FtpServerKind::Vsftpd);
+        server->start(m_root->path());
+        test::writeFile(m_root->path() / "hello.txt", "hello");
+        test::MicrosocksServer socks;
+        socks.start("sockuser", "sockpass");
+        writeOptions("ConnectionType=4\n",
+                     "[Socks]\nServer=127.0.0.1\nPort=" + std::to_string(socks.port()) +
+                         "\nUC=sockuser\nPsw=sockpass\n");
+        saveServer(record(server->port(), server->user(), server->password()));
+        startProgram();
+        openSavedServer();
+        QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
+        // The SOCKS server is the only way in: stopped, the next session cannot connect.
+        click("sbDisConnect");
+        QTRY_VERIFY_WITH_TIMEOUT(inServerList(), kWaitMs);
+        socks.stop();
+        doubleClickRow("Local");
+        QTRY_VERIFY_WITH_TIMEOUT(logText().find("Connection refused") != std::string::npos,
+                                 kWaitMs);
+        QCOMPARE(logCount("Connecting to"), 2);
+        QVERIFY(inServerList() && !controller().ftp().connected());
+    }
+
+    // A server that accepts and never greets fails after TimeOut seconds and counts as a
+    // failed attempt for the retry rule.
+    void silentServerTimesOutAndIsRetried() {
+        test::ScriptedFtpServer server(
+            [](test::ScriptedFtpSession& s) { s.waitForClose(std::chrono::seconds(20)); });
+        test::writeFile(m_data->path() / "options.ftp", "[Common]\nTimeOut=1\nretry=1\n");
+        saveServer(record(server.port(), "joe", "secret"));
+        startProgram();
+        QElapsedTimer timer;
+        timer.start();
+        openSavedServer();
+        QTRY_COMPARE_WITH_TIMEOUT(logCount("! Time-out"), 3, kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(inServerList(), kWaitMs);
+        QVERIFY(timer.elapsed() < 15000);
+        QCOMPARE(logCount("Connecting to"), 3);
+    }
+
+    void aLongSessionKeepsTheNewestLogLines() {
+        startProgram();
+        const std::size_t limit = PresentationModel::kLogLineLimit;
+        for (std::size_t i = 0; i < limit + 5; ++i)
+            controller().addLog("line " + std::to_string(i));
+        QCOMPARE(controller().model().logLines().size(), limit);
+        QCOMPARE(controller().model().logLines().front(), std::string("line 5"));
+        auto* log = m_program->window.findChild<QPlainTextEdit*>("Log");
+        QCOMPARE(log->document()->blockCount(), static_cast<int>(limit));
+        QVERIFY(log->document()->firstBlock().text() == QStringLiteral("line 5"));
+    }
+};
+
+}  // namespace quay
+
+QTEST_MAIN(quay::SessionWindowTest)
+#include "session_window_test.moc"
