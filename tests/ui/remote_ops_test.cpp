@@ -6,9 +6,11 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
+#include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 #include <memory>
 
 #include "ftp_servers.h"
@@ -166,6 +168,39 @@ private:
         QCOMPARE(logCount("Error "), 0);
     }
 
+    void renamesAndChangesCase(test::FtpServerKind kind) {
+        test::writeFile(m_root->path() / "marker", "m");
+        test::writeFile(m_root->path() / "README.TXT", "r");
+        test::writeFile(m_root->path() / "Mixed.Txt", "x");
+        fs::create_directories(m_root->path() / "DIR");
+        connectTo(kind);
+
+        clickRows("FTPView", {"README.TXT", "Mixed.Txt"});
+        trigger("AsSentence6");
+        QTRY_VERIFY_WITH_TIMEOUT(remoteShows("Readme.txt") && remoteShows("Mixed.txt") && idle(),
+                                 kWaitMs);
+        QVERIFY(fs::exists(m_root->path() / "Readme.txt"));
+        QVERIFY(fs::exists(m_root->path() / "Mixed.txt"));
+        QVERIFY(!fs::exists(m_root->path() / "README.TXT"));
+
+        clickRows("FTPView", {"DIR"});
+        dialogs().promptAnswers.push_back(std::string("Renamed dir"));
+        click("sbRen2");
+        QTRY_VERIFY_WITH_TIMEOUT(remoteShows("Renamed dir") && idle(), kWaitMs);
+        QVERIFY(fs::is_directory(m_root->path() / "Renamed dir"));
+        const test::ScriptedDialogs::Prompt& asked = dialogs().prompts.back();
+        QCOMPARE(QString::fromStdString(asked.caption), QStringLiteral("Umbenennen Verzeichnis:"));
+        QCOMPARE(QString::fromStdString(asked.prompt),
+                 QStringLiteral("Neuen eingeben Verzeichnis: dateiname:"));
+        QCOMPARE(QString::fromStdString(asked.value), QStringLiteral("DIR"));
+
+        dialogs().promptAnswers.push_back(std::string("fresh"));
+        click("sbMkd2");
+        QTRY_VERIFY_WITH_TIMEOUT(remoteShows("fresh") && idle(), kWaitMs);
+        QVERIFY(fs::is_directory(m_root->path() / "fresh"));
+        QCOMPARE(logCount("Error "), 0);
+    }
+
 private slots:
     void init() {
         m_data = std::make_unique<test::TempDir>();
@@ -180,6 +215,97 @@ private slots:
 
     void deletesANestedTreeOnVsftpd() { deletesANestedTree(test::FtpServerKind::Vsftpd); }
     void deletesANestedTreeOnPureFtpd() { deletesANestedTree(test::FtpServerKind::PureFtpd); }
+
+    void renamesAndChangesCaseOnVsftpd() { renamesAndChangesCase(test::FtpServerKind::Vsftpd); }
+    void renamesAndChangesCaseOnPureFtpd() { renamesAndChangesCase(test::FtpServerKind::PureFtpd); }
+
+    // Both panes end with exactly the rows that have no twin of the same name and size.
+    void compareDirectoriesSelectsTheDifferences() {
+        test::writeFile(m_root->path() / "marker", "m");
+        test::writeFile(m_root->path() / "same.txt", "abc");
+        test::writeFile(m_root->path() / "diff.txt", "abcde");
+        test::writeFile(m_root->path() / "remote-only.txt", "r");
+        test::TempDir local;
+        test::writeFile(local.path() / "same.txt", "abc");
+        test::writeFile(local.path() / "diff.txt", "abc");
+        test::writeFile(local.path() / "local-only.txt", "l");
+        connectTo(test::FtpServerKind::Vsftpd);
+        QVERIFY(controller().changeLocalDir(local.path().string()));
+        clickRows("lvLoc", {"same.txt"});
+
+        trigger("CompareDirectories1");
+        for (const char* list : {"lvLoc", "FTPView"}) {
+            std::vector<std::string> expected;
+            for (const PaneItem& item : pane(list).items())
+                if (item.caption != "same.txt")
+                    expected.push_back(item.caption);
+            std::sort(expected.begin(), expected.end());
+            QVERIFY2(selected(list) == expected, list);
+        }
+        QVERIFY(selected("FTPView").size() >= 3);
+        QCOMPARE(static_cast<int>(view("FTPView")->selectionModel()->selectedRows().size()),
+                 static_cast<int>(selected("FTPView").size()));
+    }
+
+    void fileAttributesChangeTheModeOnTheServer() {
+        test::writeFile(m_root->path() / "marker", "m");
+        test::writeFile(m_root->path() / "script.sh", "#!/bin/sh\n");
+        fs::permissions(m_root->path() / "script.sh", fs::perms(0644));
+        connectTo(test::FtpServerKind::Vsftpd);
+
+        clickRows("FTPView", {"script.sh"});
+        std::string shown;
+        dialogs().attributeScripts.push_back([&shown](ChmodModel& model) {
+            shown = model.editText();
+            model.setBox(3, true);
+            model.clickRowButton(3);
+            return true;
+        });
+        trigger("FileAttributes2");
+        QTRY_VERIFY_WITH_TIMEOUT((fs::status(m_root->path() / "script.sh").permissions() &
+                                  fs::perms::all) == fs::perms(0747) &&
+                                     idle(),
+                                 kWaitMs);
+        QCOMPARE(QString::fromStdString(shown), QStringLiteral("644"));
+        QCOMPARE(logCount("> SITE CHMOD 747 script.sh"), 1);
+        // The listing comes again, showing the new mode.
+        const PaneItem& row =
+            pane("FTPView").item(static_cast<std::size_t>(rowOf("FTPView", "script.sh")));
+        QTRY_COMPARE_WITH_TIMEOUT(QString::fromStdString(row.subItems.at(3)),
+                                  QStringLiteral("-rwxr--rwx"), kWaitMs);
+    }
+
+    void commandBarSendsTypedAndSavedCommands() {
+        test::writeFile(m_root->path() / "marker", "m");
+        test::writeFile(m_data->path() / "commands.txt", "Remove,Noop\r\n\"RMD made\",NOOP\r\n");
+        connectTo(test::FtpServerKind::PureFtpd);
+        QWidget* bar = m_program->window.widget("Panel17");
+        QVERIFY(!bar->isVisible());
+        trigger("CustomCommand1");
+        QVERIFY(bar->isVisible());
+        QVERIFY(m_program->window.action("CustomCommand2")->isChecked());
+
+        auto* box = m_program->window.findChild<QComboBox*>("cbCmd");
+        QTest::keyClicks(box->lineEdit(), "MKD made");
+        click("SpeedButton5");
+        QTRY_VERIFY_WITH_TIMEOUT(remoteShows("made") && idle(), kWaitMs);
+        QVERIFY(fs::is_directory(m_root->path() / "made"));
+
+        dialogs().commandListScripts.push_back([](CommandListModel& model) {
+            model.select(0);
+            return CommandListModel::Close::Select;
+        });
+        click("SpeedButton6");
+        QCOMPARE(box->currentText(), QStringLiteral("RMD made"));
+        QVERIFY(fs::is_directory(m_root->path() / "made"));
+        click("SpeedButton5");
+        QTRY_VERIFY_WITH_TIMEOUT(!remoteShows("made") && idle(), kWaitMs);
+        QVERIFY(!fs::exists(m_root->path() / "made"));
+        QCOMPARE(box->count(), 2);
+
+        trigger("CustomCommand2");
+        QVERIFY(!bar->isVisible());
+    }
 };
 
 }  // namespace quay
