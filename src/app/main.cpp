@@ -7,6 +7,7 @@
 
 #include "session/data_directory.h"
 #include "session/session_controller.h"
+#include "ui/desktop_opener.h"
 #include "ui/first_paint_probe.h"
 #include "ui/main_window.h"
 #include "ui/qt_event_loop.h"
@@ -45,6 +46,7 @@ int main(int argc, char** argv) {
     controller.onStartInstance = [] {
         QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
     };
+    controller.onOpenFile = quay::openWithDesktop;
     quay::MainWindow window(controller);
     dialogs.setParent(&window);
     dialogs.setTranslator(

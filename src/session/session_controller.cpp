@@ -22,7 +22,8 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
       m_transfers(m_state, m_model, m_ftp, m_options, m_dialogs, m_loop, transferHooks()),
       m_remoteOps(m_state, m_model, m_ftp, m_options, m_dialogs, remoteOperationHooks()),
       m_quoteCommands(m_state, m_model, m_ftp, m_dialogs, m_customCommands,
-                      [this](const std::string& line) { addLog(line); }) {
+                      [this](const std::string& line) { addLog(line); }),
+      m_localPane(m_model, m_state, m_dialogs, m_options, onOpenFile) {
     for (const ControlDef& def : mainWindowControls()) {
         ControlState state;
         state.text = def.caption;
@@ -39,6 +40,8 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
     };
     registerOwnHandlers();
     registerServerListHandlers();
+    for (auto& [name, handler] : m_localPane.handlers())
+        registerHandler(name, std::move(handler));
     registerSessionHandlers();
     bindFtpEvents();
     setUpTransfers();
@@ -133,13 +136,13 @@ void SessionController::FormCreate() {
     updateConnectionUI(false);
     m_state.logOpen = false;
     m_state.logFileName.clear();
-    // The local pane starts in the user's home directory.
-    const char* home = std::getenv("HOME");
-    if (!changeLocalDir(home != nullptr && *home != '\0' ? home : "/"))
-        changeLocalDir("/");
     m_options = loadOptions(m_dataDir);
     applyPaneFonts();
     applyOptions();
+    // The local pane starts in the user's home directory, filled with the options' date form.
+    const char* home = std::getenv("HOME");
+    if (!changeLocalDir(home != nullptr && *home != '\0' ? home : "/"))
+        changeLocalDir("/");
     m_languageMenu.onItemsChanged = [this] { languageItemsChanged(); };
     m_languageMenu.buildLanguageMenu(m_form);
     m_languageMenu.translateWindow(m_form);
@@ -253,6 +256,7 @@ void SessionController::sbStopClick() {
 
 void SessionController::FTPViewChange() {
     updateConnectionUI(!m_state.serverListMode);
+    m_localPane.FTPViewSelectItem();
 }
 
 bool SessionController::FTPViewMouseDown() {

@@ -10,6 +10,7 @@
 #include "ftp/ftp_client.h"
 #include "listing/remote_pane.h"
 #include "panes/custom_commands.h"
+#include "session/local_pane.h"
 #include "session/presentation_form.h"
 #include "session/presentation_model.h"
 #include "session/quote_commands.h"
@@ -43,6 +44,9 @@ public:
     // Starts another, independent instance of the program without waiting for it; reports
     // nothing when that fails. Set by the application.
     std::function<void()> onStartInstance;
+    // Hands a local file to the desktop for "View as Text File" and "Run Application". Set by
+    // the application; unset, both commands do nothing.
+    FileOpener onOpenFile;
 
     // dataDir holds every file the program keeps; it need not exist or be writable.
     SessionController(EventLoop& loop, Dialogs& dialogs, std::filesystem::path dataDir);
@@ -66,6 +70,8 @@ public:
     // The main window's controls as the translation addresses them.
     NamedForm& form() { return m_form; }
     Dialogs& dialogs() { return m_dialogs; }
+    // The local pane: drive box, directory tree, file list and their commands.
+    LocalPane& localPane() { return m_localPane; }
     const std::filesystem::path& dataDir() const { return m_dataDir; }
     const std::filesystem::path& helpFile() const { return m_helpFile; }
     // Translates a window as it is created, by the language chosen in the main window's menu.
@@ -253,6 +259,7 @@ private:
     TransferDriver m_transfers;
     RemoteOperations m_remoteOps;
     QuoteCommands m_quoteCommands;
+    LocalPane m_localPane;
 };
 
 }  // namespace quay

@@ -14,6 +14,7 @@
 
 #include "session/session_controller.h"
 #include "ui/help_window.h"
+#include "ui/local_pane_binding.h"
 #include "ui/pane_view.h"
 
 namespace quay {
@@ -66,6 +67,7 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
     buildMenus();
     bindModel();
     connectCommands();
+    bindLocalPane(*this, m_controller);
     resize(900, 640);
     m_controller.onCloseWindow = [this] { close(); };
     m_controller.onLanguageItemsChanged = [this] { refreshLanguageEntries(); };
@@ -148,7 +150,6 @@ QWidget* MainWindow::buildLocalArea() {
     auto* tree = make<QWidget>("Panel4", nullptr);
     auto* drive = new QHBoxLayout;
     auto* driveBox = make<QComboBox>("DriveComboBox1", tree);
-    driveBox->addItem(QStringLiteral("/"));
     drive->addWidget(driveBox, 1);
     auto* up = make<QToolButton>("SpeedButton4", tree);
     up->setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));

@@ -242,7 +242,7 @@ private slots:
             std::sort(expected.begin(), expected.end());
             QVERIFY2(selected(list) == expected, list);
         }
-        QVERIFY(selected("FTPView").size() >= 3);
+        QVERIFY(selected("FTPView").size() >= 3 && selected("lvLoc").size() >= 2);
         QCOMPARE(static_cast<int>(view("FTPView")->selectionModel()->selectedRows().size()),
                  static_cast<int>(selected("FTPView").size()));
     }

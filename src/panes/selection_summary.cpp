@@ -1,0 +1,61 @@
+#include "panes/selection_summary.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+namespace quay {
+
+namespace {
+
+constexpr int kFileImage = 2;
+
+// Kilobytes with two decimals, always with a point whatever the process locale says.
+std::string kilobytes(std::int64_t bytes) {
+    const auto hundredths = static_cast<long long>(std::llround(bytes / 1024.0L * 100));
+    char text[48];
+    std::snprintf(text, sizeof text, "%lld.%02lld", hundredths / 100, hundredths % 100);
+    return text;
+}
+
+std::string summaryText(const SelectionSummary& s, const char* unit, const char* files) {
+    return std::to_string(s.bytes) + ' ' + unit + " (" + kilobytes(s.bytes) + " Kb) in " +
+           std::to_string(s.files) + files;
+}
+
+}  // namespace
+
+std::int64_t summarySize(std::string_view text) {
+    std::int64_t value = 0;
+    const char* end = text.data() + text.size();
+    auto [stop, error] = std::from_chars(text.data(), end, value);
+    if (text.empty() || error != std::errc() || stop != end || value < 0)
+        return 0;
+    return value;
+}
+
+SelectionSummary summarizeSelection(const PaneModel& pane) {
+    SelectionSummary summary;
+    for (const PaneItem& item : pane.items()) {
+        if (!item.selected || item.imageIndex != kFileImage)
+            continue;
+        ++summary.files;
+        if (!item.subItems.empty()) {
+            const std::int64_t size = summarySize(item.subItems[0]);
+            // A sum past 2^63 cannot come from one file system; it stops growing instead of
+            // turning negative.
+            summary.bytes = size > INT64_MAX - summary.bytes ? INT64_MAX : summary.bytes + size;
+        }
+    }
+    return summary;
+}
+
+std::string localSummaryText(const SelectionSummary& summary) {
+    return summaryText(summary, "bytes", "  Dateie(n)");
+}
+
+std::string remoteSummaryText(const SelectionSummary& summary) {
+    return summaryText(summary, "byte", " file(s)");
+}
+
+}  // namespace quay

@@ -1,0 +1,123 @@
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "panes/local_delete.h"
+#include "panes/local_names.h"
+#include "session/dialogs.h"
+#include "session/local_pane.h"
+
+namespace quay {
+
+namespace {
+
+constexpr std::size_t kNameLength = 255;
+
+std::string systemError(const std::string& path, int error) {
+    return path + ": " + std::strerror(error);
+}
+
+// "%s und %d Ordner " applied to the file question when directories go too.
+std::string deleteQuestion(const LocalDeletePlan& plan) {
+    std::string text =
+        "M\xc3\xb6"
+        "chten Sie " +
+        std::to_string(plan.files.size()) + " Dateien l\xc3\xb6schen?";
+    if (!plan.directories.empty())
+        text += " und " + std::to_string(plan.directories.size()) + " Ordner ";
+    return text;
+}
+
+}  // namespace
+
+void LocalPane::LargeCase1Click(const std::string& sender) {
+    const int mode = m_model.control(sender).tag;
+    PaneModel& list = m_model.lvLoc();
+    for (std::size_t index : list.selectedIndexes()) {
+        const std::string& old = list.item(index).caption;
+        std::string renamed = changedCase(old, mode);
+        // A name another entry already has is left alone: moving onto it would delete it.
+        if (renamed == old ||
+            moveEntryNoReplace(m_state.localDir + old, m_state.localDir + renamed) != 0)
+            continue;
+        list.update(index, [&renamed](PaneItem& row) { row.caption = std::move(renamed); });
+    }
+}
+
+void LocalPane::sbMkd1Click() {
+    if (m_tree.itemIndex() < 0)
+        return;
+    std::string name;
+    if (!m_dialogs.showInputForm("Verzeichnis erstellen", " Neuen Verzeichnisnamen eingeben:", name,
+                                 false, kNameLength))
+        return;
+    const std::string path = m_state.localDir + name;
+    // The new directory is one level inside the local directory, never elsewhere.
+    if (!isPlainEntryName(name)) {
+        showError(systemError(path, EINVAL));
+        return;
+    }
+    if (::mkdir(path.c_str(), 0777) != 0) {
+        showError(systemError(path, errno));
+        return;
+    }
+    changeDir(path);
+}
+
+void LocalPane::sbRen1Click() {
+    const PaneItem* item = selectedItem();
+    if (item == nullptr)
+        return;
+    const std::string old = item->caption;
+    std::string typed = old;
+    if (!m_dialogs.showInputForm("Umbenennen", "Neuen eingeben:", typed, false, kNameLength))
+        return;
+    const std::string renamed(nameAfterLastSlash(typed));
+    if (renamed == old || !isPlainEntryName(renamed) ||
+        moveEntryNoReplace(m_state.localDir + old, m_state.localDir + renamed) != 0)
+        return;
+    fillList();
+}
+
+void LocalPane::sbDel1Click() {
+    std::vector<std::string> paths;
+    const PaneModel& list = m_model.lvLoc();
+    for (std::size_t index : list.selectedIndexes())
+        paths.push_back(m_state.localDir + list.item(index).caption);
+    if (paths.empty() && m_tree.itemIndex() > 0) {
+        std::string current = m_state.localDir;
+        current.pop_back();
+        paths.push_back(current);
+        SpeedButton4Click();
+    }
+    if (paths.empty())
+        return;
+    const LocalDeletePlan plan = planLocalDelete(paths);
+    if (m_dialogs.messageBox("Achtung", deleteQuestion(plan), Dialogs::Icon::Question,
+                             Dialogs::Yes | Dialogs::No) == Dialogs::Answer::Yes) {
+        const std::string failure = executeLocalDelete(plan);
+        if (!failure.empty())
+            showError(failure);
+    }
+    dlbxChange();
+}
+
+void LocalPane::Viewfile2Click() {
+    openSelected(OpenPurpose::View);
+}
+
+void LocalPane::sbRunClick() {
+    openSelected(OpenPurpose::Run);
+}
+
+void LocalPane::openSelected(OpenPurpose purpose) {
+    const PaneItem* item = selectedItem();
+    if (item == nullptr || !m_opener)
+        return;
+    const std::string path = m_state.localDir + item->caption;
+    if (!m_opener(purpose, path, m_state.localDir))
+        showError(path + ": no program could be started for it");
+}
+
+}  // namespace quay

@@ -1,0 +1,109 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "config/options.h"
+#include "panes/combo_model.h"
+#include "panes/directory_tree.h"
+#include "session/presentation_model.h"
+#include "session/session_state.h"
+
+namespace quay {
+
+class Dialogs;
+
+// Why a local file is handed to the desktop: to show it in the text editor ("View as Text
+// File") or to open it with the program associated with it ("Run Application").
+enum class OpenPurpose { View, Run };
+
+// Hands a local file to the desktop: path is the file's full path (one argument, never seen
+// by a shell), workingDir the directory the started program runs in (the local directory).
+// Returns false when no program could be started for it.
+using FileOpener = std::function<bool(OpenPurpose purpose, const std::string& path,
+                                      const std::string& workingDir)>;
+
+// The local pane: the drive box, the directory tree dlbx, the file list lvLoc and its commands,
+// plus the sorting, selecting and summary commands it shares with the remote list. It works on
+// the presentation model and the session state of its controller; the local directory is
+// SessionState::localDir (the process's working directory is never changed).
+//
+// It watches lvLoc itself: every change of its rows or selection reruns the summary and the
+// command enabling. Errors of make directory and delete are shown as message boxes
+// "Achtung" with the path and the system's error text; so is a file the opener could not
+// hand to any program.
+class LocalPane {
+public:
+    using Handler = std::function<void(const std::string& sender)>;
+
+    // opener is read at each use (the application may set it after construction).
+    LocalPane(PresentationModel& model, SessionState& state, Dialogs& dialogs,
+              const Options& options, const FileOpener& opener);
+
+    // The handlers of the local pane's controls, by name, for the controller to register.
+    std::vector<std::pair<std::string, Handler>> handlers();
+
+    DirectoryTree& tree() { return m_tree; }
+    // The drive box DriveComboBox1: "/", the home directory and the mounted volumes.
+    ComboModel& drives() { return m_drives; }
+
+    // Makes dir (absolute, or relative to the local directory) the local directory; the tree,
+    // the drive box and the list follow. False, and nothing changes, when it is no directory.
+    bool changeDir(const std::string& dir);
+    // "Refresh": the tree and the list read again.
+    void dlbxChange();
+    // An entry of the tree was chosen (clicked or double-clicked): go there.
+    void dlbxSelect(int index);
+    // An entry of the drive box was chosen: go there.
+    void DriveComboBox1Change();
+    void SpeedButton4Click();
+    void lvLocDblClick();
+
+    // A click on the column with the given tag (1 to 4 or 5); the remote list's clicks are
+    // ignored while it shows the server list.
+    void lvLocColumnClick(int tag);
+    void FTPViewColumnClick(int tag);
+    void Byname4Click(const std::string& sender);
+    void Byname6Click(const std::string& sender);
+    void Filter1Click();
+    // Select commands: positive tags act on lvLoc, negative ones on FTPView.
+    void All1Click(const std::string& sender);
+
+    // A row or its selection changed: the summary pnlLocInfo and the command enabling.
+    void lvLocChange();
+    // The remote summary pnlFtpInfo (hidden in server-list mode).
+    void FTPViewSelectItem();
+    // The file list gained or lost the focus: the upload entries follow.
+    void lvLocEnter();
+    void lvLocExit();
+
+    void LargeCase1Click(const std::string& sender);
+    void sbMkd1Click();
+    void sbRen1Click();
+    void sbDel1Click();
+    void Viewfile2Click();
+    void sbRunClick();
+
+private:
+    void fillList();
+    void refreshDrives();
+    void resort(PaneModel& pane);
+    void selectCommand(PaneModel& pane, std::string& mask, const char* label, int action);
+    void updateCommands();
+    void openSelected(OpenPurpose purpose);
+    // The first selected row of lvLoc, or nullptr.
+    const PaneItem* selectedItem() const;
+    void showError(const std::string& text);
+
+    PresentationModel& m_model;
+    SessionState& m_state;
+    Dialogs& m_dialogs;
+    const Options& m_options;
+    const FileOpener& m_opener;
+    DirectoryTree m_tree;
+    ComboModel m_drives;
+};
+
+}  // namespace quay
