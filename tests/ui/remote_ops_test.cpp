@@ -15,6 +15,7 @@
 
 #include "ftp_servers.h"
 #include "program_run.h"
+#include "session/remote_operations.h"
 #include "sites/server_line.h"
 #include "test_support.h"
 #include "ui/pane_view.h"
@@ -215,6 +216,34 @@ private slots:
 
     void deletesANestedTreeOnVsftpd() { deletesANestedTree(test::FtpServerKind::Vsftpd); }
     void deletesANestedTreeOnPureFtpd() { deletesANestedTree(test::FtpServerKind::PureFtpd); }
+
+    // A tree deeper than the walk enters (a server whose listing never ends looks the same):
+    // the directory not entered is named once, and the delete ends at the removal that fails.
+    void aDeleteStopsDescendingAtTheDepthLimit() {
+        test::writeFile(m_root->path() / "marker", "m");
+        fs::path deepest = m_root->path() / "tree";
+        for (int level = 0; level <= RemoteOperations::kMaxDeleteDepth + 1; ++level)
+            deepest /= "d";
+        fs::create_directories(deepest);
+        connectTo(test::FtpServerKind::Vsftpd);
+
+        clickRows("FTPView", {"tree"});
+        click("sbDel2");
+        QTRY_VERIFY_WITH_TIMEOUT(logCount("Error ") == 1 && idle(), kWaitMs);
+        QCOMPARE(logCount("! Not entered, too deep"), 1);
+        std::string named;
+        for (const std::string& line : controller().model().logLines())
+            if (line.starts_with("! Not entered"))
+                named = line;
+        // "tree" is the first level below the start, so "tree" and 64 "d" is one too deep.
+        fs::path tooDeep = m_root->path() / "tree";
+        for (int level = 1; level <= RemoteOperations::kMaxDeleteDepth; ++level)
+            tooDeep /= "d";
+        QVERIFY2(named.find("\"" + tooDeep.string() + "\"") != std::string::npos, named.c_str());
+        QVERIFY(fs::is_directory(deepest));
+        QVERIFY(!controller().state().deleteTree && !controller().state().removeDirs);
+        QVERIFY(controller().state().sourceDirs.empty() && controller().state().targetDirs.empty());
+    }
 
     void renamesAndChangesCaseOnVsftpd() { renamesAndChangesCase(test::FtpServerKind::Vsftpd); }
     void renamesAndChangesCaseOnPureFtpd() { renamesAndChangesCase(test::FtpServerKind::PureFtpd); }
