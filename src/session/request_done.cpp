@@ -27,7 +27,10 @@ void SessionController::listCurrentDir() {
 // request, whatever the options say.
 void SessionController::Ftp1RequestDone(FtpRequest request, int error) {
     stopKeepTimer();
-    if (error != 0)
+    // A running transfer batch takes its own requests' completions.
+    if (m_transfers.requestDone(request, error))
+        ;
+    else if (error != 0)
         requestFailed(request);
     else
         requestSucceeded(request);

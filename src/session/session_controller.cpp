@@ -19,11 +19,11 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
       m_form(m_model, mainWindowControls()),
       m_languageMenu(m_dataDir, m_options.language),
       m_commandsFile(m_dataDir / kCustomCommandsFile),
+      m_localPane(m_model, m_state, m_dialogs, m_options, onOpenFile),
       m_transfers(m_state, m_model, m_ftp, m_options, m_dialogs, m_loop, transferHooks()),
       m_remoteOps(m_state, m_model, m_ftp, m_options, m_dialogs, remoteOperationHooks()),
       m_quoteCommands(m_state, m_model, m_ftp, m_dialogs, m_customCommands,
-                      [this](const std::string& line) { addLog(line); }),
-      m_localPane(m_model, m_state, m_dialogs, m_options, onOpenFile) {
+                      [this](const std::string& line) { addLog(line); }) {
     for (const ControlDef& def : mainWindowControls()) {
         ControlState state;
         state.text = def.caption;

@@ -256,10 +256,10 @@ private:
     // Ticks since the last completed request (cTimer's Tag).
     int m_keepTicks = 0;
     int m_keepInterval = 0;
+    LocalPane m_localPane;
     TransferDriver m_transfers;
     RemoteOperations m_remoteOps;
     QuoteCommands m_quoteCommands;
-    LocalPane m_localPane;
 };
 
 }  // namespace quay

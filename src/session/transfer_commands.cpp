@@ -1,12 +1,17 @@
+#include "session/server_address.h"
 #include "session/session_controller.h"
 
 namespace quay {
 
 TransferDriver::Hooks SessionController::transferHooks() {
     TransferDriver::Hooks hooks;
-    hooks.addLog = [this](const std::string& line) { m_model.appendLog(line); };
+    hooks.addLog = [this](const std::string& line) { addLog(line); };
+    hooks.startRemoteDir = [this] {
+        return remoteDirPath(m_ftp.hostDirName(), m_currentServer.CheckVHost);
+    };
     hooks.listingFormat = [this] {
         ListingFormat format;
+        format.layout = m_currentServer.Answer;
         format.today = std::chrono::year_month_day{std::chrono::year{m_state.thisYear},
                                                    std::chrono::month{m_state.thisMonth},
                                                    std::chrono::day{m_state.thisDay}};

@@ -36,7 +36,8 @@ void TransferDriver::beginBatch(Direction direction) {
     m_state.targetFiles.clear();
     m_state.sourceDirs.clear();
     m_state.targetDirs.clear();
-    m_state.startRemoteDir = withTrailingSlash(m_ftp.hostDirName());
+    m_state.startRemoteDir = m_hooks.startRemoteDir ? m_hooks.startRemoteDir()
+                                                    : withTrailingSlash(m_ftp.hostDirName());
     m_state.startLocalDir = withTrailingSlash(m_state.localDir);
     m_state.overwriteAll = false;
     m_state.downloadTree = m_state.uploadTree = false;
@@ -62,6 +63,18 @@ bool TransferDriver::stopped() {
 void TransferDriver::stop() {
     if (m_running)
         m_stopped = true;
+}
+
+void TransferDriver::sessionClosed() {
+    if (!m_running)
+        return;
+    m_running = false;
+    m_state.sourceFiles.clear();
+    m_state.targetFiles.clear();
+    m_state.sourceDirs.clear();
+    m_state.targetDirs.clear();
+    m_state.downloadTree = m_state.uploadTree = false;
+    hideProgress();
 }
 
 void TransferDriver::finishTransfers() {

@@ -37,6 +37,9 @@ public:
         std::function<void(const std::string& line)> addLog;
         // The layout code and date the listings of the connected server are read with.
         std::function<ListingFormat()> listingFormat;
+        // The remote directory a batch starts in, ending in "/" (RemoteDirPath of the
+        // client's directory).
+        std::function<std::string()> startRemoteDir;
         std::function<void()> beginBusy;
         std::function<void()> endBusy;
         std::function<void()> refillLocalPane;
@@ -70,6 +73,8 @@ public:
     // The stop command: the running transfer is aborted at its next progress report, the
     // queues are emptied and no further file starts.
     void stop();
+    // The session ended: a batch that ran is dropped and its progress window closed.
+    void sessionClosed();
 
     bool running() const { return m_running; }
     ProgressModel* progressModel() { return m_progress.get(); }

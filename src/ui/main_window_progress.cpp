@@ -1,6 +1,7 @@
 #include "session/session_controller.h"
 #include "ui/main_window.h"
 #include "ui/progress_window.h"
+#include "ui/widget_form.h"
 
 namespace quay {
 
@@ -11,6 +12,8 @@ void MainWindow::bindProgressWindow() {
             m_progress->deleteLater();
         auto* window = new ProgressWindow(model, this);
         window->setAttribute(Qt::WA_DeleteOnClose);
+        WidgetForm form(*window);
+        m_controller.translateWindow(form);
         m_progress = window;
         window->show();
     };

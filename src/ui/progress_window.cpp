@@ -59,16 +59,16 @@ ProgressWindow::ProgressWindow(std::shared_ptr<ProgressModel> model, QWidget* pa
     m_bar->setObjectName(QStringLiteral("ProgressBar"));
     m_bar->setTextVisible(false);
 
-    auto* thisFile = new QGroupBox(QStringLiteral("This File"), this);
+    auto* thisFile = group("GroupBox1", "This File");
     auto* fileForm = new QFormLayout(thisFile);
-    fileForm->addRow(QStringLiteral("Transferred:"), m_transfer = valueLabel("TransferLbl"));
-    fileForm->addRow(QStringLiteral("Time:"), m_time = valueLabel("TimeLbl"));
-    fileForm->addRow(QStringLiteral("Time Left:"), m_timeLeft = valueLabel("TimeLeftLbl"));
-    auto* allFiles = new QGroupBox(QStringLiteral("All Files"), this);
+    fileForm->addRow(label("Label1", "Transferred:"), m_transfer = valueLabel("TransferLbl"));
+    fileForm->addRow(label("Label2", "Time:"), m_time = valueLabel("TimeLbl"));
+    fileForm->addRow(label("Label3", "Time Left:"), m_timeLeft = valueLabel("TimeLeftLbl"));
+    auto* allFiles = group("GroupBox2", "All Files");
     auto* allForm = new QFormLayout(allFiles);
-    allForm->addRow(QStringLiteral("Transferred:"), m_totTransfer = valueLabel("TotTransferLbl"));
-    allForm->addRow(QStringLiteral("Time:"), m_totTime = valueLabel("TotTimeLbl"));
-    allForm->addRow(QStringLiteral("Transfer Rate:"), m_rate = valueLabel("TransferRateLbl"));
+    allForm->addRow(label("Label4", "Transferred:"), m_totTransfer = valueLabel("TotTransferLbl"));
+    allForm->addRow(label("Label5", "Time:"), m_totTime = valueLabel("TotTimeLbl"));
+    allForm->addRow(label("Label6", "Transfer Rate:"), m_rate = valueLabel("TransferRateLbl"));
 
     auto* top = new QHBoxLayout;
     top->addWidget(m_animation);
@@ -90,11 +90,22 @@ ProgressWindow::~ProgressWindow() {
     m_model->onChanged = nullptr;
 }
 
-QLabel* ProgressWindow::valueLabel(const char* name) {
-    auto* label = new QLabel(this);
+QLabel* ProgressWindow::label(const char* name, const char* caption) {
+    auto* label = new QLabel(QString::fromLatin1(caption), this);
     label->setObjectName(QString::fromLatin1(name));
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return label;
+}
+
+QLabel* ProgressWindow::valueLabel(const char* name) {
+    QLabel* value = label(name, "");
+    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return value;
+}
+
+QGroupBox* ProgressWindow::group(const char* name, const char* caption) {
+    auto* box = new QGroupBox(QString::fromLatin1(caption), this);
+    box->setObjectName(QString::fromLatin1(name));
+    return box;
 }
 
 void ProgressWindow::refresh() {

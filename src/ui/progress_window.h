@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QProgressBar>
 #include <QToolButton>
@@ -25,7 +26,9 @@ public:
 
 private:
     class Animation;
+    QLabel* label(const char* name, const char* caption);
     QLabel* valueLabel(const char* name);
+    QGroupBox* group(const char* name, const char* caption);
     void refresh();
 
     std::shared_ptr<ProgressModel> m_model;

@@ -298,10 +298,14 @@ private slots:
         QCOMPARE(QString::fromStdString(shown), QStringLiteral("644"));
         QCOMPARE(logCount("> SITE CHMOD 747 script.sh"), 1);
         // The listing comes again, showing the new mode.
-        const PaneItem& row =
-            pane("FTPView").item(static_cast<std::size_t>(rowOf("FTPView", "script.sh")));
-        QTRY_COMPARE_WITH_TIMEOUT(QString::fromStdString(row.subItems.at(3)),
-                                  QStringLiteral("-rwxr--rwx"), kWaitMs);
+        auto attributes = [this] {
+            const long row = rowOf("FTPView", "script.sh");
+            const PaneItem* item =
+                row < 0 ? nullptr : &pane("FTPView").item(static_cast<std::size_t>(row));
+            return item && item->subItems.size() > 3 ? QString::fromStdString(item->subItems[3])
+                                                     : QString();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(attributes(), QStringLiteral("-rwxr--rwx"), kWaitMs);
     }
 
     void commandBarSendsTypedAndSavedCommands() {
