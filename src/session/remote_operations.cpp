@@ -291,6 +291,14 @@ void RemoteOperations::deleteStep() {
     tryStart([this] { m_ftp.cwdAsync(); });
 }
 
+void RemoteOperations::returnToStart() {
+    if (!m_ftp.connected())
+        return;
+    m_ftp.setHostDirName(m_state.startRemoteDir);
+    m_ftp.setLocalFileName(m_options.dirListFile);
+    tryStart([this] { m_ftp.cwdAsync(); });
+}
+
 void RemoteOperations::removalStep() {
     typeAscii();
     m_state.removeDirs = !m_state.targetDirs.empty();

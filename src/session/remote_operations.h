@@ -62,6 +62,9 @@ public:
     void renameStep();
     // The listing of a directory being deleted: its files and subdirectories are queued.
     void readDeleteListing();
+    // A delete that failed inside the tree: the client goes back to the start directory and
+    // lists it, so the pane shows the directory its names are sent to.
+    void returnToStart();
 
 private:
     // Runs start; when the client refuses it (not connected, not ready) the refusal is logged

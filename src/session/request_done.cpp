@@ -39,7 +39,8 @@ void SessionController::Ftp1RequestDone(FtpRequest request, int error) {
 }
 
 void SessionController::requestFailed(FtpRequest request) {
-    if (m_state.deleteTree || m_state.removeDirs) {
+    const bool deleting = m_state.deleteTree || m_state.removeDirs;
+    if (deleting) {
         m_state.sourceDirs.clear();
         m_state.targetDirs.clear();
         m_state.sourceFiles.clear();
@@ -63,6 +64,8 @@ void SessionController::requestFailed(FtpRequest request) {
             return;
         default:
             addLog("Error " + m_ftp.errorMessage());
+            if (deleting)
+                m_remoteOps.returnToStart();
             return;
     }
 }

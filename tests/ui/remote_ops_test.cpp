@@ -2,6 +2,7 @@
 // does them: select rows of the remote pane, press the button or menu entry, answer the
 // dialog, then look at the server's files on disk, the pane and the log.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -109,6 +110,13 @@ private:
         return names;
     }
 
+    // A remote directory without its trailing "/", for comparing.
+    static QString bare(std::string dir) {
+        while (dir.size() > 1 && dir.ends_with('/'))
+            dir.pop_back();
+        return QString::fromStdString(dir);
+    }
+
     void click(const char* button) {
         QTest::mouseClick(m_program->window.findChild<QToolButton*>(button), Qt::LeftButton);
     }
@@ -156,11 +164,6 @@ private:
         click("sbDel2");
         QTRY_VERIFY_WITH_TIMEOUT(
             !fs::exists(m_root->path() / "tree") && idle() && !remoteShows("tree"), kWaitMs);
-        auto bare = [](std::string dir) {
-            while (dir.size() > 1 && dir.ends_with('/'))
-                dir.pop_back();
-            return QString::fromStdString(dir);
-        };
         QCOMPARE(bare(controller().ftp().hostDirName()), bare(start));
         QVERIFY(remoteShows("marker"));
         QVERIFY(fs::exists(m_root->path() / "marker"));
@@ -217,6 +220,49 @@ private slots:
     void deletesANestedTreeOnVsftpd() { deletesANestedTree(test::FtpServerKind::Vsftpd); }
     void deletesANestedTreeOnPureFtpd() { deletesANestedTree(test::FtpServerKind::PureFtpd); }
 
+    // Files alone: one DELE each and one listing after them. A refused step ends a tree
+    // delete: nothing further is sent and the queues are left empty.
+    void deletesFilesAloneAndStopsAtARefusal() {
+        if (::geteuid() != 0)
+            QSKIP("needs a directory the server's account cannot write");
+        test::writeFile(m_root->path() / "marker", "m");
+        test::writeFile(m_root->path() / "one.txt", "1");
+        test::writeFile(m_root->path() / "two.txt", "2");
+        fs::create_directories(m_root->path() / "tree" / "locked");
+        test::writeFile(m_root->path() / "tree" / "a.txt", "a");
+        test::writeFile(m_root->path() / "tree" / "locked" / "x.txt", "x");
+        connectTo(test::FtpServerKind::PureFtpd);
+        fs::path locked = m_root->path() / "tree" / "locked";
+        QVERIFY(::lchown(locked.c_str(), 0, 0) == 0 && ::chmod(locked.c_str(), 0555) == 0);
+
+        const std::string start = controller().ftp().hostDirName();
+        const int listings = logCount("> LIST");
+        clickRows("FTPView", {"one.txt", "two.txt"});
+        click("sbDel2");
+        QTRY_VERIFY_WITH_TIMEOUT(!remoteShows("one.txt") && !remoteShows("two.txt") && idle(),
+                                 kWaitMs);
+        QCOMPARE(logCount("> DELE "), 2);
+        QCOMPARE(logCount("> LIST"), listings + 1);
+        QVERIFY(!fs::exists(m_root->path() / "one.txt") && !fs::exists(m_root->path() / "two.txt"));
+
+        clickRows("FTPView", {"tree"});
+        click("sbDel2");
+        QTRY_VERIFY_WITH_TIMEOUT(logCount("Error ") == 1 && idle(), kWaitMs);
+        QVERIFY(!fs::exists(m_root->path() / "tree" / "a.txt"));
+        QVERIFY(fs::exists(locked / "x.txt"));
+        QCOMPARE(logCount("> RMD "), 0);
+        const SessionState& state = controller().state();
+        QVERIFY(!state.deleteTree && !state.removeDirs);
+        QVERIFY(state.sourceFiles.empty() && state.sourceDirs.empty() && state.targetDirs.empty());
+        // The client goes back to where the delete started, so the pane's names are sent to
+        // the directory the pane shows.
+        // Listed: the directory after the files, "tree", "locked", and the start again.
+        QTRY_COMPARE_WITH_TIMEOUT(logCount("> LIST"), listings + 4, kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(idle(), kWaitMs);
+        QCOMPARE(bare(controller().ftp().hostDirName()), bare(start));
+        ::chmod(locked.c_str(), 0755);
+    }
+
     // A tree deeper than the walk enters (a server whose listing never ends looks the same):
     // the directory not entered is named once, and the delete ends at the removal that fails.
     void aDeleteStopsDescendingAtTheDepthLimit() {
@@ -227,6 +273,7 @@ private slots:
         fs::create_directories(deepest);
         connectTo(test::FtpServerKind::Vsftpd);
 
+        const std::string start = controller().ftp().hostDirName();
         clickRows("FTPView", {"tree"});
         click("sbDel2");
         QTRY_VERIFY_WITH_TIMEOUT(logCount("Error ") == 1 && idle(), kWaitMs);
@@ -243,6 +290,8 @@ private slots:
         QVERIFY(fs::is_directory(deepest));
         QVERIFY(!controller().state().deleteTree && !controller().state().removeDirs);
         QVERIFY(controller().state().sourceDirs.empty() && controller().state().targetDirs.empty());
+        QTRY_VERIFY_WITH_TIMEOUT(idle() && bare(controller().ftp().hostDirName()) == bare(start),
+                                 kWaitMs);
     }
 
     void renamesAndChangesCaseOnVsftpd() { renamesAndChangesCase(test::FtpServerKind::Vsftpd); }
