@@ -98,11 +98,15 @@ void RemoteOperations::tryStart(const std::function<void()>& start) {
     }
 }
 
-void RemoteOperations::endOperation() {
+void RemoteOperations::clearQueues() {
     m_state.sourceDirs.clear();
     m_state.targetDirs.clear();
     m_state.sourceFiles.clear();
     m_state.targetFiles.clear();
+}
+
+void RemoteOperations::endOperation() {
+    clearQueues();
     m_state.deleteTree = m_state.removeDirs = false;
 }
 
@@ -289,6 +293,14 @@ void RemoteOperations::deleteStep() {
     }
     m_ftp.setLocalFileName(m_options.dirListFile);
     tryStart([this] { m_ftp.cwdAsync(); });
+}
+
+void RemoteOperations::stop() {
+    if (m_state.busy)
+        return;
+    // With nothing left queued, the next step of the delete goes back to the start directory
+    // and the rename lists the directory.
+    clearQueues();
 }
 
 void RemoteOperations::returnToStart() {

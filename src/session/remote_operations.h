@@ -62,6 +62,10 @@ public:
     void renameStep();
     // The listing of a directory being deleted: its files and subdirectories are queued.
     void readDeleteListing();
+    // The stop command: a delete or rename in progress starts nothing after the running
+    // request but the listing of the directory the client is in (the start directory once
+    // files are being deleted). A transfer batch has its own stop.
+    void stop();
     // A delete that failed inside the tree: the client goes back to the start directory and
     // lists it, so the pane shows the directory its names are sent to.
     void returnToStart();
@@ -73,6 +77,7 @@ private:
     bool canStart() const;
     // A name of a row that may be sent as an entry of the current directory; logs the others.
     bool acceptName(const std::string& name);
+    void clearQueues();
     void endOperation();
     void typeAscii();
     void log(const std::string& line);

@@ -249,6 +249,7 @@ void SessionController::ExplorerButton1Click() {
 
 void SessionController::sbStopClick() {
     m_transfers.stop();
+    m_remoteOps.stop();
     m_state.clearOperationFlags();
     m_model.setTag("sbStop", 1);
     m_model.setScreenCursor(Cursor::crDefault);

@@ -263,6 +263,31 @@ private slots:
         ::chmod(locked.c_str(), 0755);
     }
 
+    // Stop in the middle of a delete: the running DELE is the last, the rest stays.
+    void stopEndsADelete() {
+        test::writeFile(m_root->path() / "marker", "m");
+        constexpr int kFiles = 2000;
+        fs::create_directories(m_root->path() / "tree");
+        for (int i = 0; i < kFiles; ++i)
+            test::writeFile(m_root->path() / "tree" / std::to_string(i), "x");
+        connectTo(test::FtpServerKind::Vsftpd);
+        const std::string start = controller().ftp().hostDirName();
+
+        clickRows("FTPView", {"tree"});
+        click("sbDel2");
+        QTRY_VERIFY_WITH_TIMEOUT(logCount("> DELE ") >= 1, kWaitMs);
+        click("sbStop");
+        QTRY_VERIFY_WITH_TIMEOUT(idle() && bare(controller().ftp().hostDirName()) == bare(start),
+                                 kWaitMs);
+        QVERIFY(fs::is_directory(m_root->path() / "tree"));
+        const auto left = std::distance(fs::directory_iterator(m_root->path() / "tree"),
+                                        fs::directory_iterator());
+        QVERIFY2(left > kFiles / 2, std::to_string(left).c_str());
+        QCOMPARE(static_cast<long>(logCount("> DELE ")), static_cast<long>(kFiles - left));
+        QCOMPARE(logCount("> RMD "), 0);
+        QVERIFY(remoteShows("tree"));
+    }
+
     // A tree deeper than the walk enters (a server whose listing never ends looks the same):
     // the directory not entered is named once, and the delete ends at the removal that fails.
     void aDeleteStopsDescendingAtTheDepthLimit() {
