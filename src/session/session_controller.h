@@ -184,6 +184,10 @@ private:
     void closeLogFile();
     // Connects to the server record (the double-click on a server row).
     void connectToServer(const FtpServerInfo& server);
+    // The record's local directory: entered, or made first when it does not exist.
+    void enterServerLocalDir(const std::string& localDir);
+    // Starts the log-in request; false (logged) when it cannot start.
+    bool startConnect();
     // After a connection attempt ended: retries it, or returns to the server list.
     void sessionEnded();
     void backToServerList();
@@ -200,6 +204,7 @@ private:
     void openRemoteDir(const PaneItem& row);
     // The keep-alive timer: prepared when connected, restarted after every completion.
     void prepareKeepAlive();
+    bool keepAliveConfigured() const;
     void startKeepTimer();
     void stopKeepTimer();
 
