@@ -30,7 +30,7 @@ void ProgressModel::startFile(const std::string& name, std::int64_t size, bool s
     m_sending = sending;
     m_caption = (sending ? "Sending   " : "Receiving ") + fileNamePart(name) + " (" +
                 std::to_string(size) + " bytes)";
-    announce(true);
+    announce(false);
 }
 
 void ProgressModel::updateProgress(std::int64_t bytes) {
@@ -39,14 +39,14 @@ void ProgressModel::updateProgress(std::int64_t bytes) {
     m_fileBytes = bytes;
     m_fileSeconds = (m_now() - m_fileStart) / 1000;
     m_barPosition = bytes;
-    announce(false);
+    announce(true);
 }
 
 void ProgressModel::fileDone() {
     m_barPosition = 0;
     m_doneBytes += m_fileBytes;
     m_fileFinished = true;
-    announce(true);
+    announce(false);
 }
 
 void ProgressModel::cancelClick() {
@@ -91,16 +91,15 @@ std::string ProgressModel::formatRate(std::int64_t bytesPerSecond) {
     return text;
 }
 
-void ProgressModel::announce(bool always) {
+void ProgressModel::announce(bool animate) {
     const std::int64_t now = m_now();
-    if (!always) {
-        if (now - m_lastRepaint < kRepaintInterval)
-            return;
-        if (m_sending)
-            m_frame = m_frame + 1 >= kLastFrame ? 0 : m_frame + 1;
-        else
-            m_frame = m_frame - 1 < 0 ? kLastFrame : m_frame - 1;
-    }
+    if (m_repainted && now - m_lastRepaint < kRepaintInterval)
+        return;
+    if (animate && m_sending)
+        m_frame = m_frame + 1 >= kLastFrame ? 0 : m_frame + 1;
+    else if (animate)
+        m_frame = m_frame - 1 < 0 ? kLastFrame : m_frame - 1;
+    m_repainted = true;
     m_lastRepaint = now;
     if (onChanged)
         onChanged();

@@ -11,9 +11,10 @@ namespace quay {
 // cancel button. It lives from the first file of a batch to the end of the batch.
 //
 // Progress arrives once per received chunk or sent block, which on a fast link is thousands
-// of times a second; the counts follow every report, but onChanged (the view repaints) fires
-// at most once per kRepaintInterval, and always for a new or finished file. The animation
-// advances once per repaint. All byte counts are 64-bit.
+// of times a second, and a batch of small files starts hundreds of files a second; the counts
+// follow every call, but onChanged (the view repaints) fires at most once per
+// kRepaintInterval. The animation advances once per repaint of a progress report. All byte
+// counts are 64-bit.
 class ProgressModel {
 public:
     // Milliseconds of a steady clock.
@@ -66,7 +67,7 @@ public:
 
 private:
     std::int64_t rate() const;
-    void announce(bool always);
+    void announce(bool animate);
 
     Clock m_now;
     std::int64_t m_fileBytes = 0;
@@ -80,6 +81,7 @@ private:
     std::int64_t m_batchStart = 0;
     std::int64_t m_fileStart = 0;
     std::int64_t m_lastRepaint = 0;
+    bool m_repainted = false;
     std::string m_caption;
 };
 

@@ -36,8 +36,8 @@ void TransferDriver::beginBatch(Direction direction) {
     m_state.targetFiles.clear();
     m_state.sourceDirs.clear();
     m_state.targetDirs.clear();
-    m_state.startRemoteDir = m_hooks.startRemoteDir ? m_hooks.startRemoteDir()
-                                                    : withTrailingSlash(m_ftp.hostDirName());
+    m_state.startRemoteDir =
+        m_hooks.startRemoteDir ? m_hooks.startRemoteDir() : withTrailingSlash(m_ftp.hostDirName());
     m_state.startLocalDir = withTrailingSlash(m_state.localDir);
     m_state.overwriteAll = false;
     m_state.downloadTree = m_state.uploadTree = false;

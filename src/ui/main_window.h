@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
+#include <QStringList>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QSplitter>
@@ -59,6 +61,9 @@ private:
     void bindPane(PaneView& view, const char* dblClickHandler, const char* popup);
     // The transfer driver's progress window comes and goes with each batch.
     void bindProgressWindow();
+    // The log pane follows the model's log; lines that come in bursts are shown together.
+    void bindLog();
+    void flushLog();
     void connectCommands();
     // Rebuilds the language entries after miEnglish from the controller's language menu.
     void refreshLanguageEntries();
@@ -74,6 +79,8 @@ private:
     std::vector<QAction*> m_languageEntries;
     HelpWindow* m_help = nullptr;  // made on first use, owned by the window
     QPointer<QWidget> m_progress;  // the progress window of the running batch
+    QStringList m_pendingLog;      // lines not yet in the log pane
+    QElapsedTimer m_lastLogFlush;
 };
 
 }  // namespace quay

@@ -109,8 +109,7 @@ void MainWindow::bindModel() {
     model.onControlChanged = [this](const std::string& name) { applyControl(name); };
     for (const std::string& line : model.logLines())
         m_log->appendPlainText(qtext(line));
-    model.onLogAppended = [this](const std::string& line) { m_log->appendPlainText(qtext(line)); };
-    model.onLogCleared = [this] { m_log->clear(); };
+    bindLog();
     model.onScreenCursorChanged = [this] { applyScreenCursor(); };
     bindPaneFonts();
     bindCombo("FTPPath", model.ftpPath());

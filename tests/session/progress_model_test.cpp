@@ -76,6 +76,16 @@ TEST_F(ProgressModelTest, RepaintsAreLimitedAndTheAnimationWrapsByDirection) {
     EXPECT_EQ(progress.frame(), ProgressModel::kLastFrame);
     EXPECT_EQ(progress.frameX(234), 11 * 20);
     EXPECT_EQ(progress.frameY(45), 11);
+
+    // A burst of small files repaints once, not per file.
+    now += ProgressModel::kRepaintInterval;
+    const int beforeBurst = repaints;
+    for (int i = 0; i < 100; ++i) {
+        progress.startFile("small", 1, false);
+        progress.fileDone();
+    }
+    EXPECT_EQ(repaints - beforeBurst, 1);
+    EXPECT_EQ(progress.caption(), "Receiving small (1 bytes)");
 }
 
 TEST_F(ProgressModelTest, CancelRunsTheStopRoutine) {

@@ -2,10 +2,13 @@
 
 #include <QAbstractItemView>
 #include <QDropEvent>
+#include <QEventLoop>
+#include <QTimer>
 #include <QLabel>
 #include <QMimeData>
 #include <QTest>
 #include <QToolButton>
+#include <cstdlib>
 #include <fstream>
 #include <random>
 
@@ -43,7 +46,12 @@ struct TransferProgram::Program {
 };
 
 TransferProgram::TransferProgram() = default;
-TransferProgram::~TransferProgram() = default;
+TransferProgram::~TransferProgram() {
+    // QUAY_TEST_LOG=1 shows the FTP dialogue of each run, for a failure's story.
+    if (m_program && std::getenv("QUAY_TEST_LOG") != nullptr)
+        for (const std::string& line : controller().model().logLines())
+            qWarning("%s", line.c_str());
+}
 
 SessionController& TransferProgram::controller() {
     return m_program->controller;
@@ -71,16 +79,22 @@ bool TransferProgram::start(int port, const std::string& user, const std::string
     writeFile(m_data.path() / "ftplist.TXT", serverInfoToLine(info) + "\r\n");
     m_program = std::make_unique<Program>(m_data.path());
     window().show();
-    if (!QTest::qWaitForWindowExposed(&window()) || !controller().changeLocalDir(local().string()) ||
-        !select("FTPView", {"Local"}))
+    if (!QTest::qWaitForWindowExposed(&window()) ||
+        !controller().changeLocalDir(local().string()) || !select("FTPView", {"Local"}))
         return false;
     auto* pane = window().findChild<PaneView*>("FTPView");
     auto* view = qobject_cast<QAbstractItemView*>(pane->currentWidget());
-    const QModelIndex index =
-        view->model()->index(static_cast<int>(remoteRow("Local")), 0);
-    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, view->visualRect(index).center());
-    return QTest::qWaitFor([this] { return !controller().state().serverListMode; }, kWaitMs) &&
-           waitIdle();
+    const QModelIndex index = view->model()->index(static_cast<int>(remoteRow("Local")), 0);
+    const QPoint at = view->visualRect(index).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    const bool connected =
+        QTest::qWaitFor([this] { return !controller().state().serverListMode; }, kWaitMs) &&
+        waitIdle();
+    if (!connected)
+        for (const std::string& line : controller().model().logLines())
+            qWarning("%s", line.c_str());
+    return connected;
 }
 
 long TransferProgram::rowOf(const PaneModel& pane, const std::string& caption) {
@@ -101,7 +115,7 @@ long TransferProgram::localRow(const std::string& caption) {
 bool TransferProgram::select(const char* list, std::initializer_list<const char*> names) {
     auto* pane = window().findChild<PaneView*>(list);
     const PaneModel& rows = std::string(list) == "lvLoc" ? controller().model().lvLoc()
-                                                          : controller().model().ftpView();
+                                                         : controller().model().ftpView();
     pane->selection().clearSelection();
     for (const char* name : names) {
         const long row = rowOf(rows, name);
@@ -144,12 +158,35 @@ bool TransferProgram::dropRows(const char* from, const char* to) {
     return drop.isAccepted();
 }
 
-bool TransferProgram::waitIdle() {
-    return QTest::qWaitFor(
-        [this] {
-            return !controller().state().busy && controller().ftp().state() == FtpState::fsReady;
-        },
-        kWaitMs);
+// QTest::qWaitFor sleeps between its rounds, which would slow every request of a batch.
+bool TransferProgram::runUntil(const std::function<bool()>& done, int timeoutMs) {
+    if (done())
+        return true;
+    QEventLoop loop;
+    QTimer check;
+    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
+        if (done())
+            loop.quit();
+    });
+    check.start(2);
+    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return done();
+}
+
+bool TransferProgram::waitIdle(int timeoutMs) {
+    // The client is ready a moment before its completion is delivered, and the handler may
+    // start the next request then: idle is ready twice, with the loop run in between.
+    auto idle = [this] {
+        return !controller().state().busy && controller().ftp().state() == FtpState::fsReady;
+    };
+    for (int stable = 0; stable < 2;) {
+        if (!runUntil(idle, timeoutMs))
+            return false;
+        QTest::qWait(20);
+        stable = idle() ? stable + 1 : 0;
+    }
+    return true;
 }
 
 bool TransferProgram::progressShown() {

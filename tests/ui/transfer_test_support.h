@@ -1,8 +1,8 @@
 #pragma once
 
 #include <filesystem>
-#include <initializer_list>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <optional>
 #include <string>
@@ -57,8 +57,11 @@ public:
     // Drags the selected rows of one list onto the other (enter and drop events); true when
     // the target accepted both.
     bool dropRows(const char* from, const char* to);
+    // Runs the event loop as the program does (blocked until something happens) until done()
+    // holds; false when timeoutMs pass first.
+    static bool runUntil(const std::function<bool()>& done, int timeoutMs);
     // Waits until no batch runs and the client is idle again; false on time-out.
-    bool waitIdle();
+    bool waitIdle(int timeoutMs = kWaitMs);
 
     bool progressShown();
     // The byte count the progress window shows for the current file (0 without a window).
