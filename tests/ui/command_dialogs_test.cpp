@@ -1,5 +1,6 @@
 #include <QApplication>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -7,6 +8,8 @@
 #include <QTimer>
 #include <functional>
 
+#include "config/language_menu.h"
+#include "test_support.h"
 #include "ui/widget_dialogs.h"
 
 namespace quay {
@@ -128,6 +131,44 @@ private slots:
         const CommandListModel::Outcome outcome = model.close(CommandListModel::Close::Select);
         QCOMPARE(outcome.chosen, std::string("SITE HELP, now"));
         QVERIFY((outcome.commands == CustomCommands{{"Noop", "Site"}, {"OOP", "SITE HELP, now"}}));
+    }
+
+    void everyDialogIsTranslatedWhenCreated() {
+        test::TempDir dir;
+        test::writeFile(dir.path() / "deutsch.lng",
+                        "[Translations]\r\n_ChMod.SpeedButton3.Caption=Lesen\r\n"
+                        "FReWrite.Label1.caption=Datei ersetzen ?\r\nOther.Label1.Caption=no\r\n"
+                        "_FCmd.SpeedButton4.Caption=Nehmen\r\n_FCmd.eCmd.Hint=Befehl\r\n");
+        LanguageSettings settings;
+        settings.langOn = true;
+        settings.langFile = "deutsch";
+        LanguageMenu menu(dir.path(), settings);
+        WidgetDialogs dialogs;
+        dialogs.setTranslator([&menu](NamedForm& form) { menu.translateWindow(form); });
+
+        ChmodModel permissions("-rw-r--r--");
+        whenModal("_ChMod", [](QWidget* dialog) {
+            QCOMPARE(child(dialog, "SpeedButton3")->text(), QStringLiteral("Lesen"));
+            QCOMPARE(child(dialog, "SpeedButton4")->text(), QStringLiteral("Write"));
+            child(dialog, "SpeedButton2")->click();
+        });
+        QVERIFY(!dialogs.changeAttributes(permissions));
+
+        whenModal("FReWrite", [](QWidget* dialog) {
+            QCOMPARE(dialog->findChild<QLabel*>("Label1")->text(),
+                     QStringLiteral("Datei ersetzen ?"));
+            child(dialog, "SpeedButton4")->click();
+        });
+        std::string newPath;
+        QCOMPARE(dialogs.askOverwrite("/d/a.txt", newPath), Dialogs::Overwrite::Skip);
+
+        CommandListModel commands(CustomCommands{});
+        whenModal("_FCmd", [](QWidget* dialog) {
+            QCOMPARE(child(dialog, "SpeedButton4")->text(), QStringLiteral("Nehmen"));
+            QCOMPARE(child<QLineEdit>(dialog, "eCmd")->toolTip(), QStringLiteral("Befehl"));
+            child(dialog, "SpeedButton3")->click();
+        });
+        QCOMPARE(dialogs.commandList(commands), CommandListModel::Close::Close);
     }
 
     void escapeClosesTheCommandListOnlyFromTheList() {
