@@ -4,12 +4,6 @@
 
 namespace quay {
 
-namespace {
-
-// The shortest line the walkers read; a total line never reaches the parser.
-constexpr std::size_t kWalkedLineLength = 20;
-
-// A name as the log shows it: control bytes written as \xNN, so the note stays one line.
 std::string printableName(std::string_view name) {
     static constexpr char kHex[] = "0123456789abcdef";
     std::string shown;
@@ -25,8 +19,6 @@ std::string printableName(std::string_view name) {
     }
     return shown;
 }
-
-}  // namespace
 
 void forEachListingEntry(std::string_view text, const ListingFormat& format, std::size_t minLength,
                          const OnListingEntry& onEntry, const ListingLog& log) {

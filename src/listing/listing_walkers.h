@@ -12,6 +12,10 @@
 
 namespace quay {
 
+// The shortest line the name collector and the walkers read; a total line never reaches the
+// parser.
+inline constexpr std::size_t kWalkedLineLength = 20;
+
 // The entries of a listing text: each line (VMS lines joined, see forEachListingLine) of at
 // least minLength characters, parsed under format; lines that are no entry (name ".") are
 // left out, ".." is passed on. The entry may be moved from. log gets the note of a listing
@@ -32,6 +36,9 @@ std::vector<std::string> collectRemoteNames(const std::filesystem::path& listFil
 // no "/" (which would leave the directory), no NUL byte. "." and ".." pass; tree walkers
 // skip them by name.
 bool isSafeEntryName(std::string_view name);
+
+// A name as a log line shows it: control bytes written as \xNN, so the note stays one line.
+std::string printableName(std::string_view name);
 
 // What the listing of a directory being deleted adds to the delete queues.
 struct DeleteWalk {

@@ -151,6 +151,7 @@ void SessionController::sessionEnded() {
 
 void SessionController::backToServerList() {
     stopKeepTimer();
+    m_transfers.sessionClosed();
     m_model.setScreenCursor(Cursor::crDefault);
     m_state.serverListMode = true;
     m_model.setText("Panel9", "FTP-Server");

@@ -7,6 +7,8 @@
 
 #include "config/named_objects.h"
 #include "config/options.h"
+#include "panes/chmod_model.h"
+#include "panes/command_list_model.h"
 #include "sites/server_properties.h"
 
 namespace quay {
@@ -91,6 +93,22 @@ public:
         (void)fileName;
         (void)newPath;
         return Overwrite::Cancel;
+    }
+
+    // The permissions dialog "Change File Attributes" on model until the user closes it; true
+    // when closed with "Ok" (the caller reads model.result()). Implementations without this
+    // dialog cancel it.
+    virtual bool changeAttributes(ChmodModel& model) {
+        (void)model;
+        return false;
+    }
+
+    // The command list dialog "Commands" on model until the user closes it; returns how it
+    // was closed (the caller takes model.close() of it). Implementations without this dialog
+    // close it at once.
+    virtual CommandListModel::Close commandList(CommandListModel& model) {
+        (void)model;
+        return CommandListModel::Close::Close;
     }
 
     // The input prompt as every caller uses it: caption, prompt and the value shown are cut

@@ -30,7 +30,10 @@ void SessionController::listCurrentDir() {
 // nothing to keep alive.
 void SessionController::Ftp1RequestDone(FtpRequest request, int error) {
     stopKeepTimer();
-    if (error != 0)
+    // A running transfer batch takes its own requests' completions.
+    if (m_transfers.requestDone(request, error))
+        ;
+    else if (error != 0)
         requestFailed(request);
     else
         requestSucceeded(request);
@@ -40,7 +43,8 @@ void SessionController::Ftp1RequestDone(FtpRequest request, int error) {
 }
 
 void SessionController::requestFailed(FtpRequest request) {
-    if (m_state.deleteTree || m_state.removeDirs) {
+    const bool deleting = m_state.deleteTree || m_state.removeDirs;
+    if (deleting) {
         m_state.sourceDirs.clear();
         m_state.targetDirs.clear();
         m_state.sourceFiles.clear();
@@ -64,11 +68,16 @@ void SessionController::requestFailed(FtpRequest request) {
             return;
         default:
             addLog("Error " + m_ftp.errorMessage());
+            if (deleting)
+                m_remoteOps.returnToStart();
             return;
     }
 }
 
 void SessionController::requestSucceeded(FtpRequest request) {
+    // The steps of a delete or rename in progress.
+    if (m_remoteOps.requestDone(request, 0))
+        return;
     switch (request) {
         case FtpRequest::CwdAsync:
         case FtpRequest::MkdAsync:

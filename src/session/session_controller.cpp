@@ -20,7 +20,11 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
       m_form(m_model, mainWindowControls()),
       m_languageMenu(m_dataDir, m_options.language),
       m_commandsFile(m_dataDir / kCustomCommandsFile),
-      m_localPane(m_model, m_state, m_dialogs, m_options, onOpenFile) {
+      m_localPane(m_model, m_state, m_dialogs, m_options, onOpenFile),
+      m_transfers(m_state, m_model, m_ftp, m_options, m_dialogs, m_loop, transferHooks()),
+      m_remoteOps(m_state, m_model, m_ftp, m_options, m_dialogs, remoteOperationHooks()),
+      m_quoteCommands(m_state, m_model, m_ftp, m_dialogs, m_customCommands,
+                      [this](const std::string& line) { addLog(line); }) {
     for (const ControlDef& def : mainWindowControls()) {
         ControlState state;
         state.text = def.caption;
@@ -44,6 +48,8 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
         registerHandler(name, std::move(handler));
     registerSessionHandlers();
     bindFtpEvents();
+    setUpTransfers();
+    setUpRemoteOperations();
     watchRemotePane();
 }
 
@@ -250,6 +256,8 @@ void SessionController::ExplorerButton1Click() {
 }
 
 void SessionController::sbStopClick() {
+    m_transfers.stop();
+    m_remoteOps.stop();
     m_state.clearOperationFlags();
     m_model.setTag("sbStop", 1);
     m_model.setScreenCursor(Cursor::crDefault);
@@ -269,6 +277,8 @@ bool SessionController::FTPViewMouseDown() {
 void SessionController::FTPViewDragDrop(const std::string& source, long target) {
     if (m_state.serverListMode && source == "FTPView" && target >= 0)
         m_serverList.FTPViewDragDrop(static_cast<std::size_t>(target));
+    else if (source == "lvLoc")
+        m_transfers.SpeedButton1Click();
 }
 
 void SessionController::MenuItem11Click(const std::string& sender) {

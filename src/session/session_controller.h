@@ -13,8 +13,11 @@
 #include "session/local_pane.h"
 #include "session/presentation_form.h"
 #include "session/presentation_model.h"
+#include "session/quote_commands.h"
+#include "session/remote_operations.h"
 #include "session/server_list_commands.h"
 #include "session/session_state.h"
+#include "session/transfer_driver.h"
 #include "sites/server_info.h"
 
 namespace quay {
@@ -71,6 +74,12 @@ public:
     LocalPane& localPane() { return m_localPane; }
     const std::filesystem::path& dataDir() const { return m_dataDir; }
     const std::filesystem::path& helpFile() const { return m_helpFile; }
+    // Translates a window as it is created, by the language chosen in the main window's menu.
+    void translateWindow(NamedForm& form) { m_languageMenu.translateWindow(form); }
+    // The upload and download drivers and the progress window.
+    TransferDriver& transfers() { return m_transfers; }
+    // Make directory, rename, delete, change case and compare on the remote pane.
+    RemoteOperations& remoteOperations() { return m_remoteOps; }
 
     // Runs the command handler registered under name; unknown names do nothing.
     void invoke(const std::string& handler, const std::string& sender);
@@ -124,6 +133,10 @@ public:
     // Rows of the list named source were dropped on row target of FTPView (-1: no row). In
     // server-list mode a server dropped on a folder moves into it.
     void FTPViewDragDrop(const std::string& source, long target);
+    // Rows of the list named source were dropped on lvLoc: rows of FTPView are downloaded.
+    void lvLocDragDrop(const std::string& source);
+    // Whether a drag of the selected rows of the named list may start.
+    bool paneDragAllowed(const std::string& list);
     // The view-style entries: the sender's tag is the view style of lvLoc (MenuItem11Click)
     // or of FTPView (LargeIcons1Click, LargeIcons3Click).
     void MenuItem11Click(const std::string& sender);
@@ -206,6 +219,12 @@ private:
     // The server-list commands act only in server-list mode (connected, the same controls
     // act on remote files).
     void registerServerListHandlers();
+    // Upload, download, stop and the client's progress reports.
+    void setUpTransfers();
+    TransferDriver::Hooks transferHooks();
+    // The remote file operations, permissions and the command bar.
+    void setUpRemoteOperations();
+    RemoteOperations::Hooks remoteOperationHooks();
     // Every change of the remote pane's items reruns the enabling rule; the pane keeps the
     // order of FTPViewCompare under RemoteSortKey.
     void watchRemotePane();
@@ -236,7 +255,6 @@ private:
     LanguageMenu m_languageMenu;
     CustomCommandsFile m_commandsFile;
     CustomCommands m_customCommands;
-    LocalPane m_localPane;
 
     FtpServerInfo m_currentServer;
     // A ConnectAsync is running: a session-closed event meanwhile is handled when it ends.
@@ -251,6 +269,10 @@ private:
     // Ticks since the last completed request (cTimer's Tag).
     int m_keepTicks = 0;
     int m_keepInterval = 0;
+    LocalPane m_localPane;
+    TransferDriver m_transfers;
+    RemoteOperations m_remoteOps;
+    QuoteCommands m_quoteCommands;
 };
 
 }  // namespace quay

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QMainWindow>
+#include <QStringList>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QSplitter>
 #include <map>
 #include <string>
@@ -56,6 +59,11 @@ private:
     void bindPaneFonts();
     void bindCombo(const char* name, ComboModel& combo);
     void bindPane(PaneView& view, const char* dblClickHandler, const char* popup);
+    // The transfer driver's progress window comes and goes with each batch.
+    void bindProgressWindow();
+    // The log pane follows the model's log; lines that come in bursts are shown together.
+    void bindLog();
+    void flushLog();
     void connectCommands();
     // Rebuilds the language entries after miEnglish from the controller's language menu.
     void refreshLanguageEntries();
@@ -70,6 +78,9 @@ private:
     std::map<std::string, QFont> m_definedFonts;
     std::vector<QAction*> m_languageEntries;
     HelpWindow* m_help = nullptr;  // made on first use, owned by the window
+    QPointer<QWidget> m_progress;  // the progress window of the running batch
+    QStringList m_pendingLog;      // lines not yet in the log pane
+    QElapsedTimer m_lastLogFlush;
 };
 
 }  // namespace quay

@@ -109,14 +109,14 @@ void MainWindow::bindModel() {
     model.onControlChanged = [this](const std::string& name) { applyControl(name); };
     for (const std::string& line : model.logLines())
         m_log->appendPlainText(qtext(line));
-    model.onLogAppended = [this](const std::string& line) { m_log->appendPlainText(qtext(line)); };
-    model.onLogCleared = [this] { m_log->clear(); };
+    bindLog();
     model.onScreenCursorChanged = [this] { applyScreenCursor(); };
     bindPaneFonts();
     bindCombo("FTPPath", model.ftpPath());
     bindCombo("cbCmd", model.cbCmd());
     bindPane(*static_cast<PaneView*>(widget("lvLoc")), "lvLocDblClick", "pupLoc");
     bindPane(*static_cast<PaneView*>(widget("FTPView")), "FTPViewDblClick", "PopupMenu1");
+    bindProgressWindow();
 }
 
 void MainWindow::bindCombo(const char* name, ComboModel& combo) {
@@ -159,15 +159,18 @@ void MainWindow::bindPane(PaneView& view, const char* dblClickHandler, const cha
             [this, dblClickHandler, name = view.objectName().toStdString()] {
                 m_controller.invoke(dblClickHandler, name);
             });
-    if (view.objectName() == QLatin1String("FTPView")) {
-        view.canStartDrag = [this] { return m_controller.FTPViewMouseDown(); };
+    const std::string list = view.objectName().toStdString();
+    view.canStartDrag = [this, list] { return m_controller.paneDragAllowed(list); };
+    if (list == "FTPView")
         connect(&view, &PaneView::itemSelected, this, [this](int row, bool selected) {
             m_controller.FTPViewSelectItem(static_cast<std::size_t>(row), selected);
         });
-        connect(&view, &PaneView::rowDropped, this, [this](const QString& source, int row) {
+    connect(&view, &PaneView::rowDropped, this, [this, list](const QString& source, int row) {
+        if (list == "FTPView")
             m_controller.FTPViewDragDrop(source.toStdString(), row);
-        });
-    }
+        else
+            m_controller.lvLocDragDrop(source.toStdString());
+    });
     QMenu* menu = m_menus.popups.at(popup);
     connect(&view, &PaneView::contextMenuRequested, menu,
             [menu](const QPoint& at) { menu->popup(at); });

@@ -6,9 +6,12 @@
 #include <QFontDialog>
 #include <QMessageBox>
 
+#include "ui/chmod_dialog.h"
+#include "ui/command_list_dialog.h"
 #include "ui/input_form.h"
 #include "ui/options_dialog_view.h"
 #include "ui/pane_font.h"
+#include "ui/rewrite_dialog.h"
 #include "ui/server_properties_dialog.h"
 #include "ui/widget_form.h"
 
@@ -163,6 +166,28 @@ bool WidgetDialogs::serverProperties(ServerPropertiesModel& model) {
     ServerPropertiesDialog dialog(model, m_parent);
     translate(dialog);
     return dialog.exec() == QDialog::Accepted;
+}
+
+Dialogs::Overwrite WidgetDialogs::askOverwrite(const std::string& fileName, std::string& newPath) {
+    RewriteDialog dialog(fileName, m_parent);
+    translate(dialog);
+    dialog.exec();
+    if (dialog.answer() == Overwrite::SaveAs)
+        newPath = dialog.path();
+    return dialog.answer();
+}
+
+bool WidgetDialogs::changeAttributes(ChmodModel& model) {
+    ChmodDialog dialog(model, m_parent);
+    translate(dialog);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+CommandListModel::Close WidgetDialogs::commandList(CommandListModel& model) {
+    CommandListDialog dialog(model, m_parent);
+    translate(dialog);
+    dialog.exec();
+    return dialog.closedWith();
 }
 
 }  // namespace quay

@@ -2,7 +2,9 @@
 
 #include <QPointer>
 #include <QWidget>
+#include <functional>
 
+#include "config/named_objects.h"
 #include "session/dialogs.h"
 
 namespace quay {
@@ -23,6 +25,9 @@ public:
     bool chooseFile(const std::string& title, const std::string& filter,
                     std::string& fileName) override;
     bool chooseDirectory(const std::string& caption, std::string& directory) override;
+    Overwrite askOverwrite(const std::string& fileName, std::string& newPath) override;
+    bool changeAttributes(ChmodModel& model) override;
+    CommandListModel::Close commandList(CommandListModel& model) override;
 
 private:
     // Every window goes through the translation when it is created (translateWindow).

@@ -44,6 +44,19 @@ public:
     std::vector<Prompt> choices;
     std::deque<std::optional<std::string>> choiceAnswers;
     std::deque<std::optional<PaneFont>> fontAnswers;
+    // The overwrite prompt: the file names asked about, and the answers (with the new path
+    // of SaveAs). Without an answer left the prompt is cancelled.
+    struct OverwriteAnswer {
+        Overwrite answer;
+        std::string newPath;
+    };
+    std::vector<std::string> overwriteAsked;
+    std::deque<OverwriteAnswer> overwriteAnswers;
+    // The permissions and command list dialogs: each script acts on the open dialog's model
+    // and says how it is closed (true: "Ok"; a CommandListModel::Close). Without a script
+    // left the dialog is cancelled or closed.
+    std::deque<std::function<bool(ChmodModel&)>> attributeScripts;
+    std::deque<std::function<CommandListModel::Close(CommandListModel&)>> commandListScripts;
 
     Answer messageBox(const std::string& caption, const std::string& text, Icon icon,
                       unsigned buttons) override {
@@ -91,6 +104,23 @@ public:
         if (answer)
             font = *answer;
         return answer.has_value();
+    Overwrite askOverwrite(const std::string& fileName, std::string& newPath) override {
+        overwriteAsked.push_back(fileName);
+        const OverwriteAnswer answer =
+            next(overwriteAnswers).value_or(OverwriteAnswer{Overwrite::Cancel, {}});
+        if (answer.answer == Overwrite::SaveAs)
+            newPath = answer.newPath;
+        return answer.answer;
+    }
+
+    bool changeAttributes(ChmodModel& model) override {
+        auto script = next(attributeScripts);
+        return script && (*script)(model);
+    }
+
+    CommandListModel::Close commandList(CommandListModel& model) override {
+        auto script = next(commandListScripts);
+        return script ? (*script)(model) : CommandListModel::Close::Close;
     }
 
 private:

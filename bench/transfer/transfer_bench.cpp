@@ -1,0 +1,180 @@
+// The transfer drivers of the main window against lftp's mirror and against the FTP engine
+// alone, all on one vsftpd on loopback in the same run.
+#include <QApplication>
+#include <QTest>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+#include "base/poll_loop.h"
+#include "ftp/ftp_client.h"
+#include "ftp_servers.h"
+#include "transfer_test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace quay;
+
+double seconds(const std::function<void()>& action) {
+    const auto start = std::chrono::steady_clock::now();
+    action();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void shell(const std::string& command) {
+    if (std::system((command + " >/dev/null 2>&1").c_str()) != 0)
+        throw std::runtime_error("failed: " + command);
+}
+
+void makeTree(const fs::path& dir, int files) {
+    const std::string kib = test::randomBytes(1024, 7);
+    for (int i = 0; i < files; ++i) {
+        // Appended piecewise: GCC 12 warns wrongly (-Wrestrict) on "d" + std::to_string().
+        std::string sub = "d", file = "f";
+        sub += std::to_string(i % 100);
+        file += std::to_string(i);
+        test::putFile(dir / sub / file, kib);
+    }
+}
+
+std::size_t countFiles(const fs::path& dir) {
+    std::size_t n = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        n += entry.is_regular_file() ? 1 : 0;
+    return n;
+}
+
+// One download by the engine alone: log-in, binary, RETR into a local file.
+double engineDownload(const test::FtpServer& server, const std::string& remote,
+                      const std::string& local) {
+    PollLoop loop;
+    FtpClient ftp(loop);
+    ftp.setHostName("127.0.0.1");
+    ftp.setPort(std::to_string(server.port()));
+    ftp.setUserName(server.user());
+    ftp.setPassWord(server.password());
+    ftp.setPassive(true);
+    bool done = false;
+    int error = 0;
+    ftp.onRequestDone = [&](FtpRequest, int e) {
+        error = e;
+        done = true;
+    };
+    auto run = [&](const std::function<void()>& operation) {
+        loop.processPending();
+        done = false;
+        operation();
+        loop.runUntil([&] { return done; }, std::chrono::minutes(5));
+        if (!done || error != 0)
+            throw std::runtime_error("the engine failed");
+    };
+    run([&] { ftp.connectAsync(); });
+    ftp.typeBinary();
+    ftp.setHostFileName(remote);
+    ftp.setLocalFileName(local);
+    return seconds([&] { run([&] { ftp.getAsync(); }); });
+}
+
+// Every file of a tree takes a data connection, and a closed one holds its port for a
+// minute (TIME_WAIT): 10,000 files per phase would run the loopback out of ports, so each
+// phase starts once most of the last one's are free again.
+void waitForFreePorts() {
+    for (int second = 0; second < 90; ++second) {
+        FILE* count = popen("ss -tan state time-wait | wc -l", "r");
+        int waiting = 0;
+        if (count == nullptr || std::fscanf(count, "%d", &waiting) != 1)
+            waiting = 0;
+        if (count != nullptr)
+            pclose(count);
+        if (waiting < 3000)
+            return;
+        QTest::qWait(1000);
+    }
+}
+
+struct Window {
+    test::TransferProgram program;
+    // Seconds from the click to the end of the batch (busy cleared); the listing of the start
+    // directory that follows is not counted.
+    double transfer(const char* list, const char* name, const char* button) {
+        if (std::string(list) == "lvLoc" ? !program.selectLocal({name})
+                                         : !program.selectRemote({name}))
+            throw std::runtime_error(std::string("no row ") + name);
+        if (!program.click(button))
+            throw std::runtime_error(std::string("cannot click ") + button);
+        const double time = seconds([&] {
+            program.runUntil([&] { return !program.controller().state().busy; }, 3'600'000);
+        });
+        if (program.controller().state().busy || !program.waitIdle())
+            throw std::runtime_error("the window's batch did not end");
+        return time;
+    }
+};
+
+int runBench(int argc, char** argv) {
+    const int files = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const std::int64_t mib = argc > 2 ? std::atoll(argv[2]) : 1024;
+    Window window;
+    test::TransferProgram& p = window.program;
+    test::TempDir work;
+    makeTree(p.root() / "tree", files);
+    test::makeSparseFile(p.root() / "big.bin", mib << 20);
+    test::VsftpdServer server;
+    server.start(p.root());
+    if (!p.start(server.port(), server.user(), server.password(),
+                 "PromptDownLoad=0\nPromptUpLoad=0\nDefPrompt=1\n"))
+        throw std::runtime_error("the window does not connect");
+    const std::string lftp = "lftp -u " + server.user() + "," + server.password() + " -p " +
+                             std::to_string(server.port()) +
+                             " 127.0.0.1 -e 'set ftp:passive-mode on; ";
+
+    const double oursDown = window.transfer("FTPView", "tree", "SpeedButton2");
+    waitForFreePorts();
+    const double lftpDown = seconds(
+        [&] { shell(lftp + "mirror tree " + (work.path() / "lftp").string() + "; quit'"); });
+    if (countFiles(p.local() / "tree") != static_cast<std::size_t>(files))
+        throw std::runtime_error("the window's tree download is incomplete");
+    p.controller().changeLocalDir(p.local().string());
+    fs::rename(p.local() / "tree", p.local() / "up-ours");
+    p.controller().changeLocalDir(p.local().string());
+    waitForFreePorts();
+    const double oursUp = window.transfer("lvLoc", "up-ours", "SpeedButton1");
+    const double lftpUp = seconds(
+        [&] { shell(lftp + "mirror -R " + (work.path() / "lftp").string() + " up-lftp; quit'"); });
+    if (countFiles(p.root() / "up-ours") != static_cast<std::size_t>(files))
+        throw std::runtime_error("the window's tree upload is incomplete");
+    std::printf("tree of %d files, download: window %.2f s, lftp mirror %.2f s, %.2fx lftp\n",
+                files, oursDown, lftpDown, lftpDown / oursDown);
+    std::printf("tree of %d files, upload:   window %.2f s, lftp mirror -R %.2f s, %.2fx lftp\n",
+                files, oursUp, lftpUp, lftpUp / oursUp);
+
+    waitForFreePorts();
+    double ours = 1e9, engine = 1e9;
+    for (int round = 0; round < 2; ++round) {
+        fs::remove(p.local() / "big.bin");
+        ours =
+            std::min(ours, seconds([&] { window.transfer("FTPView", "big.bin", "SpeedButton2"); }));
+        engine =
+            std::min(engine, engineDownload(server, "big.bin", (work.path() / "big.bin").string()));
+    }
+    const double mb = static_cast<double>(mib << 20) / 1e6;
+    std::printf("%lld MiB file: window with progress %.0f MB/s, engine alone %.0f MB/s, %.2fx\n",
+                static_cast<long long>(mib), mb / ours, mb / engine, engine / ours);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    try {
+        return runBench(argc, argv);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "bench_transfer_window: %s\n", e.what());
+        return 1;
+    }
+}

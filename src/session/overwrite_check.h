@@ -1,0 +1,41 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "session/dialogs.h"
+#include "session/session_state.h"
+
+namespace quay {
+
+// How the overwrite question of one direction is settled: ask the user (prompt, the options'
+// PromptDownLoad / PromptUpLoad) or apply defPrompt without asking (0 skip, 1 overwrite,
+// 2 resume, anything else overwrite).
+struct OverwriteRules {
+    bool prompt = true;
+    int defPrompt = 0;
+};
+
+// Applies the overwrite rules to the head of the file queues of state: whether the first
+// entry of targetFiles conflicts is decided by conflicts(target). Unless overwriteAll is set,
+// resumeCurrent and cancelAll are reset first. The prompt's answers: Resume sets
+// resumeCurrent, Overwrite keeps the head, All sets overwriteAll (for the rest of the batch),
+// Skip drops the head and checks the next, Save as renames the head and checks it again,
+// Cancel sets cancelAll and empties all four queues. Without prompting, defPrompt 0 drops
+// every conflicting head, 2 resumes a conflicting head.
+void checkOverwrite(SessionState& state, const OverwriteRules& rules,
+                    const std::function<bool(const std::string& target)>& conflicts,
+                    Dialogs& dialogs);
+
+// The type change the next file needs, by the options' TransferMode and Ext (see
+// transferTypeFor).
+enum class TypeChange { None, Ascii, Binary };
+
+// Mode 0 (automatic): binary unless already. Modes 1 and 2: a file whose extension does not
+// occur as a substring of ext (a file without extension never does) goes binary, with TYPE I
+// sent even when the client is binary already; with an extension that occurs, mode 1 goes
+// ASCII (TYPE A unless already) and mode 2 binary (TYPE I unless already).
+TypeChange transferTypeFor(int mode, const std::string& ext, const std::string& fileName,
+                           bool binary);
+
+}  // namespace quay

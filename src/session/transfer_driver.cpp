@@ -1,0 +1,420 @@
+#include "session/transfer_driver.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "listing/listing_walkers.h"
+#include "session/overwrite_check.h"
+#include "session/transfer_paths.h"
+
+namespace quay {
+
+TransferDriver::TransferDriver(SessionState& state, PresentationModel& model, FtpClient& ftp,
+                               const Options& options, Dialogs& dialogs, EventLoop& loop,
+                               Hooks hooks)
+    : m_state(state),
+      m_model(model),
+      m_ftp(ftp),
+      m_options(options),
+      m_dialogs(dialogs),
+      m_loop(loop),
+      m_hooks(std::move(hooks)) {}
+
+TransferDriver::~TransferDriver() {
+    *m_alive = false;
+}
+
+void TransferDriver::log(const std::string& line) {
+    if (m_hooks.addLog)
+        m_hooks.addLog(line);
+}
+
+void TransferDriver::beginBatch(Direction direction) {
+    if (m_hooks.beginBusy)
+        m_hooks.beginBusy();
+    m_state.sourceFiles.clear();
+    m_state.targetFiles.clear();
+    m_state.sourceDirs.clear();
+    m_state.targetDirs.clear();
+    m_state.startRemoteDir =
+        m_hooks.startRemoteDir ? m_hooks.startRemoteDir() : withTrailingSlash(m_ftp.hostDirName());
+    m_state.startLocalDir = withTrailingSlash(m_state.localDir);
+    m_state.overwriteAll = false;
+    m_state.downloadTree = m_state.uploadTree = false;
+    // A stop request left from an earlier batch must not abort this one's first file.
+    m_model.setTag("sbStop", 0);
+    m_direction = direction;
+    m_running = true;
+    m_stopped = false;
+    m_remoteSizes.clear();
+}
+
+bool TransferDriver::stopped() {
+    if (!m_stopped)
+        return false;
+    m_state.sourceFiles.clear();
+    m_state.targetFiles.clear();
+    m_state.sourceDirs.clear();
+    m_state.targetDirs.clear();
+    finishTransfers();
+    return true;
+}
+
+void TransferDriver::stop() {
+    if (m_running)
+        m_stopped = true;
+}
+
+void TransferDriver::sessionClosed() {
+    if (!m_running)
+        return;
+    m_running = false;
+    m_state.sourceFiles.clear();
+    m_state.targetFiles.clear();
+    m_state.sourceDirs.clear();
+    m_state.targetDirs.clear();
+    m_state.downloadTree = m_state.uploadTree = false;
+    hideProgress();
+}
+
+void TransferDriver::finishTransfers() {
+    const bool download = m_direction == Direction::Download;
+    m_state.downloadTree = m_state.uploadTree = false;
+    m_ftp.setHostDirName(m_state.startRemoteDir);
+    m_ftp.setHostFileName("");
+    m_ftp.setLocalFileName(m_options.dirListFile);
+    m_running = false;
+    if (m_ftp.binary())
+        m_ftp.typeAscii();
+    // With the batch over, the change of directory is the request-done handler's again: it
+    // lists the start directory into the pane.
+    try {
+        m_ftp.cwdAsync();
+    } catch (const std::exception& e) {
+        log(std::string("Error ") + e.what());
+    }
+    if (m_hooks.endBusy)
+        m_hooks.endBusy();
+    hideProgress();
+    if (download && m_hooks.refillLocalPane)
+        m_hooks.refillLocalPane();
+}
+
+void TransferDriver::tryStart(const std::function<void()>& start, std::function<void()> next) {
+    try {
+        start();
+    } catch (const std::exception& e) {
+        // Nothing was sent and no completion follows: the batch goes on from the loop, so a
+        // long run of refused names does not nest calls.
+        log(std::string("Error ") + e.what());
+        m_loop.post([this, alive = std::weak_ptr<bool>(m_alive), next = std::move(next)] {
+            if (auto a = alive.lock(); a && *a && m_running)
+                next();
+        });
+    }
+}
+
+void TransferDriver::next() {
+    if (m_direction == Direction::Download)
+        downloadNext();
+    else
+        uploadNext();
+}
+
+void TransferDriver::showProgress() {
+    if (m_progress)
+        return;
+    m_progress = std::make_shared<ProgressModel>();
+    m_progress->onCancel = [this] {
+        m_model.setTag("sbStop", 1);
+        stop();
+    };
+    if (onShowProgress)
+        onShowProgress(m_progress);
+}
+
+void TransferDriver::hideProgress() {
+    if (m_progress) {
+        m_progress->onCancel = nullptr;
+        m_progress.reset();
+        if (onHideProgress)
+            onHideProgress();
+    }
+    m_model.setScreenCursor(Cursor::crDefault);
+}
+
+void TransferDriver::progress(std::int64_t bytes, bool& abort) {
+    if (m_progress)
+        m_progress->updateProgress(bytes);
+    abort = m_model.control("sbStop").tag == 1 || m_stopped;
+}
+
+void TransferDriver::setTransferType() {
+    switch (transferTypeFor(m_options.transferMode, m_options.ext, m_ftp.localFileName(),
+                            m_ftp.binary())) {
+        case TypeChange::Ascii:
+            m_ftp.typeAscii();
+            break;
+        case TypeChange::Binary:
+            m_ftp.typeBinary();
+            break;
+        case TypeChange::None:
+            break;
+    }
+}
+
+void TransferDriver::listCurrentDir() {
+    m_ftp.setHostFileName("");
+    m_ftp.setLocalFileName(m_options.dirListFile);
+    m_ftp.typeAscii();
+    tryStart([this] { m_ftp.dirAsync(); }, [this] { next(); });
+}
+
+void TransferDriver::downloadNext() {
+    if (stopped())
+        return;
+    if (m_state.sourceFiles.empty()) {
+        if (m_state.sourceDirs.empty()) {
+            finishTransfers();
+            return;
+        }
+        m_state.downloadTree = true;
+        m_ftp.setHostDirName(m_state.sourceDirs.front());
+        m_ftp.setHostFileName("");
+        m_state.sourceDirs.erase(m_state.sourceDirs.begin());
+        m_state.targetDirs.erase(m_state.targetDirs.begin());
+        m_ftp.typeAscii();
+        tryStart([this] { m_ftp.cwdAsync(); }, [this] { downloadNext(); });
+        return;
+    }
+    checkOverwrite(
+        m_state, {m_options.promptDownLoad, m_options.defPrompt},
+        [](const std::string& target) {
+            std::error_code error;
+            return std::filesystem::exists(std::filesystem::symlink_status(target, error));
+        },
+        m_dialogs);
+    if (m_state.sourceFiles.empty()) {
+        downloadNext();
+        return;
+    }
+    startDownload();
+}
+
+void TransferDriver::startDownload() {
+    showProgress();
+    const QueueEntry source = splitQueueEntry(m_state.sourceFiles.front());
+    const std::string target = m_state.targetFiles.front();
+    m_state.sourceFiles.erase(m_state.sourceFiles.begin());
+    m_state.targetFiles.erase(m_state.targetFiles.begin());
+    if (!staysInsideTree(m_state.startLocalDir, target)) {
+        log("! Not written, the local path leads through a symbolic link: " +
+            printableName(target));
+        m_loop.post([this, alive = std::weak_ptr<bool>(m_alive)] {
+            if (auto a = alive.lock(); a && *a && m_running)
+                downloadNext();
+        });
+        return;
+    }
+    m_ftp.setHostFileName(source.path);
+    m_ftp.setLocalFileName(target);
+    log("Starting transfer of " + fileNamePart(target));
+    m_state.uploading = false;
+    setTransferType();
+    m_currentLocal = target;
+    m_currentSize = source.size;
+    m_currentBinary = m_ftp.binary();
+    if (m_progress)
+        m_progress->startFile(source.path, source.size, false);
+    const bool resume = m_state.resumeCurrent;
+    tryStart(
+        [this, resume] {
+            if (resume)
+                m_ftp.restGetAsync();
+            else
+                m_ftp.getAsync();
+        },
+        [this] { downloadNext(); });
+}
+
+bool TransferDriver::downloadComplete() {
+    if (!m_currentBinary || m_currentSize <= 0)
+        return true;
+    namespace fs = std::filesystem;
+    std::error_code error;
+    if (!fs::is_regular_file(fs::status(m_currentLocal, error)) || error)
+        return true;
+    const auto received = static_cast<std::int64_t>(fs::file_size(m_currentLocal, error));
+    if (error || received >= m_currentSize)
+        return true;
+    log("! Transfer of " + printableName(fileNamePart(m_currentLocal)) + " failed: " +
+        std::to_string(received) + " of " + std::to_string(m_currentSize) + " bytes received");
+    return false;
+}
+
+void TransferDriver::uploadNext() {
+    if (stopped())
+        return;
+    if (m_state.sourceFiles.empty()) {
+        if (m_state.sourceDirs.empty())
+            finishTransfers();
+        else
+            enterNextUploadDir();
+        return;
+    }
+    checkOverwrite(
+        m_state, {m_options.promptUpLoad, m_options.defPrompt},
+        [this](const std::string& target) {
+            const std::string name = fileNamePart(target);
+            for (const std::string& remote : m_state.remoteNames)
+                if (remote == name)
+                    return true;
+            return false;
+        },
+        m_dialogs);
+    if (m_state.sourceFiles.empty()) {
+        uploadNext();
+        return;
+    }
+    showProgress();
+    const QueueEntry source = splitQueueEntry(m_state.sourceFiles.front());
+    const std::string target = m_state.targetFiles.front();
+    m_state.sourceFiles.erase(m_state.sourceFiles.begin());
+    m_state.targetFiles.erase(m_state.targetFiles.begin());
+    m_ftp.setLocalFileName(source.path);
+    m_ftp.setHostFileName(target);
+    m_state.uploading = true;
+    setTransferType();
+    if (m_progress)
+        m_progress->startFile(source.path, source.size, true);
+    if (!m_state.resumeCurrent) {
+        startUpload(0);
+        return;
+    }
+    // Resuming appends to the very file the upload goes to: its size comes from the listing
+    // of its directory, else from the server.
+    auto known = m_remoteSizes.find(fileNamePart(target));
+    if (known != m_remoteSizes.end() && known->second >= 0)
+        startUpload(known->second);
+    else
+        tryStart([this] { m_ftp.sizeAsync(); }, [this] { startUpload(0); });
+}
+
+void TransferDriver::startUpload(std::int64_t resume) {
+    if (stopped())
+        return;
+    tryStart(
+        [this, resume] {
+            if (resume > 0) {
+                m_ftp.setResumeAt(resume);
+                m_ftp.restPutAsync();
+            } else {
+                m_ftp.putAsync();
+            }
+        },
+        [this] { uploadNext(); });
+}
+
+bool TransferDriver::requestDone(FtpRequest request, int error) {
+    if (!m_running)
+        return false;
+    using R = FtpRequest;
+    const bool download = m_direction == Direction::Download;
+    switch (request) {
+        case R::GetAsync:
+        case R::RestGetAsync:
+            if (!download)
+                return false;
+            if (error != 0)
+                log("Error " + m_ftp.errorMessage());
+            else if (downloadComplete() && m_progress)
+                m_progress->fileDone();
+            downloadNext();
+            return true;
+        case R::PutAsync:
+        case R::RestPutAsync:
+            if (download)
+                return false;
+            if (error != 0)
+                log("Error " + m_ftp.errorMessage());
+            else if (m_progress)
+                m_progress->fileDone();
+            uploadNext();
+            return true;
+        case R::SizeAsync:
+            if (download)
+                return false;
+            startUpload(error == 0 ? m_ftp.sizeResult() : 0);
+            return true;
+        case R::CwdAsync:
+            return directoryEntered(error);
+        case R::MkdAsync:
+            if (download)
+                return false;
+            directoryMade(error);
+            return true;
+        case R::DirAsync:
+        case R::LsAsync:
+        case R::DirectoryAsync:
+        case R::ListAsync:
+            if (m_stopped || error != 0) {
+                if (error != 0)
+                    log("Error " + m_ftp.errorMessage());
+                next();
+            } else if (download) {
+                readDownloadListing();
+            } else {
+                readUploadListing();
+            }
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool TransferDriver::directoryEntered(int error) {
+    if (m_stopped) {
+        next();
+        return true;
+    }
+    if (error == 0) {
+        listCurrentDir();
+        return true;
+    }
+    if (m_direction == Direction::Download) {
+        log("Error " + m_ftp.errorMessage());
+        log("! Not entered: " + printableName(m_ftp.hostDirName()));
+        downloadNext();
+        return true;
+    }
+    // The remote directory of an upload does not exist yet: it is made, then entered.
+    m_ftp.typeAscii();
+    m_ftp.setHostFileName(m_ftp.hostDirName());
+    const std::string dir = m_ftp.hostDirName();
+    tryStart([this] { m_ftp.mkdAsync(); },
+             [this, dir] {
+                 skipUploadSubtree(dir);
+                 uploadNext();
+             });
+    return true;
+}
+
+void TransferDriver::directoryMade(int error) {
+    const std::string dir = m_ftp.hostFileName();
+    if (m_stopped) {
+        uploadNext();
+    } else if (error == 0) {
+        m_ftp.setHostDirName(dir);
+        tryStart([this] { m_ftp.cwdAsync(); },
+                 [this, dir] {
+                     skipUploadSubtree(dir);
+                     uploadNext();
+                 });
+    } else {
+        log("Error " + m_ftp.errorMessage());
+        skipUploadSubtree(dir);
+        uploadNext();
+    }
+}
+
+}  // namespace quay

@@ -1,0 +1,134 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "config/options.h"
+#include "ftp/ftp_client.h"
+#include "listing/listing_file.h"
+#include "session/dialogs.h"
+#include "session/presentation_model.h"
+#include "session/progress_model.h"
+#include "session/session_state.h"
+
+namespace quay {
+
+// The upload and download drivers: a batch of files and directory trees, run one request at a
+// time. An entry (SpeedButton1Click uploads the selection of lvLoc, SpeedButton2Click
+// downloads that of FTPView) fills the queues of the session state and starts the first
+// step; the request-done handler hands every completion to requestDone(), which starts the
+// next step while a batch runs. The batch ends in finishTransfers(): busy state cleared,
+// progress window closed, the start directory listed again (and, after a download, the local
+// pane refilled).
+//
+// What leaves the tree the user chose is never done: names from a listing that are empty,
+// ".", ".." or hold "/" or NUL are skipped with one "! " line, remote links are not entered,
+// remote trees are entered at most kMaxTreeDepth levels deep, and local symbolic links are
+// neither written through nor uploaded.
+class TransferDriver {
+public:
+    // Directory levels below the start directory that a download enters.
+    static constexpr int kMaxTreeDepth = 64;
+
+    struct Hooks {
+        std::function<void(const std::string& line)> addLog;
+        // The layout code and date the listings of the connected server are read with.
+        std::function<ListingFormat()> listingFormat;
+        // The remote directory a batch starts in, ending in "/" (RemoteDirPath of the
+        // client's directory).
+        std::function<std::string()> startRemoteDir;
+        std::function<void()> beginBusy;
+        std::function<void()> endBusy;
+        std::function<void()> refillLocalPane;
+    };
+
+    // The progress window is shown (the view keeps the model as long as it needs it) and
+    // closed again.
+    std::function<void(const std::shared_ptr<ProgressModel>& progress)> onShowProgress;
+    std::function<void()> onHideProgress;
+
+    TransferDriver(SessionState& state, PresentationModel& model, FtpClient& ftp,
+                   const Options& options, Dialogs& dialogs, EventLoop& loop, Hooks hooks);
+    TransferDriver(const TransferDriver&) = delete;
+    TransferDriver& operator=(const TransferDriver&) = delete;
+    ~TransferDriver();
+
+    // The upload and download commands: act when connected and not busy.
+    void SpeedButton1Click();
+    void SpeedButton2Click();
+    // One step of a batch.
+    void downloadNext();
+    void uploadNext();
+
+    // A request of the running batch ended: starts the batch's next step and returns true.
+    // Returns false when no batch runs or the request is none of the batch's, so the
+    // request-done handler goes on as usual.
+    bool requestDone(FtpRequest request, int error);
+    // The client's progress report: updates the progress window and asks for an abort after
+    // the stop command.
+    void progress(std::int64_t bytes, bool& abort);
+    // The stop command: the running transfer is aborted at its next progress report, the
+    // queues are emptied and no further file starts.
+    void stop();
+    // The session ended: a batch that ran is dropped and its progress window closed.
+    void sessionClosed();
+
+    bool running() const { return m_running; }
+    ProgressModel* progressModel() { return m_progress.get(); }
+    void showProgress();
+    void hideProgress();
+
+private:
+    enum class Direction { Download, Upload };
+
+    void beginBatch(Direction direction);
+    void finishTransfers();
+    bool stopped();
+    void startDownload();
+    void startUpload(std::int64_t resume);
+    bool directoryEntered(int error);
+    void directoryMade(int error);
+    // A name of the selection or of a listing that may be joined into a path; "." and ".."
+    // are passed over silently, unsafe names with one "! " line.
+    bool acceptName(const std::string& name);
+    // Creates the local directory of a tree download; false (with a "! " line) when it cannot
+    // be made or would lie behind a symbolic link.
+    bool makeLocalDir(const std::string& dir);
+    void readDownloadListing();
+    void readUploadListing();
+    void enterNextUploadDir();
+    void setTransferType();
+    void listCurrentDir();
+    bool downloadComplete();
+    void skipUploadSubtree(const std::string& remoteDir);
+    // Runs start (which may throw FtpException); when it cannot start, the error is logged and
+    // next runs from the loop.
+    void tryStart(const std::function<void()>& start, std::function<void()> next);
+    void next();
+    void log(const std::string& line);
+
+    SessionState& m_state;
+    PresentationModel& m_model;
+    FtpClient& m_ftp;
+    const Options& m_options;
+    Dialogs& m_dialogs;
+    EventLoop& m_loop;
+    Hooks m_hooks;
+    std::shared_ptr<ProgressModel> m_progress;
+    Direction m_direction = Direction::Download;
+    bool m_running = false;
+    bool m_stopped = false;
+    // The file being transferred: its local path, the size queued, whether binary.
+    std::string m_currentLocal;
+    std::int64_t m_currentSize = 0;
+    bool m_currentBinary = true;
+    // Sizes of the files in the remote directory an upload goes into (-1: not a number).
+    std::map<std::string, std::int64_t> m_remoteSizes;
+    // Cleared when the driver goes, so tasks it posted do nothing.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+};
+
+}  // namespace quay

@@ -1,0 +1,126 @@
+#include "ui/progress_window.h"
+
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QVBoxLayout>
+#include <limits>
+
+#include "ui/qt_text.h"
+
+namespace quay {
+
+// PaintBox1: a small picture that moves along a track, right while sending, left while
+// receiving, hopping up and down with the frame.
+class ProgressWindow::Animation : public QWidget {
+public:
+    Animation(const ProgressModel& model, QWidget* parent) : QWidget(parent), m_model(model) {
+        setObjectName(QStringLiteral("PaintBox1"));
+        setFixedSize(234, 45);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const int side = height() / 2;
+        painter.fillRect(QRect(m_model.frameX(width()), m_model.frameY(height()), side, side),
+                         palette().color(QPalette::Highlight));
+    }
+
+private:
+    const ProgressModel& m_model;
+};
+
+namespace {
+
+// QProgressBar counts in int: sizes past 2 GiB are scaled down by a common shift.
+int barShift(std::int64_t maximum) {
+    int shift = 0;
+    while ((maximum >> shift) > std::numeric_limits<int>::max())
+        ++shift;
+    return shift;
+}
+
+}  // namespace
+
+ProgressWindow::ProgressWindow(std::shared_ptr<ProgressModel> model, QWidget* parent)
+    : QDialog(parent), m_model(std::move(model)) {
+    setObjectName(QStringLiteral("TProgress"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowStaysOnTopHint);
+    setModal(false);
+    m_animation = new Animation(*m_model, this);
+    m_cancel = new QToolButton(this);
+    m_cancel->setObjectName(QStringLiteral("CancelBtn"));
+    m_cancel->setText(QStringLiteral("Cancel"));
+    m_cancel->setAutoRaise(true);
+    m_bar = new QProgressBar(this);
+    m_bar->setObjectName(QStringLiteral("ProgressBar"));
+    m_bar->setTextVisible(false);
+
+    auto* thisFile = group("GroupBox1", "This File");
+    auto* fileForm = new QFormLayout(thisFile);
+    fileForm->addRow(label("Label1", "Transferred:"), m_transfer = valueLabel("TransferLbl"));
+    fileForm->addRow(label("Label2", "Time:"), m_time = valueLabel("TimeLbl"));
+    fileForm->addRow(label("Label3", "Time Left:"), m_timeLeft = valueLabel("TimeLeftLbl"));
+    auto* allFiles = group("GroupBox2", "All Files");
+    auto* allForm = new QFormLayout(allFiles);
+    allForm->addRow(label("Label4", "Transferred:"), m_totTransfer = valueLabel("TotTransferLbl"));
+    allForm->addRow(label("Label5", "Time:"), m_totTime = valueLabel("TotTimeLbl"));
+    allForm->addRow(label("Label6", "Transfer Rate:"), m_rate = valueLabel("TransferRateLbl"));
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(m_animation);
+    top->addWidget(m_cancel);
+    auto* groups = new QHBoxLayout;
+    groups->addWidget(thisFile);
+    groups->addWidget(allFiles);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(m_bar);
+    layout->addLayout(groups);
+
+    connect(m_cancel, &QToolButton::clicked, this, [this] { m_model->cancelClick(); });
+    m_model->onChanged = [this] { refresh(); };
+    refresh();
+}
+
+ProgressWindow::~ProgressWindow() {
+    m_model->onChanged = nullptr;
+}
+
+QLabel* ProgressWindow::label(const char* name, const char* caption) {
+    auto* label = new QLabel(QString::fromLatin1(caption), this);
+    label->setObjectName(QString::fromLatin1(name));
+    return label;
+}
+
+QLabel* ProgressWindow::valueLabel(const char* name) {
+    QLabel* value = label(name, "");
+    value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return value;
+}
+
+QGroupBox* ProgressWindow::group(const char* name, const char* caption) {
+    auto* box = new QGroupBox(QString::fromLatin1(caption), this);
+    box->setObjectName(QString::fromLatin1(name));
+    return box;
+}
+
+void ProgressWindow::refresh() {
+    const ProgressModel& m = *m_model;
+    setWindowTitle(qtext(m.caption()));
+    const int shift = barShift(m.barMaximum());
+    m_bar->setMaximum(static_cast<int>(m.barMaximum() >> shift));
+    m_bar->setValue(static_cast<int>(std::min(m.barPosition(), m.barMaximum()) >> shift));
+    m_transfer->setText(qtext(m.transferText()));
+    m_time->setText(qtext(m.timeText()));
+    m_timeLeft->setText(qtext(m.timeLeftText()));
+    m_totTransfer->setText(qtext(m.totalTransferText()));
+    m_totTime->setText(qtext(m.totalTimeText()));
+    m_rate->setText(qtext(m.rateText()));
+    m_animation->update();
+}
+
+}  // namespace quay

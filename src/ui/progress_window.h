@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QProgressBar>
+#include <QToolButton>
+#include <memory>
+
+#include "session/progress_model.h"
+
+namespace quay {
+
+// The progress window TProgress: shows a ProgressModel and forwards its Cancel button. Not
+// modal, always on top, without title-bar buttons. It repaints when the model announces a
+// change, which the model limits to a few dozen times a second.
+//
+// The window shares the model, so it may be deleted later than the batch that made it.
+class ProgressWindow : public QDialog {
+    Q_OBJECT
+public:
+    explicit ProgressWindow(std::shared_ptr<ProgressModel> model, QWidget* parent = nullptr);
+    ~ProgressWindow() override;
+
+    ProgressModel& model() { return *m_model; }
+
+private:
+    class Animation;
+    QLabel* label(const char* name, const char* caption);
+    QLabel* valueLabel(const char* name);
+    QGroupBox* group(const char* name, const char* caption);
+    void refresh();
+
+    std::shared_ptr<ProgressModel> m_model;
+    Animation* m_animation = nullptr;
+    QProgressBar* m_bar = nullptr;
+    QToolButton* m_cancel = nullptr;
+    QLabel* m_transfer = nullptr;
+    QLabel* m_time = nullptr;
+    QLabel* m_timeLeft = nullptr;
+    QLabel* m_totTransfer = nullptr;
+    QLabel* m_totTime = nullptr;
+    QLabel* m_rate = nullptr;
+};
+
+}  // namespace quay

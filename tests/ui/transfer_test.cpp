@@ -1,0 +1,337 @@
+// Uploads and downloads through the real main window against real servers, as a user does:
+// connect to a saved server, select rows, press the arrow buttons (or drag the rows onto the
+// other pane), answer the overwrite prompt, press Stop; then compare the bytes on disk and the
+// FTP dialogue in the log.
+#include <QTest>
+#include <QToolButton>
+#include <memory>
+
+#include "ftp_servers.h"
+#include "scripted_ftp_server.h"
+#include "transfer_test_support.h"
+
+namespace quay {
+
+namespace fs = std::filesystem;
+using test::kWaitMs;
+using O = Dialogs::Overwrite;
+
+class TransferTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TransferProgram> m_run;
+    std::unique_ptr<test::FtpServer> m_server;
+
+    test::TransferProgram& run() { return *m_run; }
+    fs::path root() { return m_run->root(); }
+    fs::path local() { return m_run->local(); }
+
+    // Starts the program on a server of the given kind serving root(); true once connected
+    // and idle.
+    bool connectTo(test::FtpServerKind kind, const std::string& options = {}) {
+        m_run = std::make_unique<test::TransferProgram>();
+        prepare();
+        m_server = test::makeFtpServer(kind);
+        m_server->start(root());
+        return run().start(m_server->port(), m_server->user(), m_server->password(), options);
+    }
+    // Hook for a test to fill root() and local() before the server starts.
+    std::function<void()> prepare = [] {};
+
+private slots:
+    void cleanup() {
+        m_run.reset();
+        m_server.reset();
+        prepare = [] {};
+    }
+
+    // A selection of files and a tree with empty directories, down and up, byte for byte.
+    void selectionAndTreeBothWays_data() {
+        QTest::addColumn<int>("kind");
+        QTest::newRow("vsftpd") << static_cast<int>(test::FtpServerKind::Vsftpd);
+        QTest::newRow("pure-ftpd") << static_cast<int>(test::FtpServerKind::PureFtpd);
+    }
+    void selectionAndTreeBothWays() {
+        QFETCH(int, kind);
+        prepare = [this] {
+            test::putFile(root() / "a.bin", test::randomBytes(300'000, 1));
+            test::putFile(root() / "b.txt", "line\r\nline\r\n");
+            test::putFile(root() / "tree" / "sub" / "x.bin", test::randomBytes(70'000, 2));
+            test::putFile(root() / "tree" / "top.txt", "top");
+            fs::create_directories(root() / "tree" / "empty" / "deeper");
+            test::putFile(root() / "skip.me", "not selected");
+        };
+        QVERIFY(connectTo(static_cast<test::FtpServerKind>(kind)));
+        QVERIFY(run().selectRemote({"a.bin", "b.txt", "tree"}));
+        QVERIFY(run().click("SpeedButton2"));
+        QVERIFY(run().waitIdle());
+        for (const char* file : {"a.bin", "b.txt", "tree/sub/x.bin", "tree/top.txt"})
+            QCOMPARE(test::readFile(local() / file), test::readFile(root() / file));
+        QVERIFY(fs::is_directory(local() / "tree" / "empty" / "deeper"));
+        QVERIFY(!fs::exists(local() / "skip.me"));
+        // The local pane shows what arrived; the remote pane the start directory again.
+        QVERIFY(run().localRow("tree") >= 0 && run().localRow("a.bin") >= 0);
+        QVERIFY(run().remoteRow("skip.me") >= 0);
+        QVERIFY(!run().progressShown());
+
+        // Up again under other names: a fresh local tree into a fresh remote directory.
+        fs::rename(local() / "tree", local() / "copy");
+        fs::create_directories(local() / "copy" / "made-here");
+        test::putFile(local() / "a.bin", test::randomBytes(200'000, 4));
+        run().controller().changeLocalDir(local().string());
+        QVERIFY(run().selectLocal({"copy", "a.bin"}));
+        run().dialogs().overwriteAnswers = {{O::Overwrite, {}}};
+        QVERIFY(run().click("SpeedButton1"));
+        QVERIFY(run().waitIdle());
+        QCOMPARE(test::readFile(root() / "a.bin"), test::readFile(local() / "a.bin"));
+        for (const char* file : {"sub/x.bin", "top.txt"})
+            QCOMPARE(test::readFile(root() / "copy" / file),
+                     test::readFile(local() / "copy" / file));
+        QVERIFY(fs::is_directory(root() / "copy" / "empty" / "deeper"));
+        QVERIFY(fs::is_directory(root() / "copy" / "made-here"));
+        QVERIFY(run().remoteRow("copy") >= 0);
+    }
+
+    // Skip, Save as onto a name that exists too (asked again), Overwrite; All for one batch.
+    void everyOverwriteAnswer() {
+        prepare = [this] {
+            for (const char* name : {"f1", "f2", "f3", "f4"})
+                test::putFile(root() / name, std::string("remote ") + name);
+            for (const char* name : {"f1", "f2", "f3", "taken"})
+                test::putFile(local() / name, std::string("local ") + name);
+        };
+        QVERIFY(connectTo(test::FtpServerKind::Vsftpd));
+        test::ScriptedDialogs& dialogs = run().dialogs();
+        dialogs.overwriteAnswers = {{O::Skip, {}},
+                                    {O::SaveAs, (local() / "taken").string()},
+                                    {O::SaveAs, (local() / "f2new").string()},
+                                    {O::Overwrite, {}}};
+        QVERIFY(run().selectRemote({"f1", "f2", "f3", "f4"}));
+        QVERIFY(run().click("SpeedButton2"));
+        QVERIFY(run().waitIdle());
+        const std::vector<std::string> asked = {
+            (local() / "f1").string(), (local() / "f2").string(), (local() / "taken").string(),
+            (local() / "f3").string()};
+        QCOMPARE(dialogs.overwriteAsked, asked);
+        QCOMPARE(test::readFile(local() / "f1"), std::string("local f1"));
+        QCOMPARE(test::readFile(local() / "f2"), std::string("local f2"));
+        QCOMPARE(test::readFile(local() / "taken"), std::string("local taken"));
+        QCOMPARE(test::readFile(local() / "f2new"), std::string("remote f2"));
+        QCOMPARE(test::readFile(local() / "f3"), std::string("remote f3"));
+        QCOMPARE(test::readFile(local() / "f4"), std::string("remote f4"));
+
+        // All: asked once for the whole batch ...
+        test::putFile(local() / "f1", "old");
+        test::putFile(local() / "f3", "old");
+        dialogs.overwriteAsked.clear();
+        dialogs.overwriteAnswers = {{O::All, {}}};
+        QVERIFY(run().selectRemote({"f1", "f3"}));
+        QVERIFY(run().click("SpeedButton2"));
+        QVERIFY(run().waitIdle());
+        QCOMPARE(dialogs.overwriteAsked.size(), std::size_t{1});
+        QCOMPARE(test::readFile(local() / "f1"), std::string("remote f1"));
+        QCOMPARE(test::readFile(local() / "f3"), std::string("remote f3"));
+        // ... and asked again in the next one, where Cancel ends the batch untouched.
+        test::putFile(local() / "f1", "old");
+        dialogs.overwriteAnswers = {{O::Cancel, {}}};
+        QVERIFY(run().selectRemote({"f1", "f4"}));
+        QVERIFY(run().click("SpeedButton2"));
+        QVERIFY(run().waitIdle());
+        QCOMPARE(dialogs.overwriteAsked.size(), std::size_t{2});
+        QCOMPARE(test::readFile(local() / "f1"), std::string("old"));
+        QCOMPARE(run().logCount("> RETR"), 5);
+    }
+
+    // Resume from a partial file both ways; inside a tree the offset is that of the very file
+    // the upload goes to, not of a same-named file in the directory shown.
+    void resumeBothWays_data() { selectionAndTreeBothWays_data(); }
+    void resumeBothWays() {
+        QFETCH(int, kind);
+        const std::string whole = test::randomBytes(1'000'000, 3);
+        prepare = [&, this] {
+            test::putFile(root() / "big.bin", whole);
+            test::putFile(local() / "big.bin", whole.substr(0, 409'600));
+            test::putFile(local() / "up.bin", whole);
+            test::putFile(root() / "up.bin", whole.substr(0, 307'200));
+            test::putFile(local() / "t" / "up.bin", whole);
+            test::putFile(root() / "t" / "up.bin", whole.substr(0, 100'000));
+        };
+        QVERIFY(connectTo(static_cast<test::FtpServerKind>(kind)));
+        run().dialogs().overwriteAnswers = {{O::Resume, {}}};
+        QVERIFY(run().selectRemote({"big.bin"}));
+        QVERIFY(run().click("SpeedButton2"));
+        QVERIFY(run().waitIdle());
+        QVERIFY(test::readFile(local() / "big.bin") == whole);
+        QCOMPARE(run().logCount("> REST 409600"), 1);
+
+        run().dialogs().overwriteAnswers = {{O::Resume, {}}, {O::Resume, {}}};
+        QVERIFY(run().selectLocal({"up.bin", "t"}));
+        QVERIFY(run().click("SpeedButton1"));
+        QVERIFY(run().waitIdle());
+        QVERIFY(test::readFile(root() / "up.bin") == whole);
+        QVERIFY(test::readFile(root() / "t" / "up.bin") == whole);
+        QCOMPARE(run().logCount("> REST 307200"), 1);
+        QCOMPARE(run().logCount("> REST 100000"), 1);
+    }
+
+    // Stop while the first of several files runs: the batch ends, no later file is started,
+    // and the later files stay as they were on both sides.
+    void stopEndsTheBatch() {
+        prepare = [this] {
+            test::makeSparseFile(root() / "huge.bin", 2'000'000'000);
+            for (const char* name : {"n1", "n2", "n3"}) {
+                test::putFile(root() / name, "remote");
+                test::putFile(local() / name, "local");
+            }
+        };
+        QVERIFY(connectTo(test::FtpServerKind::Vsftpd,
+                          "PromptDownLoad=0\nPromptUpLoad=0\nDefPrompt=1\n"));
+        QVERIFY(run().selectRemote({"huge.bin", "n1", "n2", "n3"}));
+        QVERIFY(run().click("SpeedButton2"));
+        QTRY_VERIFY_WITH_TIMEOUT(run().progressBytes() > 0, kWaitMs);
+        QVERIFY(run().click("sbStop"));
+        QVERIFY(run().waitIdle());
+        QVERIFY(!run().progressShown());
+        for (const char* name : {"n1", "n2", "n3"})
+            QCOMPARE(test::readFile(local() / name), std::string("local"));
+        QCOMPARE(run().logCount("> RETR"), 1);
+        QVERIFY(fs::file_size(local() / "huge.bin") < 2'000'000'000);
+
+        // The same for an upload: the later files never reach the server.
+        fs::resize_file(local() / "huge.bin", 2'000'000'000);
+        run().controller().changeLocalDir(local().string());
+        for (const char* name : {"n1", "n2", "n3"})
+            fs::remove(root() / name);
+        QVERIFY(run().selectLocal({"huge.bin", "n1", "n2", "n3"}));
+        QVERIFY(run().click("SpeedButton1"));
+        QTRY_VERIFY_WITH_TIMEOUT(run().progressBytes() > 0, kWaitMs);
+        QTest::mouseClick(run().window().findChild<QToolButton*>("CancelBtn"), Qt::LeftButton);
+        QVERIFY(run().waitIdle());
+        for (const char* name : {"n1", "n2", "n3"})
+            QVERIFY(!fs::exists(root() / name));
+        QCOMPARE(run().logCount("> STOR"), 1);
+    }
+
+    // TransferMode 1 with "html" in Ext: a .htm file goes as ASCII, the rest binary.
+    void asciiByExtension() {
+        prepare = [this] {
+            test::putFile(local() / "page.htm", "<p>\n</p>\n");
+            test::putFile(local() / "data.bin", "\x01\x02\n");
+        };
+        QVERIFY(connectTo(test::FtpServerKind::Vsftpd, "TransferMode=1\nExt=txt,html\n"));
+        QVERIFY(run().selectLocal({"data.bin", "page.htm"}));
+        QVERIFY(run().click("SpeedButton1"));
+        QVERIFY(run().waitIdle());
+        // The type each file went with: the last TYPE before its STOR.
+        std::vector<std::string> sent;
+        std::string type;
+        for (const std::string& line : run().logLines("> TYPE", "> STOR")) {
+            if (line.starts_with("> TYPE"))
+                type = line;
+            else
+                sent.push_back(type + " " + line);
+        }
+        const std::vector<std::string> expected = {"> TYPE I > STOR data.bin",
+                                                   "> TYPE A > STOR page.htm"};
+        QCOMPARE(sent, expected);
+        QCOMPARE(test::readFile(root() / "data.bin"), std::string("\x01\x02\n"));
+    }
+
+    // A directory that cannot be made and files the server refuses are logged; the batch goes
+    // on with what follows and ends as every batch does.
+    void refusedUploadsGoOn() {
+        prepare = [this] {
+            test::putFile(local() / "a-blocked" / "inner.txt", "never");
+            test::putFile(local() / "b-readonly" / "x.txt", "refused");
+            test::putFile(local() / "c-fine" / "y.txt", "arrives");
+            test::putFile(root() / "a-blocked", "a file where the directory would go");
+        };
+        QVERIFY(connectTo(test::FtpServerKind::Vsftpd));
+        // Made after the server took the root over: the session's account cannot write here.
+        fs::create_directory(root() / "b-readonly");
+        fs::permissions(root() / "b-readonly", fs::perms(0755));
+        QVERIFY(run().selectLocal({"a-blocked", "b-readonly", "c-fine"}));
+        QVERIFY(run().click("SpeedButton1"));
+        QVERIFY(run().waitIdle());
+        QCOMPARE(test::readFile(root() / "c-fine" / "y.txt"), std::string("arrives"));
+        QVERIFY(!fs::exists(root() / "b-readonly" / "x.txt"));
+        QCOMPARE(run().logCount("! Skipped "), 1);
+        QCOMPARE(run().logCount("> STOR"), 2);
+        QVERIFY(!run().progressShown());
+        QVERIFY(run().remoteRow("c-fine") >= 0);
+    }
+
+    // A hostile listing: names that would leave the target, a looping link, a tree without
+    // end, and a file whose data connection closes early before a 226.
+    void hostileTreeStaysInsideTheTarget() {
+        auto line = [](char kind, const std::string& size, const std::string& name) {
+            return std::string(1, kind) + "rwxr-xr-x 1 u g " + size + " Jan 01 2024 " + name +
+                   "\r\n";
+        };
+        test::ScriptedTree tree;
+        tree.listing = [&](const std::string& dir) -> std::optional<std::string> {
+            if (dir == "/")
+                return line('d', "4096", "t");
+            if (dir == "/t")
+                return line('d', "4096", "..") + line('-', "5", "../x") +
+                       line('-', "5", "../../x") + line('-', "5", "/tmp/x") +
+                       line('d', "4096", "a/b") + line('l', "1", "loop -> .") +
+                       line('-', "10", "ok.txt") + line('-', "100", "short.bin") +
+                       line('d', "4096", "deep");
+            if (dir.starts_with("/t/deep"))
+                return line('d', "4096", "d");
+            return std::nullopt;
+        };
+        tree.file = [](const std::string& path) -> std::optional<std::string> {
+            if (path == "/t/ok.txt")
+                return std::string("0123456789");
+            if (path == "/t/short.bin")
+                return std::string(40, 's');
+            return std::string("xxxxx");
+        };
+        test::ScriptedFtpServer server([&](test::ScriptedFtpSession& s) { tree.serve(s); });
+        m_run = std::make_unique<test::TransferProgram>();
+        const bool tmpHadX = fs::exists("/tmp/x");
+        QVERIFY(run().start(server.port(), "u", "p"));
+        QVERIFY(run().selectRemote({"t"}));
+        QVERIFY(run().click("SpeedButton2"));
+        QVERIFY(run().waitIdle());
+
+        QCOMPARE(test::readFile(local() / "t" / "ok.txt"), std::string("0123456789"));
+        QVERIFY(!fs::exists(local() / "x") && !fs::exists(local() / "t" / "x"));
+        QVERIFY(!fs::exists(local() / "t" / "a"));
+        QCOMPARE(fs::exists("/tmp/x"), tmpHadX);
+        QCOMPARE(run().logCount("! Not transferred, unsafe name"), 4);
+        QCOMPARE(run().logCount("! Not entered, more than"), 1);
+        for (const std::string& command : server.commands())
+            QVERIFY2(command.find("loop") == std::string::npos, command.c_str());
+        // The short file counts as failed and stays for a later resume.
+        QCOMPARE(run().logCount("! Transfer of short.bin failed: 40 of 100 bytes"), 1);
+        QCOMPARE(fs::file_size(local() / "t" / "short.bin"), std::uintmax_t{40});
+        QVERIFY(run().remoteRow("t") >= 0);
+    }
+
+    // Rows dragged from one pane and dropped on the other start the transfer.
+    void dropsBetweenThePanesTransfer() {
+        prepare = [this] {
+            test::putFile(root() / "down.txt", "from the server");
+            test::putFile(local() / "up.txt", "from here");
+        };
+        QVERIFY(connectTo(test::FtpServerKind::PureFtpd));
+        QVERIFY(run().selectLocal({"up.txt"}));
+        QVERIFY(run().dropRows("lvLoc", "FTPView"));
+        QVERIFY(run().waitIdle());
+        QCOMPARE(test::readFile(root() / "up.txt"), std::string("from here"));
+
+        QVERIFY(run().selectRemote({"down.txt"}));
+        QVERIFY(run().dropRows("FTPView", "lvLoc"));
+        QVERIFY(run().waitIdle());
+        QCOMPARE(test::readFile(local() / "down.txt"), std::string("from the server"));
+    }
+};
+
+}  // namespace quay
+
+QTEST_MAIN(quay::TransferTest)
+#include "transfer_test.moc"
