@@ -104,6 +104,8 @@ public:
         if (answer)
             font = *answer;
         return answer.has_value();
+    }
+
     Overwrite askOverwrite(const std::string& fileName, std::string& newPath) override {
         overwriteAsked.push_back(fileName);
         const OverwriteAnswer answer =
