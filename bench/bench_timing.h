@@ -20,6 +20,13 @@ inline double bestMillis(const std::function<void()>& work) {
     return best;
 }
 
+// Seconds one run of action takes.
+inline double seconds(const std::function<void()>& action) {
+    const auto start = std::chrono::steady_clock::now();
+    action();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
 // One line: our time, the peer's time in the same run, and their ratio.
 inline void report(const char* what, double ours, double peer) {
     std::printf("%-44s ours %8.2f ms  peer %8.2f ms  ratio %.2f\n", what, ours, peer, ours / peer);

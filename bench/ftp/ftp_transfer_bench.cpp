@@ -70,8 +70,6 @@ public:
 
 private:
     bool run(const std::function<void()>& operation) {
-        // A synchronous call returns before its onRequestDone is delivered.
-        m_loop.processPending();
         m_done = false;
         operation();
         m_loop.runUntil([this] { return m_done; }, std::chrono::minutes(5));

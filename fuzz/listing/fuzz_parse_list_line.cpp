@@ -1,32 +1,28 @@
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
 
+#include "../../tests/listing/listing_properties.h"
 #include "listing/list_line_parser.h"
 #include "listing/remote_date.h"
 
-// The first 7 bytes are the layout code, the next 3 pick today's date, the rest is the line.
-// Every entry's date also goes through the display form. No field outgrows the line (the
-// custom layout may join one word to itself as month and day).
+// The input is split by listingproperty::splitParserInput: layout code, today, line. Every
+// entry's date also goes through the display form. No field outgrows the line (the custom
+// layout may join one word to itself as month and day), and every entry keeps the rules of
+// listingproperty::violation, under the layout given and under the WU-FTP layout.
+// corpus/parse_list_line beside this file seeds a run (give it as a second corpus directory);
+// the listing tests check every input of it.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::string_view input(reinterpret_cast<const char*>(data), size);
-    std::string_view layout = input.substr(0, 7);
-    std::string_view dayBytes = input.substr(std::min<std::size_t>(7, input.size()), 3);
-    std::string_view line = input.substr(std::min<std::size_t>(10, input.size()));
-    unsigned pick = 0;
-    for (char c : dayBytes)
-        pick = pick * 256 + static_cast<unsigned char>(c);
-    using namespace std::chrono;
-    year_month_day today{year{static_cast<int>(1970 + pick % 100)}, month{pick / 100 % 12 + 1},
-                         day{pick / 1200 % 28 + 1}};
-
-    quay::RemoteEntry entry = quay::parseListLine(line, layout, today);
-    if (entry.name.size() > line.size() + 2 || entry.date.size() > 2 * line.size() + 8)
+    using namespace quay;
+    listingproperty::ParserInput in = listingproperty::splitParserInput(
+        std::string_view(reinterpret_cast<const char*>(data), size));
+    RemoteEntry entry = parseListLine(in.line, in.layout, in.today);
+    if (entry.name.size() > in.line.size() + 2 || entry.date.size() > 2 * in.line.size() + 8 ||
+        !listingproperty::violation(in.line, in.layout, entry).empty())
         __builtin_trap();
-    if (layout.empty() || (layout[0] != '7' && layout[0] != '1'))
-        quay::parseListLine(line, "7", today);
-    for (quay::DateOrder order : {quay::DateOrder::DayFirst, quay::DateOrder::MonthFirst})
-        quay::remoteDateDisplay(entry.date, order, static_cast<int>(pick % 12000));
+    if (!listingproperty::violation(in.line, "7", parseListLine(in.line, "7", in.today)).empty())
+        __builtin_trap();
+    for (DateOrder order : {DateOrder::DayFirst, DateOrder::MonthFirst})
+        remoteDateDisplay(entry.date, order, static_cast<int>(in.pick % 12000));
     return 0;
 }

@@ -2,7 +2,6 @@
 #include <unistd.h>
 
 #include <QApplication>
-#include <QProcess>
 #include <cstdlib>
 
 #include "session/data_directory.h"
@@ -43,14 +42,9 @@ int main(int argc, char** argv) {
     quay::QtEventLoop loop;
     quay::WidgetDialogs dialogs;
     quay::SessionController controller(loop, dialogs, dataDir);
-    controller.onStartInstance = [] {
-        QProcess::startDetached(QCoreApplication::applicationFilePath(), {});
-    };
     controller.onOpenFile = quay::openWithDesktop;
     quay::MainWindow window(controller);
     dialogs.setParent(&window);
-    dialogs.setTranslator(
-        [&controller](quay::NamedForm& form) { controller.translateWindow(form); });
 
     // With QUAY_EXIT_AFTER_FIRST_PAINT set, the program reports its start-up time and ends.
     quay::FirstPaintProbe probe(clock);

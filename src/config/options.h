@@ -27,6 +27,8 @@ struct PaneFont {
     std::optional<bool> italic;
     std::optional<bool> underLine;
     std::optional<bool> strikeOut;
+    // Point size: only the options dialog's font carries one; the lists' sections have none.
+    std::optional<int> size;
 
     bool operator==(const PaneFont&) const = default;
 };

@@ -83,26 +83,6 @@ void FtpClient::progressTouched() {
         m_deadline = std::chrono::steady_clock::now() + std::chrono::seconds(m_timeout);
 }
 
-bool FtpClient::waitUntilReady() {
-    using Clock = std::chrono::steady_clock;
-    m_deadline = Clock::now() + std::chrono::seconds(m_timeout);
-    for (;;) {
-        if (m_state == FtpState::fsReady)
-            return m_requestResult == 0;
-        if (m_loop.terminating() || (m_timeout > 0 && Clock::now() > m_deadline))
-            break;
-        // Sleeps in the loop until something happens instead of spinning on the pump.
-        const auto left =
-            std::chrono::duration_cast<std::chrono::milliseconds>(m_deadline - Clock::now());
-        m_loop.waitAndProcess(
-            std::clamp(left, std::chrono::milliseconds(1), std::chrono::milliseconds(50)));
-    }
-    abortAsync();
-    m_errorMessage = "426 Timeout";
-    m_statusCode = 426;
-    return false;
-}
-
 void FtpClient::completionDelivered(std::uint64_t serial, int error) {
     for (Awaited* awaited : m_awaited)
         if (awaited->serial == serial) {

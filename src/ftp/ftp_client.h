@@ -52,8 +52,6 @@ public:
     bool typeSet();
     bool typeBinary();
     bool typeAscii();
-    // Pumps the loop until the client is fsReady (see above); true when the request succeeded.
-    bool waitUntilReady();
     // Processes what is pending on the loop once.
     void messagePump();
 

@@ -183,8 +183,16 @@ void FtpClientBase::genericReplyHandler() {
     }
     if (m_passive && m_statusCode == 227)
         m_passiveReply = m_lastResponse;
-    if (m_requestResult == 0 && m_currentStep == FtpStep::fctSize)
-        m_sizeResult = parseSizeResult(m_lastResponse);
+    if (m_requestResult == 0 && m_currentStep == FtpStep::fctSize) {
+        // "213 -1" or a number past 63 bits would become a size no file can have.
+        if (const auto size = parseSizeResult(m_lastResponse)) {
+            m_sizeResult = *size;
+        } else {
+            m_requestResult = 501;
+            display("! Not a file size: " + m_lastResponse);
+            setErrorMessageOnce("501 Not a file size: " + m_lastResponse);
+        }
+    }
     if (m_currentStep == FtpStep::fctCwd || m_currentStep == FtpStep::fctMkd ||
         m_currentStep == FtpStep::fctPwd || m_currentStep == FtpStep::fctCDup)
         m_dirResult = parseDirResult(m_lastResponse);
@@ -274,6 +282,7 @@ void FtpClientBase::openAsync() {
         m_requestType = FtpRequest::OpenAsync;
     m_requestDone = false;
     m_replyBuffer.clear();
+    m_replyFramer.reset();
     m_requestResult = 0;
     m_dnsResult.clear();
     m_currentStep = FtpStep::fctOpen;
@@ -358,17 +367,23 @@ void FtpClientBase::controlDataAvailable(int error) {
         replyLineTooLong();
 }
 
-// Returns false when reading must stop (the greeting was refused).
+// Returns false when reading must stop (the greeting was refused, or a reply never ends).
 bool FtpClientBase::interpretLine(int error) {
     int code = 0;
+    const ReplyFramer::Line kind = m_replyFramer.take(m_lastResponse, code);
+    if (kind == ReplyFramer::Line::TooLong) {
+        endSessionForReply("! Reply longer than " + std::to_string(ReplyFramer::MaxLines) +
+                               " lines or " + std::to_string(ReplyFramer::MaxBytes) +
+                               " bytes without its end line; closing the connection",
+                           "426 Reply without end");
+        return false;
+    }
     if (m_state == FtpState::fsWaitingBanner) {
         displayLastResponse();
-        // Lines without a leading code continue a multi-line greeting.
-        if (m_lastResponse.empty() || m_lastResponse[0] < '0' || m_lastResponse[0] > '9')
+        if (kind == ReplyFramer::Line::Text)
             return true;
-        const bool final = isFinalReplyLine(m_lastResponse, code);
         m_statusCode = code;
-        if (!final)
+        if (kind != ReplyFramer::Line::Final)
             return true;
         if (m_statusCode != 220) {
             setErrorMessageOnce(m_lastResponse);
@@ -383,11 +398,10 @@ bool FtpClientBase::interpretLine(int error) {
         return true;
     }
     if (m_state == FtpState::fsWaitingResponse) {
-        const bool final = isFinalReplyLine(m_lastResponse, code);
-        if (m_lastResponse.empty() || m_lastResponse[0] < '0' || m_lastResponse[0] > '9')
+        if (kind == ReplyFramer::Line::Text)
             return true;
         m_statusCode = code;
-        if (!final)
+        if (kind != ReplyFramer::Line::Final)
             return true;
         if (!m_replyHandler)
             handleError("Program error: no reply handler");
@@ -401,12 +415,18 @@ bool FtpClientBase::interpretLine(int error) {
 // A line that fills the whole receive buffer can never complete; waiting for its end would
 // stall the session, so the session ends with a note instead.
 void FtpClientBase::replyLineTooLong() {
-    display("! Reply line longer than " + std::to_string(ReplyBuffer::Capacity - 1) +
-            " bytes; closing the connection");
+    endSessionForReply("! Reply line longer than " + std::to_string(ReplyBuffer::Capacity - 1) +
+                           " bytes; closing the connection",
+                       "426 Reply line too long");
+}
+
+void FtpClientBase::endSessionForReply(const std::string& note, const std::string& error) {
+    display(note);
     m_replyBuffer.clear();
+    m_replyFramer.reset();
     if (!m_requestDone) {
         m_statusCode = m_requestResult = 426;
-        setErrorMessageOnce("426 Reply line too long");
+        setErrorMessageOnce(error);
     }
     m_control->close();
 }

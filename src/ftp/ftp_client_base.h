@@ -13,6 +13,7 @@
 #include "ftp/ftp_types.h"
 #include "ftp/local_file.h"
 #include "ftp/reply_buffer.h"
+#include "ftp/reply_framer.h"
 #include "net/socket.h"
 
 namespace quay {
@@ -220,6 +221,7 @@ private:
     void controlDataAvailable(int error);
     bool interpretLine(int error);
     void replyLineTooLong();
+    void endSessionForReply(const std::string& note, const std::string& error);
     void controlSessionClosed(int error);
     void quitFinish();
     // idle time-out (ftp_idle_timeout.cpp)
@@ -296,6 +298,7 @@ private:
     Handler m_finishHandler = nullptr;
     Handler m_nextStepHandler = nullptr;
     ReplyBuffer m_replyBuffer;
+    ReplyFramer m_replyFramer;
     std::string m_dnsResult;
 
     FtpSteps m_steps = 0;

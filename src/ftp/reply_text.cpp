@@ -62,16 +62,6 @@ std::int64_t readReplyNumber(std::string_view text, std::size_t& pos) {
     return negative ? -value : value;
 }
 
-bool isFinalReplyLine(std::string_view line, int& code) {
-    if (line.empty() || !isDigit(line[0]))
-        return false;
-    std::size_t pos = 0;
-    std::int64_t value = readReplyNumber(line, pos);
-    code = value > std::numeric_limits<int>::max() ? std::numeric_limits<int>::max()
-                                                   : static_cast<int>(value);
-    return pos >= line.size() || line[pos] != '-';
-}
-
 std::string parseDirResult(std::string_view line) {
     std::size_t pos = 0;
     readReplyNumber(line, pos);
@@ -80,7 +70,7 @@ std::string parseDirResult(std::string_view line) {
     if (pos >= line.size() || line[pos] != '"')
         return {};
     std::string result;
-    for (++pos; pos < line.size(); ++pos) {
+    for (++pos; pos < line.size() && line[pos] != '\0'; ++pos) {
         if (line[pos] != '"') {
             result += line[pos];
         } else if (pos + 1 < line.size() && line[pos + 1] == '"') {
@@ -93,10 +83,24 @@ std::string parseDirResult(std::string_view line) {
     return result;
 }
 
-std::int64_t parseSizeResult(std::string_view line) {
+std::optional<std::int64_t> parseSizeResult(std::string_view line) {
     std::size_t pos = 0;
     readReplyNumber(line, pos);
-    return readReplyNumber(line, pos);
+    while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t'))
+        ++pos;
+    if (pos < line.size() && line[pos] == '+')
+        ++pos;
+    else if (pos < line.size() && line[pos] == '-' && pos + 1 < line.size() &&
+             isDigit(line[pos + 1]))
+        return std::nullopt;
+    std::int64_t value = 0;
+    for (; pos < line.size() && isDigit(line[pos]); ++pos) {
+        const int digit = line[pos] - '0';
+        if (value > (std::numeric_limits<std::int64_t>::max() - digit) / 10)
+            return std::nullopt;
+        value = value * 10 + digit;
+    }
+    return value;
 }
 
 bool parsePassivePort(std::string_view reply, std::uint16_t& port) {

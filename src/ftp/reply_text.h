@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,16 +16,15 @@ namespace quay {
 // 64-bit range saturate instead of wrapping.
 std::int64_t readReplyNumber(std::string_view text, std::size_t& pos);
 
-// A reply line ends a reply when it starts with a digit and its number is not followed by
-// "-". Sets code to the number when the line starts with a digit.
-bool isFinalReplyLine(std::string_view line, int& code);
-
 // The quoted directory of a 257-style reply ("257 \"/a \"\"b\"\" c\" created" -> /a "b" c);
-// empty when no double quote follows the code and its blanks.
+// empty when no double quote follows the code and its blanks. The name ends at a NUL byte,
+// which no path can hold.
 std::string parseDirResult(std::string_view line);
 
-// The second number of the line (the first is the code): the size in a 213 reply.
-std::int64_t parseSizeResult(std::string_view line);
+// The second number of the line (the first is the code): the size in a 213 reply; 0 when the
+// line holds no second number. Empty when the number is negative or does not fit 63 bits:
+// such a reply states no size.
+std::optional<std::int64_t> parseSizeResult(std::string_view line);
 
 // The data port of a 227 reply "227 text (h1,h2,h3,h4,p1,p2)". False unless the parentheses
 // hold exactly six numbers of 0..255 and the port is not 0.

@@ -18,9 +18,18 @@ namespace quay {
 // today is the date of program start: Unix lines that show a time of day instead of a year
 // lie in today's year, or in the year before when that date is later than today.
 //
+// Unix lines (the default and WU-FTP layouts) are read by the shape of their columns: the
+// date is the first month name with a day and a year or time, or numeric or ISO date, that
+// follows a number; that number is the size, and the name is everything after the date and
+// the one blank behind it, blanks included. Link count, owner and group may be missing or hold
+// blanks. The default layout writes the date as "dd.mm.yy", the WU-FTP layout as the month
+// and day as written, then the year after a blank ("Mar 5 1999"). The Microsoft FTP 4 and Mac
+// layouts take the rest of the line after their last column as the name.
+//
 // Never throws and accepts any bytes. A name of "." means the line is no entry (a total
-// line, a VMS header, a link in the WU-FTP layout) and is to be skipped. A default-layout
-// line that cannot be read gives the whole line as a file name with the date "error".
+// line, a VMS header, a link in the WU-FTP layout) and is to be skipped. A Unix line without
+// a date gives the whole line as a file name with the date "error"; a name is never taken
+// from another column. Every name is "." or ".." or a run of bytes of the line.
 // Symbolic links (attributes starting with "l") lose their " -> target" part and count as
 // directories when their name has no "." in it.
 // The start of the header line of a VMS listing, which names the directory listed

@@ -104,7 +104,9 @@ void forEachListingLine(std::string_view text, const ListingLines& lines) {
         } else if (header && lines.onHeader) {
             lines.onHeader(line);
         } else if (lines.vms && !header && line.size() < 40 && haveNext) {
-            joined.assign(line).append(next);
+            // The second line may start in the first column ("5/10  14-APR-2006 ..."): a blank
+            // keeps its first word apart from the name.
+            joined.assign(line).append(" ").append(next);
             hand(joined);
             haveNext = cursor.next(next);
         } else {

@@ -44,8 +44,8 @@ bool isVmsHeader(std::string_view line);
 
 // The lines of a listing, ready for the parser. Lines end at LF, CR LF or a lone CR. Lines
 // shorter than minLength are noise and passed over before any joining. With the VMS
-// layout, a line shorter than 40 characters that is not the last gets the next line
-// appended (VMS servers wrap long entries), and that next line is used up; header lines are
+// layout, a line shorter than 40 characters that is not the last gets a blank and the next
+// line appended (VMS servers wrap long entries), and that next line is used up; header lines are
 // never joined and are given to onHeader, or like any other line to onLine when onHeader is
 // empty. The view given to onLine is valid during the call only.
 //

@@ -26,6 +26,14 @@ std::size_t customColumn(std::string_view layout, std::size_t position) {
     return c >= '1' && c <= '9' ? static_cast<std::size_t>(c - '0') : 0;
 }
 
+// The rest of the line after its first count words, blanks inside kept: names with blanks
+// stand last in these layouts.
+std::string_view restAfterWords(std::string_view line, std::size_t count) {
+    for (std::size_t n = 0; n < count && !line.empty(); ++n)
+        takePart(' ', line);
+    return line;
+}
+
 // The text before marker, or all of it when the marker does not occur.
 std::string cutBefore(const std::string& text, std::string_view marker) {
     return text.substr(0, text.find(marker));
@@ -38,7 +46,7 @@ void text(std::string_view line, RemoteEntry& e) {
     e.isDir = startsWithD(line);
 }
 
-// "03-05-07  12:00PM  <DIR>  name": date, time, "<DIR>" or the size, one word of name.
+// "03-05-07  12:00PM  <DIR>  name": date, time, "<DIR>" or the size, then the name.
 void microsoftWords(std::string_view line, RemoteEntry& e) {
     Words words = splitString(' ', line);
     e.date = word(words, 1);
@@ -48,7 +56,7 @@ void microsoftWords(std::string_view line, RemoteEntry& e) {
     e.isDir = asciiLower(words[2]) == "<dir>";
     if (!e.isDir)
         e.size = words[2];
-    e.name = word(words, 4);
+    e.name = restAfterWords(line, 3);
 }
 
 // Mac listings have one column less for directories than for files.
@@ -63,7 +71,7 @@ void mac(std::string_view line, RemoteEntry& e) {
     if (!e.isDir && words.size() >= 2)
         e.size = words[1];
     if (words.size() > k + 6)
-        e.name = words[k + 6];
+        e.name = restAfterWords(line, k + 6);
 }
 
 void customColumns(std::string_view line, std::string_view layout, RemoteEntry& e) {

@@ -24,6 +24,9 @@ public:
 
     // Shows dir (absolute, ending in "/") with its subdirectories read from disk now.
     void show(const std::string& dir);
+    // Shows dir with the given subdirectory names (any order; shown in the panes' name order),
+    // for a caller that has just read the directory anyway.
+    void show(const std::string& dir, std::vector<std::string> subdirectories);
 
     const std::vector<Entry>& entries() const { return m_entries; }
     int itemIndex() const { return m_itemIndex; }

@@ -20,8 +20,11 @@ struct LocalDeletePlan {
 LocalDeletePlan planLocalDelete(const std::vector<std::string>& paths);
 
 // Deletes the plan's files in order, then its directories from the last to the first, so that
-// deeper directories go before their parents. Stops at the first failure and returns
-// "<path>: <system error text>"; what was deleted stays deleted. Empty on success.
-std::string executeLocalDelete(const LocalDeletePlan& plan);
+// deeper directories go before their parents. Every path must lie below base (a directory
+// ending in "/"); no link below base is followed on the way to an entry, so a directory
+// replaced by a link since the plan was made stops the delete instead of reaching outside.
+// Stops at the first failure and returns "<path>: <system error text>"; what was deleted
+// stays deleted. Empty on success.
+std::string executeLocalDelete(const LocalDeletePlan& plan, const std::string& base);
 
 }  // namespace quay

@@ -11,7 +11,6 @@
 #include <ctime>
 #include <memory>
 
-#include "panes/list_order.h"
 #include "panes/name_mask.h"
 
 namespace quay {
@@ -98,13 +97,6 @@ std::vector<std::string> localSubdirectories(const std::string& dir) {
             S_ISDIR(st.st_mode))
             names.emplace_back(entry->d_name);
     }
-    std::vector<PaneItem> rows(names.size());
-    for (std::size_t i = 0; i < names.size(); ++i)
-        rows[i].caption = std::move(names[i]);
-    sortPaneRows(rows, 0);
-    names.clear();
-    for (PaneItem& row : rows)
-        names.push_back(std::move(row.caption));
     return names;
 }
 

@@ -22,8 +22,8 @@ namespace quay {
 std::vector<PaneItem> readLocalDirectory(const std::string& dir, std::string_view mask,
                                          int dateType, std::error_code& error);
 
-// The names of the subdirectories of dir (links to directories included), in the order of the
-// panes' name compare (ASCII letters without regard to case). Unreadable: none.
+// The names of the subdirectories of dir (links to directories included), in directory order.
+// Unreadable: none.
 std::vector<std::string> localSubdirectories(const std::string& dir);
 
 }  // namespace quay

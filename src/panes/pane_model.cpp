@@ -9,11 +9,13 @@ void PaneModel::clear() {
     if (m_items.empty())
         return;
     std::size_t n = m_items.size();
+    aboutToRemove(0, n);
     m_items.clear();
     announceRemoved(0, n);
 }
 
 std::size_t PaneModel::add(PaneItem item) {
+    aboutToInsert(m_items.size(), 1);
     m_items.push_back(std::move(item));
     announceInserted(m_items.size() - 1, 1);
     return m_items.size() - 1;
@@ -22,6 +24,7 @@ std::size_t PaneModel::add(PaneItem item) {
 void PaneModel::insert(std::size_t index, PaneItem item) {
     if (index > m_items.size())
         throw std::out_of_range("PaneModel::insert");
+    aboutToInsert(index, 1);
     m_items.insert(m_items.begin() + static_cast<std::ptrdiff_t>(index), std::move(item));
     announceInserted(index, 1);
 }
@@ -29,11 +32,13 @@ void PaneModel::insert(std::size_t index, PaneItem item) {
 void PaneModel::remove(std::size_t index) {
     if (index >= m_items.size())
         throw std::out_of_range("PaneModel::remove");
+    aboutToRemove(index, 1);
     m_items.erase(m_items.begin() + static_cast<std::ptrdiff_t>(index));
     announceRemoved(index, 1);
 }
 
 void PaneModel::assign(std::vector<PaneItem> items) {
+    aboutToReset();
     m_items = std::move(items);
     announceReset();
 }
@@ -87,6 +92,7 @@ void PaneModel::setSortEnabled(bool enabled) {
 void PaneModel::sort() {
     if (!m_sortEnabled || (!m_compare && !m_sorter) || m_items.size() < 2)
         return;
+    aboutToReset();
     if (m_sorter)
         m_sorter(m_items);
     else
@@ -97,6 +103,7 @@ void PaneModel::sort() {
 }
 
 void PaneModel::setViewStyle(ViewStyle style) {
+    aboutToReset();
     m_viewStyle = style;
     announceReset();
 }
@@ -111,8 +118,27 @@ void PaneModel::endUpdate() {
 bool PaneModel::deferredByUpdate() {
     if (m_updateDepth == 0)
         return false;
-    m_changedDuringUpdate = true;
+    if (!m_changedDuringUpdate) {
+        m_changedDuringUpdate = true;
+        if (onAboutToReset)
+            onAboutToReset();
+    }
     return true;
+}
+
+void PaneModel::aboutToReset() {
+    if (!deferredByUpdate() && onAboutToReset)
+        onAboutToReset();
+}
+
+void PaneModel::aboutToInsert(std::size_t first, std::size_t count) {
+    if (!deferredByUpdate() && onAboutToInsert)
+        onAboutToInsert(first, count);
+}
+
+void PaneModel::aboutToRemove(std::size_t first, std::size_t count) {
+    if (!deferredByUpdate() && onAboutToRemove)
+        onAboutToRemove(first, count);
 }
 
 void PaneModel::announceReset() {

@@ -32,8 +32,15 @@ struct ColumnWidth {
 //
 // Between beginUpdate() and endUpdate() (nestable) nothing is announced; the outermost
 // endUpdate() announces one reset when anything changed.
+//
+// A reset, an insertion and a removal are also announced before the rows change (onAboutTo...),
+// with the same arguments as after, so a view can be told in its own order; the first change
+// inside an update bracket announces the bracket's reset before it.
 class PaneModel {
 public:
+    std::function<void()> onAboutToReset;
+    std::function<void(std::size_t first, std::size_t count)> onAboutToInsert;
+    std::function<void(std::size_t first, std::size_t count)> onAboutToRemove;
     std::function<void()> onReset;
     std::function<void(std::size_t first, std::size_t count)> onInserted;
     std::function<void(std::size_t first, std::size_t count)> onRemoved;
@@ -79,8 +86,12 @@ public:
     void endUpdate();
 
 private:
-    // True (and the change remembered) while an update bracket is open.
+    // True (and the change remembered) while an update bracket is open; the bracket's first
+    // change announces the coming reset.
     bool deferredByUpdate();
+    void aboutToReset();
+    void aboutToInsert(std::size_t first, std::size_t count);
+    void aboutToRemove(std::size_t first, std::size_t count);
     void announceReset();
     void announceInserted(std::size_t first, std::size_t count);
     void announceRemoved(std::size_t first, std::size_t count);

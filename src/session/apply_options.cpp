@@ -24,6 +24,7 @@ void SessionController::applyOptions() {
     // above to 0, the silence limit stays.
     m_ftp.setIdleTimeout(m_options.timeOut);
     applyLogOption();
+    m_model.setWindowFont({m_options.fontName, m_options.fontSize, m_options.fontColor});
     if (!m_options.iniPath.empty() && !equalsIgnoringCase(m_options.iniPath, m_state.localDir))
         changeLocalDir(m_options.iniPath);
 }

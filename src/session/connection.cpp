@@ -84,12 +84,8 @@ void SessionController::connectToServer(const FtpServerInfo& server) {
     m_ftp.setBinary(true);
     m_ftp.setPassive(m_currentServer.Pasv);
     m_ftp.setHostDirName(remoteDirPath(m_currentServer.InitialDir, m_currentServer.CheckVHost));
-    if (!m_currentServer.LocalDir.empty()) {
-        std::error_code error;
-        if (std::filesystem::is_directory(m_currentServer.LocalDir, error) ||
-            std::filesystem::create_directories(m_currentServer.LocalDir, error))
-            changeLocalDir(m_currentServer.LocalDir);
-    }
+    if (!m_currentServer.LocalDir.empty())
+        enterServerLocalDir(m_currentServer.LocalDir);
     m_state.clearOperationFlags();
     m_loop.processPending();
     m_serverListFolder = m_serverList.list().currentFolderPath();
@@ -97,8 +93,24 @@ void SessionController::connectToServer(const FtpServerInfo& server) {
     m_model.setEnabled("sbStop", true);
     m_state.connectAttempt = 0;
     m_ftp.setTimeout(0);
-    m_connectPending = true;
-    startRequest(&FtpClientBase::connectAsync);
+    startConnect();
+}
+
+// A relative directory means one below the directory shown, for creating as for entering, so
+// nothing is made in whatever directory the process happens to run in.
+void SessionController::enterServerLocalDir(const std::string& localDir) {
+    namespace fs = std::filesystem;
+    fs::path dir(localDir);
+    if (dir.is_relative())
+        dir = fs::path(m_state.localDir) / dir;
+    std::error_code error;
+    if (fs::is_directory(dir, error) || fs::create_directories(dir, error))
+        changeLocalDir(dir.string());
+}
+
+bool SessionController::startConnect() {
+    m_connectPending = startRequest(&FtpClientBase::connectAsync);
+    return m_connectPending;
 }
 
 void SessionController::Ftp1SessionConnected(int) {
@@ -131,9 +143,8 @@ void SessionController::sessionEnded() {
         m_ftp.setTimeout(0);
         addLog("Connecting to " + m_ftp.hostName() + " [Attempt " +
                std::to_string(m_state.connectAttempt + 1) + "]");
-        m_connectPending = true;
-        startRequest(&FtpClientBase::connectAsync);
-        return;
+        if (startConnect())
+            return;
     }
     backToServerList();
 }

@@ -1,13 +1,19 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 
+#include "config/named_objects.h"
 #include "config/options.h"
+#include "panes/chmod_model.h"
+#include "panes/command_list_model.h"
 #include "sites/server_properties.h"
 
 namespace quay {
+
+class OptionsDialogModel;
 
 // Every modal question the core asks goes through this interface. The Qt layer answers
 // with real dialogs; tests answer with scripted values. A method returns only when the
@@ -19,6 +25,11 @@ public:
     enum class Answer { Ok, Cancel, Yes, No };
 
     virtual ~Dialogs() = default;
+
+    // What every window calls when it is created, before it shows anything of the caller's:
+    // the translation (and template export) of its texts. Set by the session controller;
+    // implementations that create windows call it when it is set.
+    std::function<void(NamedForm& window)> translateWindow;
 
     // A message box with the given caption, text, icon and buttons.
     virtual Answer messageBox(const std::string& caption, const std::string& text, Icon icon,
@@ -38,9 +49,36 @@ public:
     }
 
     // The font dialog preset with font; true and the chosen font when confirmed, false
-    // (font unchanged) when cancelled. Implementations without this dialog cancel it.
+    // (font unchanged) when cancelled. The size is chosen only when font has one.
+    // Implementations without this dialog cancel it.
     virtual bool chooseFont(PaneFont& font) {
         (void)font;
+        return false;
+    }
+
+    // The options dialog on model until the user presses OK (true) or cancels (false); the
+    // caller stores the model on OK. Implementations without this dialog cancel it.
+    virtual bool options(OptionsDialogModel& model) {
+        (void)model;
+        return false;
+    }
+
+    // A file chooser for an existing or new file: title, a filter as pairs of name and
+    // pattern separated by "|" ("Log Files (*.log)|*.log|..."), fileName the start and, on
+    // true, the choice. Implementations without this dialog cancel it.
+    virtual bool chooseFile(const std::string& title, const std::string& filter,
+                            std::string& fileName) {
+        (void)title;
+        (void)filter;
+        (void)fileName;
+        return false;
+    }
+
+    // A directory chooser starting at directory; true and the choice when confirmed.
+    // Implementations without this dialog cancel it.
+    virtual bool chooseDirectory(const std::string& caption, std::string& directory) {
+        (void)caption;
+        (void)directory;
         return false;
     }
 
@@ -55,6 +93,22 @@ public:
         (void)fileName;
         (void)newPath;
         return Overwrite::Cancel;
+    }
+
+    // The permissions dialog "Change File Attributes" on model until the user closes it; true
+    // when closed with "Ok" (the caller reads model.result()). Implementations without this
+    // dialog cancel it.
+    virtual bool changeAttributes(ChmodModel& model) {
+        (void)model;
+        return false;
+    }
+
+    // The command list dialog "Commands" on model until the user closes it; returns how it
+    // was closed (the caller takes model.close() of it). Implementations without this dialog
+    // close it at once.
+    virtual CommandListModel::Close commandList(CommandListModel& model) {
+        (void)model;
+        return CommandListModel::Close::Close;
     }
 
     // The input prompt as every caller uses it: caption, prompt and the value shown are cut

@@ -8,8 +8,12 @@ void SessionController::prepareKeepAlive() {
     m_state.keepAliveIndex = 0;
     m_keepTicks = 0;
     m_keepInterval = m_options.startKeep * m_state.tickPeriod;
-    if (m_options.keep && !m_options.cmdKeep.empty())
+    if (keepAliveConfigured())
         startKeepTimer();
+}
+
+bool SessionController::keepAliveConfigured() const {
+    return m_options.keep && !m_options.cmdKeep.empty();
 }
 
 void SessionController::startKeepTimer() {

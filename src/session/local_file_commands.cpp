@@ -96,7 +96,7 @@ void LocalPane::sbDel1Click() {
     const LocalDeletePlan plan = planLocalDelete(paths);
     if (m_dialogs.messageBox("Achtung", deleteQuestion(plan), Dialogs::Icon::Question,
                              Dialogs::Yes | Dialogs::No) == Dialogs::Answer::Yes) {
-        const std::string failure = executeLocalDelete(plan);
+        const std::string failure = executeLocalDelete(plan, m_state.localDir);
         if (!failure.empty())
             showError(failure);
     }

@@ -72,17 +72,32 @@ bool LocalPane::changeDir(const std::string& dir) {
     std::string shown = target.lexically_normal().string();
     if (shown.empty() || shown.back() != '/')
         shown += '/';
+    // A directory that cannot be read is not entered: an empty list would hide why.
+    std::vector<PaneItem> rows =
+        readLocalDirectory(shown, m_state.localMask, m_options.dateType, error);
+    if (error) {
+        showError(shown + ": " + error.message());
+        return false;
+    }
     m_state.localDir = shown;
-    dlbxChange();
+    showDirectory(std::move(rows));
     return true;
 }
 
 void LocalPane::dlbxChange() {
-    if (m_state.localDir.empty())
-        return;
-    m_tree.show(m_state.localDir);
+    if (!m_state.localDir.empty())
+        showDirectory(readRows());
+}
+
+void LocalPane::showDirectory(std::vector<PaneItem> rows) {
+    // Directories are never filtered, so the rows name every subdirectory of the tree.
+    std::vector<std::string> subdirectories;
+    for (const PaneItem& row : rows)
+        if (row.imageIndex == kDirectoryImage)
+            subdirectories.push_back(row.caption);
+    m_tree.show(m_state.localDir, std::move(subdirectories));
     refreshDrives();
-    fillList();
+    showRows(std::move(rows));
 }
 
 void LocalPane::refreshDrives() {
@@ -96,13 +111,18 @@ void LocalPane::refreshDrives() {
     m_drives.setItemIndex(driveIndexOf(drives, m_state.localDir));
 }
 
-void LocalPane::fillList() {
-    PaneModel& list = m_model.lvLoc();
+std::vector<PaneItem> LocalPane::readRows() const {
     std::error_code error;
-    std::vector<PaneItem> rows =
-        readLocalDirectory(m_state.localDir, m_state.localMask, m_options.dateType, error);
+    return readLocalDirectory(m_state.localDir, m_state.localMask, m_options.dateType, error);
+}
+
+void LocalPane::showRows(std::vector<PaneItem> rows) {
     sortPaneRows(rows, m_state.localSortKey);
-    list.assign(std::move(rows));
+    m_model.lvLoc().assign(std::move(rows));
+}
+
+void LocalPane::fillList() {
+    showRows(readRows());
 }
 
 void LocalPane::dlbxSelect(int index) {

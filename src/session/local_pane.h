@@ -50,7 +50,8 @@ public:
     ComboModel& drives() { return m_drives; }
 
     // Makes dir (absolute, or relative to the local directory) the local directory; the tree,
-    // the drive box and the list follow. False, and nothing changes, when it is no directory.
+    // the drive box and the list follow. False, and nothing changes, when it is no directory;
+    // one that cannot be read besides shows "Achtung" with the system's reason.
     bool changeDir(const std::string& dir);
     // "Refresh": the tree and the list read again.
     void dlbxChange();
@@ -88,6 +89,10 @@ public:
 
 private:
     void fillList();
+    std::vector<PaneItem> readRows() const;
+    void showRows(std::vector<PaneItem> rows);
+    // The tree, the drive box and the list for the rows just read of the local directory.
+    void showDirectory(std::vector<PaneItem> rows);
     void refreshDrives();
     void resort(PaneModel& pane);
     void selectCommand(PaneModel& pane, std::string& mask, const char* label, int action);

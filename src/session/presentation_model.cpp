@@ -74,6 +74,14 @@ void PresentationModel::clearLog() {
         onLogCleared();
 }
 
+void PresentationModel::setWindowFont(const WindowFont& font) {
+    if (font == m_windowFont)
+        return;
+    m_windowFont = font;
+    if (onWindowFontChanged)
+        onWindowFontChanged();
+}
+
 const PaneFont& PresentationModel::paneFont(const std::string& list) const {
     static const PaneFont unset;
     auto it = m_paneFonts.find(list);

@@ -15,6 +15,15 @@ namespace quay {
 // The mouse cursor a control (or the whole screen) shows.
 enum class Cursor { crDefault, crHourGlass };
 
+// The font of the main window as the options give it (FontName, FontSize, FontColor).
+struct WindowFont {
+    std::string name;
+    int size = 0;  // points; 0 leaves the size as it is
+    int color = 0;
+
+    bool operator==(const WindowFont&) const = default;
+};
+
 // The state of one control of the main window, addressed by the control's name (the Qt
 // widget carries the same name as its objectName).
 struct ControlState {
@@ -43,6 +52,7 @@ public:
     std::function<void()> onScreenCursorChanged;
     // The font of a file list (lvLoc or FTPView) changed.
     std::function<void(const std::string& list)> onPaneFontChanged;
+    std::function<void()> onWindowFontChanged;
 
     bool hasControl(const std::string& name) const { return m_controls.count(name) != 0; }
     // The state of a control; a default state when the name is unknown.
@@ -81,6 +91,9 @@ public:
     const PaneFont& paneFont(const std::string& list) const;
     void setPaneFont(const std::string& list, const PaneFont& font);
 
+    const WindowFont& windowFont() const { return m_windowFont; }
+    void setWindowFont(const WindowFont& font);
+
     // The cursor of the whole application (overrides every control's own cursor).
     Cursor screenCursor() const { return m_screenCursor; }
     void setScreenCursor(Cursor cursor);
@@ -98,6 +111,7 @@ private:
     std::deque<std::string> m_logLines;
     std::map<std::string, PaneFont> m_paneFonts;
     Cursor m_screenCursor = Cursor::crDefault;
+    WindowFont m_windowFont;
 };
 
 }  // namespace quay

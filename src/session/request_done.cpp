@@ -24,7 +24,10 @@ void SessionController::listCurrentDir() {
 }
 
 // Every way out restarts the keep-alive count: idle time is counted from the last completed
-// request, whatever the options say.
+// request. The timer runs again only while a keep-alive is configured ("Keep connection" on
+// and commands given): otherwise switching the option off would still send the commands, each
+// followed by a new listing, after every idle spell. A session that ended on the way has
+// nothing to keep alive.
 void SessionController::Ftp1RequestDone(FtpRequest request, int error) {
     stopKeepTimer();
     // A running transfer batch takes its own requests' completions.
@@ -35,11 +38,13 @@ void SessionController::Ftp1RequestDone(FtpRequest request, int error) {
     else
         requestSucceeded(request);
     m_keepTicks = 0;
-    startKeepTimer();
+    if (!m_state.serverListMode && keepAliveConfigured())
+        startKeepTimer();
 }
 
 void SessionController::requestFailed(FtpRequest request) {
-    if (m_state.deleteTree || m_state.removeDirs) {
+    const bool deleting = m_state.deleteTree || m_state.removeDirs;
+    if (deleting) {
         m_state.sourceDirs.clear();
         m_state.targetDirs.clear();
         m_state.sourceFiles.clear();
@@ -63,11 +68,16 @@ void SessionController::requestFailed(FtpRequest request) {
             return;
         default:
             addLog("Error " + m_ftp.errorMessage());
+            if (deleting)
+                m_remoteOps.returnToStart();
             return;
     }
 }
 
 void SessionController::requestSucceeded(FtpRequest request) {
+    // The steps of a delete or rename in progress.
+    if (m_remoteOps.requestDone(request, 0))
+        return;
     switch (request) {
         case FtpRequest::CwdAsync:
         case FtpRequest::MkdAsync:

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "panes/list_order.h"
 #include "session/dialogs.h"
 #include "session/main_window_controls.h"
 
@@ -20,7 +21,10 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
       m_languageMenu(m_dataDir, m_options.language),
       m_commandsFile(m_dataDir / kCustomCommandsFile),
       m_localPane(m_model, m_state, m_dialogs, m_options, onOpenFile),
-      m_transfers(m_state, m_model, m_ftp, m_options, m_dialogs, m_loop, transferHooks()) {
+      m_transfers(m_state, m_model, m_ftp, m_options, m_dialogs, m_loop, transferHooks()),
+      m_remoteOps(m_state, m_model, m_ftp, m_options, m_dialogs, remoteOperationHooks()),
+      m_quoteCommands(m_state, m_model, m_ftp, m_dialogs, m_customCommands,
+                      [this](const std::string& line) { addLog(line); }) {
     for (const ControlDef& def : mainWindowControls()) {
         ControlState state;
         state.text = def.caption;
@@ -35,6 +39,9 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
     m_serverList.list().defaultEMail = [this] {
         return m_options.mailAno ? m_options.anonymous : std::string();
     };
+    m_dialogs.translateWindow = [this](NamedForm& window) {
+        m_languageMenu.translateWindow(window);
+    };
     registerOwnHandlers();
     registerServerListHandlers();
     for (auto& [name, handler] : m_localPane.handlers())
@@ -42,11 +49,13 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
     registerSessionHandlers();
     bindFtpEvents();
     setUpTransfers();
+    setUpRemoteOperations();
     watchRemotePane();
 }
 
 void SessionController::watchRemotePane() {
     PaneModel& pane = m_model.ftpView();
+    usePaneOrder(pane, m_state.remoteSortKey);
     pane.onReset = [this] { FTPViewChange(); };
     pane.onInserted = [this](std::size_t, std::size_t) { FTPViewChange(); };
     pane.onRemoved = [this](std::size_t, std::size_t) { FTPViewChange(); };
@@ -54,6 +63,7 @@ void SessionController::watchRemotePane() {
 }
 
 SessionController::~SessionController() {
+    m_dialogs.translateWindow = nullptr;
     stopKeepTimer();
     closeLogFile();
 }
@@ -63,6 +73,7 @@ void SessionController::registerOwnHandlers() {
     registerHandler("Spawnnewsession1Click",
                     [this](const std::string&) { Spawnnewsession1Click(); });
     registerHandler("Exit1Click", [this](const std::string&) { Exit1Click(); });
+    registerHandler("FtpOptions1Click", [this](const std::string&) { FtpOptions1Click(); });
     registerHandler("ExplorerButton1Click", [this](const std::string&) { ExplorerButton1Click(); });
     registerHandler("sbStopClick", [this](const std::string&) { sbStopClick(); });
     registerHandler("MenuItem11Click", [this](const std::string& s) { MenuItem11Click(s); });
@@ -134,11 +145,12 @@ void SessionController::FormCreate() {
     m_state.logFileName.clear();
     m_options = loadOptions(m_dataDir);
     applyPaneFonts();
-    applyOptions();
-    // The local pane starts in the user's home directory, filled with the options' date form.
+    // The local pane starts in the user's home directory, filled with the options' date form;
+    // the options' start directory then takes it elsewhere.
     const char* home = std::getenv("HOME");
     if (!changeLocalDir(home != nullptr && *home != '\0' ? home : "/"))
         changeLocalDir("/");
+    applyOptions();
     m_languageMenu.onItemsChanged = [this] { languageItemsChanged(); };
     m_languageMenu.buildLanguageMenu(m_form);
     m_languageMenu.translateWindow(m_form);
@@ -245,6 +257,7 @@ void SessionController::ExplorerButton1Click() {
 
 void SessionController::sbStopClick() {
     m_transfers.stop();
+    m_remoteOps.stop();
     m_state.clearOperationFlags();
     m_model.setTag("sbStop", 1);
     m_model.setScreenCursor(Cursor::crDefault);

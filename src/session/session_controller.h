@@ -13,6 +13,8 @@
 #include "session/local_pane.h"
 #include "session/presentation_form.h"
 #include "session/presentation_model.h"
+#include "session/quote_commands.h"
+#include "session/remote_operations.h"
 #include "session/server_list_commands.h"
 #include "session/session_state.h"
 #include "session/transfer_driver.h"
@@ -40,7 +42,7 @@ public:
     // Closes the main window (the window then asks FormCloseQuery()). Set by the window.
     std::function<void()> onCloseWindow;
     // Starts another, independent instance of the program without waiting for it; reports
-    // nothing when that fails. Set by the application.
+    // nothing when that fails. Set by the window.
     std::function<void()> onStartInstance;
     // Hands a local file to the desktop for "View as Text File" and "Run Application". Set by
     // the application; unset, both commands do nothing.
@@ -72,10 +74,12 @@ public:
     LocalPane& localPane() { return m_localPane; }
     const std::filesystem::path& dataDir() const { return m_dataDir; }
     const std::filesystem::path& helpFile() const { return m_helpFile; }
-    // The upload and download drivers and the progress window.
-    TransferDriver& transfers() { return m_transfers; }
     // Translates a window as it is created, by the language chosen in the main window's menu.
     void translateWindow(NamedForm& form) { m_languageMenu.translateWindow(form); }
+    // The upload and download drivers and the progress window.
+    TransferDriver& transfers() { return m_transfers; }
+    // Make directory, rename, delete, change case and compare on the remote pane.
+    RemoteOperations& remoteOperations() { return m_remoteOps; }
 
     // Runs the command handler registered under name; unknown names do nothing.
     void invoke(const std::string& handler, const std::string& sender);
@@ -109,6 +113,9 @@ public:
     // Every entry of the language menu; tag -1 (miEnglish) is the built-in texts.
     void miEnglishClick(int tag);
     void Spawnnewsession1Click();
+    // "Preferences": the options dialog; on OK the record is saved. Then the options are
+    // applied, whichever button closed the dialog.
+    void FtpOptions1Click();
     void Exit1Click();
     // Closes the window like Exit1Click(); once the user has confirmed, a running request is
     // aborted before the window goes (unless the client only waits on a closed connection).
@@ -116,6 +123,10 @@ public:
     void sbStopClick();
     // The remote pane changed (the controller watches it itself).
     void FTPViewChange();
+    // The row index of FTPView was selected or deselected (the window calls this once per row
+    // whose selection changed). In server-list mode the three Properties entries are enabled
+    // exactly when that row is a server.
+    void FTPViewSelectItem(std::size_t index, bool selected);
     // The left button went down in FTPView: true when a drag of the selected row may start,
     // that is in server-list mode with a server (image 3) selected.
     bool FTPViewMouseDown();
@@ -180,6 +191,10 @@ private:
     void closeLogFile();
     // Connects to the server record (the double-click on a server row).
     void connectToServer(const FtpServerInfo& server);
+    // The record's local directory: entered, or made first when it does not exist.
+    void enterServerLocalDir(const std::string& localDir);
+    // Starts the log-in request; false (logged) when it cannot start.
+    bool startConnect();
     // After a connection attempt ended: retries it, or returns to the server list.
     void sessionEnded();
     void backToServerList();
@@ -196,6 +211,7 @@ private:
     void openRemoteDir(const PaneItem& row);
     // The keep-alive timer: prepared when connected, restarted after every completion.
     void prepareKeepAlive();
+    bool keepAliveConfigured() const;
     void startKeepTimer();
     void stopKeepTimer();
 
@@ -206,7 +222,11 @@ private:
     // Upload, download, stop and the client's progress reports.
     void setUpTransfers();
     TransferDriver::Hooks transferHooks();
-    // Every change of the remote pane's items reruns the enabling rule.
+    // The remote file operations, permissions and the command bar.
+    void setUpRemoteOperations();
+    RemoteOperations::Hooks remoteOperationHooks();
+    // Every change of the remote pane's items reruns the enabling rule; the pane keeps the
+    // order of FTPViewCompare under RemoteSortKey.
     void watchRemotePane();
     void setDate();
     // Checks exactly the transfer-mode entry whose tag is mode.
@@ -251,6 +271,8 @@ private:
     int m_keepInterval = 0;
     LocalPane m_localPane;
     TransferDriver m_transfers;
+    RemoteOperations m_remoteOps;
+    QuoteCommands m_quoteCommands;
 };
 
 }  // namespace quay

@@ -7,9 +7,22 @@ namespace quay {
 
 InputForm::InputForm(const QString& caption, const QString& prompt, const QString& value,
                      bool masked, QWidget* parent)
+    : InputForm(parent) {
+    ask(caption, prompt, value, masked);
+}
+
+void InputForm::ask(const QString& caption, const QString& prompt, const QString& value,
+                    bool masked) {
+    setWindowTitle(caption);
+    m_prompt.setText(prompt);
+    m_input.setText(value);
+    m_mask.setVisible(masked);
+    m_mask.setChecked(masked);
+    m_input.setEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
+}
+
+InputForm::InputForm(QWidget* parent)
     : QDialog(parent),
-      m_prompt(prompt),
-      m_input(value),
       m_ok(QStringLiteral("&Ok")),
       m_cancel(QStringLiteral("&Cancel")),
       m_mask(QStringLiteral("Mask password")) {
@@ -19,13 +32,10 @@ InputForm::InputForm(const QString& caption, const QString& prompt, const QStrin
     m_ok.setObjectName(QStringLiteral("Button1"));
     m_cancel.setObjectName(QStringLiteral("Button2"));
     m_mask.setObjectName(QStringLiteral("chbMask"));
-    setWindowTitle(caption);
     setModal(true);
 
     m_ok.setDefault(true);
-    m_mask.setVisible(masked);
-    m_mask.setChecked(masked);
-    m_input.setEchoMode(masked ? QLineEdit::Password : QLineEdit::Normal);
+    m_mask.setVisible(false);
     connect(&m_mask, &QCheckBox::toggled, this,
             [this](bool on) { m_input.setEchoMode(on ? QLineEdit::Password : QLineEdit::Normal); });
     connect(&m_ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -18,6 +18,8 @@ namespace {
 void showTree(QListWidget& list, const DirectoryTree& tree) {
     const QSignalBlocker block(&list);
     list.clear();
+    // The open and closed folder icons differ in their natural size; rows stay even.
+    list.setIconSize(QSize(16, 16));
     const QIcon open = list.style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = list.style()->standardIcon(QStyle::SP_DirIcon);
     const auto& entries = tree.entries();

@@ -16,6 +16,7 @@
 #include "ui/help_window.h"
 #include "ui/local_pane_binding.h"
 #include "ui/pane_view.h"
+#include "ui/start_instance.h"
 
 namespace quay {
 
@@ -70,6 +71,8 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
     bindLocalPane(*this, m_controller);
     resize(900, 640);
     m_controller.onCloseWindow = [this] { close(); };
+    // A failed start is not reported: the command has nothing to say it with.
+    m_controller.onStartInstance = [] { startNewInstance(); };
     m_controller.onLanguageItemsChanged = [this] { refreshLanguageEntries(); };
     // Help is a window of its own, nothing the session decides.
     m_controller.registerHandler("Help1Click", [this](const std::string&) {
@@ -82,6 +85,7 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
 
 MainWindow::~MainWindow() {
     m_controller.onCloseWindow = nullptr;
+    m_controller.onStartInstance = nullptr;
     m_controller.onLanguageItemsChanged = nullptr;
     m_controller.transfers().onShowProgress = nullptr;
     m_controller.transfers().onHideProgress = nullptr;

@@ -56,9 +56,27 @@ void MainWindow::bindPaneFonts() {
     PresentationModel& model = m_controller.model();
     for (const char* name : {"lvLoc", "FTPView"}) {
         QWidget* list = widget(name);
-        m_definedFonts[name] = list->font();
+        // The lists have fonts of their own: the window font of the options does not reach
+        // them (setting family and size marks them as the list's own).
+        QFont own = list->font();
+        own.setFamily(own.family());
+        own.setPointSizeF(own.pointSizeF());
+        list->setFont(own);
+        m_definedFonts[name] = own;
         model.setPaneFont(name, paneFontOf(list->font()));
     }
+    // A family the system lacks falls back to the default one; colours have no Qt font field.
+    const auto applyWindowFont = [this] {
+        const WindowFont& options = m_controller.model().windowFont();
+        QFont font = this->font();
+        if (!options.name.empty())
+            font.setFamily(qtext(options.name));
+        if (options.size > 0)
+            font.setPointSize(options.size);
+        setFont(font);
+    };
+    applyWindowFont();
+    model.onWindowFontChanged = applyWindowFont;
     model.onPaneFontChanged = [this](const std::string& name) {
         if (QWidget* list = widget(name))
             list->setFont(qtFontOf(m_controller.model().paneFont(name), m_definedFonts.at(name)));
@@ -143,6 +161,10 @@ void MainWindow::bindPane(PaneView& view, const char* dblClickHandler, const cha
             });
     const std::string list = view.objectName().toStdString();
     view.canStartDrag = [this, list] { return m_controller.paneDragAllowed(list); };
+    if (list == "FTPView")
+        connect(&view, &PaneView::itemSelected, this, [this](int row, bool selected) {
+            m_controller.FTPViewSelectItem(static_cast<std::size_t>(row), selected);
+        });
     connect(&view, &PaneView::rowDropped, this, [this, list](const QString& source, int row) {
         if (list == "FTPView")
             m_controller.FTPViewDragDrop(source.toStdString(), row);

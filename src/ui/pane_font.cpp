@@ -27,6 +27,8 @@ QFont qtFontOf(const PaneFont& paneFont, const QFont& base) {
     QFont font = base;
     if (paneFont.name)
         font.setFamily(qtext(*paneFont.name));
+    if (paneFont.size && *paneFont.size > 0)
+        font.setPointSize(*paneFont.size);
     font.setBold(paneFont.bold.value_or(base.bold()));
     font.setItalic(paneFont.italic.value_or(base.italic()));
     font.setUnderline(paneFont.underLine.value_or(base.underline()));

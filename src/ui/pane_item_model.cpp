@@ -12,6 +12,9 @@ PaneItemModel::PaneItemModel(PaneModel& pane, QList<PaneColumn> columns, QObject
 }
 
 PaneItemModel::~PaneItemModel() {
+    m_pane.onAboutToReset = m_previous.aboutToReset;
+    m_pane.onAboutToInsert = m_previous.aboutToInsert;
+    m_pane.onAboutToRemove = m_previous.aboutToRemove;
     m_pane.onReset = m_previous.reset;
     m_pane.onInserted = m_previous.inserted;
     m_pane.onRemoved = m_previous.removed;
@@ -19,44 +22,60 @@ PaneItemModel::~PaneItemModel() {
 }
 
 void PaneItemModel::hook() {
-    // The pane model has already changed when it announces; the begin/end pairs are issued
-    // back to back, and data() tolerates rows that are gone.
-    m_previous = {m_pane.onReset, m_pane.onInserted, m_pane.onRemoved, m_pane.onChanged};
-    auto reset = m_pane.onReset;
-    m_pane.onReset = [this, reset] {
-        beginResetModel();
+    m_previous = {m_pane.onAboutToReset, m_pane.onAboutToInsert, m_pane.onAboutToRemove,
+                  m_pane.onReset,        m_pane.onInserted,      m_pane.onRemoved,
+                  m_pane.onChanged};
+    // The views hear of a change in Qt's order (begin, the rows change, end). The earlier
+    // callbacks run before the selection is mirrored, so that a handler reacting to the
+    // selection (FTPViewSelectItem) has the last word over one reacting to any change.
+    auto chain = [](auto own, auto previous) {
+        return [own, previous](auto... args) {
+            own(args...);
+            if (previous)
+                previous(args...);
+        };
+    };
+    m_pane.onAboutToReset = chain([this] { beginResetModel(); }, m_previous.aboutToReset);
+    m_pane.onAboutToInsert = chain(
+        [this](std::size_t first, std::size_t count) {
+            if (count > 0)
+                beginInsertRows({}, static_cast<int>(first), static_cast<int>(first + count - 1));
+        },
+        m_previous.aboutToInsert);
+    m_pane.onAboutToRemove = chain(
+        [this](std::size_t first, std::size_t count) {
+            if (count > 0)
+                beginRemoveRows({}, static_cast<int>(first), static_cast<int>(first + count - 1));
+        },
+        m_previous.aboutToRemove);
+    m_pane.onReset = [this, reset = m_previous.reset] {
         endResetModel();
-        emit selectionChangedInModel();
         if (reset)
             reset();
+        emit selectionChangedInModel();
     };
-    auto inserted = m_pane.onInserted;
-    m_pane.onInserted = [this, inserted](std::size_t first, std::size_t count) {
-        if (count > 0) {
-            beginInsertRows({}, static_cast<int>(first), static_cast<int>(first + count - 1));
+    m_pane.onInserted = [this, inserted = m_previous.inserted](std::size_t first,
+                                                               std::size_t count) {
+        if (count > 0)
             endInsertRows();
-            emit selectionChangedInModel();  // a row may arrive selected
-        }
         if (inserted)
             inserted(first, count);
+        if (count > 0)
+            emit selectionChangedInModel();  // a row may arrive selected
     };
-    auto removed = m_pane.onRemoved;
-    m_pane.onRemoved = [this, removed](std::size_t first, std::size_t count) {
-        if (count > 0) {
-            beginRemoveRows({}, static_cast<int>(first), static_cast<int>(first + count - 1));
+    m_pane.onRemoved = [this, removed = m_previous.removed](std::size_t first, std::size_t count) {
+        if (count > 0)
             endRemoveRows();
-        }
         if (removed)
             removed(first, count);
     };
-    auto changed = m_pane.onChanged;
-    m_pane.onChanged = [this, changed](std::size_t first, std::size_t count) {
+    m_pane.onChanged = [this, changed = m_previous.changed](std::size_t first, std::size_t count) {
         if (count > 0)
             emit dataChanged(index(static_cast<int>(first), 0),
                              index(static_cast<int>(first + count - 1), columnCount() - 1));
-        emit selectionChangedInModel();
         if (changed)
             changed(first, count);
+        emit selectionChangedInModel();
     };
 }
 

@@ -17,11 +17,12 @@ struct PaneColumn {
 };
 
 // Shows a PaneModel to Qt views. Each announcement of the pane model maps onto exactly one
-// QAbstractItemModel notification (reset, rows inserted, rows removed, data changed), so a
-// bulk load costs one reset. Callbacks the pane model already had (the controller's) are
-// kept, run after the view is told, and put back when the adapter goes. Names are shown decoded as
-// UTF-8 where they are valid and byte for byte (Latin-1) otherwise; the model's bytes are never
-// replaced.
+// QAbstractItemModel notification (reset, rows inserted, rows removed, data changed; the
+// begin halves from the pane model's onAboutTo... announcements), so a bulk load costs one
+// reset. Callbacks the pane model already had (the controller's) are kept, run after the
+// view is told and before selectionChangedInModel, and put back when the adapter goes. Names are
+// shown decoded as UTF-8 where they are valid and byte for byte (Latin-1) otherwise; the model's
+// bytes are never replaced.
 class PaneItemModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -50,6 +51,8 @@ private:
     QList<PaneColumn> m_columns;
     // The pane model's callbacks before this adapter, restored when it goes.
     struct Callbacks {
+        std::function<void()> aboutToReset;
+        std::function<void(std::size_t, std::size_t)> aboutToInsert, aboutToRemove;
         std::function<void()> reset;
         std::function<void(std::size_t, std::size_t)> inserted, removed, changed;
     };

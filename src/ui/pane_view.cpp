@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <set>
 
 namespace quay {
 
@@ -22,6 +23,7 @@ PaneView::PaneView(PaneModel& pane, QList<PaneColumn> columns, QWidget* parent)
     addWidget(&m_icons);
     connect(&m_selection, &QItemSelectionModel::selectionChanged, this,
             &PaneView::selectionFromView);
+    connect(&m_selection, &QItemSelectionModel::selectionChanged, this, &PaneView::announceItems);
     connect(&m_model, &PaneItemModel::selectionChangedInModel, this, &PaneView::selectionFromModel);
     connect(&m_model, &QAbstractItemModel::modelReset, this, &PaneView::applyViewStyle);
     applyViewStyle();
@@ -57,6 +59,13 @@ bool PaneView::eventFilter(QObject* watched, QEvent* event) {
     if (view == nullptr)
         return QStackedWidget::eventFilter(watched, event);
     switch (event->type()) {
+        case QEvent::MouseButtonDblClick:
+            if (!view->indexAt(static_cast<QMouseEvent*>(event)->position().toPoint()).isValid()) {
+                m_model.pane().selectAll(false);
+                emit doubleClicked();
+                return true;
+            }
+            return false;
         case QEvent::MouseButtonPress:
         case QEvent::MouseMove:
         case QEvent::MouseButtonRelease:
@@ -150,6 +159,20 @@ void PaneView::selectionFromView(const QItemSelection& selected, const QItemSele
     apply(deselected, false);
     apply(selected, true);
     m_syncing = false;
+}
+
+void PaneView::announceItems(const QItemSelection& selected, const QItemSelection& deselected) {
+    // Ranges may split a row into columns: each row is told once.
+    auto announce = [this](const QItemSelection& ranges, bool on) {
+        std::set<int> rows;
+        for (const QItemSelectionRange& range : ranges)
+            for (int row = range.top(); row <= range.bottom(); ++row)
+                rows.insert(row);
+        for (int row : rows)
+            emit itemSelected(row, on);
+    };
+    announce(deselected, false);
+    announce(selected, true);
 }
 
 void PaneView::selectionFromModel() {

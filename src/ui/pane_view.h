@@ -17,6 +17,11 @@ namespace quay {
 // Dragging: once the left button has moved 5 pixels from where it went down, canStartDrag is
 // asked; when it agrees, the rows go as a drag naming this list. A drag of a list's rows
 // dropped on a list emits rowDropped there with the row under the mouse (-1 for none).
+//
+// doubleClicked comes for a double-click on a row and also on the empty part of the list,
+// which first deselects every row. itemSelected comes once per row whose selection changed,
+// whichever side changed it, deselected rows first; it follows the pane model's own change
+// announcements.
 class PaneView : public QStackedWidget {
     Q_OBJECT
 public:
@@ -35,6 +40,7 @@ public:
 
 signals:
     void doubleClicked();
+    void itemSelected(int row, bool selected);
     void contextMenuRequested(const QPoint& globalPos);
     void rowDropped(const QString& sourceList, int targetRow);
 
@@ -45,6 +51,7 @@ private:
     void applyViewStyle();
     void selectionFromView(const QItemSelection& selected, const QItemSelection& deselected);
     void selectionFromModel();
+    void announceItems(const QItemSelection& selected, const QItemSelection& deselected);
     void configure(QAbstractItemView& view);
     bool mouseEvent(QAbstractItemView& view, QMouseEvent& event);
     bool dropEvent(QAbstractItemView& view, QEvent& event);

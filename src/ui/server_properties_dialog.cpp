@@ -1,5 +1,6 @@
 #include "ui/server_properties_dialog.h"
 #include "ui/qt_text.h"
+#include "ui/widget_form.h"
 
 #include <QFileDialog>
 #include <QFormLayout>
@@ -61,6 +62,7 @@ ServerPropertiesDialog::ServerPropertiesDialog(ServerPropertiesModel& model, QWi
     layout->addLayout(columns);
     refreshStates();
     refreshLayouts();
+    nameUnnamedTexts(*this);
 }
 
 QLineEdit* ServerPropertiesDialog::edit(const char* name, std::string& field) {

@@ -2,10 +2,14 @@
 #include "ui/qt_text.h"
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QFontDialog>
 #include <QMessageBox>
 
+#include "ui/chmod_dialog.h"
+#include "ui/command_list_dialog.h"
 #include "ui/input_form.h"
+#include "ui/options_dialog_view.h"
 #include "ui/pane_font.h"
 #include "ui/rewrite_dialog.h"
 #include "ui/server_properties_dialog.h"
@@ -67,6 +71,13 @@ Dialogs::Answer answerOf(int button, unsigned buttons) {
 
 }  // namespace
 
+void WidgetDialogs::translate(QWidget& window) {
+    if (!translateWindow)
+        return;
+    WidgetForm form(window);
+    translateWindow(form);
+}
+
 Dialogs::Answer WidgetDialogs::messageBox(const std::string& caption, const std::string& body,
                                           Icon icon, unsigned buttons) {
     QMessageBox box(boxIcon(icon), qtext(caption), qtext(body), boxButtons(buttons), m_parent);
@@ -77,7 +88,9 @@ Dialogs::Answer WidgetDialogs::messageBox(const std::string& caption, const std:
 
 bool WidgetDialogs::inputPrompt(const std::string& caption, const std::string& prompt,
                                 std::string& value, bool masked) {
-    InputForm form(qtext(caption), qtext(prompt), qtext(value), masked, m_parent);
+    InputForm form(m_parent);
+    translate(form);
+    form.ask(qtext(caption), qtext(prompt), qtext(value), masked);
     if (form.exec() != QDialog::Accepted)
         return false;
     value = bytes(form.value());
@@ -96,19 +109,63 @@ bool WidgetDialogs::chooseFont(PaneFont& font) {
     font.italic = picked.italic;
     font.underLine = picked.underLine;
     font.strikeOut = picked.strikeOut;
+    if (font.size)
+        font.size = chosen.pointSize();
+    return true;
+}
+
+bool WidgetDialogs::options(OptionsDialogModel& model) {
+    OptionsDialog dialog(model, m_parent);
+    translate(dialog);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+namespace {
+
+// "Name (*.x)|*.x|..." as Qt's "Name (*.x);;...": the names carry the patterns Qt reads.
+// Every file matches "*.*" on these systems too.
+QString qtFilter(const std::string& filter) {
+    const QStringList parts = qtext(filter).split(QLatin1Char('|'));
+    QStringList result;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString name = parts[i];
+        name.replace(QStringLiteral("(*.*)"), QStringLiteral("(*)"));
+        result << name;
+    }
+    return result.join(QStringLiteral(";;"));
+}
+
+}  // namespace
+
+bool WidgetDialogs::chooseFile(const std::string& title, const std::string& filter,
+                               std::string& fileName) {
+    QFileDialog dialog(m_parent, qtext(title));
+    dialog.setObjectName(QStringLiteral("opd"));
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilter(qtFilter(filter));
+    dialog.selectFile(qtext(fileName));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return false;
+    fileName = bytes(dialog.selectedFiles().front());
+    return true;
+}
+
+bool WidgetDialogs::chooseDirectory(const std::string& caption, std::string& directory) {
+    const QString chosen =
+        QFileDialog::getExistingDirectory(m_parent, qtext(caption), qtext(directory));
+    if (chosen.isEmpty())
+        return false;
+    directory = bytes(chosen);
+    // Directories of the options end in the separator.
+    if (directory.back() != '/')
+        directory += '/';
     return true;
 }
 
 bool WidgetDialogs::serverProperties(ServerPropertiesModel& model) {
     ServerPropertiesDialog dialog(model, m_parent);
+    translate(dialog);
     return dialog.exec() == QDialog::Accepted;
-}
-
-void WidgetDialogs::translate(QWidget& window) {
-    if (!m_translate)
-        return;
-    WidgetForm form(window);
-    m_translate(form);
 }
 
 Dialogs::Overwrite WidgetDialogs::askOverwrite(const std::string& fileName, std::string& newPath) {
@@ -118,6 +175,19 @@ Dialogs::Overwrite WidgetDialogs::askOverwrite(const std::string& fileName, std:
     if (dialog.answer() == Overwrite::SaveAs)
         newPath = dialog.path();
     return dialog.answer();
+}
+
+bool WidgetDialogs::changeAttributes(ChmodModel& model) {
+    ChmodDialog dialog(model, m_parent);
+    translate(dialog);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+CommandListModel::Close WidgetDialogs::commandList(CommandListModel& model) {
+    CommandListDialog dialog(model, m_parent);
+    translate(dialog);
+    dialog.exec();
+    return dialog.closedWith();
 }
 
 }  // namespace quay

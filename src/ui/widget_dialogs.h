@@ -14,11 +14,6 @@ namespace quay {
 class WidgetDialogs : public Dialogs {
 public:
     void setParent(QWidget* parent) { m_parent = parent; }
-    // Translates a window as it is created (the main window's language choice); unset, the
-    // windows keep their built-in texts.
-    void setTranslator(std::function<void(NamedForm&)> translate) {
-        m_translate = std::move(translate);
-    }
 
     Answer messageBox(const std::string& caption, const std::string& text, Icon icon,
                       unsigned buttons) override;
@@ -26,13 +21,19 @@ public:
                      bool masked) override;
     bool chooseFont(PaneFont& font) override;
     bool serverProperties(ServerPropertiesModel& model) override;
+    bool options(OptionsDialogModel& model) override;
+    bool chooseFile(const std::string& title, const std::string& filter,
+                    std::string& fileName) override;
+    bool chooseDirectory(const std::string& caption, std::string& directory) override;
     Overwrite askOverwrite(const std::string& fileName, std::string& newPath) override;
+    bool changeAttributes(ChmodModel& model) override;
+    CommandListModel::Close commandList(CommandListModel& model) override;
 
 private:
+    // Every window goes through the translation when it is created (translateWindow).
     void translate(QWidget& window);
 
     QPointer<QWidget> m_parent;
-    std::function<void(NamedForm&)> m_translate;
 };
 
 }  // namespace quay

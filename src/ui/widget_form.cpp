@@ -1,9 +1,9 @@
 #include "ui/widget_form.h"
 
 #include <QAbstractButton>
+#include <QAction>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 
 #include "ui/qt_text.h"
 
@@ -11,80 +11,78 @@ namespace quay {
 
 namespace {
 
-// The language files write line breaks as CR LF; Qt widgets break at LF.
-QString fromFileText(const std::string& value) {
-    QString text = qtext(value);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    return text;
+// Qt breaks lines with LF; the translation works with CR LF.
+std::string toForm(const QString& text) {
+    return bytes(QString(text).replace(QStringLiteral("\n"), QStringLiteral("\r\n")));
 }
 
-std::string toFileText(const QString& value) {
-    QString text = value;
-    text.replace(QStringLiteral("\n"), QStringLiteral("\r\n"));
-    return bytes(text);
+QString fromForm(const std::string& text) {
+    return qtext(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
 class WidgetObject : public NamedObject {
 public:
-    explicit WidgetObject(QWidget* widget) : m_widget(widget) {}
+    explicit WidgetObject(QObject& object) : m_object(&object) {}
 
-    std::string objectName() const override { return bytes(m_widget->objectName()); }
+    std::string objectName() const override { return bytes(m_object->objectName()); }
 
     std::vector<std::string> stringPropertyNames() const override {
-        if (caption())
+        if (hasCaption())
             return {"Caption", "Hint"};
-        if (qobject_cast<QLineEdit*>(m_widget))
-            return {"Text", "Hint"};
         return {"Hint"};
     }
 
     std::string stringProperty(const std::string& name) const override {
-        if (!m_widget)
+        if (!m_object)
             return {};
         if (name == "Hint")
-            return toFileText(m_widget->toolTip());
-        if (name == "Text")
-            if (auto* edit = qobject_cast<QLineEdit*>(m_widget))
-                return bytes(edit->text());
-        if (name == "Caption" && caption())
-            return toFileText(m_widget->property(caption()).toString());
+            return toForm(m_object->property("toolTip").toString());
+        if (auto* button = qobject_cast<QAbstractButton*>(m_object))
+            return toForm(button->text());
+        if (auto* label = qobject_cast<QLabel*>(m_object))
+            return toForm(label->text());
+        if (auto* box = qobject_cast<QGroupBox*>(m_object))
+            return toForm(box->title());
+        if (auto* action = qobject_cast<QAction*>(m_object))
+            return toForm(action->text());
         return {};
     }
 
     void setStringProperty(const std::string& name, const std::string& value) override {
-        if (!m_widget)
+        if (!m_object)
             return;
+        const QString text = fromForm(value);
         if (name == "Hint")
-            m_widget->setToolTip(fromFileText(value));
-        else if (name == "Text") {
-            if (auto* edit = qobject_cast<QLineEdit*>(m_widget))
-                edit->setText(qtext(value));
-        } else if (name == "Caption" && caption())
-            m_widget->setProperty(caption(), fromFileText(value));
+            m_object->setProperty("toolTip", text);
+        else if (auto* button = qobject_cast<QAbstractButton*>(m_object))
+            button->setText(text);
+        else if (auto* label = qobject_cast<QLabel*>(m_object))
+            label->setText(text);
+        else if (auto* box = qobject_cast<QGroupBox*>(m_object))
+            box->setTitle(text);
+        else if (auto* action = qobject_cast<QAction*>(m_object))
+            action->setText(text);
     }
 
 private:
-    // The Qt property that holds the caption, or nullptr when the widget has none.
-    const char* caption() const {
-        if (qobject_cast<QAbstractButton*>(m_widget) || qobject_cast<QLabel*>(m_widget))
-            return "text";
-        if (qobject_cast<QGroupBox*>(m_widget))
-            return "title";
-        return nullptr;
+    bool hasCaption() const {
+        return qobject_cast<QAbstractButton*>(m_object) || qobject_cast<QLabel*>(m_object) ||
+               qobject_cast<QGroupBox*>(m_object) || qobject_cast<QAction*>(m_object);
     }
 
-    QPointer<QWidget> m_widget;
+    QPointer<QObject> m_object;
 };
 
 }  // namespace
 
 WidgetForm::WidgetForm(QWidget& window) : m_window(window) {
-    for (QWidget* child : window.findChildren<QWidget*>()) {
-        const QString name = child->objectName();
-        // Qt names its own inner widgets "qt_..."; they are no controls of the window.
-        if (!name.isEmpty() && !name.startsWith(QStringLiteral("qt_")))
-            m_objects.push_back(std::make_unique<WidgetObject>(child));
-    }
+    for (QObject* object : window.findChildren<QObject*>())
+        // Qt's own helper objects ("qt_...", "_q_...") are no controls of the dialog.
+        if (!object->objectName().isEmpty() &&
+            !object->objectName().startsWith(QLatin1String("qt_")) &&
+            !object->objectName().startsWith(QLatin1String("_q_")) &&
+            (object->isWidgetType() || qobject_cast<QAction*>(object) != nullptr))
+            m_objects.push_back(std::make_unique<WidgetObject>(*object));
 }
 
 WidgetForm::~WidgetForm() = default;
@@ -94,11 +92,24 @@ std::string WidgetForm::formName() const {
 }
 
 std::vector<NamedObject*> WidgetForm::ownedObjects() {
-    std::vector<NamedObject*> objects;
-    objects.reserve(m_objects.size());
+    std::vector<NamedObject*> result;
+    result.reserve(m_objects.size());
     for (const auto& object : m_objects)
-        objects.push_back(object.get());
-    return objects;
+        result.push_back(object.get());
+    return result;
+}
+
+void nameUnnamedTexts(QWidget& window) {
+    int labels = 0;
+    int groups = 0;
+    for (QWidget* child : window.findChildren<QWidget*>()) {
+        if (!child->objectName().isEmpty())
+            continue;
+        if (qobject_cast<QLabel*>(child))
+            child->setObjectName(QStringLiteral("Label%1").arg(++labels));
+        else if (qobject_cast<QGroupBox*>(child))
+            child->setObjectName(QStringLiteral("GroupBox%1").arg(++groups));
+    }
 }
 
 }  // namespace quay

@@ -3,16 +3,21 @@
 #include <QPointer>
 #include <QWidget>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "config/named_objects.h"
 
 namespace quay {
 
-// A Qt window as the translation sees it: the form named by the window's objectName owning
-// every named descendant widget, in creation order. Buttons, labels and group boxes publish
-// "Caption", line edits "Text", every widget "Hint" (its tool tip). Built when the window is
-// created; the window must outlive the form.
+// A Qt dialog as the translation sees it: the form named after the dialog's objectName,
+// owning every named widget and action inside it, in the order findChildren() gives.
+// Buttons, check boxes, radio buttons, labels and group boxes publish "Caption"; every
+// widget publishes "Hint" (its tool tip). Edits publish no "Text": when a dialog is
+// translated they already hold the user's data, which a language file must neither replace
+// nor carry into the template.
+//
+// The object list is taken at construction; the dialog must outlive the form.
 class WidgetForm : public NamedForm {
 public:
     explicit WidgetForm(QWidget& window);
@@ -25,5 +30,10 @@ private:
     QWidget& m_window;
     std::vector<std::unique_ptr<NamedObject>> m_objects;
 };
+
+// Gives every label and group box of window that has no name one, as a form designer does:
+// "Label1", "Label2", ... and "GroupBox1", ... in findChildren() order, so that language
+// files can reach their texts. Run once, after the dialog is built.
+void nameUnnamedTexts(QWidget& window);
 
 }  // namespace quay

@@ -117,11 +117,22 @@ TEST(PollLoop, PostFromAnotherThreadWakesABlockedLoop) {
             loop.quit();
         });
     });
+    // A lost wake-up must fail the test rather than block it for ever: the only timer is
+    // far behind the post, so a loop that ends early was woken by the post.
+    bool gaveUp = false;
+    loop.startTimer(
+        5s,
+        [&] {
+            gaveUp = true;
+            loop.quit();
+        },
+        false);
     auto start = std::chrono::steady_clock::now();
-    loop.run();  // blocks in poll with no timer: only the wake-up can end it
+    loop.run();
     other.join();
     EXPECT_TRUE(ran);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+    EXPECT_FALSE(gaveUp);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 3s);
 }
 
 TEST(PollLoop, RunUntilTimesOut) {

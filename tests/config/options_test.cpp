@@ -119,8 +119,8 @@ Options everyFieldChanged(const fs::path& dir) {
     o.defPrompt = 2;
     o.dateType = 1;
     o.language = {true, true, "deutsch"};
-    o.fontLeft = {"Mono", 1, 255, true, false, true, false};
-    o.fontRight = {"Sans", 0, 0, false, true, false, true};
+    o.fontLeft = {"Mono", 1, 255, true, false, true, false, std::nullopt};
+    o.fontRight = {"Sans", 0, 0, false, true, false, true, std::nullopt};
     return o;
 }
 

@@ -49,22 +49,6 @@ TEST_F(ScriptedFtp, WithoutAcceptLFALineWaitsForCrLf) {
     EXPECT_FALSE(h.logged("> PASS secret"));
 }
 
-TEST_F(ScriptedFtp, DigitLedTextLineEndsAMultiLineReplyEarly) {
-    startLoggedIn([](ScriptedFtpSession& s) {
-        s.expect("PWD");
-        s.reply("257-Your directory:");
-        s.reply("2021 was a year");
-        s.reply("257 \"/home/joe\"");
-    });
-    int responses = 0;
-    h.ftp.onResponse = [&] { ++responses; };
-    EXPECT_EQ(h.run([&] { h.ftp.pwdAsync(); }), 2021);
-    EXPECT_EQ(h.ftp.errorMessage(), "2021 was a year");
-    ASSERT_TRUE(h.pumpUntil([&] { return h.logged("< 257 \"/home/joe\""); }));
-    EXPECT_EQ(responses, 3);
-    EXPECT_EQ(h.done.size(), 2u);
-}
-
 TEST_F(ScriptedFtp, GreetingOtherThan220EndsTheRequestWithItsCode) {
     start([](ScriptedFtpSession& s) {
         s.reply("421 Too many users");

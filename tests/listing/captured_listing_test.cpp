@@ -25,10 +25,10 @@ struct Expected {
     const char* time;
 };
 
-// The same tree on every server, in listing order. Leading blanks of a name do not survive:
-// the name starts after the blanks that end the time column.
+// The same tree on every server, in listing order. The name starts after the one blank that
+// ends the date, so its own leading blanks survive.
 const std::vector<Expected> kTree = {
-    {"two  blanks.txt", false, "2", "28.02.26", ""},
+    {"  two  blanks.txt", false, "2", "28.02.26", ""},
     {"My Documents", true, "4096", "01.01.10", ""},
     {"big.iso", false, "5000000000", "30.06.25", ""},
     {"docs", true, "4096", "05.12.26", "18:00"},
@@ -79,8 +79,8 @@ TEST_P(CapturedListing, WuftpLayoutDropsLinksAndKeepsTheDateText) {
     std::vector<std::string> names;
     for (const RemoteEntry& e : entries)
         names.push_back(e.name);
-    EXPECT_EQ(names, (std::vector<std::string>{"two  blanks.txt", "My Documents", "big.iso", "docs",
-                                               "my file.txt", "old.dat", "readme.txt"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"  two  blanks.txt", "My Documents", "big.iso",
+                                               "docs", "my file.txt", "old.dat", "readme.txt"}));
     ASSERT_EQ(entries.size(), 7u);
     EXPECT_TRUE(entries[1].isDir);
     EXPECT_EQ(entries[2].size, "5000000000");
@@ -97,8 +97,8 @@ TEST_P(CapturedListing, DeleteWalkerQueuesLinksAsFilesAndNeverEntersThem) {
     DeleteWalk walk = walkDeleteListing(file.path, ListingFormat{"0", kCaptureDay}, "/tree", {});
     EXPECT_EQ(walk.dirs, (std::vector<std::string>{"/tree/My Documents", "/tree/docs"}));
     EXPECT_EQ(walk.files,
-              (std::vector<std::string>{"two  blanks.txt", "big.iso", "link_to_docs", "my file.txt",
-                                        "old.dat", "readme.lnk.txt", "readme.txt"}));
+              (std::vector<std::string>{"  two  blanks.txt", "big.iso", "link_to_docs",
+                                        "my file.txt", "old.dat", "readme.lnk.txt", "readme.txt"}));
 }
 
 TEST_P(CapturedListing, PaneShowsEveryEntryWithFullDates) {
@@ -112,7 +112,7 @@ TEST_P(CapturedListing, PaneShowsEveryEntryWithFullDates) {
     load.view.currentYear = 2026;
     RemotePaneState state = loadListingIntoPane(load, view, pathBox);
     ASSERT_EQ(view.count(), kTree.size());
-    EXPECT_EQ(state.names, (std::vector<std::string>{"two  blanks.txt", "big.iso", "my file.txt",
+    EXPECT_EQ(state.names, (std::vector<std::string>{"  two  blanks.txt", "big.iso", "my file.txt",
                                                      "old.dat", "readme.lnk.txt", "readme.txt"}));
     for (std::size_t i = 0; i < kTree.size(); ++i) {
         EXPECT_EQ(view.item(i).caption, kTree[i].name);
@@ -123,7 +123,8 @@ TEST_P(CapturedListing, PaneShowsEveryEntryWithFullDates) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, CapturedListing,
-                         testing::Values("vsftpd", "pure-ftpd", "pyftpdlib"), [](const auto& info) {
+                         testing::Values("vsftpd", "pure-ftpd", "pyftpdlib", "proftpd"),
+                         [](const auto& info) {
                              std::string name = info.param;
                              std::erase(name, '-');
                              return name;

@@ -44,19 +44,32 @@ TEST(UnixLayout, YearOfATimeOfDayFollowsToday) {
     EXPECT_EQ(parse("-rw-r--r-- 1 u g 1 Feb 29 2023 no leap").date, "error");
 }
 
-TEST(UnixLayout, MonthWordsAreFoundAsSubstrings) {
+TEST(UnixLayout, DatesAreWholeMonthNamesWithADayAndAYearOrTime) {
     EXPECT_EQ(parse("-rw-r--r-- 1 u g 1 DEC 5 2001 x").date, "05.12.01");
-    EXPECT_EQ(parse("-rw-r--r-- 1 u g 1 eb 5 2001 x").date, "05.02.01");
-    EXPECT_EQ(parse("-rw-r--r-- 1 u g 1 Mär 5 2001 x").date, "05.01.01");  // no match: January
-    // A day that is no number is the first.
-    EXPECT_EQ(parse("-rw-r--r-- 1 u g 1 Apr x 2001 y").date, "01.04.01");
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 1 september 5 2001 x").date, "05.09.01");
+    // A piece of a month name, a day or a year that is no number, a time out of range: no date.
+    for (const char* line :
+         {"-rw-r--r-- 1 u g 1 eb 5 2001 x", "-rw-r--r-- 1 u g 1 Apr x 2001 y",
+          "-rw-r--r-- 1 u g 1 Apr 32 2001 y", "-rw-r--r-- 1 u g 1 Apr 3 24:00 y",
+          "-rw-r--r-- 1 u g 1 Apr 3 12:5 y", "-rw-r--r-- 1 u g 1 2001-13-01 12:00 y"})
+        EXPECT_EQ(parse(line), entry(false, line, "", "error", "", "-rw-r--r--")) << line;
+    // Seconds stay in the time, fractions go; a lone ISO date takes one blank or two.
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 5 Mar 5 12:00:01.25 x"),
+              entry(false, "x", "5", "05.03.26", "12:00:01", "-rw-r--r--"));
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 5 2001-02-03 x").name, "x");
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 5 2001-02-03   x").name, " x");
+    // The date must follow a number: a group named like a month is passed over.
+    EXPECT_EQ(parse("-rw-r--r-- 1 u May 12 Mar 5 2001 x").name, "x");
 }
 
 TEST(UnixLayout, UnreadableLinesBecomeFilesDatedError) {
-    EXPECT_EQ(parse("total 12"), entry(false, "total 12", "", "error", "", "total"));
+    EXPECT_EQ(parse("total 12").name, ".");
     // The line ends before the time word.
     EXPECT_EQ(parse("-rw-r--r-- 1 u g 12 Mar 5"),
-              entry(false, "-rw-r--r-- 1 u g 12 Mar 5", "12", "error", "", "-rw-r--r--"));
+              entry(false, "-rw-r--r-- 1 u g 12 Mar 5", "", "error", "", "-rw-r--r--"));
+    // The line ends with the date: the entry has no name (and the walkers refuse it).
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 12 Mar 5 12:00 "),
+              entry(false, "", "12", "05.03.26", "12:00", "-rw-r--r--"));
     EXPECT_EQ(parse("drwxr-xr-x 2 u"),
               entry(true, "drwxr-xr-x 2 u", "", "error", "", "drwxr-xr-x"));
     EXPECT_EQ(parse("-rw-r--r-- 1 u g 12 Feb 30 12:00 x").date, "error");
@@ -80,8 +93,9 @@ TEST(WuftpLayout, SkipsTotalAndLinkLines) {
     EXPECT_EQ(parse("total 12", "7").name, ".");
     EXPECT_EQ(parse("TOTAL 12", "7").name, ".");
     EXPECT_EQ(parse("lrwxrwxrwx 1 root root 7 Jan 1 12:00 bin -> usr/bin", "7").name, ".");
-    EXPECT_EQ(parse("-rw-r--r-- 1 u g 5 Mar 5 12:00   a  b  ", "7").name, "a  b");
-    EXPECT_EQ(parse("-rw-r--r-- 1 u g", "7").name, "");
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 5 Mar 5 12:00   a  b  ", "7").name, "  a  b  ");
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g", "7"),
+              entry(false, "-rw-r--r-- 1 u g", "", "error", "", "-rw-r--r--"));
 }
 
 TEST(WuftpLayout, DateIsMonthAndDayWithTheYearAfterABlank) {
@@ -92,11 +106,11 @@ TEST(WuftpLayout, DateIsMonthAndDayWithTheYearAfterABlank) {
               entry(false, "old file.txt", "1234", "Mar 5 1999", "", "-rw-r--r--"));
 }
 
-TEST(WordLayouts, MicrosoftFourTakesOneWordOfName) {
+TEST(WordLayouts, MicrosoftFourTakesTheRestOfTheLineAsName) {
     EXPECT_EQ(parse("03-05-07  12:00PM       <DIR>          aspnet_client", "2"),
               entry(true, "aspnet_client", "", "03-05-07", "12:00PM", ""));
     EXPECT_EQ(parse("01-17-07  03:27PM                 1234 my file.txt", "2"),
-              entry(false, "my", "1234", "01-17-07", "03:27PM", ""));
+              entry(false, "my file.txt", "1234", "01-17-07", "03:27PM", ""));
     EXPECT_EQ(parse("01-17-07  03:27PM", "2"), entry(false, "", "", "01-17-07", "03:27PM", ""));
 }
 

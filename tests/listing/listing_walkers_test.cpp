@@ -36,7 +36,7 @@ TEST(ListingLines, SplitAtEveryKindOfLineEnd) {
 TEST(ListingLines, VmsJoinsShortLinesOnceAndNeverTheLastOrAHeader) {
     std::string longLine(45, 'L');
     EXPECT_EQ(linesOf("s1\ns2\ns3\n" + longLine + "\ns4", 0, true),
-              (Strings{"s1s2", "s3" + longLine, "s4"}));
+              (Strings{"s1 s2", "s3 " + longLine, "s4"}));
     EXPECT_EQ(linesOf("DISK$ARCHIVE:[A]\nFILE.TXT;1 1 2", 0, true),
               (Strings{"DISK$ARCHIVE:[A]", "FILE.TXT;1 1 2"}));
 }
@@ -80,13 +80,14 @@ protected:
 TEST_F(WalkerTest, CollectRemoteNamesTakesFilesOfLongLinesAndLeavesTheFile) {
     EXPECT_TRUE(collectRemoteNames(file, kUnix).empty());
     test::writeFile(file,
-                    "total 123456789012345678\r\n"  // a failed line: a "file" of the whole line
+                    "total 123456789012345678\r\n"
+                    "-rw-r--r-- 1 u g 5 Jun 1 1999x what\r\n"  // a failed line: a "file" of it all
                     "-rw-r--r-- 1 u g 5 Jun 1 12:00 a b.txt\r\n"
                     "drwxr-xr-x 1 u g 5 Jun 1 12:00 dir\r\n"
                     "- 1 u 5 Jun 1 1:0 c\r\n"  // 19 characters
                     "lrwxrwxrwx 1 u g 5 Jun 1 12:00 lib.so -> lib.so.1\r\n");
     EXPECT_EQ(collectRemoteNames(file, kUnix),
-              (Strings{"total 123456789012345678", "a b.txt", "lib.so"}));
+              (Strings{"-rw-r--r-- 1 u g 5 Jun 1 1999x what", "a b.txt", "lib.so"}));
     EXPECT_TRUE(std::filesystem::exists(file));
 }
 

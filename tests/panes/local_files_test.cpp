@@ -137,7 +137,8 @@ TEST(LocalDelete, WalksBreadthFirstNeverFollowsLinksAndRemovesDeepestFirst) {
     EXPECT_EQ(plan.files[0], (dir.path() / "single").string());
     EXPECT_EQ(plan.files.back(), (tree / "a" / "b" / "deep.txt").string());
 
-    EXPECT_EQ(executeLocalDelete(plan), "");
+    const std::string base = dir.path().string() + "/";
+    EXPECT_EQ(executeLocalDelete(plan, base), "");
     EXPECT_FALSE(fs::exists(tree));
     EXPECT_FALSE(fs::exists(dir.path() / "single"));
     EXPECT_EQ(readFile(outside / "keep" / "precious"), "data");
@@ -146,7 +147,7 @@ TEST(LocalDelete, WalksBreadthFirstNeverFollowsLinksAndRemovesDeepestFirst) {
     fs::create_directory_symlink(outside, dir.path() / "direct");
     const LocalDeletePlan link = planLocalDelete({(dir.path() / "direct").string()});
     EXPECT_TRUE(link.directories.empty());
-    EXPECT_EQ(executeLocalDelete(link), "");
+    EXPECT_EQ(executeLocalDelete(link, base), "");
     EXPECT_TRUE(fs::exists(outside / "keep" / "precious"));
 }
 
@@ -157,13 +158,30 @@ TEST(LocalDelete, StopsAtTheFirstFailureWithPathAndSystemText) {
     LocalDeletePlan plan;
     plan.files = {(dir.path() / "first").string(), (dir.path() / "second").string(),
                   (dir.path() / "third").string()};
-    EXPECT_EQ(executeLocalDelete(plan),
+    const std::string base = dir.path().string() + "/";
+    EXPECT_EQ(executeLocalDelete(plan, base),
               (dir.path() / "second").string() + ": No such file or directory");
     EXPECT_FALSE(fs::exists(dir.path() / "first"));
     EXPECT_TRUE(fs::exists(dir.path() / "third"));
+
+    // A directory of the plan swapped for a link to elsewhere after planning: the delete stops
+    // at the link and what it points to survives.
+    fs::create_directories(dir.path() / "tree" / "sub");
+    writeFile(dir.path() / "tree" / "sub" / "f", "");
+    fs::create_directories(dir.path() / "elsewhere");
+    writeFile(dir.path() / "elsewhere" / "f", "keep");
+    const LocalDeletePlan swapped = planLocalDelete({(dir.path() / "tree").string()});
+    fs::remove_all(dir.path() / "tree" / "sub");
+    fs::create_directory_symlink(dir.path() / "elsewhere", dir.path() / "tree" / "sub");
+    EXPECT_NE(executeLocalDelete(swapped, base), "");
+    EXPECT_EQ(readFile(dir.path() / "elsewhere" / "f"), "keep");
+    // Nothing outside base is touched.
+    EXPECT_NE(executeLocalDelete({{(dir.path() / "elsewhere" / "f").string()}, {}}, base + "tree/"),
+              "");
+    EXPECT_TRUE(fs::exists(dir.path() / "elsewhere" / "f"));
 }
 
-TEST(LocalNames, CaseChangesTouchOnlyAsciiLettersAndRenamesNeverReplace) {
+TEST(LocalNames, CaseChangesTouchOnlyAsciiLettersAndTypedNamesStayInTheirDirectory) {
     EXPECT_EQ(changedCase("r\xc3\xa9sum\xc3\xa9 Mix.TXT", 0), "R\xc3\xa9SUM\xc3\xa9 MIX.TXT");
     EXPECT_EQ(changedCase("ReadMe.TXT", 1), "readme.txt");
     EXPECT_EQ(changedCase("readME.txt", 2), "Readme.txt");
@@ -173,19 +191,6 @@ TEST(LocalNames, CaseChangesTouchOnlyAsciiLettersAndRenamesNeverReplace) {
         EXPECT_FALSE(isPlainEntryName(bad)) << bad;
     EXPECT_FALSE(isPlainEntryName(std::string("a\0b", 3)));
     EXPECT_TRUE(isPlainEntryName("..a"));
-
-    test::TempDir dir;
-    const std::string a = (dir.path() / "A.TXT").string();
-    const std::string b = (dir.path() / "a.txt").string();
-    writeFile(a, "upper");
-    writeFile(b, "lower");
-    EXPECT_EQ(moveEntryNoReplace(a, b), EEXIST);
-    EXPECT_EQ(readFile(a), "upper");
-    EXPECT_EQ(readFile(b), "lower");
-    const std::string c = (dir.path() / "c.txt").string();
-    EXPECT_EQ(moveEntryNoReplace(a, c), 0);
-    EXPECT_EQ(readFile(c), "upper");
-    EXPECT_EQ(moveEntryNoReplace(a, c), ENOENT);
 }
 
 TEST(LocalDrives, MountInfoKeepsVolumesAndSkipsSystemMounts) {

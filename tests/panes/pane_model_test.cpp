@@ -60,6 +60,40 @@ TEST(PaneModel, UpdateBracketCollapsesABulkLoadIntoOneReset) {
     EXPECT_EQ(model.count(), 1000u);
 }
 
+// The announcements before a change see the rows as they were; a bracket announces its
+// reset before its first change, once.
+TEST(PaneModel, AnnouncesResetsInsertionsAndRemovalsBeforeTheRowsChange) {
+    PaneModel model;
+    Recorder rec;
+    rec.attach(model);
+    auto seen = [&](const char* what) {
+        rec.events.push_back(std::string(what) + " at " + std::to_string(model.count()));
+    };
+    model.onAboutToReset = [&] { seen("before reset"); };
+    model.onAboutToInsert = [&](std::size_t, std::size_t) { seen("before ins"); };
+    model.onAboutToRemove = [&](std::size_t, std::size_t) { seen("before rem"); };
+    model.add(named("b"));
+    model.add(named("a"));
+    model.remove(1);
+    model.assign({named("x"), named("y")});
+    model.beginUpdate();
+    model.add(named("c"));
+    model.clear();
+    model.endUpdate();
+    model.setCompare([](const PaneItem&, const PaneItem&) { return 0; });
+    model.add(named("d"));
+    model.add(named("e"));
+    model.setSortEnabled(true);
+    model.clear();
+    EXPECT_EQ(rec.events,
+              (std::vector<std::string>{"before ins at 0", "ins 0+1", "before ins at 1", "ins 1+1",
+                                        "before rem at 2", "rem 1+1", "before reset at 1", "reset",
+                                        "before reset at 2", "reset",  // the bracket
+                                        "before ins at 0", "ins 0+1", "before ins at 1", "ins 1+1",
+                                        "before reset at 2", "reset",  // the sort
+                                        "before rem at 2", "rem 0+2"}));
+}
+
 TEST(PaneModel, SortsOnlyWhileEnabledAndKeepsSelection) {
     PaneModel model;
     for (const char* n : {"c", "a", "b"})

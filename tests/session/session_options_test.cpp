@@ -79,7 +79,11 @@ TEST_F(SessionOptions, ServerListIsShownAtStartAndItsCommandsActOnlyWithoutASess
 
         run.controller.state().serverListMode = false;
         run.controller.invoke("sbMkd2Click", "MakeDirectory2");
-        EXPECT_EQ(run.dialogs.prompts.size(), 1u) << "connected, the folder command is not asked";
+        // Connected, the same prompt makes a remote directory (none without a session), never
+        // a folder of the server list.
+        EXPECT_EQ(run.dialogs.prompts.size(), 2u);
+        EXPECT_EQ(run.controller.model().ftpView().count(), 1u);
+        EXPECT_FALSE(std::filesystem::exists(dir.path() / "ignored"));
     }
     ProgramRun again(dir.path());
     ASSERT_EQ(again.controller.model().ftpView().count(), 1u);

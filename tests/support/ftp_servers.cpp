@@ -30,11 +30,28 @@ Account testAccount() {
     const passwd* entry = getpwnam("quaytest");
     if (!entry)
         throw std::runtime_error(
-            "the local account quaytest is missing (run scripts/install-deps)");
+            "the account quaytest is missing (run scripts/install-deps --test)");
     return {entry->pw_uid, entry->pw_gid};
 }
 
+// The SHA-512 crypt hash of the fixed test password (openssl passwd -6 -salt quaysalt
+// quaytest): quick to check, unlike pure-pw's default.
+const char* const kPasswordHash =
+    "$6$quaysalt$m1Jp.uuAUuNHF."
+    "oEGJZ0GXJT5tMUuUUf05DQ7fPZH0bOd6XTNHehhNhrXDBKu5jynWh8BzotF4rIxoV146poQ1";
+
 }  // namespace
+
+// Tests run side by side: every one writes the same line, and a rename keeps readers from ever
+// seeing half a file.
+void writeTestPasswords(const std::string& user) {
+    const fs::path file = kTestPasswords;
+    fs::create_directories(file.parent_path());
+    fs::permissions(file.parent_path(), fs::perms::owner_all);
+    const fs::path part = file.string() + "." + std::to_string(getpid());
+    writeText(part, user + ":" + kPasswordHash + "\n");
+    fs::rename(part, file);
+}
 
 std::string FtpServer::log() const {
     return readFile(m_work.path() / "server.log");
@@ -63,9 +80,15 @@ void FtpServer::giveToTestAccount(const fs::path& root) {
         give(entry.path());
 }
 
+// vsftpd checks the log-in through the PAM service quayside-test and runs the session as the
+// locked account quaytest: no system account has a password the tests know.
 void VsftpdServer::start(const fs::path& root) {
     stop();
+    if (!fs::exists("/etc/pam.d/quayside-test"))
+        throw std::runtime_error(
+            "the PAM service quayside-test is missing (run scripts/install-deps --test)");
     giveToTestAccount(root);
+    writeTestPasswords(user());
     m_port = freePort();
     const fs::path empty = m_work.path() / "empty";
     fs::create_directories(empty);
@@ -78,9 +101,12 @@ void VsftpdServer::start(const fs::path& root) {
                   "\n"
                   "anonymous_enable=NO\n"
                   "local_enable=YES\n"
+                  "guest_enable=YES\n"
+                  "guest_username=quaytest\n"
+                  "virtual_use_local_privs=YES\n"
                   "write_enable=YES\n"
                   "local_umask=022\n"
-                  "pam_service_name=vsftpd\n"
+                  "pam_service_name=quayside-test\n"
                   "seccomp_sandbox=NO\n"
                   "background=NO\n"
                   "secure_chroot_dir=" +
@@ -101,13 +127,9 @@ void PureFtpdServer::start(const fs::path& root) {
     const Account account = testAccount();
     const std::string passwdFile = (m_work.path() / "pure.passwd").string();
     const std::string dbFile = (m_work.path() / "pure.pdb").string();
-    // pure-pw would hash with argon2 at a cost that takes seconds per log-in; a SHA-512 crypt
-    // hash of the fixed test password (openssl passwd -6 -salt quaysalt quaytest) is quick.
-    writeText(passwdFile, user() +
-                              ":$6$quaysalt$m1Jp.uuAUuNHF.oEGJZ0GXJT5tMUuUUf05DQ7fPZH0bOd6XTNHehhNh"
-                              "rXDBKu5jynWh8BzotF4rIxoV146poQ1:" +
-                              std::to_string(account.uid) + ":" + std::to_string(account.gid) +
-                              "::" + root.string() + "/./::::::::::::\n");
+    writeText(passwdFile, user() + ":" + kPasswordHash + ":" + std::to_string(account.uid) + ":" +
+                              std::to_string(account.gid) + "::" + root.string() +
+                              "/./::::::::::::\n");
     const std::string command = std::string(kPureFtpdDir) + "/usr/bin/pure-pw mkdb " + dbFile +
                                 " -f " + passwdFile + " >/dev/null 2>&1";
     if (std::system(command.c_str()) != 0)

@@ -42,7 +42,9 @@ protected:
     int m_port = 0;
 };
 
-// vsftpd with the local account quaytest (PAM), no chroot, its home pointed at the root.
+// vsftpd with the virtual user quaytest (a PAM service of its own with a password file the
+// fixture writes), sessions run as the locked account quaytest, no chroot, served from the root.
+// Needs root, as vsftpd switches to that account.
 class VsftpdServer : public FtpServer {
 public:
     void start(const std::filesystem::path& root) override;
@@ -64,6 +66,12 @@ public:
     std::string name() const override { return "pyftpdlib"; }
     static std::string noPasswordUser() { return "nopass"; }
 };
+
+// The PAM service quayside-test (written by scripts/install-deps --test) checks log-ins against
+// this file, which writeTestPasswords() fills with `user` and the tests' password; vsftpd and
+// dante use it, so no test log-in is a system account.
+inline const char* const kTestPasswords = "/run/quayside-test/passwd";
+void writeTestPasswords(const std::string& user);
 
 enum class FtpServerKind { Vsftpd, PureFtpd, Pyftpdlib };
 

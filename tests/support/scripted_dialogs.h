@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "session/dialogs.h"
+#include "session/options_dialog.h"
 
 namespace quay::test {
 
@@ -36,6 +37,13 @@ public:
     std::deque<std::optional<std::string>> promptAnswers;  // nullopt cancels
     std::deque<PropertiesScript> propertiesScripts;
     int propertiesShown = 0;
+    // Acts on the open options dialog; returns true to press OK, false to cancel.
+    std::deque<std::function<bool(OptionsDialogModel&)>> optionsScripts;
+    int optionsShown = 0;
+    // The choosers: each request is recorded as caption and start value; nullopt cancels.
+    std::vector<Prompt> choices;
+    std::deque<std::optional<std::string>> choiceAnswers;
+    std::deque<std::optional<PaneFont>> fontAnswers;
     // The overwrite prompt: the file names asked about, and the answers (with the new path
     // of SaveAs). Without an answer left the prompt is cancelled.
     struct OverwriteAnswer {
@@ -44,6 +52,11 @@ public:
     };
     std::vector<std::string> overwriteAsked;
     std::deque<OverwriteAnswer> overwriteAnswers;
+    // The permissions and command list dialogs: each script acts on the open dialog's model
+    // and says how it is closed (true: "Ok"; a CommandListModel::Close). Without a script
+    // left the dialog is cancelled or closed.
+    std::deque<std::function<bool(ChmodModel&)>> attributeScripts;
+    std::deque<std::function<CommandListModel::Close(CommandListModel&)>> commandListScripts;
 
     Answer messageBox(const std::string& caption, const std::string& text, Icon icon,
                       unsigned buttons) override {
@@ -71,6 +84,28 @@ public:
         return false;
     }
 
+    bool options(OptionsDialogModel& model) override {
+        ++optionsShown;
+        std::optional<std::function<bool(OptionsDialogModel&)>> script = next(optionsScripts);
+        return script && (*script)(model);
+    }
+
+    bool chooseFile(const std::string& title, const std::string& filter,
+                    std::string& fileName) override {
+        return choose(title + "|" + filter, fileName);
+    }
+
+    bool chooseDirectory(const std::string& caption, std::string& directory) override {
+        return choose(caption, directory);
+    }
+
+    bool chooseFont(PaneFont& font) override {
+        std::optional<PaneFont> answer = next(fontAnswers).value_or(std::nullopt);
+        if (answer)
+            font = *answer;
+        return answer.has_value();
+    }
+
     Overwrite askOverwrite(const std::string& fileName, std::string& newPath) override {
         overwriteAsked.push_back(fileName);
         const OverwriteAnswer answer =
@@ -80,7 +115,25 @@ public:
         return answer.answer;
     }
 
+    bool changeAttributes(ChmodModel& model) override {
+        auto script = next(attributeScripts);
+        return script && (*script)(model);
+    }
+
+    CommandListModel::Close commandList(CommandListModel& model) override {
+        auto script = next(commandListScripts);
+        return script ? (*script)(model) : CommandListModel::Close::Close;
+    }
+
 private:
+    bool choose(const std::string& caption, std::string& value) {
+        choices.push_back({caption, "", value, false});
+        std::optional<std::string> answer = next(choiceAnswers).value_or(std::nullopt);
+        if (answer)
+            value = *answer;
+        return answer.has_value();
+    }
+
     template <typename T>
     static std::optional<T> next(std::deque<T>& queue) {
         if (queue.empty())

@@ -1,4 +1,8 @@
+#include <unistd.h>
+#include <QAbstractItemModelTester>
 #include <QAction>
+#include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QDropEvent>
@@ -6,19 +10,31 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPushButton>
+#include <QSpinBox>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <QTreeWidget>
+#include <algorithm>
+#include <iterator>
 #include <memory>
+#include <set>
+#include <sstream>
 
 #include "base/poll_loop.h"
 #include "program_run.h"
 #include "scripted_dialogs.h"
 #include "session/session_controller.h"
+#include "sites/server_list.h"
 #include "test_support.h"
 #include "ui/main_window.h"
 #include "ui/pane_view.h"
 #include "ui/qt_event_loop.h"
+#include "ui/start_instance.h"
+#include "ui/widget_dialogs.h"
 
 namespace quay {
 
@@ -92,6 +108,31 @@ const ExpectedEntry kEntries[] = {
     {"Font4", "Font", 0},
 };
 
+// The middle of row's cell in the view of pane that the window shows.
+QPoint rowCenter(PaneView& pane, int row) {
+    auto* view = static_cast<QAbstractItemView*>(pane.currentWidget());
+    return view->visualRect(pane.itemModel().index(row, 0)).center();
+}
+
+QWidget* viewport(PaneView& pane) {
+    return static_cast<QAbstractItemView*>(pane.currentWidget())->viewport();
+}
+
+std::vector<std::string> captions(const PaneModel& pane) {
+    std::vector<std::string> result;
+    for (const PaneItem& item : pane.items())
+        result.push_back(item.caption);
+    return result;
+}
+
+// Runs action on the next modal dialog once it is shown.
+void whenModal(std::function<void(QWidget*)> action) {
+    QTimer::singleShot(0, [action] {
+        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+        action(QApplication::activeModalWidget());
+    });
+}
+
 QString captionOf(QObject* object) {
     if (auto* button = qobject_cast<QAbstractButton*>(object))
         return button->text();
@@ -108,6 +149,19 @@ class MainWindowTest : public QObject {
 private:
     using Program = test::ProgramRun;
 
+    // A run with the program's own Qt dialogs, its window shown.
+    struct WidgetProgram {
+        explicit WidgetProgram(const std::filesystem::path& dir)
+            : controller(loop, dialogs, dir), window(controller) {
+            dialogs.setParent(&window);
+            window.show();
+        }
+        QtEventLoop loop;
+        WidgetDialogs dialogs;
+        SessionController controller;
+        MainWindow window;
+    };
+
     std::unique_ptr<test::TempDir> m_dir;
     std::unique_ptr<Program> m_program;
 
@@ -117,6 +171,14 @@ private:
             return a->isEnabled();
         QWidget* w = window().findChild<QWidget*>(name);
         return w != nullptr && w->isEnabled();
+    }
+
+    // A new run whose root server list file holds serverList, its window shown.
+    bool startShownWith(const std::string& serverList) {
+        test::writeFile(m_dir->path() / "ftplist.TXT", serverList);
+        m_program = std::make_unique<Program>(m_dir->path());
+        window().show();
+        return QTest::qWaitForWindowExposed(&window());
     }
 
 private slots:
@@ -195,9 +257,9 @@ private slots:
         }
         // A server row selected in the view enables the properties entries.
         QVERIFY(!enabledInUi("ServerProperties1"));
-        PaneItem row;
-        row.caption = "alpha";
-        row.imageIndex = 3;
+        FtpServerInfo alpha;
+        alpha.Name = "alpha";
+        PaneItem row = serverItem(alpha);
         c.model().ftpView().add(row);
         auto* view = window().findChild<PaneView*>("FTPView");
         view->selection().select(view->itemModel().index(0, 0),
@@ -299,10 +361,7 @@ private slots:
     }
 
     void aServerDroppedOnAFolderMovesIntoIt() {
-        test::writeFile(m_dir->path() / "ftplist.TXT", "DIR=Box\r\nName=Srv;\r\n");
-        m_program = std::make_unique<Program>(m_dir->path());
-        window().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        QVERIFY(startShownWith("DIR=Box\r\nName=Srv;\r\n"));
         auto* remote = window().findChild<PaneView*>("FTPView");
         PaneModel& pane = m_program->controller.model().ftpView();
         QCOMPARE(pane.count(), std::size_t{2});
@@ -323,6 +382,206 @@ private slots:
         QVERIFY(drop.isAccepted());
         QCOMPARE(pane.count(), std::size_t{1});
         QCOMPARE(pane.item(0).caption, std::string("Box"));
+    }
+
+    // The saved servers show folders first, then servers, each by name, whatever the file's
+    // order; clicking a row enables the three Properties entries exactly for a server.
+    void serverListIsSortedAndPropertiesFollowTheClickedRow() {
+        QVERIFY(startShownWith("Name=zeta;\r\nDIR=Beta\r\nName=alpha;\r\nDIR=Alpha\r\n"));
+        PaneModel& pane = m_program->controller.model().ftpView();
+        QCOMPARE(captions(pane), (std::vector<std::string>{"Alpha", "Beta", "alpha", "zeta"}));
+
+        auto* remote = window().findChild<PaneView*>("FTPView");
+        const char* const entries[] = {"sbProperties", "ServerProperties1", "ServerProperties2"};
+        for (int row : {2, 0, 3, 1}) {
+            QTest::mouseClick(viewport(*remote), Qt::LeftButton, {}, rowCenter(*remote, row));
+            QCOMPARE(pane.firstSelected(), long{row});
+            for (const char* name : entries)
+                QVERIFY2(enabledInUi(name) == (row >= 2), name);
+        }
+        // A new folder arrives selected and sorted among the folders.
+        m_program->dialogs.promptAnswers = {std::string("Gamma")};
+        QTest::mouseClick(window().findChild<QToolButton*>("sbMkd2"), Qt::LeftButton);
+        QCOMPARE(captions(pane),
+                 (std::vector<std::string>{"Alpha", "Beta", "Gamma", "alpha", "zeta"}));
+        QCOMPARE(pane.firstSelected(), 2L);
+        for (const char* name : entries)
+            QVERIFY2(!enabledInUi(name), name);
+    }
+
+    // A double-click on the empty part of the server list deselects and adds a new server.
+    void doubleClickOnEmptySpaceStartsNewServer() {
+        QVERIFY(startShownWith("Name=alpha;\r\n"));
+        PaneModel& pane = m_program->controller.model().ftpView();
+        pane.setSelected(0, true);
+        m_program->dialogs.propertiesScripts = {[](ServerPropertiesModel& model) {
+            model.NameEdt = "beta";
+            model.ServerEdt = "127.0.0.1";
+            return true;
+        }};
+        auto* remote = window().findChild<PaneView*>("FTPView");
+        QWidget* empty = viewport(*remote);
+        const QPoint below(rowCenter(*remote, 0).x(), empty->height() - 5);
+        QTest::mouseDClick(empty, Qt::LeftButton, {}, below);
+        QCOMPARE(m_program->dialogs.propertiesShown, 1);
+        QCOMPARE(captions(pane), (std::vector<std::string>{"alpha", "beta"}));
+        QCOMPARE(pane.selectedIndexes(), std::vector<std::size_t>{1});
+        QVERIFY(test::readFile(m_dir->path() / "ftplist.TXT").find("beta") != std::string::npos);
+
+        // A double-click on a row does not add a server.
+        QTest::mouseDClick(empty, Qt::LeftButton, {}, rowCenter(*remote, 0));
+        QCOMPARE(m_program->dialogs.propertiesShown, 1);
+    }
+
+    // Both list adapters tell Qt of every change in its order, through the program's own
+    // commands on the server list and through every kind of change on the local list.
+    void listAdaptersFollowQtsModelProtocol() {
+        QVERIFY(startShownWith("DIR=Box\r\nName=a;\r\nName=b;\r\n"));
+        auto* remote = window().findChild<PaneView*>("FTPView");
+        auto* local = window().findChild<PaneView*>("lvLoc");
+        using Mode = QAbstractItemModelTester::FailureReportingMode;
+        QAbstractItemModelTester remoteTester(&remote->itemModel(), Mode::QtTest);
+        QAbstractItemModelTester localTester(&local->itemModel(), Mode::QtTest);
+
+        SessionController& c = m_program->controller;
+        PaneModel& pane = c.model().ftpView();
+        pane.setSelected(2, true);  // the last server row
+        QTest::mouseClick(window().findChild<QToolButton*>("sbDel2"), Qt::LeftButton);
+        QCOMPARE(remote->itemModel().rowCount(), 2);
+        QVERIFY(remote->selection().selectedRows().isEmpty());
+        pane.setSelected(0, true);
+        c.invoke("FTPViewDblClick", "FTPView");  // into Box: a reset inside an update bracket
+        QCOMPARE(remote->itemModel().rowCount(), 1);
+        m_program->dialogs.promptAnswers = {std::string("Sub")};
+        c.invoke("sbMkd2Click", "sbMkd2");  // added and sorted
+        QCOMPARE(remote->itemModel().index(1, 0).data().toString(), QStringLiteral("Sub"));
+        c.invoke("FTPOneLevelUpClick", "FTPOneLevelUp");
+        QCOMPARE(remote->itemModel().rowCount(), 2);
+
+        PaneModel& files = c.model().lvLoc();
+        files.assign(std::vector<PaneItem>(3));
+        files.insert(1, PaneItem{});
+        files.remove(3);
+        files.update(0, [](PaneItem& row) { row.imageIndex = 2; });
+        files.beginUpdate();
+        files.add(PaneItem{});
+        files.remove(0);
+        files.endUpdate();
+        QCOMPARE(local->itemModel().rowCount(), 3);
+        files.clear();
+        QCOMPARE(local->itemModel().rowCount(), 0);
+    }
+
+    // "Create new session" is wired to start the program's own executable.
+    void newSessionStartsTheProgramDetached() {
+        QVERIFY(m_program->controller.onStartInstance != nullptr);
+        const std::filesystem::path script = m_dir->path() / "instance.sh";
+        const std::filesystem::path marker = m_dir->path() / "started";
+        std::string text = "#!/bin/sh\necho \"$# $PPID\" > '";
+        text.append(marker.string()).append("'\n");
+        test::writeFile(script, text);
+        std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+        QVERIFY(startDetachedProgram(QString::fromStdString(script.string())));
+        QTRY_VERIFY(std::filesystem::exists(marker) && !test::readFile(marker).empty());
+        // No arguments, and not a child of this process.
+        const std::string line = test::readFile(marker);
+        QVERIFY(line.rfind("0 ", 0) == 0);
+        QVERIFY(std::atol(line.c_str() + 2) != static_cast<long>(::getpid()));
+        QVERIFY(!startDetachedProgram(QString::fromStdString((m_dir->path() / "none").string())));
+    }
+
+    // The input prompt and the server properties dialog, shown by the program's own dialogs,
+    // are translated when created (the caller's texts stay) and add their texts to the
+    // template, never the user's data.
+    void dialogsAreTranslatedWhenCreatedAndExportTheirTexts() {
+        m_program.reset();
+        test::writeFile(m_dir->path() / "options.ftp",
+                        "[Language]\nLangOn=1\nLangInit=1\nLangFile=deutsch\n");
+        test::writeFile(m_dir->path() / "deutsch.lng",
+                        "[Translations]\nInputForm.Button2.Caption=&Abbrechen\n"
+                        "InputForm.Prompt.Caption=Frage\nFFtpBase.SpeedButton1.Caption=Abbruch\n"
+                        "FFtpBase.cbPv.Caption=Passiv~~Modus\n");
+        test::writeFile(m_dir->path() / "ftplist.TXT", "Name=home;Server=example.org;\r\n");
+        WidgetProgram run(m_dir->path());
+        SessionController& controller = run.controller;
+        MainWindow& window = run.window;
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        QString cancel, prompt;
+        whenModal([&](QWidget* dialog) {
+            cancel = dialog->findChild<QPushButton*>("Button2")->text();
+            prompt = dialog->findChild<QLabel*>("Prompt")->text();
+            static_cast<QDialog*>(dialog)->reject();
+        });
+        QTest::mouseClick(window.findChild<QToolButton*>("sbMkd2"), Qt::LeftButton);
+        QCOMPARE(cancel, QStringLiteral("&Abbrechen"));
+        QCOMPARE(prompt, QStringLiteral("Neuen Verzeichnisnamen eingeben"));
+
+        controller.model().ftpView().setSelected(0, true);
+        QString passive;
+        whenModal([&](QWidget* dialog) {
+            cancel = dialog->findChild<QPushButton*>("SpeedButton1")->text();
+            passive = dialog->findChild<QCheckBox*>("cbPv")->text();
+            dialog->findChild<QPushButton*>("SpeedButton1")->click();
+        });
+        window.findChild<QAction*>("ServerProperties1")->trigger();
+        QCOMPARE(cancel, QStringLiteral("Abbruch"));
+        QCOMPARE(passive, QStringLiteral("Passiv\nModus"));
+
+        const std::string exported = test::readFile(m_dir->path() / "language.lng");
+        for (const char* line :
+             {"InputForm.Button1.Caption=&Ok", "InputForm.chbMask.Caption=Mask password",
+              "FFtpBase.SpeedButton2.Caption=OK", "Caption=Initial Directory on FTP Server",
+              "FFtpBase.GroupBox1.Caption= Server"})
+            QVERIFY2(exported.find(line) != std::string::npos, line);
+        QVERIFY(exported.find("example.org") == std::string::npos);
+        QVERIFY(exported.find("Neuen Verzeichnisnamen") == std::string::npos);
+    }
+
+    // "Preferences" opens the options dialog; a page chosen in the tree, a box ticked and OK
+    // store exactly that change, and the options are applied.
+    void preferencesEditsAndSavesTheOptions() {
+        m_program->controller.FormClose();  // the options file as the program writes it
+        const std::string before = test::readFile(m_dir->path() / "options.ftp");
+        m_program.reset();
+        WidgetProgram run(m_dir->path());
+        SessionController& controller = run.controller;
+        MainWindow& window = run.window;
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+        QString shownPage;
+        whenModal([&](QWidget* dialog) {
+            QCOMPARE(dialog->objectName(), QStringLiteral("_Options"));
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Programm Optionen "));
+            auto* tree = dialog->findChild<QTreeWidget*>("TreeView1");
+            QTreeWidgetItem* log = tree->topLevelItem(0)->child(1);
+            QCOMPARE(log->text(0), QStringLiteral("Protokoll"));
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                              tree->visualItemRect(log).center());
+            auto* pages = dialog->findChild<QStackedWidget*>("PageControl1");
+            shownPage = pages->currentWidget()->objectName();
+            auto* box = dialog->findChild<QCheckBox*>("cbLog");
+            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+            auto* timeOut = dialog->findChild<QSpinBox*>("eTimeOut");
+            timeOut->selectAll();
+            QTest::keyClicks(timeOut, "45");
+            QTest::mouseClick(dialog->findChild<QPushButton*>("SpeedButton2"), Qt::LeftButton);
+        });
+        window.findChild<QAction*>("FtpOptions1")->trigger();
+        QCOMPARE(shownPage, QStringLiteral("TabSheet4"));
+        const auto lines = [](const std::string& text) {
+            std::set<std::string> result;
+            std::istringstream in(text);
+            for (std::string line; std::getline(in, line);)
+                result.insert(line);
+            return result;
+        };
+        const auto old = lines(before), now = lines(test::readFile(m_dir->path() / "options.ftp"));
+        std::set<std::string> added;
+        std::set_difference(now.begin(), now.end(), old.begin(), old.end(),
+                            std::inserter(added, added.end()));
+        QCOMPARE(added, (std::set<std::string>{"Log=1", "TimeOut=45"}));
+        QCOMPARE(controller.ftp().timeout(), 45);
     }
 
     void helpOpensTheMainWindowSection() {
@@ -346,6 +605,7 @@ private slots:
 
     void modelRowsLogAndFontsReachTheWidgets() {
         SessionController& c = m_program->controller;
+        c.model().lvLoc().clear();  // the home directory's rows of the start
         PaneItem row;
         row.caption = std::string("caf\xe9", 4);  // not UTF-8: shown byte for byte
         row.subItems = {"12", "01.02.2024"};

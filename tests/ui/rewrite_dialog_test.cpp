@@ -5,11 +5,8 @@
 #include <QTest>
 #include <QTextEdit>
 #include <QTimer>
-#include <fstream>
 #include <functional>
 
-#include "config/language_menu.h"
-#include "test_support.h"
 #include "ui/rewrite_dialog.h"
 #include "ui/widget_dialogs.h"
 
@@ -104,32 +101,6 @@ private slots:
         std::string newPath;
         QCOMPARE(dialogs.askOverwrite("/d/a.txt", newPath), Overwrite::SaveAs);
         QCOMPARE(newPath, std::string("/d/b.txt"));
-    }
-
-    void isTranslatedWhenCreated() {
-        test::TempDir dir;
-        std::ofstream(dir.path() / "deutsch.lng")
-            << "[Translations]\r\nFReWrite.SpeedButton4.Caption=\xc3\x9c"
-               "berspringen\r\n"
-               "FReWrite.Label1.caption=Datei ersetzen ?\r\nOther.Label1.Caption=no\r\n";
-        LanguageSettings settings;
-        settings.langOn = true;
-        settings.langFile = "deutsch";
-        LanguageMenu menu(dir.path(), settings);
-        WidgetDialogs dialogs;
-        dialogs.setTranslator([&menu](NamedForm& form) { menu.translateWindow(form); });
-        whenModal("FReWrite", [](QWidget* dialog) {
-            QCOMPARE(dialog->findChild<QPushButton*>("SpeedButton4")->text(),
-                     QString::fromUtf8("\xc3\x9c"
-                                       "berspringen"));
-            QCOMPARE(dialog->findChild<QLabel*>("Label1")->text(),
-                     QStringLiteral("Datei ersetzen ?"));
-            QCOMPARE(dialog->findChild<QPushButton*>("SpeedButton1")->text(),
-                     QStringLiteral("Resume"));
-            click(dialog, "SpeedButton4");
-        });
-        std::string newPath;
-        QCOMPARE(dialogs.askOverwrite("/d/a.txt", newPath), Overwrite::Skip);
     }
 };
 

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <QTextBlock>
 #include <QToolButton>
+#include <algorithm>
 #include <memory>
 
 #include "ftp_servers.h"
@@ -84,17 +85,24 @@ private:
     }
     bool shows(const std::string& caption) { return rowOf(caption) >= 0; }
 
-    // Clicks the row, then double-clicks it, in whichever view the pane shows.
-    void doubleClickRow(const std::string& caption) {
+    // Where the row shows in whichever view the pane shows.
+    std::pair<QWidget*, QPoint> placeOf(const std::string& caption) {
         const long row = rowOf(caption);
-        QVERIFY2(row >= 0, caption.c_str());
         auto* pane = m_program->window.findChild<PaneView*>("FTPView");
         auto* view = qobject_cast<QAbstractItemView*>(pane->currentWidget());
         const QModelIndex index = view->model()->index(static_cast<int>(row), 0);
         view->scrollTo(index);
-        const QPoint at = view->visualRect(index).center();
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+        return {view->viewport(), view->visualRect(index).center()};
+    }
+    void clickRow(const std::string& caption) {
+        QVERIFY2(rowOf(caption) >= 0, caption.c_str());
+        const auto [viewport, at] = placeOf(caption);
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+    }
+    void doubleClickRow(const std::string& caption) {
+        clickRow(caption);
+        const auto [viewport, at] = placeOf(caption);
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
     }
 
     void click(const char* button) {
@@ -177,6 +185,7 @@ private:
         QTRY_VERIFY_WITH_TIMEOUT(inServerList(), kWaitMs);
         QVERIFY(shows("Local"));
         QCOMPARE(path->currentText().toLower(), QStringLiteral("work"));
+        QCOMPARE(controller().model().screenCursor(), Cursor::crDefault);
         QVERIFY(controller().model().control("sbConnect").enabled);
 
         // The password never reaches the pane or the log file.
@@ -254,6 +263,32 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
     }
 
+    // The Connect button on the selected server; the remote filter hides files by mask.
+    void connectButtonAndRemoteFilter() {
+        auto server = test::makeFtpServer(test::FtpServerKind::Vsftpd);
+        test::writeFile(m_root->path() / "hello.txt", "hello");
+        test::writeFile(m_root->path() / "notes.log", "log");
+        server->start(m_root->path());
+        writeOptions("");
+        saveServer(record(server->port(), server->user(), server->password()));
+        startProgram();
+        QTRY_VERIFY_WITH_TIMEOUT(shows("Work"), kWaitMs);
+        doubleClickRow("Work");
+        QTRY_VERIFY_WITH_TIMEOUT(shows("Local"), kWaitMs);
+        clickRow("Local");
+        click("sbConnect");
+        QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt") && shows("notes.log"), kWaitMs);
+        QVERIFY(!controller().model().control("sbConnect").enabled);
+
+        m_program->dialogs.promptAnswers = {std::optional<std::string>("*.log")};
+        m_program->window.findChild<QAction*>("Filter4")->trigger();
+        QVERIFY(shows("notes.log"));
+        QVERIFY(!shows("hello.txt"));
+        QCOMPARE(m_program->dialogs.prompts.back().caption, std::string("Filter"));
+        auto* pane = m_program->window.findChild<PaneView*>("FTPView");
+        QCOMPARE(pane->itemModel().rowCount(), static_cast<int>(remotePane().count()));
+    }
+
     void keepAliveSendsTheCommandsInTurn() {
         auto server = test::makeFtpServer(test::FtpServerKind::Vsftpd);
         server->start(m_root->path());
@@ -272,6 +307,14 @@ private slots:
         QVERIFY(sent.size() >= 4);
         const std::vector<std::string> last(sent.end() - 3, sent.end());
         QCOMPARE(last, (std::vector<std::string>{"> NOOP", "> PWD", "> NOOP"}));
+        // Each keep-alive command is followed by a change to the current directory and a new
+        // listing.
+        const auto& lines = controller().model().logLines();
+        const auto noop = std::find(lines.begin(), lines.end(), "> NOOP");
+        const auto next = std::find_if(noop + 1, lines.end(), [](const std::string& line) {
+            return line.rfind("> ", 0) == 0;
+        });
+        QVERIFY(next != lines.end() && next->rfind("> CWD /", 0) == 0);
         QVERIFY(shows("hello.txt"));
     }
 
@@ -331,6 +374,19 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(inServerList(), kWaitMs);
         QVERIFY(timer.elapsed() < 15000);
         QCOMPARE(logCount("Connecting to"), 3);
+    }
+
+    // The font and the local start directory of the options reach the window at start-up;
+    // the lists keep their own fonts.
+    void optionsGiveTheWindowItsFontAndLocalDirectory() {
+        test::writeFile(m_data->path() / "options.ftp",
+                        "[Common]\nFontName=Quay Test Sans\nFontSize=17\nIniPath=" +
+                            m_root->path().string() + "\n");
+        startProgram();
+        QCOMPARE(m_program->window.font().pointSize(), 17);
+        QCOMPARE(m_program->window.font().family(), QStringLiteral("Quay Test Sans"));
+        QVERIFY(m_program->window.findChild<QWidget*>("FTPView")->font().pointSize() != 17);
+        QCOMPARE(controller().localDir(), m_root->path().string() + "/");
     }
 
     void aLongSessionKeepsTheNewestLogLines() {

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QFontDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -203,6 +204,51 @@ private slots:
         QCOMPARE(font.charSet, std::optional<int>(0));
         QCOMPARE(font.color, std::optional<int>(255));
         QVERIFY(font.bold.has_value());
+        QVERIFY2(!font.size.has_value(), "a list's font gets no size");
+
+        font.size = 31;
+        int size = 0;
+        whenModal([&size](QWidget* dialog) {
+            auto* fonts = qobject_cast<QFontDialog*>(dialog);
+            size = fonts->currentFont().pointSize();
+            QFont bigger = fonts->currentFont();
+            bigger.setPointSize(17);
+            fonts->setCurrentFont(bigger);
+            fonts->accept();
+        });
+        QVERIFY(dialogs.chooseFont(font));
+        QCOMPARE(size, 31);
+        QCOMPARE(font.size, std::optional<int>(17));
+    }
+
+    // The log-file chooser takes the filter pairs as Qt name filters and starts at the file.
+    void fileChooserShowsTheFiltersAndReturnsTheChoice() {
+        test::TempDir dir;
+        WidgetDialogs dialogs;
+        const std::string start = (dir.path() / "old.log").string();
+        std::string file = start;
+        QStringList filters;
+        QString title;
+        whenModal([&](QWidget* dialog) {
+            auto* chooser = qobject_cast<QFileDialog*>(dialog);
+            QVERIFY(chooser != nullptr);
+            filters = chooser->nameFilters();
+            title = chooser->windowTitle();
+            chooser->selectFile(QStringLiteral("new.log"));
+            static_cast<QDialog*>(chooser)->accept();
+        });
+        QVERIFY(dialogs.chooseFile("Choose Log file",
+                                   "Log Files (*.log)|*.log|Text Files (*.Txt)|*.txt|All Files "
+                                   "(*.*)|*.*",
+                                   file));
+        QCOMPARE(title, QStringLiteral("Choose Log file"));
+        QCOMPARE(filters,
+                 (QStringList{"Log Files (*.log)", "Text Files (*.Txt)", "All Files (*)"}));
+        QCOMPARE(file, (dir.path() / "new.log").string());
+
+        whenModal([](QWidget* dialog) { static_cast<QDialog*>(dialog)->reject(); });
+        QVERIFY(!dialogs.chooseFile("t", "All Files (*.*)|*.*", file));
+        QCOMPARE(file, (dir.path() / "new.log").string());
     }
 
     void serverPropertiesDialogEditsTheModel() {

@@ -1,0 +1,95 @@
+#!/usr/bin/env python3
+"""Writes the seed corpus of fuzz_ftp_session, taken from the scripted-server tests' sessions.
+
+Each seed: a flag byte, then records [kind][length, 2 bytes little-endian][bytes]; kind 0 is a
+control reply (the first is the greeting), kind 1 a data chunk. See fuzz_ftp_session.cpp.
+Run: fuzz/ftp/make_seeds.py  (writes fuzz/ftp/seeds/fuzz_ftp_session/)
+"""
+import os
+import struct
+
+PASSIVE, ACCEPT_LF, BINARY, ABORT_BY_PROGRESS = 1, 2, 4, 8
+NO_ABORT = 15 << 4
+
+LOGIN = ["220 scripted server ready\r\n", "331 Password required\r\n", "230 Logged in\r\n"]
+LISTING = ("-rw-r--r--   1 joe  users  3000 Mar  5  1999 file\r\n"
+           "drwxr-xr-x   2 joe  users  4096 Jan  1 12:00 pub\r\n")
+
+
+def record(kind, data):
+    data = data.encode("latin-1") if isinstance(data, str) else data
+    return struct.pack("<BH", kind, len(data)) + data
+
+
+def seed(flags, replies, data=()):
+    out = bytes([flags])
+    for r in replies:
+        out += record(0, r)
+    for d in data:
+        out += record(1, d)
+    return out
+
+
+def whole_session(pasv):
+    """Replies to: log-in, PWD, CWD, PASV/PORT + LIST, PASV/PORT + RETR, PASV/PORT + STOR, SIZE,
+    RNFR, RNTO, ABOR, QUIT."""
+    port = "227 Entering Passive Mode (%PORT%).\r\n" if pasv else "200 PORT ok\r\n"
+    return LOGIN + [
+        '257 "/home/joe" is the current directory\r\n',
+        "250 CWD ok\r\n",
+        port, "150 Here comes the listing\r\n226 Done\r\n",
+        port, "150 Opening BINARY connection\r\n226 Transfer complete\r\n",
+        port, "150 Ok to send\r\n226 Transfer complete\r\n",
+        "213 3000\r\n",
+        "350 Ready for RNTO\r\n", "250 Renamed\r\n",
+        "225 No transfer to abort\r\n",
+        "221 Goodbye\r\n",
+    ]
+
+
+SEEDS = {
+    "passive-session": seed(PASSIVE | ACCEPT_LF | BINARY | NO_ABORT, whole_session(True),
+                            [LISTING, "x" * 3000]),
+    "active-session": seed(ACCEPT_LF | NO_ABORT, whole_session(False), [LISTING, "y" * 500]),
+    "multi-line-and-digit-led-text": seed(
+        PASSIVE | ACCEPT_LF | NO_ABORT,
+        ["220-Welcome\r\n   to the scripted server\n230 not the end\r\n220 Ready\n",
+         "331-Password\n331 required\n", "230 Logged in\n",
+         "257-Your directory:\r\n2021 was a year\r\n257 \"/home/joe\"\r\n"]),
+    "nul-in-pwd-and-bad-size": seed(
+        PASSIVE | ACCEPT_LF | NO_ABORT,
+        LOGIN + ['257 "/home/joe\0/etc" is it\r\n', "250 ok\r\n", "550 no listing\r\n",
+                 "550 no file\r\n", "550 no upload\r\n", "213 -1\r\n"]),
+    "final-reply-before-data-and-split": seed(
+        PASSIVE | NO_ABORT,
+        LOGIN + ["257 \"/\"\r\n", "250 ok\r\n", "227 (%PORT%)\r\n", "226 Done early\r\n",
+                 "227 (%PORT%)\r\n", "150 Go\r\n2", "26 tail in a later read\r\n"],
+        [LISTING, "z" * 20000]),
+    "abort-mid-download": seed(
+        PASSIVE | ACCEPT_LF | (4 << 4),
+        LOGIN + ["257 \"/\"\r\n", "250 ok\r\n", "227 (%PORT%)\r\n", "150 Go\r\n226 Done\r\n",
+                 "227 (%PORT%)\r\n", "150 Go\r\n"],
+        [LISTING, "w" * 20000]),
+    "abort-from-progress": seed(
+        PASSIVE | ACCEPT_LF | ABORT_BY_PROGRESS | (4 << 4),
+        LOGIN + ["257 \"/\"\r\n", "250 ok\r\n", "227 (%PORT%)\r\n", "150 Go\r\n226 Done\r\n",
+                 "227 (%PORT%)\r\n", "150 Go\r\n", "426 Aborted\r\n226 Abort ok\r\n"],
+        [LISTING, "v" * 20000]),
+    "refused-greeting": seed(PASSIVE | NO_ABORT, ["421 Too many users\r\n"]),
+    "garbled-passive": seed(
+        PASSIVE | ACCEPT_LF | NO_ABORT,
+        LOGIN + ["257 \"/\"\r\n", "250 ok\r\n", "227 Entering Passive Mode (127,0,0,1,0,0)\r\n",
+                 "227 (999,1,2,3,4,5)\r\n"]),
+}
+
+
+def main():
+    out = os.path.join(os.path.dirname(os.path.abspath(__file__)), "seeds", "fuzz_ftp_session")
+    os.makedirs(out, exist_ok=True)
+    for name, data in SEEDS.items():
+        with open(os.path.join(out, name), "wb") as f:
+            f.write(data)
+
+
+if __name__ == "__main__":
+    main()

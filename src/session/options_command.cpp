@@ -1,0 +1,18 @@
+#include "session/dialogs.h"
+#include "session/options_dialog.h"
+#include "session/session_controller.h"
+
+namespace quay {
+
+void SessionController::FtpOptions1Click() {
+    OptionsDialogModel model(m_options, m_dataDir, m_dialogs);
+    if (m_dialogs.options(model)) {
+        model.SpeedButton2Click();
+        collectPaneFonts();
+        // A failed write is not reported, as at close.
+        saveOptions(m_options, m_dataDir);
+    }
+    applyOptions();
+}
+
+}  // namespace quay

@@ -1,0 +1,77 @@
+#include "session/quote_commands.h"
+
+#include <utility>
+
+#include "listing/listing_walkers.h"
+#include "panes/chmod_model.h"
+#include "panes/command_box.h"
+#include "panes/command_list_model.h"
+
+namespace quay {
+
+namespace {
+
+constexpr std::size_t kAttributesColumn = 3;
+
+}  // namespace
+
+QuoteCommands::QuoteCommands(SessionState& state, PresentationModel& model, FtpClient& ftp,
+                             Dialogs& dialogs, CustomCommands& commands,
+                             std::function<void(const std::string&)> addLog)
+    : m_state(state),
+      m_model(model),
+      m_ftp(ftp),
+      m_dialogs(dialogs),
+      m_commands(commands),
+      m_addLog(std::move(addLog)) {}
+
+void QuoteCommands::send(const std::string& line) {
+    m_ftp.setLocalFileName(line);
+    try {
+        m_ftp.quoteAsync();
+    } catch (const FtpException& e) {
+        if (m_addLog)
+            m_addLog(std::string("! ") + e.what());
+    }
+}
+
+void QuoteCommands::FileAttributes2Click() {
+    const long row = m_model.ftpView().firstSelected();
+    if (m_state.serverListMode || row < 0)
+        return;
+    const PaneItem& item = m_model.ftpView().item(static_cast<std::size_t>(row));
+    const std::string name = item.caption;
+    // A name with "/" would change the mode of an entry elsewhere on the server.
+    if (!isSafeEntryName(name)) {
+        if (m_addLog)
+            m_addLog("! Skipped, unsafe name: \"" + printableName(name) + "\"");
+        return;
+    }
+    ChmodModel dialog(item.subItems.size() > kAttributesColumn ? item.subItems[kAttributesColumn]
+                                                               : std::string());
+    if (!m_dialogs.changeAttributes(dialog))
+        return;
+    if (const std::optional<int> mode = dialog.result(ChmodModel::Close::Ok))
+        send(siteChmodCommand(*mode, name));
+}
+
+void QuoteCommands::CustomCommand1Click() {
+    const bool checked = !m_model.control("CustomCommand1").checked;
+    m_model.setChecked("CustomCommand1", checked);
+    m_model.setChecked("CustomCommand2", checked);
+    m_model.setVisible("Panel17", checked);
+}
+
+void QuoteCommands::SpeedButton5Click() {
+    if (const std::optional<std::string> line = commandToSend(m_model.cbCmd()))
+        send(*line);
+}
+
+void QuoteCommands::SpeedButton6Click() {
+    CommandListModel dialog(m_commands);
+    const CommandListModel::Outcome outcome = dialog.close(m_dialogs.commandList(dialog));
+    m_commands = outcome.commands;
+    addChosenCommand(m_model.cbCmd(), outcome.chosen);
+}
+
+}  // namespace quay

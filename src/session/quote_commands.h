@@ -1,0 +1,45 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "ftp/ftp_client.h"
+#include "panes/custom_commands.h"
+#include "session/dialogs.h"
+#include "session/presentation_model.h"
+#include "session/session_state.h"
+
+namespace quay {
+
+// The commands that send a line of the user's choice with QuoteAsync: "File Attributes"
+// (SITE CHMOD through the permissions dialog) and the command bar Panel17 with the command
+// box cbCmd, "Do It" and the command list dialog. The reply goes to the log; the request-done
+// handler changes to the current directory afterwards, which lists it again. A line the
+// client refuses to start (not connected, busy, a line break in it) is noted in the log.
+class QuoteCommands {
+public:
+    QuoteCommands(SessionState& state, PresentationModel& model, FtpClient& ftp, Dialogs& dialogs,
+                  CustomCommands& commands, std::function<void(const std::string&)> addLog);
+
+    // Runs the permissions dialog on the first selected entry of FTPView and sends
+    // "SITE CHMOD <mode> <name>" when it returns a mode.
+    void FileAttributes2Click();
+    // Checks or unchecks both "Custom Command" entries and shows the command bar while checked.
+    void CustomCommand1Click();
+    // "Do It": sends the text of cbCmd (added to its items when new).
+    void SpeedButton5Click();
+    // "Commands": the command list dialog; a command chosen with "Select" goes into cbCmd.
+    void SpeedButton6Click();
+
+private:
+    void send(const std::string& line);
+
+    SessionState& m_state;
+    PresentationModel& m_model;
+    FtpClient& m_ftp;
+    Dialogs& m_dialogs;
+    CustomCommands& m_commands;
+    std::function<void(const std::string&)> m_addLog;
+};
+
+}  // namespace quay

@@ -1,0 +1,54 @@
+#include "session/server_address.h"
+#include "session/session_controller.h"
+
+namespace quay {
+
+RemoteOperations::Hooks SessionController::remoteOperationHooks() {
+    RemoteOperations::Hooks hooks;
+    hooks.addLog = [this](const std::string& line) { addLog(line); };
+    hooks.listingFormat = [this] {
+        ListingFormat format = transferHooks().listingFormat();
+        format.layout = m_currentServer.Answer;
+        return format;
+    };
+    hooks.remoteDirPath = [this](const std::string& dir) {
+        return remoteDirPath(dir, m_currentServer.CheckVHost);
+    };
+    return hooks;
+}
+
+void SessionController::setUpRemoteOperations() {
+    // Connected, the server-list buttons act on the remote directory.
+    const std::pair<const char*, void (RemoteOperations::*)()> remote[] = {
+        {"sbMkd2Click", &RemoteOperations::sbMkd2Click},
+        {"sbRen2Click", &RemoteOperations::sbRen2Click},
+        {"sbDel2Click", &RemoteOperations::sbDel2Click},
+    };
+    for (const auto& [name, command] : remote) {
+        Handler serverList = m_handlers[name];
+        registerHandler(name, [this, serverList, command = command](const std::string& sender) {
+            if (m_state.serverListMode) {
+                if (serverList)
+                    serverList(sender);
+            } else {
+                (m_remoteOps.*command)();
+            }
+        });
+    }
+    registerHandler("LARGECASE3Click", [this](const std::string& sender) {
+        m_remoteOps.LARGECASE3Click(m_model.control(sender).tag);
+    });
+    registerHandler("CompareDirectories1Click",
+                    [this](const std::string&) { m_remoteOps.CompareDirectories1Click(); });
+    const std::pair<const char*, void (QuoteCommands::*)()> quote[] = {
+        {"FileAttributes2Click", &QuoteCommands::FileAttributes2Click},
+        {"CustomCommand1Click", &QuoteCommands::CustomCommand1Click},
+        {"SpeedButton5Click", &QuoteCommands::SpeedButton5Click},
+        {"SpeedButton6Click", &QuoteCommands::SpeedButton6Click},
+    };
+    for (const auto& [name, command] : quote)
+        registerHandler(
+            name, [this, command = command](const std::string&) { (m_quoteCommands.*command)(); });
+}
+
+}  // namespace quay

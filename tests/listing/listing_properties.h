@@ -1,0 +1,102 @@
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <string>
+#include <string_view>
+
+#include "listing/remote_entry.h"
+
+// What an entry read from a listing line must be, whatever the line holds: shared by the
+// property test over the fuzz corpus and by the parser's fuzz target.
+namespace quay::listingproperty {
+
+inline bool allDigits(std::string_view text) {
+    for (char c : text)
+        if (c < '0' || c > '9')
+            return false;
+    return !text.empty();
+}
+
+// The last word of a date: a year ("1999"), a time ("12:00", "12:00:01.5"), a time zone
+// ("+0100") or an ISO date ("2001-02-03").
+inline bool endsADate(std::string_view word) {
+    if (word.size() == 4 && allDigits(word))
+        return true;
+    if (word.size() == 5 && (word[0] == '+' || word[0] == '-') && allDigits(word.substr(1)))
+        return true;
+    if (word.size() == 10 && word[4] == '-' && word[7] == '-')
+        return allDigits(word.substr(0, 4)) && allDigits(word.substr(5, 2)) &&
+               allDigits(word.substr(8, 2));
+    std::size_t colon = word.find(':');
+    return (colon == 1 || colon == 2) && allDigits(word.substr(0, colon)) &&
+           word.size() >= colon + 3 && allDigits(word.substr(colon + 1, 2));
+}
+
+// The text before at ends with the last word of a date and the blank behind it (two blanks
+// behind a lone ISO date, which ls pads); at the end of the line the blank may be missing.
+inline bool followsADate(std::string_view line, std::size_t at) {
+    std::string_view before = line.substr(0, at);
+    if (before.ends_with(' '))
+        before.remove_suffix(1);
+    else if (at < line.size())
+        return false;
+    bool padded = before.ends_with(' ');
+    if (padded)
+        before.remove_suffix(1);
+    std::string_view word = before.substr(before.rfind(' ') + 1);
+    return !word.empty() && endsADate(word) && (!padded || word.size() == 10);
+}
+
+// Empty when the entry keeps the rules; else what it broke. Every name is "." or ".." (the
+// parser's own marks) or a run of bytes of the line. In the Unix layouts ("0", "7" and every
+// code that is not another layout) a dated entry's name is the tail of the line after the
+// date, or, for a link, that tail up to " ->"; its size is a number or, for a link taken for
+// a directory, empty.
+inline std::string violation(std::string_view line, std::string_view layout, const RemoteEntry& e) {
+    if (e.name == "." || e.name == "..")
+        return {};
+    if (line.find(e.name) == std::string_view::npos)
+        return "the name is no run of the line's bytes";
+    char code = layout.empty() ? '0' : layout[0];
+    bool unix = code == '0' || code == '7' || code == '9' || code < '0' || code > '9';
+    if (!unix || e.date == "error")
+        return {};
+    bool link = e.attr.starts_with('l');
+    if (!allDigits(e.size) && !(link && e.size.empty()))
+        return "the size is no number";
+    if (!link)
+        return line.ends_with(e.name) && followsADate(line, line.size() - e.name.size())
+                   ? std::string()
+                   : "the name is not the tail of the line after the date";
+    for (std::size_t at = line.find(e.name); at != std::string_view::npos;
+         at = line.find(e.name, at + 1)) {
+        std::string_view after = line.substr(at + e.name.size());
+        if ((after.empty() || after.starts_with(" ->")) && followsADate(line, at))
+            return {};
+    }
+    return "the link's name is not the tail of the line after the date";
+}
+
+// One input of the parser's fuzz target (and file of its corpus): the first 7 bytes are the
+// layout code, the next 3 pick today's date, the rest is the line.
+struct ParserInput {
+    std::string_view layout;
+    std::chrono::year_month_day today;
+    std::string_view line;
+    unsigned pick;  // the 3 date bytes as a number
+};
+
+inline ParserInput splitParserInput(std::string_view input) {
+    std::string_view dayBytes = input.substr(std::min<std::size_t>(7, input.size()), 3);
+    unsigned pick = 0;
+    for (char c : dayBytes)
+        pick = pick * 256 + static_cast<unsigned char>(c);
+    using namespace std::chrono;
+    return {input.substr(0, 7),
+            year_month_day{year{static_cast<int>(1970 + pick % 100)}, month{pick / 100 % 12 + 1},
+                           day{pick / 1200 % 28 + 1}},
+            input.substr(std::min<std::size_t>(10, input.size())), pick};
+}
+
+}  // namespace quay::listingproperty

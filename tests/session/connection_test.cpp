@@ -1,0 +1,282 @@
+// The session controller headless against real servers: the log-in chain's choices, failure
+// handling, navigation of virtual-host servers, and the session log file.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <optional>
+
+#include "base/poll_loop.h"
+#include "ftp_servers.h"
+#include "scripted_dialogs.h"
+#include "session/server_address.h"
+#include "session/session_controller.h"
+#include "sites/server_line.h"
+#include "test_support.h"
+
+namespace quay {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// The address, then Server, User, Password, Port, InitialDir after splitting it over a
+// record of user "u", password "p", port "21", start directory "/start".
+struct AddressCase {
+    const char* address;
+    std::array<const char*, 5> fields;
+};
+
+TEST(ServerAddress, SplitsEveryPartOfATypedAddress) {
+    const AddressCase cases[] = {
+        {"  FTP://joe:se cret@files.example.org:2121/pub/in ",
+         {"files.example.org", "joe", "secret", "2121", "/pub/in"}},
+        // A user without a password keeps the record's; a bare host changes nothing else.
+        {"http://ann@host", {"host", "ann", "p", "21", "/start"}},
+        {"a:b:c@host:x/y:z", {"host", "a", "b:c", "x", "/y:z"}},
+    };
+    for (const AddressCase& c : cases) {
+        FtpServerInfo info;
+        info.Server = c.address;
+        info.User = "u";
+        info.Password = "p";
+        info.Port = "21";
+        info.InitialDir = "/start";
+        parseServerAddress(info);
+        const std::array<std::string, 5> got = {info.Server, info.User, info.Password, info.Port,
+                                                info.InitialDir};
+        for (std::size_t i = 0; i < got.size(); ++i)
+            EXPECT_EQ(got[i], c.fields[i]) << c.address << " field " << i;
+    }
+    FtpServerInfo info;
+    info.Server = "host/" + std::string(400, 'd');
+    parseServerAddress(info);
+    EXPECT_EQ(info.InitialDir.size(), FtpServerInfo::InitialDirLimit);
+}
+
+TEST(ServerAddress, RemotePathsAndPwdReplies) {
+    EXPECT_EQ(remoteDirPath("", false), "/");
+    EXPECT_EQ(remoteDirPath("/pub", false), "/pub/");
+    EXPECT_EQ(remoteDirPath("/pub", true), "pub/");
+    EXPECT_EQ(remoteDirPath("", true), "");
+    EXPECT_EQ(parentRemoteDir("/a/b/"), "/a");
+    EXPECT_EQ(parentRemoteDir("/a"), "/");
+    EXPECT_EQ(parentRemoteDir("sub/"), "/");
+    EXPECT_EQ(quotedDirectory("257 \"/home/a b\" is the current directory"), "/home/a b");
+    EXPECT_EQ(quotedDirectory("257 \"\" empty"), "");
+    EXPECT_EQ(quotedDirectory("257 /home is current"), std::nullopt);
+    EXPECT_EQ(quotedDirectory("257 \"/home is current"), std::nullopt);
+}
+
+class ConnectionTest : public ::testing::Test {
+protected:
+    void startServer(test::FtpServerKind kind) {
+        server = test::makeFtpServer(kind);
+        test::writeFile(root.path() / "hello.txt", "hello");
+        fs::create_directories(root.path() / "sub");
+        test::writeFile(root.path() / "sub" / "inner.txt", "inner");
+        server->start(root.path());
+    }
+    FtpServerInfo record() const {
+        FtpServerInfo info = defaultServerInfo("");
+        info.Name = "Local";
+        info.Server = "127.0.0.1";
+        info.Port = std::to_string(server->port());
+        info.User = server->user();
+        info.Password = server->password();
+        info.SavePassword = true;
+        return info;
+    }
+    void startProgram(const FtpServerInfo& info, const std::string& options = "") {
+        test::writeFile(data.path() / "ftplist.TXT", serverInfoToLine(info) + "\r\n");
+        test::writeFile(data.path() / "options.ftp", "[Common]\n" + options);
+        controller = std::make_unique<SessionController>(loop, dialogs, data.path());
+        controller->FormCreate();
+    }
+    PaneModel& pane() { return controller->model().ftpView(); }
+    bool shows(const std::string& caption) {
+        for (const PaneItem& row : pane().items())
+            if (row.caption == caption)
+                return true;
+        return false;
+    }
+    void doubleClick(const std::string& caption) {
+        pane().selectAll(false);
+        for (std::size_t i = 0; i < pane().count(); ++i)
+            if (pane().item(i).caption == caption)
+                pane().setSelected(i, true);
+        controller->invoke("FTPViewDblClick", "FTPView");
+    }
+    bool waitFor(const std::function<bool()>& done) {
+        return loop.runUntil(
+            [&] { return done() && controller->ftp().state() == FtpState::fsReady; }, 20s);
+    }
+    // The commands sent, in order.
+    std::vector<std::string> commands() const {
+        std::vector<std::string> sent;
+        for (const std::string& line : controller->model().logLines())
+            if (line.rfind("> ", 0) == 0)
+                sent.push_back(line);
+        return sent;
+    }
+    // The commands sent after the first one that is command.
+    std::vector<std::string> commandsAfter(const std::string& command) const {
+        const std::vector<std::string> sent = commands();
+        auto it = std::find(sent.begin(), sent.end(), command);
+        return it == sent.end() ? std::vector<std::string>{}
+                                : std::vector<std::string>(it + 1, sent.end());
+    }
+    std::string nextCommandAfter(const std::string& command) const {
+        const std::vector<std::string> after = commandsAfter(command);
+        return after.empty() ? "none" : after.front();
+    }
+    std::string logText() const {
+        std::string text;
+        for (const std::string& line : controller->model().logLines())
+            text += line + "\n";
+        return text;
+    }
+
+    test::TempDir root;
+    test::TempDir data;
+    std::unique_ptr<test::FtpServer> server;
+    PollLoop loop;
+    test::ScriptedDialogs dialogs;
+    std::unique_ptr<SessionController> controller;
+};
+
+// After SYST the log-in changes to the record's start directory when it has one, and asks
+// for the current one otherwise.
+TEST_F(ConnectionTest, StartDirectoryDecidesBetweenCwdAndPwd) {
+    startServer(test::FtpServerKind::Pyftpdlib);
+    FtpServerInfo info = record();
+    info.InitialDir = "/sub";
+    info.LocalDir = "made/below";
+    // Keep-alive commands with "Keep connection" off are never sent.
+    startProgram(info, "Keep=0\nStartKeep=1\nCmdKeep=NOOP\nIniPath=" + root.path().string() + "\n");
+    doubleClick("Local");
+    EXPECT_EQ(controller->localDir(), (root.path() / "made" / "below").string() + "/");
+    // A second double-click while the log-in runs starts nothing.
+    controller->invoke("FTPViewDblClick", "FTPView");
+    ASSERT_TRUE(waitFor([&] { return shows("inner.txt"); })) << logText();
+    EXPECT_EQ(nextCommandAfter("> SYST"), "> CWD /sub/");
+    EXPECT_EQ(std::count(controller->model().logLines().begin(),
+                         controller->model().logLines().end(), "Connecting to 127.0.0.1"),
+              1);
+    EXPECT_EQ(controller->state().startRemoteDir, "/sub/");
+    loop.runUntil([] { return false; }, 300ms);
+    EXPECT_EQ(std::count(controller->model().logLines().begin(),
+                         controller->model().logLines().end(), "> NOOP"),
+              0);
+
+    // A directory that cannot be entered: the server's current directory is read and shown.
+    dialogs.promptAnswers = {std::optional<std::string>("/missing")};
+    controller->invoke("ChandDirect1Click", "ChandDirect1");
+    ASSERT_TRUE(waitFor([&] { return commandsAfter("> CWD /missing").size() == 5; })) << logText();
+    EXPECT_EQ(commandsAfter("> CWD /missing")[1], "> PWD");
+    EXPECT_TRUE(shows("inner.txt"));
+    EXPECT_EQ(controller->ftp().hostDirName(), "/sub");
+    EXPECT_EQ(controller->model().ftpPath().text(), "sub");
+
+    controller->invoke("sbDisConnectClick", "sbDisConnect");
+    ASSERT_TRUE(waitFor([&] { return controller->state().serverListMode; }));
+    info.InitialDir = "/";
+    startProgram(info);
+    doubleClick("Local");
+    ASSERT_TRUE(waitFor([&] { return shows("hello.txt"); })) << logText();
+    EXPECT_EQ(nextCommandAfter("> SYST"), "> PWD");
+}
+
+// A virtual-host server is entered without the leading "/", and one level up from its first
+// level asks PWD instead of sending CDUP.
+TEST_F(ConnectionTest, VirtualHostGoesUpFromTheFirstLevelWithPwd) {
+    startServer(test::FtpServerKind::PureFtpd);
+    FtpServerInfo info = record();
+    info.InitialDir = "/sub";
+    info.CheckVHost = true;
+    startProgram(info);
+    doubleClick("Local");
+    ASSERT_TRUE(waitFor([&] { return shows("inner.txt"); })) << logText();
+    EXPECT_EQ(nextCommandAfter("> SYST"), "> CWD sub/");
+    const std::size_t before = commands().size();
+    controller->invoke("FTPOneLevelUpClick", "FTPOneLevelUp");
+    ASSERT_TRUE(waitFor([&] { return commands().size() == before + 4; })) << logText();
+    const std::vector<std::string> sent = commands();
+    EXPECT_EQ(sent[before], "> PWD");
+    EXPECT_EQ(std::count(sent.begin(), sent.end(), "> CDUP"), 0);
+    // The pane shows the directory the server reports.
+    EXPECT_EQ(controller->ftp().hostDirName(), "/sub");
+    EXPECT_TRUE(shows("inner.txt"));
+
+    // The filter hides files by mask without a new listing.
+    const std::size_t listings = std::count(sent.begin(), sent.end(), "> LIST");
+    dialogs.promptAnswers = {std::optional<std::string>("*.none")};
+    controller->invoke("Filter4Click", "Filter4");
+    EXPECT_FALSE(shows("inner.txt"));
+    EXPECT_EQ(pane().count(), 0u);
+    const std::vector<std::string> after = commands();
+    EXPECT_EQ(std::count(after.begin(), after.end(), "> LIST"), listings);
+}
+
+class SessionLogTest : public ::testing::Test {
+protected:
+    void start(const std::string& logFile) {
+        options = "[Common]\nLog=1\nLogFile=" + logFile + "\n";
+        test::writeFile(data.path() / "options.ftp", options);
+        controller = std::make_unique<SessionController>(loop, dialogs, data.path());
+        controller->FormCreate();
+    }
+    test::TempDir data;
+    PollLoop loop;
+    test::ScriptedDialogs dialogs;
+    std::unique_ptr<SessionController> controller;
+    std::string options;
+};
+
+TEST_F(SessionLogTest, FileFollowsTheOptionsAndMasksPasswords) {
+    const fs::path first = data.path() / "first.log";
+    test::writeFile(first, "old run\n");
+    start(first.string());
+    controller->Ftp1Display("> PASS hunter2");
+    controller->Ftp1Display("< 530 PASS hunter2 refused");
+    controller->Ftp1Display("< 230 Logged in");
+    EXPECT_EQ(test::readFile(first), "> PASS ****\n> PASS ****\n< 230 Logged in\n");
+
+    // Another name (not only another case): the first file is closed, the new one begun.
+    const fs::path second = data.path() / "second.log";
+    controller->options().logFile = second.string();
+    controller->applyOptions();
+    controller->addLog("to the second");
+    EXPECT_EQ(test::readFile(second), "to the second\n");
+    struct stat info {};
+    ASSERT_EQ(::stat(second.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777u, 0600u);
+
+    controller->options().log = false;
+    controller->applyOptions();
+    controller->addLog("pane only");
+    EXPECT_EQ(test::readFile(second), "to the second\n");
+    EXPECT_EQ(controller->model().logLines().back(), "pane only");
+}
+
+// A log name that cannot be created as a file is replaced by the name with the process id.
+TEST_F(SessionLogTest, UnusableNameFallsBackToTheProcessNumber) {
+    const fs::path taken = data.path() / "taken";
+    fs::create_directories(taken);
+    start(taken.string());
+    EXPECT_TRUE(controller->logOpen());
+    controller->addLog("line");
+    EXPECT_EQ(test::readFile(taken.string() + "." + std::to_string(::getpid())), "line\n");
+
+    controller->options().logFile = (data.path() / "no" / "such" / "dir.log").string();
+    controller->applyOptions();
+    EXPECT_FALSE(controller->logOpen());
+    controller->addLog("still shown");
+    EXPECT_EQ(controller->model().logLines().back(), "still shown");
+}
+
+}  // namespace
+}  // namespace quay

@@ -1,0 +1,421 @@
+// The remote file operations through the real main window against real servers, as a user
+// does them: select rows of the remote pane, press the button or menu entry, answer the
+// dialog, then look at the server's files on disk, the pane and the log.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QComboBox>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QTest>
+#include <QToolButton>
+#include <algorithm>
+#include <memory>
+
+#include "ftp_servers.h"
+#include "program_run.h"
+#include "session/remote_operations.h"
+#include "sites/server_line.h"
+#include "test_support.h"
+#include "ui/pane_view.h"
+
+namespace quay {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kWaitMs = 20000;
+
+}  // namespace
+
+class RemoteOpsTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TempDir> m_data;
+    std::unique_ptr<test::TempDir> m_root;
+    std::unique_ptr<test::FtpServer> m_server;
+    std::unique_ptr<test::ProgramRun> m_program;
+
+    SessionController& controller() { return m_program->controller; }
+    test::ScriptedDialogs& dialogs() { return m_program->dialogs; }
+    PaneModel& pane(const char* name) {
+        return std::string(name) == "FTPView" ? controller().model().ftpView()
+                                              : controller().model().lvLoc();
+    }
+
+    long rowOf(const char* list, const std::string& caption) {
+        for (std::size_t i = 0; i < pane(list).count(); ++i)
+            if (pane(list).item(i).caption == caption)
+                return static_cast<long>(i);
+        return -1;
+    }
+    bool remoteShows(const std::string& caption) { return rowOf("FTPView", caption) >= 0; }
+    bool idle() {
+        return controller().ftp().state() == FtpState::fsReady && !controller().state().busy;
+    }
+
+    // Starts the server on the root, saves it as the only server of the list and connects
+    // to it by a double-click, as a user would; returns once the root is listed.
+    void connectTo(test::FtpServerKind kind) {
+        m_server = test::makeFtpServer(kind);
+        m_server->start(m_root->path());
+        FtpServerInfo info = defaultServerInfo("");
+        info.Name = "Local";
+        info.Server = "127.0.0.1";
+        info.Port = std::to_string(m_server->port());
+        info.User = m_server->user();
+        info.Password = m_server->password();
+        info.SavePassword = true;
+        test::writeFile(m_data->path() / "ftplist.TXT", serverInfoToLine(info) + "\r\n");
+        m_program = std::make_unique<test::ProgramRun>(m_data->path());
+        m_program->window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m_program->window));
+        QTRY_VERIFY_WITH_TIMEOUT(remoteShows("Local"), kWaitMs);
+        clickRows("FTPView", {"Local"});
+        QTest::mouseDClick(viewport("FTPView"), Qt::LeftButton, {}, rowCentre("FTPView", "Local"));
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !controller().state().serverListMode && remoteShows("marker") && idle(), kWaitMs);
+    }
+
+    QAbstractItemView* view(const char* list) {
+        auto* paneView = m_program->window.findChild<PaneView*>(list);
+        return qobject_cast<QAbstractItemView*>(paneView->currentWidget());
+    }
+    QWidget* viewport(const char* list) { return view(list)->viewport(); }
+    QPoint rowCentre(const char* list, const std::string& caption) {
+        const long row = rowOf(list, caption);
+        if (row < 0)
+            qFatal("no row %s", caption.c_str());
+        const QModelIndex index = view(list)->model()->index(static_cast<int>(row), 0);
+        view(list)->scrollTo(index);
+        return view(list)->visualRect(index).center();
+    }
+    // Clicks the first row and control-clicks the others.
+    void clickRows(const char* list, std::initializer_list<std::string> captions) {
+        Qt::KeyboardModifiers modifiers;
+        for (const std::string& caption : captions) {
+            QTest::mouseClick(viewport(list), Qt::LeftButton, modifiers, rowCentre(list, caption));
+            modifiers = Qt::ControlModifier;
+        }
+    }
+    std::vector<std::string> selected(const char* list) {
+        std::vector<std::string> names;
+        for (std::size_t row : pane(list).selectedIndexes())
+            names.push_back(pane(list).item(row).caption);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+
+    // A remote directory without its trailing "/", for comparing.
+    static QString bare(std::string dir) {
+        while (dir.size() > 1 && dir.ends_with('/'))
+            dir.pop_back();
+        return QString::fromStdString(dir);
+    }
+
+    void click(const char* button) {
+        QTest::mouseClick(m_program->window.findChild<QToolButton*>(button), Qt::LeftButton);
+    }
+    void trigger(const char* entry) {
+        QAction* action = m_program->window.action(entry);
+        QVERIFY2(action != nullptr && action->isEnabled(), entry);
+        action->trigger();
+    }
+    int logCount(const std::string& prefix) {
+        int count = 0;
+        for (const std::string& line : controller().model().logLines())
+            count += line.rfind(prefix, 0) == 0 ? 1 : 0;
+        return count;
+    }
+
+    // A nested tree beside a file to keep, a link that loops back into the tree and one that
+    // leads out of it to a directory the server account could delete.
+    void makeTree(const fs::path& outside) {
+        test::writeFile(m_root->path() / "marker", "m");
+        const fs::path tree = m_root->path() / "tree";
+        fs::create_directories(tree / "sub" / "deeper");
+        fs::create_directories(tree / "empty");
+        test::writeFile(tree / "a.txt", "a");
+        test::writeFile(tree / "sub" / "b.txt", "b");
+        test::writeFile(tree / "sub" / "deeper" / "c.txt", "c");
+        fs::create_directory_symlink(".", tree / "sub" / "loop");
+        fs::create_directories(outside);
+        test::writeFile(outside / "precious.txt", "p");
+        fs::create_directory_symlink(outside, tree / "out");
+    }
+
+    void deletesANestedTree(test::FtpServerKind kind) {
+        test::TempDir elsewhere;
+        const fs::path outside = elsewhere.path() / "outside";
+        makeTree(outside);
+        test::FtpServer::handOver(elsewhere.path());
+        connectTo(kind);
+        const std::string start = controller().ftp().hostDirName();
+
+        clickRows("FTPView", {"tree"});
+        // ".." (listed by some servers) is never taken by a delete.
+        if (remoteShows(".."))
+            QTest::mouseClick(viewport("FTPView"), Qt::LeftButton, Qt::ControlModifier,
+                              rowCentre("FTPView", ".."));
+        click("sbDel2");
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !fs::exists(m_root->path() / "tree") && idle() && !remoteShows("tree"), kWaitMs);
+        QCOMPARE(bare(controller().ftp().hostDirName()), bare(start));
+        QVERIFY(remoteShows("marker"));
+        QVERIFY(fs::exists(m_root->path() / "marker"));
+        QVERIFY(fs::exists(outside / "precious.txt"));
+        QVERIFY(!controller().state().deleteTree && !controller().state().removeDirs);
+        QCOMPARE(logCount("Error "), 0);
+    }
+
+    void renamesAndChangesCase(test::FtpServerKind kind) {
+        test::writeFile(m_root->path() / "marker", "m");
+        test::writeFile(m_root->path() / "README.TXT", "r");
+        test::writeFile(m_root->path() / "Mixed.Txt", "x");
+        fs::create_directories(m_root->path() / "DIR");
+        connectTo(kind);
+
+        clickRows("FTPView", {"README.TXT", "Mixed.Txt"});
+        trigger("AsSentence6");
+        QTRY_VERIFY_WITH_TIMEOUT(remoteShows("Readme.txt") && remoteShows("Mixed.txt") && idle(),
+                                 kWaitMs);
+        QVERIFY(fs::exists(m_root->path() / "Readme.txt"));
+        QVERIFY(fs::exists(m_root->path() / "Mixed.txt"));
+        QVERIFY(!fs::exists(m_root->path() / "README.TXT"));
+
+        clickRows("FTPView", {"DIR"});
+        dialogs().promptAnswers.push_back(std::string("Renamed dir"));
+        click("sbRen2");
+        QTRY_VERIFY_WITH_TIMEOUT(remoteShows("Renamed dir") && idle(), kWaitMs);
+        QVERIFY(fs::is_directory(m_root->path() / "Renamed dir"));
+        const test::ScriptedDialogs::Prompt& asked = dialogs().prompts.back();
+        QCOMPARE(QString::fromStdString(asked.caption), QStringLiteral("Umbenennen Verzeichnis:"));
+        QCOMPARE(QString::fromStdString(asked.prompt),
+                 QStringLiteral("Neuen eingeben Verzeichnis: dateiname:"));
+        QCOMPARE(QString::fromStdString(asked.value), QStringLiteral("DIR"));
+
+        dialogs().promptAnswers.push_back(std::string("fresh"));
+        click("sbMkd2");
+        QTRY_VERIFY_WITH_TIMEOUT(remoteShows("fresh") && idle(), kWaitMs);
+        QVERIFY(fs::is_directory(m_root->path() / "fresh"));
+        QCOMPARE(logCount("Error "), 0);
+    }
+
+private slots:
+    void init() {
+        m_data = std::make_unique<test::TempDir>();
+        m_root = std::make_unique<test::TempDir>();
+    }
+    void cleanup() {
+        m_program.reset();
+        m_server.reset();
+        m_root.reset();
+        m_data.reset();
+    }
+
+    void deletesANestedTreeOnVsftpd() { deletesANestedTree(test::FtpServerKind::Vsftpd); }
+    void deletesANestedTreeOnPureFtpd() { deletesANestedTree(test::FtpServerKind::PureFtpd); }
+
+    // Files alone: one DELE each and one listing after them. A refused step ends a tree
+    // delete: nothing further is sent and the queues are left empty.
+    void deletesFilesAloneAndStopsAtARefusal() {
+        if (::geteuid() != 0)
+            QSKIP("needs a directory the server's account cannot write");
+        test::writeFile(m_root->path() / "marker", "m");
+        test::writeFile(m_root->path() / "one.txt", "1");
+        test::writeFile(m_root->path() / "two.txt", "2");
+        fs::create_directories(m_root->path() / "tree" / "locked");
+        test::writeFile(m_root->path() / "tree" / "a.txt", "a");
+        test::writeFile(m_root->path() / "tree" / "locked" / "x.txt", "x");
+        connectTo(test::FtpServerKind::PureFtpd);
+        fs::path locked = m_root->path() / "tree" / "locked";
+        QVERIFY(::lchown(locked.c_str(), 0, 0) == 0 && ::chmod(locked.c_str(), 0555) == 0);
+
+        const std::string start = controller().ftp().hostDirName();
+        const int listings = logCount("> LIST");
+        clickRows("FTPView", {"one.txt", "two.txt"});
+        click("sbDel2");
+        QTRY_VERIFY_WITH_TIMEOUT(!remoteShows("one.txt") && !remoteShows("two.txt") && idle(),
+                                 kWaitMs);
+        QCOMPARE(logCount("> DELE "), 2);
+        QCOMPARE(logCount("> LIST"), listings + 1);
+        QVERIFY(!fs::exists(m_root->path() / "one.txt") && !fs::exists(m_root->path() / "two.txt"));
+
+        clickRows("FTPView", {"tree"});
+        click("sbDel2");
+        QTRY_VERIFY_WITH_TIMEOUT(logCount("Error ") == 1 && idle(), kWaitMs);
+        QVERIFY(!fs::exists(m_root->path() / "tree" / "a.txt"));
+        QVERIFY(fs::exists(locked / "x.txt"));
+        QCOMPARE(logCount("> RMD "), 0);
+        const SessionState& state = controller().state();
+        QVERIFY(!state.deleteTree && !state.removeDirs);
+        QVERIFY(state.sourceFiles.empty() && state.sourceDirs.empty() && state.targetDirs.empty());
+        // The client goes back to where the delete started, so the pane's names are sent to
+        // the directory the pane shows.
+        // Listed: the directory after the files, "tree", "locked", and the start again.
+        QTRY_COMPARE_WITH_TIMEOUT(logCount("> LIST"), listings + 4, kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(idle(), kWaitMs);
+        QCOMPARE(bare(controller().ftp().hostDirName()), bare(start));
+        ::chmod(locked.c_str(), 0755);
+    }
+
+    // Stop in the middle of a delete: the running DELE is the last, the rest stays.
+    void stopEndsADelete() {
+        test::writeFile(m_root->path() / "marker", "m");
+        constexpr int kFiles = 2000;
+        fs::create_directories(m_root->path() / "tree");
+        for (int i = 0; i < kFiles; ++i)
+            test::writeFile(m_root->path() / "tree" / std::to_string(i), "x");
+        connectTo(test::FtpServerKind::Vsftpd);
+        const std::string start = controller().ftp().hostDirName();
+
+        clickRows("FTPView", {"tree"});
+        click("sbDel2");
+        QTRY_VERIFY_WITH_TIMEOUT(logCount("> DELE ") >= 1, kWaitMs);
+        click("sbStop");
+        QTRY_VERIFY_WITH_TIMEOUT(idle() && bare(controller().ftp().hostDirName()) == bare(start),
+                                 kWaitMs);
+        QVERIFY(fs::is_directory(m_root->path() / "tree"));
+        const auto left = std::distance(fs::directory_iterator(m_root->path() / "tree"),
+                                        fs::directory_iterator());
+        QVERIFY2(left > kFiles / 2, std::to_string(left).c_str());
+        QCOMPARE(static_cast<long>(logCount("> DELE ")), static_cast<long>(kFiles - left));
+        QCOMPARE(logCount("> RMD "), 0);
+        QVERIFY(remoteShows("tree"));
+    }
+
+    // A tree deeper than the walk enters (a server whose listing never ends looks the same):
+    // the directory not entered is named once, and the delete ends at the removal that fails.
+    void aDeleteStopsDescendingAtTheDepthLimit() {
+        test::writeFile(m_root->path() / "marker", "m");
+        fs::path deepest = m_root->path() / "tree";
+        for (int level = 0; level <= RemoteOperations::kMaxDeleteDepth + 1; ++level)
+            deepest /= "d";
+        fs::create_directories(deepest);
+        connectTo(test::FtpServerKind::Vsftpd);
+
+        const std::string start = controller().ftp().hostDirName();
+        clickRows("FTPView", {"tree"});
+        click("sbDel2");
+        QTRY_VERIFY_WITH_TIMEOUT(logCount("Error ") == 1 && idle(), kWaitMs);
+        QCOMPARE(logCount("! Not entered, too deep"), 1);
+        std::string named;
+        for (const std::string& line : controller().model().logLines())
+            if (line.starts_with("! Not entered"))
+                named = line;
+        // "tree" is the first level below the start, so "tree" and 64 "d" is one too deep.
+        fs::path tooDeep = m_root->path() / "tree";
+        for (int level = 1; level <= RemoteOperations::kMaxDeleteDepth; ++level)
+            tooDeep /= "d";
+        QVERIFY2(named.find("\"" + tooDeep.string() + "\"") != std::string::npos, named.c_str());
+        QVERIFY(fs::is_directory(deepest));
+        QVERIFY(!controller().state().deleteTree && !controller().state().removeDirs);
+        QVERIFY(controller().state().sourceDirs.empty() && controller().state().targetDirs.empty());
+        QTRY_VERIFY_WITH_TIMEOUT(idle() && bare(controller().ftp().hostDirName()) == bare(start),
+                                 kWaitMs);
+    }
+
+    void renamesAndChangesCaseOnVsftpd() { renamesAndChangesCase(test::FtpServerKind::Vsftpd); }
+    void renamesAndChangesCaseOnPureFtpd() { renamesAndChangesCase(test::FtpServerKind::PureFtpd); }
+
+    // Both panes end with exactly the rows that have no twin of the same name and size.
+    void compareDirectoriesSelectsTheDifferences() {
+        test::writeFile(m_root->path() / "marker", "m");
+        test::writeFile(m_root->path() / "same.txt", "abc");
+        test::writeFile(m_root->path() / "diff.txt", "abcde");
+        test::writeFile(m_root->path() / "remote-only.txt", "r");
+        test::TempDir local;
+        test::writeFile(local.path() / "same.txt", "abc");
+        test::writeFile(local.path() / "diff.txt", "abc");
+        test::writeFile(local.path() / "local-only.txt", "l");
+        connectTo(test::FtpServerKind::Vsftpd);
+        QVERIFY(controller().changeLocalDir(local.path().string()));
+        clickRows("lvLoc", {"same.txt"});
+
+        trigger("CompareDirectories1");
+        for (const char* list : {"lvLoc", "FTPView"}) {
+            std::vector<std::string> expected;
+            for (const PaneItem& item : pane(list).items())
+                if (item.caption != "same.txt")
+                    expected.push_back(item.caption);
+            std::sort(expected.begin(), expected.end());
+            QVERIFY2(selected(list) == expected, list);
+        }
+        QVERIFY(selected("FTPView").size() >= 3 && selected("lvLoc").size() >= 2);
+        QCOMPARE(static_cast<int>(view("FTPView")->selectionModel()->selectedRows().size()),
+                 static_cast<int>(selected("FTPView").size()));
+    }
+
+    void fileAttributesChangeTheModeOnTheServer() {
+        test::writeFile(m_root->path() / "marker", "m");
+        test::writeFile(m_root->path() / "script.sh", "#!/bin/sh\n");
+        fs::permissions(m_root->path() / "script.sh", fs::perms(0644));
+        connectTo(test::FtpServerKind::Vsftpd);
+
+        clickRows("FTPView", {"script.sh"});
+        std::string shown;
+        dialogs().attributeScripts.push_back([&shown](ChmodModel& model) {
+            shown = model.editText();
+            model.setBox(3, true);
+            model.clickRowButton(3);
+            return true;
+        });
+        trigger("FileAttributes2");
+        QTRY_VERIFY_WITH_TIMEOUT((fs::status(m_root->path() / "script.sh").permissions() &
+                                  fs::perms::all) == fs::perms(0747) &&
+                                     idle(),
+                                 kWaitMs);
+        QCOMPARE(QString::fromStdString(shown), QStringLiteral("644"));
+        QCOMPARE(logCount("> SITE CHMOD 747 script.sh"), 1);
+        // The listing comes again, showing the new mode.
+        auto attributes = [this] {
+            const long row = rowOf("FTPView", "script.sh");
+            const PaneItem* item =
+                row < 0 ? nullptr : &pane("FTPView").item(static_cast<std::size_t>(row));
+            return item && item->subItems.size() > 3 ? QString::fromStdString(item->subItems[3])
+                                                     : QString();
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(attributes(), QStringLiteral("-rwxr--rwx"), kWaitMs);
+    }
+
+    void commandBarSendsTypedAndSavedCommands() {
+        test::writeFile(m_root->path() / "marker", "m");
+        test::writeFile(m_data->path() / "commands.txt", "Remove,Noop\r\n\"RMD made\",NOOP\r\n");
+        connectTo(test::FtpServerKind::PureFtpd);
+        QWidget* bar = m_program->window.widget("Panel17");
+        QVERIFY(!bar->isVisible());
+        trigger("CustomCommand1");
+        QVERIFY(bar->isVisible());
+        QVERIFY(m_program->window.action("CustomCommand2")->isChecked());
+
+        auto* box = m_program->window.findChild<QComboBox*>("cbCmd");
+        QTest::keyClicks(box->lineEdit(), "MKD made");
+        click("SpeedButton5");
+        QTRY_VERIFY_WITH_TIMEOUT(remoteShows("made") && idle(), kWaitMs);
+        QVERIFY(fs::is_directory(m_root->path() / "made"));
+
+        dialogs().commandListScripts.push_back([](CommandListModel& model) {
+            model.select(0);
+            return CommandListModel::Close::Select;
+        });
+        click("SpeedButton6");
+        QCOMPARE(box->currentText(), QStringLiteral("RMD made"));
+        QVERIFY(fs::is_directory(m_root->path() / "made"));
+        click("SpeedButton5");
+        QTRY_VERIFY_WITH_TIMEOUT(!remoteShows("made") && idle(), kWaitMs);
+        QVERIFY(!fs::exists(m_root->path() / "made"));
+        QCOMPARE(box->count(), 2);
+
+        trigger("CustomCommand2");
+        QVERIFY(!bar->isVisible());
+    }
+};
+
+}  // namespace quay
+
+QTEST_MAIN(quay::RemoteOpsTest)
+#include "remote_ops_test.moc"
