@@ -150,7 +150,6 @@ Options defaultOptions(const std::filesystem::path& dataDir) {
     Options options;
     const std::string dir = directoryText(dataDir);
     options.logFile = dir + "quayside.log";
-    options.iniPath = dir;
     options.dirListFile = dir + "FTPDIR" + std::to_string(::getpid()) + ".TXT";
     return options;
 }

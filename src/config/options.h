@@ -69,7 +69,7 @@ struct Options {
     int fwType = 0;
     bool fwEnable = false;
     std::string dirListFile;  // never stored: data directory + "FTPDIR<process id>.TXT"
-    std::string iniPath;      // local start directory; the data directory unless set
+    std::string iniPath;      // local start directory; empty: the user's home directory
     std::string fontName = "MS Sans Serif";
     int fontSize = 8;
     int fontColor = 0;
