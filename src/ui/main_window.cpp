@@ -69,7 +69,7 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
     bindModel();
     connectCommands();
     bindLocalPane(*this, m_controller);
-    resize(900, 640);
+    resize(1200, 780);
     m_controller.onCloseWindow = [this] { close(); };
     // A failed start is not reported: the command has nothing to say it with.
     m_controller.onStartInstance = [] { startNewInstance(); };
