@@ -27,9 +27,10 @@ void SessionController::addLog(const std::string& line) {
     }
 }
 
-// A reply line that holds "PASS " is masked as well: it may echo the password.
+// A reply line that holds "PASS " is masked as well: it may echo the password. Any case
+// counts: a command typed into the command bar as "pass secret" carries a password too.
 void SessionController::Ftp1Display(const std::string& line) {
-    addLog(line.find("PASS ") != std::string::npos ? "> PASS ****" : line);
+    addLog(asciiLower(line).find("pass ") != std::string::npos ? "> PASS ****" : line);
 }
 
 void SessionController::applyLogOption() {
