@@ -153,14 +153,15 @@ int resolveProto(const std::string& text) {
     const std::string name = trimmed(text);
     if (!name.empty() && isDigit(name[0]))
         return static_cast<int>(decimalValue(name));
+    // Every connection resolves its protocol: the two this layer speaks have fixed numbers,
+    // so neither a system without a protocols table nor the cost of reading it (one file
+    // opened per data connection) stands in the way.
+    if (name == "tcp" || name == "udp")
+        return name == "tcp" ? IPPROTO_TCP : IPPROTO_UDP;
     protoent entry{};
     protoent* found = nullptr;
     char scratch[1024];
     getprotobyname_r(name.c_str(), &entry, scratch, sizeof scratch, &found);
-    // Every connection resolves its protocol; a system without a protocols table must still
-    // know the two this layer speaks.
-    if (!found && (name == "tcp" || name == "udp"))
-        return name == "tcp" ? IPPROTO_TCP : IPPROTO_UDP;
     if (!found)
         throw SocketException(formatted("ResolveProto: Cannot convert protocol '%s', Error #%d",
                                         name, sockerr::NoData));
