@@ -63,13 +63,8 @@ private:
     void connectTo(test::FtpServerKind kind) {
         m_server = test::makeFtpServer(kind);
         m_server->start(m_root->path());
-        FtpServerInfo info = defaultServerInfo("");
-        info.Name = "Local";
-        info.Server = "127.0.0.1";
-        info.Port = std::to_string(m_server->port());
-        info.User = m_server->user();
-        info.Password = m_server->password();
-        info.SavePassword = true;
+        const FtpServerInfo info =
+            test::localServerRecord(m_server->port(), m_server->user(), m_server->password());
         test::writeFile(m_data->path() / "ftplist.TXT", serverInfoToLine(info) + "\r\n");
         m_program = std::make_unique<test::ProgramRun>(m_data->path());
         m_program->window.show();

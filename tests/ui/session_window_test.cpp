@@ -54,14 +54,7 @@ private:
     }
 
     static FtpServerInfo record(int port, const std::string& user, const std::string& password) {
-        FtpServerInfo info = defaultServerInfo("");
-        info.Name = "Local";
-        info.Server = "127.0.0.1";
-        info.Port = std::to_string(port);
-        info.User = user;
-        info.Password = password;
-        info.SavePassword = true;
-        return info;
+        return test::localServerRecord(port, user, password);
     }
 
     // The server in the folder "Work" of the server list.

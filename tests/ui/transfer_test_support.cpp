@@ -1,5 +1,7 @@
 #include "transfer_test_support.h"
 
+#include "program_run.h"
+
 #include <QAbstractItemView>
 #include <QDropEvent>
 #include <QEventLoop>
@@ -68,13 +70,7 @@ ScriptedDialogs& TransferProgram::dialogs() {
 bool TransferProgram::start(int port, const std::string& user, const std::string& password,
                             const std::string& options) {
     writeFile(m_data.path() / "options.ftp", "[Common]\nTimeOut=15\n" + options);
-    FtpServerInfo info = defaultServerInfo("");
-    info.Name = "Local";
-    info.Server = "127.0.0.1";
-    info.Port = std::to_string(port);
-    info.User = user;
-    info.Password = password;
-    info.SavePassword = true;
+    FtpServerInfo info = localServerRecord(port, user, password);
     info.Pasv = true;
     writeFile(m_data.path() / "ftplist.TXT", serverInfoToLine(info) + "\r\n");
     m_program = std::make_unique<Program>(m_data.path());
