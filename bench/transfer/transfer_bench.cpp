@@ -1,5 +1,7 @@
 // The transfer drivers of the main window against lftp's mirror and against the FTP engine
 // alone, all on one vsftpd on loopback in the same run.
+#include <sys/resource.h>
+
 #include <QApplication>
 #include <QTest>
 #include <chrono>
@@ -24,6 +26,19 @@ double seconds(const std::function<void()>& action) {
     action();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
+
+// Seconds of processor time this process has used, in user space and in the kernel.
+struct CpuTime {
+    double user = 0, system = 0;
+    static CpuTime now() {
+        rusage usage{};
+        getrusage(RUSAGE_SELF, &usage);
+        auto toSeconds = [](const timeval& t) {
+            return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6;
+        };
+        return {toSeconds(usage.ru_utime), toSeconds(usage.ru_stime)};
+    }
+};
 
 void shell(const std::string& command) {
     if (std::system((command + " >/dev/null 2>&1").c_str()) != 0)
@@ -98,6 +113,7 @@ void waitForFreePorts() {
 
 struct Window {
     test::TransferProgram program;
+    CpuTime lastCpu;  // used by the last transfer()
     // Seconds from the click to the end of the batch (busy cleared); the listing of the start
     // directory that follows is not counted.
     double transfer(const char* list, const char* name, const char* button) {
@@ -106,9 +122,12 @@ struct Window {
             throw std::runtime_error(std::string("no row ") + name);
         if (!program.click(button))
             throw std::runtime_error(std::string("cannot click ") + button);
+        const CpuTime before = CpuTime::now();
         const double time = seconds([&] {
             program.runUntil([&] { return !program.controller().state().busy; }, 3'600'000);
         });
+        const CpuTime after = CpuTime::now();
+        lastCpu = {after.user - before.user, after.system - before.system};
         if (program.controller().state().busy || !program.waitIdle())
             throw std::runtime_error("the window's batch did not end");
         return time;
@@ -133,6 +152,7 @@ int runBench(int argc, char** argv) {
                              " 127.0.0.1 -e 'set ftp:passive-mode on; ";
 
     const double oursDown = window.transfer("FTPView", "tree", "SpeedButton2");
+    const CpuTime cpuDown = window.lastCpu;
     waitForFreePorts();
     const double lftpDown = seconds(
         [&] { shell(lftp + "mirror tree " + (work.path() / "lftp").string() + "; quit'"); });
@@ -143,6 +163,7 @@ int runBench(int argc, char** argv) {
     p.controller().changeLocalDir(p.local().string());
     waitForFreePorts();
     const double oursUp = window.transfer("lvLoc", "up-ours", "SpeedButton1");
+    const CpuTime cpuUp = window.lastCpu;
     const double lftpUp = seconds(
         [&] { shell(lftp + "mirror -R " + (work.path() / "lftp").string() + " up-lftp; quit'"); });
     if (countFiles(p.root() / "up-ours") != static_cast<std::size_t>(files))
@@ -151,6 +172,10 @@ int runBench(int argc, char** argv) {
                 files, oursDown, lftpDown, lftpDown / oursDown);
     std::printf("tree of %d files, upload:   window %.2f s, lftp mirror -R %.2f s, %.2fx lftp\n",
                 files, oursUp, lftpUp, lftpUp / oursUp);
+    std::printf(
+        "window's processor time: download %.2f s user + %.2f s kernel, "
+        "upload %.2f s user + %.2f s kernel\n",
+        cpuDown.user, cpuDown.system, cpuUp.user, cpuUp.system);
 
     waitForFreePorts();
     double ours = 1e9, engine = 1e9;

@@ -43,7 +43,11 @@ void LocalFile::emptyIfPending() {
         return;
     struct stat st {};
     // Only a regular file has content to drop; a device such as /dev/null cannot be truncated.
-    if (::fstat(m_fd, &st) == 0 && S_ISREG(st.st_mode) && ::ftruncate(m_fd, 0) != 0)
+    // A file that is empty already (a new one) is left alone: the file system takes a
+    // truncation as a sign the file is being replaced and writes it out at close, which on a
+    // tree of small files costs more than the transfers.
+    if (::fstat(m_fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
+        ::ftruncate(m_fd, 0) != 0)
         throw std::runtime_error(std::string("cannot empty the file: ") + std::strerror(errno));
     m_emptyPending = false;
 }

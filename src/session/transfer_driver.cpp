@@ -1,5 +1,7 @@
 #include "session/transfer_driver.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <system_error>
 
@@ -240,12 +242,11 @@ void TransferDriver::startDownload() {
 bool TransferDriver::downloadComplete() {
     if (!m_currentBinary || m_currentSize <= 0)
         return true;
-    namespace fs = std::filesystem;
-    std::error_code error;
-    if (!fs::is_regular_file(fs::status(m_currentLocal, error)) || error)
+    struct stat file {};
+    if (::stat(m_currentLocal.c_str(), &file) != 0 || !S_ISREG(file.st_mode))
         return true;
-    const auto received = static_cast<std::int64_t>(fs::file_size(m_currentLocal, error));
-    if (error || received >= m_currentSize)
+    const std::int64_t received = file.st_size;
+    if (received >= m_currentSize)
         return true;
     log("! Transfer of " + printableName(fileNamePart(m_currentLocal)) + " failed: " +
         std::to_string(received) + " of " + std::to_string(m_currentSize) + " bytes received");

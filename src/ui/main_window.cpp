@@ -51,11 +51,8 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
     splitter1->addWidget(buildLocalArea());
     splitter1->addWidget(buildRemoteArea());
     splitter1->setChildrenCollapsible(false);
-    m_log = make<QPlainTextEdit>("Log", splitter3);
-    m_log->setReadOnly(true);
     // The pane shows what the model keeps: the newest lines only.
-    m_log->setMaximumBlockCount(static_cast<int>(PresentationModel::kLogLineLimit));
-    m_log->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_log = make<LogPane>("Log", splitter3, static_cast<int>(PresentationModel::kLogLineLimit));
     splitter3->addWidget(splitter1);
     splitter3->addWidget(m_log);
     splitter3->setStretchFactor(0, 4);

@@ -1,13 +1,13 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPlainTextEdit>
 #include <QPointer>
 #include <QSplitter>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "ui/log_pane.h"
 #include "ui/menu_builder.h"
 
 namespace quay {
@@ -59,9 +59,8 @@ private:
     void bindPane(PaneView& view, const char* dblClickHandler, const char* popup);
     // The transfer driver's progress window comes and goes with each batch.
     void bindProgressWindow();
-    // The log pane follows the model's log; lines that come in bursts are shown together.
+    // The log pane follows the model's log.
     void bindLog();
-    void appendLogLine(const QString& line);
     void connectCommands();
     // Rebuilds the language entries after miEnglish from the controller's language menu.
     void refreshLanguageEntries();
@@ -71,14 +70,12 @@ private:
     SessionController& m_controller;
     std::map<std::string, QWidget*> m_widgets;
     MainMenus m_menus;
-    QPlainTextEdit* m_log = nullptr;
+    LogPane* m_log = nullptr;
     bool m_overrideCursor = false;
     std::map<std::string, QFont> m_definedFonts;
     std::vector<QAction*> m_languageEntries;
-    HelpWindow* m_help = nullptr;     // made on first use, owned by the window
-    QPointer<QWidget> m_progress;     // the progress window of the running batch
-    bool m_logStarted = false;        // the log pane holds a line (the next opens a block)
-    bool m_logFollowPending = false;  // the pane scrolls to its end shortly
+    HelpWindow* m_help = nullptr;  // made on first use, owned by the window
+    QPointer<QWidget> m_progress;  // the progress window of the running batch
 };
 
 }  // namespace quay

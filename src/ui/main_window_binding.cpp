@@ -108,7 +108,7 @@ void MainWindow::bindModel() {
         applyControl(name);
     model.onControlChanged = [this](const std::string& name) { applyControl(name); };
     for (const std::string& line : model.logLines())
-        m_log->appendPlainText(qtext(line));
+        m_log->appendLine(qtext(line));
     bindLog();
     model.onScreenCursorChanged = [this] { applyScreenCursor(); };
     bindPaneFonts();

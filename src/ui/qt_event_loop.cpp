@@ -3,23 +3,40 @@
 #include <poll.h>
 
 #include <QCoreApplication>
+#include <QTimerEvent>
 
 namespace quay {
 
+namespace {
+
+// Notifiers kept for reuse: a session has a control and a data connection, and a listening
+// socket in active mode.
+constexpr std::size_t kSpareNotifiers = 8;
+
+}  // namespace
+
+void QtEventLoop::Context::timerEvent(QTimerEvent* event) {
+    if (onTimer)
+        onTimer(event->timerId());
+}
+
 QtEventLoop::QtEventLoop() {
+    m_context.onTimer = [this](int qtId) { timerFired(qtId); };
     m_wakeTimer.setSingleShot(true);
     if (auto* app = QCoreApplication::instance())
         QObject::connect(app, &QCoreApplication::aboutToQuit, &m_context,
                          [this] { m_terminating = true; });
 }
 
+// The loop may go from inside a notifier's activation: every notifier is handed to Qt to
+// delete.
 QtEventLoop::~QtEventLoop() {
     for (auto& [fd, watch] : m_watches) {
         retire(watch.read);
         retire(watch.write);
     }
-    for (auto& [id, timer] : m_timers)
-        delete timer;
+    for (auto& notifier : m_spareNotifiers)
+        notifier.release()->deleteLater();
 }
 
 void QtEventLoop::post(Task task) {
@@ -37,13 +54,31 @@ void QtEventLoop::watch(int fd, unsigned events, WatchCallback callback) {
     watch.events = events;
     watch.callback = std::make_shared<WatchCallback>(std::move(callback));
     auto cb = watch.callback;
-    watch.read = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
-    watch.write = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Write);
+    watch.read = disabledNotifier(fd, QSocketNotifier::Read);
+    watch.write = disabledNotifier(fd, QSocketNotifier::Write);
     QObject::connect(watch.read.get(), &QSocketNotifier::activated, &m_context,
                      [this, fd, cb] { dispatch(fd, cb); });
     QObject::connect(watch.write.get(), &QSocketNotifier::activated, &m_context,
                      [this, fd, cb] { dispatch(fd, cb); });
     enableNotifiers(watch);
+}
+
+// A spare notifier, or a new one made without a socket, so it is not switched on and off
+// again before enableNotifiers() sets it: each switch changes the set of descriptors the loop
+// polls and wakes the loop.
+std::unique_ptr<QSocketNotifier> QtEventLoop::disabledNotifier(int fd, QSocketNotifier::Type type) {
+    std::unique_ptr<QSocketNotifier> notifier;
+    for (auto it = m_spareNotifiers.begin(); it != m_spareNotifiers.end(); ++it) {
+        if ((*it)->type() == type) {
+            notifier = std::move(*it);
+            m_spareNotifiers.erase(it);
+            break;
+        }
+    }
+    if (!notifier)
+        notifier = std::make_unique<QSocketNotifier>(type);
+    notifier->setSocket(fd);
+    return notifier;
 }
 
 void QtEventLoop::enableNotifiers(Watch& watch) {
@@ -76,7 +111,10 @@ void QtEventLoop::retire(std::unique_ptr<QSocketNotifier>& notifier) {
         return;
     notifier->setEnabled(false);
     notifier->disconnect();
-    notifier.release()->deleteLater();
+    if (m_spareNotifiers.size() < kSpareNotifiers)
+        m_spareNotifiers.push_back(std::move(notifier));
+    else
+        notifier.release()->deleteLater();
 }
 
 void QtEventLoop::dispatch(int fd, const std::shared_ptr<WatchCallback>& callback) {
@@ -107,32 +145,31 @@ void QtEventLoop::dispatch(int fd, const std::shared_ptr<WatchCallback>& callbac
 EventLoop::TimerId QtEventLoop::startTimer(std::chrono::milliseconds interval, Task callback,
                                            bool repeat) {
     const TimerId id = m_nextTimerId++;
-    auto* timer = new QTimer;
-    timer->setSingleShot(!repeat);
-    timer->setInterval(interval);
-    auto task = std::make_shared<Task>(std::move(callback));
-    QObject::connect(timer, &QTimer::timeout, &m_context, [this, id, repeat, task] {
-        if (!repeat)
-            stopTimer(id);
-        (*task)();
-    });
-    m_timers[id] = timer;
-    timer->start();
+    const int qtId = m_context.startTimer(interval);
+    m_timers[id] = Timer{qtId, repeat, std::make_shared<Task>(std::move(callback))};
+    m_timerIds[qtId] = id;
     return id;
 }
 
 void QtEventLoop::stopTimer(TimerId id) {
     auto it = m_timers.find(id);
-    if (it != m_timers.end())
-        retireTimer(it);
+    if (it == m_timers.end())
+        return;
+    m_context.killTimer(it->second.qtId);
+    m_timerIds.erase(it->second.qtId);
+    m_timers.erase(it);
 }
 
-void QtEventLoop::retireTimer(std::map<TimerId, QTimer*>::iterator it) {
-    QTimer* timer = it->second;
-    m_timers.erase(it);
-    timer->stop();
-    timer->disconnect();
-    timer->deleteLater();
+void QtEventLoop::timerFired(int qtId) {
+    auto id = m_timerIds.find(qtId);
+    if (id == m_timerIds.end())
+        return;
+    auto timer = m_timers.find(id->second);
+    // The task may stop its own timer or free what it belongs to.
+    const std::shared_ptr<Task> task = timer->second.task;
+    if (!timer->second.repeat)
+        stopTimer(id->second);
+    (*task)();
 }
 
 void QtEventLoop::processPending() {

@@ -4,8 +4,10 @@
 #include <QPointer>
 #include <QSocketNotifier>
 #include <QTimer>
+#include <functional>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "base/event_loop.h"
 
@@ -16,8 +18,12 @@ namespace quay {
 // inside the caller); descriptors are watched with QSocketNotifier and their readiness is
 // read back with poll(2), so callbacks see the same level-triggered events as on PollLoop,
 // including error and hang-up (reported while readability or writability is watched);
-// timers are QTimers. Must be created and used on the thread
+// timers are timers of the context object. Must be created and used on the thread
 // of the QCoreApplication; only postFromAnyThread() may be called from other threads.
+//
+// A transfer of many small files watches a new data connection and runs a request timer for
+// every file. Neither makes or deletes a Qt object each time: timers are plain timer ids, and
+// the notifiers of a descriptor no longer watched are kept for the next one.
 class QtEventLoop : public EventLoop {
 public:
     QtEventLoop();
@@ -44,15 +50,33 @@ private:
         std::unique_ptr<QSocketNotifier> write;
     };
 
-    void dispatch(int fd, const std::shared_ptr<WatchCallback>& callback);
-    void enableNotifiers(Watch& watch);
-    // Notifiers may be destroyed from inside their own activation: hand them to Qt to delete.
-    static void retire(std::unique_ptr<QSocketNotifier>& notifier);
-    void retireTimer(std::map<TimerId, QTimer*>::iterator it);
+    struct Timer {
+        int qtId = 0;
+        bool repeat = false;
+        std::shared_ptr<Task> task;
+    };
+    // Receives the queued invocations and the timer events.
+    class Context : public QObject {
+    public:
+        std::function<void(int qtId)> onTimer;
 
-    QObject m_context;
+    protected:
+        void timerEvent(QTimerEvent* event) override;
+    };
+
+    void dispatch(int fd, const std::shared_ptr<WatchCallback>& callback);
+    void timerFired(int qtId);
+    std::unique_ptr<QSocketNotifier> disabledNotifier(int fd, QSocketNotifier::Type type);
+    void enableNotifiers(Watch& watch);
+    // Notifiers may be retired from inside their own activation: they are switched off and
+    // kept for reuse, or handed to Qt to delete.
+    void retire(std::unique_ptr<QSocketNotifier>& notifier);
+
+    Context m_context;
     std::map<int, Watch> m_watches;
-    std::map<TimerId, QTimer*> m_timers;
+    std::vector<std::unique_ptr<QSocketNotifier>> m_spareNotifiers;
+    std::map<TimerId, Timer> m_timers;
+    std::map<int, TimerId> m_timerIds;  // Qt's timer id to ours
     TimerId m_nextTimerId = 1;
     QTimer m_wakeTimer;
     bool m_terminating = false;

@@ -623,7 +623,7 @@ private slots:
 
         c.model().appendLog("< 220 ready");
         auto* log = window().findChild<QPlainTextEdit*>("Log");
-        QVERIFY(log->toPlainText().contains("< 220 ready"));
+        QTRY_VERIFY(log->toPlainText().contains("< 220 ready"));
 
         PaneFont font = c.model().paneFont("FTPView");
         font.italic = true;

@@ -193,7 +193,7 @@ private:
         QCOMPARE(::stat(logFile().c_str(), &info), 0);
         QCOMPARE(info.st_mode & 0777u, 0600u);
         auto* log = m_program->window.findChild<QPlainTextEdit*>("Log");
-        QVERIFY(log->toPlainText().contains("> PASS ****"));
+        QTRY_VERIFY(log->toPlainText().contains("> PASS ****"));
     }
 
 private slots:
@@ -390,7 +390,7 @@ private slots:
         QCOMPARE(controller().model().logLines().size(), limit);
         QCOMPARE(controller().model().logLines().front(), std::string("line 5"));
         auto* log = m_program->window.findChild<QPlainTextEdit*>("Log");
-        QCOMPARE(log->document()->blockCount(), static_cast<int>(limit));
+        QTRY_COMPARE(log->document()->blockCount(), static_cast<int>(limit));
         QVERIFY(log->document()->firstBlock().text() == QStringLiteral("line 5"));
     }
 };

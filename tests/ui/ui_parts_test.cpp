@@ -8,13 +8,16 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 #include <QTimer>
 #include <atomic>
 #include <thread>
 
 #include "test_support.h"
 #include "ui/input_form.h"
+#include "ui/log_pane.h"
 #include "ui/qt_event_loop.h"
 #include "ui/server_properties_dialog.h"
 #include "ui/widget_dialogs.h"
@@ -106,6 +109,71 @@ private slots:
         loop.updateWatch(pipe.fds[1], EventLoop::IoWritable);
         QTRY_VERIFY(writable > 3);
         loop.unwatch(pipe.fds[1]);
+    }
+
+    // A data connection closes inside its own notification and the next one, on another
+    // descriptor, is watched there: the notifiers taken over must report the new descriptor
+    // only.
+    void aWatchMadeInsideAnotherWatchesCallbackSeesOnlyItsDescriptor() {
+        QtEventLoop loop;
+        Pipe first, second, third;
+        std::vector<int> seen;
+        auto reader = [&](int fd) {
+            return [&, fd](unsigned) {
+                seen.push_back(fd);
+                char buffer[16];
+                QVERIFY(::read(fd, buffer, sizeof buffer) > 0);
+            };
+        };
+        loop.watch(first.fds[0], EventLoop::IoReadable, [&](unsigned) {
+            seen.push_back(first.fds[0]);
+            loop.unwatch(first.fds[0]);
+            loop.watch(second.fds[0], EventLoop::IoReadable, reader(second.fds[0]));
+        });
+        loop.watch(third.fds[1], EventLoop::IoWritable, [&](unsigned) {});
+        loop.unwatch(third.fds[1]);
+        QVERIFY(::write(first.fds[1], "a", 1) == 1);
+        QTRY_COMPARE(seen.size(), std::size_t{1});
+        QTest::qWait(30);
+        QCOMPARE(seen.size(), std::size_t{1});  // the first pipe stays readable, unwatched
+        QVERIFY(::write(second.fds[1], "b", 1) == 1);
+        QTRY_COMPARE(seen, (std::vector<int>{first.fds[0], second.fds[0]}));
+        loop.unwatch(second.fds[0]);
+        QVERIFY(::write(second.fds[1], "c", 1) == 1);
+        QTest::qWait(30);
+        QCOMPARE(seen.size(), std::size_t{2});
+    }
+
+    void theLogPaneShowsABurstTogetherInOrderAndFollowsTheEnd() {
+        LogPane pane(50);
+        pane.resize(300, 100);
+        pane.show();
+        pane.appendLine(QString());  // an empty first line is a line too
+        QCOMPARE(pane.document()->blockCount(), 1);
+        for (int i = 1; i < 60; ++i)
+            pane.appendLine(QStringLiteral("line %1").arg(i));
+        // The burst waits for the interval: the pane is not laid out line by line.
+        QCOMPARE(pane.toPlainText(), QString());
+        QTRY_COMPARE(pane.document()->blockCount(), 50);
+        QCOMPARE(pane.document()->firstBlock().text(), QStringLiteral("line 10"));
+        QCOMPARE(pane.document()->lastBlock().text(), QStringLiteral("line 59"));
+        QScrollBar* bar = pane.verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        QCOMPARE(bar->value(), bar->maximum());
+
+        // Scrolled up by the user, the view stays where it is.
+        bar->setValue(0);
+        QTest::qWait(static_cast<int>(LogPane::kFlushInterval) + 10);
+        pane.appendLine(QStringLiteral("later"));
+        QTRY_COMPARE(pane.document()->lastBlock().text(), QStringLiteral("later"));
+        QCOMPARE(bar->value(), 0);
+
+        pane.appendLine(QStringLiteral("dropped"));
+        pane.clearLines();
+        QTest::qWait(static_cast<int>(LogPane::kFlushInterval) + 10);
+        QCOMPARE(pane.toPlainText(), QString());
+        pane.appendLine(QStringLiteral("after"));
+        QTRY_COMPARE(pane.toPlainText(), QStringLiteral("after"));
     }
 
     void timersFireOnceOrRepeatUntilStopped() {

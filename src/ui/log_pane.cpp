@@ -1,0 +1,59 @@
+#include "ui/log_pane.h"
+
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTimer>
+
+namespace quay {
+
+LogPane::LogPane(int lineLimit, QWidget* parent) : QPlainTextEdit(parent) {
+    setReadOnly(true);
+    setMaximumBlockCount(lineLimit);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Nothing in a read-only pane is ever undone; an undo record per line would only grow.
+    document()->setUndoRedoEnabled(false);
+}
+
+void LogPane::appendLine(const QString& line) {
+    m_waiting.append(line);
+    if (m_flushScheduled)
+        return;
+    if (!m_sinceUpdate.isValid() || m_sinceUpdate.elapsed() >= kFlushInterval) {
+        flush();
+        return;
+    }
+    m_flushScheduled = true;
+    QTimer::singleShot(kFlushInterval - m_sinceUpdate.elapsed(), this, [this] {
+        m_flushScheduled = false;
+        flush();
+    });
+}
+
+void LogPane::flush() {
+    m_sinceUpdate.start();
+    if (m_waiting.isEmpty())
+        return;
+    QScrollBar* bar = verticalScrollBar();
+    const bool following = bar->value() == bar->maximum();
+    QTextCursor cursor(document());
+    cursor.movePosition(QTextCursor::End);
+    cursor.beginEditBlock();
+    for (const QString& line : m_waiting) {
+        if (m_holdsLine)
+            cursor.insertBlock();
+        cursor.insertText(line);
+        m_holdsLine = true;
+    }
+    cursor.endEditBlock();
+    m_waiting.clear();
+    if (following)
+        bar->setValue(bar->maximum());
+}
+
+void LogPane::clearLines() {
+    m_waiting.clear();
+    m_holdsLine = false;
+    clear();
+}
+
+}  // namespace quay
