@@ -1,3 +1,4 @@
+#include <sys/stat.h>
 #include <unistd.h>
 #include <QAbstractItemModelTester>
 #include <QAction>
@@ -9,6 +10,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSpinBox>
@@ -139,6 +142,30 @@ QString captionOf(QObject* object) {
     if (auto* label = qobject_cast<QLabel*>(object))
         return label->text();
     return {};
+}
+
+// text with the value of its line "key=..." replaced.
+std::string withValue(std::string text, const std::string& key, const std::string& value) {
+    const std::size_t at = text.find("\n" + key + "=");
+    if (at == std::string::npos)
+        return text;
+    const std::size_t from = at + key.size() + 2;
+    return text.replace(from, text.find_first_of("\r\n", from) - from, value);
+}
+
+// Clicks the menu bar's menu, then its entry, as a user does.
+bool clickMenuEntry(QMainWindow& window, const char* menuName, const char* entryName) {
+    auto* menuEntry = window.findChild<QAction*>(menuName);
+    auto* entry = window.findChild<QAction*>(entryName);
+    QMenu* menu = menuEntry != nullptr ? menuEntry->menu() : nullptr;
+    if (menu == nullptr || entry == nullptr)
+        return false;
+    QMenuBar* bar = window.menuBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menuEntry).center());
+    if (!QTest::qWaitFor([&] { return menu->isVisible(); }))
+        return false;
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entry).center());
+    return true;
 }
 
 }  // namespace
@@ -382,6 +409,20 @@ private slots:
         QVERIFY(drop.isAccepted());
         QCOMPARE(pane.count(), std::size_t{1});
         QCOMPARE(pane.item(0).caption, std::string("Box"));
+
+        // Both lists are written, the folder's as privately as the root's: they hold passwords.
+        const std::filesystem::path root = m_dir->path() / "ftplist.TXT";
+        const std::filesystem::path folder = m_dir->path() / "Box" / "ftplist.TXT";
+        QCOMPARE(test::readFile(root), std::string("DIR=Box\r\n"));
+        const std::string moved = test::readFile(folder);
+        QVERIFY2(moved.starts_with("Name=Srv;") && moved.ends_with("\r\n") &&
+                     moved.find("\r\n") == moved.size() - 2,
+                 moved.c_str());
+        for (const std::filesystem::path& file : {root, folder}) {
+            struct stat info {};
+            QCOMPARE(::stat(file.c_str(), &info), 0);
+            QCOMPARE(info.st_mode & 0777u, 0600u);
+        }
     }
 
     // The saved servers show folders first, then servers, each by name, whatever the file's
@@ -582,6 +623,35 @@ private slots:
                             std::inserter(added, added.end()));
         QCOMPARE(added, (std::set<std::string>{"Log=1", "TimeOut=45"}));
         QCOMPARE(controller.ftp().timeout(), 45);
+    }
+
+    // A hand-edited file may hold values outside a spin box's range: the box shows the nearest
+    // limit, and OK without touching it keeps the stored value.
+    void preferencesKeepOutOfRangeValuesTheUserLeftAlone() {
+        m_program->controller.FormClose();
+        const std::filesystem::path options = m_dir->path() / "options.ftp";
+        std::string stored = test::readFile(options);
+        const std::pair<const char*, const char*> outOfRange[] = {
+            {"TimeOut", "40000"}, {"retry", "-3"}, {"StartKeep", "0"}, {"DurationKeep", "500"}};
+        for (const auto& [key, value] : outOfRange) {
+            stored = withValue(stored, key, value);
+            QVERIFY2(stored.find(std::string("\n") + key + "=" + value) != std::string::npos, key);
+        }
+        test::writeFile(options, stored);
+        m_program.reset();
+        WidgetProgram run(m_dir->path());
+        QVERIFY(QTest::qWaitForWindowExposed(&run.window));
+
+        QList<int> shown;
+        whenModal([&](QWidget* dialog) {
+            for (const char* name : {"eTimeOut", "eRetry", "eKeep", "eduration"})
+                shown.append(dialog->findChild<QSpinBox*>(name)->value());
+            QTest::mouseClick(dialog->findChild<QPushButton*>("SpeedButton2"), Qt::LeftButton);
+        });
+        QVERIFY(clickMenuEntry(run.window, "Connection1", "FtpOptions1"));
+        QCOMPARE(shown, (QList<int>{32767, 0, 1, 100}));
+        QCOMPARE(test::readFile(options), stored);
+        QCOMPARE(run.controller.options().retry, -3);
     }
 
     void helpOpensTheMainWindowSection() {
