@@ -9,6 +9,7 @@ The script is a JSON list of steps, run in order for every accepted connection:
   {"read": "request5"}    SOCKS 5 request: ver, cmd, rsv, atyp, address, port
   {"read": "request4"}    SOCKS 4/4A request: 8 bytes, user id and NUL, for 4A host and NUL
   {"read": 5}             exactly that many bytes
+  {"read": "all"}         everything up to the client's end of stream
   {"send": "05 00"}       bytes in hex (blanks allowed)
   {"sleep": 50}           milliseconds
   {"echo": true}          echo everything back until the client closes
@@ -41,6 +42,11 @@ def read_until_nul(conn):
 def read_step(conn, kind):
     if isinstance(kind, int):
         return read_exact(conn, kind)
+    if kind == "all":
+        data = b""
+        while chunk := conn.recv(65536):
+            data += chunk
+        return data
     if kind == "greeting5":
         head = read_exact(conn, 2)
         return head + read_exact(conn, head[1])
