@@ -34,6 +34,21 @@ const char* socks5ReplyText(int code) {
     return code >= 1 && code <= 8 ? texts[code - 1] : nullptr;
 }
 
+// The length of a SOCKS 5 connect reply by its bound address type (RFC 1928, section 6); an
+// unknown type fails as soon as its first five bytes are in.
+int socks5ReplyLength(int addressType, int nameLength) {
+    switch (addressType) {
+        case 1:
+            return 10;
+        case 3:
+            return 7 + nameLength;
+        case 4:
+            return 22;
+        default:
+            return 5;
+    }
+}
+
 }  // namespace
 
 SocksSocket::SocksSocket(EventLoop& loop) : AsyncSocket(loop) {
@@ -413,7 +428,7 @@ void SocksSocket::handleSocks5Reply() {
     if (m_replyCount < 5)
         return;
     const int type = m_reply[3];
-    const int length = type == 1 ? 10 : type == 3 ? 7 + m_reply[4] : 5;
+    const int length = socks5ReplyLength(type, m_reply[4]);
     if (m_replyCount < length) {
         // A bound name longer than the reply buffer can never be completed.
         if (m_replyCount >= RequestSize - 1)
@@ -429,6 +444,12 @@ void SocksSocket::handleSocks5Reply() {
     } else if (type == 3) {
         m_boundAddr.assign(reinterpret_cast<const char*>(m_reply.data()) + 5, m_reply[4]);
         portAt = 5 + m_reply[4];
+    } else if (type == 4) {
+        // A server that reached the destination over IPv6 names its IPv6 end.
+        char text[INET6_ADDRSTRLEN] = {};
+        ::inet_ntop(AF_INET6, m_reply.data() + 4, text, sizeof text);
+        m_boundAddr = text;
+        portAt = 20;
     } else {
         socksFail(sockserr::AddressTypeNotSupported, "address type not supported");
         return;

@@ -193,6 +193,9 @@ TEST_F(SocksTest, ByteStreamAfterTheHandshakeIsExactBothWays) {
         // A bound name may be empty: the reply is then 7 bytes long.
         {"5", true, "dest.example", auth5, "050000030001bb", " 443",
          "050102 " + authRequest + " " + nameRequest5},
+        // An IPv6 bound address: 22 bytes.
+        {"5", false, "dest.example", plain5, "0500000420010db80000000000000000000000050015",
+         "2001:db8::5 21", "050100 " + nameRequest5},
     };
     const std::string fromServer = std::string("220 ready\0\x05\r\n", 14);
     const std::string fromClient = std::string("USER \0\x05\r\n", 10);
