@@ -1,23 +1,12 @@
 #include "listing/listing_walkers.h"
 
+#include "config/ascii.h"
 #include "listing/list_line_parser.h"
 
 namespace quay {
 
 std::string printableName(std::string_view name) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string shown;
-    for (char c : name) {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-            shown += "\\x";
-            shown += kHex[byte >> 4];
-            shown += kHex[byte & 15];
-        } else {
-            shown += c;
-        }
-    }
-    return shown;
+    return escapeControlBytes(name, false);
 }
 
 void forEachListingEntry(std::string_view text, const ListingFormat& format, std::size_t minLength,
@@ -26,14 +15,18 @@ void forEachListingEntry(std::string_view text, const ListingFormat& format, std
     lines.minLength = kShortestListingLine;
     lines.log = log;
     lines.vms = format.isVms();
+    std::size_t longNames = 0;
     lines.onLine = [&](std::string_view line) {
         if (line.size() < minLength)
             return;
         RemoteEntry entry = parseListLine(line, format.layout, format.today);
-        if (entry.name != ".")
+        if (entry.name.size() > kMaxEntryNameBytes)
+            ++longNames;
+        else if (entry.name != ".")
             onEntry(entry);
     };
     forEachListingLine(text, lines);
+    noteLongNames(longNames, log);
 }
 
 std::vector<std::string> collectRemoteNames(const std::filesystem::path& listFile,

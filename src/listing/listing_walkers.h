@@ -18,8 +18,9 @@ inline constexpr std::size_t kWalkedLineLength = 20;
 
 // The entries of a listing text: each line (VMS lines joined, see forEachListingLine) of at
 // least minLength characters, parsed under format; lines that are no entry (name ".") are
-// left out, ".." is passed on. The entry may be moved from. log gets the note of a listing
-// cut at kMaxListingEntries lines. The name collector and the delete walker read with a
+// left out, ".." is passed on, and so are names longer than kMaxEntryNameBytes (one note in
+// log counts them). The entry may be moved from. log gets the note of a listing cut at
+// kMaxListingEntries lines. The name collector and the delete walker read with a
 // minimum of 20 characters, so total lines never reach them; the length of a joined VMS
 // line counts, so a short name wrapped onto a second line is still read.
 using OnListingEntry = std::function<void(RemoteEntry& entry)>;
