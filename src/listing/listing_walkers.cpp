@@ -51,15 +51,15 @@ DeleteWalk walkDeleteListing(const std::filesystem::path& listFile, const Listin
                              std::string_view hostDirName, const ListingLog& log) {
     std::string text = takeListingFile(listFile, log);
     DeleteWalk walk;
+    RefusedNameNotes refused(log);
     forEachListingEntry(
         text, format, kWalkedLineLength,
         [&](RemoteEntry& entry) {
             if (entry.name == "..")
                 return;
             if (!isSafeEntryName(entry.name)) {
-                if (log)
-                    log("! Not deleted, unsafe name in listing: \"" + printableName(entry.name) +
-                        "\"");
+                refused.note("! Not deleted, unsafe name in listing: \"" +
+                             printableName(entry.name) + "\"");
                 return;
             }
             // A link is deleted itself, never entered: entering it would delete what it
@@ -71,7 +71,18 @@ DeleteWalk walkDeleteListing(const std::filesystem::path& listFile, const Listin
                 walk.files.push_back(std::move(entry.name));
         },
         log);
+    refused.finish();
     return walk;
+}
+
+void RefusedNameNotes::note(const std::string& line) {
+    if (m_count++ < kMaxNamed && m_log)
+        m_log(line);
+}
+
+void RefusedNameNotes::finish() {
+    if (m_count > kMaxNamed && m_log)
+        m_log("! " + std::to_string(m_count - kMaxNamed) + " more names refused in this listing");
 }
 
 }  // namespace quay
