@@ -14,8 +14,23 @@ LogPane::LogPane(int lineLimit, QWidget* parent) : QPlainTextEdit(parent) {
     document()->setUndoRedoEnabled(false);
 }
 
+namespace {
+
+// The line as the pane shows it: at most kMaxShownChars characters, then the mark; a
+// character of two UTF-16 units is never cut in half.
+QString shownLine(const QString& line) {
+    if (line.size() <= LogPane::kMaxShownChars)
+        return line;
+    qsizetype keep = LogPane::kMaxShownChars;
+    if (line.at(keep - 1).isHighSurrogate())
+        --keep;
+    return line.left(keep) + LogPane::kCutMark;
+}
+
+}  // namespace
+
 void LogPane::appendLine(const QString& line) {
-    m_waiting.append(line.size() > kMaxShownChars ? line.left(kMaxShownChars) + kCutMark : line);
+    m_waiting.append(shownLine(line));
     if (m_waiting.size() > kMaxWaiting) {
         m_waiting.removeFirst();
         ++m_dropped;
