@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QTimer>
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <thread>
 
