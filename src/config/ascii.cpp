@@ -29,4 +29,21 @@ std::string_view trimBlanks(std::string_view text) {
     return text.substr(first, last - first + 1);
 }
 
+std::string escapeControlBytes(std::string_view text, bool keepTab) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    std::string shown;
+    shown.reserve(text.size());
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte < 0x20 && !(keepTab && c == '\t')) || byte == 0x7f) {
+            shown += "\\x";
+            shown += kHex[byte >> 4];
+            shown += kHex[byte & 15];
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
+
 }  // namespace quay

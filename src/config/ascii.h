@@ -13,5 +13,8 @@ std::string asciiLower(std::string_view text);
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 // The text without the blanks and tabs at both ends.
 std::string_view trimBlanks(std::string_view text);
+// The text with each control byte (below 0x20, and 0x7f) written as "\xNN", so that it stays
+// one line and carries no terminal escape; with keepTab a tab stays as it is.
+std::string escapeControlBytes(std::string_view text, bool keepTab);
 
 }  // namespace quay

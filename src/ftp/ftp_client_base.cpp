@@ -20,6 +20,9 @@ FtpClientBase::FtpClientBase(EventLoop& loop)
     m_control->onDataAvailable = [this](int error) { controlDataAvailable(error); };
     m_control->onSessionClosed = [this](int error) { controlSessionClosed(error); };
     m_control->onDnsLookupDone = [this](int error) { controlDnsLookupDone(error); };
+    // One receive per readiness round: a server that sends replies faster than they are
+    // logged would otherwise keep the receive loop, and with it the window, busy for ever.
+    m_control->setComponentOptions(wsoNoReceiveLoop);
 }
 
 FtpClientBase::~FtpClientBase() {

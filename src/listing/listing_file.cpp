@@ -117,4 +117,11 @@ void forEachListingLine(std::string_view text, const ListingLines& lines) {
     }
 }
 
+void noteLongNames(std::size_t count, const ListingLog& log) {
+    if (count > 0 && log)
+        log("! Left out of the listing: " + std::to_string(count) + " name" +
+            (count == 1 ? "" : "s") + " longer than " + std::to_string(kMaxEntryNameBytes) +
+            " bytes");
+}
+
 }  // namespace quay

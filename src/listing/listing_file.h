@@ -26,6 +26,12 @@ struct ListingFormat {
 inline constexpr std::size_t kMaxListingBytes = 128u * 1024 * 1024;
 // The most entries a listing gives (a pane row costs a few hundred bytes).
 inline constexpr std::size_t kMaxListingEntries = 1'000'000;
+// The longest name an entry may have: no file system holds a longer one (255 bytes on ext4,
+// XFS, Btrfs). The consumers leave an entry with a longer name out, so no pane row, log line
+// or command carries a name of megabytes, and say so with one "! " note per listing
+// (noteLongNames).
+inline constexpr std::size_t kMaxEntryNameBytes = 255;
+void noteLongNames(std::size_t count, const ListingLog& log);
 // Lines shorter than this are never entries (a stray line end, a blank line).
 inline constexpr std::size_t kShortestListingLine = 3;
 

@@ -1,23 +1,12 @@
 #include "listing/listing_walkers.h"
 
+#include "config/ascii.h"
 #include "listing/list_line_parser.h"
 
 namespace quay {
 
 std::string printableName(std::string_view name) {
-    static constexpr char kHex[] = "0123456789abcdef";
-    std::string shown;
-    for (char c : name) {
-        auto byte = static_cast<unsigned char>(c);
-        if (byte < 0x20 || byte == 0x7f) {
-            shown += "\\x";
-            shown += kHex[byte >> 4];
-            shown += kHex[byte & 15];
-        } else {
-            shown += c;
-        }
-    }
-    return shown;
+    return escapeControlBytes(name, false);
 }
 
 void forEachListingEntry(std::string_view text, const ListingFormat& format, std::size_t minLength,
@@ -26,14 +15,18 @@ void forEachListingEntry(std::string_view text, const ListingFormat& format, std
     lines.minLength = kShortestListingLine;
     lines.log = log;
     lines.vms = format.isVms();
+    std::size_t longNames = 0;
     lines.onLine = [&](std::string_view line) {
         if (line.size() < minLength)
             return;
         RemoteEntry entry = parseListLine(line, format.layout, format.today);
-        if (entry.name != ".")
+        if (entry.name.size() > kMaxEntryNameBytes)
+            ++longNames;
+        else if (entry.name != ".")
             onEntry(entry);
     };
     forEachListingLine(text, lines);
+    noteLongNames(longNames, log);
 }
 
 std::vector<std::string> collectRemoteNames(const std::filesystem::path& listFile,
@@ -58,15 +51,15 @@ DeleteWalk walkDeleteListing(const std::filesystem::path& listFile, const Listin
                              std::string_view hostDirName, const ListingLog& log) {
     std::string text = takeListingFile(listFile, log);
     DeleteWalk walk;
+    RefusedNameNotes refused(log);
     forEachListingEntry(
         text, format, kWalkedLineLength,
         [&](RemoteEntry& entry) {
             if (entry.name == "..")
                 return;
             if (!isSafeEntryName(entry.name)) {
-                if (log)
-                    log("! Not deleted, unsafe name in listing: \"" + printableName(entry.name) +
-                        "\"");
+                refused.note("! Not deleted, unsafe name in listing: \"" +
+                             printableName(entry.name) + "\"");
                 return;
             }
             // A link is deleted itself, never entered: entering it would delete what it
@@ -78,7 +71,18 @@ DeleteWalk walkDeleteListing(const std::filesystem::path& listFile, const Listin
                 walk.files.push_back(std::move(entry.name));
         },
         log);
+    refused.finish();
     return walk;
+}
+
+void RefusedNameNotes::note(const std::string& line) {
+    if (m_count++ < kMaxNamed && m_log)
+        m_log(line);
+}
+
+void RefusedNameNotes::finish() {
+    if (m_count > kMaxNamed && m_log)
+        m_log("! " + std::to_string(m_count - kMaxNamed) + " more names refused in this listing");
 }
 
 }  // namespace quay

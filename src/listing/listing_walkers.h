@@ -18,8 +18,9 @@ inline constexpr std::size_t kWalkedLineLength = 20;
 
 // The entries of a listing text: each line (VMS lines joined, see forEachListingLine) of at
 // least minLength characters, parsed under format; lines that are no entry (name ".") are
-// left out, ".." is passed on. The entry may be moved from. log gets the note of a listing
-// cut at kMaxListingEntries lines. The name collector and the delete walker read with a
+// left out, ".." is passed on, and so are names longer than kMaxEntryNameBytes (one note in
+// log counts them). The entry may be moved from. log gets the note of a listing cut at
+// kMaxListingEntries lines. The name collector and the delete walker read with a
 // minimum of 20 characters, so total lines never reach them; the length of a joined VMS
 // line counts, so a short name wrapped onto a second line is still read.
 using OnListingEntry = std::function<void(RemoteEntry& entry)>;
@@ -40,6 +41,22 @@ bool isSafeEntryName(std::string_view name);
 // A name as a log line shows it: control bytes written as \xNN, so the note stays one line.
 std::string printableName(std::string_view name);
 
+// The "! " notes of the names one listing refuses: the first kMaxNamed are logged as they
+// come, the rest only counted, and finish() logs the count in one line. A listing of half a
+// million refused names thus logs a hundred lines, not half a million.
+class RefusedNameNotes {
+public:
+    static constexpr std::size_t kMaxNamed = 100;
+
+    explicit RefusedNameNotes(const ListingLog& log) : m_log(log) {}
+    void note(const std::string& line);
+    void finish();
+
+private:
+    const ListingLog& m_log;
+    std::size_t m_count = 0;
+};
+
 // What the listing of a directory being deleted adds to the delete queues.
 struct DeleteWalk {
     std::vector<std::string> dirs;   // to SourceDirs: hostDirName + "/" + name
@@ -50,7 +67,7 @@ struct DeleteWalk {
 // "." and ".." are never queued. Symbolic links go to the files (a delete removes the link),
 // even those taken for directories: the walk never follows a link out of the tree. Names that are
 // empty or hold a "/" or a NUL byte are not queued either, since a delete of them would reach
-// outside the tree the user chose; each such name is noted in log with one "! " line.
+// outside the tree the user chose; such names are noted in log through RefusedNameNotes.
 DeleteWalk walkDeleteListing(const std::filesystem::path& listFile, const ListingFormat& format,
                              std::string_view hostDirName, const ListingLog& log);
 

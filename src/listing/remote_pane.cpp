@@ -102,15 +102,21 @@ RemotePaneState loadListingIntoPane(const RemotePaneLoad& load, PaneModel& view,
         if (std::optional<std::string> directory = vmsHeaderDirectory(header))
             state.hostDirName = std::move(*directory);
     };
+    std::size_t longNames = 0;
     lines.onLine = [&](std::string_view line) {
         RemoteEntry entry = parseListLine(line, load.format.layout, load.format.today);
         if (entry.name == ".")
             return;
+        if (entry.name.size() > kMaxEntryNameBytes) {
+            ++longNames;
+            return;
+        }
         if (!entry.isDir && line.size() >= kNamedLineLength)
             state.names.push_back(entry.name);
         state.entries.push_back(std::move(entry));
     };
     forEachListingLine(text, lines);
+    noteLongNames(longNames, load.log);
 
     view.beginUpdate();
     view.setSortEnabled(false);

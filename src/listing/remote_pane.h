@@ -66,7 +66,8 @@ struct RemotePaneState {
 };
 
 // Loads a completed LIST into the remote pane: reads and deletes the listing file, parses
-// each line of at least 3 characters (a VMS header sets the directory instead), fills view
+// each line of at least 3 characters (a VMS header sets the directory instead; an entry
+// whose name is longer than kMaxEntryNameBytes is left out with one note), fills view
 // through fillViewFromEntries and the path box through fillRemotePathBox. The view's sorting
 // is off while its rows are replaced and on afterwards.
 RemotePaneState loadListingIntoPane(const RemotePaneLoad& load, PaneModel& view,

@@ -11,6 +11,7 @@
 #include "listing/remote_pane.h"
 #include "panes/custom_commands.h"
 #include "session/local_pane.h"
+#include "session/log_file.h"
 #include "session/presentation_form.h"
 #include "session/presentation_model.h"
 #include "session/quote_commands.h"
@@ -171,7 +172,8 @@ public:
     void Filter4Click();
 
     // --- log (session_log.cpp)
-    // Appends a line to the log pane and, while it is open, to the log file.
+    // Appends a line to the log pane and, while it is open, to the log file; the client's
+    // password is masked.
     void addLog(const std::string& line);
     // The client's onDisplay: every line goes to the log, a PASS command masked.
     void Ftp1Display(const std::string& line);
@@ -264,7 +266,7 @@ private:
     // The server-list folder the connected server was opened from.
     std::string m_serverListFolder;
     RemoteEntries m_remoteEntries;
-    int m_logFd = -1;
+    LogFile m_logFile;
     EventLoop::TimerId m_keepTimer = 0;
     // Ticks since the last completed request (cTimer's Tag).
     int m_keepTicks = 0;

@@ -1,36 +1,33 @@
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "config/ascii.h"
+#include "session/log_mask.h"
 #include "session/session_controller.h"
 
 namespace quay {
 
+// The password the client logs in with is masked in every line, the server's replies and
+// the error messages made of them included: a server may repeat it ("530 ... secret").
 void SessionController::addLog(const std::string& line) {
-    m_model.appendLog(line);
+    const std::string shown = maskPassword(line, m_ftp.passWord());
+    m_model.appendLog(shown);
     if (!m_state.logOpen)
         return;
-    std::string record = line + "\n";
-    const char* data = record.data();
-    std::size_t left = record.size();
-    while (left > 0) {
-        const ssize_t written = ::write(m_logFd, data, left);
-        if (written < 0 && errno == EINTR)
-            continue;
-        if (written <= 0) {
+    switch (m_logFile.write(shown)) {
+        case LogFile::Write::Written:
+            break;
+        case LogFile::Write::LimitReached:
+            m_model.appendLog(std::string(LogFile::kLimitNote));
+            break;
+        case LogFile::Write::Failed:
             // Logging to the file stops silently; the pane keeps every line.
             closeLogFile();
-            return;
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
+            break;
     }
 }
 
-// A reply line that holds "PASS " is masked as well: it may echo the password. Any case
-// counts: a command typed into the command bar as "pass secret" carries a password too.
+// A PASS command is masked whole, in any letter case: one typed into the command bar as
+// "pass secret" carries a password the record does not know.
 void SessionController::Ftp1Display(const std::string& line) {
-    addLog(asciiLower(line).find("pass ") != std::string::npos ? "> PASS ****" : line);
+    addLog(isPassCommandLine(line) ? "> PASS " + std::string(kPasswordMask) : line);
 }
 
 void SessionController::applyLogOption() {
@@ -46,24 +43,12 @@ void SessionController::applyLogOption() {
     }
 }
 
-// The log holds user names, host names and directories: it is created readable by the user
-// only.
 void SessionController::openLogFile() {
-    const auto open = [](const std::string& name) {
-        return name.empty() ? -1
-                            : ::open(name.c_str(),
-                                     O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0600);
-    };
-    m_logFd = open(m_state.logFileName);
-    if (m_logFd < 0)
-        m_logFd = open(m_state.logFileName + "." + std::to_string(::getpid()));
-    m_state.logOpen = m_logFd >= 0;
+    m_state.logOpen = m_logFile.open(m_state.logFileName);
 }
 
 void SessionController::closeLogFile() {
-    if (m_logFd >= 0)
-        ::close(m_logFd);
-    m_logFd = -1;
+    m_logFile.close();
     m_state.logOpen = false;
 }
 

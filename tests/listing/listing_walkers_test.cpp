@@ -131,5 +131,43 @@ TEST_F(WalkerTest, DeleteWalkerVmsEntriesWrappedAfterAShortNameAreDeletedToo) {
     EXPECT_EQ(walk.dirs, (Strings{"USERS/JOE/OLD/SUB"}));
 }
 
+// A listing of many unsafe names names the first hundred and counts the rest in one line.
+TEST_F(WalkerTest, DeleteWalkerNamesAHundredRefusedNamesAndCountsTheRest) {
+    std::string listing;
+    for (int i = 0; i < 250; ++i)
+        listing += "-rw-r--r-- 1 u g 5 Jun 1 12:00 a/" + std::to_string(i) + "\r\n";
+    test::writeFile(file, listing + "-rw-r--r-- 1 u g 5 Jun 1 12:00 kept\r\n");
+    Strings notes;
+    DeleteWalk walk = walkDeleteListing(file, kUnix, "/top",
+                                        [&](const std::string& line) { notes.push_back(line); });
+    EXPECT_EQ(walk.files, (Strings{"kept"}));
+    ASSERT_EQ(notes.size(), RefusedNameNotes::kMaxNamed + 1);
+    EXPECT_NE(notes[99].find("a/99"), std::string::npos) << notes[99];
+    EXPECT_EQ(notes.back(), "! 150 more names refused in this listing");
+}
+
+// No file system holds a name of more than 255 bytes: such entries never reach a queue, and
+// one note per listing says how many were left out.
+TEST_F(WalkerTest, NamesLongerThan255BytesAreLeftOutWithOneNote) {
+    const std::string longest(kMaxEntryNameBytes, 'k');
+    const auto line = [](const std::string& kind, const std::string& name) {
+        return kind + "rwxr-xr-x 2 u g 4096 Jun 1 12:00 " + name + "\r\n";
+    };
+    const std::string listing = line("d", std::string(256, 'd')) + line("-", longest) +
+                                line("-", std::string(1 << 20, 'f')) + line("d", "kept");
+    test::writeFile(file, listing);
+    Strings notes;
+    const ListingLog log = [&](const std::string& note) { notes.push_back(note); };
+    DeleteWalk walk = walkDeleteListing(file, kUnix, "/top", log);
+    EXPECT_EQ(walk.dirs, (Strings{"/top/kept"}));
+    EXPECT_EQ(walk.files, (Strings{longest}));
+    EXPECT_EQ(notes, (Strings{"! Left out of the listing: 2 names longer than 255 bytes"}));
+
+    test::writeFile(file, listing);
+    notes.clear();
+    EXPECT_EQ(collectRemoteNames(file, kUnix, log), (Strings{longest}));
+    EXPECT_EQ(notes.size(), 1u);
+}
+
 }  // namespace
 }  // namespace quay

@@ -240,11 +240,15 @@ TEST_F(SessionLogTest, FileFollowsTheOptionsAndMasksPasswords) {
     const fs::path first = data.path() / "first.log";
     test::writeFile(first, "old run\n");
     start(first.string());
+    controller->ftp().setPassWord("hunter2");
     controller->Ftp1Display("> PASS hunter2");
     controller->Ftp1Display("< 530 PASS hunter2 refused");
-    controller->Ftp1Display("> pass hunter2");
+    controller->Ftp1Display("> pass\tother");
+    controller->Ftp1Display("> RETR my pass list.txt");
     controller->Ftp1Display("< 230 Logged in");
-    EXPECT_EQ(test::readFile(first), "> PASS ****\n> PASS ****\n> PASS ****\n< 230 Logged in\n");
+    EXPECT_EQ(test::readFile(first),
+              "> PASS ****\n< 530 PASS **** refused\n> PASS ****\n> RETR my pass list.txt\n"
+              "< 230 Logged in\n");
 
     // Another name (not only another case): the first file is closed, the new one begun.
     const fs::path second = data.path() / "second.log";
@@ -277,6 +281,24 @@ TEST_F(SessionLogTest, UnusableNameFallsBackToTheProcessNumber) {
     EXPECT_FALSE(controller->logOpen());
     controller->addLog("still shown");
     EXPECT_EQ(controller->model().logLines().back(), "still shown");
+}
+
+// A full log file takes no more lines and says so once, in the file and the pane; it stays
+// open and the session's lines still reach the pane.
+TEST_F(SessionLogTest, AFullFileStopsWithOneNoteAndThePaneGoesOn) {
+    const fs::path file = data.path() / "full.log";
+    start(file.string());
+    const std::string line(64 * 1024 - 1, 'x');
+    for (std::int64_t i = 0; i < LogFile::kMaxBytes / (64 * 1024) + 2; ++i)
+        controller->addLog(line);
+    controller->addLog("after the limit");
+    const std::string note(LogFile::kLimitNote);
+    const auto& lines = controller->model().logLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), note), 1);
+    EXPECT_EQ(lines.back(), "after the limit");
+    EXPECT_TRUE(controller->logOpen());
+    EXPECT_LE(static_cast<std::int64_t>(fs::file_size(file)), LogFile::kMaxBytes);
+    EXPECT_TRUE(test::readFile(file).ends_with(note + "\n"));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
 #include <QToolButton>
@@ -19,6 +20,7 @@
 #include "sites/server_line.h"
 #include "socks_servers.h"
 #include "test_support.h"
+#include "ui/log_pane.h"
 #include "ui/pane_view.h"
 
 namespace quay {
@@ -323,9 +325,9 @@ private slots:
         startProgram();
         openSavedServer();
         QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
-        QCOMPARE(
-            logCount("> USER " + server->user() + "@127.0.0.1:" + std::to_string(server->port())),
-            1);
+        // The test user's password is its name, so the log masks the name as well.
+        QCOMPARE(server->user(), server->password());
+        QCOMPARE(logCount("> USER ****@127.0.0.1:" + std::to_string(server->port())), 1);
     }
 
     void connectsThroughSocks5() {
@@ -389,9 +391,58 @@ private slots:
             controller().addLog("line " + std::to_string(i));
         QCOMPARE(controller().model().logLines().size(), limit);
         QCOMPARE(controller().model().logLines().front(), std::string("line 5"));
-        auto* log = m_program->window.findChild<QPlainTextEdit*>("Log");
-        QTRY_COMPARE(log->document()->blockCount(), static_cast<int>(limit));
-        QVERIFY(log->document()->firstBlock().text() == QStringLiteral("line 5"));
+        // The pane takes the newest lines of a burst and says how many it left out.
+        auto* log = m_program->window.findChild<LogPane*>("Log");
+        const auto waiting = static_cast<std::size_t>(LogPane::kMaxWaiting);
+        const QString last = QStringLiteral("line %1").arg(limit + 4);
+        QTRY_COMPARE(log->document()->lastBlock().text(), last);
+        const QRegularExpressionMatch dropped =
+            QRegularExpression(QStringLiteral("\\.\\.\\. (\\d+) lines dropped\nline (\\d+)\n"))
+                .match(log->toPlainText());
+        QVERIFY(dropped.hasMatch());
+        QVERIFY(dropped.captured(1).toULongLong() >= limit + 4 - waiting);
+        QCOMPARE(dropped.captured(2).toULongLong(), limit + 5 - waiting);
+        QVERIFY(log->document()->blockCount() <= static_cast<int>(waiting) + 2);
+
+        // A long line is shown cut with a mark, and kept whole in the model.
+        const std::string longLine(5000, 'w');
+        controller().addLog(longLine);
+        QCOMPARE(controller().model().logLines().back(), longLine);
+        QTRY_COMPARE(log->document()->lastBlock().text(),
+                     QString(LogPane::kMaxShownChars, QChar('w')) + LogPane::kCutMark);
+    }
+
+    // A 530 reply that repeats the password: the password is masked in the reply line and in
+    // the error made of it, in the pane and in the log file.
+    void aRefusalRepeatingThePasswordIsMasked() {
+        const std::string password = "s3cr3t!pw";
+        test::ScriptedFtpServer server([](test::ScriptedFtpSession& s) {
+            s.reply("220 scripted");
+            s.expect("USER");
+            s.reply("331 password");
+            const std::string pass = s.expect("PASS ");
+            s.reply("530 Login incorrect: password " + pass.substr(5) + " not accepted");
+            s.waitForClose(std::chrono::seconds(10));
+        });
+        writeOptions("");
+        saveServer(record(server.port(), "joe", password));
+        startProgram();
+        openSavedServer();
+        QTRY_VERIFY_WITH_TIMEOUT(logCount("< 530") == 1, kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(inServerList(), kWaitMs);
+        QVERIFY(server.failure().empty());
+        const std::string masked = "password **** not accepted";
+        QCOMPARE(logCount("< 530 Login incorrect: " + masked), 1);
+        QCOMPARE(logCount("> PASS ****"), 1);
+        QVERIFY(logText().find(password) == std::string::npos);
+        auto* log = m_program->window.findChild<LogPane*>("Log");
+        log->flush();
+        QVERIFY(!log->toPlainText().contains(QString::fromStdString(password)));
+        QVERIFY(log->toPlainText().contains(QString::fromStdString(masked)));
+        const std::string file = test::readFile(logFile());
+        QVERIFY(file.find("< 530 Login incorrect: " + masked + "\n") != std::string::npos);
+        QVERIFY(file.find("> PASS ****\n") != std::string::npos);
+        QVERIFY(file.find(password) == std::string::npos);
     }
 };
 

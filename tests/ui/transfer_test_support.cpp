@@ -275,6 +275,8 @@ void ScriptedTree::serve(ScriptedFtpSession& session) const {
             session.sendData(*data);
             session.closeData();
             session.reply("226 done");
+            if (verb == "LIST" && afterListing)
+                afterListing(session);
         } else if (verb == "QUIT") {
             session.reply("221 bye");
             return;

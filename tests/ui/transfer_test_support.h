@@ -95,6 +95,8 @@ class ScriptedFtpSession;
 struct ScriptedTree {
     std::function<std::optional<std::string>(const std::string& dir)> listing;
     std::function<std::optional<std::string>(const std::string& path)> file;
+    // Runs after each listing is sent (may be empty); the session ends when it throws.
+    std::function<void(ScriptedFtpSession& session)> afterListing;
     void serve(ScriptedFtpSession& session) const;
 };
 

@@ -176,6 +176,21 @@ private slots:
         QTRY_COMPARE(pane.toPlainText(), QStringLiteral("after"));
     }
 
+    // A long line is cut with a mark, never inside a character of two UTF-16 units.
+    void theLogPaneCutsLongLinesWhole() {
+        LogPane pane(50);
+        const qsizetype limit = LogPane::kMaxShownChars;
+        const QString plain(limit + 1, QChar('a'));
+        const QString pair = QString(limit - 1, QChar('b')) + QString::fromUtf8("\U0001F600tail");
+        const QString fitting(limit, QChar('c'));
+        for (const QString& line : {plain, pair, fitting})
+            pane.appendLine(line);
+        pane.flush();
+        QCOMPARE(pane.toPlainText(), QString(limit, QChar('a')) + LogPane::kCutMark + "\n" +
+                                         QString(limit - 1, QChar('b')) + LogPane::kCutMark + "\n" +
+                                         fitting);
+    }
+
     void timersFireOnceOrRepeatUntilStopped() {
         QtEventLoop loop;
         int once = 0, repeated = 0, cancelled = 0;
