@@ -6,21 +6,16 @@ namespace quay {
 
 namespace {
 
-void dropHead(SessionState& state) {
-    state.targetFiles.erase(state.targetFiles.begin());
-    state.sourceFiles.erase(state.sourceFiles.begin());
+bool headConflicts(const TransferQueue& queue, const OverwriteTargets& targets) {
+    return !queue.files.empty() && targets.exists(targets.pathOf(queue.files.front()));
 }
 
-bool headConflicts(const SessionState& state,
-                   const std::function<bool(const std::string&)>& conflicts) {
-    return !state.targetFiles.empty() && conflicts(state.targetFiles.front());
-}
-
-void askUntilSettled(SessionState& state, const std::function<bool(const std::string&)>& conflicts,
+void askUntilSettled(SessionState& state, TransferQueue& queue, const OverwriteTargets& targets,
                      Dialogs& dialogs) {
-    while (headConflicts(state, conflicts)) {
-        std::string newPath = state.targetFiles.front();
-        switch (dialogs.askOverwrite(state.targetFiles.front(), newPath)) {
+    while (headConflicts(queue, targets)) {
+        const std::string target = targets.pathOf(queue.files.front());
+        std::string newPath = target;
+        switch (dialogs.askOverwrite(target, newPath)) {
             case Dialogs::Overwrite::Resume:
                 state.resumeCurrent = true;
                 return;
@@ -30,17 +25,14 @@ void askUntilSettled(SessionState& state, const std::function<bool(const std::st
                 state.overwriteAll = true;
                 return;
             case Dialogs::Overwrite::Skip:
-                dropHead(state);
+                takeFront(queue.files);
                 break;
             case Dialogs::Overwrite::SaveAs:
-                state.targetFiles.front() = newPath;
+                queue.files.front().savedAs = newPath;
                 break;
             case Dialogs::Overwrite::Cancel:
                 state.cancelAll = true;
-                state.sourceFiles.clear();
-                state.targetFiles.clear();
-                state.sourceDirs.clear();
-                state.targetDirs.clear();
+                queue.clear();
                 return;
         }
     }
@@ -48,19 +40,19 @@ void askUntilSettled(SessionState& state, const std::function<bool(const std::st
 
 }  // namespace
 
-void checkOverwrite(SessionState& state, const OverwriteRules& rules,
-                    const std::function<bool(const std::string&)>& conflicts, Dialogs& dialogs) {
+void checkOverwrite(SessionState& state, TransferQueue& queue, const OverwriteRules& rules,
+                    const OverwriteTargets& targets, Dialogs& dialogs) {
     if (state.overwriteAll)
         return;
     state.resumeCurrent = false;
     state.cancelAll = false;
     if (rules.prompt) {
-        askUntilSettled(state, conflicts, dialogs);
+        askUntilSettled(state, queue, targets, dialogs);
     } else if (rules.defPrompt == 0) {
-        while (headConflicts(state, conflicts))
-            dropHead(state);
+        while (headConflicts(queue, targets))
+            takeFront(queue.files);
     } else if (rules.defPrompt == 2) {
-        state.resumeCurrent = headConflicts(state, conflicts);
+        state.resumeCurrent = headConflicts(queue, targets);
     }
 }
 

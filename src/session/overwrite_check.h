@@ -5,6 +5,7 @@
 
 #include "session/dialogs.h"
 #include "session/session_state.h"
+#include "session/transfer_queue.h"
 
 namespace quay {
 
@@ -16,16 +17,22 @@ struct OverwriteRules {
     int defPrompt = 0;
 };
 
-// Applies the overwrite rules to the head of the file queues of state: whether the first
-// entry of targetFiles conflicts is decided by conflicts(target). Unless overwriteAll is set,
-// resumeCurrent and cancelAll are reset first. The prompt's answers: Resume sets
-// resumeCurrent, Overwrite keeps the head, All sets overwriteAll (for the rest of the batch),
-// Skip drops the head and checks the next, Save as renames the head and checks it again,
-// Cancel sets cancelAll and empties all four queues. Without prompting, defPrompt 0 drops
-// every conflicting head, 2 resumes a conflicting head.
-void checkOverwrite(SessionState& state, const OverwriteRules& rules,
-                    const std::function<bool(const std::string& target)>& conflicts,
-                    Dialogs& dialogs);
+// How the overwrite check sees the files of a batch: the path a file goes to (what the prompt
+// names; "Save as" replaces it) and whether something is there already.
+struct OverwriteTargets {
+    std::function<std::string(const TransferItem& file)> pathOf;
+    std::function<bool(const std::string& path)> exists;
+};
+
+// Applies the overwrite rules to the first file of queue: it conflicts when something exists
+// at its target. Unless overwriteAll is set, resumeCurrent and cancelAll are reset first. The
+// prompt's answers: Resume sets resumeCurrent, Overwrite keeps the file, All sets overwriteAll
+// (for the rest of the batch), Skip drops the file and checks the next, Save as sets the
+// file's savedAs to the path typed and checks it again, Cancel sets cancelAll and empties the
+// queue. Without prompting, defPrompt 0 drops every conflicting file, 2 resumes a conflicting
+// one.
+void checkOverwrite(SessionState& state, TransferQueue& queue, const OverwriteRules& rules,
+                    const OverwriteTargets& targets, Dialogs& dialogs);
 
 // The type change the next file needs, by the options' TransferMode and Ext (see
 // transferTypeFor).

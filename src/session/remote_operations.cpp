@@ -6,6 +6,7 @@
 
 #include "listing/listing_walkers.h"
 #include "listing/remote_pane.h"
+#include "session/transfer_paths.h"
 
 namespace quay {
 
@@ -98,6 +99,13 @@ void RemoteOperations::tryStart(const std::function<void()>& start) {
     }
 }
 
+void RemoteOperations::queueDirectory(std::string dir) {
+    if (isPathBelow(m_state.startRemoteDir, dir))
+        m_state.sourceDirs.push_back(std::move(dir));
+    else
+        log("! Not deleted, outside the start directory: \"" + printableName(dir) + "\"");
+}
+
 void RemoteOperations::clearQueues() {
     m_state.sourceDirs.clear();
     m_state.targetDirs.clear();
@@ -163,7 +171,7 @@ void RemoteOperations::sbDel2Click() {
             continue;
         // A link to a directory is deleted itself, never entered.
         if (item.imageIndex == kDirectoryImage && !isLinkRow(item))
-            m_state.sourceDirs.push_back(m_state.startRemoteDir + item.caption);
+            queueDirectory(m_state.startRemoteDir + item.caption);
         else
             m_state.sourceFiles.push_back(item.caption);
     }
@@ -265,7 +273,7 @@ void RemoteOperations::readDeleteListing() {
             log("! Not entered, too deep: \"" + printableName(sub) + "\"");
             continue;
         }
-        m_state.sourceDirs.push_back(std::move(sub));
+        queueDirectory(std::move(sub));
     }
     for (std::string& file : walk.files)
         m_state.sourceFiles.push_back(std::move(file));

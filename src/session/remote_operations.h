@@ -21,7 +21,8 @@ namespace quay {
 // What the operations never do: join a name that is empty or holds "/" or NUL into a remote
 // path (such a row is skipped with one "! " line), enter a symbolic link during a delete (the
 // link itself is deleted), or enter a directory more than kMaxDeleteDepth levels below the
-// start (one "! " line names it; its removal then fails and ends the delete).
+// start (one "! " line names it; its removal then fails and ends the delete). Every directory
+// a delete enters lies below its start directory.
 class RemoteOperations {
 public:
     // What the operations take from the session.
@@ -77,6 +78,9 @@ private:
     bool canStart() const;
     // A name of a row that may be sent as an entry of the current directory; logs the others.
     bool acceptName(const std::string& name);
+    // Queues a directory of a recursive delete, when it lies below the start directory; else
+    // one "! " line names it.
+    void queueDirectory(std::string dir);
     void clearQueues();
     void endOperation();
     void typeAscii();

@@ -34,6 +34,8 @@ struct SessionState {
     std::string startLocalDir;   // always ends in the local separator
 
     std::vector<std::string> remoteNames;
+    // The queues of a remote delete or rename in progress (a transfer batch keeps its own
+    // TransferQueue).
     std::vector<std::string> sourceDirs;
     std::vector<std::string> targetDirs;
     std::vector<std::string> sourceFiles;

@@ -34,10 +34,7 @@ void TransferDriver::log(const std::string& line) {
 void TransferDriver::beginBatch(Direction direction) {
     if (m_hooks.beginBusy)
         m_hooks.beginBusy();
-    m_state.sourceFiles.clear();
-    m_state.targetFiles.clear();
-    m_state.sourceDirs.clear();
-    m_state.targetDirs.clear();
+    m_queue.clear();
     m_state.startRemoteDir =
         m_hooks.startRemoteDir ? m_hooks.startRemoteDir() : withTrailingSlash(m_ftp.hostDirName());
     m_state.startLocalDir = withTrailingSlash(m_state.localDir);
@@ -54,10 +51,7 @@ void TransferDriver::beginBatch(Direction direction) {
 bool TransferDriver::stopped() {
     if (!m_stopped)
         return false;
-    m_state.sourceFiles.clear();
-    m_state.targetFiles.clear();
-    m_state.sourceDirs.clear();
-    m_state.targetDirs.clear();
+    m_queue.clear();
     finishTransfers();
     return true;
 }
@@ -71,10 +65,7 @@ void TransferDriver::sessionClosed() {
     if (!m_running)
         return;
     m_running = false;
-    m_state.sourceFiles.clear();
-    m_state.targetFiles.clear();
-    m_state.sourceDirs.clear();
-    m_state.targetDirs.clear();
+    m_queue.clear();
     m_state.downloadTree = m_state.uploadTree = false;
     hideProgress();
 }
@@ -109,11 +100,15 @@ void TransferDriver::tryStart(const std::function<void()>& start, std::function<
         // Nothing was sent and no completion follows: the batch goes on from the loop, so a
         // long run of refused names does not nest calls.
         log(std::string("Error ") + e.what());
-        m_loop.post([this, alive = std::weak_ptr<bool>(m_alive), next = std::move(next)] {
-            if (auto a = alive.lock(); a && *a && m_running)
-                next();
-        });
+        continueLater(std::move(next));
     }
+}
+
+void TransferDriver::continueLater(std::function<void()> next) {
+    m_loop.post([this, alive = std::weak_ptr<bool>(m_alive), next = std::move(next)] {
+        if (auto a = alive.lock(); a && *a && m_running)
+            next();
+    });
 }
 
 void TransferDriver::next() {
@@ -175,28 +170,28 @@ void TransferDriver::listCurrentDir() {
 void TransferDriver::downloadNext() {
     if (stopped())
         return;
-    if (m_state.sourceFiles.empty()) {
-        if (m_state.sourceDirs.empty()) {
+    if (m_queue.files.empty()) {
+        if (m_queue.dirs.empty()) {
             finishTransfers();
             return;
         }
         m_state.downloadTree = true;
-        m_ftp.setHostDirName(m_state.sourceDirs.front());
+        m_currentDir = takeFront(m_queue.dirs);
+        m_ftp.setHostDirName(m_currentDir.remote);
         m_ftp.setHostFileName("");
-        m_state.sourceDirs.erase(m_state.sourceDirs.begin());
-        m_state.targetDirs.erase(m_state.targetDirs.begin());
         m_ftp.typeAscii();
         tryStart([this] { m_ftp.cwdAsync(); }, [this] { downloadNext(); });
         return;
     }
-    checkOverwrite(
-        m_state, {m_options.promptDownLoad, m_options.defPrompt},
+    const OverwriteTargets targets{
+        [this](const TransferItem& file) { return downloadTarget(file); },
         [](const std::string& target) {
             std::error_code error;
             return std::filesystem::exists(std::filesystem::symlink_status(target, error));
-        },
-        m_dialogs);
-    if (m_state.sourceFiles.empty()) {
+        }};
+    checkOverwrite(m_state, m_queue, {m_options.promptDownLoad, m_options.defPrompt}, targets,
+                   m_dialogs);
+    if (m_queue.files.empty()) {
         downloadNext();
         return;
     }
@@ -205,29 +200,22 @@ void TransferDriver::downloadNext() {
 
 void TransferDriver::startDownload() {
     showProgress();
-    const QueueEntry source = splitQueueEntry(m_state.sourceFiles.front());
-    const std::string target = m_state.targetFiles.front();
-    m_state.sourceFiles.erase(m_state.sourceFiles.begin());
-    m_state.targetFiles.erase(m_state.targetFiles.begin());
-    if (!staysInsideTree(m_state.startLocalDir, target)) {
-        log("! Not written, the local path leads through a symbolic link: " +
-            printableName(target));
-        m_loop.post([this, alive = std::weak_ptr<bool>(m_alive)] {
-            if (auto a = alive.lock(); a && *a && m_running)
-                downloadNext();
-        });
+    const TransferItem source = takeFront(m_queue.files);
+    const std::optional<std::string> target = writableDownloadTarget(source);
+    if (!target) {
+        continueLater([this] { downloadNext(); });
         return;
     }
-    m_ftp.setHostFileName(source.path);
-    m_ftp.setLocalFileName(target);
-    log("Starting transfer of " + fileNamePart(target));
+    m_ftp.setHostFileName(source.remote);
+    m_ftp.setLocalFileName(*target);
+    log("Starting transfer of " + fileNamePart(*target));
     m_state.uploading = false;
     setTransferType();
-    m_currentLocal = target;
+    m_currentLocal = *target;
     m_currentSize = source.size;
     m_currentBinary = m_ftp.binary();
     if (m_progress)
-        m_progress->startFile(source.path, source.size, false);
+        m_progress->startFile(source.remote, source.size, false);
     const bool resume = m_state.resumeCurrent;
     tryStart(
         [this, resume] {
@@ -256,38 +244,41 @@ bool TransferDriver::downloadComplete() {
 void TransferDriver::uploadNext() {
     if (stopped())
         return;
-    if (m_state.sourceFiles.empty()) {
-        if (m_state.sourceDirs.empty())
+    if (m_queue.files.empty()) {
+        if (m_queue.dirs.empty())
             finishTransfers();
         else
             enterNextUploadDir();
         return;
     }
-    checkOverwrite(
-        m_state, {m_options.promptUpLoad, m_options.defPrompt},
-        [this](const std::string& target) {
-            const std::string name = fileNamePart(target);
-            for (const std::string& remote : m_state.remoteNames)
-                if (remote == name)
-                    return true;
-            return false;
-        },
-        m_dialogs);
-    if (m_state.sourceFiles.empty()) {
+    const OverwriteTargets targets{&TransferDriver::uploadTarget,
+                                   [this](const std::string& target) {
+                                       const std::string name = fileNamePart(target);
+                                       for (const std::string& remote : m_state.remoteNames)
+                                           if (remote == name)
+                                               return true;
+                                       return false;
+                                   }};
+    checkOverwrite(m_state, m_queue, {m_options.promptUpLoad, m_options.defPrompt}, targets,
+                   m_dialogs);
+    if (m_queue.files.empty()) {
         uploadNext();
         return;
     }
     showProgress();
-    const QueueEntry source = splitQueueEntry(m_state.sourceFiles.front());
-    const std::string target = m_state.targetFiles.front();
-    m_state.sourceFiles.erase(m_state.sourceFiles.begin());
-    m_state.targetFiles.erase(m_state.targetFiles.begin());
-    m_ftp.setLocalFileName(source.path);
+    const TransferItem file = takeFront(m_queue.files);
+    const std::optional<std::string> source = pathBelowStart(m_state.startLocalDir, file.local);
+    if (!source) {
+        continueLater([this] { uploadNext(); });
+        return;
+    }
+    const std::string target = uploadTarget(file);
+    m_ftp.setLocalFileName(*source);
     m_ftp.setHostFileName(target);
     m_state.uploading = true;
     setTransferType();
     if (m_progress)
-        m_progress->startFile(source.path, source.size, true);
+        m_progress->startFile(*source, file.size, true);
     if (!m_state.resumeCurrent) {
         startUpload(0);
         return;
@@ -391,9 +382,8 @@ bool TransferDriver::directoryEntered(int error) {
     // The remote directory of an upload does not exist yet: it is made, then entered.
     m_ftp.typeAscii();
     m_ftp.setHostFileName(m_ftp.hostDirName());
-    const std::string dir = m_ftp.hostDirName();
     tryStart([this] { m_ftp.mkdAsync(); },
-             [this, dir] {
+             [this, dir = m_currentDir] {
                  skipUploadSubtree(dir);
                  uploadNext();
              });
@@ -401,19 +391,18 @@ bool TransferDriver::directoryEntered(int error) {
 }
 
 void TransferDriver::directoryMade(int error) {
-    const std::string dir = m_ftp.hostFileName();
     if (m_stopped) {
         uploadNext();
     } else if (error == 0) {
-        m_ftp.setHostDirName(dir);
+        m_ftp.setHostDirName(m_ftp.hostFileName());
         tryStart([this] { m_ftp.cwdAsync(); },
-                 [this, dir] {
+                 [this, dir = m_currentDir] {
                      skipUploadSubtree(dir);
                      uploadNext();
                  });
     } else {
         log("Error " + m_ftp.errorMessage());
-        skipUploadSubtree(dir);
+        skipUploadSubtree(m_currentDir);
         uploadNext();
     }
 }

@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "config/options.h"
@@ -13,21 +14,25 @@
 #include "session/presentation_model.h"
 #include "session/progress_model.h"
 #include "session/session_state.h"
+#include "session/transfer_queue.h"
 
 namespace quay {
 
 // The upload and download drivers: a batch of files and directory trees, run one request at a
 // time. An entry (SpeedButton1Click uploads the selection of lvLoc, SpeedButton2Click
-// downloads that of FTPView) fills the queues of the session state and starts the first
-// step; the request-done handler hands every completion to requestDone(), which starts the
-// next step while a batch runs. The batch ends in finishTransfers(): busy state cleared,
-// progress window closed, the start directory listed again (and, after a download, the local
-// pane refilled).
+// downloads that of FTPView) fills the batch's queue and starts the first step; the request-done
+// handler hands every completion to requestDone(), which starts the next step while a batch runs.
+// The batch ends in finishTransfers(): busy state cleared, progress window closed, the start
+// directory listed again (and, after a download, the local pane refilled).
 //
 // What leaves the tree the user chose is never done: names from a listing that are empty,
 // ".", ".." or hold "/" or NUL are skipped with one "! " line, remote links are not entered,
 // remote trees are entered at most kMaxTreeDepth levels deep, and local symbolic links are
-// neither written through nor uploaded.
+// neither written through nor uploaded. Every queued item carries its local path relative to
+// the start local directory, built from checked names; a local path that does not lie below
+// that directory, and an upload's remote path that does not lie below the start remote
+// directory, is refused with one "! " line and the batch goes on. Only a path the user typed
+// into "Save as" may point elsewhere.
 class TransferDriver {
 public:
     // Directory levels below the start directory that a download enters.
@@ -94,19 +99,38 @@ private:
     // A name of the selection or of a listing that may be joined into a path; "." and ".."
     // are passed over silently, unsafe names with one "! " line.
     bool acceptName(const std::string& name);
-    // Creates the local directory of a tree download; false (with a "! " line) when it cannot
-    // be made or would lie behind a symbolic link.
-    bool makeLocalDir(const std::string& dir);
+    // root (a start directory) + relative, when it lies below root; else nothing, with one
+    // "! " line.
+    std::optional<std::string> pathBelowStart(const std::string& root, const std::string& relative);
+    // The start local directory + relative, for writing: it lies below that directory and no
+    // symbolic link below the directory leads to it; else nothing, with one "! " line.
+    std::optional<std::string> writableLocalPath(const std::string& relative);
+    void logLinkOnTheWay(const std::string& path);
+    // The local file a download writes and the remote file an upload writes: the file's
+    // savedAs when set (a relative local one taken below the start local directory), else
+    // made from its paths.
+    std::string downloadTarget(const TransferItem& file) const;
+    static std::string uploadTarget(const TransferItem& file);
+    // The checked local path a download writes to; nothing (with one "! " line) when it may
+    // not be written.
+    std::optional<std::string> writableDownloadTarget(const TransferItem& file);
+    // Creates the local directory of a tree download from its relative path; false (with a
+    // "! " line) when it cannot be made, lies outside the start directory or behind a
+    // symbolic link.
+    bool makeLocalDir(const std::string& relative);
     void readDownloadListing();
     void readUploadListing();
     void enterNextUploadDir();
     void setTransferType();
     void listCurrentDir();
     bool downloadComplete();
-    void skipUploadSubtree(const std::string& remoteDir);
+    // Drops dir's files and subdirectories from the queue: dir could not be made or entered.
+    void skipUploadSubtree(const TransferItem& dir);
     // Runs start (which may throw FtpException); when it cannot start, the error is logged and
     // next runs from the loop.
     void tryStart(const std::function<void()>& start, std::function<void()> next);
+    // Runs next from the loop while the batch still runs (never nested in the caller).
+    void continueLater(std::function<void()> next);
     void next();
     void log(const std::string& line);
 
@@ -118,6 +142,9 @@ private:
     EventLoop& m_loop;
     Hooks m_hooks;
     std::shared_ptr<ProgressModel> m_progress;
+    TransferQueue m_queue;
+    // The directory being entered or listed.
+    TransferItem m_currentDir;
     Direction m_direction = Direction::Download;
     bool m_running = false;
     bool m_stopped = false;

@@ -2,15 +2,23 @@
 
 #include <limits>
 #include <system_error>
+#include <vector>
 
 namespace quay {
 
-std::string queueEntry(std::string_view path, std::string_view size) {
-    std::string entry(path);
-    entry += '\t';
-    entry += size;
-    return entry;
+namespace {
+
+// The parts of a path after lexical normalisation, without the empty part a trailing "/"
+// leaves.
+std::vector<std::filesystem::path> normalParts(std::string_view path) {
+    std::vector<std::filesystem::path> parts;
+    for (const std::filesystem::path& part : std::filesystem::path(path).lexically_normal())
+        if (!part.empty())
+            parts.push_back(part);
+    return parts;
 }
+
+}  // namespace
 
 std::int64_t parseByteCount(std::string_view text) {
     if (text.empty())
@@ -27,14 +35,6 @@ std::int64_t parseByteCount(std::string_view text) {
     return value;
 }
 
-QueueEntry splitQueueEntry(std::string_view entry) {
-    const std::size_t tab = entry.find('\t');
-    if (tab == std::string_view::npos)
-        return {std::string(entry), 0};
-    const std::int64_t size = parseByteCount(entry.substr(tab + 1));
-    return {std::string(entry.substr(0, tab)), size < 0 ? 0 : size};
-}
-
 std::string fileNamePart(std::string_view path) {
     const std::size_t slash = path.rfind('/');
     return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
@@ -46,27 +46,12 @@ std::string withTrailingSlash(std::string path) {
     return path;
 }
 
-std::string remoteRelativeDir(std::string_view hostDirName, std::string_view startRemoteDir) {
-    auto dropLeadingSlash = [](std::string_view& p) {
-        if (p.starts_with('/'))
-            p.remove_prefix(1);
-    };
-    dropLeadingSlash(hostDirName);
-    dropLeadingSlash(startRemoteDir);
-    std::size_t common = 0;
-    while (common < hostDirName.size() && common < startRemoteDir.size() &&
-           hostDirName[common] == startRemoteDir[common])
-        ++common;
-    std::string rel(hostDirName.substr(common));
-    return rel.empty() ? rel : withTrailingSlash(std::move(rel));
-}
-
-std::string localToRemotePath(std::string_view dir, std::string_view startLocalDir) {
-    std::string_view rest =
-        dir.size() > startLocalDir.size() ? dir.substr(startLocalDir.size()) : std::string_view();
-    std::string path = "/";
-    path += rest;
-    return withTrailingSlash(std::move(path));
+std::string childPath(std::string_view relative, std::string_view name) {
+    std::string path(relative);
+    if (!path.empty())
+        path += '/';
+    path += name;
+    return path;
 }
 
 int pathDepth(std::string_view relative) {
@@ -83,13 +68,42 @@ int pathDepth(std::string_view relative) {
     return depth;
 }
 
+bool isPathBelow(std::string_view root, std::string_view path) {
+    const std::vector<std::filesystem::path> rootParts = normalParts(root);
+    const std::vector<std::filesystem::path> parts = normalParts(path);
+    if (parts.size() <= rootParts.size())
+        return false;
+    for (std::size_t i = 0; i < parts.size(); ++i)
+        if (parts[i] == ".." || parts[i] == "." ||
+            (i < rootParts.size() && parts[i] != rootParts[i]))
+            return false;
+    return true;
+}
+
+std::optional<std::string> pathBelow(std::string_view root, std::string_view relative) {
+    std::size_t start = 0;
+    for (;;) {
+        const std::size_t slash = relative.find('/', start);
+        const std::string_view part = relative.substr(start, slash - start);
+        if (part.empty() || part == "." || part == ".." || part.find('\0') != part.npos)
+            return std::nullopt;
+        if (slash == std::string_view::npos)
+            break;
+        start = slash + 1;
+    }
+    std::string path = root.empty() ? std::string() : withTrailingSlash(std::string(root));
+    path += relative;
+    if (!isPathBelow(root, path))
+        return std::nullopt;
+    return path;
+}
+
 bool staysInsideTree(const std::filesystem::path& root, const std::filesystem::path& path) {
     namespace fs = std::filesystem;
-    const fs::path rel = path.lexically_relative(root);
-    if (rel.empty() || *rel.begin() == "..")
-        return true;
+    if (!isPathBelow(root.native(), path.native()))
+        return false;
     fs::path at = root;
-    for (const fs::path& part : rel) {
+    for (const fs::path& part : path.lexically_relative(root)) {
         at /= part;
         std::error_code error;
         const fs::file_status status = fs::symlink_status(at, error);

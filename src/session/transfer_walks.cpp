@@ -1,6 +1,8 @@
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <system_error>
+#include <vector>
 
 #include "listing/listing_walkers.h"
 #include "session/transfer_driver.h"
@@ -24,9 +26,13 @@ std::string joinRemote(const std::string& dir, const std::string& name) {
     return dir.empty() || dir.back() == '/' ? dir + name : dir + "/" + name;
 }
 
-bool startsWithDir(const std::string& path, const std::string& dir) {
-    const std::string prefix = withTrailingSlash(dir);
-    return path.compare(0, prefix.size(), prefix) == 0;
+std::int64_t sizeOf(const std::string& text) {
+    const std::int64_t size = parseByteCount(text);
+    return size < 0 ? 0 : size;
+}
+
+std::string sizeColumn(const PaneItem& item) {
+    return item.subItems.empty() ? std::string() : item.subItems[0];
 }
 
 }  // namespace
@@ -45,6 +51,7 @@ void TransferDriver::SpeedButton2Click() {
         return;
     beginBatch(Direction::Download);
     const int type = m_state.listingType;
+    // The VMS and WU-FTP layouts enter a directory by its name in the start directory.
     const std::string prefix = type == 5 || type == 7 ? std::string() : m_state.startRemoteDir;
     const PaneModel& pane = m_model.ftpView();
     for (std::size_t index : pane.selectedIndexes()) {
@@ -54,13 +61,12 @@ void TransferDriver::SpeedButton2Click() {
         const std::string name = type == 1 ? lastWord(item.caption) : item.caption;
         if (name.empty() || !acceptName(name))
             continue;
+        TransferItem entry{prefix + name, name};
         if (item.imageIndex == 1) {
-            m_state.sourceDirs.push_back(prefix + name);
-            m_state.targetDirs.push_back(m_state.startLocalDir + name);
+            m_queue.dirs.push_back(std::move(entry));
         } else {
-            const std::string size = item.subItems.empty() ? std::string() : item.subItems[0];
-            m_state.sourceFiles.push_back(queueEntry(prefix + name, size));
-            m_state.targetFiles.push_back(m_state.startLocalDir + name);
+            entry.size = sizeOf(sizeColumn(item));
+            m_queue.files.push_back(std::move(entry));
         }
     }
     downloadNext();
@@ -72,73 +78,54 @@ void TransferDriver::SpeedButton1Click() {
     beginBatch(Direction::Upload);
     for (const PaneItem& item : m_model.ftpView().items())
         if (item.imageIndex == 2)
-            m_remoteSizes[item.caption] =
-                parseByteCount(item.subItems.empty() ? std::string() : item.subItems[0]);
+            m_remoteSizes[item.caption] = parseByteCount(sizeColumn(item));
     const PaneModel& pane = m_model.lvLoc();
     for (std::size_t index : pane.selectedIndexes()) {
         const PaneItem& item = pane.item(index);
         if (!acceptName(item.caption))
             continue;
-        // The program's working directory is not the local pane's: sources are full paths.
-        const std::string path = m_state.startLocalDir + item.caption;
         if (item.imageIndex == 1) {
-            m_state.targetDirs.push_back(m_state.startRemoteDir + item.caption);
-            m_state.sourceDirs.push_back(path);
+            if (std::optional<std::string> remote =
+                    pathBelowStart(m_state.startRemoteDir, item.caption))
+                m_queue.dirs.push_back({std::move(*remote), item.caption});
         } else {
-            const std::string size = item.subItems.empty() ? std::string() : item.subItems[0];
-            m_state.targetFiles.push_back(item.caption);
-            m_state.sourceFiles.push_back(queueEntry(path, size));
+            // A file of the first level goes into the directory the client stands in.
+            m_queue.files.push_back({item.caption, item.caption, sizeOf(sizeColumn(item))});
         }
     }
     uploadNext();
-}
-
-bool TransferDriver::makeLocalDir(const std::string& dir) {
-    if (!staysInsideTree(m_state.startLocalDir, dir)) {
-        log("! Not written, the local path leads through a symbolic link: " + printableName(dir));
-        return false;
-    }
-    std::error_code error;
-    std::filesystem::create_directories(dir, error);
-    if (error || !std::filesystem::is_directory(dir, error)) {
-        log("! Can not make the local directory " + printableName(dir));
-        return false;
-    }
-    return true;
 }
 
 void TransferDriver::readDownloadListing() {
     const ListingLog logLine = [this](const std::string& line) { log(line); };
     const ListingFormat format = m_hooks.listingFormat ? m_hooks.listingFormat() : ListingFormat{};
     const std::string text = takeListingFile(m_options.dirListFile, logLine);
-    const std::string hostDir = m_ftp.hostDirName();
-    const std::string rel = remoteRelativeDir(hostDir, m_state.startRemoteDir);
-    if (!makeLocalDir(m_state.startLocalDir + rel)) {
+    const TransferItem dir = m_currentDir;
+    if (!makeLocalDir(dir.local)) {
         downloadNext();
         return;
     }
-    const bool deepest = pathDepth(rel) >= kMaxTreeDepth;
+    const bool deepest = pathDepth(dir.local) >= kMaxTreeDepth;
     forEachListingEntry(
         text, format, kShortestListingLine,
         [&](RemoteEntry& entry) {
             if (!acceptName(entry.name))
                 return;
-            const std::string target = m_state.startLocalDir + rel + entry.name;
+            const std::string local = childPath(dir.local, entry.name);
             if (!entry.isDir) {
-                m_state.sourceFiles.push_back(queueEntry(entry.name, entry.size));
-                m_state.targetFiles.push_back(target);
+                // A file is fetched by its name in the directory the client stands in.
+                m_queue.files.push_back({entry.name, local, sizeOf(entry.size)});
                 return;
             }
-            const std::string remote = joinRemote(hostDir, entry.name);
+            std::string remote = joinRemote(dir.remote, entry.name);
             // A link may point anywhere, also back up the tree ("loop -> ."): never entered.
             if (entry.attr.starts_with('l')) {
                 log("! Not entered, a symbolic link: " + printableName(remote));
             } else if (deepest) {
                 log("! Not entered, more than " + std::to_string(kMaxTreeDepth) +
                     " levels deep: " + printableName(remote));
-            } else if (makeLocalDir(target)) {
-                m_state.sourceDirs.push_back(remote);
-                m_state.targetDirs.push_back(target);
+            } else if (makeLocalDir(local)) {
+                m_queue.dirs.push_back({std::move(remote), local});
             }
         },
         logLine);
@@ -165,58 +152,56 @@ void TransferDriver::readUploadListing() {
 
 void TransferDriver::enterNextUploadDir() {
     namespace fs = std::filesystem;
-    const std::string dir = withTrailingSlash(m_state.sourceDirs.front());
-    std::string rel = localToRemotePath(dir, m_state.startLocalDir);
-    const std::string remote = m_state.startRemoteDir + rel.substr(1);
+    m_currentDir = takeFront(m_queue.dirs);
+    const TransferItem& dir = m_currentDir;
+    const std::optional<std::string> localDir = pathBelowStart(m_state.startLocalDir, dir.local);
+    if (!localDir) {
+        continueLater([this] { uploadNext(); });
+        return;
+    }
     m_state.uploadTree = true;
     std::vector<fs::directory_entry> entries;
     std::error_code error;
-    for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error))
+    for (fs::directory_iterator it(*localDir, error), end; !error && it != end; it.increment(error))
         entries.push_back(*it);
     if (error)
-        log("! Can not read the local directory " + printableName(dir));
+        log("! Can not read the local directory " + printableName(*localDir));
     std::sort(entries.begin(), entries.end());
     for (const fs::directory_entry& entry : entries) {
-        const std::string name = entry.path().filename().string();
+        const std::string local = childPath(dir.local, entry.path().filename().string());
         const fs::file_status status = entry.symlink_status(error);
         if (fs::is_symlink(status)) {
-            log("! Not uploaded, a symbolic link: " + printableName(dir + name));
-        } else if (fs::is_directory(status)) {
-            m_state.targetDirs.push_back(remote + name);
-            m_state.sourceDirs.push_back(dir + name);
-        } else if (fs::is_regular_file(status)) {
-            const auto size = static_cast<std::int64_t>(entry.file_size(error));
-            m_state.targetFiles.push_back(remote + name);
-            m_state.sourceFiles.push_back(queueEntry(dir + name, std::to_string(error ? 0 : size)));
-        } else {
-            log("! Not uploaded, not a regular file: " + printableName(dir + name));
+            log("! Not uploaded, a symbolic link: " + printableName(entry.path().string()));
+        } else if (!fs::is_directory(status) && !fs::is_regular_file(status)) {
+            log("! Not uploaded, not a regular file: " + printableName(entry.path().string()));
+        } else if (std::optional<std::string> remote =
+                       pathBelowStart(m_state.startRemoteDir, local)) {
+            TransferItem item{std::move(*remote), local};
+            if (fs::is_directory(status)) {
+                m_queue.dirs.push_back(std::move(item));
+            } else {
+                const auto size = static_cast<std::int64_t>(entry.file_size(error));
+                item.size = error ? 0 : size;
+                m_queue.files.push_back(std::move(item));
+            }
         }
     }
-    const std::string remoteDir = m_state.targetDirs.front();
-    m_ftp.setHostDirName(remoteDir);
+    m_ftp.setHostDirName(dir.remote);
     m_ftp.setHostFileName("");
-    m_state.sourceDirs.erase(m_state.sourceDirs.begin());
-    m_state.targetDirs.erase(m_state.targetDirs.begin());
     tryStart([this] { m_ftp.cwdAsync(); },
-             [this, remoteDir] {
-                 skipUploadSubtree(remoteDir);
+             [this, entered = m_currentDir] {
+                 skipUploadSubtree(entered);
                  uploadNext();
              });
 }
 
-void TransferDriver::skipUploadSubtree(const std::string& remoteDir) {
-    log("! Skipped " + printableName(remoteDir) +
+void TransferDriver::skipUploadSubtree(const TransferItem& dir) {
+    log("! Skipped " + printableName(dir.remote) +
         " and everything in it: the directory could not be made");
-    auto dropInside = [&](std::vector<std::string>& targets, std::vector<std::string>& sources) {
-        for (std::size_t i = targets.size(); i-- > 0;) {
-            if (startsWithDir(targets[i], remoteDir)) {
-                targets.erase(targets.begin() + static_cast<std::ptrdiff_t>(i));
-                sources.erase(sources.begin() + static_cast<std::ptrdiff_t>(i));
-            }
-        }
-    };
-    dropInside(m_state.targetFiles, m_state.sourceFiles);
-    dropInside(m_state.targetDirs, m_state.sourceDirs);
+    const std::string inside = dir.local + "/";
+    auto isInside = [&](const TransferItem& item) { return item.local.starts_with(inside); };
+    std::erase_if(m_queue.files, isInside);
+    std::erase_if(m_queue.dirs, isInside);
 }
 
 }  // namespace quay

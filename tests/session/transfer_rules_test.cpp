@@ -15,18 +15,27 @@ using O = Dialogs::Overwrite;
 class OverwriteTest : public ::testing::Test {
 protected:
     void queue(std::initializer_list<const char*> targets) {
-        for (const char* t : targets) {
-            state.targetFiles.push_back(t);
-            state.sourceFiles.push_back(std::string("src/") + t + "\t1");
-        }
+        for (const char* t : targets)
+            files().push_back({std::string("src/") + t, t, 1});
     }
     void check(bool prompt = true, int defPrompt = 0) {
-        checkOverwrite(
-            state, {prompt, defPrompt},
-            [this](const std::string& t) { return existing.count(t) != 0; }, dialogs);
+        const OverwriteTargets targets{
+            [](const TransferItem& file) {
+                return file.savedAs.empty() ? file.local : file.savedAs;
+            },
+            [this](const std::string& t) { return existing.count(t) != 0; }};
+        checkOverwrite(state, transfers, {prompt, defPrompt}, targets, dialogs);
+    }
+    std::vector<TransferItem>& files() { return transfers.files; }
+    std::vector<std::string> locals() const {
+        std::vector<std::string> names;
+        for (const TransferItem& file : transfers.files)
+            names.push_back(file.savedAs.empty() ? file.local : file.savedAs);
+        return names;
     }
 
     SessionState state;
+    TransferQueue transfers;
     std::set<std::string> existing{"a", "b", "c", "taken"};
     test::ScriptedDialogs dialogs;
 };
@@ -36,8 +45,8 @@ TEST_F(OverwriteTest, SkipAsksAboutTheNextAtOnceAndSaveAsIsCheckedAgain) {
     dialogs.overwriteAnswers = {{O::Skip, {}}, {O::SaveAs, "taken"}, {O::SaveAs, "free"}};
     check();
     EXPECT_EQ(dialogs.overwriteAsked, (std::vector<std::string>{"a", "b", "taken"}));
-    EXPECT_EQ(state.targetFiles, (std::vector<std::string>{"free", "c", "new"}));
-    EXPECT_EQ(state.sourceFiles.front(), "src/b\t1");
+    EXPECT_EQ(locals(), (std::vector<std::string>{"free", "c", "new"}));
+    EXPECT_EQ(files().front().remote, "src/b");
     EXPECT_FALSE(state.resumeCurrent);
 }
 
@@ -46,39 +55,35 @@ TEST_F(OverwriteTest, ResumeAllAndCancelSettleTheHead) {
     dialogs.overwriteAnswers = {{O::Resume, {}}};
     check();
     EXPECT_TRUE(state.resumeCurrent);
-    EXPECT_EQ(state.targetFiles.size(), 2u);
+    EXPECT_EQ(files().size(), 2u);
 
     // All: no later file of the batch is asked about, resume is reset once more first.
     dialogs.overwriteAnswers = {{O::All, {}}};
     check();
     EXPECT_TRUE(state.overwriteAll);
     EXPECT_FALSE(state.resumeCurrent);
-    state.targetFiles.erase(state.targetFiles.begin());
-    state.sourceFiles.erase(state.sourceFiles.begin());
+    takeFront(files());
     check();
     EXPECT_EQ(dialogs.overwriteAsked.size(), 2u);
 
     state.overwriteAll = false;
-    state.sourceDirs = {"d"};
-    state.targetDirs = {"d"};
+    transfers.dirs = {{"d", "d"}};
     dialogs.overwriteAnswers = {{O::Cancel, {}}};
     check();
     EXPECT_TRUE(state.cancelAll);
-    EXPECT_TRUE(state.sourceFiles.empty() && state.targetFiles.empty());
-    EXPECT_TRUE(state.sourceDirs.empty() && state.targetDirs.empty());
+    EXPECT_TRUE(transfers.files.empty() && transfers.dirs.empty());
 }
 
 TEST_F(OverwriteTest, WithoutPromptTheDefaultActionDecidesSilently) {
     queue({"a", "b", "new", "c"});
     check(false, 0);
-    EXPECT_EQ(state.targetFiles, (std::vector<std::string>{"new", "c"}));
+    EXPECT_EQ(locals(), (std::vector<std::string>{"new", "c"}));
     check(false, 1);
-    EXPECT_EQ(state.targetFiles.size(), 2u);
+    EXPECT_EQ(files().size(), 2u);
     EXPECT_FALSE(state.resumeCurrent);
     check(false, 2);
     EXPECT_FALSE(state.resumeCurrent);  // "new" does not exist
-    state.targetFiles.erase(state.targetFiles.begin());
-    state.sourceFiles.erase(state.sourceFiles.begin());
+    takeFront(files());
     check(false, 2);
     EXPECT_TRUE(state.resumeCurrent);
     EXPECT_TRUE(dialogs.overwriteAsked.empty());
@@ -102,21 +107,33 @@ TEST(TransferType, ModeAndExtensionListChooseTheType) {
             << c.mode << " " << c.file << " " << c.binary;
 }
 
-TEST(TransferPaths, QueueEntriesKeep64BitSizesAndReadOddSizesAsZero) {
-    EXPECT_EQ(splitQueueEntry("/a/b\t5000000000").size, 5000000000);
-    EXPECT_EQ(splitQueueEntry("/a/b\t5000000000").path, "/a/b");
-    EXPECT_EQ(splitQueueEntry("x\t12 KB").size, 0);
-    EXPECT_EQ(splitQueueEntry("x\t99999999999999999999").size, 0);
-    EXPECT_EQ(splitQueueEntry("no tab").path, "no tab");
-    EXPECT_EQ(splitQueueEntry("tab\tin\tname").path, "tab");
-}
+// A server in "/pub" may list "p..", "...", "public" and "..": each of the first three names a
+// place below "/pub" (and below the chosen local folder), ".." and every path made with it
+// none.
+TEST(TransferPaths, OnlyNamesLeadBelowTheStartDirectory) {
+    EXPECT_EQ(pathBelow("/pub/", "p.."), "/pub/p..");
+    EXPECT_EQ(pathBelow("/pub", "..."), "/pub/...");
+    EXPECT_EQ(pathBelow("/pub/", childPath("public", "lic")), "/pub/public/lic");
+    EXPECT_EQ(pathBelow("/home/u/chosen/", childPath(childPath("", "p.."), "sub")),
+              "/home/u/chosen/p../sub");
+    for (const char* bad : {"..", "p../..", "../chosen", ".", "a/./b", "", "a//b", "a/"})
+        EXPECT_EQ(pathBelow("/home/u/chosen/", bad), std::nullopt) << bad;
+    EXPECT_EQ(pathBelow("/pub/", std::string("a\0b", 3)), std::nullopt);
+    // A virtual-host server's start directory has no leading "/".
+    EXPECT_EQ(pathBelow("pub/", "x"), "pub/x");
+    EXPECT_EQ(pathBelow("", "x"), "x");
 
-TEST(TransferPaths, RelativeDirectoriesAndDepth) {
-    EXPECT_EQ(remoteRelativeDir("/pub/tree/sub", "/pub/"), "tree/sub/");
-    EXPECT_EQ(remoteRelativeDir("/pub", "/pub/"), "");
-    EXPECT_EQ(localToRemotePath("/home/u/tree/sub/", "/home/u/"), "/tree/sub/");
-    EXPECT_EQ(localToRemotePath("/home/u/", "/home/u/"), "/");
+    EXPECT_TRUE(isPathBelow("/pub/", "/pub/p.."));
+    EXPECT_TRUE(isPathBelow("/pub/", "/pub/.../x"));
+    EXPECT_TRUE(isPathBelow("/", "/pub"));
+    for (const char* outside :
+         {"/pub", "/pub/", "/public", "/pub/..", "/pub/a/../..", "/pub/./", "pub/x", "/"})
+        EXPECT_FALSE(isPathBelow("/pub/", outside)) << outside;
+    EXPECT_FALSE(isPathBelow("", "../x"));
+    EXPECT_FALSE(isPathBelow("", "a/.."));
+
     EXPECT_EQ(pathDepth("a/b/c/"), 3);
+    EXPECT_EQ(pathDepth(childPath("p..", "...")), 2);
     EXPECT_EQ(pathDepth(""), 0);
 }
 
@@ -129,7 +146,8 @@ TEST(TransferPaths, ALocalLinkBelowTheStartDirectoryIsNotWrittenThrough) {
     EXPECT_FALSE(staysInsideTree(root, root / "out" / "file"));
     std::filesystem::create_symlink(dir.path() / "elsewhere", root / "real" / "dangling");
     EXPECT_FALSE(staysInsideTree(root, root / "real" / "dangling"));
-    EXPECT_TRUE(staysInsideTree(root, dir.path() / "chosen-by-user"));
+    EXPECT_FALSE(staysInsideTree(root, dir.path() / "beside"));
+    EXPECT_FALSE(staysInsideTree(root, root / ".." / "beside"));
 }
 
 }  // namespace

@@ -2,9 +2,14 @@
 // connect to a saved server, select rows, press the arrow buttons (or drag the rows onto the
 // other pane), answer the overwrite prompt, press Stop; then compare the bytes on disk and the
 // FTP dialogue in the log.
+#include <QAction>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
+#include <cctype>
+#include <map>
 #include <memory>
+#include <set>
 
 #include "ftp_servers.h"
 #include "scripted_ftp_server.h"
@@ -105,7 +110,7 @@ private slots:
         test::ScriptedDialogs& dialogs = run().dialogs();
         dialogs.overwriteAnswers = {{O::Skip, {}},
                                     {O::SaveAs, (local() / "taken").string()},
-                                    {O::SaveAs, (local() / "f2new").string()},
+                                    {O::SaveAs, "f2new"},  // below the local folder
                                     {O::Overwrite, {}}};
         QVERIFY(run().selectRemote({"f1", "f2", "f3", "f4"}));
         QVERIFY(run().click("SpeedButton2"));
@@ -303,13 +308,118 @@ private slots:
         QVERIFY(!fs::exists(local() / "t" / "a"));
         QCOMPARE(fs::exists("/tmp/x"), tmpHadX);
         QCOMPARE(run().logCount("! Not transferred, unsafe name"), 4);
+        QCOMPARE(run().logCount("! Not transferred"), 4);  // ".." is passed over silently
         QCOMPARE(run().logCount("! Not entered, more than"), 1);
-        for (const std::string& command : server.commands())
+        // Neither the looping link nor the listed ".." is entered.
+        for (const std::string& command : server.commands()) {
             QVERIFY2(command.find("loop") == std::string::npos, command.c_str());
+            QVERIFY2(command != "CWD .." && !command.ends_with("/.."), command.c_str());
+        }
         // The short file counts as failed and stays for a later resume.
         QCOMPARE(run().logCount("! Transfer of short.bin failed: 40 of 100 bytes"), 1);
         QCOMPARE(fs::file_size(local() / "t" / "short.bin"), std::uintmax_t{40});
         QVERIFY(run().remoteRow("t") >= 0);
+    }
+
+    // The WU-FTP and VMS layouts enter a selected directory by its bare name. A server in
+    // "/pub" lists "p.." and "public" (on VMS all in capitals): their trees land in chosen/p../
+    // and chosen/public/,
+    // nothing is written or asked about beside the chosen folder, and the session goes on.
+    void firstLevelNamesStayInTheChosenFolder_data() {
+        QTest::addColumn<bool>("vms");
+        QTest::newRow("WU-FTP") << false;
+        QTest::newRow("VMS") << true;
+    }
+    void firstLevelNamesStayInTheChosenFolder() {
+        QFETCH(bool, vms);
+        auto changeCase = [](std::string text, int (*to)(int)) {
+            for (char& c : text)
+                c = static_cast<char>(to(static_cast<unsigned char>(c)));
+            return text;
+        };
+        // The spelling of a name on this server.
+        auto named = [&](const std::string& name) {
+            return vms ? changeCase(name, ::toupper) : name;
+        };
+        // A listing line of the layout; a directory's name ends in "/".
+        auto entry = [&](std::string name) {
+            const bool dir = name.ends_with('/');
+            if (dir)
+                name.pop_back();
+            if (vms) {
+                name = named(name) + (dir ? ".DIR;1" : ";1");
+                name.resize(std::max<std::size_t>(name.size(), 20), ' ');
+                return name + " 1/3  5-MAR-1993 18:09 [SYSTEM] (RWE,RWE,RE,RE)\r\n";
+            }
+            return std::string(dir ? "d" : "-") + "rwxr-xr-x 1 u g " +
+                   (dir ? "4096" : std::to_string(name.size())) + " Jan 1 2024 " + name + "\r\n";
+        };
+        // Directories answer by their last part, whatever path the client builds; a file's
+        // text is its own name, so its size matches the listing.
+        const std::map<std::string, std::vector<std::string>> dirs = {
+            {"pub", {"p../", "public/"}},
+            {"p..", {"a.txt", "sub/"}},
+            {"sub", {"deep.txt"}},
+            {"public", {"lic.txt", "inner/"}},
+            {"inner", {"in.txt"}}};
+        test::ScriptedTree tree;
+        tree.home = named("/pub");
+        tree.listing = [&](const std::string& dir) -> std::optional<std::string> {
+            const auto found = dirs.find(changeCase(fs::path(dir).filename().string(), ::tolower));
+            if (found == dirs.end())
+                return std::nullopt;
+            std::string text;
+            for (const std::string& name : found->second)
+                text += entry(name);
+            return text;
+        };
+        tree.file = [](const std::string& path) -> std::optional<std::string> {
+            return fs::path(path).filename().string();
+        };
+        test::ScriptedFtpServer server([&](test::ScriptedFtpSession& s) { tree.serve(s); });
+        m_run = std::make_unique<test::TransferProgram>();
+        run().setServerLayout(vms ? "5957681" : "7957681");
+        const fs::path chosen = local() / "chosen";
+        const fs::path dotted = chosen / named("p..");
+        const fs::path pub = chosen / named("public");
+        test::putFile(local() / named("a.txt"), "sentinel");
+        test::putFile(dotted / named("a.txt"), "old");
+        QVERIFY(run().start(server.port(), "u", "p"));
+        QVERIFY(run().controller().changeLocalDir(chosen.string()));
+
+        run().dialogs().overwriteAnswers = {{O::Overwrite, {}}};
+        QVERIFY(run().selectRemote({named("p..").c_str()}));
+        QVERIFY(run().click("SpeedButton2"));
+        QVERIFY(run().waitIdle());
+        QCOMPARE(run().dialogs().overwriteAsked,
+                 std::vector<std::string>{(dotted / named("a.txt")).string()});
+        QCOMPARE(test::readFile(dotted / named("a.txt")), named("a.txt"));
+        QCOMPARE(test::readFile(dotted / named("sub") / named("deep.txt")), named("deep.txt"));
+
+        QVERIFY(run().selectRemote({named("public").c_str()}));
+        QVERIFY(run().click("SpeedButton2"));
+        QVERIFY(run().waitIdle());
+        QCOMPARE(test::readFile(pub / named("lic.txt")), named("lic.txt"));
+        QCOMPARE(test::readFile(pub / named("inner") / named("in.txt")), named("in.txt"));
+
+        // Beside the chosen folder only what was there before; in it only the two trees.
+        auto namesIn = [](const fs::path& dir) {
+            std::set<std::string> names;
+            for (const fs::directory_entry& e : fs::directory_iterator(dir))
+                names.insert(e.path().filename().string());
+            return names;
+        };
+        QCOMPARE(namesIn(local()), (std::set<std::string>{named("a.txt"), "chosen"}));
+        QCOMPARE(test::readFile(local() / named("a.txt")), std::string("sentinel"));
+        QCOMPARE(namesIn(chosen), (std::set<std::string>{named("p.."), named("public")}));
+        QCOMPARE(run().logCount("! Not"), 0);
+
+        // The session goes on: a refresh lists the start directory again.
+        const int lists = run().logCount("> LIST");
+        run().window().action("Refresh3")->trigger();
+        QVERIFY(run().waitIdle());
+        QCOMPARE(run().logCount("> LIST"), lists + 1);
+        QVERIFY(run().remoteRow(named("public")) >= 0);
     }
 
     // Rows dragged from one pane and dropped on the other start the transfer.

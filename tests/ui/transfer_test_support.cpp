@@ -72,6 +72,8 @@ bool TransferProgram::start(int port, const std::string& user, const std::string
     writeFile(m_data.path() / "options.ftp", "[Common]\nTimeOut=15\n" + options);
     FtpServerInfo info = localServerRecord(port, user, password);
     info.Pasv = true;
+    if (!m_serverLayout.empty())
+        info.Answer = m_serverLayout;
     writeFile(m_data.path() / "ftplist.TXT", serverInfoToLine(info) + "\r\n");
     m_program = std::make_unique<Program>(m_data.path());
     window().show();
@@ -235,7 +237,7 @@ std::string joinPath(const std::string& dir, const std::string& name) {
 
 void ScriptedTree::serve(ScriptedFtpSession& session) const {
     session.reply("220 scripted");
-    std::string cwd = "/";
+    std::string cwd = home;
     for (;;) {
         const std::string line = session.readCommand();
         const std::size_t space = line.find(' ');

@@ -6,6 +6,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "scripted_dialogs.h"
@@ -45,6 +46,9 @@ public:
     // on local() and connects by a double-click on the server. False on time-out.
     bool start(int port, const std::string& user, const std::string& password,
                const std::string& options = {});
+    // The listing layout code (the record's Answer) the server is saved with; the default
+    // layout when empty. Takes effect at start().
+    void setServerLayout(std::string answer) { m_serverLayout = std::move(answer); }
 
     // Selects exactly the rows with these captions in the list's view; false when one is
     // missing.
@@ -79,6 +83,7 @@ private:
     TempDir m_data;
     TempDir m_root;
     TempDir m_local;
+    std::string m_serverLayout;
     std::unique_ptr<Program> m_program;
 };
 
@@ -91,8 +96,9 @@ class ScriptedFtpSession;
 // A small FTP server for one control connection, answering what the program sends while it
 // logs in, lists and downloads, from listing(dir) (nullopt: no such directory) and
 // file(path) (nullopt: no such file). A file's text is sent whole, then the data connection
-// closes and 226 follows, whatever size the listing claimed.
+// closes and 226 follows, whatever size the listing claimed. The session starts in home.
 struct ScriptedTree {
+    std::string home = "/";
     std::function<std::optional<std::string>(const std::string& dir)> listing;
     std::function<std::optional<std::string>(const std::string& path)> file;
     // Runs after each listing is sent (may be empty); the session ends when it throws.
