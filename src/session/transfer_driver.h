@@ -10,6 +10,7 @@
 #include "config/options.h"
 #include "ftp/ftp_client.h"
 #include "listing/listing_file.h"
+#include "listing/listing_walkers.h"
 #include "session/dialogs.h"
 #include "session/presentation_model.h"
 #include "session/progress_model.h"
@@ -97,8 +98,9 @@ private:
     bool directoryEntered(int error);
     void directoryMade(int error);
     // A name of the selection or of a listing that may be joined into a path; "." and ".."
-    // are passed over silently, unsafe names with one "! " line.
-    bool acceptName(const std::string& name);
+    // are passed over silently, unsafe names with one "! " line (through notes when given, so
+    // a listing of many such names logs a bounded number of lines).
+    bool acceptName(const std::string& name, RefusedNameNotes* notes = nullptr);
     // root (a start directory) + relative, when it lies below root; else nothing, with one
     // "! " line.
     std::optional<std::string> pathBelowStart(const std::string& root, const std::string& relative);

@@ -37,12 +37,16 @@ std::string sizeColumn(const PaneItem& item) {
 
 }  // namespace
 
-bool TransferDriver::acceptName(const std::string& name) {
+bool TransferDriver::acceptName(const std::string& name, RefusedNameNotes* notes) {
     if (name == "." || name == "..")
         return false;
     if (isSafeEntryName(name))
         return true;
-    log("! Not transferred, unsafe name: \"" + printableName(name) + "\"");
+    const std::string line = "! Not transferred, unsafe name: \"" + printableName(name) + "\"";
+    if (notes)
+        notes->note(line);
+    else
+        log(line);
     return false;
 }
 
@@ -106,10 +110,11 @@ void TransferDriver::readDownloadListing() {
         return;
     }
     const bool deepest = pathDepth(dir.local) >= kMaxTreeDepth;
+    RefusedNameNotes refused(logLine);
     forEachListingEntry(
         text, format, kShortestListingLine,
         [&](RemoteEntry& entry) {
-            if (!acceptName(entry.name))
+            if (!acceptName(entry.name, &refused))
                 return;
             const std::string local = childPath(dir.local, entry.name);
             if (!entry.isDir) {
@@ -120,15 +125,16 @@ void TransferDriver::readDownloadListing() {
             std::string remote = joinRemote(dir.remote, entry.name);
             // A link may point anywhere, also back up the tree ("loop -> ."): never entered.
             if (entry.attr.starts_with('l')) {
-                log("! Not entered, a symbolic link: " + printableName(remote));
+                refused.note("! Not entered, a symbolic link: " + printableName(remote));
             } else if (deepest) {
-                log("! Not entered, more than " + std::to_string(kMaxTreeDepth) +
-                    " levels deep: " + printableName(remote));
+                refused.note("! Not entered, more than " + std::to_string(kMaxTreeDepth) +
+                             " levels deep: " + printableName(remote));
             } else if (makeLocalDir(local)) {
                 m_queue.dirs.push_back({std::move(remote), local});
             }
         },
         logLine);
+    refused.finish();
     downloadNext();
 }
 
