@@ -64,8 +64,10 @@ bool isHexNumber(std::string_view word) {
 }
 
 // The size that word stands for, after the word before it: a number, a number with a unit,
-// or a device's minor number after its major one ("1, 3", "1,3", "4, 0x00000040").
-std::optional<std::string_view> sizeOf(std::string_view word, std::string_view before) {
+// or a device's minor number after its major one ("1, 3", "1,3", and on device lines
+// "4, 0x00000040").
+std::optional<std::string_view> sizeOf(std::string_view word, std::string_view before,
+                                       bool device) {
     if (word.empty() || !isDigit(word[0]))
         return std::nullopt;
     if (isDigits(word) || isSizeWithUnit(word))
@@ -75,7 +77,7 @@ std::optional<std::string_view> sizeOf(std::string_view word, std::string_view b
         if (isDigits(word.substr(0, comma)) && isDigits(minor))
             return minor;
     }
-    if (isHexNumber(word) && before.size() > 1 && before.ends_with(',') &&
+    if (device && isHexNumber(word) && before.size() > 1 && before.ends_with(',') &&
         isDigits(before.substr(0, before.size() - 1)))
         return word;
     return std::nullopt;
@@ -267,13 +269,14 @@ std::optional<DateMatch> dateAt(std::string_view first, const WordCursor& words)
 
 // The leftmost date behind a size; with joinedSizes, behind a word that ends with a number.
 std::optional<UnixFields> scan(std::string_view line, std::size_t from, bool joinedSizes) {
+    bool device = line.starts_with('b') || line.starts_with('c');
     WordCursor words(line, from);
     std::string_view before;
     std::string_view previous;
     std::string_view word;
     while (words.next(word)) {
         std::optional<std::string_view> size =
-            joinedSizes ? trailingNumber(previous) : sizeOf(previous, before);
+            joinedSizes ? trailingNumber(previous) : sizeOf(previous, before, device);
         if (size) {
             if (std::optional<DateMatch> match = dateAt(word, words)) {
                 std::size_t nameAt = match->end;

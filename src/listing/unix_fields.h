@@ -29,7 +29,8 @@ struct UnixFields {
 
 // Finds the leftmost date that follows a size, in the words after the first (the
 // attributes). A size is a number, a number with a unit ("33.5k", "4.0M"), or the minor
-// number of a device ("1, 3", "1,3", "4, 0x00000040": the minor as written). Only when no
+// number of a device ("1, 3", "1,3", and on lines of block and character devices
+// "4, 0x00000040": the minor as written). Only when no
 // date follows such a size is a number at the end of a word taken for it: ls writes a long
 // group and the size together ("longgroup123456").
 //
