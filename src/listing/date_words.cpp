@@ -104,7 +104,7 @@ std::optional<WordDate> numericDate(std::string_view word) {
         date.year = twoDigitYearFirst ? fullYearOf(year) : static_cast<int>(year);
         date.month = shortNumber(b).value_or(0);
         date.day = shortNumber(c).value_or(0);
-    } else if (isYear(c) || (c.size() == 2 && isDigits(c))) {
+    } else if ((isYear(c) && isDigits(b)) || (c.size() == 2 && isDigits(c))) {
         unsigned year = *digitsValue(c, 0, c.size());
         date.year = c.size() == 2 ? fullYearOf(year) : static_cast<int>(year);
         if (!readDayAndMonth(a, b, separator, date))

@@ -55,9 +55,10 @@ struct WordDate {
 
 // A date of three parts joined by the same "-", "/" or ".": year first ("2005-06-07",
 // "1999/10/12", "2004.07.15", and "99/10/12" when the two digits cannot be a day) or last with
-// two or four digits ("24-04-2003", "12/31/99"), the month as a number or a name
-// ("01-jun-99"). With the year last, a part above 12 is the day; else "/" puts the month first
-// and "-" and "." the day.
+// two or four digits ("24-04-2003", "12/31/99"), the month as a number, or as a name with a
+// two-digit year ("01-jun-99"; "5-MAR-2003" is a VMS date, which is no Unix line). With the
+// year last, a part above 12 is the day; else "/" puts the month first and "-" and "." the
+// day.
 std::optional<WordDate> numericDate(std::string_view word);
 
 // "06-07": month and day.

@@ -77,11 +77,13 @@ TEST(UnixLayout, OtherDateFormsLeaveOwnersGroupsAndSizesAlone) {
     // A group ending in digits is taken for group and size only when no size stands apart.
     EXPECT_EQ(parse("-rw-r--r-- 1 user users1 29 Mar 5 12:00 x").size, "29");
     EXPECT_EQ(parse("-rw-r--r-- 1 user users129 Mar 5 12:00 x").size, "129");
-    // Numbers that are no date, months of other languages without a day: unreadable.
+    // Numbers that are no date, months of other languages without a day, a VMS date (whose
+    // line is no Unix line): unreadable.
     for (const char* line :
          {"-rw-r--r-- 1 u g 1 13 29 03:26 y", "-rw-r--r-- 1 u g 1 31/31/99 y",
           "-rw-r--r-- 1 u g 1 2004.13.01 y", "-rw-r--r-- 1 u g 1 mei x 2001 y",
-          "-rw-r--r-- 1 u g 1 4月 32日 2003年 y", "-rw-r--r-- 1 u g 1 1.5.k Mar 5 2001 y"})
+          "-rw-r--r-- 1 u g 1 4月 32日 2003年 y", "-rw-r--r-- 1 u g 1 1.5.k Mar 5 2001 y",
+          "-rw-r--r-- 1 u g 12  5-MAR-2003 12:00:00.00 [USER] (RWED,RWED,RE,)"})
         EXPECT_EQ(parse(line), entry(false, line, "", "error", "", "-rw-r--r--")) << line;
     // A date that the calendar does not have.
     EXPECT_EQ(parse("-rw-r--r-- 1 u g 1 30-02-2003 y").date, "error");
