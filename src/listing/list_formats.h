@@ -25,6 +25,12 @@ inline void markNoEntry(RemoteEntry& e) {
     e.name.assign(1, '.');
 }
 
+// Listings do not say what a link points to: a link whose name has no extension is taken
+// for a directory.
+inline bool linkLooksLikeDirectory(std::string_view name) {
+    return name.find('.') == std::string_view::npos;
+}
+
 // The first character is "d" (the directory mark of Unix attributes and of text listings).
 constexpr bool startsWithD(std::string_view text) {
     return !text.empty() && text[0] == 'd';

@@ -7,15 +7,14 @@ namespace quay {
 namespace {
 
 // A link line names the link and its target ("bin -> usr/bin"); only the link's name is
-// kept. A link whose name has no extension is taken for a directory, since listings do not
-// say what a link points to. The test looks at the name without the target, so a target
-// such as "../lib" does not turn a directory link into a file.
+// kept. The directory test (linkLooksLikeDirectory) looks at the name without the target, so
+// a target such as "../lib" does not turn a directory link into a file.
 void applyLinkRule(RemoteEntry& e) {
     if (e.attr.empty() || e.attr[0] != 'l')
         return;
     if (std::size_t arrow = e.name.find(" ->"); arrow != std::string::npos)
         e.name.resize(arrow);
-    e.isDir = e.name == "." || e.name.find('.') == std::string::npos;
+    e.isDir = e.name == "." || listformat::linkLooksLikeDirectory(e.name);
     if (e.isDir)
         e.size.clear();
 }

@@ -19,9 +19,10 @@ namespace quay {
 // lie in today's year, or in the year before when that date is later than today.
 //
 // Unix lines (the default and WU-FTP layouts) are read by the shape of their columns: the
-// date is the first month name with a day and a year or time, or numeric or ISO date, that
-// follows a number; that number is the size, and the name is everything after the date and
-// the one blank behind it, blanks included. Link count, owner and group may be missing or hold
+// date is the first date in any of the forms servers write (month names of many languages,
+// the day first or last, numeric, ISO and Chinese, Japanese and Korean dates; see
+// findUnixFields) that follows a size; the name is everything after the date and the one
+// blank behind it, blanks included. Link count, owner and group may be missing or hold
 // blanks. The default layout writes the date as "dd.mm.yy", the WU-FTP layout as the month
 // and day as written, then the year after a blank ("Mar 5 1999"). The Microsoft FTP 4 and Mac
 // layouts take the rest of the line after their last column as the name.

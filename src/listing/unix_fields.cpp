@@ -2,32 +2,12 @@
 
 #include <array>
 
+#include "listing/date_words.h"
+#include "listing/month_names.h"
+
 namespace quay::listformat {
 
 namespace {
-
-constexpr bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-constexpr char lowerAscii(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-// The number written by count digits from at, or nothing when one of them is no digit.
-std::optional<unsigned> digitsValue(std::string_view text, std::size_t at, std::size_t count) {
-    unsigned value = 0;
-    for (std::size_t i = at; i < at + count; ++i) {
-        if (!isDigit(text[i]))
-            return std::nullopt;
-        value = value * 10 + static_cast<unsigned>(text[i] - '0');
-    }
-    return value;
-}
-
-bool isDigits(std::string_view text) {
-    return !text.empty() && digitsValue(text, 0, text.size()).has_value();
-}
 
 // Blank-separated words; runs of blanks separate like one.
 class WordCursor {
@@ -53,140 +33,263 @@ private:
     std::size_t m_at;
 };
 
-// English names, full or of three letters, and the German abbreviations that differ from
-// them ("Mär" also as Latin-1-free "Mrz"), in any ASCII case.
-unsigned monthOfName(std::string_view word) {
-    static constexpr std::array<std::string_view, 12> kEnglish = {
-        "january", "february", "march",     "april",   "may",      "june",
-        "july",    "august",   "september", "october", "november", "december"};
-    struct Other {
-        std::string_view name;
-        unsigned month;
-    };
-    static constexpr std::array<Other, 6> kGerman = {
-        {{"m\xc3\xa4r", 3}, {"m\xc3\x84r", 3}, {"mrz", 3}, {"mai", 5}, {"okt", 10}, {"dez", 12}}};
-    if (word.size() < 3 || word.size() > 9 || isDigit(word[0]))
-        return 0;
-    std::array<char, 9> buffer{};
-    for (std::size_t i = 0; i < word.size(); ++i)
-        buffer[i] = lowerAscii(word[i]);
-    std::string_view lower(buffer.data(), word.size());
-    for (unsigned m = 0; m < kEnglish.size(); ++m)
-        if (lower == kEnglish[m] || (lower.size() == 3 && kEnglish[m].starts_with(lower)))
-            return m + 1;
-    for (const Other& other : kGerman)
-        if (lower == other.name)
-            return other.month;
-    return 0;
+// "33.5k", "4.0K", "12M", "1.5GiB": a number, maybe with a fraction, and a unit.
+bool isSizeWithUnit(std::string_view word) {
+    std::size_t at = 0;
+    while (at < word.size() && isDigit(word[at]))
+        ++at;
+    if (at == 0 || at == word.size())
+        return false;
+    if (word[at] == '.') {
+        std::size_t fraction = ++at;
+        while (at < word.size() && isDigit(word[at]))
+            ++at;
+        if (at == fraction || at == word.size())
+            return false;
+    }
+    static constexpr std::string_view kUnits = "KkMmGgTtPpEe";
+    std::string_view unit = word.substr(at);
+    return kUnits.find(unit[0]) != std::string_view::npos &&
+           (unit.size() == 1 || unit.substr(1) == "B" || unit.substr(1) == "iB");
 }
 
-// A day of the month, one or two digits.
-unsigned dayOf(std::string_view word) {
-    if (word.empty() || word.size() > 2)
-        return 0;
-    std::optional<unsigned> day = digitsValue(word, 0, word.size());
-    return day && *day >= 1 && *day <= 31 ? *day : 0;
-}
-
-bool isYear(std::string_view word) {
-    return word.size() == 4 && isDigits(word);
-}
-
-// "9:05", "21:22", "21:22:33" or "21:22:33.123456789"; shown is the text without the fraction.
-bool isTimeOfDay(std::string_view word, std::string_view& shown) {
-    std::size_t colon = word.find(':');
-    if (colon != 1 && colon != 2)
+// "0x00000040": BSD's ls writes large minor numbers of devices so.
+bool isHexNumber(std::string_view word) {
+    if (word.size() < 3 || !word.starts_with("0x"))
         return false;
-    std::string_view clock = word.substr(0, word.find('.'));
-    bool withSeconds = clock.size() == colon + 6 && clock[colon + 3] == ':';
-    if (clock.size() != colon + 3 && !withSeconds)
-        return false;
-    std::optional<unsigned> hours = digitsValue(clock, 0, colon);
-    std::optional<unsigned> minutes = digitsValue(clock, colon + 1, 2);
-    std::optional<unsigned> seconds =
-        withSeconds ? digitsValue(clock, colon + 4, 2) : std::optional<unsigned>(0);
-    std::string_view fraction = word.substr(clock.size());
-    if (!hours || !minutes || !seconds || *hours > 23 || *minutes > 59 || *seconds > 60 ||
-        (!fraction.empty() && !isDigits(fraction.substr(1))))
-        return false;
-    shown = clock;
+    for (char c : word.substr(2))
+        if (!isDigit(c) && !((c | 0x20) >= 'a' && (c | 0x20) <= 'f'))
+            return false;
     return true;
 }
 
-// "+0100" or "-0500", as ls writes a time zone behind a full time.
-bool isZone(std::string_view word) {
-    return word.size() == 5 && (word[0] == '+' || word[0] == '-') && isDigits(word.substr(1));
+// The size that word stands for, after the word before it: a number, a number with a unit,
+// or a device's minor number after its major one ("1, 3", "1,3", and on device lines
+// "4, 0x00000040").
+std::optional<std::string_view> sizeOf(std::string_view word, std::string_view before,
+                                       bool device) {
+    if (word.empty() || !isDigit(word[0]))
+        return std::nullopt;
+    if (isDigits(word) || isSizeWithUnit(word))
+        return word;
+    if (std::size_t comma = word.find(','); comma != std::string_view::npos && comma > 0) {
+        std::string_view minor = word.substr(comma + 1);
+        if (isDigits(word.substr(0, comma)) && isDigits(minor))
+            return minor;
+    }
+    if (device && isHexNumber(word) && before.size() > 1 && before.ends_with(',') &&
+        isDigits(before.substr(0, before.size() - 1)))
+        return word;
+    return std::nullopt;
 }
 
-// Month and day from two digits each, at the given places; false unless both are in range.
-bool readMonthDay(std::string_view word, std::size_t monthAt, std::size_t dayAt, UnixFields& f) {
-    std::optional<unsigned> month = digitsValue(word, monthAt, 2);
-    std::optional<unsigned> day = digitsValue(word, dayAt, 2);
-    if (!month || !day || *month < 1 || *month > 12 || *day < 1 || *day > 31)
-        return false;
-    f.month = *month;
-    f.day = *day;
-    return true;
+// The number a group (or owner) and a size written together end with ("longgroup123456").
+std::optional<std::string_view> trailingNumber(std::string_view word) {
+    std::size_t start = word.size();
+    while (start > 0 && isDigit(word[start - 1]))
+        --start;
+    if (start == 0 || start == word.size())
+        return std::nullopt;
+    return word.substr(start);
 }
 
-// "2005-06-07"
-bool isIsoDate(std::string_view word, UnixFields& f) {
-    if (word.size() != 10 || word[4] != '-' || word[7] != '-' || !isYear(word.substr(0, 4)))
-        return false;
-    f.yearWord = word.substr(0, 4);
-    return readMonthDay(word, 5, 8, f);
+std::string_view withoutMark(std::string_view word) {
+    if (word.ends_with('.') || word.ends_with(','))
+        word.remove_suffix(1);
+    return word;
 }
 
-// "06-07"
-bool isMonthDay(std::string_view word, UnixFields& f) {
-    return word.size() == 5 && word[2] == '-' && readMonthDay(word, 0, 3, f);
-}
-
+// A date found, and where the name after it starts.
 struct DateMatch {
     UnixFields fields;
+    std::size_t end = 0;  // just past the date's last word
     bool padded = false;  // a lone ISO date, padded by ls with one blank
 };
 
-// A date starting with the word first; words stands after first and is moved past the date.
-std::optional<DateMatch> dateAt(std::string_view first, WordCursor& words) {
-    DateMatch match;
-    UnixFields& f = match.fields;
-    std::string_view second;
-    std::string_view third;
-    if (unsigned month = monthOfName(first)) {
-        if (!words.next(second) || !words.next(third))
-            return std::nullopt;
-        f.day = dayOf(second);
-        if (!f.day)
-            return std::nullopt;
-        f.form = DateForm::MonthName;
-        f.monthWord = first;
-        f.dayWord = second;
-        f.month = month;
-        if (isYear(third))
-            f.yearWord = third;
-        else if (!isTimeOfDay(third, f.time))
-            return std::nullopt;
-        return match;
+// The last word of most dates: a year or a time of day.
+bool readYearOrTime(std::string_view word, UnixFields& f) {
+    if (isYear(word)) {
+        f.year = static_cast<int>(*digitsValue(word, 0, 4));
+        return true;
     }
+    return isTimeOfDay(word, f.time);
+}
+
+// A time of day (and a zone behind it) that may follow a date; words moves past what it takes.
+void takeOptionalTime(WordCursor& words, UnixFields& f) {
+    WordCursor peek = words;
+    std::string_view word;
+    if (!peek.next(word) || !isTimeOfDay(word, f.time))
+        return;
+    words = peek;
+    if (peek.next(word) && isZone(word))
+        words = peek;
+}
+
+DateMatch matched(const UnixFields& f, const WordCursor& words, bool padded = false) {
+    return DateMatch{f, words.at(), padded};
+}
+
+UnixFields monthNameFields(std::string_view monthWord, unsigned month, std::string_view dayWord) {
+    UnixFields f;
+    f.form = DateForm::MonthName;
+    f.monthWord = withoutMark(monthWord);
+    f.dayWord = withoutMark(dayWord);
+    f.month = month;
+    f.day = dayOf(dayWord);
+    return f;
+}
+
+UnixFields numericFields(const WordDate& date) {
+    UnixFields f;
     f.form = DateForm::Numeric;
-    if (isIsoDate(first, f)) {
-        WordCursor peek = words;
-        if (peek.next(second) && isTimeOfDay(second, f.time)) {
-            words = peek;
-            if (peek.next(third) && isZone(third))
-                words = peek;
-        } else {
-            match.padded = true;
-        }
-        return match;
+    f.year = date.year;
+    f.month = date.month;
+    f.day = date.day;
+    return f;
+}
+
+// "Mar  5 12:00", "Okt. 5 2004", "Oct 08, 2002 09:47" (a time may follow a year after a comma).
+std::optional<DateMatch> monthFirst(std::string_view first, WordCursor words) {
+    unsigned month = monthOfName(first);
+    std::string_view dayWord;
+    std::string_view last;
+    if (!month || !words.next(dayWord) || !words.next(last))
+        return std::nullopt;
+    UnixFields f = monthNameFields(first, month, dayWord);
+    if (!f.day || !readYearOrTime(last, f))
+        return std::nullopt;
+    if (dayWord.ends_with(',') && f.year >= 0)
+        takeOptionalTime(words, f);
+    return matched(f, words);
+}
+
+// "29 Jul 02:27", "01 oct 2004", "5. Okt. 2004"
+std::optional<DateMatch> dayFirst(std::string_view first, WordCursor words) {
+    std::string_view monthWord;
+    std::string_view last;
+    if (!dayOf(first) || !words.next(monthWord) || !words.next(last))
+        return std::nullopt;
+    unsigned month = monthOfName(monthWord);
+    UnixFields f = monthNameFields(monthWord, month, first);
+    if (!month || !readYearOrTime(last, f))
+        return std::nullopt;
+    return matched(f, words);
+}
+
+// "2005-06-07 21:22", "2001-02-03", "24-04-2003 17:12", "2004.07.15", "01-jun-99"
+std::optional<DateMatch> oneWord(std::string_view first, WordCursor words) {
+    std::optional<WordDate> date = numericDate(first);
+    if (!date)
+        return std::nullopt;
+    UnixFields f = numericFields(*date);
+    takeOptionalTime(words, f);
+    bool isoAlone = f.time.empty() && first.size() == 10 && first[4] == '-' && first[7] == '-';
+    return matched(f, words, isoAlone);
+}
+
+// "06-07 21:22", "09-26 2000"
+std::optional<DateMatch> monthDayWord(std::string_view first, WordCursor words) {
+    std::optional<WordDate> date = monthDayDate(first);
+    std::string_view last;
+    if (!date || !words.next(last))
+        return std::nullopt;
+    UnixFields f = numericFields(*date);
+    if (!readYearOrTime(last, f))
+        return std::nullopt;
+    return matched(f, words);
+}
+
+// "4月 18日 2003年", "4月 18 12:00", "12월 5일 2004"
+std::optional<DateMatch> markedMonthFirst(std::string_view first, WordCursor words) {
+    std::optional<unsigned> month = markedNumber(first, DateMark::Month);
+    std::string_view dayWord;
+    std::string_view last;
+    if (!month || !words.next(dayWord) || !words.next(last))
+        return std::nullopt;
+    UnixFields f = numericFields(
+        WordDate{-1, *month, markedNumber(dayWord, DateMark::Day).value_or(dayOf(dayWord))});
+    if (std::optional<unsigned> year = markedNumber(last, DateMark::Year)) {
+        f.year = static_cast<int>(*year);
+        takeOptionalTime(words, f);
+    } else if (!readYearOrTime(last, f)) {
+        return std::nullopt;
     }
-    if (isMonthDay(first, f) && words.next(second)) {
-        if (isYear(second))
-            f.yearWord = second;
-        else if (!isTimeOfDay(second, f.time))
-            return std::nullopt;
-        return match;
+    return matched(f, words);
+}
+
+// "2005년  1월  6일", "2003年 4月 18日 12:00"
+std::optional<DateMatch> markedYearFirst(std::string_view first, WordCursor words) {
+    std::optional<unsigned> year = markedNumber(first, DateMark::Year);
+    std::string_view monthWord;
+    std::string_view dayWord;
+    if (!year || !words.next(monthWord) || !words.next(dayWord))
+        return std::nullopt;
+    UnixFields f = numericFields(WordDate{static_cast<int>(*year),
+                                          markedNumber(monthWord, DateMark::Month).value_or(0),
+                                          markedNumber(dayWord, DateMark::Day).value_or(0)});
+    takeOptionalTime(words, f);
+    return matched(f, words);
+}
+
+// "3 29 03:26": month and day as bare numbers (the larger one, above 12, is the day), and
+// always a time, so that an owner, a group and a size that are numbers never read as a date.
+std::optional<DateMatch> bareNumbers(std::string_view first, WordCursor words) {
+    std::string_view second;
+    std::string_view last;
+    if (first.size() > 2 || !words.next(second) || second.size() > 2 || !words.next(last))
+        return std::nullopt;
+    std::optional<unsigned> a = digitsValue(first, 0, first.size());
+    std::optional<unsigned> b = digitsValue(second, 0, second.size());
+    if (!a || !b)
+        return std::nullopt;
+    bool dayFirst = *a > 12;
+    UnixFields f = numericFields(WordDate{-1, dayFirst ? *b : *a, dayFirst ? *a : *b});
+    if (!isTimeOfDay(last, f.time))
+        return std::nullopt;
+    return matched(f, words);
+}
+
+bool inRange(const UnixFields& f) {
+    return f.month >= 1 && f.month <= 12 && f.day >= 1 && f.day <= 31;
+}
+
+// A date starting with the word first; words stands after first.
+std::optional<DateMatch> dateAt(std::string_view first, const WordCursor& words) {
+    if (!isDigit(first[0]))
+        return monthFirst(first, words);
+    using Form = std::optional<DateMatch> (*)(std::string_view, WordCursor);
+    static constexpr std::array<Form, 6> kForms = {dayFirst,         oneWord,         monthDayWord,
+                                                   markedMonthFirst, markedYearFirst, bareNumbers};
+    for (Form form : kForms)
+        if (std::optional<DateMatch> match = form(first, words); match && inRange(match->fields))
+            return match;
+    return std::nullopt;
+}
+
+// The leftmost date behind a size; with joinedSizes, behind a word that ends with a number.
+std::optional<UnixFields> scan(std::string_view line, std::size_t from, bool joinedSizes) {
+    bool device = line.starts_with('b') || line.starts_with('c');
+    WordCursor words(line, from);
+    std::string_view before;
+    std::string_view previous;
+    std::string_view word;
+    while (words.next(word)) {
+        std::optional<std::string_view> size =
+            joinedSizes ? trailingNumber(previous) : sizeOf(previous, before, device);
+        if (size) {
+            if (std::optional<DateMatch> match = dateAt(word, words)) {
+                std::size_t nameAt = match->end;
+                for (int blanks = match->padded ? 2 : 1;
+                     blanks > 0 && nameAt < line.size() && line[nameAt] == ' '; --blanks)
+                    ++nameAt;
+                match->fields.size = *size;
+                match->fields.name = line.substr(nameAt);
+                return match->fields;
+            }
+        }
+        before = previous;
+        previous = word;
     }
     return std::nullopt;
 }
@@ -197,25 +300,9 @@ std::optional<UnixFields> findUnixFields(std::string_view line) {
     std::size_t afterAttributes = line.find(' ');
     if (afterAttributes == std::string_view::npos)
         return std::nullopt;
-    WordCursor words(line, afterAttributes);
-    std::string_view previous;
-    std::string_view word;
-    while (words.next(word)) {
-        if (isDigits(previous)) {
-            WordCursor after = words;
-            if (std::optional<DateMatch> match = dateAt(word, after)) {
-                std::size_t nameAt = after.at();
-                for (int blanks = match->padded ? 2 : 1;
-                     blanks > 0 && nameAt < line.size() && line[nameAt] == ' '; --blanks)
-                    ++nameAt;
-                match->fields.size = previous;
-                match->fields.name = line.substr(nameAt);
-                return match->fields;
-            }
-        }
-        previous = word;
-    }
-    return std::nullopt;
+    if (std::optional<UnixFields> fields = scan(line, afterAttributes, false))
+        return fields;
+    return scan(line, afterAttributes, true);
 }
 
 std::string_view monthAbbreviation(unsigned month) {

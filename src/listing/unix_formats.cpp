@@ -37,8 +37,9 @@ void markFailed(std::string_view line, RemoteEntry& e) {
 }
 
 // The date as this layout has always shown it: month and day as the server wrote them, and a
-// year after one more blank ("Mar 5 1999", so that it cannot read as day 51999). Numeric dates
-// are written the same way, with the English month name.
+// year after one more blank ("Mar 5 1999", so that it cannot read as day 51999), the month name
+// first also when the server wrote the day first. Other dates are written the same way, with
+// the English month name and the year in four digits.
 std::string wuftpDate(const UnixFields& f) {
     std::string date;
     if (f.form == DateForm::MonthName) {
@@ -47,8 +48,10 @@ std::string wuftpDate(const UnixFields& f) {
         date.append(monthAbbreviation(f.month)).append(" ");
         listdate::appendDigits(date, static_cast<int>(f.day), 1);
     }
-    if (!f.yearWord.empty())
-        date.append(" ").append(f.yearWord);
+    if (f.year >= 0) {
+        date.push_back(' ');
+        listdate::appendDigits(date, f.year, 4);
+    }
     return date;
 }
 
@@ -79,8 +82,7 @@ void unixScan(std::string_view line, std::chrono::year_month_day today, RemoteEn
         return markFailed(line, e);
     e.size = fields->size;
     e.time = fields->time;
-    int year = fields->yearWord.empty() ? yearOfTimeOfDay(fields->month, fields->day, today)
-                                        : listdate::wholeNumber(fields->yearWord).value_or(0);
+    int year = fields->year < 0 ? yearOfTimeOfDay(fields->month, fields->day, today) : fields->year;
     if (!listdate::isValidDate(year, static_cast<int>(fields->month),
                                static_cast<int>(fields->day)))
         return markFailed(line, e);

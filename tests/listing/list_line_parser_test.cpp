@@ -50,9 +50,12 @@ TEST(UnixLayout, DatesAreWholeMonthNamesWithADayAndAYearOrTime) {
     // A piece of a month name, a day or a year that is no number, a time out of range: no date.
     for (const char* line :
          {"-rw-r--r-- 1 u g 1 eb 5 2001 x", "-rw-r--r-- 1 u g 1 Apr x 2001 y",
-          "-rw-r--r-- 1 u g 1 Apr 32 2001 y", "-rw-r--r-- 1 u g 1 Apr 3 24:00 y",
+          "-rw-r--r-- 1 u g 1 Apr 32 2001 y", "-rw-r--r-- 1 u g 1 Apr 3 24:01 y",
           "-rw-r--r-- 1 u g 1 Apr 3 12:5 y", "-rw-r--r-- 1 u g 1 2001-13-01 12:00 y"})
         EXPECT_EQ(parse(line), entry(false, line, "", "error", "", "-rw-r--r--")) << line;
+    // The end of a day is a time of its own.
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 1 Apr 3 24:00 y"),
+              entry(false, "y", "1", "03.04.26", "24:00", "-rw-r--r--"));
     // Seconds stay in the time, fractions go; a lone ISO date takes one blank or two.
     EXPECT_EQ(parse("-rw-r--r-- 1 u g 5 Mar 5 12:00:01.25 x"),
               entry(false, "x", "5", "05.03.26", "12:00:01", "-rw-r--r--"));
@@ -60,6 +63,30 @@ TEST(UnixLayout, DatesAreWholeMonthNamesWithADayAndAYearOrTime) {
     EXPECT_EQ(parse("-rw-r--r-- 1 u g 5 2001-02-03   x").name, " x");
     // The date must follow a number: a group named like a month is passed over.
     EXPECT_EQ(parse("-rw-r--r-- 1 u May 12 Mar 5 2001 x").name, "x");
+}
+
+// The forms of other languages and time styles never take numbers of other columns for a
+// date, nor a date that a month-first form reads.
+TEST(UnixLayout, OtherDateFormsLeaveOwnersGroupsAndSizesAlone) {
+    // Numeric owner, group and size before the date: bare numbers need a time to be a date.
+    EXPECT_EQ(parse("-rw-r--r-- 1 3 29 2004 Mar 5 12:00 x"),
+              entry(false, "x", "2004", "05.03.26", "12:00", "-rw-r--r--"));
+    // A size that could be a day before the month: the day-first form needs a year or time.
+    EXPECT_EQ(parse("-rw-r--r-- 1 0 0 3 Dec 12 2012 x").date, "12.12.12");
+    EXPECT_EQ(parse("-rw-r--r-- 1 0 0 3 Dec 12 2012 x").size, "3");
+    // A group ending in digits is taken for group and size only when no size stands apart.
+    EXPECT_EQ(parse("-rw-r--r-- 1 user users1 29 Mar 5 12:00 x").size, "29");
+    EXPECT_EQ(parse("-rw-r--r-- 1 user users129 Mar 5 12:00 x").size, "129");
+    // Numbers that are no date, months of other languages without a day, a VMS date (whose
+    // line is no Unix line): unreadable.
+    for (const char* line :
+         {"-rw-r--r-- 1 u g 1 13 29 03:26 y", "-rw-r--r-- 1 u g 1 31/31/99 y",
+          "-rw-r--r-- 1 u g 1 2004.13.01 y", "-rw-r--r-- 1 u g 1 mei x 2001 y",
+          "-rw-r--r-- 1 u g 1 4月 32日 2003年 y", "-rw-r--r-- 1 u g 1 1.5.k Mar 5 2001 y",
+          "-rw-r--r-- 1 u g 12  5-MAR-2003 12:00:00.00 [USER] (RWED,RWED,RE,)"})
+        EXPECT_EQ(parse(line), entry(false, line, "", "error", "", "-rw-r--r--")) << line;
+    // A date that the calendar does not have.
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 1 30-02-2003 y").date, "error");
 }
 
 TEST(UnixLayout, UnreadableLinesBecomeFilesDatedError) {

@@ -18,16 +18,43 @@ inline bool allDigits(std::string_view text) {
     return !text.empty();
 }
 
-// The last word of a date: a year ("1999"), a time ("12:00", "12:00:01.5"), a time zone
-// ("+0100") or an ISO date ("2001-02-03").
+// A number with a Chinese, Japanese or Korean mark of a year or a day ("2003年", "6일").
+inline bool isMarkedNumber(std::string_view word) {
+    for (std::string_view mark : {"\xe5\xb9\xb4", "\xeb\x85\x84", "\xe6\x97\xa5", "\xec\x9d\xbc"})
+        if (word.size() > mark.size() && word.ends_with(mark) &&
+            allDigits(word.substr(0, word.size() - mark.size())))
+            return true;
+    return false;
+}
+
+// Three parts joined by the same "-", "/" or "." ("2004.07.15", "01-jun-99"), the first and
+// the last of digits.
+inline bool isDateWord(std::string_view word) {
+    std::size_t first = word.find_first_of("-/.");
+    if (first == std::string_view::npos)
+        return false;
+    std::size_t second = word.find(word[first], first + 1);
+    return second != std::string_view::npos &&
+           word.find(word[first], second + 1) == std::string_view::npos &&
+           allDigits(word.substr(0, first)) && second > first + 1 &&
+           allDigits(word.substr(second + 1));
+}
+
+// A size as listings write it: a number, or a number with a unit ("33.5k").
+inline bool isSizeText(std::string_view size) {
+    std::size_t unit = size.find_first_not_of("0123456789.");
+    return allDigits(size) ||
+           (unit != std::string_view::npos && unit > 0 && allDigits(size.substr(0, 1)) &&
+            std::string_view("KkMmGgTtPpEe").find(size[unit]) != std::string_view::npos);
+}
+
+// The last word of a date: a year ("1999", "2003年"), a day with its mark ("6일"), a time
+// ("12:00", "12:00:01.5"), a time zone ("+0100") or a date in one word ("2001-02-03").
 inline bool endsADate(std::string_view word) {
-    if (word.size() == 4 && allDigits(word))
+    if ((word.size() == 4 && allDigits(word)) || isMarkedNumber(word) || isDateWord(word))
         return true;
     if (word.size() == 5 && (word[0] == '+' || word[0] == '-') && allDigits(word.substr(1)))
         return true;
-    if (word.size() == 10 && word[4] == '-' && word[7] == '-')
-        return allDigits(word.substr(0, 4)) && allDigits(word.substr(5, 2)) &&
-               allDigits(word.substr(8, 2));
     std::size_t colon = word.find(':');
     return (colon == 1 || colon == 2) && allDigits(word.substr(0, colon)) &&
            word.size() >= colon + 3 && allDigits(word.substr(colon + 1, 2));
@@ -51,8 +78,8 @@ inline bool followsADate(std::string_view line, std::size_t at) {
 // Empty when the entry keeps the rules; else what it broke. Every name is "." or ".." (the
 // parser's own marks) or a run of bytes of the line. In the Unix layouts ("0", "7" and every
 // code that is not another layout) a dated entry's name is the tail of the line after the
-// date, or, for a link, that tail up to " ->"; its size is a number or, for a link taken for
-// a directory, empty.
+// date, or, for a link, that tail up to " ->"; its size is a number (maybe with a unit), a
+// device's minor number in hexadecimal, or, for a link taken for a directory, empty.
 inline std::string violation(std::string_view line, std::string_view layout, const RemoteEntry& e) {
     if (e.name == "." || e.name == "..")
         return {};
@@ -63,7 +90,8 @@ inline std::string violation(std::string_view line, std::string_view layout, con
     if (!unix || e.date == "error")
         return {};
     bool link = e.attr.starts_with('l');
-    if (!allDigits(e.size) && !(link && e.size.empty()))
+    bool device = e.attr.starts_with('b') || e.attr.starts_with('c');
+    if (!isSizeText(e.size) && !(link && e.size.empty()) && !(device && e.size.starts_with("0x")))
         return "the size is no number";
     if (!link)
         return line.ends_with(e.name) && followsADate(line, line.size() - e.name.size())

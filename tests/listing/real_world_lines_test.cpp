@@ -161,18 +161,162 @@ const std::vector<Row> kUnixLines = {
     {"drwxr-xr-x 2 u", "drwxr-xr-x 2 u", "", true, "error", "error"},
 };
 
-TEST(RealWorldLines, UnixDefaultLayout) {
-    checkRows(kUnixLines, "0");
-}
+// Unix lines in the forms servers write when their ls runs in another language or time
+// style, or when their columns run together: days before months, numeric dates of every
+// order, month names of many languages, Chinese, Japanese and Korean dates, sizes with units,
+// devices, a group joined to its size and the end of a day. Read under both Unix layouts like
+// the lines above.
+const std::vector<Row> kLocalisedAndJoinedUnixLines = {
+    // The day before the month, with a time, a year, or in one word with a two-digit year
+    {"-rw-r--r--   1 user     group        4511 29 Jul 02:27 report.pdf", "report.pdf", "4511",
+     false, "29.07.25", "Jul 29"},
+    {"drwxr-xr-x   2 user     group        4096 01 oct 2004 archive 2004", "archive 2004", "4096",
+     true, "01.10.04", "oct 01 2004"},
+    {"-rw-r--r--   1 user     group      123456 01-jun-99 old backup.tar", "old backup.tar",
+     "123456", false, "01.06.99", "Jun 1 1999"},
+    {"-rw-r--r-- 1 anna users 2048 5. Okt. 2004 brief.odt", "brief.odt", "2048", false, "05.10.04",
+     "Okt 5 2004"},
+    {"-rw-r--r-- 1 jean staff 77 15 mars 10:20 facture mars.pdf", "facture mars.pdf", "77", false,
+     "15.03.26", "mars 15"},
+    {"-rw-r--r-- 1 user 4511 29 Jul 02:27 no group.txt", "no group.txt", "4511", false, "29.07.25",
+     "Jul 29"},
+    // Numeric dates, year first or last, with "/", "-" or "."
+    {"-rw-r--r--   1 root     root        17122 1999/10/12 17:12 install.log", "install.log",
+     "17122", false, "12.10.99", "Oct 12 1999"},
+    {"-rw-r--r--   1 root     root         5120 24-04-2003 17:12 data.csv", "data.csv", "5120",
+     false, "24.04.03", "Apr 24 2003"},
+    {"-rw-r--r--   1 root     root          300 2004.07.15 notes.txt", "notes.txt", "300", false,
+     "15.07.04", "Jul 15 2004"},
+    {"-rw-r--r--   1 root     root           12 3 29 03:26 march.txt", "march.txt", "12", false,
+     "29.03.26", "Mar 29"},
+    {"-rw-r--r-- 1 user group 512 12/31/99 23:59 y2k.txt", "y2k.txt", "512", false, "31.12.99",
+     "Dec 31 1999"},
+    {"-rw-r--r-- 1 user group 512 31.12.2005 party.jpg", "party.jpg", "512", false, "31.12.05",
+     "Dec 31 2005"},
+    {"-rw-r--r-- 1 user group 64 03/04/05 10:00 us order.txt", "us order.txt", "64", false,
+     "04.03.05", "Mar 4 2005"},
+    {"-rw-r--r-- 1 user group 64 03.04.05 10:00 eu order.txt", "eu order.txt", "64", false,
+     "03.04.05", "Apr 3 2005"},
+    {"-rw-r--r-- 1 user group 10 99/10/12 17:12 old.log", "old.log", "10", false, "12.10.99",
+     "Oct 12 1999"},
+    // A comma after the day, then the year and a time
+    {"-rw-r--r--   1 ftp      ftp         33792 Oct 08, 2002 09:47 setup.exe", "setup.exe", "33792",
+     false, "08.10.02", "Oct 08 2002"},
+    {"-rw-r--r-- 1 ftp ftp 100 Jan 5, 2004 new year.txt", "new year.txt", "100", false, "05.01.04",
+     "Jan 5 2004"},
+    // Month names of other languages, with or without a dot, in any case
+    {"-rw-r--r--   1 hans     users        1024 Okt.  12  2004 bericht.txt", "bericht.txt", "1024",
+     false, "12.10.04", "Okt 12 2004"},
+    {"drwxr-xr-x   2 hans     users        4096 Juli  3 14:00 Urlaub", "Urlaub", "4096", true,
+     "03.07.25", "Juli 3"},
+    {"-rw-r--r--   1 janos    users        2048 szept 21 12:34 adatok.txt", "adatok.txt", "2048",
+     false, "21.09.25", "szept 21"},
+    {"-rw-r--r-- 1 janos users 10 márc. 5 2010 tavasz.txt", "tavasz.txt", "10", false, "05.03.10",
+     "márc 5 2010"},
+    {"-rw-r--r--   1 pierre   users        4096 févr. 14 2011 lettre.doc", "lettre.doc", "4096",
+     false, "14.02.11", "févr 14 2011"},
+    {"-rw-r--r-- 1 pierre users 99 août 15 11:00 vacances.jpg", "vacances.jpg", "99", false,
+     "15.08.25", "août 15"},
+    {"-rw-r--r-- 1 x y 1 FÉVR. 2 2002 capitals", "capitals", "1", false, "02.02.02", "FÉVR 2 2002"},
+    {"-rw-r--r--   1 jose     users         512 ene 10  2005 enero.txt", "enero.txt", "512", false,
+     "10.01.05", "ene 10 2005"},
+    {"-rw-r--r-- 1 jose users 512 dic. 24 2019 navidad.png", "navidad.png", "512", false,
+     "24.12.19", "dic 24 2019"},
+    {"-rw-r--r--   1 mario    users        1500 giu 10 09:00 giugno.txt", "giugno.txt", "1500",
+     false, "10.06.26", "giu 10"},
+    {"-rw-r--r-- 1 mario users 15 ott  3  2007 ottobre.txt", "ottobre.txt", "15", false, "03.10.07",
+     "ott 3 2007"},
+    {"-rw-r--r--   1 piet     users         300 mrt 17  2009 maart.txt", "maart.txt", "300", false,
+     "17.03.09", "mrt 17 2009"},
+    {"-rw-r--r-- 1 piet users 1 mei  1 12:00 mei.txt", "mei.txt", "1", false, "01.05.26", "mei 1"},
+    {"-rw-r--r--   1 sven     users         200 maj 30  2008 sommar.txt", "sommar.txt", "200",
+     false, "30.05.08", "maj 30 2008"},
+    {"-rw-r--r-- 1 sven users 1 3 okt. 2008 höst.txt", "höst.txt", "1", false, "03.10.08",
+     "okt 3 2008"},
+    {"-rw-r--r-- 1 ole users 9 des 24 2017 jul.txt", "jul.txt", "9", false, "24.12.17",
+     "des 24 2017"},
+    {"-rw-r--r-- 1 joao users 700 out 12 2012 outubro.txt", "outubro.txt", "700", false, "12.10.12",
+     "out 12 2012"},
+    {"-rw-r--r-- 1 jan users 123 paź 11 2013 jesień.txt", "jesień.txt", "123", false, "11.10.13",
+     "paź 11 2013"},
+    {"-rw-r--r-- 1 petr users 5 úno  2  2015 únor.txt", "únor.txt", "5", false, "02.02.15",
+     "úno 2 2015"},
+    {"-rw-r--r-- 1 matti users 9 touko 20 2018 kevät.txt", "kevät.txt", "9", false, "20.05.18",
+     "touko 20 2018"},
+    {"-rw-r--r-- 1 ali users 9 Şub 14 2019 şubat.txt", "şubat.txt", "9", false, "14.02.19",
+     "Şub 14 2019"},
+    {"-rw-r--r-- 1 ivan users 42 янв 15 2016 январь.txt", "январь.txt", "42", false, "15.01.16",
+     "янв 15 2016"},
+    {"-rw-r--r-- 1 ivan users 42 Дек 31 23:59 новый год.txt", "новый год.txt", "42", false,
+     "31.12.25", "Дек 31"},
+    {"-rw-r--r-- 1 HANS USERS 1 MAI 1 2001 MAI.TXT", "MAI.TXT", "1", false, "01.05.01",
+     "MAI 1 2001"},
+    // Chinese, Japanese and Korean dates
+    {"-rw-r--r--   1 user     group       12345  4月 18日 2003年 日本語.txt", "日本語.txt", "12345",
+     false, "18.04.03", "Apr 18 2003"},
+    {"-rw-r--r--   1 user     group       12345  4月 18 12:00 中文.txt", "中文.txt", "12345", false,
+     "18.04.26", "Apr 18"},
+    {"drwxr-xr-x   2 user     group        4096 2005년  1월  6일 문서", "문서", "4096", true,
+     "06.01.05", "Jan 6 2005"},
+    {"-rw-r--r-- 1 user group 100 12월 25일 10:30 성탄절.txt", "성탄절.txt", "100", false,
+     "25.12.25", "Dec 25"},
+    {"-rw-r--r-- 1 user group 100 2003年 4月 18日 12:00 报告.txt", "报告.txt", "100", false,
+     "18.04.03", "Apr 18 2003"},
+    // Sizes with a unit stay as written: they are no byte counts
+    {"-rw-r--r--   1 user     group        33.5k Jan  5 10:00 small.bin", "small.bin", "33.5k",
+     false, "05.01.26", "Jan 5"},
+    {"-rw-r--r--   1 user     group         4.0M Mar  1  2020 medium.iso", "medium.iso", "4.0M",
+     false, "01.03.20", "Mar 1 2020"},
+    {"-rw-r--r-- 1 user group 2G Apr 1 2021 big.img", "big.img", "2G", false, "01.04.21",
+     "Apr 1 2021"},
+    // Devices: the minor number stands where the size does
+    {"crw-rw---- 1 root video 226,128 Jun  1 10:00 renderD128", "renderD128", "128", false,
+     "01.06.26", "Jun 1"},
+    {"brw-rw----   1 root     disk       8,   0 Jun  1 10:00 sda", "sda", "0", false, "01.06.26",
+     "Jun 1"},
+    {"crw-rw-rw-  1 root  wheel   16, 0x00000001 Jan  5 10:00 ttyp1", "ttyp1", "0x00000001", false,
+     "05.01.26", "Jan 5"},
+    // A long group and the size written together
+    {"-rw-r--r--   1 owner longgroup123456 Feb  2  2002 joined.dat", "joined.dat", "123456", false,
+     "02.02.02", "Feb 2 2002"},
+    {"drwxr-xr-x 2 verylongowner4096 Mar 5 12:00 no group dir", "no group dir", "4096", true,
+     "05.03.26", "Mar 5"},
+    // The end of a day
+    {"-rw-r--r-- 1 user group 10 Mar 1 24:00 midnight.txt", "midnight.txt", "10", false, "01.03.26",
+     "Mar 1"},
+    // Names that look like dates, names with blanks, links
+    {"-rw-r--r-- 1 user group 5 24-04-2003 17:12 24-04-2003 17:12 copy", "24-04-2003 17:12 copy",
+     "5", false, "24.04.03", "Apr 24 2003"},
+    {"-rw-r--r-- 1 user group 5 01 oct 2004 01 oct 2004", "01 oct 2004", "5", false, "01.10.04",
+     "oct 01 2004"},
+    {"-rw-r--r-- 1 user group 5 4月 18日 2003年  two blanks", " two blanks", "5", false, "18.04.03",
+     "Apr 18 2003"},
+    {"lrwxrwxrwx 1 root root 11 29 Jul 02:27 current -> release 2.0", "current", "", true,
+     "29.07.25", nullptr},
+    {"lrwxrwxrwx 1 root root 11 2004.07.15 latest.tar -> v1.tar", "latest.tar", "11", false,
+     "15.07.04", nullptr},
+    {"lrwxrwxrwx 1 root root 7 Okt. 5 2004 Neue Dateien -> neu", "Neue Dateien", "", true,
+     "05.10.04", nullptr},
+};
 
-TEST(RealWorldLines, WuftpLayout) {
-    std::vector<Row> rows = kUnixLines;
+// The WU-FTP layout's rows of a Unix table.
+std::vector<Row> wuftpRows(std::vector<Row> rows) {
     for (Row& row : rows) {
         row.date = row.wuftpDate;
         if (!row.wuftpDate)
             row.name = nullptr;
     }
-    checkRows(rows, "7");
+    return rows;
+}
+
+TEST(RealWorldLines, UnixDefaultLayout) {
+    checkRows(kUnixLines, "0");
+    checkRows(kLocalisedAndJoinedUnixLines, "0");
+}
+
+TEST(RealWorldLines, WuftpLayout) {
+    checkRows(wuftpRows(kUnixLines), "7");
+    checkRows(wuftpRows(kLocalisedAndJoinedUnixLines), "7");
 }
 
 // IIS in its MS-DOS style: date, time, "<DIR>" or the size, then the name, blanks and all.
