@@ -1,4 +1,6 @@
 # make run   - install what building and running needs, build the program, start Quayside
+# make install - build the program and install it under PREFIX (default /usr/local; DESTDIR
+#              stages it elsewhere, as for a package)
 # make test  - also install the test servers and tools, build everything, run every test
 #              (Release, then the core under AddressSanitizer/UndefinedBehaviorSanitizer),
 #              check the formatting, and check that the set-up left nothing open
@@ -10,10 +12,11 @@ SANITIZE_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 JOBS    ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+PREFIX  ?= /usr/local
 MAKEFLAGS += --no-print-directory
 SOURCES  = $(shell git ls-files -- '*.cpp' '*.h' 2>/dev/null)
 
-.PHONY: all deps test-deps build build-all run test test-release test-sanitize bench fuzz \
+.PHONY: all deps test-deps build build-all run install test test-release test-sanitize bench fuzz \
         format format-check check-setup
 
 all: build
@@ -38,6 +41,9 @@ run: build
 	    exit 1; \
 	fi
 	@$(BUILD)/src/app/quayside
+
+install: build
+	@cmake --install $(BUILD) --prefix $(PREFIX)
 
 test: build-all test-release test-sanitize format-check check-setup
 

@@ -35,6 +35,8 @@ int main(int argc, char** argv) {
     clock.start();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quayside Pro"));
+    // Desktops match the window to its installed menu entry and icon by this id.
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUAY_APP_ID));
 
     const std::filesystem::path dataDir =
         quay::chooseDataDirectory(QCoreApplication::applicationDirPath().toStdString(),
