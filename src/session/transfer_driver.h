@@ -102,7 +102,8 @@ private:
     void enterNextUploadDir();
     void setTransferType();
     void listCurrentDir();
-    bool downloadComplete();
+    // The size check of a finished download against its listing; false with a "! " line.
+    bool downloadComplete(bool resumed);
     void skipUploadSubtree(const std::string& remoteDir);
     // Runs start (which may throw FtpException); when it cannot start, the error is logged and
     // next runs from the loop.

@@ -1,0 +1,152 @@
+// Servers that misbehave, met through the real main window: a greeting that trickles in a byte
+// at a time (the user gives up with Disconnect or Stop), a REST the server refuses (the next
+// listings still work).
+#include <QAbstractItemView>
+#include <QAction>
+#include <QTest>
+#include <QToolButton>
+
+#include "scripted_ftp_server.h"
+#include "transfer_test_support.h"
+#include "ui/pane_view.h"
+
+namespace quay {
+
+using namespace std::chrono_literals;
+using test::kWaitMs;
+
+namespace {
+
+std::string listingLine(char kind, const std::string& size, const std::string& name) {
+    return std::string(1, kind) + "rw-r--r-- 1 u g " + size + " Jan 01 2024 " + name + "\r\n";
+}
+
+// A server with hello.txt and the directory sub (holding inner.txt) in its root, and the file
+// f.bin of 10 bytes.
+test::ScriptedTree smallTree() {
+    test::ScriptedTree tree;
+    tree.listing = [](const std::string& dir) -> std::optional<std::string> {
+        if (dir == "/")
+            return listingLine('-', "5", "hello.txt") + listingLine('-', "10", "f.bin") +
+                   listingLine('d', "4096", "sub");
+        if (dir == "/sub")
+            return listingLine('-', "3", "inner.txt");
+        return std::nullopt;
+    };
+    tree.file = [](const std::string& path) -> std::optional<std::string> {
+        if (path == "/f.bin")
+            return std::string("0123456789");
+        return std::nullopt;
+    };
+    return tree;
+}
+
+// Sends a greeting that never ends, one byte every 200 ms, until the client goes.
+void trickleGreeting(test::ScriptedFtpSession& s) {
+    for (int i = 0; i < 300 && !s.waitForClose(200ms); ++i)
+        s.send("2");
+}
+
+bool doubleClickRemote(test::TransferProgram& run, const std::string& caption) {
+    if (!run.runUntil([&] { return run.remoteRow(caption) >= 0; }, kWaitMs))
+        return false;
+    auto* view = qobject_cast<QAbstractItemView*>(
+        run.window().findChild<PaneView*>("FTPView")->currentWidget());
+    const QModelIndex index = view->model()->index(static_cast<int>(run.remoteRow(caption)), 0);
+    const QPoint at = view->visualRect(index).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    return true;
+}
+
+bool backInServerList(test::TransferProgram& run) {
+    return run.controller().state().serverListMode && !run.controller().ftp().connected() &&
+           run.controller().model().screenCursor() == Cursor::crDefault &&
+           run.remoteRow("Local") >= 0;
+}
+
+}  // namespace
+
+class HostileServerTest : public QObject {
+    Q_OBJECT
+
+private:
+    // Connects to "Local", whose server now trickles its greeting, and gives up with the
+    // button of that name.
+    static void giveUpConnectingWith(test::TransferProgram& run, const char* name) {
+        const int attempts = run.logCount("Connecting to");
+        QVERIFY(doubleClickRemote(run, "Local"));
+        QVERIFY(run.runUntil(
+            [&] {
+                return run.logCount("Connecting to") > attempts &&
+                       run.controller().ftp().connected();
+            },
+            kWaitMs));
+        auto* disconnect = run.window().findChild<QToolButton*>("sbDisConnect");
+        QVERIFY(disconnect->isEnabled());
+        QVERIFY(run.window().findChild<QToolButton*>("sbStop")->isEnabled());
+        QVERIFY(run.click(name));
+        QVERIFY(run.runUntil([&] { return backInServerList(run); }, kWaitMs));
+        QVERIFY(!disconnect->isEnabled());
+        QVERIFY(run.window().findChild<QToolButton*>("sbConnect")->isEnabled());
+    }
+
+private slots:
+    // Disconnect and Stop are usable while the greeting trickles in; each ends the attempt
+    // at once, without a retry, and the next connection works.
+    void connectingCanBeGivenUp() {
+        const test::ScriptedTree tree = smallTree();
+        int session = 0;
+        test::ScriptedFtpServer server([&](test::ScriptedFtpSession& s) {
+            const int number = session++;
+            if (number == 1 || number == 2)
+                trickleGreeting(s);
+            else
+                tree.serve(s);
+        });
+        test::TransferProgram run;
+        QVERIFY(run.start(server.port(), "u", "p", "retry=2\n"));
+        QVERIFY(run.click("sbDisConnect"));
+        QVERIFY(run.runUntil([&] { return backInServerList(run); }, kWaitMs));
+
+        giveUpConnectingWith(run, "sbDisConnect");
+        giveUpConnectingWith(run, "sbStop");
+        QVERIFY(doubleClickRemote(run, "Local"));
+        QVERIFY(run.runUntil([&] { return run.remoteRow("hello.txt") >= 0; }, kWaitMs));
+        QCOMPARE(run.logCount("Connecting to"), 4);
+        QCOMPARE(run.logCount("! Time-out"), 0);
+        QVERIFY(run.dialogs().messages.empty());
+    }
+
+    // A resume the server refuses (502 to REST) fails that file and keeps it; the listing after
+    // the batch, a Refresh and an opened directory all list as before.
+    void refusedRestLeavesListingsWorking() {
+        const test::ScriptedTree tree = smallTree();
+        test::ScriptedFtpServer server([&](test::ScriptedFtpSession& s) { tree.serve(s); });
+        test::TransferProgram run;
+        test::putFile(run.local() / "f.bin", "0123");
+        QVERIFY(run.start(server.port(), "u", "p"));
+        QVERIFY(run.selectRemote({"f.bin"}));
+        run.dialogs().overwriteAnswers = {{Dialogs::Overwrite::Resume, {}}};
+        QVERIFY(run.click("SpeedButton2"));
+        QVERIFY(run.waitIdle());
+        QCOMPARE(run.logCount("> REST 4"), 1);
+        QCOMPARE(run.logCount("< 502"), 1);
+        QCOMPARE(test::readFile(run.local() / "f.bin"), std::string("0123"));
+        QVERIFY(run.remoteRow("sub") >= 0);
+
+        const int listings = run.logCount("> LIST");
+        run.window().findChild<QAction*>("Refresh3")->trigger();
+        QVERIFY(run.runUntil([&] { return run.logCount("> LIST") > listings; }, kWaitMs));
+        QVERIFY(run.waitIdle());
+        QVERIFY(doubleClickRemote(run, "sub"));
+        QVERIFY(run.runUntil([&] { return run.remoteRow("inner.txt") >= 0; }, kWaitMs));
+        QCOMPARE(run.logCount("! Unable to open local file"), 0);
+        QCOMPARE(run.logCount("Error Unable to open local file"), 0);
+    }
+};
+
+}  // namespace quay
+
+QTEST_MAIN(quay::HostileServerTest)
+#include "hostile_server_test.moc"
