@@ -151,7 +151,9 @@ void TransferDriver::hideProgress() {
 void TransferDriver::progress(std::int64_t bytes, bool& abort) {
     if (m_progress)
         m_progress->updateProgress(bytes);
-    abort = m_model.control("sbStop").tag == 1 || m_stopped;
+    // Only a batch's own transfers: a stop request left behind (Stop ends what runs at once)
+    // must not abort the listing after the batch or any later one.
+    abort = m_running && (m_model.control("sbStop").tag == 1 || m_stopped);
 }
 
 void TransferDriver::setTransferType() {

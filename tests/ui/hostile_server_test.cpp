@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 
 #include "scripted_ftp_server.h"
 #include "transfer_test_support.h"
@@ -143,6 +144,85 @@ private slots:
         QVERIFY(run.runUntil([&] { return run.remoteRow("inner.txt") >= 0; }, kWaitMs));
         QCOMPARE(run.logCount("! Unable to open local file"), 0);
         QCOMPARE(run.logCount("Error Unable to open local file"), 0);
+    }
+
+    // Stop while a download receives nothing ends it at once (not at the time-out), and the
+    // session goes on: the listing after the batch and the next download work.
+    void stopEndsASilentDownloadAtOnce() {
+        test::ScriptedTree tree = smallTree();
+        tree.silentFile = "/hello.txt";
+        test::ScriptedFtpServer server([&](test::ScriptedFtpSession& s) { tree.serve(s); });
+        test::TransferProgram run;
+        QVERIFY(run.start(server.port(), "u", "p", "TimeOut=60\n"));
+        QVERIFY(run.selectRemote({"hello.txt"}));
+        QVERIFY(run.click("SpeedButton2"));
+        QVERIFY(run.runUntil(
+            [&] {
+                const std::vector<std::string> lines = run.logLines("> RETR", "< 150");
+                return lines.size() >= 2 && lines[lines.size() - 2] == "> RETR /hello.txt" &&
+                       lines.back() == "< 150 data";
+            },
+            kWaitMs));
+        QVERIFY(run.click("sbStop"));
+        QVERIFY(run.waitIdle());
+        QCOMPARE(run.logCount("> ABOR"), 1);
+        QCOMPARE(run.logCount("Error 426 Transfer aborted"), 1);
+        QCOMPARE(run.logCount("! Time-out"), 0);
+        QVERIFY(run.remoteRow("f.bin") >= 0);
+
+        QVERIFY(run.selectRemote({"f.bin"}));
+        QVERIFY(run.click("SpeedButton2"));
+        QVERIFY(run.waitIdle());
+        QCOMPARE(test::readFile(run.local() / "f.bin"), std::string("0123456789"));
+    }
+
+    // A file is done only when its size fits the listing: a text-mode download cut short
+    // fails, and so does a resume the server answered with 350 and then sent from byte 0 (the
+    // file is kept). An upload resumed behind the end of the local file sends nothing and is
+    // not done either.
+    void sizesThatDoNotFitTheListingFail() {
+        test::ScriptedTree tree;
+        tree.listing = [](const std::string& dir) -> std::optional<std::string> {
+            if (dir == "/")
+                return listingLine('-', "100", "short.txt") + listingLine('-', "10", "again.bin") +
+                       listingLine('-', "10", "up.bin");
+            return std::nullopt;
+        };
+        tree.file = [](const std::string& path) -> std::optional<std::string> {
+            if (path == "/short.txt")
+                return std::string(40, 't');
+            return std::string("0123456789");
+        };
+        tree.restReply = "350 Restarting";
+        test::ScriptedFtpServer server([&](test::ScriptedFtpSession& s) { tree.serve(s); });
+        test::TransferProgram run;
+        test::putFile(run.local() / "again.bin", "0123");
+        test::putFile(run.local() / "up.bin", "0123");
+        QVERIFY(run.start(server.port(), "u", "p", "TransferMode=1\nExt=txt\n"));
+        QVERIFY(run.selectRemote({"short.txt", "again.bin"}));
+        run.dialogs().overwriteAnswers = {{Dialogs::Overwrite::Resume, {}}};
+        QVERIFY(run.click("SpeedButton2"));
+        QVERIFY(run.waitIdle());
+        const std::vector<std::string> sent = run.logLines("> TYPE", "> RETR");
+        const auto retr = std::find(sent.begin(), sent.end(), "> RETR /short.txt");
+        QVERIFY(retr != sent.end() && retr != sent.begin());
+        QCOMPARE(*(retr - 1), std::string("> TYPE A"));
+        QCOMPARE(run.logCount("! Transfer of short.txt failed: 40 of 100 bytes received"), 1);
+        QCOMPARE(run.logCount("> REST 4"), 1);
+        QCOMPARE(run.logCount("! Transfer of again.bin failed: 14 bytes, but the listing shows 10"),
+                 1);
+        QCOMPARE(test::readFile(run.local() / "again.bin"), std::string("01230123456789"));
+
+        run.controller().changeLocalDir(run.local().string());
+        QVERIFY(run.selectLocal({"up.bin"}));
+        run.dialogs().overwriteAnswers = {{Dialogs::Overwrite::Resume, {}}};
+        QVERIFY(run.click("SpeedButton1"));
+        QVERIFY(run.waitIdle());
+        QCOMPARE(run.logCount("Error Not sent: the upload would resume at byte 10, but the local "
+                              "file holds 4 bytes"),
+                 1);
+        QCOMPARE(run.logCount("> STOR"), 0);
+        QVERIFY(run.remoteRow("up.bin") >= 0);
     }
 };
 

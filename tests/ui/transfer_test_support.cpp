@@ -263,6 +263,15 @@ void ScriptedTree::serve(ScriptedFtpSession& session) const {
             }
         } else if (verb == "PASV") {
             session.reply(ScriptedFtpServer::passiveReply(session.listenData()));
+        } else if (verb == "RETR" && joinPath(cwd, arg) == silentFile) {
+            session.reply("150 data");
+            session.acceptData();
+            session.expect("ABOR");
+            session.expect("NOOP");
+            session.closeData();
+            session.reply("426 aborted");
+            session.reply("226 ABOR done");
+            session.reply("200 NOOP done");
         } else if (verb == "LIST" || verb == "RETR") {
             const std::optional<std::string> data =
                 verb == "LIST" ? listing(cwd) : file(joinPath(cwd, arg));
@@ -275,6 +284,8 @@ void ScriptedTree::serve(ScriptedFtpSession& session) const {
             session.sendData(*data);
             session.closeData();
             session.reply("226 done");
+        } else if (verb == "REST") {
+            session.reply(restReply);
         } else if (verb == "QUIT") {
             session.reply("221 bye");
             return;

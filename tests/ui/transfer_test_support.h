@@ -95,6 +95,10 @@ class ScriptedFtpSession;
 struct ScriptedTree {
     std::function<std::optional<std::string>(const std::string& dir)> listing;
     std::function<std::optional<std::string>(const std::string& path)> file;
+    // The answer to REST; the file is sent whole whatever it says.
+    std::string restReply = "502 not here";
+    // A file whose RETR is taken with 150 and then sends nothing until ABOR and NOOP come.
+    std::string silentFile;
     void serve(ScriptedFtpSession& session) const;
 };
 
