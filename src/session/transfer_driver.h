@@ -67,11 +67,11 @@ public:
     // Returns false when no batch runs or the request is none of the batch's, so the
     // request-done handler goes on as usual.
     bool requestDone(FtpRequest request, int error);
-    // The client's progress report: updates the progress window and asks for an abort after
-    // the stop command.
+    // The client's progress report: updates the progress window and, while a batch runs,
+    // asks for an abort after the stop command.
     void progress(std::int64_t bytes, bool& abort);
-    // The stop command: the running transfer is aborted at its next progress report, the
-    // queues are emptied and no further file starts.
+    // The stop command: the running transfer is aborted at once, the queues are emptied and
+    // no further file starts.
     void stop();
     // The session ended: a batch that ran is dropped and its progress window closed.
     void sessionClosed();
