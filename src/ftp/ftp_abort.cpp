@@ -4,14 +4,13 @@ namespace quay {
 
 namespace {
 
-bool isTransferStep(FtpStep step) {
-    return step == FtpStep::fctGet || step == FtpStep::fctPut || step == FtpStep::fctAppend ||
-           step == FtpStep::fctDir || step == FtpStep::fctLs;
-}
-
 constexpr FtpSteps kTransferSteps = stepBit(FtpStep::fctGet) | stepBit(FtpStep::fctPut) |
                                     stepBit(FtpStep::fctAppend) | stepBit(FtpStep::fctDir) |
                                     stepBit(FtpStep::fctLs);
+
+bool isTransferStep(FtpStep step) {
+    return (kTransferSteps & stepBit(step)) != 0;
+}
 
 }  // namespace
 
