@@ -114,22 +114,26 @@ int runBench(int argc, char** argv) {
     const std::string lftpOpen = "lftp -u " + server.user() + "," + server.password() + " -p " +
                                  std::to_string(server.port()) + " 127.0.0.1 -e ";
     const std::string local = (work.path() / "big.bin").string();
+    // Every client writes the download into the same file: the engine takes no device
+    // (/dev/null) as a target.
+    const std::string received = (work.path() / "received.bin").string();
 
     Engine engine(server.port(), server.user(), server.password());
     // Warm the page cache of the served file once; then every client runs twice, interleaved,
     // and its faster run counts.
-    engine.get("big.bin", "/dev/null");
+    engine.get("big.bin", received);
     double engineGet = 1e9, curlGet = 1e9, lftpGet = 1e9;
     double enginePut = 1e9, curlPut = 1e9, lftpPut = 1e9;
     for (int round = 0; round < 2; ++round) {
-        engineGet =
-            std::min(engineGet, seconds([&] { return engine.get("big.bin", "/dev/null"); }));
-        curlGet = std::min(
-            curlGet, seconds([&] { return shell("curl -s -o /dev/null " + url + "big.bin"); }));
+        engineGet = std::min(engineGet, seconds([&] { return engine.get("big.bin", received); }));
+        curlGet = std::min(curlGet, seconds([&] {
+                               return shell("curl -s -o " + received + " " + url + "big.bin");
+                           }));
         lftpGet = std::min(lftpGet, seconds([&] {
                                return shell(lftpOpen +
                                             "'set ftp:passive-mode on; set xfer:clobber on; "
-                                            "get big.bin -o /dev/null; quit'");
+                                            "get big.bin -o " +
+                                            received + "; quit'");
                            }));
     }
     report("download", bytes, engineGet, curlGet, lftpGet);

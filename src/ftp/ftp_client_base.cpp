@@ -84,7 +84,6 @@ void FtpClientBase::setState(FtpState state) {
     if (state == m_state)
         return;
     m_state = state;
-    noteActivity();
     if (onStateChange)
         onStateChange();
 }
@@ -118,6 +117,8 @@ void FtpClientBase::sendCommand(std::string cmd) {
     if (onCommand)
         onCommand(cmd);
     display("> " + cmd);
+    // The wait for the answer starts here.
+    noteActivity();
     if (m_control->state() == SocketState::wsConnected)
         m_control->sendStr(cmd + "\r\n");
 }
@@ -223,6 +224,12 @@ void FtpClientBase::triggerRequestDone(int error) {
     if (m_data->state() != SocketState::wsClosed)
         m_data->close();
     freeStream();
+    // An offset belongs to the request it was set for: one left by a refused REST or a failed
+    // step would make the next listing open its file inside an old one.
+    m_resumeAt = 0;
+    m_stopBeforeTransfer = false;
+    if (error != 0 && m_errorMessage.empty())
+        m_errorMessage = requestFailureText(error);
     if (m_sequence && m_statusCodeSave >= 0) {
         m_lastResponse = m_lastResponseSave;
         m_statusCode = m_statusCodeSave;
@@ -286,6 +293,9 @@ void FtpClientBase::openAsync() {
     m_requestDone = false;
     m_replyBuffer.clear();
     m_replyFramer.reset();
+    m_skipUntilNoopReply = false;
+    // Looking up the name, connecting and the greeting share one time-out.
+    noteActivity();
     m_requestResult = 0;
     m_dnsResult.clear();
     m_currentStep = FtpStep::fctOpen;
@@ -343,8 +353,9 @@ void FtpClientBase::controlSessionConnected(int error) {
     m_connected = true;
 }
 
+// Bytes that do not complete a reply are no sign of life: a greeting trickled a byte at a time
+// would otherwise never time out.
 void FtpClientBase::controlDataAvailable(int error) {
-    noteActivity();
     if (m_replyBuffer.full()) {
         replyLineTooLong();
         return;
@@ -380,6 +391,11 @@ bool FtpClientBase::interpretLine(int error) {
                                " bytes without its end line; closing the connection",
                            "426 Reply without end");
         return false;
+    }
+    if (kind == ReplyFramer::Line::Final) {
+        noteActivity();
+        if (takeStaleReply(code))
+            return true;
     }
     if (m_state == FtpState::fsWaitingBanner) {
         displayLastResponse();

@@ -45,10 +45,12 @@ namespace quay {
 // - onReadyToTransmit(cancel): before an upload starts; cancel refuses it.
 // - onBgException(e, canClose): an exception escaped onRequestDone.
 //
-// Idle time-out: with idleTimeout() above 0, a pending request (connecting included) that
-// hears nothing on its control or data connection for that many seconds ends with 426, a
-// "! " line naming the time-out, and the session closed (onSessionClosed fires when the TCP
-// connection had been made).
+// Idle time-out (15 seconds unless set): with idleTimeout() above 0, a pending request
+// (connecting included) fails with 426, a "! " line naming the time-out, and the session closed
+// (onSessionClosed fires when the TCP connection had been made) when for that many seconds
+// neither a reply was completed nor data moved. A reply's time counts from the start of the
+// wait for it (the command sent, or the start of connecting for the greeting), not from its
+// last byte, so a reply trickled a byte at a time still ends in time.
 class FtpClientBase {
 public:
     explicit FtpClientBase(EventLoop& loop);
@@ -166,6 +168,14 @@ public:
 
     // Closes both connections at once; sends nothing.
     void abortAsync();
+    // Stops the pending transfer at once, whether or not data is arriving: the data connection
+    // is closed, ABOR and a NOOP are sent when the server still owes the transfer's final
+    // reply, and the request fails with 426 "Transfer aborted" (its onRequestDone posted as
+    // usual). The server's answers to the transfer, to ABOR and to the NOOP are shown but
+    // never taken as the answer to a later command. While another step of a sequence holding a
+    // transfer is pending, the sequence ends before the transfer starts. False when nothing was to
+    // be stopped.
+    bool abortTransfer();
 
 protected:
     using Handler = void (FtpClientBase::*)();
@@ -257,6 +267,8 @@ private:
     void emptyLocalFile();
     void localWriteFailed();
 
+    // Throws when the upload would resume at or behind the end of the local file.
+    void checkUploadResume();
     void sendStep(bool append);
     void sendAccept(int error);
     void sendConnect(int error);
@@ -270,6 +282,13 @@ private:
     void firstReplyRefused();
     void finalReplyRefused(const std::string& note);
     void finishTransfer();
+    // Ends the pending transfer step now with 426 and error (see abortTransfer()).
+    void endTransferNow(const std::string& error);
+    // True when the reply (code) answers an aborted transfer, its ABOR or the NOOP behind it.
+    bool takeStaleReply(int code);
+    // Bytes the pending download may still receive: a listing stops at kMaxListingBytes.
+    std::int64_t receiveRoom() const;
+    void listingTooLong();
 
     std::shared_ptr<int> m_life = std::make_shared<int>(0);
 
@@ -324,9 +343,15 @@ private:
     bool m_endOfFile = false;
     bool m_localFileError = false;
     bool m_transferAborted = false;
+    // The transfer command (RETR, LIST, STOR, ...) of the pending step has been sent.
+    bool m_transferCommandSent = false;
+    // abortTransfer() came while a step before the transfer of a sequence was pending.
+    bool m_stopBeforeTransfer = false;
+    // The replies to an aborted transfer, to ABOR and to the NOOP behind it are still to come.
+    bool m_skipUntilNoopReply = false;
     std::vector<char> m_chunk;
 
-    int m_idleTimeout = 0;
+    int m_idleTimeout = 15;
     std::chrono::steady_clock::time_point m_lastActivity{};
     EventLoop::TimerId m_idleTimer = 0;
 };

@@ -83,6 +83,9 @@ bool FtpClientBase::progressCheck() {
         return true;
     bool abort = false;
     onProgress(m_byteCount + m_resumeAt, abort);
+    // The handler may have ended the transfer itself (abortTransfer, abortAsync).
+    if (m_requestDone || m_transferAborted)
+        return false;
     if (!abort)
         return true;
     display("! Abort requested");
@@ -121,8 +124,10 @@ SocketHandle FtpClientBase::acceptData(int& error) {
 // A transfer that lost bytes locally or was aborted by the application is no success, even
 // when the server reports one.
 int FtpClientBase::transferResult(int dataError) {
-    if (dataError != 0)
+    if (dataError != 0) {
+        setErrorMessageOnce("426 Data connection: " + socketErrorWords(dataError));
         return dataError;
+    }
     if (m_localFileError) {
         setErrorMessageOnce("426 Local file error");
         return 426;
@@ -161,7 +166,10 @@ void FtpClientBase::transferClosed(int error) {
     if (!m_stream.emptyPending())
         freeStream();
     m_dataClosed = true;
-    m_dataError = error;
+    // The first error stays: a connection closed after a failed send or receive closes
+    // without one.
+    if (m_dataError == 0)
+        m_dataError = error;
     checkTransferEnd();
 }
 

@@ -1,4 +1,8 @@
+#include <algorithm>
+#include <limits>
+
 #include "ftp/ftp_client_base.h"
+#include "ftp/listing_limit.h"
 #include "ftp/reply_text.h"
 
 namespace quay {
@@ -35,7 +39,7 @@ void FtpClientBase::receiveStep(FtpRequest request) {
     if (!m_sequence)
         m_requestType = request;
     m_finalReply = m_dataClosed = m_requestDone = m_sending = false;
-    m_localFileError = m_transferAborted = m_started = false;
+    m_localFileError = m_transferAborted = m_started = m_transferCommandSent = false;
     m_byteCount = 0;
     m_dataError = 0;
     // Checked before the local file is touched, so a broken reply never truncates it.
@@ -46,8 +50,11 @@ void FtpClientBase::receiveStep(FtpRequest request) {
     if (!m_displayFileFlag) {
         try {
             m_stream.openForWrite(m_localFileName, m_resumeAt <= 0, m_resumeAt);
-        } catch (const std::exception&) {
-            failTransfer(550, "Unable to open local file " + m_localFileName, true);
+        } catch (const std::exception& e) {
+            const std::string text =
+                "Unable to open local file " + m_localFileName + ": " + e.what();
+            display("! " + text);
+            failTransfer(550, text, true);
             return;
         }
     }
@@ -63,6 +70,7 @@ void FtpClientBase::receiveStep(FtpRequest request) {
     bindAccept(&FtpClientBase::receiveAccept);
     setState(FtpState::fsWaitingResponse);
     m_replyHandler = &FtpClientBase::downloadFirstReply;
+    m_transferCommandSent = true;
     sendCommand(m_hostFileName.empty() ? cmd : cmd + " " + m_hostFileName);
 }
 
@@ -88,8 +96,7 @@ void FtpClientBase::receiveConnect(int error) {
     m_startTime = std::chrono::steady_clock::now();
     m_started = true;
     if (error != 0)
-        failTransfer(550, "Unable to establish data connection, error #" + std::to_string(error),
-                     true);
+        failTransfer(550, "Unable to establish data connection: " + socketErrorWords(error), true);
 }
 
 void FtpClientBase::downloadFirstReply() {
@@ -120,8 +127,9 @@ void FtpClientBase::receiveData(int) {
         return;
     if (m_chunk.size() < static_cast<std::size_t>(kReceiveChunk))
         m_chunk.resize(static_cast<std::size_t>(kReceiveChunk));
-    const std::int64_t n = m_data->receive(m_chunk.data(), kReceiveChunk);
-    if (n > 0) {
+    const std::int64_t received = m_data->receive(m_chunk.data(), kReceiveChunk);
+    if (received > 0) {
+        const std::int64_t n = std::min(received, receiveRoom());
         m_byteCount += n;
         if (m_stream.isOpen()) {
             try {
@@ -132,13 +140,29 @@ void FtpClientBase::receiveData(int) {
         }
         if (m_displayFileFlag)
             displayFileLines(m_chunk.data(), n);
+        if (n < received)
+            listingTooLong();
         return;
     }
-    if (n < 0 && m_data->state() == SocketState::wsConnected &&
+    if (received < 0 && m_data->state() == SocketState::wsConnected &&
         m_data->lastError() != sockerr::WouldBlock) {
-        display("! Data: Receive error " + std::to_string(m_data->lastError()));
+        m_dataError = m_data->lastError();
+        display("! Data: Receive error: " + socketErrorWords(m_dataError));
         m_data->shutDown(2);
     }
+}
+
+std::int64_t FtpClientBase::receiveRoom() const {
+    if (m_currentStep != FtpStep::fctDir && m_currentStep != FtpStep::fctLs)
+        return std::numeric_limits<std::int64_t>::max();
+    return static_cast<std::int64_t>(kMaxListingBytes) - m_byteCount;
+}
+
+// A listing that never ends would fill the disk; what lies past the limit would not be read.
+void FtpClientBase::listingTooLong() {
+    const std::string limit = std::to_string(kMaxListingBytes);
+    display("! Listing longer than " + limit + " bytes; the rest is not received");
+    endTransferNow("426 Listing longer than " + limit + " bytes");
 }
 
 void FtpClientBase::emptyLocalFile() {

@@ -33,6 +33,7 @@ void FtpClientBase::runSequence(FtpRequest request, std::initializer_list<FtpSte
     m_currentStep = FtpStep::none;
     m_sequenceResult = 0;
     m_sequence = true;
+    m_stopBeforeTransfer = false;
     m_lastResponse.clear();
     m_errorMessage.clear();
     try {
@@ -53,6 +54,12 @@ void FtpClientBase::nextSequenceStep() {
         m_errorMessage = "426 Operation aborted.";
     }
     m_nextStepHandler = &FtpClientBase::nextSequenceStep;
+    if (m_stopBeforeTransfer && m_requestResult == 0) {
+        m_stopBeforeTransfer = false;
+        m_statusCode = m_requestResult = 426;
+        setErrorMessageOnce("426 Transfer aborted");
+        display("! Abort requested");
+    }
     if (m_requestResult != 0) {
         m_sequenceResult = m_requestResult;
         const bool quitLeft = (m_steps & stepBit(FtpStep::fctQuit)) != 0;
@@ -69,8 +76,9 @@ void FtpClientBase::nextSequenceStep() {
         // A transfer starts inside the file only right behind a REST the server accepted with
         // 350. An upload follows the same rule as a download: behind a REST that was not
         // honoured, or with an offset left over from an earlier failed request, STOR would
-        // replace the remote file with the tail of the local one.
-        if ((step == FtpStep::fctGet || step == FtpStep::fctPut || step == FtpStep::fctAppend) &&
+        // replace the remote file with the tail of the local one. A listing always starts at 0.
+        if ((step == FtpStep::fctGet || step == FtpStep::fctPut || step == FtpStep::fctAppend ||
+             step == FtpStep::fctDir || step == FtpStep::fctLs) &&
             !(m_currentStep == FtpStep::fctRest && m_resumeAt >= 0 && m_statusCode == 350))
             m_resumeAt = 0;
         if (step == FtpStep::fctQuit) {
@@ -216,9 +224,11 @@ void FtpClientBase::restartGetAsync() {
                                      S::fctPort, S::fctRest, S::fctGet, S::fctQuit});
 }
 void FtpClientBase::restPutAsync() {
+    checkUploadResume();
     runSequence(R::RestPutAsync, {S::fctPort, S::fctRest, S::fctPut});
 }
 void FtpClientBase::restartPutAsync() {
+    checkUploadResume();
     runSequence(R::RestartPutAsync, {S::fctOpen, S::fctUser, S::fctPass, S::fctCwd, S::fctTypeSet,
                                      S::fctPort, S::fctRest, S::fctPut, S::fctQuit});
 }

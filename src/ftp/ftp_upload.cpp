@@ -13,6 +13,21 @@ constexpr std::int64_t kSendBlock = 256 * 1024;
 
 }  // namespace
 
+// An upload resumed at or behind the end of the local file has nothing to send, yet STOR would
+// succeed and report the file done, whatever the remote file holds.
+void FtpClientBase::checkUploadResume() {
+    checkReady();
+    if (m_resumeAt <= 0)
+        return;
+    const std::int64_t localSize = LocalFile::sizeOf(m_localFileName);
+    if (localSize < 0 || m_resumeAt < localSize)
+        return;
+    const std::int64_t offset = m_resumeAt;
+    m_resumeAt = 0;
+    handleError("Not sent: the upload would resume at byte " + std::to_string(offset) +
+                ", but the local file holds " + std::to_string(localSize) + " bytes");
+}
+
 void FtpClientBase::sendStep(bool append) {
     if (!m_connected)
         handleError("STOR/APPE: not connected");
@@ -24,9 +39,10 @@ void FtpClientBase::sendStep(bool append) {
     m_finalReply = m_dataClosed = m_requestDone = false;
     m_sending = true;
     m_uploadAnswer = m_uploadSession = m_started = false;
-    m_localFileError = m_transferAborted = false;
+    m_localFileError = m_transferAborted = m_transferCommandSent = false;
     m_byteCount = 0;
     m_dataError = 0;
+    noteActivity();
     bool cancel = false;
     if (onReadyToTransmit)
         onReadyToTransmit(cancel);
@@ -40,8 +56,9 @@ void FtpClientBase::sendStep(bool append) {
     }
     try {
         m_stream.openForRead(m_localFileName, m_resumeAt);
-    } catch (const std::exception&) {
-        failTransfer(426, "426 Unable to open local file " + m_localFileName, false);
+    } catch (const std::exception& e) {
+        failTransfer(426, "426 Unable to open local file " + m_localFileName + ": " + e.what(),
+                     false);
         return;
     }
     m_endOfFile = false;
@@ -63,6 +80,7 @@ void FtpClientBase::sendStep(bool append) {
 void FtpClientBase::sendTransferCommand() {
     setState(FtpState::fsWaitingResponse);
     m_replyHandler = &FtpClientBase::uploadFirstReply;
+    m_transferCommandSent = true;
     sendCommand((m_append ? "APPE " : "STOR ") + m_hostFileName);
 }
 
@@ -74,8 +92,7 @@ void FtpClientBase::sendConnect(int error) {
     m_startTime = std::chrono::steady_clock::now();
     m_started = true;
     if (error != 0) {
-        failTransfer(550, "Unable to establish data connection, error #" + std::to_string(error),
-                     true);
+        failTransfer(550, "Unable to establish data connection: " + socketErrorWords(error), true);
         return;
     }
     bindAccept(&FtpClientBase::sendAccept);
@@ -138,7 +155,8 @@ void FtpClientBase::sendData(int error) {
     if (m_stream.isOpen() && (!progressCheck() || !m_stream.isOpen()))
         return;
     if (error != 0) {
-        display("! Error #" + std::to_string(error) + " sending data");
+        display("! Error sending data: " + socketErrorWords(error));
+        m_dataError = error;
         m_data->close();
         return;
     }

@@ -12,24 +12,42 @@ namespace quay {
 
 namespace {
 
-std::runtime_error fileError(const std::string& what, const std::string& path) {
-    return std::runtime_error(what + " " + path + ": " + std::strerror(errno));
+std::runtime_error systemError(const std::string& what) {
+    return std::runtime_error(what + std::strerror(errno));
+}
+
+// A FIFO, device, socket or directory would block the open (a FIFO without a peer), stall
+// writes or reads, or take bytes meant for a file.
+std::runtime_error notRegular() {
+    return std::runtime_error("not a regular file");
 }
 
 }  // namespace
 
+// Only regular files are opened. The name is checked before the open, so that no device is
+// opened at all; the open does not block (a FIFO put there meanwhile), and the descriptor is
+// checked again, so a swap between the two checks is caught as well.
 void LocalFile::open(const std::string& path, int flags, std::int64_t offset) {
     close();
     // The system would stop reading the name at the NUL byte and open another file, one the
     // name only begins with (a name from a hostile listing could aim at an existing file).
     if (path.find('\0') != std::string::npos)
         throw std::runtime_error("cannot open a file name that holds a NUL byte");
-    m_fd = ::open(path.c_str(), flags | O_CLOEXEC, 0644);
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        throw notRegular();
+    m_fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, 0644);
     if (m_fd < 0)
-        throw fileError("cannot open", path);
-    if (offset > 0 && lseek(m_fd, offset, SEEK_SET) != offset) {
+        throw systemError("");
+    if (::fstat(m_fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         close();
-        throw fileError("cannot seek in", path);
+        throw notRegular();
+    }
+    ::fcntl(m_fd, F_SETFL, ::fcntl(m_fd, F_GETFL) & ~O_NONBLOCK);
+    if (offset > 0 && lseek(m_fd, offset, SEEK_SET) != offset) {
+        const auto error = systemError("cannot seek: ");
+        close();
+        throw error;
     }
 }
 
@@ -42,12 +60,10 @@ void LocalFile::emptyIfPending() {
     if (!m_emptyPending)
         return;
     struct stat st {};
-    // Only a regular file has content to drop; a device such as /dev/null cannot be truncated.
     // A file that is empty already (a new one) is left alone: the file system takes a
     // truncation as a sign the file is being replaced and writes it out at close, which on a
     // tree of small files costs more than the transfers.
-    if (::fstat(m_fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0 &&
-        ::ftruncate(m_fd, 0) != 0)
+    if (::fstat(m_fd, &st) == 0 && st.st_size > 0 && ::ftruncate(m_fd, 0) != 0)
         throw std::runtime_error(std::string("cannot empty the file: ") + std::strerror(errno));
     m_emptyPending = false;
 }

@@ -6,7 +6,9 @@
 namespace quay {
 
 // The local file of a transfer: a plain descriptor, read and written in the caller's chunks.
-// Every failure throws std::runtime_error; the descriptor is closed with the object.
+// Only regular files are opened: an existing FIFO, device, socket or directory is refused at
+// once ("not a regular file"), without blocking. Every failure throws std::runtime_error whose
+// text says why; the descriptor is closed with the object.
 class LocalFile {
 public:
     LocalFile() = default;

@@ -158,4 +158,14 @@ std::string exceptionClassName(const std::exception& e) {
     return "Exception";
 }
 
+std::string socketErrorWords(int code) {
+    return socketErrorText(code) + " (socket error #" + std::to_string(code) + ")";
+}
+
+std::string requestFailureText(int code) {
+    if (code >= sockerr::Interrupted)
+        return "426 " + socketErrorWords(code);
+    return std::to_string(code) + " Request failed";
+}
+
 }  // namespace quay

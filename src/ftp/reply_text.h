@@ -46,4 +46,11 @@ std::string transferSummary(std::int64_t bytes, std::int64_t elapsedMs, bool sen
 // The class name shown in messages about an exception ("SocketException: ...").
 std::string exceptionClassName(const std::exception& e);
 
+// A socket-layer error code in words: "Connection reset by peer (socket error #10054)".
+std::string socketErrorWords(int code);
+
+// The error text of a request that failed without a reply that says why: a socket-layer code
+// as "426 " and its words, any other code as "<code> Request failed".
+std::string requestFailureText(int code);
+
 }  // namespace quay

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "ftp/listing_limit.h"
+
 namespace quay {
 
 // A local note for the session log; the text starts with "! ".
@@ -21,9 +23,6 @@ struct ListingFormat {
     bool isVms() const { return !layout.empty() && layout[0] == '5'; }
 };
 
-// The most of a listing file that is read. A server may send any amount; what lies past
-// this is left out (at a line end) and one "! " note says so.
-inline constexpr std::size_t kMaxListingBytes = 128u * 1024 * 1024;
 // The most entries a listing gives (a pane row costs a few hundred bytes).
 inline constexpr std::size_t kMaxListingEntries = 1'000'000;
 // The longest name an entry may have: no file system holds a longer one (255 bytes on ext4,
@@ -36,8 +35,8 @@ void noteLongNames(std::size_t count, const ListingLog& log);
 inline constexpr std::size_t kShortestListingLine = 3;
 
 // The text of a listing file as the server sent it; empty when the file is missing or
-// unreadable. Longer files are cut at the last line end before maxBytes and noted in log
-// (which may be empty).
+// unreadable. A file longer than maxBytes is cut at the last line end before it, noted in log
+// (which may be empty) with one "! " line.
 std::string readListingFile(const std::filesystem::path& file, const ListingLog& log,
                             std::size_t maxBytes = kMaxListingBytes);
 

@@ -3,6 +3,7 @@
 #include <netdb.h>
 
 #include <cerrno>
+#include <cstring>
 #include <unordered_map>
 
 namespace quay {
@@ -62,7 +63,12 @@ std::string socketErrorText(int code) {
         {11004, "No Data"},
     };
     auto it = texts.find(code);
-    return it == texts.end() ? "Not a WinSock error" : it->second;
+    if (it != texts.end())
+        return it->second;
+    // mapErrno keeps an errno value without a code of its own as 10000 + errno.
+    if (code > 10000 && code < sockerr::HostNotFound)
+        return std::strerror(code - 10000);
+    return "Not a WinSock error";
 }
 
 int mapErrno(int e) {

@@ -51,7 +51,8 @@ inline constexpr int NoData = 11004;
 inline constexpr int WaitTimedOut = 12001;
 }  // namespace sockerr
 
-// English text of a socket-layer error code; "Not a WinSock error" for unknown codes.
+// English text of a socket-layer error code (the system's text for an errno value that
+// mapErrno kept as 10000 + errno); "Not a WinSock error" for unknown codes.
 std::string socketErrorText(int code);
 
 // errno value -> socket-layer code (EAGAIN -> 10035, ECONNREFUSED -> 10061, ...). Values

@@ -90,7 +90,7 @@ void SessionController::connectToServer(const FtpServerInfo& server) {
     m_loop.processPending();
     m_serverListFolder = m_serverList.list().currentFolderPath();
     addLog("Connecting to " + m_ftp.hostName());
-    m_model.setEnabled("sbStop", true);
+    setCancelEnabled(true);
     m_state.connectAttempt = 0;
     m_ftp.setTimeout(0);
     startConnect();
@@ -163,9 +163,12 @@ void SessionController::backToServerList() {
     updateConnectionUI(false);
 }
 
+// Also cancels a connection attempt: the user who gives up is not retried.
 void SessionController::sbDisConnectClick() {
     if (!m_ftp.connected() && m_ftp.state() == FtpState::fsWaitingResponse)
         return;
+    if (m_connectPending)
+        m_state.connectAttempt = -1;
     stopKeepTimer();
     m_model.ftpPath().clear();
     m_model.setScreenCursor(Cursor::crHourGlass);

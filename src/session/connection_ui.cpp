@@ -13,14 +13,14 @@ const char* const kServerListCommands[] = {
 // Commands that edit a saved server: need a selected item besides.
 const char* const kServerRecordCommands[] = {"ServerProperties1", "ServerProperties2"};
 
+// Commands that end a session, usable from the start of connecting: a server that greets a
+// byte at a time must not leave the user only the way out of the program.
+const char* const kCancelCommands[] = {"sbDisConnect", "sbStop", "Disconnect1", "StopTransfer1"};
+
 // Commands for a connected session: transfers and remote files.
 const char* const kSessionCommands[] = {
-    "sbDisConnect",
-    "sbStop",
     "SpeedButton1",
     "SpeedButton2",
-    "Disconnect1",
-    "StopTransfer1",
     "UploadSelectedFiles1",
     "UploadSelectedFiles2",
     // the "FTP - Server" menu
@@ -58,6 +58,12 @@ void SessionController::updateConnectionUI(bool connected) {
         m_model.setEnabled(name, !connected && selected);
     for (const char* name : kSessionCommands)
         m_model.setEnabled(name, connected);
+    setCancelEnabled(connected || m_connectPending);
+}
+
+void SessionController::setCancelEnabled(bool enabled) {
+    for (const char* name : kCancelCommands)
+        m_model.setEnabled(name, enabled);
 }
 
 void SessionController::beginBusy() {

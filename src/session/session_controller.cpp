@@ -255,12 +255,19 @@ void SessionController::ExplorerButton1Click() {
     m_abortOnClose = false;
 }
 
+// While connecting, Stop gives up the attempt. Otherwise a running transfer or listing ends
+// at once, also when no data arrives (which would bring no progress report to abort at).
 void SessionController::sbStopClick() {
+    if (m_connectPending) {
+        sbDisConnectClick();
+        return;
+    }
     m_transfers.stop();
     m_remoteOps.stop();
     m_state.clearOperationFlags();
     m_model.setTag("sbStop", 1);
     m_model.setScreenCursor(Cursor::crDefault);
+    m_ftp.abortTransfer();
 }
 
 void SessionController::FTPViewChange() {

@@ -106,6 +106,7 @@ public:
     // dialog, whichever button closed it.
     void applyOptions();
 
+    // Enables the commands of a session; Disconnect and Stop also while connecting.
     void updateConnectionUI(bool connected);
     void beginBusy();
     void endBusy();
@@ -198,6 +199,8 @@ private:
     // Starts the log-in request; false (logged) when it cannot start.
     bool startConnect();
     // After a connection attempt ended: retries it, or returns to the server list.
+    // Disconnect and Stop (buttons and menu entries).
+    void setCancelEnabled(bool enabled);
     void sessionEnded();
     void backToServerList();
     // The failure and success branches of Ftp1RequestDone.

@@ -57,8 +57,11 @@ bool TransferDriver::stopped() {
 }
 
 void TransferDriver::stop() {
-    if (m_running)
-        m_stopped = true;
+    if (!m_running)
+        return;
+    m_stopped = true;
+    // At once, also when no data arrives: a progress report would never come to abort at.
+    m_ftp.abortTransfer();
 }
 
 void TransferDriver::sessionClosed() {
@@ -143,7 +146,9 @@ void TransferDriver::hideProgress() {
 void TransferDriver::progress(std::int64_t bytes, bool& abort) {
     if (m_progress)
         m_progress->updateProgress(bytes);
-    abort = m_model.control("sbStop").tag == 1 || m_stopped;
+    // Only a batch's own transfers: a stop request left behind (Stop ends what runs at once)
+    // must not abort the listing after the batch or any later one.
+    abort = m_running && (m_model.control("sbStop").tag == 1 || m_stopped);
 }
 
 void TransferDriver::setTransferType() {
@@ -227,18 +232,30 @@ void TransferDriver::startDownload() {
         [this] { downloadNext(); });
 }
 
-bool TransferDriver::downloadComplete() {
-    if (!m_currentBinary || m_currentSize <= 0)
+// A file is done only when its size fits the listing. Shorter means cut short, in text mode as
+// well (a text transfer may add CRs, never drop bytes). A resumed binary file that ends longer
+// was sent again from its start behind the kept part (a server that answered REST with 350 and
+// ignored it); it is kept, so that a fresh download can replace it.
+bool TransferDriver::downloadComplete(bool resumed) {
+    if (m_currentSize <= 0)
         return true;
     struct stat file {};
     if (::stat(m_currentLocal.c_str(), &file) != 0 || !S_ISREG(file.st_mode))
         return true;
     const std::int64_t received = file.st_size;
-    if (received >= m_currentSize)
-        return true;
-    log("! Transfer of " + printableName(fileNamePart(m_currentLocal)) + " failed: " +
-        std::to_string(received) + " of " + std::to_string(m_currentSize) + " bytes received");
-    return false;
+    const std::string name = printableName(fileNamePart(m_currentLocal));
+    const std::string listed = std::to_string(m_currentSize);
+    if (received < m_currentSize) {
+        log("! Transfer of " + name + " failed: " + std::to_string(received) + " of " + listed +
+            " bytes received");
+        return false;
+    }
+    if (resumed && m_currentBinary && received > m_currentSize) {
+        log("! Transfer of " + name + " failed: " + std::to_string(received) +
+            " bytes, but the listing shows " + listed + "; the file is kept");
+        return false;
+    }
+    return true;
 }
 
 void TransferDriver::uploadNext() {
@@ -319,7 +336,7 @@ bool TransferDriver::requestDone(FtpRequest request, int error) {
                 return false;
             if (error != 0)
                 log("Error " + m_ftp.errorMessage());
-            else if (downloadComplete() && m_progress)
+            else if (downloadComplete(request == R::RestGetAsync) && m_progress)
                 m_progress->fileDone();
             downloadNext();
             return true;

@@ -73,11 +73,11 @@ public:
     // Returns false when no batch runs or the request is none of the batch's, so the
     // request-done handler goes on as usual.
     bool requestDone(FtpRequest request, int error);
-    // The client's progress report: updates the progress window and asks for an abort after
-    // the stop command.
+    // The client's progress report: updates the progress window and, while a batch runs,
+    // asks for an abort after the stop command.
     void progress(std::int64_t bytes, bool& abort);
-    // The stop command: the running transfer is aborted at its next progress report, the
-    // queues are emptied and no further file starts.
+    // The stop command: the running transfer is aborted at once, the queues are emptied and
+    // no further file starts.
     void stop();
     // The session ended: a batch that ran is dropped and its progress window closed.
     void sessionClosed();
@@ -125,7 +125,8 @@ private:
     void enterNextUploadDir();
     void setTransferType();
     void listCurrentDir();
-    bool downloadComplete();
+    // The size check of a finished download against its listing; false with a "! " line.
+    bool downloadComplete(bool resumed);
     // Drops dir's files and subdirectories from the queue: dir could not be made or entered.
     void skipUploadSubtree(const TransferItem& dir);
     // Runs start (which may throw FtpException); when it cannot start, the error is logged and

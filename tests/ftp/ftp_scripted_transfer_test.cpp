@@ -1,6 +1,10 @@
 // Requests and transfers against a scripted server: local file failures, REST answers, closes,
 // and the bookkeeping of results.
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
 
 #include "scripted_fixture.h"
 
@@ -14,19 +18,21 @@ void serveRetr(ScriptedFtpSession& s, const std::string& data, const std::string
 }
 
 // Transfers that fail on this side: a local file that cannot be opened, a name holding a NUL
-// byte, an upload the application cancels.
+// byte, an upload the application cancels. Each fails at once and sends no transfer command.
 TEST_F(ScriptedFtp, TransfersRefusedOnTheClientSide) {
     startLoggedIn([](ScriptedFtpSession& s) {
         for (int i = 0; i < 4; ++i)
             answerPasv(s);
     });
     const std::string missing = files("f", "no-such-dir/f");
+    const std::string why = missing + ": No such file or directory";
     EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 550);
-    EXPECT_EQ(h.ftp.lastResponse(), "Unable to open local file " + missing);
-    EXPECT_EQ(h.ftp.errorMessage(), "Unable to open local file " + missing);
+    EXPECT_EQ(h.ftp.lastResponse(), "Unable to open local file " + why);
+    EXPECT_EQ(h.ftp.errorMessage(), "Unable to open local file " + why);
+    EXPECT_TRUE(h.logged("! Unable to open local file " + why));
     EXPECT_EQ(h.run([&] { h.ftp.putAsync(); }), 426);
-    EXPECT_EQ(h.ftp.errorMessage(), "426 Unable to open local file " + missing);
-    EXPECT_TRUE(h.logged("! 426 Unable to open local file " + missing));
+    EXPECT_EQ(h.ftp.errorMessage(), "426 Unable to open local file " + why);
+    EXPECT_TRUE(h.logged("! 426 Unable to open local file " + why));
     // A NUL byte in the name would otherwise cut it short and truncate the existing "kept".
     const std::string kept = (dir.path() / "kept").string();
     writeFile(kept, "precious");
@@ -39,6 +45,35 @@ TEST_F(ScriptedFtp, TransfersRefusedOnTheClientSide) {
     EXPECT_EQ(h.run([&] { h.ftp.putAsync(); }), 426);
     EXPECT_EQ(h.ftp.errorMessage(), "426 Transmit cancelled by application");
     EXPECT_TRUE(h.logged("! 426 Transmit cancelled by application"));
+    EXPECT_EQ(h.loggedStarting("> RETR") + h.loggedStarting("> STOR"), 0) << h.logText();
+}
+
+// A FIFO, a directory or a device named like the file is no file: opening a FIFO would block
+// the whole program until a peer opens its other end. Each is refused at once, both ways.
+TEST_F(ScriptedFtp, LocalTargetThatIsNoRegularFileIsRefused) {
+    startLoggedIn([](ScriptedFtpSession& s) {
+        for (int i = 0; i < 5; ++i)
+            answerPasv(s);
+    });
+    const std::string fifo = files("f", "fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string folder = (dir.path() / "folder").string();
+    std::filesystem::create_directory(folder);
+    for (const std::string& target : {fifo, folder, std::string("/dev/null")}) {
+        h.ftp.setLocalFileName(target);
+        EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }, 5s), 550) << target;
+        EXPECT_TRUE(h.logged("! Unable to open local file " + target + ": not a regular file"))
+            << h.logText();
+    }
+    h.ftp.setLocalFileName(fifo);
+    EXPECT_EQ(h.run([&] { h.ftp.putAsync(); }, 5s), 426);
+    EXPECT_EQ(h.ftp.errorMessage(),
+              "426 Unable to open local file " + fifo + ": not a regular file");
+    // A link to a FIFO is no way around it.
+    const std::string link = (dir.path() / "link").string();
+    std::filesystem::create_symlink(fifo, link);
+    h.ftp.setLocalFileName(link);
+    EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }, 5s), 550);
     EXPECT_EQ(h.loggedStarting("> RETR") + h.loggedStarting("> STOR"), 0) << h.logText();
 }
 
@@ -112,6 +147,47 @@ TEST_F(ScriptedFtp, UploadResumesOnlyBehindAnAcceptedRest) {
     ASSERT_EQ(h.run([&] { h.ftp.putAsync(); }), 0) << h.logText();
     ASSERT_TRUE(h.pumpUntil([&] { return server->finishedSessions() == 1; }));
     EXPECT_EQ(received, (std::vector<std::string>{"456789", "0123456789", "0123456789"}));
+}
+
+// A refused REST leaves no offset behind: the listing after it starts its file afresh, as
+// does every later request. An upload resumed at or behind the end of the local file is not
+// started at all.
+TEST_F(ScriptedFtp, ResumeOffsetsEndWithTheirRequest) {
+    startLoggedIn([](ScriptedFtpSession& s) {
+        answerPasv(s, "502 REST not implemented");
+        answerPasv(s);
+        serveData(s, "LIST", "-rw-r--r-- 1 joe joe 5 Mar 01 10:00 a.txt\r\n");
+        answerPasv(s, "502 REST not implemented");
+        answerPasv(s);
+        serveData(s, "LIST", "listed again\r\n");
+    });
+    const std::string local = files("f", "f");
+    writeFile(local, "abc");
+    EXPECT_EQ(h.run([&] { h.ftp.restGetAsync(); }), 502);
+    EXPECT_EQ(h.ftp.resumeAt(), 0);
+    const std::string listing = (dir.path() / "list.txt").string();
+    h.ftp.setLocalFileName(listing);
+    EXPECT_EQ(h.run([&] { h.ftp.dirAsync(); }), 0) << h.logText();
+    EXPECT_EQ(readFile(listing), "-rw-r--r-- 1 joe joe 5 Mar 01 10:00 a.txt\r\n");
+    EXPECT_EQ(readFile(local), "abc");
+
+    h.ftp.setLocalFileName(local);
+    h.ftp.setResumeAt(2);
+    EXPECT_EQ(h.run([&] { h.ftp.restPutAsync(); }), 502);
+    h.ftp.setLocalFileName(listing);
+    EXPECT_EQ(h.run([&] { h.ftp.dirAsync(); }), 0) << h.logText();
+    EXPECT_EQ(readFile(listing), "listed again\r\n");
+
+    h.ftp.setLocalFileName(local);
+    for (std::int64_t offset : {3, 40}) {
+        h.ftp.setResumeAt(offset);
+        EXPECT_EQ(thrownMessage([&] { h.ftp.restPutAsync(); }),
+                  "Not sent: the upload would resume at byte " + std::to_string(offset) +
+                      ", but the local file holds 3 bytes");
+        EXPECT_EQ(h.ftp.resumeAt(), 0);
+    }
+    EXPECT_EQ(h.loggedStarting("> STOR"), 0);
+    EXPECT_EQ(h.loggedStarting("> PASV"), 4);
 }
 
 TEST_F(ScriptedFtp, ServerClosingDuringAnUploadFailsIt) {

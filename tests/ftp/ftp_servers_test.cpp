@@ -219,6 +219,44 @@ TEST_P(RealServer, AbortMidDownload) {
     EXPECT_TRUE(readFile(local("blob.bin")) == blob);
 }
 
+// abortTransfer in the middle of a download and of an upload, both modes: each fails at once,
+// and the replies the server still sends for the transfer and for ABOR are not taken as the
+// answer to the next command.
+TEST_P(RealServer, AbortTransferKeepsTheRepliesInStep) {
+    writeFile(remote("big.bin"), "");
+    fs::resize_file(remote("big.bin"), std::uintmax_t{1} << 30);
+    server->handOver(remote("big.bin"));
+    writeFile(local("big.bin"), std::string(64 << 20, 'b'));
+    connect();
+    int stopped = 0;
+    h.ftp.onProgress = [&](std::int64_t count, bool&) {
+        if (count > 0 && h.ftp.abortTransfer())
+            ++stopped;
+    };
+    for (bool passive : {true, false}) {
+        SCOPED_TRACE(passive ? "passive" : "active");
+        h.ftp.setPassive(passive);
+        h.ftp.setHostFileName("big.bin");
+        h.ftp.setLocalFileName(local("down.bin"));
+        EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 426) << h.logText();
+        EXPECT_LT(fs::file_size(local("down.bin")), std::uintmax_t{1} << 30);
+        EXPECT_EQ(h.run([&] { h.ftp.pwdAsync(); }), 0) << h.logText();
+        EXPECT_EQ(h.ftp.statusCode(), 257) << h.logText();
+
+        h.ftp.setHostFileName("up.bin");
+        h.ftp.setLocalFileName(local("big.bin"));
+        EXPECT_EQ(h.run([&] { h.ftp.putAsync(); }), 426) << h.logText();
+        EXPECT_EQ(h.run([&] { h.ftp.pwdAsync(); }), 0) << h.logText();
+        EXPECT_EQ(h.ftp.statusCode(), 257) << h.logText();
+    }
+    h.ftp.onProgress = nullptr;
+    blobTransfer(true);
+    EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 0) << h.logText();
+    EXPECT_TRUE(readFile(local("blob.bin")) == blob);
+    EXPECT_EQ(stopped, 4);
+    EXPECT_EQ(h.loggedStarting("> ABOR"), 4) << h.logText();
+}
+
 INSTANTIATE_TEST_SUITE_P(Servers, RealServer,
                          ::testing::Values(FtpServerKind::Vsftpd, FtpServerKind::PureFtpd,
                                            FtpServerKind::Pyftpdlib),

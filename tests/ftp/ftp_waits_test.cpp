@@ -76,6 +76,37 @@ TEST_F(ScriptedFtp, ServerThatNeverGreetsTimesOut) {
     EXPECT_EQ(h.ftp.lastResponse().rfind("426 Time-out", 0), 0u) << h.ftp.lastResponse();
 }
 
+// Bytes that never complete a reply do not keep a request alive: a greeting trickled a byte
+// at a time, and a multi-line reply whose lines keep coming, time out counted from their start.
+TEST_F(ScriptedFtp, TrickledRepliesTimeOutFromTheirStart) {
+    int session = 0;
+    start([&](ScriptedFtpSession& s) {
+        if (session++ == 0) {
+            for (int i = 0; i < 100 && !s.waitForClose(200ms); ++i)
+                s.send("2");
+            return;
+        }
+        login(s);
+        s.expect("CWD slow");
+        s.reply("250-Changing directory");
+        for (int i = 0; i < 100 && !s.waitForClose(200ms); ++i)
+            s.reply(" still changing");
+    });
+    EXPECT_EQ(h.ftp.idleTimeout(), 15);
+    h.ftp.setIdleTimeout(1);
+    auto started = std::chrono::steady_clock::now();
+    EXPECT_EQ(connect(), 426) << h.logText();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, kTimeOutBound);
+    EXPECT_EQ(h.loggedStarting("! Time-out"), 1) << h.logText();
+
+    ASSERT_EQ(connect(), 0) << h.logText();
+    h.ftp.setHostDirName("slow");
+    started = std::chrono::steady_clock::now();
+    EXPECT_EQ(h.run([&] { h.ftp.cwdAsync(); }), 426) << h.logText();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, kTimeOutBound);
+    EXPECT_EQ(h.loggedStarting("! Time-out"), 2) << h.logText();
+}
+
 TEST_F(ScriptedFtp, ListingWhoseDataConnectionNeverComesTimesOut) {
     startLoggedIn([](ScriptedFtpSession& s) {
         s.expect("PASV");

@@ -1,6 +1,8 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "net/buffer.h"
 #include "net/resolve.h"
 #include "net/socket_error.h"
@@ -75,6 +77,8 @@ TEST(SocketErrorText, KnownAndUnknownCodes) {
     EXPECT_EQ(socketErrorText(10061), "Connection refused");
     EXPECT_EQ(socketErrorText(11004), "No Data");
     EXPECT_EQ(socketErrorText(12345), "Not a WinSock error");
+    // An errno value without a code of its own still reads as the system's words.
+    EXPECT_EQ(socketErrorText(mapErrno(EROFS)), std::string(std::strerror(EROFS)));
     EXPECT_EQ(mapErrno(ECONNREFUSED), 10061);
     EXPECT_EQ(mapErrno(EAGAIN), 10035);
     EXPECT_EQ(mapErrno(EPIPE), 10054);

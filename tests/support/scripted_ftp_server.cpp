@@ -203,6 +203,14 @@ void ScriptedFtpSession::closeData() {
     closeFd(m_data);
 }
 
+void ScriptedFtpSession::resetData() {
+    if (m_data >= 0) {
+        const linger abortive{1, 0};
+        ::setsockopt(m_data, SOL_SOCKET, SO_LINGER, &abortive, sizeof abortive);
+    }
+    closeFd(m_data);
+}
+
 ScriptedFtpServer::ScriptedFtpServer(Script script) : m_script(std::move(script)) {
     m_listener = listenOnLoopback(m_port);
     m_thread = std::thread([this] { serve(); });

@@ -50,6 +50,8 @@ public:
     // True when the client closes (or resets) the data connection within the time-out.
     bool waitForDataClose(std::chrono::milliseconds timeout);
     void closeData();
+    // Closes the data connection with a reset instead of an orderly close.
+    void resetData();
 
     std::chrono::milliseconds ioTimeout{10000};
 

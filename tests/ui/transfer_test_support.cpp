@@ -265,6 +265,15 @@ void ScriptedTree::serve(ScriptedFtpSession& session) const {
             }
         } else if (verb == "PASV") {
             session.reply(ScriptedFtpServer::passiveReply(session.listenData()));
+        } else if (verb == "RETR" && joinPath(cwd, arg) == silentFile) {
+            session.reply("150 data");
+            session.acceptData();
+            session.expect("ABOR");
+            session.expect("NOOP");
+            session.closeData();
+            session.reply("426 aborted");
+            session.reply("226 ABOR done");
+            session.reply("200 NOOP done");
         } else if (verb == "LIST" || verb == "RETR") {
             const std::optional<std::string> data =
                 verb == "LIST" ? listing(cwd) : file(joinPath(cwd, arg));
@@ -279,6 +288,8 @@ void ScriptedTree::serve(ScriptedFtpSession& session) const {
             session.reply("226 done");
             if (verb == "LIST" && afterListing)
                 afterListing(session);
+        } else if (verb == "REST") {
+            session.reply(restReply);
         } else if (verb == "QUIT") {
             session.reply("221 bye");
             return;

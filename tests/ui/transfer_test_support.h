@@ -103,6 +103,10 @@ struct ScriptedTree {
     std::function<std::optional<std::string>(const std::string& path)> file;
     // Runs after each listing is sent (may be empty); the session ends when it throws.
     std::function<void(ScriptedFtpSession& session)> afterListing;
+    // The answer to REST; the file is sent whole whatever it says.
+    std::string restReply = "502 not here";
+    // A file whose RETR is taken with 150 and then sends nothing until ABOR and NOOP come.
+    std::string silentFile;
     void serve(ScriptedFtpSession& session) const;
 };
 

@@ -1,0 +1,125 @@
+// Transfers ended by this side against a scripted server: Stop while nothing arrives, a
+// listing without end, a data connection that fails. The session goes on in step afterwards.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <filesystem>
+
+#include "ftp/listing_limit.h"
+#include "scripted_fixture.h"
+
+namespace quay::test {
+namespace {
+
+// Answers PASV, takes the transfer command on the data connection and starts the transfer.
+void startTransfer(ScriptedFtpSession& s, const std::string& command) {
+    answerPasv(s);
+    s.expect(command);
+    s.acceptData();
+    s.reply("150 Here it comes");
+}
+
+// The answers RFC 959 gives to ABOR during a transfer and the NOOP behind it, then a PWD to
+// check what is matched to what.
+void answerAborAndPwd(ScriptedFtpSession& s) {
+    s.expect("ABOR");
+    s.expect("NOOP");
+    s.reply("426 Transfer aborted");
+    s.reply("226 ABOR successful");
+    s.reply("200 NOOP ok");
+    s.expect("PWD");
+    s.reply("257 \"/after\"");
+}
+
+// Stop during a transfer that sends nothing ends it at once, not at the idle time-out; the
+// server's late answers are not taken for the next command's. Stop while the PASV of a
+// listing waits ends the listing before LIST is sent.
+TEST_F(ScriptedFtp, AbortTransferEndsASilentTransferAtOnce) {
+    std::atomic<bool> stopped{false};
+    startLoggedIn([&](ScriptedFtpSession& s) {
+        startTransfer(s, "RETR f");
+        s.sendData("partial");
+        answerAborAndPwd(s);
+        s.expect("PASV");
+        while (!stopped)
+            std::this_thread::sleep_for(10ms);
+        s.reply(ScriptedFtpServer::passiveReply(s.listenData()));
+        s.expect("PWD");
+        s.reply("257 \"/again\"");
+    });
+    h.ftp.setIdleTimeout(60);
+    const std::string local = files("f", "f");
+    h.ftp.getAsync();
+    ASSERT_TRUE(h.pumpUntil([&] {
+        std::error_code missing;
+        return std::filesystem::file_size(local, missing) == 7;
+    }));
+    EXPECT_TRUE(h.ftp.abortTransfer());
+    ASSERT_TRUE(h.pumpUntil([&] { return h.done.size() == 2; }, 5s)) << h.logText();
+    EXPECT_EQ(h.done.back().error, 426);
+    EXPECT_EQ(h.ftp.errorMessage(), "426 Transfer aborted");
+    EXPECT_TRUE(h.logged("! Abort requested"));
+    EXPECT_FALSE(h.ftp.abortTransfer());
+    EXPECT_EQ(h.run([&] { h.ftp.pwdAsync(); }), 0) << h.logText();
+    EXPECT_EQ(h.ftp.dirResult(), "/after");
+    EXPECT_TRUE(h.logged("< 226 ABOR successful"));
+
+    h.ftp.setLocalFileName((dir.path() / "list.txt").string());
+    EXPECT_EQ(h.run([&] {
+        h.ftp.dirAsync();
+        EXPECT_TRUE(h.ftp.abortTransfer());
+        stopped = true;
+    }),
+              426);
+    EXPECT_EQ(h.loggedStarting("> LIST"), 0);
+    EXPECT_EQ(h.run([&] { h.ftp.pwdAsync(); }), 0) << h.logText();
+    EXPECT_EQ(h.ftp.dirResult(), "/again");
+}
+
+// A listing that never ends is cut at the size the listing reader takes; the request fails
+// with a message saying why, and the session goes on.
+TEST_F(ScriptedFtp, EndlessListingStopsAtTheListingLimit) {
+    startLoggedIn([](ScriptedFtpSession& s) {
+        startTransfer(s, "LIST");
+        std::string block;
+        while (block.size() < (1u << 20))
+            block += "-rw-r--r-- 1 joe joe 5 Mar 01 10:00 again-and-again.txt\r\n";
+        try {
+            for (int i = 0; i < 400; ++i)
+                s.sendData(block);
+        } catch (const ScriptError&) {
+            // The client closed the data connection: what it should do.
+        }
+        answerAborAndPwd(s);
+    });
+    const std::string listing = (dir.path() / "list.txt").string();
+    h.ftp.setPassive(true);
+    h.ftp.setLocalFileName(listing);
+    EXPECT_EQ(h.run([&] { h.ftp.dirAsync(); }, 60s), 426) << h.logText();
+    const std::string limit = std::to_string(kMaxListingBytes);
+    EXPECT_EQ(std::filesystem::file_size(listing), kMaxListingBytes);
+    EXPECT_EQ(h.ftp.errorMessage(), "426 Listing longer than " + limit + " bytes");
+    EXPECT_TRUE(h.logged("! Listing longer than " + limit + " bytes; the rest is not received"));
+    EXPECT_EQ(h.run([&] { h.ftp.pwdAsync(); }), 0) << h.logText();
+    EXPECT_EQ(h.ftp.dirResult(), "/after");
+}
+
+// A data connection reset by the server fails the download, with the socket error in words,
+// even when the server then reports success.
+TEST_F(ScriptedFtp, DataConnectionErrorIsNamedInTheFailure) {
+    startLoggedIn([](ScriptedFtpSession& s) {
+        startTransfer(s, "RETR f");
+        s.sendData("part");
+        std::this_thread::sleep_for(100ms);
+        s.resetData();
+        std::this_thread::sleep_for(100ms);
+        s.reply("226 Done");
+    });
+    files("f", "f");
+    EXPECT_NE(h.run([&] { h.ftp.getAsync(); }), 0) << h.logText();
+    EXPECT_NE(h.ftp.errorMessage().find("Connection reset by peer"), std::string::npos)
+        << h.ftp.errorMessage();
+}
+
+}  // namespace
+}  // namespace quay::test
