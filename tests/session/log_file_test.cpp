@@ -22,9 +22,13 @@ TEST(LogMask, OnlyAPassCommandIsMaskedWhole) {
     EXPECT_FALSE(isPassCommandLine("PASS secret"));
 }
 
-TEST(LogMask, ThePasswordIsMaskedWhereverItAppears) {
-    EXPECT_EQ(maskPassword("530 pw s3 and s3s3", "s3"), "530 pw **** and ********");
+TEST(LogMask, ThePasswordIsMaskedWhereverItStandsAlone) {
+    EXPECT_EQ(maskPassword("530 pw s3 and s3s3 (s3)", "s3"), "530 pw **** and s3s3 (****)");
     EXPECT_EQ(maskPassword("Error 530 bad: hunter2.", "hunter2"), "Error 530 bad: ****.");
+    EXPECT_EQ(maskPassword("hunter2", "hunter2"), "****");
+    EXPECT_EQ(maskPassword("> TYPE A upload p", "p"), "> TYPE A upload ****");
+    EXPECT_EQ(maskPassword("530 'p@ss!' refused", "p@ss!"), "530 '****' refused");
+    EXPECT_EQ(maskPassword("x\xc3\xa9secret secret_", "secret"), "x\xc3\xa9secret secret_");
     EXPECT_EQ(maskPassword("nothing here", "hunter2"), "nothing here");
     EXPECT_EQ(maskPassword("no password known", ""), "no password known");
 }
