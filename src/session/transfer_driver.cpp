@@ -43,8 +43,6 @@ void TransferDriver::beginBatch(Direction direction) {
     m_state.startLocalDir = withTrailingSlash(m_state.localDir);
     m_state.overwriteAll = false;
     m_state.downloadTree = m_state.uploadTree = false;
-    // A stop request left from an earlier batch must not abort this one's first file.
-    m_model.setTag("sbStop", 0);
     m_direction = direction;
     m_running = true;
     m_stopped = false;
@@ -127,10 +125,7 @@ void TransferDriver::showProgress() {
     if (m_progress)
         return;
     m_progress = std::make_shared<ProgressModel>();
-    m_progress->onCancel = [this] {
-        m_model.setTag("sbStop", 1);
-        stop();
-    };
+    m_progress->onCancel = [this] { stop(); };
     if (onShowProgress)
         onShowProgress(m_progress);
 }
@@ -148,7 +143,8 @@ void TransferDriver::hideProgress() {
 void TransferDriver::progress(std::int64_t bytes, bool& abort) {
     if (m_progress)
         m_progress->updateProgress(bytes);
-    abort = m_model.control("sbStop").tag == 1 || m_stopped;
+    // The stop request is the batch's: once it has ended, no later data connection is cut.
+    abort = m_running && m_stopped;
 }
 
 void TransferDriver::setTransferType() {
