@@ -49,8 +49,10 @@ void SessionController::FTPViewDblClick() {
         return;
     }
     // A log-in already running (its password prompt may be open) starts no second one.
-    if (m_runner.busy())
+    if (m_runner.busy()) {
+        addLog("! Not started: " + m_runner.current()->name() + " is running");
         return;
+    }
     if (m_serverList.FTPViewDblClick() != ServerListCommands::DblClickResult::Connect)
         return;
     if (std::optional<FtpServerInfo> server = m_serverList.selectedServer())
