@@ -13,8 +13,8 @@
 #include "base/poll_loop.h"
 #include "scripted_dialogs.h"
 #include "scripted_ftp_server.h"
+#include "server_record.h"
 #include "session/session_controller.h"
-#include "sites/server_line.h"
 #include "test_support.h"
 
 namespace quay {
@@ -120,15 +120,7 @@ protected:
             [fault = interruption(), faultAt](test::ScriptedFtpSession& s) {
                 serve(s, fault, faultAt);
             });
-        FtpServerInfo info = defaultServerInfo("");
-        info.Name = "Local";
-        info.Server = "127.0.0.1";
-        info.Port = std::to_string(server->port());
-        info.User = "joe";
-        info.Password = "secret";
-        info.SavePassword = true;
-        info.Pasv = true;
-        test::writeFile(data.path() / "ftplist.TXT", serverInfoToLine(info) + "\r\n");
+        test::writeLocalServerList(data.path(), server->port(), "joe", "secret");
         const bool timeOut = interruption() == Interruption::TimeOut;
         test::writeFile(
             data.path() / "options.ftp",

@@ -10,8 +10,8 @@
 #include "base/poll_loop.h"
 #include "ftp_servers.h"
 #include "scripted_dialogs.h"
+#include "server_record.h"
 #include "session/session_controller.h"
-#include "sites/server_line.h"
 #include "test_support.h"
 
 namespace quay {
@@ -37,15 +37,7 @@ TEST(KeepAlive, WaitsWhileTheOverwriteQuestionIsOpen) {
         test::writeFile(local.path() / name, "old");
     }
     server->start(root.path());
-    FtpServerInfo info = defaultServerInfo("");
-    info.Name = "Local";
-    info.Server = "127.0.0.1";
-    info.Port = std::to_string(server->port());
-    info.User = server->user();
-    info.Password = server->password();
-    info.SavePassword = true;
-    info.Pasv = true;
-    test::writeFile(data.path() / "ftplist.TXT", serverInfoToLine(info) + "\r\n");
+    test::writeLocalServerList(data.path(), server->port(), server->user(), server->password());
     test::writeFile(data.path() / "options.ftp",
                     "[Common]\nPassiveTransfer=1\nKeep=1\nStartKeep=0\nCmdKeep=NOOP\n"
                     "PromptDownLoad=1\nIniPath=" +

@@ -8,8 +8,8 @@
 #include "base/poll_loop.h"
 #include "ftp_servers.h"
 #include "scripted_dialogs.h"
+#include "server_record.h"
 #include "session/session_controller.h"
-#include "sites/server_line.h"
 #include "test_support.h"
 
 namespace quay {
@@ -27,15 +27,7 @@ protected:
         fs::create_directories(root.path() / "sub" / "deep");
         test::writeFile(root.path() / "sub" / "inner.txt", "inner");
         server->start(root.path());
-        FtpServerInfo info = defaultServerInfo("");
-        info.Name = "Local";
-        info.Server = "127.0.0.1";
-        info.Port = std::to_string(server->port());
-        info.User = server->user();
-        info.Password = server->password();
-        info.SavePassword = true;
-        info.Pasv = true;
-        test::writeFile(data.path() / "ftplist.TXT", serverInfoToLine(info) + "\r\n");
+        test::writeLocalServerList(data.path(), server->port(), server->user(), server->password());
         test::writeFile(data.path() / "options.ftp",
                         "[Common]\nPassiveTransfer=1\nKeep=1\nStartKeep=0\nCmdKeep=NOOP\n");
         controller = std::make_unique<SessionController>(loop, dialogs, data.path());
