@@ -223,7 +223,7 @@ private:
     // The connection type, proxy and SOCKS settings of the options; they change only between
     // sessions.
     void applyConnectionOptions();
-    // The failure and success branches of Ftp1RequestDone.
+    // The failure and success branches of driverRequestDone.
     void requestFailed(FtpRequest request);
     void requestSucceeded(FtpRequest request);
     void pwdDone();
