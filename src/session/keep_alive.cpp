@@ -30,10 +30,10 @@ void SessionController::stopKeepTimer() {
     m_keepTimer = 0;
 }
 
-// Ticks count idle time only: while an operation runs (a question of it may be open) the
-// keep-alive waits, and the count starts again when the operation ends.
+// Ticks count idle time only: while an operation runs or a question is open the keep-alive
+// waits, and the count starts again when the operation ends.
 void SessionController::cTimerTimer() {
-    if (m_runner.busy())
+    if (m_runner.keepAliveWaits())
         return;
     ++m_keepTicks;
     if (m_options.durationKeep <= m_keepTicks / 60.0) {

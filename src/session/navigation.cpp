@@ -77,8 +77,11 @@ void SessionController::ChandDirect1Click() {
     std::string dir;
     if (path.itemIndex() >= 2 && path.itemIndex() < static_cast<int>(path.count()))
         dir = path.items()[static_cast<std::size_t>(path.itemIndex())];
-    if (!m_dialogs.showInputForm("Verzeichnis wechseln", "", dir, false, kInputLimit))
-        return;
+    {
+        const OperationRunner::Question open = m_runner.question();
+        if (!m_dialogs.showInputForm("Verzeichnis wechseln", "", dir, false, kInputLimit))
+            return;
+    }
     navigateTo("Change directory", dir);
 }
 
@@ -86,6 +89,7 @@ void SessionController::Filter4Click() {
     if (m_state.serverListMode)
         return;
     std::string mask = m_state.remoteMask;
+    const OperationRunner::Question open = m_runner.question();
     if (!m_dialogs.showInputForm("Filter", "Maske", mask, false, kInputLimit))
         return;
     m_state.remoteMask = mask;

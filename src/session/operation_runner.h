@@ -43,6 +43,22 @@ public:
     // The user's stop command.
     void stop();
 
+    // Marks a question of a command that runs outside any operation (a prompt before it
+    // starts one, Preferences) as open for as long as the returned object lives.
+    class Question {
+    public:
+        explicit Question(int& open) : m_open(open) { ++m_open; }
+        Question(const Question&) = delete;
+        Question& operator=(const Question&) = delete;
+        ~Question() { --m_open; }
+
+    private:
+        int& m_open;
+    };
+    [[nodiscard]] Question question() { return Question(m_questionsOpen); }
+    // Whether the keep-alive has to wait: an operation runs or a question is open.
+    bool keepAliveWaits() const { return busy() || m_questionsOpen > 0; }
+
     bool busy() const { return m_current != nullptr; }
     const Operation* current() const { return m_current.get(); }
     bool stopRequested() const { return m_stopRequested; }
@@ -64,6 +80,7 @@ private:
     // Ended operations, dropped from the loop: one may still be inside its own method.
     std::vector<std::unique_ptr<Operation>> m_ended;
     bool m_stopRequested = false;
+    int m_questionsOpen = 0;
     bool m_busy = false;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

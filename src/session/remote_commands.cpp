@@ -55,9 +55,12 @@ void SessionController::setUpRemoteOperations() {
         {"SpeedButton5Click", &QuoteCommands::SpeedButton5Click},
         {"SpeedButton6Click", &QuoteCommands::SpeedButton6Click},
     };
+    // Their dialogs are questions: the keep-alive waits while one is open.
     for (const auto& [name, command] : quote)
-        registerHandler(
-            name, [this, command = command](const std::string&) { (m_quoteCommands.*command)(); });
+        registerHandler(name, [this, command = command](const std::string&) {
+            const OperationRunner::Question open = m_runner.question();
+            (m_quoteCommands.*command)();
+        });
 }
 
 }  // namespace quay

@@ -1,6 +1,6 @@
 // The keep-alive against a real server: a tick that comes due while the overwrite question
-// of a download is open sends nothing and is no step of the batch; once the batch has ended
-// the keep-alive runs again.
+// of a download (or a command's prompt) is open sends nothing and is no step of the batch;
+// once nothing runs the keep-alive runs again.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -19,8 +19,14 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Scripted dialogs that let time pass while the overwrite question is open.
+// Scripted dialogs that let time pass while a question is open.
 struct TickingDialogs : test::ScriptedDialogs {
+    bool inputPrompt(const std::string& caption, const std::string& prompt, std::string& value,
+                     bool masked) override {
+        if (whileAsked)
+            whileAsked();
+        return ScriptedDialogs::inputPrompt(caption, prompt, value, masked);
+    }
     Overwrite askOverwrite(const std::string& fileName, std::string& newPath) override {
         if (whileAsked)
             whileAsked();
@@ -92,6 +98,12 @@ TEST(KeepAlive, WaitsWhileTheOverwriteQuestionIsOpen) {
             << name;
     }
     EXPECT_EQ(test::readFile(local.path() / "b.txt"), "new b.txt");
+
+    // Nor while a command's own prompt is open.
+    dialogs.promptAnswers = {std::nullopt};
+    controller.invoke("ChandDirect1Click", "ChandDirect1");
+    EXPECT_EQ(dialogs.prompts.size(), 1u);
+    EXPECT_EQ(count("> NOOP"), 0);
 
     dialogs.whileAsked = nullptr;
     controller.cTimerTimer();
