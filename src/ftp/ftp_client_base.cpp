@@ -135,8 +135,11 @@ void FtpClientBase::executeCommand(FtpRequest request, const std::string& cmd,
         if (!m_connected)
             handleError("Quayside is not connected");
     }
-    if (!m_sequence)
+    // The error message of a single command is its own, not one left from an earlier request.
+    if (!m_sequence) {
         m_requestType = request;
+        m_errorMessage.clear();
+    }
     m_acceptedCodes.assign(accepted.begin(), accepted.end());
     if (m_acceptedCodes.size() > 16)
         m_acceptedCodes.resize(16);

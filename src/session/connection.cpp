@@ -3,6 +3,7 @@
 
 #include "listing/remote_pane.h"
 #include "session/dialogs.h"
+#include "session/login_operation.h"
 #include "session/server_address.h"
 #include "session/session_controller.h"
 
@@ -27,7 +28,7 @@ void SessionController::bindFtpEvents() {
 }
 
 void SessionController::sbConnectClick() {
-    if (m_ftp.connected() || m_model.screenCursor() == Cursor::crHourGlass)
+    if (m_ftp.connected() || m_runner.busy())
         return;
     m_state.connectAttempt = 0;
     if (m_model.ftpView().firstSelected() < 0)
@@ -37,37 +38,31 @@ void SessionController::sbConnectClick() {
 }
 
 void SessionController::FTPViewDblClick() {
-    if (m_ftp.state() != FtpState::fsReady && m_ftp.state() != FtpState::fsInternalReady) {
-        if (m_ftp.state() == FtpState::fsAbort)
-            m_ftp.abortAsync();
-        m_ftp.messagePump();
+    if (m_ftp.state() == FtpState::fsAbort) {
+        m_ftp.abortAsync();
         return;
     }
-    // The password prompt runs a nested loop: a second double-click meanwhile must not start
-    // a second connection.
-    if (m_dblClickRunning)
-        return;
-    m_dblClickRunning = true;
-    struct Reattach {
-        bool& running;
-        ~Reattach() { running = false; }
-    } reattach{m_dblClickRunning};
-
     if (!m_state.serverListMode) {
         const long selected = m_model.ftpView().firstSelected();
         if (selected >= 0)
             openRemoteDir(m_model.ftpView().item(static_cast<std::size_t>(selected)));
         return;
     }
+    // A log-in already running (its password prompt may be open) starts no second one.
+    if (m_runner.busy()) {
+        addLog("! Not started: " + m_runner.current()->name() + " is running");
+        return;
+    }
     if (m_serverList.FTPViewDblClick() != ServerListCommands::DblClickResult::Connect)
         return;
     if (std::optional<FtpServerInfo> server = m_serverList.selectedServer())
-        connectToServer(*server);
+        m_runner.run(std::make_unique<LoginOperation>(*this, *server));
 }
 
-void SessionController::connectToServer(const FtpServerInfo& server) {
+bool SessionController::prepareLogin(const FtpServerInfo& server) {
     m_currentServer = server;
     parseServerAddress(m_currentServer);
+    applyConnectionOptions();
     m_ftp.setHostName(m_currentServer.Server);
     m_ftp.setPort(m_currentServer.Port);
     if (m_currentServer.Anonymous) {
@@ -78,7 +73,7 @@ void SessionController::connectToServer(const FtpServerInfo& server) {
         std::string password = m_currentServer.Password;
         if (!m_currentServer.SavePassword &&
             !m_dialogs.showInputForm("Enter password", "Password:", password, true, kPasswordLimit))
-            return;
+            return false;
         m_ftp.setPassWord(password);
     }
     m_ftp.setBinary(true);
@@ -87,13 +82,9 @@ void SessionController::connectToServer(const FtpServerInfo& server) {
     if (!m_currentServer.LocalDir.empty())
         enterServerLocalDir(m_currentServer.LocalDir);
     m_state.clearOperationFlags();
-    m_loop.processPending();
     m_serverListFolder = m_serverList.list().currentFolderPath();
-    addLog("Connecting to " + m_ftp.hostName());
     setCancelEnabled(true);
-    m_state.connectAttempt = 0;
-    m_ftp.setTimeout(0);
-    startConnect();
+    return true;
 }
 
 // A relative directory means one below the directory shown, for creating as for entering, so
@@ -108,17 +99,13 @@ void SessionController::enterServerLocalDir(const std::string& localDir) {
         changeLocalDir(dir.string());
 }
 
-bool SessionController::startConnect() {
-    m_connectPending = startRequest(&FtpClientBase::connectAsync);
-    return m_connectPending;
-}
-
 void SessionController::Ftp1SessionConnected(int) {
     m_state.startRemoteDir = remoteDirPath(m_ftp.hostDirName(), m_currentServer.CheckVHost);
     m_state.startLocalDir = localDirPath(m_state.localDir);
     m_state.serverListMode = false;
     m_state.busy = false;
     m_remoteEntries.clear();
+    m_shownRemoteDir.reset();
     m_model.ftpView().clear();
     m_model.ftpView().setViewStyle(ViewStyle::vsReport);
     prepareKeepAlive();
@@ -126,27 +113,12 @@ void SessionController::Ftp1SessionConnected(int) {
     m_state.connectAttempt = -1;
 }
 
-// A close while the log-in request runs is handled when that request ends (see
-// requestFailed), so that each attempt is counted once whichever comes first.
+// The log-in operation handles a close while its log-in request runs itself, so that each
+// attempt is counted once whichever comes first; any other operation ends with the session.
 void SessionController::Ftp1SessionClosed(int) {
-    if (!m_connectPending)
-        sessionEnded();
-}
-
-// A connection that fails before any TCP connection is made reports no session-closed event
-// of the client; the failed log-in request ends the attempt instead, so "retry" counts
-// refused and unreachable servers as well as silent ones.
-void SessionController::sessionEnded() {
-    const int retry = m_options.retry;
-    if (retry > 0 && m_state.connectAttempt >= 0 && m_state.connectAttempt <= retry) {
-        ++m_state.connectAttempt;
-        m_ftp.setTimeout(0);
-        addLog("Connecting to " + m_ftp.hostName() + " [Attempt " +
-               std::to_string(m_state.connectAttempt + 1) + "]");
-        if (startConnect())
-            return;
-    }
-    backToServerList();
+    m_runner.sessionClosed();
+    if (!m_runner.busy())
+        backToServerList();
 }
 
 void SessionController::backToServerList() {
@@ -155,26 +127,26 @@ void SessionController::backToServerList() {
     m_model.setScreenCursor(Cursor::crDefault);
     m_state.serverListMode = true;
     m_model.setText("Panel9", "FTP-Server");
-    endBusy();
+    m_state.busy = false;
     m_state.remoteSortKey = 1;
     m_remoteEntries.clear();
+    m_shownRemoteDir.reset();
     m_model.ftpView().setViewStyle(ViewStyle::vsList);
     m_serverList.showServerList(m_serverListFolder);
     updateConnectionUI(false);
 }
 
-// Also cancels a connection attempt: the user who gives up is not retried.
+// The abort ends a pending request and closes the connection; the close brings the server
+// list back. It also cancels a connection attempt: the user who gives up is not retried.
 void SessionController::sbDisConnectClick() {
     if (!m_ftp.connected() && m_ftp.state() == FtpState::fsWaitingResponse)
         return;
-    if (m_connectPending)
-        m_state.connectAttempt = -1;
+    m_state.connectAttempt = -1;
     stopKeepTimer();
     m_model.ftpPath().clear();
     m_model.setScreenCursor(Cursor::crHourGlass);
     m_ftp.setTimeout(1);
     m_ftp.abortAsync();
-    m_ftp.messagePump();
 }
 
 void SessionController::openRemoteDir(const PaneItem& row) {
@@ -192,8 +164,7 @@ void SessionController::openRemoteDir(const PaneItem& row) {
             dir += '/';
         dir += row.caption;
     }
-    m_ftp.setHostDirName(dir);
-    m_ftp.cwd();
+    navigateTo("Open", dir);
 }
 
 }  // namespace quay

@@ -10,6 +10,9 @@ const char* const kServerListCommands[] = {
     "NewServer1", "NewServer2",  "FtpOptions1",
 };
 
+// The controls that show the hourglass while an operation runs.
+const char* const kBusyCursorControls[] = {"SpeedButton4", "FTPOneLevelUp", "FTPPath", "FTPView"};
+
 // Commands that edit a saved server: need a selected item besides.
 const char* const kServerRecordCommands[] = {"ServerProperties1", "ServerProperties2"};
 
@@ -50,7 +53,6 @@ const char* const kSessionCommands[] = {
 }  // namespace
 
 void SessionController::updateConnectionUI(bool connected) {
-    m_model.setTag("sbStop", 0);
     for (const char* name : kServerListCommands)
         m_model.setEnabled(name, !connected);
     const bool selected = m_model.ftpView().firstSelected() >= 0;
@@ -58,7 +60,7 @@ void SessionController::updateConnectionUI(bool connected) {
         m_model.setEnabled(name, !connected && selected);
     for (const char* name : kSessionCommands)
         m_model.setEnabled(name, connected);
-    setCancelEnabled(connected || m_connectPending);
+    setCancelEnabled(connected || loggingIn());
 }
 
 void SessionController::setCancelEnabled(bool enabled) {
@@ -67,18 +69,18 @@ void SessionController::setCancelEnabled(bool enabled) {
 }
 
 void SessionController::beginBusy() {
-    setBusy(true);
+    m_state.busy = true;
+    showBusy(true);
 }
 
 void SessionController::endBusy() {
-    setBusy(false);
+    m_state.busy = false;
+    showBusy(false);
 }
 
-void SessionController::setBusy(bool busy) {
-    m_state.busy = busy;
-    for (const std::string& name : m_model.controlNames())
-        if (m_model.control(name).tag == 16)
-            m_model.setCursor(name, busy ? Cursor::crHourGlass : Cursor::crDefault);
+void SessionController::showBusy(bool busy) {
+    for (const char* name : kBusyCursorControls)
+        m_model.setCursor(name, busy ? Cursor::crHourGlass : Cursor::crDefault);
     m_model.setEnabled("FTPPath", !busy);
 }
 

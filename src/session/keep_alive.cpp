@@ -1,4 +1,5 @@
 #include "config/comma_text.h"
+#include "session/command_operation.h"
 #include "session/session_controller.h"
 
 namespace quay {
@@ -29,7 +30,11 @@ void SessionController::stopKeepTimer() {
     m_keepTimer = 0;
 }
 
+// Ticks count idle time only: while an operation runs or a question is open the keep-alive
+// waits, and the count starts again when the operation ends.
 void SessionController::cTimerTimer() {
+    if (m_runner.keepAliveWaits())
+        return;
     ++m_keepTicks;
     if (m_options.durationKeep <= m_keepTicks / 60.0) {
         stopKeepTimer();
@@ -45,10 +50,15 @@ void SessionController::cTimerTimer() {
         return;
     if (m_state.keepAliveIndex >= static_cast<int>(commands.size()))
         m_state.keepAliveIndex = 0;
-    m_ftp.setLocalFileName(commands[static_cast<std::size_t>(m_state.keepAliveIndex)]);
-    startRequest(&FtpClientBase::quoteAsync);
-    startKeepTimer();
+    const std::string command = commands[static_cast<std::size_t>(m_state.keepAliveIndex)];
     ++m_state.keepAliveIndex;
+    m_runner.run(std::make_unique<CommandOperation>(*this, "Keep-alive", command, true));
+}
+
+void SessionController::operationsIdle() {
+    m_keepTicks = 0;
+    if (!m_state.serverListMode && keepAliveConfigured())
+        startKeepTimer();
 }
 
 }  // namespace quay

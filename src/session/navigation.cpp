@@ -1,5 +1,6 @@
 #include "listing/remote_pane.h"
 #include "session/dialogs.h"
+#include "session/navigation_operation.h"
 #include "session/server_address.h"
 #include "session/session_controller.h"
 
@@ -27,6 +28,10 @@ void SessionController::registerSessionHandlers() {
                         [this, command = command](const std::string&) { (this->*command)(); });
 }
 
+void SessionController::navigateTo(const std::string& name, const std::string& dir) {
+    m_runner.run(NavigationOperation::enter(*this, name, dir));
+}
+
 void SessionController::FTPOneLevelUpClick() {
     if (m_model.ftpPath().itemIndex() <= 0)
         return;
@@ -34,20 +39,15 @@ void SessionController::FTPOneLevelUpClick() {
         m_serverList.FTPOneLevelUpClick();
         return;
     }
-    const std::string parent = parentRemoteDir(m_ftp.hostDirName());
-    if (parent == "/" && m_currentServer.CheckVHost) {
-        m_ftp.setHostDirName("");
-        startRequest(&FtpClientBase::pwdAsync);
-        return;
-    }
-    m_ftp.setHostDirName(parent);
-    startRequest(&FtpClientBase::cDupAsync);
+    m_runner.run(NavigationOperation::up(*this));
 }
 
+// Item 0 is the way back to the server list, item 1 the host (its root), then one item per
+// directory level.
 void SessionController::FTPPathChange() {
     if (m_state.serverListMode) {
         m_serverList.FTPPathChange();
-    } else if (!m_state.busy) {
+    } else {
         const ComboModel& path = m_model.ftpPath();
         const int index = path.itemIndex();
         if (index < 1) {
@@ -56,9 +56,7 @@ void SessionController::FTPPathChange() {
             std::string dir = "/";
             for (int i = 2; i <= index && i < static_cast<int>(path.count()); ++i)
                 dir += (i > 2 ? "/" : "") + path.items()[static_cast<std::size_t>(i)];
-            beginBusy();
-            m_ftp.setHostDirName(dir);
-            startRequest(&FtpClientBase::cwdAsync);
+            navigateTo("Path box", dir);
         }
     }
     updateConnectionUI(!m_state.serverListMode);
@@ -69,8 +67,7 @@ void SessionController::Refresh3Click() {
         m_serverList.Refresh3Click();
         return;
     }
-    if (m_ftp.state() == FtpState::fsReady)
-        listCurrentDir();
+    m_runner.run(NavigationOperation::refresh(*this));
 }
 
 void SessionController::ChandDirect1Click() {
@@ -80,16 +77,19 @@ void SessionController::ChandDirect1Click() {
     std::string dir;
     if (path.itemIndex() >= 2 && path.itemIndex() < static_cast<int>(path.count()))
         dir = path.items()[static_cast<std::size_t>(path.itemIndex())];
-    if (!m_dialogs.showInputForm("Verzeichnis wechseln", "", dir, false, kInputLimit))
-        return;
-    m_ftp.setHostDirName(dir);
-    startRequest(&FtpClientBase::cwdAsync);
+    {
+        const OperationRunner::Question open = m_runner.question();
+        if (!m_dialogs.showInputForm("Verzeichnis wechseln", "", dir, false, kInputLimit))
+            return;
+    }
+    navigateTo("Change directory", dir);
 }
 
 void SessionController::Filter4Click() {
     if (m_state.serverListMode)
         return;
     std::string mask = m_state.remoteMask;
+    const OperationRunner::Question open = m_runner.question();
     if (!m_dialogs.showInputForm("Filter", "Maske", mask, false, kInputLimit))
         return;
     m_state.remoteMask = mask;

@@ -15,25 +15,15 @@ constexpr std::size_t kAttributesColumn = 3;
 
 }  // namespace
 
-QuoteCommands::QuoteCommands(SessionState& state, PresentationModel& model, FtpClient& ftp,
-                             Dialogs& dialogs, CustomCommands& commands,
-                             std::function<void(const std::string&)> addLog)
+QuoteCommands::QuoteCommands(SessionState& state, PresentationModel& model, Dialogs& dialogs,
+                             CustomCommands& commands,
+                             std::function<void(const std::string&)> addLog, RunCommand run)
     : m_state(state),
       m_model(model),
-      m_ftp(ftp),
       m_dialogs(dialogs),
       m_commands(commands),
-      m_addLog(std::move(addLog)) {}
-
-void QuoteCommands::send(const std::string& line) {
-    m_ftp.setLocalFileName(line);
-    try {
-        m_ftp.quoteAsync();
-    } catch (const FtpException& e) {
-        if (m_addLog)
-            m_addLog(std::string("! ") + e.what());
-    }
-}
+      m_addLog(std::move(addLog)),
+      m_run(std::move(run)) {}
 
 void QuoteCommands::FileAttributes2Click() {
     const long row = m_model.ftpView().firstSelected();
@@ -52,7 +42,7 @@ void QuoteCommands::FileAttributes2Click() {
     if (!m_dialogs.changeAttributes(dialog))
         return;
     if (const std::optional<int> mode = dialog.result(ChmodModel::Close::Ok))
-        send(siteChmodCommand(*mode, name));
+        m_run("File attributes", siteChmodCommand(*mode, name));
 }
 
 void QuoteCommands::CustomCommand1Click() {
@@ -64,7 +54,7 @@ void QuoteCommands::CustomCommand1Click() {
 
 void QuoteCommands::SpeedButton5Click() {
     if (const std::optional<std::string> line = commandToSend(m_model.cbCmd()))
-        send(*line);
+        m_run("Command", *line);
 }
 
 void QuoteCommands::SpeedButton6Click() {

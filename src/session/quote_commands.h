@@ -13,13 +13,16 @@ namespace quay {
 
 // The commands that send a line of the user's choice with QuoteAsync: "File Attributes"
 // (SITE CHMOD through the permissions dialog) and the command bar Panel17 with the command
-// box cbCmd, "Do It" and the command list dialog. The reply goes to the log; the request-done
-// handler changes to the current directory afterwards, which lists it again. A line the
-// client refuses to start (not connected, busy, a line break in it) is noted in the log.
+// box cbCmd, "Do It" and the command list dialog. Each line is run as a command operation
+// (the reply goes to the log, then the current directory is entered and listed again).
 class QuoteCommands {
 public:
-    QuoteCommands(SessionState& state, PresentationModel& model, FtpClient& ftp, Dialogs& dialogs,
-                  CustomCommands& commands, std::function<void(const std::string&)> addLog);
+    // Runs line as the operation named name.
+    using RunCommand = std::function<void(const std::string& name, const std::string& line)>;
+
+    QuoteCommands(SessionState& state, PresentationModel& model, Dialogs& dialogs,
+                  CustomCommands& commands, std::function<void(const std::string&)> addLog,
+                  RunCommand run);
 
     // Runs the permissions dialog on the first selected entry of FTPView and sends
     // "SITE CHMOD <mode> <name>" when it returns a mode.
@@ -32,14 +35,12 @@ public:
     void SpeedButton6Click();
 
 private:
-    void send(const std::string& line);
-
     SessionState& m_state;
     PresentationModel& m_model;
-    FtpClient& m_ftp;
     Dialogs& m_dialogs;
     CustomCommands& m_commands;
     std::function<void(const std::string&)> m_addLog;
+    RunCommand m_run;
 };
 
 }  // namespace quay

@@ -19,24 +19,33 @@ RemoteOperations::Hooks SessionController::remoteOperationHooks() {
 
 void SessionController::setUpRemoteOperations() {
     // Connected, the server-list buttons act on the remote directory.
-    const std::pair<const char*, void (RemoteOperations::*)()> remote[] = {
-        {"sbMkd2Click", &RemoteOperations::sbMkd2Click},
-        {"sbRen2Click", &RemoteOperations::sbRen2Click},
-        {"sbDel2Click", &RemoteOperations::sbDel2Click},
+    struct RemoteCommand {
+        const char* handler;
+        const char* name;
+        void (RemoteOperations::*command)();
     };
-    for (const auto& [name, command] : remote) {
-        Handler serverList = m_handlers[name];
-        registerHandler(name, [this, serverList, command = command](const std::string& sender) {
+    const RemoteCommand remote[] = {
+        {"sbMkd2Click", "Make directory", &RemoteOperations::sbMkd2Click},
+        {"sbRen2Click", "Rename", &RemoteOperations::sbRen2Click},
+        {"sbDel2Click", "Delete", &RemoteOperations::sbDel2Click},
+    };
+    for (const auto& [handler, name, command] : remote) {
+        Handler serverList = m_handlers[handler];
+        registerHandler(handler, [this, serverList, name = std::string(name),
+                                  command = command](const std::string& sender) {
             if (m_state.serverListMode) {
                 if (serverList)
                     serverList(sender);
             } else {
-                (m_remoteOps.*command)();
+                runBatch(name, [this, command] { (m_remoteOps.*command)(); });
             }
         });
     }
     registerHandler("LARGECASE3Click", [this](const std::string& sender) {
-        m_remoteOps.LARGECASE3Click(m_model.control(sender).tag);
+        if (m_state.serverListMode)
+            return;
+        const int tag = m_model.control(sender).tag;
+        runBatch("Change case", [this, tag] { m_remoteOps.LARGECASE3Click(tag); });
     });
     registerHandler("CompareDirectories1Click",
                     [this](const std::string&) { m_remoteOps.CompareDirectories1Click(); });
@@ -46,9 +55,12 @@ void SessionController::setUpRemoteOperations() {
         {"SpeedButton5Click", &QuoteCommands::SpeedButton5Click},
         {"SpeedButton6Click", &QuoteCommands::SpeedButton6Click},
     };
+    // Their dialogs are questions: the keep-alive waits while one is open.
     for (const auto& [name, command] : quote)
-        registerHandler(
-            name, [this, command = command](const std::string&) { (m_quoteCommands.*command)(); });
+        registerHandler(name, [this, command = command](const std::string&) {
+            const OperationRunner::Question open = m_runner.question();
+            (m_quoteCommands.*command)();
+        });
 }
 
 }  // namespace quay

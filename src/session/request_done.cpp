@@ -23,13 +23,17 @@ void SessionController::listCurrentDir() {
     startRequest(&FtpClientBase::dirAsync);
 }
 
-// Every way out restarts the keep-alive count: idle time is counted from the last completed
-// request. The timer runs again only while a keep-alive is configured ("Keep connection" on
-// and commands given): otherwise switching the option off would still send the commands, each
-// followed by a new listing, after every idle spell. A session that ended on the way has
-// nothing to keep alive.
 void SessionController::Ftp1RequestDone(FtpRequest request, int error) {
-    stopKeepTimer();
+    m_runner.requestDone(request, error);
+}
+
+// The request of an operation that ended with its session: only its failure is told.
+void SessionController::strayRequestDone(FtpRequest, int error) {
+    if (error != 0)
+        addLog("Error " + m_ftp.errorMessage());
+}
+
+void SessionController::driverRequestDone(FtpRequest request, int error) {
     // A running transfer batch takes its own requests' completions.
     if (m_transfers.requestDone(request, error))
         ;
@@ -37,9 +41,6 @@ void SessionController::Ftp1RequestDone(FtpRequest request, int error) {
         requestFailed(request);
     else
         requestSucceeded(request);
-    m_keepTicks = 0;
-    if (!m_state.serverListMode && keepAliveConfigured())
-        startKeepTimer();
 }
 
 void SessionController::requestFailed(FtpRequest request) {
@@ -58,13 +59,12 @@ void SessionController::requestFailed(FtpRequest request) {
             m_ftp.setHostDirName(m_state.startRemoteDir);
             startRequest(&FtpClientBase::pwdAsync);
             return;
-        case FtpRequest::ConnectAsync:
-            addLog(m_ftp.lastResponse());
-            m_ftp.setTimeout(1);
-            m_ftp.abortAsync();
-            m_ftp.messagePump();
-            m_connectPending = false;
-            sessionEnded();
+        case FtpRequest::DirAsync:
+        case FtpRequest::LsAsync:
+        case FtpRequest::DirectoryAsync:
+        case FtpRequest::ListAsync:
+            addLog("Error " + m_ftp.errorMessage());
+            showUnlisted();
             return;
         default:
             addLog("Error " + m_ftp.errorMessage());
@@ -84,16 +84,6 @@ void SessionController::requestSucceeded(FtpRequest request) {
         case FtpRequest::CDupAsync:
             listCurrentDir();
             return;
-        case FtpRequest::ConnectAsync:
-            m_connectPending = false;
-            startRequest(&FtpClientBase::systAsync);
-            return;
-        case FtpRequest::SystAsync:
-            if (!m_ftp.hostDirName().empty() && m_ftp.hostDirName() != "/")
-                startRequest(&FtpClientBase::cwdAsync);
-            else
-                startRequest(&FtpClientBase::pwdAsync);
-            return;
         case FtpRequest::PwdAsync:
             pwdDone();
             return;
@@ -102,9 +92,6 @@ void SessionController::requestSucceeded(FtpRequest request) {
         case FtpRequest::DirectoryAsync:
         case FtpRequest::ListAsync:
             showListing();
-            return;
-        case FtpRequest::QuoteAsync:
-            startRequest(&FtpClientBase::cwdAsync);
             return;
         default:
             return;
@@ -142,7 +129,23 @@ void SessionController::showListing() {
     m_state.remoteNames = std::move(shown.names);
     m_state.listingType = shown.listingType;
     m_ftp.setHostDirName(shown.hostDirName);
-    endBusy();
+    m_shownRemoteDir = shown.hostDirName;
+}
+
+// The pane never keeps the entries of another directory than the one the client is in: names
+// it shows are sent to that directory.
+void SessionController::showUnlisted() {
+    if (m_state.serverListMode || !m_ftp.connected())
+        return;
+    const std::string dir = m_ftp.hostDirName();
+    if (m_shownRemoteDir && *m_shownRemoteDir == dir)
+        return;
+    m_remoteEntries.clear();
+    m_state.remoteNames.clear();
+    m_model.ftpView().clear();
+    fillRemotePathBox(m_model.ftpPath(), m_ftp.hostName(), dir);
+    m_shownRemoteDir = dir;
+    addLog("! Not listed: " + dir);
 }
 
 }  // namespace quay

@@ -5,6 +5,8 @@
 #include <utility>
 
 #include "panes/list_order.h"
+#include "session/batch_operation.h"
+#include "session/command_operation.h"
 #include "session/dialogs.h"
 #include "session/main_window_controls.h"
 
@@ -23,8 +25,23 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
       m_localPane(m_model, m_state, m_dialogs, m_options, onOpenFile),
       m_transfers(m_state, m_model, m_ftp, m_options, m_dialogs, m_loop, transferHooks()),
       m_remoteOps(m_state, m_model, m_ftp, m_options, m_dialogs, remoteOperationHooks()),
-      m_quoteCommands(m_state, m_model, m_ftp, m_dialogs, m_customCommands,
-                      [this](const std::string& line) { addLog(line); }) {
+      m_quoteCommands(
+          m_state, m_model, m_dialogs, m_customCommands,
+          [this](const std::string& line) { addLog(line); },
+          [this](const std::string& name, const std::string& line) {
+              m_runner.run(std::make_unique<CommandOperation>(*this, name, line, false));
+          }),
+      m_runner(m_loop,
+               OperationRunner::Hooks{
+                   [this](const std::string& line) { addLog(line); },
+                   [this](bool busy) {
+                       showBusy(busy);
+                       if (!busy)
+                           setCancelEnabled(!m_state.serverListMode);
+                   },
+                   [this] { operationsIdle(); },
+                   [this](FtpRequest request, int error) { strayRequestDone(request, error); },
+               }) {
     for (const ControlDef& def : mainWindowControls()) {
         ControlState state;
         state.text = def.caption;
@@ -258,16 +275,19 @@ void SessionController::ExplorerButton1Click() {
 // While connecting, Stop gives up the attempt. Otherwise a running transfer or listing ends
 // at once, also when no data arrives (which would bring no progress report to abort at).
 void SessionController::sbStopClick() {
-    if (m_connectPending) {
-        sbDisConnectClick();
-        return;
-    }
+    m_runner.stop();
+}
+
+void SessionController::stopDrivers() {
     m_transfers.stop();
     m_remoteOps.stop();
     m_state.clearOperationFlags();
-    m_model.setTag("sbStop", 1);
     m_model.setScreenCursor(Cursor::crDefault);
     m_ftp.abortTransfer();
+}
+
+void SessionController::runBatch(const std::string& name, std::function<void()> command) {
+    m_runner.run(std::make_unique<BatchOperation>(*this, m_loop, name, std::move(command)));
 }
 
 void SessionController::FTPViewChange() {
@@ -285,7 +305,7 @@ void SessionController::FTPViewDragDrop(const std::string& source, long target) 
     if (m_state.serverListMode && source == "FTPView" && target >= 0)
         m_serverList.FTPViewDragDrop(static_cast<std::size_t>(target));
     else if (source == "lvLoc")
-        m_transfers.SpeedButton1Click();
+        upload();
 }
 
 void SessionController::MenuItem11Click(const std::string& sender) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "config/language_menu.h"
@@ -12,6 +13,7 @@
 #include "panes/custom_commands.h"
 #include "session/local_pane.h"
 #include "session/log_file.h"
+#include "session/operation_runner.h"
 #include "session/presentation_form.h"
 #include "session/presentation_model.h"
 #include "session/quote_commands.h"
@@ -81,6 +83,9 @@ public:
     TransferDriver& transfers() { return m_transfers; }
     // Make directory, rename, delete, change case and compare on the remote pane.
     RemoteOperations& remoteOperations() { return m_remoteOps; }
+    // Runs the operations of the session one at a time; the only listener to the client's
+    // completions.
+    OperationRunner& runner() { return m_runner; }
 
     // Runs the command handler registered under name; unknown names do nothing.
     void invoke(const std::string& handler, const std::string& sender);
@@ -108,8 +113,12 @@ public:
 
     // Enables the commands of a session; Disconnect and Stop also while connecting.
     void updateConnectionUI(bool connected);
+    // The driver flag of a transfer batch and the busy look together (see showBusy).
     void beginBusy();
     void endBusy();
+    // The busy look: the hourglass over the remote controls and the path box locked. It
+    // follows the runner.
+    void showBusy(bool busy);
 
     void miAutoClick(const std::string& sender);
     // Every entry of the language menu; tag -1 (miEnglish) is the built-in texts.
@@ -122,6 +131,7 @@ public:
     // Closes the window like Exit1Click(); once the user has confirmed, a running request is
     // aborted before the window goes (unless the client only waits on a closed connection).
     void ExplorerButton1Click();
+    // Stops the running operation; with nothing running it does nothing.
     void sbStopClick();
     // The remote pane changed (the controller watches it itself).
     void FTPViewChange();
@@ -158,12 +168,25 @@ public:
     // The copy of the record of the server being connected or connected.
     const FtpServerInfo& currentServer() const { return m_currentServer; }
 
-    // --- request sequencing (request_done.cpp)
-    // The client's onRequestDone: decides from the request that ended and the session state
-    // which request comes next.
+    // The password prompt (unless saved) and the client's settings for a log-in to server;
+    // false when the prompt was cancelled. Used by the log-in operation.
+    bool prepareLogin(const FtpServerInfo& server);
+    // The session is over: the right pane shows the server list again.
+    void backToServerList();
+
+    // --- completions (request_done.cpp)
+    // The client's onRequestDone: handed to the runner.
     void Ftp1RequestDone(FtpRequest request, int error);
-    // Lists the client's current directory into the listing file (TYPE A, then LIST).
-    void listCurrentDir();
+    // The request chain of the transfer and remote-file drivers: decides from the request
+    // that ended and the session state which request comes next (run by BatchOperation).
+    void driverRequestDone(FtpRequest request, int error);
+    // The stop command for the drivers' batches.
+    void stopDrivers();
+    // Loads the completed listing into the remote pane.
+    void showListing();
+    // A listing of the client's directory could not be had: unless the pane shows that
+    // directory already, it is shown empty, the path box naming it, with a "! " line.
+    void showUnlisted();
 
     // --- navigation while connected (navigation.cpp)
     void FTPOneLevelUpClick();
@@ -192,23 +215,25 @@ private:
     void applyLogOption();
     void openLogFile();
     void closeLogFile();
-    // Connects to the server record (the double-click on a server row).
-    void connectToServer(const FtpServerInfo& server);
     // The record's local directory: entered, or made first when it does not exist.
     void enterServerLocalDir(const std::string& localDir);
-    // Starts the log-in request; false (logged) when it cannot start.
-    bool startConnect();
-    // After a connection attempt ended: retries it, or returns to the server list.
-    // Disconnect and Stop (buttons and menu entries).
+    // Runs a batch of the drivers as one operation.
+    void runBatch(const std::string& name, std::function<void()> command);
+    // Lists the client's current directory into the listing file (TYPE A, then LIST), for
+    // the drivers' chain.
+    void listCurrentDir();
+    void strayRequestDone(FtpRequest request, int error);
+    // The connection type, proxy and SOCKS settings of the options; they change only between
+    // sessions.
+    void applyConnectionOptions();
+    // The failure and success branches of driverRequestDone.
+    // Disconnect and Stop (buttons and menu entries): on while connecting or connected.
     void setCancelEnabled(bool enabled);
-    void sessionEnded();
-    void backToServerList();
-    // The failure and success branches of Ftp1RequestDone.
+    // A log-in runs: the only operation of the server-list mode.
+    bool loggingIn() const { return m_state.serverListMode && m_runner.busy(); }
     void requestFailed(FtpRequest request);
     void requestSucceeded(FtpRequest request);
     void pwdDone();
-    void listingDone();
-    void showListing();
     // How the remote pane shows entries now: the remote mask, the date order, this year.
     RemoteViewOptions remoteViewOptions() const;
     // Starts a request of the client; a request that cannot start is logged.
@@ -219,6 +244,8 @@ private:
     bool keepAliveConfigured() const;
     void startKeepTimer();
     void stopKeepTimer();
+    // No operation runs any more: the keep-alive count starts again.
+    void operationsIdle();
 
     void registerOwnHandlers();
     // The server-list commands act only in server-list mode (connected, the same controls
@@ -226,6 +253,8 @@ private:
     void registerServerListHandlers();
     // Upload, download, stop and the client's progress reports.
     void setUpTransfers();
+    void upload();
+    void download();
     TransferDriver::Hooks transferHooks();
     // The remote file operations, permissions and the command bar.
     void setUpRemoteOperations();
@@ -242,8 +271,8 @@ private:
     void collectPaneFonts();
     void languageItemsChanged();
     void setUpFtpClient();
-    // Busy: the controls tagged 16 show the hourglass and the path box is locked.
-    void setBusy(bool busy);
+    // The remote directory ("one level up", path box, open) as a navigation operation.
+    void navigateTo(const std::string& name, const std::string& dir);
 
     EventLoop& m_loop;
     Dialogs& m_dialogs;
@@ -262,10 +291,11 @@ private:
     CustomCommands m_customCommands;
 
     FtpServerInfo m_currentServer;
-    // A ConnectAsync is running: a session-closed event meanwhile is handled when it ends.
-    bool m_connectPending = false;
-    // FTPViewDblClick is running (its password prompt runs a nested loop).
-    bool m_dblClickRunning = false;
+    // The remote directory whose entries (or emptiness) the pane shows; none in server-list
+    // mode.
+    std::optional<std::string> m_shownRemoteDir;
+    // The connection settings last handed to the client.
+    std::string m_appliedConnection;
     // The server-list folder the connected server was opened from.
     std::string m_serverListFolder;
     RemoteEntries m_remoteEntries;
@@ -278,6 +308,7 @@ private:
     TransferDriver m_transfers;
     RemoteOperations m_remoteOps;
     QuoteCommands m_quoteCommands;
+    OperationRunner m_runner;
 };
 
 }  // namespace quay

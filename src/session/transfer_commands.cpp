@@ -17,25 +17,35 @@ TransferDriver::Hooks SessionController::transferHooks() {
                                                    std::chrono::day{m_state.thisDay}};
         return format;
     };
-    hooks.beginBusy = [this] { beginBusy(); };
-    hooks.endBusy = [this] { endBusy(); };
+    // The busy look follows the runner, which holds the whole batch.
+    hooks.beginBusy = [this] { m_state.busy = true; };
+    hooks.endBusy = [this] { m_state.busy = false; };
     hooks.refillLocalPane = [this] { changeLocalDir(m_state.localDir); };
     return hooks;
 }
 
 void SessionController::setUpTransfers() {
-    registerHandler("SpeedButton1Click",
-                    [this](const std::string&) { m_transfers.SpeedButton1Click(); });
-    registerHandler("SpeedButton2Click",
-                    [this](const std::string&) { m_transfers.SpeedButton2Click(); });
+    registerHandler("SpeedButton1Click", [this](const std::string&) { upload(); });
+    registerHandler("SpeedButton2Click", [this](const std::string&) { download(); });
     m_ftp.onProgress = [this](std::int64_t count, bool& abort) {
         m_transfers.progress(count, abort);
+        abort = abort || m_runner.abortsData();
     };
 }
 
 void SessionController::lvLocDragDrop(const std::string& source) {
     if (source == "FTPView")
-        m_transfers.SpeedButton2Click();
+        download();
+}
+
+void SessionController::upload() {
+    if (!m_state.serverListMode)
+        runBatch("Upload", [this] { m_transfers.SpeedButton1Click(); });
+}
+
+void SessionController::download() {
+    if (!m_state.serverListMode)
+        runBatch("Download", [this] { m_transfers.SpeedButton2Click(); });
 }
 
 bool SessionController::paneDragAllowed(const std::string& list) {

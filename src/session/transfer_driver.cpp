@@ -40,8 +40,6 @@ void TransferDriver::beginBatch(Direction direction) {
     m_state.startLocalDir = withTrailingSlash(m_state.localDir);
     m_state.overwriteAll = false;
     m_state.downloadTree = m_state.uploadTree = false;
-    // A stop request left from an earlier batch must not abort this one's first file.
-    m_model.setTag("sbStop", 0);
     m_direction = direction;
     m_running = true;
     m_stopped = false;
@@ -125,10 +123,7 @@ void TransferDriver::showProgress() {
     if (m_progress)
         return;
     m_progress = std::make_shared<ProgressModel>();
-    m_progress->onCancel = [this] {
-        m_model.setTag("sbStop", 1);
-        stop();
-    };
+    m_progress->onCancel = [this] { stop(); };
     if (onShowProgress)
         onShowProgress(m_progress);
 }
@@ -146,9 +141,8 @@ void TransferDriver::hideProgress() {
 void TransferDriver::progress(std::int64_t bytes, bool& abort) {
     if (m_progress)
         m_progress->updateProgress(bytes);
-    // Only a batch's own transfers: a stop request left behind (Stop ends what runs at once)
-    // must not abort the listing after the batch or any later one.
-    abort = m_running && (m_model.control("sbStop").tag == 1 || m_stopped);
+    // The stop request is the batch's: once it has ended, no later data connection is cut.
+    abort = m_running && m_stopped;
 }
 
 void TransferDriver::setTransferType() {

@@ -144,11 +144,23 @@ void MainWindow::bindCombo(const char* name, ComboModel& combo) {
         if (previous)
             previous();
     };
+    // An editable box sets its text to a chosen item before it reports the choice: the model
+    // takes the chosen index with the text, so that the refresh does not put the old item
+    // back, which the box would then report as the choice.
+    connect(box, &QComboBox::currentIndexChanged, this, [&combo](int index) {
+        if (index >= 0 && index != combo.itemIndex())
+            combo.setItemIndex(index);
+    });
     connect(box, &QComboBox::activated, this, [this, name, &combo](int index) {
         combo.setItemIndex(index);
         m_controller.invoke(std::string(name) + "Change", name);
     });
-    connect(box, &QComboBox::editTextChanged, this, [&combo](const QString& text) {
+    connect(box, &QComboBox::editTextChanged, this, [box, &combo](const QString& text) {
+        const int index = box->currentIndex();
+        if (index >= 0 && index != combo.itemIndex() && box->itemText(index) == text) {
+            combo.setItemIndex(index);
+            return;
+        }
         if (bytes(text) != combo.text())
             combo.setText(bytes(text));
     });

@@ -231,8 +231,9 @@ TEST_F(ScriptedFtp, CompletedRequestIsNotCompletedAgainByALaterClose) {
     EXPECT_EQ(h.ftp.errorMessage(), "426 Quayside is not connected");
 }
 
-// Any code below 500 is a success; the error message keeps the first failure.
-TEST_F(ScriptedFtp, ResultCodesAndTheFirstErrorMessage) {
+// Any code below 500 is a success; the error message names the failure of the request that
+// just ended, not an earlier one.
+TEST_F(ScriptedFtp, ResultCodesAndTheLatestErrorMessage) {
     startLoggedIn([](ScriptedFtpSession& s) {
         for (const char* reply : {"499 Odd but fine", "500 First", "501 Second"}) {
             s.expect("SITE");
@@ -245,7 +246,7 @@ TEST_F(ScriptedFtp, ResultCodesAndTheFirstErrorMessage) {
         errors.push_back(h.run([&] { h.ftp.quoteAsync(); }));
     }
     EXPECT_EQ(errors, (std::vector<int>{0, 500, 501}));
-    EXPECT_EQ(h.ftp.errorMessage(), "500 First");
+    EXPECT_EQ(h.ftp.errorMessage(), "501 Second");
 }
 
 // A step that cannot start when a reply calls for it (the server asks for a password and it

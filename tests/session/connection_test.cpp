@@ -166,6 +166,9 @@ TEST_F(ConnectionTest, StartDirectoryDecidesBetweenCwdAndPwd) {
     EXPECT_EQ(std::count(controller->model().logLines().begin(),
                          controller->model().logLines().end(), "Connecting to 127.0.0.1"),
               1);
+    EXPECT_EQ(std::count(controller->model().logLines().begin(),
+                         controller->model().logLines().end(), "! Not started: Connect is running"),
+              1);
     EXPECT_EQ(controller->state().startRemoteDir, "/sub/");
     loop.runUntil([] { return false; }, 300ms);
     EXPECT_EQ(std::count(controller->model().logLines().begin(),

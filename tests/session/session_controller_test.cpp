@@ -96,17 +96,17 @@ TEST_F(SessionControllerTest, ServerPropertiesNeedsASelectedServerAndNoSession) 
     EXPECT_FALSE(enabled("ServerProperties1"));
 }
 
-TEST_F(SessionControllerTest, StopRequestIsClearedByTheNextPaneChange) {
+// Stop belongs to the running operation: with nothing running it changes nothing, and no
+// control's tag carries it.
+TEST_F(SessionControllerTest, StopWithNothingRunningDoesNothing) {
     controller.state().serverListMode = false;
-    controller.state().downloadTree = controller.state().deleteTree = true;
-    controller.model().setScreenCursor(Cursor::crHourGlass);
+    controller.FTPViewChange();
     controller.invoke("sbStopClick", "sbStop");
-    EXPECT_EQ(controller.model().control("sbStop").tag, 1);
-    EXPECT_FALSE(controller.state().downloadTree || controller.state().deleteTree);
-    EXPECT_EQ(controller.model().screenCursor(), Cursor::crDefault);
-
-    controller.model().ftpView().add(server("a"));
+    EXPECT_FALSE(controller.runner().busy());
+    EXPECT_FALSE(controller.runner().stopRequested());
     EXPECT_EQ(controller.model().control("sbStop").tag, 0);
+    EXPECT_TRUE(controller.model().logLines().empty());
+    controller.model().ftpView().add(server("a"));
     EXPECT_TRUE(enabled("sbStop")) << "the pane change kept the connected state";
 }
 

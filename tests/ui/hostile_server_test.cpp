@@ -61,7 +61,8 @@ bool doubleClickRemote(test::TransferProgram& run, const std::string& caption) {
 }
 
 bool backInServerList(test::TransferProgram& run) {
-    return run.controller().state().serverListMode && !run.controller().ftp().connected() &&
+    return run.controller().state().serverListMode && !run.controller().runner().busy() &&
+           !run.controller().ftp().connected() &&
            run.controller().model().screenCursor() == Cursor::crDefault &&
            run.remoteRow("Local") >= 0;
 }

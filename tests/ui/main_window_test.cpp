@@ -668,9 +668,9 @@ private slots:
         test::ScriptedDialogs dialogs;
         SessionController controller(loop, dialogs, m_dir->path());
         { MainWindow window(controller); }
-        controller.model().setTag("sbStop", 1);
+        controller.model().setEnabled("sbConnect", false);
         controller.model().ftpView().add(PaneItem{});
-        QCOMPARE(controller.model().control("sbStop").tag, 0);
+        QVERIFY(controller.model().control("sbConnect").enabled);
     }
 
     void modelRowsLogAndFontsReachTheWidgets() {

@@ -4,8 +4,8 @@
 #include <string>
 
 #include "scripted_dialogs.h"
+#include "server_record.h"
 #include "session/session_controller.h"
-#include "sites/server_info.h"
 #include "ui/main_window.h"
 #include "ui/qt_event_loop.h"
 
@@ -21,18 +21,5 @@ struct ProgramRun {
     SessionController controller;
     MainWindow window;
 };
-
-// The record of a server on 127.0.0.1 with a saved password, named "Local".
-inline FtpServerInfo localServerRecord(int port, const std::string& user,
-                                       const std::string& password) {
-    FtpServerInfo info = defaultServerInfo("");
-    info.Name = "Local";
-    info.Server = "127.0.0.1";
-    info.Port = std::to_string(port);
-    info.User = user;
-    info.Password = password;
-    info.SavePassword = true;
-    return info;
-}
 
 }  // namespace quay::test

@@ -5,6 +5,7 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
@@ -12,7 +13,9 @@
 #include <QTextBlock>
 #include <QToolButton>
 #include <algorithm>
+#include <atomic>
 #include <memory>
+#include <thread>
 
 #include "ftp_servers.h"
 #include "program_run.h"
@@ -158,8 +161,7 @@ private:
         QCOMPARE(path->currentText(), QStringLiteral("sub"));
         const int hostEntry = path->findText(QStringLiteral("127.0.0.1"));
         QVERIFY(hostEntry == 1);
-        path->setCurrentIndex(hostEntry);
-        emit path->activated(hostEntry);
+        choosePathEntry(hostEntry);
         if (kind == test::FtpServerKind::PureFtpd)  // chrooted: "/" is the root
             QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
         else  // the whole file system
@@ -356,6 +358,121 @@ private slots:
 
     // A server that accepts and never greets fails after TimeOut seconds and counts as a
     // failed attempt for the retry rule.
+    // Chooses entry of the path box with the mouse: opens its list and clicks the entry.
+    void choosePathEntry(int entry) {
+        auto* path = m_program->window.findChild<QComboBox*>("FTPPath");
+        path->showPopup();
+        QAbstractItemView* list = path->view();
+        QTRY_VERIFY_WITH_TIMEOUT(list->isVisible(), kWaitMs);
+        // The box ignores a release so soon after it opened: it would be the opening click's.
+        QTest::qWait(QApplication::doubleClickInterval() + 100);
+        const QRect place = list->visualRect(list->model()->index(entry, 0));
+        // The list follows the pointer; the release takes the entry under it.
+        QTest::mouseMove(list->viewport(), place.center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
+    }
+
+    // The path box goes where the mouse chooses: in the server list to the folder, connected
+    // to the directory level; its first entry leads back to the server list. Stop with
+    // nothing running does nothing, so the next listings are whole.
+    void pathBoxAndStopFollowTheUser() {
+        auto server = test::makeFtpServer(test::FtpServerKind::PureFtpd);
+        test::writeFile(m_root->path() / "hello.txt", "hello");
+        fs::create_directories(m_root->path() / "sub" / "deeper");
+        test::writeFile(m_root->path() / "sub" / "deeper" / "deep.txt", "deep");
+        server->start(m_root->path());
+        writeOptions("");
+        saveServer(record(server->port(), server->user(), server->password()));
+        startProgram();
+        QTRY_VERIFY_WITH_TIMEOUT(shows("Work"), kWaitMs);
+        doubleClickRow("Work");
+        QTRY_VERIFY_WITH_TIMEOUT(shows("Local"), kWaitMs);
+        choosePathEntry(0);
+        QTRY_VERIFY_WITH_TIMEOUT(shows("Work") && !shows("Local"), kWaitMs);
+
+        openSavedServer();
+        QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
+        click("sbStop");
+        doubleClickRow("sub");
+        QTRY_VERIFY_WITH_TIMEOUT(shows("deeper"), kWaitMs);
+        doubleClickRow("deeper");
+        QTRY_VERIFY_WITH_TIMEOUT(shows("deep.txt"), kWaitMs);
+        // One level up with the arrow key: "Server Liste ...", the host, "sub", "deeper".
+        auto* path = m_program->window.findChild<QComboBox*>("FTPPath");
+        path->setFocus();
+        QTest::keyClick(path, Qt::Key_Up);
+        QTRY_VERIFY_WITH_TIMEOUT(shows("deeper") && !shows("deep.txt"), kWaitMs);
+        QCOMPARE(controller().ftp().hostDirName(), std::string("/sub"));
+        test::writeFile(m_root->path() / "sub" / "new.txt", "fresh");
+        m_program->window.findChild<QAction*>("Refresh3")->trigger();
+        QTRY_VERIFY_WITH_TIMEOUT(shows("new.txt") && !controller().runner().busy(), kWaitMs);
+        QCOMPARE(logCount("Error"), 0);
+        // The mouse goes to the chosen level too.
+        doubleClickRow("deeper");
+        QTRY_VERIFY_WITH_TIMEOUT(shows("deep.txt"), kWaitMs);
+        choosePathEntry(1);
+        QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
+
+        // Back in the folder the server was opened from.
+        choosePathEntry(0);
+        QTRY_VERIFY2_WITH_TIMEOUT(inServerList() && shows("Local"), logText().c_str(), kWaitMs);
+    }
+
+    // Preferences closed with OK and with Cancel while the log-in waits for the server's
+    // greeting: nothing throws, the connection settings wait for the next connection, and
+    // the log-in goes on to its listing.
+    void preferencesWhileConnecting() {
+        std::atomic<bool> greet{false};
+        test::ScriptedFtpServer server([&](test::ScriptedFtpSession& s) {
+            for (int i = 0; i < 200 && !greet; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            s.reply("220 late hello");
+            s.expect("USER");
+            s.reply("331 pass");
+            s.expect("PASS");
+            s.reply("230 in");
+            s.expect("SYST");
+            s.reply("215 UNIX Type: L8");
+            s.expect("PWD");
+            s.reply("257 \"/\" is current");
+            s.expect("TYPE A");
+            s.reply("200 ok");
+            s.expect("PASV");
+            s.reply(test::ScriptedFtpServer::passiveReply(s.listenData()));
+            s.expect("LIST");
+            s.acceptData();
+            s.reply("150 here");
+            s.sendData("-rw-r--r-- 1 u g 5 Jan 01 2024 seen.txt\r\n");
+            s.closeData();
+            s.reply("226 done");
+            s.waitForClose(std::chrono::seconds(20));
+        });
+        writeOptions("");
+        saveServer(record(server.port(), "joe", "secret"));
+        startProgram();
+        openSavedServer();
+        QTRY_VERIFY_WITH_TIMEOUT(controller().ftp().connected(), kWaitMs);
+        m_program->dialogs.optionsScripts = {[](OptionsDialogModel& model) {
+                                                 model.rgType = 4;  // SOCKS 5
+                                                 model.rgMode = 1;  // ASCII
+                                                 model.cbPassiveTransfer = true;
+                                                 return true;
+                                             },
+                                             [](OptionsDialogModel&) { return false; }};
+        auto* preferences = m_program->window.findChild<QAction*>("FtpOptions1");
+        QVERIFY(preferences->isEnabled());
+        preferences->trigger();
+        preferences->trigger();
+        QCOMPARE(m_program->dialogs.optionsShown, 2);
+        QVERIFY(logCount("! Connection type, proxy and SOCKS settings take effect") >= 1);
+        // The transfer-type menu shows the mode just chosen.
+        QVERIFY(m_program->window.findChild<QAction*>("miAscii")->isChecked());
+        QVERIFY(!m_program->window.findChild<QAction*>("miBinary")->isChecked());
+        greet = true;
+        QTRY_VERIFY2_WITH_TIMEOUT(shows("seen.txt") && !controller().runner().busy(),
+                                  (logText() + server.failure()).c_str(), kWaitMs);
+    }
+
     void silentServerTimesOutAndIsRetried() {
         test::ScriptedFtpServer server(
             [](test::ScriptedFtpSession& s) { s.waitForClose(std::chrono::seconds(20)); });

@@ -1,0 +1,106 @@
+#include "session/login_operation.h"
+
+#include "session/session_controller.h"
+
+namespace quay {
+
+LoginOperation::LoginOperation(SessionController& session, FtpServerInfo server)
+    : ListingOperation("Connect", session), m_server(std::move(server)) {}
+
+void LoginOperation::start() {
+    if (!m_session.prepareLogin(m_server)) {
+        finish();
+        return;
+    }
+    m_session.addLog("Connecting to " + m_ftp.hostName());
+    m_session.state().connectAttempt = 0;
+    connect();
+}
+
+void LoginOperation::connect() {
+    m_ftp.setTimeout(0);
+    m_step = Step::Connect;
+    m_connecting = send(&FtpClientBase::connectAsync);
+    if (!m_connecting)
+        attemptEnded();
+}
+
+void LoginOperation::requestDone(FtpRequest request, int error) {
+    switch (m_step) {
+        case Step::Connect:
+            connectDone(error);
+            return;
+        case Step::Syst:
+            systDone(error);
+            return;
+        case Step::Listing:
+            listingStepDone(request, error);
+            return;
+    }
+}
+
+void LoginOperation::connectDone(int error) {
+    if (error != 0) {
+        m_session.addLog(m_ftp.lastResponse());
+        m_ftp.setTimeout(1);
+        // The abort may report the close at once; the attempt is still this request's.
+        m_ftp.abortAsync();
+        m_connecting = false;
+        attemptEnded();
+        return;
+    }
+    m_connecting = false;
+    if (stopped()) {
+        endUnlisted();
+        return;
+    }
+    m_step = Step::Syst;
+    if (!send(&FtpClientBase::systAsync))
+        endUnlisted();
+}
+
+void LoginOperation::systDone(int error) {
+    m_step = Step::Listing;
+    if (error != 0) {
+        logFailure();
+        endUnlisted();
+    } else if (stopped()) {
+        endUnlisted();
+    } else if (!m_ftp.hostDirName().empty() && m_ftp.hostDirName() != "/") {
+        enterAndList(m_ftp.hostDirName());
+    } else {
+        readDirAndList();
+    }
+}
+
+// A connection that fails before any TCP connection is made reports no session-closed event
+// of the client; the failed log-in request ends the attempt instead, so the retry counts
+// refused and unreachable servers as well as silent ones. Once connected, no retry is made.
+void LoginOperation::attemptEnded() {
+    SessionState& state = m_session.state();
+    const int retry = m_session.options().retry;
+    if (!m_cancelled && retry > 0 && state.connectAttempt >= 0 && state.connectAttempt <= retry) {
+        ++state.connectAttempt;
+        m_session.addLog("Connecting to " + m_ftp.hostName() + " [Attempt " +
+                         std::to_string(state.connectAttempt + 1) + "]");
+        connect();
+        return;
+    }
+    m_session.backToServerList();
+    finish();
+}
+
+void LoginOperation::stop() {
+    ListingOperation::stop();
+    if (!m_connecting)
+        return;
+    m_cancelled = true;
+    m_ftp.abortAsync();
+}
+
+void LoginOperation::sessionClosed() {
+    if (!m_connecting)
+        finish();
+}
+
+}  // namespace quay

@@ -1,0 +1,37 @@
+#pragma once
+
+#include "session/listing_operation.h"
+#include "sites/server_info.h"
+
+namespace quay {
+
+// Logging in to a server of the list: the password prompt (unless saved), the log-in request
+// with the retry rule, SYST, then CWD to the record's start directory (PWD without one), then
+// the first listing. A close of the connection while the log-in request runs is handled when
+// that request ends, so each attempt counts once. Stop during the log-in request ends the
+// attempt without a retry; the session goes back to the server list.
+class LoginOperation : public ListingOperation {
+public:
+    LoginOperation(SessionController& session, FtpServerInfo server);
+
+    void start() override;
+    void requestDone(FtpRequest request, int error) override;
+    void stop() override;
+    void sessionClosed() override;
+
+private:
+    enum class Step { Connect, Syst, Listing };
+
+    void connect();
+    void connectDone(int error);
+    void systDone(int error);
+    // The log-in request failed or could not start: retries it, or goes back to the list.
+    void attemptEnded();
+
+    FtpServerInfo m_server;
+    Step m_step = Step::Connect;
+    bool m_connecting = false;
+    bool m_cancelled = false;
+};
+
+}  // namespace quay

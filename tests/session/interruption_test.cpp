@@ -1,0 +1,294 @@
+// The interruption matrix of the session's operations against the scripted server: each of
+// log-in, refresh, open, one level up, a typed command and the keep-alive, interrupted by
+// Stop, a second command, Preferences (OK and Cancel), a refused listing, a dropped
+// connection and the time-out. Afterwards the session is consistent: nothing is busy, the
+// pane shows the client's directory (or the server list), and the next listing works.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <string>
+
+#include "base/poll_loop.h"
+#include "scripted_dialogs.h"
+#include "scripted_ftp_server.h"
+#include "server_record.h"
+#include "session/session_controller.h"
+#include "test_support.h"
+
+namespace quay {
+namespace {
+
+using namespace std::chrono_literals;
+
+enum class Op { Login, Refresh, Open, Up, Command, KeepAlive };
+enum class Interruption {
+    Stop,
+    SecondCommand,
+    PreferencesOk,
+    PreferencesCancel,
+    Refused,
+    Dropped,
+    TimeOut
+};
+
+const char* opName(Op op) {
+    static const char* const names[] = {"Login", "Refresh", "Open", "Up", "Command", "KeepAlive"};
+    return names[static_cast<int>(op)];
+}
+const char* interruptionName(Interruption i) {
+    static const char* const names[] = {
+        "Stop",    "SecondCommand", "PreferencesOk", "PreferencesCancel",
+        "Refused", "Dropped",       "TimeOut"};
+    return names[static_cast<int>(i)];
+}
+
+// A small server: a root with "file.txt" and a directory "sub" (holding "inner.txt"); the
+// LIST numbered faultAt (1 is the log-in's) is refused, cut off with the connection, or never
+// answered.
+void serve(test::ScriptedFtpSession& s, Interruption fault, int faultAt) {
+    s.reply("220 scripted");
+    std::string cwd = "/";
+    int lists = 0;
+    for (;;) {
+        std::string line;
+        try {
+            line = s.readCommand();
+        } catch (const test::ScriptError&) {
+            return;
+        }
+        const std::string verb = line.substr(0, line.find(' '));
+        const std::string arg = line.size() > verb.size() ? line.substr(verb.size() + 1) : "";
+        if (verb == "USER") {
+            s.reply("331 password");
+        } else if (verb == "PASS") {
+            s.reply("230 in");
+        } else if (verb == "SYST") {
+            s.reply("215 UNIX Type: L8");
+        } else if (verb == "PWD") {
+            s.reply("257 \"" + cwd + "\" is current");
+        } else if (verb == "CWD") {
+            std::string dir = arg.starts_with('/') ? arg : cwd + (cwd == "/" ? "" : "/") + arg;
+            if (dir.size() > 1 && dir.ends_with('/'))
+                dir.pop_back();
+            cwd = dir;
+            s.reply("250 ok");
+        } else if (verb == "CDUP") {
+            cwd = "/";
+            s.reply("250 ok");
+        } else if (verb == "PASV") {
+            s.reply(test::ScriptedFtpServer::passiveReply(s.listenData()));
+        } else if (verb == "LIST") {
+            if (++lists == faultAt && fault == Interruption::Refused) {
+                s.reply("425 Can't open data connection");
+                continue;
+            }
+            if (lists == faultAt && fault == Interruption::Dropped) {
+                s.closeControl();
+                return;
+            }
+            if (lists == faultAt && fault == Interruption::TimeOut) {
+                s.waitForClose(20s);
+                return;
+            }
+            s.acceptData();
+            s.reply("150 here");
+            s.sendData(cwd == "/" ? "-rw-r--r-- 1 u g 5 Jan 01 2024 file.txt\r\n"
+                                    "drwxr-xr-x 2 u g 0 Jan 01 2024 sub\r\n"
+                                  : "-rw-r--r-- 1 u g 5 Jan 01 2024 inner.txt\r\n");
+            s.closeData();
+            s.reply("226 done");
+        } else if (verb == "QUIT") {
+            s.reply("221 bye");
+            return;
+        } else {
+            s.reply("200 ok");
+        }
+    }
+}
+
+class InterruptionTest : public ::testing::TestWithParam<std::tuple<Op, Interruption>> {
+protected:
+    Op op() const { return std::get<0>(GetParam()); }
+    Interruption interruption() const { return std::get<1>(GetParam()); }
+
+    void SetUp() override {
+        // The log-in lists once, and going up first goes down into "sub".
+        const int faultAt = op() == Op::Login ? 1 : op() == Op::Up ? 3 : 2;
+        server = std::make_unique<test::ScriptedFtpServer>(
+            [fault = interruption(), faultAt](test::ScriptedFtpSession& s) {
+                serve(s, fault, faultAt);
+            });
+        test::writeLocalServerList(data.path(), server->port(), "joe", "secret");
+        const bool timeOut = interruption() == Interruption::TimeOut;
+        test::writeFile(
+            data.path() / "options.ftp",
+            std::string("[Common]\nPassiveTransfer=1\nKeep=1\nStartKeep=0\nCmdKeep=NOOP\n") +
+                (timeOut ? "TimeOut=1\n" : ""));
+        controller = std::make_unique<SessionController>(loop, dialogs, data.path());
+        controller->FormCreate();
+    }
+
+    PaneModel& pane() { return controller->model().ftpView(); }
+    bool shows(const std::string& caption) {
+        return std::any_of(pane().items().begin(), pane().items().end(),
+                           [&](const PaneItem& row) { return row.caption == caption; });
+    }
+    void select(const std::string& caption) {
+        pane().selectAll(false);
+        for (std::size_t i = 0; i < pane().count(); ++i)
+            if (pane().item(i).caption == caption)
+                pane().setSelected(i, true);
+    }
+    bool settled() {
+        return loop.runUntil(
+            [&] {
+                return !controller->runner().busy() &&
+                       (controller->state().serverListMode ||
+                        controller->ftp().state() == FtpState::fsReady);
+            },
+            20s);
+    }
+    int logCount(const std::string& prefix) const {
+        const auto& lines = controller->model().logLines();
+        return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const auto& line) {
+            return line.rfind(prefix, 0) == 0;
+        }));
+    }
+    std::string logText() const {
+        std::string text;
+        for (const std::string& line : controller->model().logLines())
+            text += line + "\n";
+        return text;
+    }
+    void login() {
+        select("Local");
+        controller->invoke("FTPViewDblClick", "FTPView");
+    }
+    void startOperation() {
+        switch (op()) {
+            case Op::Login:
+                login();
+                return;
+            case Op::Refresh:
+                controller->invoke("Refresh3Click", "Refresh3");
+                return;
+            case Op::Open:
+                select("sub");
+                controller->invoke("FTPViewDblClick", "FTPView");
+                return;
+            case Op::Up:
+                controller->invoke("FTPOneLevelUpClick", "FTPOneLevelUp");
+                return;
+            case Op::Command:
+                controller->model().cbCmd().setText("SITE HELP");
+                controller->invoke("SpeedButton5Click", "SpeedButton5");
+                return;
+            case Op::KeepAlive:
+                controller->cTimerTimer();
+                return;
+        }
+    }
+    void interrupt() {
+        switch (interruption()) {
+            case Interruption::Stop:
+                controller->invoke("sbStopClick", "sbStop");
+                return;
+            case Interruption::SecondCommand:
+                controller->invoke("Refresh3Click", "Refresh3");
+                return;
+            case Interruption::PreferencesOk:
+            case Interruption::PreferencesCancel: {
+                const bool ok = interruption() == Interruption::PreferencesOk;
+                dialogs.optionsScripts = {[ok](OptionsDialogModel& model) {
+                    model.rgType = 4;  // SOCKS 5, for the next connection
+                    model.cbPassiveTransfer = true;
+                    return ok;
+                }};
+                EXPECT_NO_THROW(controller->invoke("FtpOptions1Click", "FtpOptions1"));
+                return;
+            }
+            default:
+                return;
+        }
+    }
+
+    test::TempDir data;
+    PollLoop loop;
+    test::ScriptedDialogs dialogs;
+    std::unique_ptr<test::ScriptedFtpServer> server;
+    std::unique_ptr<SessionController> controller;
+};
+
+TEST_P(InterruptionTest, LeavesTheSessionConsistent) {
+    if (op() != Op::Login) {
+        login();
+        ASSERT_TRUE(settled()) << logText();
+        ASSERT_TRUE(shows("file.txt")) << logText();
+        if (op() == Op::Up) {
+            select("sub");
+            controller->invoke("FTPViewDblClick", "FTPView");
+            ASSERT_TRUE(settled() && shows("inner.txt")) << logText();
+        }
+    }
+    startOperation();
+    interrupt();
+    ASSERT_TRUE(settled()) << logText();
+    SessionState& state = controller->state();
+
+    const bool sessionLost = interruption() == Interruption::Dropped ||
+                             interruption() == Interruption::TimeOut ||
+                             (op() == Op::Login && interruption() == Interruption::Stop);
+    if (sessionLost) {
+        EXPECT_TRUE(state.serverListMode) << logText();
+        EXPECT_TRUE(shows("Local")) << logText();
+        return;
+    }
+    ASSERT_FALSE(state.serverListMode) << logText();
+    // Behind the keep-alive the command waits; in the server list Refresh has its own meaning.
+    if (interruption() == Interruption::SecondCommand && op() != Op::KeepAlive &&
+        op() != Op::Login) {
+        EXPECT_EQ(logCount("! Refresh not started: "), 1) << logText();
+    }
+    if (interruption() == Interruption::PreferencesOk) {
+        EXPECT_EQ(logCount("! Connection type, proxy and SOCKS settings take effect"), 1);
+    }
+    EXPECT_EQ(logCount("Error 426"), 0) << logText();
+
+    // The path box names the directory the client is in; the pane shows that directory.
+    const std::string dir = controller->ftp().hostDirName();
+    const std::string last = dir == "/" ? "127.0.0.1" : dir.substr(dir.rfind('/') + 1);
+    EXPECT_EQ(controller->model().ftpPath().text(), last) << logText();
+    if (shows("file.txt")) {
+        EXPECT_EQ(dir, "/");
+    }
+    if (shows("inner.txt")) {
+        EXPECT_EQ(dir, "/sub");
+    }
+    if (interruption() == Interruption::Refused) {
+        EXPECT_EQ(logCount("Error 425"), 1) << logText();
+        EXPECT_EQ(logCount("! Not listed: ") > 0, pane().count() == 0) << logText();
+    }
+
+    // The next listing works.
+    controller->invoke("Refresh3Click", "Refresh3");
+    ASSERT_TRUE(settled()) << logText();
+    EXPECT_TRUE(shows(dir == "/" ? "file.txt" : "inner.txt")) << logText();
+    EXPECT_EQ(logCount("Error 426"), 0) << logText();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryOperation, InterruptionTest,
+    ::testing::Combine(
+        ::testing::Values(Op::Login, Op::Refresh, Op::Open, Op::Up, Op::Command, Op::KeepAlive),
+        ::testing::Values(Interruption::Stop, Interruption::SecondCommand,
+                          Interruption::PreferencesOk, Interruption::PreferencesCancel,
+                          Interruption::Refused, Interruption::Dropped, Interruption::TimeOut)),
+    [](const ::testing::TestParamInfo<std::tuple<Op, Interruption>>& info) {
+        return std::string(opName(std::get<0>(info.param))) +
+               interruptionName(std::get<1>(info.param));
+    });
+
+}  // namespace
+}  // namespace quay
