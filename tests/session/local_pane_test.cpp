@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "../sites/pane_rows.h"
 #include "base/poll_loop.h"
+#include "pane_rows.h"
 #include "scripted_dialogs.h"
 #include "session/session_controller.h"
 #include "test_support.h"

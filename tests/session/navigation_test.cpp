@@ -7,6 +7,7 @@
 
 #include "base/poll_loop.h"
 #include "ftp_servers.h"
+#include "pane_rows.h"
 #include "scripted_dialogs.h"
 #include "server_record.h"
 #include "session/session_controller.h"
@@ -38,16 +39,8 @@ protected:
     }
 
     PaneModel& pane() { return controller->model().ftpView(); }
-    bool shows(const std::string& caption) {
-        return std::any_of(pane().items().begin(), pane().items().end(),
-                           [&](const PaneItem& row) { return row.caption == caption; });
-    }
-    void select(const std::string& caption) {
-        pane().selectAll(false);
-        for (std::size_t i = 0; i < pane().count(); ++i)
-            if (pane().item(i).caption == caption)
-                pane().setSelected(i, true);
-    }
+    bool shows(const std::string& caption) { return test::showsCaption(pane(), caption); }
+    void select(const std::string& caption) { test::selectCaption(pane(), caption); }
     bool settled() {
         return loop.runUntil(
             [&] {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,11 @@ inline void selectCaption(PaneModel& view, const std::string& caption) {
     for (std::size_t i = 0; i < view.count(); ++i)
         if (view.item(i).caption == caption)
             view.setSelected(i, true);
+}
+
+inline bool showsCaption(const PaneModel& view, const std::string& caption) {
+    return std::any_of(view.items().begin(), view.items().end(),
+                       [&](const PaneItem& row) { return row.caption == caption; });
 }
 
 }  // namespace quay::test
