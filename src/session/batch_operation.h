@@ -10,12 +10,11 @@ namespace quay {
 
 class SessionController;
 
-// A transfer, delete, rename or make-directory batch run by the drivers (TransferDriver,
-// RemoteOperations), which still chain their requests through the session's request-done
-// handler. The operation holds the runner busy from the command until the chain has run out:
-// no request of the client pending, no batch step waiting in the loop. Completions delivered
-// inside a synchronous call of a driver (TYPE) are handed on like the others but do not end
-// the batch. The stop request goes to the drivers, which own their stop.
+// A transfer batch run by the transfer driver (TransferDriver), which still chains its
+// requests through the session's request-done handler. The operation holds the runner busy from the
+// command until the chain has run out: no request of the client pending, no batch step waiting in
+// the loop. Completions delivered inside a synchronous call of the driver (TYPE) are handed on like
+// the others but do not end the batch. The stop request goes to the driver, which owns its stop.
 class BatchOperation : public Operation {
 public:
     BatchOperation(SessionController& session, EventLoop& loop, std::string name,

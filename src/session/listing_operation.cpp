@@ -64,7 +64,7 @@ bool ListingOperation::listingStepDone(FtpRequest, int error) {
         case Step::TypeForPwd:
             // Where the refused CWD left the client is read from the server.
             m_ftp.setHostFileName("");
-            m_ftp.setHostDirName(m_session.state().startRemoteDir);
+            m_ftp.setHostDirName(dirAfterRefusedCwd());
             readDirAndList();
             return true;
         case Step::Pwd:
@@ -101,12 +101,20 @@ void ListingOperation::cwdDone(int error) {
     } else if (error == 0) {
         listCurrentDir();
     } else {
-        m_step = Step::TypeForPwd;
-        if (!send(&FtpClientBase::typeAsciiAsync)) {
-            m_ftp.setHostDirName(m_dirBefore);
-            endUnlisted();
-        }
+        recoverFromRefusedCwd(m_dirBefore);
     }
+}
+
+void ListingOperation::recoverFromRefusedCwd(const std::string& dirBefore) {
+    m_step = Step::TypeForPwd;
+    if (!send(&FtpClientBase::typeAsciiAsync)) {
+        m_ftp.setHostDirName(dirBefore);
+        endUnlisted();
+    }
+}
+
+std::string ListingOperation::dirAfterRefusedCwd() const {
+    return m_session.state().startRemoteDir;
 }
 
 void ListingOperation::pwdDone(int error) {

@@ -38,6 +38,15 @@ protected:
     void logFailure();
     // Ends with the pane showing the client's directory (see SessionController::showUnlisted).
     void endUnlisted();
+    // After a refused CWD of the operation's own: TYPE A and PWD read where the client is,
+    // then that directory is listed. When TYPE A cannot start, the client's directory is
+    // taken to be dirBefore.
+    void recoverFromRefusedCwd(const std::string& dirBefore);
+    // The directory the client is taken to be in when the PWD after a refused CWD says
+    // nothing usable.
+    virtual std::string dirAfterRefusedCwd() const;
+    // Whether one of the shared steps runs (its completion goes to listingStepDone).
+    bool listingStepRunning() const { return m_step != Step::None; }
     bool stopped() const { return m_stopped; }
 
     SessionController& m_session;

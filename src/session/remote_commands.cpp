@@ -1,54 +1,53 @@
+#include "session/delete_operation.h"
+#include "session/make_directory_operation.h"
+#include "session/remote_operations.h"
+#include "session/rename_operation.h"
 #include "session/server_address.h"
 #include "session/session_controller.h"
 
 namespace quay {
 
-RemoteOperations::Hooks SessionController::remoteOperationHooks() {
-    RemoteOperations::Hooks hooks;
-    hooks.addLog = [this](const std::string& line) { addLog(line); };
-    hooks.listingFormat = [this] {
-        ListingFormat format = transferHooks().listingFormat();
-        format.layout = m_currentServer.Answer;
-        return format;
-    };
-    hooks.remoteDirPath = [this](const std::string& dir) {
-        return remoteDirPath(dir, m_currentServer.CheckVHost);
-    };
-    return hooks;
+std::string SessionController::remoteStartDir() const {
+    return remoteDirPath(m_ftp.hostDirName(), m_currentServer.CheckVHost);
+}
+
+ListingFormat SessionController::remoteListingFormat() {
+    ListingFormat format = transferHooks().listingFormat();
+    format.layout = m_currentServer.Answer;
+    return format;
 }
 
 void SessionController::setUpRemoteOperations() {
     // Connected, the server-list buttons act on the remote directory.
-    struct RemoteCommand {
-        const char* handler;
-        const char* name;
-        void (RemoteOperations::*command)();
+    using Make = std::unique_ptr<Operation> (*)(SessionController&);
+    const std::pair<const char*, Make> remote[] = {
+        {"sbMkd2Click",
+         [](SessionController& s) -> std::unique_ptr<Operation> {
+             return std::make_unique<MakeDirectoryOperation>(s);
+         }},
+        {"sbRen2Click", &RenameOperation::rename},
+        {"sbDel2Click",
+         [](SessionController& s) -> std::unique_ptr<Operation> {
+             return std::make_unique<DeleteOperation>(s);
+         }},
     };
-    const RemoteCommand remote[] = {
-        {"sbMkd2Click", "Make directory", &RemoteOperations::sbMkd2Click},
-        {"sbRen2Click", "Rename", &RemoteOperations::sbRen2Click},
-        {"sbDel2Click", "Delete", &RemoteOperations::sbDel2Click},
-    };
-    for (const auto& [handler, name, command] : remote) {
+    for (const auto& [handler, make] : remote) {
         Handler serverList = m_handlers[handler];
-        registerHandler(handler, [this, serverList, name = std::string(name),
-                                  command = command](const std::string& sender) {
+        registerHandler(handler, [this, serverList, make = make](const std::string& sender) {
             if (m_state.serverListMode) {
                 if (serverList)
                     serverList(sender);
             } else {
-                runBatch(name, [this, command] { (m_remoteOps.*command)(); });
+                m_runner.run(make(*this));
             }
         });
     }
     registerHandler("LARGECASE3Click", [this](const std::string& sender) {
-        if (m_state.serverListMode)
-            return;
-        const int tag = m_model.control(sender).tag;
-        runBatch("Change case", [this, tag] { m_remoteOps.LARGECASE3Click(tag); });
+        if (!m_state.serverListMode)
+            m_runner.run(RenameOperation::changeCase(*this, m_model.control(sender).tag));
     });
     registerHandler("CompareDirectories1Click",
-                    [this](const std::string&) { m_remoteOps.CompareDirectories1Click(); });
+                    [this](const std::string&) { compareDirectories(m_model); });
     const std::pair<const char*, void (QuoteCommands::*)()> quote[] = {
         {"FileAttributes2Click", &QuoteCommands::FileAttributes2Click},
         {"CustomCommand1Click", &QuoteCommands::CustomCommand1Click},

@@ -44,14 +44,7 @@ void SessionController::driverRequestDone(FtpRequest request, int error) {
 }
 
 void SessionController::requestFailed(FtpRequest request) {
-    const bool deleting = m_state.deleteTree || m_state.removeDirs;
-    if (deleting) {
-        m_state.sourceDirs.clear();
-        m_state.targetDirs.clear();
-        m_state.sourceFiles.clear();
-        m_state.targetFiles.clear();
-    }
-    m_state.deleteTree = m_state.removeDirs = m_state.downloadTree = false;
+    m_state.downloadTree = false;
     switch (request) {
         case FtpRequest::CwdAsync:
             m_ftp.typeAscii();
@@ -68,16 +61,11 @@ void SessionController::requestFailed(FtpRequest request) {
             return;
         default:
             addLog("Error " + m_ftp.errorMessage());
-            if (deleting)
-                m_remoteOps.returnToStart();
             return;
     }
 }
 
 void SessionController::requestSucceeded(FtpRequest request) {
-    // The steps of a delete or rename in progress.
-    if (m_remoteOps.requestDone(request, 0))
-        return;
     switch (request) {
         case FtpRequest::CwdAsync:
         case FtpRequest::MkdAsync:

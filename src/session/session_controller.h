@@ -17,7 +17,6 @@
 #include "session/presentation_form.h"
 #include "session/presentation_model.h"
 #include "session/quote_commands.h"
-#include "session/remote_operations.h"
 #include "session/server_list_commands.h"
 #include "session/session_state.h"
 #include "session/transfer_driver.h"
@@ -81,8 +80,11 @@ public:
     void translateWindow(NamedForm& form) { m_languageMenu.translateWindow(form); }
     // The upload and download drivers and the progress window.
     TransferDriver& transfers() { return m_transfers; }
-    // Make directory, rename, delete, change case and compare on the remote pane.
-    RemoteOperations& remoteOperations() { return m_remoteOps; }
+    // The directory the client is in, with the trailing "/" a remote operation's start
+    // directory keeps.
+    std::string remoteStartDir() const;
+    // How the listings of the connected server are read.
+    ListingFormat remoteListingFormat();
     // Runs the operations of the session one at a time; the only listener to the client's
     // completions.
     OperationRunner& runner() { return m_runner; }
@@ -177,10 +179,10 @@ public:
     // --- completions (request_done.cpp)
     // The client's onRequestDone: handed to the runner.
     void Ftp1RequestDone(FtpRequest request, int error);
-    // The request chain of the transfer and remote-file drivers: decides from the request
-    // that ended and the session state which request comes next (run by BatchOperation).
+    // The request chain of the transfer driver: decides from the request that ended and the
+    // session state which request comes next (run by BatchOperation).
     void driverRequestDone(FtpRequest request, int error);
-    // The stop command for the drivers' batches.
+    // The stop command for the transfer driver's batches.
     void stopDrivers();
     // Loads the completed listing into the remote pane.
     void showListing();
@@ -217,7 +219,7 @@ private:
     void closeLogFile();
     // The record's local directory: entered, or made first when it does not exist.
     void enterServerLocalDir(const std::string& localDir);
-    // Runs a batch of the drivers as one operation.
+    // Runs a batch of the transfer driver as one operation.
     void runBatch(const std::string& name, std::function<void()> command);
     // Lists the client's current directory into the listing file (TYPE A, then LIST), for
     // the drivers' chain.
@@ -258,7 +260,6 @@ private:
     TransferDriver::Hooks transferHooks();
     // The remote file operations, permissions and the command bar.
     void setUpRemoteOperations();
-    RemoteOperations::Hooks remoteOperationHooks();
     // Every change of the remote pane's items reruns the enabling rule; the pane keeps the
     // order of FTPViewCompare under RemoteSortKey.
     void watchRemotePane();
@@ -306,7 +307,6 @@ private:
     int m_keepInterval = 0;
     LocalPane m_localPane;
     TransferDriver m_transfers;
-    RemoteOperations m_remoteOps;
     QuoteCommands m_quoteCommands;
     OperationRunner m_runner;
 };

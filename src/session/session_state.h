@@ -15,10 +15,8 @@ struct SessionState {
     // A transfer batch runs (between beginBusy() and endBusy()).
     bool busy = false;
 
-    // The operation-in-progress flags, cleared together when a connection starts and by the
-    // stop command.
-    bool deleteTree = false;
-    bool removeDirs = false;
+    // The transfer batch flags, cleared together when a connection starts and by the stop
+    // command.
     bool downloadTree = false;
     bool uploadTree = false;
 
@@ -34,12 +32,6 @@ struct SessionState {
     std::string startLocalDir;   // always ends in the local separator
 
     std::vector<std::string> remoteNames;
-    // The queues of a remote delete or rename in progress (a transfer batch keeps its own
-    // TransferQueue).
-    std::vector<std::string> sourceDirs;
-    std::vector<std::string> targetDirs;
-    std::vector<std::string> sourceFiles;
-    std::vector<std::string> targetFiles;
 
     // Retry counter of the connection being made; -1 once connected.
     int connectAttempt = 0;
@@ -69,8 +61,8 @@ struct SessionState {
     int localSortKey = 0;
     int remoteSortKey = 0;
 
-    // Clears the four operation-in-progress flags.
-    void clearOperationFlags() { deleteTree = removeDirs = downloadTree = uploadTree = false; }
+    // Clears the transfer batch flags.
+    void clearOperationFlags() { downloadTree = uploadTree = false; }
 };
 
 }  // namespace quay

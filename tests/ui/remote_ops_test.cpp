@@ -16,7 +16,7 @@
 
 #include "ftp_servers.h"
 #include "program_run.h"
-#include "session/remote_operations.h"
+#include "session/delete_operation.h"
 #include "sites/server_line.h"
 #include "test_support.h"
 #include "ui/pane_view.h"
@@ -163,7 +163,7 @@ private:
         QVERIFY(remoteShows("marker"));
         QVERIFY(fs::exists(m_root->path() / "marker"));
         QVERIFY(fs::exists(outside / "precious.txt"));
-        QVERIFY(!controller().state().deleteTree && !controller().state().removeDirs);
+        QVERIFY(!controller().runner().busy());
         QCOMPARE(logCount("Error "), 0);
     }
 
@@ -246,9 +246,6 @@ private slots:
         QVERIFY(!fs::exists(m_root->path() / "tree" / "a.txt"));
         QVERIFY(fs::exists(locked / "x.txt"));
         QCOMPARE(logCount("> RMD "), 0);
-        const SessionState& state = controller().state();
-        QVERIFY(!state.deleteTree && !state.removeDirs);
-        QVERIFY(state.sourceFiles.empty() && state.sourceDirs.empty() && state.targetDirs.empty());
         // The client goes back to where the delete started, so the pane's names are sent to
         // the directory the pane shows.
         // Listed: the directory after the files, "tree", "locked", and the start again.
@@ -288,7 +285,7 @@ private slots:
     void aDeleteStopsDescendingAtTheDepthLimit() {
         test::writeFile(m_root->path() / "marker", "m");
         fs::path deepest = m_root->path() / "tree";
-        for (int level = 0; level <= RemoteOperations::kMaxDeleteDepth + 1; ++level)
+        for (int level = 0; level <= DeleteOperation::kMaxDepth + 1; ++level)
             deepest /= "d";
         fs::create_directories(deepest);
         connectTo(test::FtpServerKind::Vsftpd);
@@ -304,12 +301,10 @@ private slots:
                 named = line;
         // "tree" is the first level below the start, so "tree" and 64 "d" is one too deep.
         fs::path tooDeep = m_root->path() / "tree";
-        for (int level = 1; level <= RemoteOperations::kMaxDeleteDepth; ++level)
+        for (int level = 1; level <= DeleteOperation::kMaxDepth; ++level)
             tooDeep /= "d";
         QVERIFY2(named.find("\"" + tooDeep.string() + "\"") != std::string::npos, named.c_str());
         QVERIFY(fs::is_directory(deepest));
-        QVERIFY(!controller().state().deleteTree && !controller().state().removeDirs);
-        QVERIFY(controller().state().sourceDirs.empty() && controller().state().targetDirs.empty());
         QTRY_VERIFY_WITH_TIMEOUT(idle() && bare(controller().ftp().hostDirName()) == bare(start),
                                  kWaitMs);
     }
