@@ -6,8 +6,10 @@ namespace quay {
 
 namespace {
 
+// A connection or name lookup that failed, in the system's words ("500 Connection refused");
+// the code itself is the request's error.
 std::string socketFailureText(int code) {
-    return "500 " + socketErrorText(code) + " (Winsock error #" + std::to_string(code) + ")";
+    return "500 " + socketErrorText(code);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "ui/input_form.h"
+#include "ui/name_text.h"
 #include "ui/qt_text.h"
 
 namespace quay {
@@ -73,11 +74,11 @@ void RewriteDialog::buttonClicked(Overwrite answer) {
 }
 
 bool RewriteDialog::askNewPath() {
-    InputForm query(QStringLiteral("Save as ..."), QStringLiteral("New Path"), qtext(m_path), false,
-                    this);
+    InputForm query(QStringLiteral("Save as ..."), QStringLiteral("New Path"), editableName(m_path),
+                    false, this);
     if (query.exec() != QDialog::Accepted)
         return false;
-    m_path = bytes(query.value());
+    m_path = nameBytes(query.value());
     return true;
 }
 

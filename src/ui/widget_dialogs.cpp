@@ -9,6 +9,7 @@
 #include "ui/chmod_dialog.h"
 #include "ui/command_list_dialog.h"
 #include "ui/input_form.h"
+#include "ui/name_text.h"
 #include "ui/options_dialog_view.h"
 #include "ui/pane_font.h"
 #include "ui/rewrite_dialog.h"
@@ -90,10 +91,10 @@ bool WidgetDialogs::inputPrompt(const std::string& caption, const std::string& p
                                 std::string& value, bool masked) {
     InputForm form(m_parent);
     translate(form);
-    form.ask(qtext(caption), qtext(prompt), qtext(value), masked);
+    form.ask(qtext(caption), qtext(prompt), editableName(value), masked);
     if (form.exec() != QDialog::Accepted)
         return false;
-    value = bytes(form.value());
+    value = nameBytes(form.value());
     return true;
 }
 

@@ -1,0 +1,426 @@
+// Make directory, rename, change case and delete headless: the commands each operation sends,
+// in order, and the state it leaves, against a real server; then the interruption matrix
+// against the scripted server (Stop, a second command, Preferences, a refused step, a dropped
+// connection, a keep-alive tick while the operation or its question is open). Afterwards
+// nothing is busy, the pane shows the client's directory and the next listing works.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "base/poll_loop.h"
+#include "ftp_servers.h"
+#include "pane_rows.h"
+#include "scripted_dialogs.h"
+#include "scripted_ftp_server.h"
+#include "server_record.h"
+#include "session/session_controller.h"
+#include "test_support.h"
+
+namespace quay {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using Commands = std::vector<std::string>;
+
+// Scripted dialogs that run a hook while the input prompt is open.
+class PromptHookDialogs : public test::ScriptedDialogs {
+public:
+    std::function<void()> whilePromptOpen;
+
+    bool inputPrompt(const std::string& caption, const std::string& prompt, std::string& value,
+                     bool masked) override {
+        if (whilePromptOpen)
+            whilePromptOpen();
+        return ScriptedDialogs::inputPrompt(caption, prompt, value, masked);
+    }
+};
+
+// One session of the window's controller on a data directory whose only server is port.
+class Session {
+public:
+    Session(const fs::path& dataDir, int port, const std::string& user,
+            const std::string& password) {
+        test::writeLocalServerList(dataDir, port, user, password);
+        test::writeFile(dataDir / "options.ftp",
+                        "[Common]\nPassiveTransfer=1\nKeep=1\nStartKeep=0\nCmdKeep=NOOP\n");
+        controller = std::make_unique<SessionController>(loop, dialogs, dataDir);
+        controller->FormCreate();
+    }
+
+    PaneModel& pane() { return controller->model().ftpView(); }
+    bool shows(const std::string& caption) { return test::showsCaption(pane(), caption); }
+    void select(std::initializer_list<std::string> captions) {
+        pane().selectAll(false);
+        for (std::size_t i = 0; i < pane().count(); ++i)
+            for (const std::string& caption : captions)
+                if (pane().item(i).caption == caption)
+                    pane().setSelected(i, true);
+    }
+    bool settled() {
+        return loop.runUntil(
+            [&] {
+                return !controller->runner().busy() &&
+                       (controller->state().serverListMode ||
+                        controller->ftp().state() == FtpState::fsReady);
+            },
+            20s);
+    }
+    void login() {
+        select({"Local"});
+        controller->invoke("FTPViewDblClick", "FTPView");
+    }
+    void invoke(const char* handler, const char* sender = "") {
+        controller->invoke(handler, sender);
+    }
+    std::string logText() const {
+        std::string text;
+        for (const std::string& line : controller->model().logLines())
+            text += line + "\n";
+        return text;
+    }
+    int logCount(const std::string& prefix) const {
+        const auto& lines = controller->model().logLines();
+        return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const auto& line) {
+            return line.rfind(prefix, 0) == 0;
+        }));
+    }
+    // Runs one command and returns the commands it sent.
+    Commands sentBy(const std::function<void()>& command) {
+        const std::size_t before = controller->model().logLines().size();
+        command();
+        EXPECT_TRUE(settled()) << logText();
+        Commands sent;
+        const auto& lines = controller->model().logLines();
+        for (std::size_t i = before; i < lines.size(); ++i)
+            if (lines[i].rfind("> ", 0) == 0)
+                sent.push_back(lines[i].substr(2));
+        return sent;
+    }
+
+    PollLoop loop;
+    PromptHookDialogs dialogs;
+    std::unique_ptr<SessionController> controller;
+};
+
+class RemoteOperationsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        server = test::makeFtpServer(test::FtpServerKind::PureFtpd);
+        test::writeFile(root.path() / "top.txt", "top");
+        server->start(root.path());
+        session = std::make_unique<Session>(data.path(), server->port(), server->user(),
+                                            server->password());
+        session->login();
+        ASSERT_TRUE(session->settled() && session->shows("top.txt")) << session->logText();
+        start = session->controller->ftp().hostDirName();
+        ASSERT_EQ(start, "/");
+    }
+    Commands refreshed() {
+        EXPECT_EQ(session->sentBy([&] { session->invoke("Refresh3Click"); }),
+                  (Commands{"TYPE A", "PASV", "LIST"}));
+        return {};
+    }
+
+    test::TempDir root;
+    test::TempDir data;
+    std::unique_ptr<test::FtpServer> server;
+    std::unique_ptr<Session> session;
+    std::string start;
+};
+
+TEST_F(RemoteOperationsTest, DeleteWalksTheTreeAndComesBackToTheStart) {
+    fs::create_directories(root.path() / "tree" / "sub");
+    test::writeFile(root.path() / "tree" / "a.txt", "a");
+    test::writeFile(root.path() / "tree" / "sub" / "b.txt", "b");
+    test::writeFile(root.path() / "loose.txt", "l");
+    test::FtpServer::handOver(root.path());
+    session->invoke("Refresh3Click");
+    ASSERT_TRUE(session->settled() && session->shows("tree"));
+
+    session->select({"loose.txt", "tree"});
+    EXPECT_EQ(session->sentBy([&] { session->invoke("sbDel2Click", "sbDel2"); }),
+              (Commands{"DELE loose.txt", "CWD /tree",     "TYPE A", "PASV",      "LIST",
+                        "DELE a.txt",     "CWD /tree/sub", "TYPE A", "PASV",      "LIST",
+                        "DELE b.txt",     "TYPE A",        "CDUP",   "TYPE A",    "RMD /tree/sub",
+                        "TYPE A",         "CDUP",          "TYPE A", "RMD /tree", "TYPE A",
+                        "CWD /",          "TYPE A",        "PASV",   "LIST"}))
+        << session->logText();
+    EXPECT_FALSE(fs::exists(root.path() / "tree"));
+    EXPECT_FALSE(fs::exists(root.path() / "loose.txt"));
+    EXPECT_TRUE(session->shows("top.txt") && !session->shows("tree"));
+    EXPECT_EQ(session->controller->ftp().hostDirName(), "/");
+    EXPECT_EQ(session->logCount("Error"), 0);
+    refreshed();
+}
+
+TEST_F(RemoteOperationsTest, RenameAndChangeCaseRefuseANameOfAnotherEntry) {
+    test::writeFile(root.path() / "other.txt", "o");
+    test::writeFile(root.path() / "Mixed.TXT", "m");
+    test::writeFile(root.path() / "mixed.txt", "twin");
+    test::FtpServer::handOver(root.path());
+    session->invoke("Refresh3Click");
+    ASSERT_TRUE(session->settled() && session->shows("other.txt"));
+
+    // Onto another entry's name: nothing is sent, the user is told.
+    session->select({"top.txt"});
+    session->dialogs.promptAnswers = {std::optional<std::string>("other.txt")};
+    EXPECT_EQ(session->sentBy([&] { session->invoke("sbRen2Click", "sbRen2"); }), Commands{});
+    EXPECT_EQ(session->logCount("! Not renamed: \"top.txt\" to \"other.txt\""), 1);
+    ASSERT_EQ(session->dialogs.messages.size(), 1u);
+    EXPECT_EQ(test::readFile(root.path() / "other.txt"), "o");
+
+    // A case-only change of the same entry goes on.
+    session->select({"top.txt"});
+    session->dialogs.promptAnswers = {std::optional<std::string>("TOP.txt")};
+    EXPECT_EQ(session->sentBy([&] { session->invoke("sbRen2Click", "sbRen2"); }),
+              (Commands{"RNFR top.txt", "RNTO TOP.txt", "TYPE A", "PASV", "LIST"}));
+    EXPECT_TRUE(fs::exists(root.path() / "TOP.txt"));
+    EXPECT_TRUE(session->shows("TOP.txt"));
+
+    // lower case: "Mixed.TXT" would replace its twin and is passed over; "TOP.txt" goes on.
+    session->select({"Mixed.TXT", "TOP.txt"});
+    EXPECT_EQ(session->sentBy([&] { session->invoke("LARGECASE3Click", "LowerCase6"); }),
+              (Commands{"RNFR TOP.txt", "RNTO top.txt", "TYPE A", "PASV", "LIST"}))
+        << session->logText();
+    EXPECT_EQ(session->logCount("! Not renamed: \"Mixed.TXT\""), 1);
+    EXPECT_EQ(test::readFile(root.path() / "mixed.txt"), "twin");
+    EXPECT_EQ(test::readFile(root.path() / "Mixed.TXT"), "m");
+    EXPECT_EQ(session->logCount("Error"), 0);
+}
+
+TEST_F(RemoteOperationsTest, MakeDirectoryListsAfterwardsAndARefusalEndsIt) {
+    session->dialogs.promptAnswers = {std::optional<std::string>("fresh")};
+    EXPECT_EQ(session->sentBy([&] { session->invoke("sbMkd2Click", "sbMkd2"); }),
+              (Commands{"MKD fresh", "TYPE A", "PASV", "LIST"}));
+    EXPECT_TRUE(fs::is_directory(root.path() / "fresh"));
+    EXPECT_TRUE(session->shows("fresh"));
+
+    session->dialogs.promptAnswers = {std::optional<std::string>("fresh")};
+    EXPECT_EQ(session->sentBy([&] { session->invoke("sbMkd2Click", "sbMkd2"); }),
+              (Commands{"MKD fresh"}));
+    EXPECT_EQ(session->logCount("Error 550"), 1) << session->logText();
+    refreshed();
+}
+
+TEST(RemoteOperationsLogin, ARefusedConnectionIsToldInTheSystemsWords) {
+    test::TempDir data;
+    const int port = test::freePort();
+    Session session(data.path(), port, "joe", "pw");
+    session.login();
+    ASSERT_TRUE(session.settled());
+    EXPECT_TRUE(session.controller->state().serverListMode);
+    EXPECT_GE(session.logCount("500 Connection refused"), 1) << session.logText();
+    EXPECT_EQ(session.logText().find("#10061"), std::string::npos) << session.logText();
+}
+
+// --- the interruption matrix
+
+enum class Op { Delete, ChangeCase, MakeDirectory };
+enum class Interruption {
+    Stop,
+    SecondCommand,
+    PreferencesOk,
+    PreferencesCancel,
+    Refused,
+    Dropped,
+    KeepAliveTick
+};
+
+const char* opName(Op op) {
+    static const char* const names[] = {"Delete", "ChangeCase", "MakeDirectory"};
+    return names[static_cast<int>(op)];
+}
+const char* interruptionName(Interruption i) {
+    static const char* const names[] = {
+        "Stop",    "SecondCommand", "PreferencesOk", "PreferencesCancel",
+        "Refused", "Dropped",       "KeepAliveTick"};
+    return names[static_cast<int>(i)];
+}
+
+std::string listingOf(const std::string& dir) {
+    if (dir == "/")
+        return "-rw-r--r-- 1 u g 5 Jan 01 2024 file.txt\r\n"
+               "drwxr-xr-x 2 u g 0 Jan 01 2024 tree\r\n";
+    if (dir == "/tree")
+        return "-rw-r--r-- 1 u g 5 Jan 01 2024 a.txt\r\n"
+               "drwxr-xr-x 2 u g 0 Jan 01 2024 sub\r\n";
+    return "-rw-r--r-- 1 u g 5 Jan 01 2024 b.txt\r\n";
+}
+
+// A root with "file.txt" and the tree "tree" (a.txt, sub/b.txt). The changing command
+// (DELE, RMD, MKD, RNTO) numbered faultAt is refused or cut off with the connection.
+void serve(test::ScriptedFtpSession& s, Interruption fault, int faultAt) {
+    s.reply("220 scripted");
+    std::string cwd = "/";
+    int changes = 0;
+    for (;;) {
+        std::string line;
+        try {
+            line = s.readCommand();
+        } catch (const test::ScriptError&) {
+            return;
+        }
+        const std::string verb = line.substr(0, line.find(' '));
+        const std::string arg = line.size() > verb.size() ? line.substr(verb.size() + 1) : "";
+        const bool changing = verb == "DELE" || verb == "RMD" || verb == "MKD" || verb == "RNTO";
+        if (changing && ++changes == faultAt && fault == Interruption::Refused) {
+            s.reply("550 Permission denied");
+        } else if (changing && changes == faultAt && fault == Interruption::Dropped) {
+            s.closeControl();
+            return;
+        } else if (verb == "USER") {
+            s.reply("331 password");
+        } else if (verb == "PASS") {
+            s.reply("230 in");
+        } else if (verb == "SYST") {
+            s.reply("215 UNIX Type: L8");
+        } else if (verb == "PWD") {
+            s.reply("257 \"" + cwd + "\" is current");
+        } else if (verb == "CWD") {
+            cwd = arg.size() > 1 && arg.ends_with('/') ? arg.substr(0, arg.size() - 1) : arg;
+            s.reply("250 ok");
+        } else if (verb == "CDUP") {
+            cwd = cwd.rfind('/') == 0 ? "/" : cwd.substr(0, cwd.rfind('/'));
+            s.reply("250 ok");
+        } else if (verb == "PASV") {
+            s.reply(test::ScriptedFtpServer::passiveReply(s.listenData()));
+        } else if (verb == "LIST") {
+            s.acceptData();
+            s.reply("150 here");
+            s.sendData(listingOf(cwd));
+            s.closeData();
+            s.reply("226 done");
+        } else if (verb == "RNFR") {
+            s.reply("350 ready");
+        } else if (verb == "QUIT") {
+            s.reply("221 bye");
+            return;
+        } else if (verb == "TYPE") {
+            s.reply("200 ok");
+        } else if (verb == "MKD") {
+            s.reply("257 \"" + arg + "\" created");
+        } else {
+            s.reply(changing ? "250 ok" : "200 ok");
+        }
+    }
+}
+
+class RemoteInterruptionTest : public ::testing::TestWithParam<std::tuple<Op, Interruption>> {
+protected:
+    Op op() const { return std::get<0>(GetParam()); }
+    Interruption interruption() const { return std::get<1>(GetParam()); }
+
+    void SetUp() override {
+        // The delete is refused or cut off at its second DELE, inside the tree.
+        const int faultAt = op() == Op::Delete ? 2 : 1;
+        server = std::make_unique<test::ScriptedFtpServer>(
+            [fault = interruption(), faultAt](test::ScriptedFtpSession& s) {
+                serve(s, fault, faultAt);
+            });
+        session = std::make_unique<Session>(data.path(), server->port(), "joe", "secret");
+    }
+    void startOperation() {
+        switch (op()) {
+            case Op::Delete:
+                session->select({"tree"});
+                session->invoke("sbDel2Click", "sbDel2");
+                return;
+            case Op::ChangeCase:
+                session->select({"file.txt", "tree"});
+                session->invoke("LARGECASE3Click", "LARGECASE3");
+                return;
+            case Op::MakeDirectory:
+                session->dialogs.promptAnswers = {std::optional<std::string>("fresh")};
+                session->invoke("sbMkd2Click", "sbMkd2");
+                return;
+        }
+    }
+    void interrupt() {
+        switch (interruption()) {
+            case Interruption::Stop:
+                session->invoke("sbStopClick", "sbStop");
+                return;
+            case Interruption::SecondCommand:
+                session->invoke("Refresh3Click", "Refresh3");
+                return;
+            case Interruption::PreferencesOk:
+            case Interruption::PreferencesCancel: {
+                const bool ok = interruption() == Interruption::PreferencesOk;
+                session->dialogs.optionsScripts = {[ok](OptionsDialogModel& model) {
+                    model.cbPassiveTransfer = true;
+                    return ok;
+                }};
+                EXPECT_NO_THROW(session->invoke("FtpOptions1Click", "FtpOptions1"));
+                return;
+            }
+            case Interruption::KeepAliveTick:
+                session->controller->cTimerTimer();
+                return;
+            default:
+                return;
+        }
+    }
+
+    test::TempDir data;
+    std::unique_ptr<test::ScriptedFtpServer> server;
+    std::unique_ptr<Session> session;
+};
+
+TEST_P(RemoteInterruptionTest, LeavesTheSessionConsistent) {
+    session->login();
+    ASSERT_TRUE(session->settled() && session->shows("file.txt")) << session->logText();
+    if (interruption() == Interruption::KeepAliveTick)
+        session->dialogs.whilePromptOpen = [&] { session->controller->cTimerTimer(); };
+    startOperation();
+    ASSERT_TRUE(session->controller->runner().busy()) << session->logText();
+    interrupt();
+    ASSERT_TRUE(session->settled()) << session->logText();
+    const SessionState& state = session->controller->state();
+
+    if (interruption() == Interruption::Dropped) {
+        EXPECT_TRUE(state.serverListMode) << session->logText();
+        EXPECT_TRUE(session->shows("Local")) << session->logText();
+        return;
+    }
+    ASSERT_FALSE(state.serverListMode) << session->logText();
+    if (interruption() == Interruption::SecondCommand) {
+        EXPECT_EQ(session->logCount("! Refresh not started: "), 1) << session->logText();
+    }
+    if (interruption() == Interruption::KeepAliveTick) {
+        EXPECT_EQ(session->logCount("> NOOP"), 0) << session->logText();
+    }
+    if (interruption() == Interruption::Refused) {
+        EXPECT_EQ(session->logCount("Error 550"), 1) << session->logText();
+    } else if (interruption() != Interruption::Stop) {
+        EXPECT_EQ(session->logCount("Error"), 0) << session->logText();
+    }
+
+    // The pane shows the directory the client is in; the path box names it.
+    const std::string dir = session->controller->ftp().hostDirName();
+    EXPECT_EQ(dir.size() > 1 && dir.ends_with('/') ? dir.substr(0, dir.size() - 1) : dir, "/")
+        << session->logText();
+    EXPECT_EQ(session->controller->model().ftpPath().text(), "127.0.0.1");
+    EXPECT_TRUE(session->shows("file.txt")) << session->logText();
+
+    // The next listing works.
+    EXPECT_EQ(session->sentBy([&] { session->invoke("Refresh3Click", "Refresh3"); }),
+              (Commands{"TYPE A", "PASV", "LIST"}));
+    EXPECT_TRUE(session->shows("file.txt"));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryRemoteOperation, RemoteInterruptionTest,
+    ::testing::Combine(::testing::Values(Op::Delete, Op::ChangeCase, Op::MakeDirectory),
+                       ::testing::Values(Interruption::Stop, Interruption::SecondCommand,
+                                         Interruption::PreferencesOk,
+                                         Interruption::PreferencesCancel, Interruption::Refused,
+                                         Interruption::Dropped, Interruption::KeepAliveTick)),
+    [](const ::testing::TestParamInfo<std::tuple<Op, Interruption>>& info) {
+        return std::string(opName(std::get<0>(info.param))) +
+               interruptionName(std::get<1>(info.param));
+    });
+
+}  // namespace
+}  // namespace quay
