@@ -6,10 +6,12 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QItemSelectionModel>
 #include <QLineEdit>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <memory>
@@ -20,6 +22,7 @@
 #include "sites/server_line.h"
 #include "test_support.h"
 #include "ui/pane_view.h"
+#include "ui/widget_dialogs.h"
 
 namespace quay {
 
@@ -39,8 +42,23 @@ private:
     std::unique_ptr<test::TempDir> m_root;
     std::unique_ptr<test::FtpServer> m_server;
     std::unique_ptr<test::ProgramRun> m_program;
+    // A run with the program's own Qt dialogs instead of scripted ones.
+    struct WidgetRun {
+        explicit WidgetRun(const fs::path& dir)
+            : controller(loop, dialogs, dir), window(controller) {
+            dialogs.setParent(&window);
+        }
+        QtEventLoop loop;
+        WidgetDialogs dialogs;
+        SessionController controller;
+        MainWindow window;
+    };
+    std::unique_ptr<WidgetRun> m_widgetRun;
 
-    SessionController& controller() { return m_program->controller; }
+    SessionController& controller() {
+        return m_widgetRun ? m_widgetRun->controller : m_program->controller;
+    }
+    MainWindow& window() { return m_widgetRun ? m_widgetRun->window : m_program->window; }
     test::ScriptedDialogs& dialogs() { return m_program->dialogs; }
     PaneModel& pane(const char* name) {
         return std::string(name) == "FTPView" ? controller().model().ftpView()
@@ -60,15 +78,18 @@ private:
 
     // Starts the server on the root, saves it as the only server of the list and connects
     // to it by a double-click, as a user would; returns once the root is listed.
-    void connectTo(test::FtpServerKind kind) {
+    void connectTo(test::FtpServerKind kind, bool realDialogs = false) {
         m_server = test::makeFtpServer(kind);
         m_server->start(m_root->path());
         const FtpServerInfo info =
             test::localServerRecord(m_server->port(), m_server->user(), m_server->password());
         test::writeFile(m_data->path() / "ftplist.TXT", serverInfoToLine(info) + "\r\n");
-        m_program = std::make_unique<test::ProgramRun>(m_data->path());
-        m_program->window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&m_program->window));
+        if (realDialogs)
+            m_widgetRun = std::make_unique<WidgetRun>(m_data->path());
+        else
+            m_program = std::make_unique<test::ProgramRun>(m_data->path());
+        window().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window()));
         QTRY_VERIFY_WITH_TIMEOUT(remoteShows("Local"), kWaitMs);
         clickRows("FTPView", {"Local"});
         QTest::mouseDClick(viewport("FTPView"), Qt::LeftButton, {}, rowCentre("FTPView", "Local"));
@@ -77,7 +98,7 @@ private:
     }
 
     QAbstractItemView* view(const char* list) {
-        auto* paneView = m_program->window.findChild<PaneView*>(list);
+        auto* paneView = window().findChild<PaneView*>(list);
         return qobject_cast<QAbstractItemView*>(paneView->currentWidget());
     }
     QWidget* viewport(const char* list) { return view(list)->viewport(); }
@@ -113,10 +134,10 @@ private:
     }
 
     void click(const char* button) {
-        QTest::mouseClick(m_program->window.findChild<QToolButton*>(button), Qt::LeftButton);
+        QTest::mouseClick(window().findChild<QToolButton*>(button), Qt::LeftButton);
     }
     void trigger(const char* entry) {
-        QAction* action = m_program->window.action(entry);
+        QAction* action = window().action(entry);
         QVERIFY2(action != nullptr && action->isEnabled(), entry);
         action->trigger();
     }
@@ -206,6 +227,7 @@ private slots:
         m_root = std::make_unique<test::TempDir>();
     }
     void cleanup() {
+        m_widgetRun.reset();
         m_program.reset();
         m_server.reset();
         m_root.reset();
@@ -312,6 +334,71 @@ private slots:
     void renamesAndChangesCaseOnVsftpd() { renamesAndChangesCase(test::FtpServerKind::Vsftpd); }
     void renamesAndChangesCaseOnPureFtpd() { renamesAndChangesCase(test::FtpServerKind::PureFtpd); }
 
+    // A new name that the pane lists for another entry is refused before anything is sent:
+    // the server would replace that entry. The next command works.
+    void renameOntoAnotherEntryIsRefused() {
+        test::writeFile(m_root->path() / "marker", "m");
+        test::writeFile(m_root->path() / "keep.txt", "keep");
+        connectTo(test::FtpServerKind::Vsftpd);
+
+        clickRows("FTPView", {"marker"});
+        dialogs().promptAnswers.push_back(std::string("keep.txt"));
+        click("sbRen2");
+        QTRY_VERIFY_WITH_TIMEOUT(idle() && !controller().runner().busy(), kWaitMs);
+        QCOMPARE(logCount("> RNFR"), 0);
+        QCOMPARE(logCount("! Not renamed: \"marker\" to \"keep.txt\""), 1);
+        QCOMPARE(static_cast<int>(dialogs().messages.size()), 1);
+        QCOMPARE(QString::fromStdString(test::readFile(m_root->path() / "keep.txt")),
+                 QStringLiteral("keep"));
+        QVERIFY(fs::exists(m_root->path() / "marker"));
+
+        dialogs().promptAnswers.push_back(std::string("fresh"));
+        click("sbMkd2");
+        QTRY_VERIFY_WITH_TIMEOUT(remoteShows("fresh") && idle(), kWaitMs);
+    }
+
+    // A name that is not valid UTF-8, renamed through the real prompt: left unchanged it comes
+    // back byte for byte; edited, the bytes the edit did not touch stay.
+    void renameKeepsUndecodableBytes() {
+        const std::string name = "caf\xE9.txt";
+        const std::string edited = "my" + name;
+        test::writeFile(m_root->path() / "marker", "m");
+        test::writeFile(m_root->path() / name, "x");
+        connectTo(test::FtpServerKind::Vsftpd, true);
+        QVERIFY(remoteShows(name));
+
+        auto answerPrompt = [](const QString& typed) {
+            QTimer::singleShot(0, [typed] {
+                QTRY_VERIFY(QApplication::activeModalWidget() != nullptr &&
+                            QApplication::activeModalWidget()->objectName() ==
+                                QLatin1String("InputForm"));
+                auto* input = QApplication::activeModalWidget()->findChild<QLineEdit*>("Input");
+                QTest::keyClick(input, Qt::Key_Home);
+                QTest::keyClicks(input, typed);
+                QTest::keyClick(input, Qt::Key_Return);
+            });
+        };
+        clickRows("FTPView", {name});
+        answerPrompt(QString());
+        click("sbRen2");
+        QTRY_VERIFY_WITH_TIMEOUT(logCount("> RNTO") == 1 && idle() && !controller().runner().busy(),
+                                 kWaitMs);
+        QCOMPARE(logCount("Error "), 0);
+        QVERIFY(fs::exists(m_root->path() / name));
+        QCOMPARE(static_cast<long>(std::distance(fs::directory_iterator(m_root->path()),
+                                                 fs::directory_iterator())),
+                 2L);
+
+        clickRows("FTPView", {name});
+        answerPrompt(QStringLiteral("my"));
+        click("sbRen2");
+        QTRY_VERIFY_WITH_TIMEOUT(remoteShows(edited) && idle() && !controller().runner().busy(),
+                                 kWaitMs);
+        QVERIFY(fs::exists(m_root->path() / edited));
+        QVERIFY(!fs::exists(m_root->path() / name));
+        QCOMPARE(logCount("Error "), 0);
+    }
+
     // Both panes end with exactly the rows that have no twin of the same name and size.
     void compareDirectoriesSelectsTheDifferences() {
         test::writeFile(m_root->path() / "marker", "m");
@@ -376,13 +463,13 @@ private slots:
         test::writeFile(m_root->path() / "marker", "m");
         test::writeFile(m_data->path() / "commands.txt", "Remove,Noop\r\n\"RMD made\",NOOP\r\n");
         connectTo(test::FtpServerKind::PureFtpd);
-        QWidget* bar = m_program->window.widget("Panel17");
+        QWidget* bar = window().widget("Panel17");
         QVERIFY(!bar->isVisible());
         trigger("CustomCommand1");
         QVERIFY(bar->isVisible());
-        QVERIFY(m_program->window.action("CustomCommand2")->isChecked());
+        QVERIFY(window().action("CustomCommand2")->isChecked());
 
-        auto* box = m_program->window.findChild<QComboBox*>("cbCmd");
+        auto* box = window().findChild<QComboBox*>("cbCmd");
         QTest::keyClicks(box->lineEdit(), "MKD made");
         click("SpeedButton5");
         QTRY_VERIFY_WITH_TIMEOUT(remoteShows("made") && idle(), kWaitMs);
