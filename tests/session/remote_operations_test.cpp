@@ -220,6 +220,7 @@ TEST(RemoteOperationsLogin, ARefusedConnectionIsToldInTheSystemsWords) {
 enum class Op { Delete, ChangeCase, MakeDirectory };
 enum class Interruption {
     Stop,
+    StopInListing,
     SecondCommand,
     PreferencesOk,
     PreferencesCancel,
@@ -233,9 +234,9 @@ const char* opName(Op op) {
     return names[static_cast<int>(op)];
 }
 const char* interruptionName(Interruption i) {
-    static const char* const names[] = {
-        "Stop",    "SecondCommand", "PreferencesOk", "PreferencesCancel",
-        "Refused", "Dropped",       "KeepAliveTick"};
+    static const char* const names[] = {"Stop",          "StopInListing",     "SecondCommand",
+                                        "PreferencesOk", "PreferencesCancel", "Refused",
+                                        "Dropped",       "KeepAliveTick"};
     return names[static_cast<int>(i)];
 }
 
@@ -250,11 +251,13 @@ std::string listingOf(const std::string& dir) {
 }
 
 // A root with "file.txt" and the tree "tree" (a.txt, sub/b.txt). The changing command
-// (DELE, RMD, MKD, RNTO) numbered faultAt is refused or cut off with the connection.
+// (DELE, RMD, MKD, RNTO) numbered faultAt is refused or cut off with the connection; for a
+// stop in a listing, the first listing after the log-in's sends nothing until it is aborted.
 void serve(test::ScriptedFtpSession& s, Interruption fault, int faultAt) {
     s.reply("220 scripted");
     std::string cwd = "/";
     int changes = 0;
+    int lists = 0;
     for (;;) {
         std::string line;
         try {
@@ -286,12 +289,19 @@ void serve(test::ScriptedFtpSession& s, Interruption fault, int faultAt) {
             s.reply("250 ok");
         } else if (verb == "PASV") {
             s.reply(test::ScriptedFtpServer::passiveReply(s.listenData()));
+        } else if (verb == "LIST" && ++lists == 2 && fault == Interruption::StopInListing) {
+            s.acceptData();
+            s.reply("150 here");
+            s.waitForDataClose(20s);
+            s.reply("426 aborted");
         } else if (verb == "LIST") {
             s.acceptData();
             s.reply("150 here");
             s.sendData(listingOf(cwd));
             s.closeData();
             s.reply("226 done");
+        } else if (verb == "ABOR") {
+            s.reply("226 abort done");
         } else if (verb == "RNFR") {
             s.reply("350 ready");
         } else if (verb == "QUIT") {
@@ -342,6 +352,11 @@ protected:
             case Interruption::Stop:
                 session->invoke("sbStopClick", "sbStop");
                 return;
+            case Interruption::StopInListing:
+                ASSERT_TRUE(
+                    session->loop.runUntil([&] { return session->logCount("< 150") == 2; }, 20s));
+                session->invoke("sbStopClick", "sbStop");
+                return;
             case Interruption::SecondCommand:
                 session->invoke("Refresh3Click", "Refresh3");
                 return;
@@ -388,12 +403,19 @@ TEST_P(RemoteInterruptionTest, LeavesTheSessionConsistent) {
     if (interruption() == Interruption::SecondCommand) {
         EXPECT_EQ(session->logCount("! Refresh not started: "), 1) << session->logText();
     }
+    const bool stopped =
+        interruption() == Interruption::Stop || interruption() == Interruption::StopInListing;
+    if (stopped && op() == Op::Delete) {
+        // The running request was the last: nothing was deleted.
+        EXPECT_EQ(session->logCount("> DELE ") + session->logCount("> RMD "), 0)
+            << session->logText();
+    }
     if (interruption() == Interruption::KeepAliveTick) {
         EXPECT_EQ(session->logCount("> NOOP"), 0) << session->logText();
     }
     if (interruption() == Interruption::Refused) {
         EXPECT_EQ(session->logCount("Error 550"), 1) << session->logText();
-    } else if (interruption() != Interruption::Stop) {
+    } else if (!stopped) {
         EXPECT_EQ(session->logCount("Error"), 0) << session->logText();
     }
 
@@ -406,15 +428,16 @@ TEST_P(RemoteInterruptionTest, LeavesTheSessionConsistent) {
 
     // The next listing works.
     EXPECT_EQ(session->sentBy([&] { session->invoke("Refresh3Click", "Refresh3"); }),
-              (Commands{"TYPE A", "PASV", "LIST"}));
+              (Commands{"TYPE A", "PASV", "LIST"}))
+        << session->logText();
     EXPECT_TRUE(session->shows("file.txt"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     EveryRemoteOperation, RemoteInterruptionTest,
     ::testing::Combine(::testing::Values(Op::Delete, Op::ChangeCase, Op::MakeDirectory),
-                       ::testing::Values(Interruption::Stop, Interruption::SecondCommand,
-                                         Interruption::PreferencesOk,
+                       ::testing::Values(Interruption::Stop, Interruption::StopInListing,
+                                         Interruption::SecondCommand, Interruption::PreferencesOk,
                                          Interruption::PreferencesCancel, Interruption::Refused,
                                          Interruption::Dropped, Interruption::KeepAliveTick)),
     [](const ::testing::TestParamInfo<std::tuple<Op, Interruption>>& info) {
