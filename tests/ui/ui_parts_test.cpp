@@ -18,6 +18,7 @@
 #include "test_support.h"
 #include "ui/input_form.h"
 #include "ui/log_pane.h"
+#include "ui/name_text.h"
 #include "ui/qt_event_loop.h"
 #include "ui/server_properties_dialog.h"
 #include "ui/widget_dialogs.h"
@@ -55,6 +56,21 @@ class UiPartsTest : public QObject {
     Q_OBJECT
 
 private slots:
+    // Every byte string comes back from the edit field unchanged: valid UTF-8 (up to four
+    // bytes) as text, anything else (a lone byte, an overlong form, an encoded surrogate, a
+    // cut sequence) byte for byte; typed text around it is UTF-8.
+    void namesKeepTheirBytesThroughAnEditField() {
+        const std::string names[] = {"plain.txt",    "caf\xC3\xA9 \xF0\x9F\x98\x80",
+                                     "caf\xE9.txt",  "\xC0\xAF",
+                                     "\xED\xA0\x80", "cut\xE2\x82",
+                                     "\xFF\xFE"};
+        for (const std::string& name : names)
+            QCOMPARE(nameBytes(editableName(name)), name);
+        QCOMPARE(editableName("caf\xC3\xA9"), QStringLiteral("caf\u00E9"));
+        QString edited = editableName("a\xE9");
+        edited.prepend(QStringLiteral("\u00FC-"));
+        QCOMPARE(nameBytes(edited), std::string("\xC3\xBC-a\xE9"));
+    }
     void postsRunInOrderAndNeverInsideTheCaller() {
         QtEventLoop loop;
         std::vector<int> order;
