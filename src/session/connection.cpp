@@ -123,7 +123,6 @@ void SessionController::Ftp1SessionClosed(int) {
 
 void SessionController::backToServerList() {
     stopKeepTimer();
-    m_transfers.sessionClosed();
     m_model.setScreenCursor(Cursor::crDefault);
     m_state.serverListMode = true;
     m_model.setText("Panel9", "FTP-Server");

@@ -7,7 +7,7 @@ RemoteOperations::Hooks SessionController::remoteOperationHooks() {
     RemoteOperations::Hooks hooks;
     hooks.addLog = [this](const std::string& line) { addLog(line); };
     hooks.listingFormat = [this] {
-        ListingFormat format = transferHooks().listingFormat();
+        ListingFormat format = listingFormat();
         format.layout = m_currentServer.Answer;
         return format;
     };

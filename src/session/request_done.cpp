@@ -34,10 +34,7 @@ void SessionController::strayRequestDone(FtpRequest, int error) {
 }
 
 void SessionController::driverRequestDone(FtpRequest request, int error) {
-    // A running transfer batch takes its own requests' completions.
-    if (m_transfers.requestDone(request, error))
-        ;
-    else if (error != 0)
+    if (error != 0)
         requestFailed(request);
     else
         requestSucceeded(request);
@@ -51,7 +48,7 @@ void SessionController::requestFailed(FtpRequest request) {
         m_state.sourceFiles.clear();
         m_state.targetFiles.clear();
     }
-    m_state.deleteTree = m_state.removeDirs = m_state.downloadTree = false;
+    m_state.deleteTree = m_state.removeDirs = false;
     switch (request) {
         case FtpRequest::CwdAsync:
             m_ftp.typeAscii();

@@ -23,7 +23,6 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
       m_languageMenu(m_dataDir, m_options.language),
       m_commandsFile(m_dataDir / kCustomCommandsFile),
       m_localPane(m_model, m_state, m_dialogs, m_options, onOpenFile),
-      m_transfers(m_state, m_model, m_ftp, m_options, m_dialogs, m_loop, transferHooks()),
       m_remoteOps(m_state, m_model, m_ftp, m_options, m_dialogs, remoteOperationHooks()),
       m_quoteCommands(
           m_state, m_model, m_dialogs, m_customCommands,
@@ -279,7 +278,6 @@ void SessionController::sbStopClick() {
 }
 
 void SessionController::stopDrivers() {
-    m_transfers.stop();
     m_remoteOps.stop();
     m_state.clearOperationFlags();
     m_model.setScreenCursor(Cursor::crDefault);

@@ -16,11 +16,11 @@
 #include "session/operation_runner.h"
 #include "session/presentation_form.h"
 #include "session/presentation_model.h"
+#include "session/progress_model.h"
 #include "session/quote_commands.h"
 #include "session/remote_operations.h"
 #include "session/server_list_commands.h"
 #include "session/session_state.h"
-#include "session/transfer_driver.h"
 #include "sites/server_info.h"
 
 namespace quay {
@@ -79,10 +79,14 @@ public:
     const std::filesystem::path& helpFile() const { return m_helpFile; }
     // Translates a window as it is created, by the language chosen in the main window's menu.
     void translateWindow(NamedForm& form) { m_languageMenu.translateWindow(form); }
-    // The upload and download drivers and the progress window.
-    TransferDriver& transfers() { return m_transfers; }
+    // The progress window of a transfer batch is shown (the view keeps the model as long as
+    // it needs it) and closed again. Set by the window.
+    std::function<void(const std::shared_ptr<ProgressModel>& progress)> onShowProgress;
+    std::function<void()> onHideProgress;
     // Make directory, rename, delete, change case and compare on the remote pane.
     RemoteOperations& remoteOperations() { return m_remoteOps; }
+    // The layout code and date the listings of the connected server are read with.
+    ListingFormat listingFormat() const;
     // Runs the operations of the session one at a time; the only listener to the client's
     // completions.
     OperationRunner& runner() { return m_runner; }
@@ -177,7 +181,7 @@ public:
     // --- completions (request_done.cpp)
     // The client's onRequestDone: handed to the runner.
     void Ftp1RequestDone(FtpRequest request, int error);
-    // The request chain of the transfer and remote-file drivers: decides from the request
+    // The request chain of the remote-file driver: decides from the request
     // that ended and the session state which request comes next (run by BatchOperation).
     void driverRequestDone(FtpRequest request, int error);
     // The stop command for the drivers' batches.
@@ -251,11 +255,10 @@ private:
     // The server-list commands act only in server-list mode (connected, the same controls
     // act on remote files).
     void registerServerListHandlers();
-    // Upload, download, stop and the client's progress reports.
+    // Upload, download and the client's progress reports.
     void setUpTransfers();
     void upload();
     void download();
-    TransferDriver::Hooks transferHooks();
     // The remote file operations, permissions and the command bar.
     void setUpRemoteOperations();
     RemoteOperations::Hooks remoteOperationHooks();
@@ -305,7 +308,6 @@ private:
     int m_keepTicks = 0;
     int m_keepInterval = 0;
     LocalPane m_localPane;
-    TransferDriver m_transfers;
     RemoteOperations m_remoteOps;
     QuoteCommands m_quoteCommands;
     OperationRunner m_runner;

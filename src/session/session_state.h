@@ -12,7 +12,8 @@ struct SessionState {
     // True while the right pane shows the server list: after start-up and after a session
     // ends; false from the moment a session is connected.
     bool serverListMode = true;
-    // A transfer batch runs (between beginBusy() and endBusy()).
+    // A transfer batch runs (up to the listing after it) or a remote file operation (between
+    // beginBusy() and endBusy()).
     bool busy = false;
 
     // The operation-in-progress flags, cleared together when a connection starts and by the
@@ -20,22 +21,13 @@ struct SessionState {
     bool deleteTree = false;
     bool removeDirs = false;
     bool downloadTree = false;
-    bool uploadTree = false;
-
-    // The overwrite decision of the running batch.
-    bool overwriteAll = false;
-    bool resumeCurrent = false;
-    bool cancelAll = false;
-
-    // Direction of the file transfer in progress.
-    bool uploading = false;
 
     std::string startRemoteDir;  // always ends in "/"
     std::string startLocalDir;   // always ends in the local separator
 
     std::vector<std::string> remoteNames;
-    // The queues of a remote delete or rename in progress (a transfer batch keeps its own
-    // TransferQueue).
+    // The queues of a remote delete or rename in progress (a transfer operation keeps its own
+    // queue).
     std::vector<std::string> sourceDirs;
     std::vector<std::string> targetDirs;
     std::vector<std::string> sourceFiles;
@@ -69,8 +61,8 @@ struct SessionState {
     int localSortKey = 0;
     int remoteSortKey = 0;
 
-    // Clears the four operation-in-progress flags.
-    void clearOperationFlags() { deleteTree = removeDirs = downloadTree = uploadTree = false; }
+    // Clears the operation-in-progress flags.
+    void clearOperationFlags() { deleteTree = removeDirs = downloadTree = false; }
 };
 
 }  // namespace quay
