@@ -8,6 +8,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::Commands;
 using test::Interruption;
+using namespace std::chrono_literals;
 
 class DownloadOperationTest : public ::testing::Test, public test::TransferSession {};
 
@@ -85,6 +86,29 @@ TEST_F(DownloadOperationTest, ResumeOntoACompleteFileIsAskedAgain) {
     EXPECT_EQ(std::count(sent.begin(), sent.end(), "REST 1000"), 1) << logText();
     EXPECT_TRUE(holds(local.path() / "part.bin", full));
     EXPECT_TRUE(holds(local.path() / "full.bin", full));
+}
+
+// The overwrite question is modal: a session that ends while it is open (the loop runs inside
+// the dialog) ends the batch once it is answered, and the server list comes back.
+TEST_F(DownloadOperationTest, TheSessionEndingDuringTheQuestionEndsTheBatchAfterTheAnswer) {
+    open([&](const fs::path& r) {
+        test::writeFile(r / "asked.bin", "new");
+        test::writeFile(r / "next.bin", "next");
+    });
+    test::writeFile(local.path() / "asked.bin", "old");
+    dialogs.overwriteAnswers = {{Dialogs::Overwrite::Overwrite, {}}};
+    dialogs.whileAsking = [this] {
+        server->stop();
+        EXPECT_TRUE(loop.runUntil([&] { return !controller->ftp().connected(); }, 30s));
+        EXPECT_TRUE(controller->runner().busy());
+    };
+    select(remotePane(), "asked.bin");
+    select(remotePane(), "next.bin");
+    controller->invoke("SpeedButton2Click", "SpeedButton2");
+    expectConsistent(true, "");
+    EXPECT_EQ(logCount("> RETR"), 0) << logText();
+    EXPECT_TRUE(holds(local.path() / "asked.bin", "old"));
+    EXPECT_FALSE(fs::exists(local.path() / "next.bin"));
 }
 
 class DownloadInterruptionTest : public ::testing::TestWithParam<Interruption>,
