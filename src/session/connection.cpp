@@ -81,7 +81,6 @@ bool SessionController::prepareLogin(const FtpServerInfo& server) {
     m_ftp.setHostDirName(remoteDirPath(m_currentServer.InitialDir, m_currentServer.CheckVHost));
     if (!m_currentServer.LocalDir.empty())
         enterServerLocalDir(m_currentServer.LocalDir);
-    m_state.clearOperationFlags();
     m_serverListFolder = m_serverList.list().currentFolderPath();
     setCancelEnabled(true);
     return true;
@@ -103,7 +102,6 @@ void SessionController::Ftp1SessionConnected(int) {
     m_state.startRemoteDir = remoteDirPath(m_ftp.hostDirName(), m_currentServer.CheckVHost);
     m_state.startLocalDir = localDirPath(m_state.localDir);
     m_state.serverListMode = false;
-    m_state.busy = false;
     m_remoteEntries.clear();
     m_shownRemoteDir.reset();
     m_model.ftpView().clear();
@@ -123,11 +121,9 @@ void SessionController::Ftp1SessionClosed(int) {
 
 void SessionController::backToServerList() {
     stopKeepTimer();
-    m_transfers.sessionClosed();
     m_model.setScreenCursor(Cursor::crDefault);
     m_state.serverListMode = true;
     m_model.setText("Panel9", "FTP-Server");
-    m_state.busy = false;
     m_state.remoteSortKey = 1;
     m_remoteEntries.clear();
     m_shownRemoteDir.reset();

@@ -68,16 +68,6 @@ void SessionController::setCancelEnabled(bool enabled) {
         m_model.setEnabled(name, enabled);
 }
 
-void SessionController::beginBusy() {
-    m_state.busy = true;
-    showBusy(true);
-}
-
-void SessionController::endBusy() {
-    m_state.busy = false;
-    showBusy(false);
-}
-
 void SessionController::showBusy(bool busy) {
     for (const char* name : kBusyCursorControls)
         m_model.setCursor(name, busy ? Cursor::crHourGlass : Cursor::crDefault);

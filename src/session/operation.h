@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "ftp/ftp_client_base.h"
@@ -36,6 +37,8 @@ public:
     virtual void sessionClosed() = 0;
     // Whether a running data transfer of this operation is to be aborted now.
     virtual bool abortsData() const { return false; }
+    // The client's progress report of the running data transfer (bytes so far).
+    virtual void progress(std::int64_t bytes) { (void)bytes; }
     // Whether another operation may wait behind this one instead of being refused.
     virtual bool queuesOthers() const { return false; }
 

@@ -42,6 +42,11 @@ public:
     void sessionClosed();
     // The user's stop command.
     void stop();
+    // The client's progress report: told to the running operation.
+    void progress(std::int64_t bytes) {
+        if (m_current)
+            m_current->progress(bytes);
+    }
 
     // Marks a question of a command that runs outside any operation (a prompt before it
     // starts one, Preferences) as open for as long as the returned object lives.

@@ -10,13 +10,20 @@ bool headConflicts(const TransferQueue& queue, const OverwriteTargets& targets) 
     return !queue.files.empty() && targets.exists(targets.pathOf(queue.files.front()));
 }
 
-void askUntilSettled(SessionState& state, TransferQueue& queue, const OverwriteTargets& targets,
-                     Dialogs& dialogs) {
+bool resumable(const TransferQueue& queue, const OverwriteTargets& targets) {
+    const TransferItem& file = queue.files.front();
+    return !targets.canResume || targets.canResume(file, targets.pathOf(file));
+}
+
+void askUntilSettled(OverwriteDecision& state, TransferQueue& queue,
+                     const OverwriteTargets& targets, Dialogs& dialogs) {
     while (headConflicts(queue, targets)) {
         const std::string target = targets.pathOf(queue.files.front());
         std::string newPath = target;
         switch (dialogs.askOverwrite(target, newPath)) {
             case Dialogs::Overwrite::Resume:
+                if (!resumable(queue, targets))
+                    break;
                 state.resumeCurrent = true;
                 return;
             case Dialogs::Overwrite::Overwrite:
@@ -40,7 +47,7 @@ void askUntilSettled(SessionState& state, TransferQueue& queue, const OverwriteT
 
 }  // namespace
 
-void checkOverwrite(SessionState& state, TransferQueue& queue, const OverwriteRules& rules,
+void checkOverwrite(OverwriteDecision& state, TransferQueue& queue, const OverwriteRules& rules,
                     const OverwriteTargets& targets, Dialogs& dialogs) {
     if (state.overwriteAll)
         return;
@@ -52,6 +59,8 @@ void checkOverwrite(SessionState& state, TransferQueue& queue, const OverwriteRu
         while (headConflicts(queue, targets))
             takeFront(queue.files);
     } else if (rules.defPrompt == 2) {
+        while (headConflicts(queue, targets) && !resumable(queue, targets))
+            takeFront(queue.files);
         state.resumeCurrent = headConflicts(queue, targets);
     }
 }

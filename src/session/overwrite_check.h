@@ -4,7 +4,6 @@
 #include <string>
 
 #include "session/dialogs.h"
-#include "session/session_state.h"
 #include "session/transfer_queue.h"
 
 namespace quay {
@@ -18,10 +17,22 @@ struct OverwriteRules {
 };
 
 // How the overwrite check sees the files of a batch: the path a file goes to (what the prompt
-// names; "Save as" replaces it) and whether something is there already.
+// names; "Save as" replaces it), whether something is there already, and whether the file can
+// be resumed onto it (unset: always). canResume says why not in a "! " line.
 struct OverwriteTargets {
     std::function<std::string(const TransferItem& file)> pathOf;
     std::function<bool(const std::string& path)> exists;
+    std::function<bool(const TransferItem& file, const std::string& path)> canResume;
+};
+
+// The overwrite decision of a running batch.
+struct OverwriteDecision {
+    // "All": no later file of the batch is asked about.
+    bool overwriteAll = false;
+    // The next file is resumed.
+    bool resumeCurrent = false;
+    // "Cancel": the batch's queue was emptied.
+    bool cancelAll = false;
 };
 
 // Applies the overwrite rules to the first file of queue: it conflicts when something exists
@@ -29,9 +40,10 @@ struct OverwriteTargets {
 // prompt's answers: Resume sets resumeCurrent, Overwrite keeps the file, All sets overwriteAll
 // (for the rest of the batch), Skip drops the file and checks the next, Save as sets the
 // file's savedAs to the path typed and checks it again, Cancel sets cancelAll and empties the
-// queue. Without prompting, defPrompt 0 drops every conflicting file, 2 resumes a conflicting
-// one.
-void checkOverwrite(SessionState& state, TransferQueue& queue, const OverwriteRules& rules,
+// queue. Resume onto a target that cannot be resumed (canResume) is asked again. Without
+// prompting, defPrompt 0 drops every conflicting file, 2 resumes a conflicting one (one that
+// cannot be resumed is dropped).
+void checkOverwrite(OverwriteDecision& state, TransferQueue& queue, const OverwriteRules& rules,
                     const OverwriteTargets& targets, Dialogs& dialogs);
 
 // The type change the next file needs, by the options' TransferMode and Ext (see

@@ -49,6 +49,16 @@ void ProgressModel::fileDone() {
     announce(false);
 }
 
+void ProgressModel::flush() {
+    if (!m_held)
+        return;
+    m_held = false;
+    m_repainted = true;
+    m_lastRepaint = m_now();
+    if (onChanged)
+        onChanged();
+}
+
 void ProgressModel::cancelClick() {
     if (onCancel)
         onCancel();
@@ -93,8 +103,11 @@ std::string ProgressModel::formatRate(std::int64_t bytesPerSecond) {
 
 void ProgressModel::announce(bool animate) {
     const std::int64_t now = m_now();
-    if (m_repainted && now - m_lastRepaint < kRepaintInterval)
+    if (m_repainted && now - m_lastRepaint < kRepaintInterval) {
+        m_held = true;
         return;
+    }
+    m_held = false;
     if (animate && m_sending)
         m_frame = m_frame + 1 >= kLastFrame ? 0 : m_frame + 1;
     else if (animate)

@@ -13,8 +13,9 @@ namespace quay {
 // Progress arrives once per received chunk or sent block, which on a fast link is thousands
 // of times a second, and a batch of small files starts hundreds of files a second; the counts
 // follow every call, but onChanged (the view repaints) fires at most once per
-// kRepaintInterval. The animation advances once per repaint of a progress report. All byte
-// counts are 64-bit.
+// kRepaintInterval. A change held back that way is announced by the next flush(), which the
+// view calls every kRepaintInterval, so the last state of a file is always shown. The
+// animation advances once per repaint of a progress report. All byte counts are 64-bit.
 class ProgressModel {
 public:
     // Milliseconds of a steady clock.
@@ -34,6 +35,8 @@ public:
     void updateProgress(std::int64_t bytes);
     void fileDone();
     void cancelClick();
+    // Announces a change that was held back by the repaint interval, if any.
+    void flush();
 
     // "Sending   name (n bytes)" or "Receiving name (n bytes)", name without its directory.
     const std::string& caption() const { return m_caption; }
@@ -82,6 +85,7 @@ private:
     std::int64_t m_fileStart = 0;
     std::int64_t m_lastRepaint = 0;
     bool m_repainted = false;
+    bool m_held = false;
     std::string m_caption;
 };
 

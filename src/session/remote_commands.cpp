@@ -12,7 +12,7 @@ std::string SessionController::remoteStartDir() const {
 }
 
 ListingFormat SessionController::remoteListingFormat() {
-    ListingFormat format = transferHooks().listingFormat();
+    ListingFormat format = listingFormat();
     format.layout = m_currentServer.Answer;
     return format;
 }

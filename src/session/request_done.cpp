@@ -16,13 +16,6 @@ bool SessionController::startRequest(void (FtpClientBase::*request)()) {
     }
 }
 
-void SessionController::listCurrentDir() {
-    m_ftp.setHostFileName("");
-    m_ftp.setLocalFileName(m_options.dirListFile);
-    m_ftp.typeAscii();
-    startRequest(&FtpClientBase::dirAsync);
-}
-
 void SessionController::Ftp1RequestDone(FtpRequest request, int error) {
     m_runner.requestDone(request, error);
 }
@@ -31,66 +24,6 @@ void SessionController::Ftp1RequestDone(FtpRequest request, int error) {
 void SessionController::strayRequestDone(FtpRequest, int error) {
     if (error != 0)
         addLog("Error " + m_ftp.errorMessage());
-}
-
-void SessionController::driverRequestDone(FtpRequest request, int error) {
-    // A running transfer batch takes its own requests' completions.
-    if (m_transfers.requestDone(request, error))
-        ;
-    else if (error != 0)
-        requestFailed(request);
-    else
-        requestSucceeded(request);
-}
-
-void SessionController::requestFailed(FtpRequest request) {
-    m_state.downloadTree = false;
-    switch (request) {
-        case FtpRequest::CwdAsync:
-            m_ftp.typeAscii();
-            m_ftp.setHostFileName("");
-            m_ftp.setHostDirName(m_state.startRemoteDir);
-            startRequest(&FtpClientBase::pwdAsync);
-            return;
-        case FtpRequest::DirAsync:
-        case FtpRequest::LsAsync:
-        case FtpRequest::DirectoryAsync:
-        case FtpRequest::ListAsync:
-            addLog("Error " + m_ftp.errorMessage());
-            showUnlisted();
-            return;
-        default:
-            addLog("Error " + m_ftp.errorMessage());
-            return;
-    }
-}
-
-void SessionController::requestSucceeded(FtpRequest request) {
-    switch (request) {
-        case FtpRequest::CwdAsync:
-        case FtpRequest::MkdAsync:
-        case FtpRequest::CDupAsync:
-            listCurrentDir();
-            return;
-        case FtpRequest::PwdAsync:
-            pwdDone();
-            return;
-        case FtpRequest::DirAsync:
-        case FtpRequest::LsAsync:
-        case FtpRequest::DirectoryAsync:
-        case FtpRequest::ListAsync:
-            showListing();
-            return;
-        default:
-            return;
-    }
-}
-
-void SessionController::pwdDone() {
-    if (m_ftp.statusCode() == 257)
-        if (std::optional<std::string> dir = quotedDirectory(m_ftp.lastResponse()))
-            m_ftp.setHostDirName(*dir);
-    listCurrentDir();
 }
 
 RemoteViewOptions SessionController::remoteViewOptions() const {

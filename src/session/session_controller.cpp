@@ -5,7 +5,6 @@
 #include <utility>
 
 #include "panes/list_order.h"
-#include "session/batch_operation.h"
 #include "session/command_operation.h"
 #include "session/dialogs.h"
 #include "session/main_window_controls.h"
@@ -23,7 +22,6 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
       m_languageMenu(m_dataDir, m_options.language),
       m_commandsFile(m_dataDir / kCustomCommandsFile),
       m_localPane(m_model, m_state, m_dialogs, m_options, onOpenFile),
-      m_transfers(m_state, m_model, m_ftp, m_options, m_dialogs, m_loop, transferHooks()),
       m_quoteCommands(
           m_state, m_model, m_dialogs, m_customCommands,
           [this](const std::string& line) { addLog(line); },
@@ -275,17 +273,6 @@ void SessionController::ExplorerButton1Click() {
 // at once, also when no data arrives (which would bring no progress report to abort at).
 void SessionController::sbStopClick() {
     m_runner.stop();
-}
-
-void SessionController::stopDrivers() {
-    m_transfers.stop();
-    m_state.clearOperationFlags();
-    m_model.setScreenCursor(Cursor::crDefault);
-    m_ftp.abortTransfer();
-}
-
-void SessionController::runBatch(const std::string& name, std::function<void()> command) {
-    m_runner.run(std::make_unique<BatchOperation>(*this, m_loop, name, std::move(command)));
 }
 
 void SessionController::FTPViewChange() {

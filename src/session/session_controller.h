@@ -16,10 +16,10 @@
 #include "session/operation_runner.h"
 #include "session/presentation_form.h"
 #include "session/presentation_model.h"
+#include "session/progress_model.h"
 #include "session/quote_commands.h"
 #include "session/server_list_commands.h"
 #include "session/session_state.h"
-#include "session/transfer_driver.h"
 #include "sites/server_info.h"
 
 namespace quay {
@@ -78,13 +78,17 @@ public:
     const std::filesystem::path& helpFile() const { return m_helpFile; }
     // Translates a window as it is created, by the language chosen in the main window's menu.
     void translateWindow(NamedForm& form) { m_languageMenu.translateWindow(form); }
-    // The upload and download drivers and the progress window.
-    TransferDriver& transfers() { return m_transfers; }
+    // The progress window of a transfer batch is shown (the view keeps the model as long as
+    // it needs it) and closed again. Set by the window.
+    std::function<void(const std::shared_ptr<ProgressModel>& progress)> onShowProgress;
+    std::function<void()> onHideProgress;
     // The directory the client is in, with the trailing "/" a remote operation's start
     // directory keeps.
     std::string remoteStartDir() const;
     // How the listings of the connected server are read.
     ListingFormat remoteListingFormat();
+    // The layout code and date the listings of the connected server are read with.
+    ListingFormat listingFormat() const;
     // Runs the operations of the session one at a time; the only listener to the client's
     // completions.
     OperationRunner& runner() { return m_runner; }
@@ -115,9 +119,6 @@ public:
 
     // Enables the commands of a session; Disconnect and Stop also while connecting.
     void updateConnectionUI(bool connected);
-    // The driver flag of a transfer batch and the busy look together (see showBusy).
-    void beginBusy();
-    void endBusy();
     // The busy look: the hourglass over the remote controls and the path box locked. It
     // follows the runner.
     void showBusy(bool busy);
@@ -179,11 +180,6 @@ public:
     // --- completions (request_done.cpp)
     // The client's onRequestDone: handed to the runner.
     void Ftp1RequestDone(FtpRequest request, int error);
-    // The request chain of the transfer driver: decides from the request that ended and the
-    // session state which request comes next (run by BatchOperation).
-    void driverRequestDone(FtpRequest request, int error);
-    // The stop command for the transfer driver's batches.
-    void stopDrivers();
     // Loads the completed listing into the remote pane.
     void showListing();
     // A listing of the client's directory could not be had: unless the pane shows that
@@ -219,23 +215,14 @@ private:
     void closeLogFile();
     // The record's local directory: entered, or made first when it does not exist.
     void enterServerLocalDir(const std::string& localDir);
-    // Runs a batch of the transfer driver as one operation.
-    void runBatch(const std::string& name, std::function<void()> command);
-    // Lists the client's current directory into the listing file (TYPE A, then LIST), for
-    // the drivers' chain.
-    void listCurrentDir();
     void strayRequestDone(FtpRequest request, int error);
     // The connection type, proxy and SOCKS settings of the options; they change only between
     // sessions.
     void applyConnectionOptions();
-    // The failure and success branches of driverRequestDone.
     // Disconnect and Stop (buttons and menu entries): on while connecting or connected.
     void setCancelEnabled(bool enabled);
     // A log-in runs: the only operation of the server-list mode.
     bool loggingIn() const { return m_state.serverListMode && m_runner.busy(); }
-    void requestFailed(FtpRequest request);
-    void requestSucceeded(FtpRequest request);
-    void pwdDone();
     // How the remote pane shows entries now: the remote mask, the date order, this year.
     RemoteViewOptions remoteViewOptions() const;
     // Starts a request of the client; a request that cannot start is logged.
@@ -253,11 +240,10 @@ private:
     // The server-list commands act only in server-list mode (connected, the same controls
     // act on remote files).
     void registerServerListHandlers();
-    // Upload, download, stop and the client's progress reports.
+    // Upload, download and the client's progress reports.
     void setUpTransfers();
     void upload();
     void download();
-    TransferDriver::Hooks transferHooks();
     // The remote file operations, permissions and the command bar.
     void setUpRemoteOperations();
     // Every change of the remote pane's items reruns the enabling rule; the pane keeps the
@@ -306,7 +292,6 @@ private:
     int m_keepTicks = 0;
     int m_keepInterval = 0;
     LocalPane m_localPane;
-    TransferDriver m_transfers;
     QuoteCommands m_quoteCommands;
     OperationRunner m_runner;
 };

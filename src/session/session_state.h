@@ -12,22 +12,6 @@ struct SessionState {
     // True while the right pane shows the server list: after start-up and after a session
     // ends; false from the moment a session is connected.
     bool serverListMode = true;
-    // A transfer batch runs (between beginBusy() and endBusy()).
-    bool busy = false;
-
-    // The transfer batch flags, cleared together when a connection starts and by the stop
-    // command.
-    bool downloadTree = false;
-    bool uploadTree = false;
-
-    // The overwrite decision of the running batch.
-    bool overwriteAll = false;
-    bool resumeCurrent = false;
-    bool cancelAll = false;
-
-    // Direction of the file transfer in progress.
-    bool uploading = false;
-
     std::string startRemoteDir;  // always ends in "/"
     std::string startLocalDir;   // always ends in the local separator
 
@@ -60,9 +44,6 @@ struct SessionState {
     std::string remoteMask = "*.*";
     int localSortKey = 0;
     int remoteSortKey = 0;
-
-    // Clears the transfer batch flags.
-    void clearOperationFlags() { downloadTree = uploadTree = false; }
 };
 
 }  // namespace quay

@@ -84,8 +84,8 @@ MainWindow::~MainWindow() {
     m_controller.onCloseWindow = nullptr;
     m_controller.onStartInstance = nullptr;
     m_controller.onLanguageItemsChanged = nullptr;
-    m_controller.transfers().onShowProgress = nullptr;
-    m_controller.transfers().onHideProgress = nullptr;
+    m_controller.onShowProgress = nullptr;
+    m_controller.onHideProgress = nullptr;
     m_controller.model().onControlChanged = nullptr;
     m_controller.model().onLogAppended = nullptr;
     m_controller.model().onLogCleared = nullptr;

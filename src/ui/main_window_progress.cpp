@@ -6,8 +6,7 @@
 namespace quay {
 
 void MainWindow::bindProgressWindow() {
-    TransferDriver& transfers = m_controller.transfers();
-    transfers.onShowProgress = [this](const std::shared_ptr<ProgressModel>& model) {
+    m_controller.onShowProgress = [this](const std::shared_ptr<ProgressModel>& model) {
         if (m_progress)
             m_progress->deleteLater();
         auto* window = new ProgressWindow(model, this);
@@ -18,7 +17,7 @@ void MainWindow::bindProgressWindow() {
         window->show();
     };
     // Freed once the events already queued for it are handled, as a closing form is.
-    transfers.onHideProgress = [this] {
+    m_controller.onHideProgress = [this] {
         if (m_progress) {
             m_progress->hide();
             m_progress->deleteLater();

@@ -4,6 +4,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <limits>
 
@@ -83,6 +84,9 @@ ProgressWindow::ProgressWindow(std::shared_ptr<ProgressModel> model, QWidget* pa
 
     connect(m_cancel, &QToolButton::clicked, this, [this] { m_model->cancelClick(); });
     m_model->onChanged = [this] { refresh(); };
+    auto* flush = new QTimer(this);
+    connect(flush, &QTimer::timeout, this, [this] { m_model->flush(); });
+    flush->start(static_cast<int>(ProgressModel::kRepaintInterval));
     refresh();
 }
 

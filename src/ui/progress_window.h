@@ -13,7 +13,9 @@ namespace quay {
 
 // The progress window TProgress: shows a ProgressModel and forwards its Cancel button. Not
 // modal, always on top, without title-bar buttons. It repaints when the model announces a
-// change, which the model limits to a few dozen times a second.
+// change, which the model limits to a few dozen times a second, and shows a change the model
+// held back within one repaint interval. Escape does not hide it: it lives as long as its
+// batch.
 //
 // The window shares the model, so it may be deleted later than the batch that made it.
 class ProgressWindow : public QDialog {
@@ -23,6 +25,8 @@ public:
     ~ProgressWindow() override;
 
     ProgressModel& model() { return *m_model; }
+    // Escape (and any other rejection) leaves the window up.
+    void reject() override {}
 
 private:
     class Animation;

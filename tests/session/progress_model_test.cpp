@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 namespace quay {
 namespace {
 
@@ -86,6 +88,29 @@ TEST_F(ProgressModelTest, RepaintsAreLimitedAndTheAnimationWrapsByDirection) {
     }
     EXPECT_EQ(repaints - beforeBurst, 1);
     EXPECT_EQ(progress.caption(), "Receiving small (1 bytes)");
+}
+
+// The repaint held back by the interval is made by the next flush: the view never keeps the
+// figures of the previous file.
+TEST_F(ProgressModelTest, FlushShowsTheChangeHeldBackByTheInterval) {
+    std::string shown;
+    progress.onChanged = [&] {
+        ++repaints;
+        shown = progress.caption();
+    };
+    progress.startFile("one", 10, false);
+    EXPECT_EQ(shown, "Receiving one (10 bytes)");
+    now += 1;
+    progress.updateProgress(10);
+    progress.fileDone();
+    progress.startFile("two", 20, false);
+    EXPECT_EQ(shown, "Receiving one (10 bytes)");
+    const int before = repaints;
+    progress.flush();
+    EXPECT_EQ(repaints, before + 1);
+    EXPECT_EQ(shown, "Receiving two (20 bytes)");
+    progress.flush();
+    EXPECT_EQ(repaints, before + 1);
 }
 
 TEST_F(ProgressModelTest, CancelRunsTheStopRoutine) {

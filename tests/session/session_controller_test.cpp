@@ -112,8 +112,7 @@ TEST_F(SessionControllerTest, StopWithNothingRunningDoesNothing) {
 
 TEST_F(SessionControllerTest, BusyBracketMarksTheTaggedControlsAndLocksThePath) {
     for (bool busy : {true, false}) {
-        busy ? controller.beginBusy() : controller.endBusy();
-        EXPECT_EQ(controller.state().busy, busy);
+        controller.showBusy(busy);
         const Cursor cursor = busy ? Cursor::crHourGlass : Cursor::crDefault;
         for (const char* name : {"SpeedButton4", "FTPView", "FTPOneLevelUp", "FTPPath"})
             EXPECT_EQ(controller.model().control(name).cursor, cursor) << name << busy;

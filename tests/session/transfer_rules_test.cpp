@@ -23,7 +23,8 @@ protected:
             [](const TransferItem& file) {
                 return file.savedAs.empty() ? file.local : file.savedAs;
             },
-            [this](const std::string& t) { return existing.count(t) != 0; }};
+            [this](const std::string& t) { return existing.count(t) != 0; },
+            [this](const TransferItem&, const std::string& t) { return complete.count(t) == 0; }};
         checkOverwrite(state, transfers, {prompt, defPrompt}, targets, dialogs);
     }
     std::vector<TransferItem>& files() { return transfers.files; }
@@ -34,9 +35,11 @@ protected:
         return names;
     }
 
-    SessionState state;
+    OverwriteDecision state;
     TransferQueue transfers;
     std::set<std::string> existing{"a", "b", "c", "taken"};
+    // Targets as long as their source: nothing to resume.
+    std::set<std::string> complete;
     test::ScriptedDialogs dialogs;
 };
 
@@ -87,6 +90,20 @@ TEST_F(OverwriteTest, WithoutPromptTheDefaultActionDecidesSilently) {
     check(false, 2);
     EXPECT_TRUE(state.resumeCurrent);
     EXPECT_TRUE(dialogs.overwriteAsked.empty());
+}
+
+TEST_F(OverwriteTest, ResumeOntoACompleteTargetIsAskedAgainOrSkippedWithoutPrompt) {
+    complete = {"a"};
+    queue({"a", "b"});
+    dialogs.overwriteAnswers = {{O::Resume, {}}, {O::Overwrite, {}}};
+    check();
+    EXPECT_EQ(dialogs.overwriteAsked, (std::vector<std::string>{"a", "a"}));
+    EXPECT_FALSE(state.resumeCurrent);
+    EXPECT_EQ(locals(), (std::vector<std::string>{"a", "b"}));
+
+    check(false, 2);
+    EXPECT_EQ(locals(), (std::vector<std::string>{"b"}));
+    EXPECT_TRUE(state.resumeCurrent);
 }
 
 TEST(TransferType, ModeAndExtensionListChooseTheType) {

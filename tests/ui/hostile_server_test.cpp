@@ -179,8 +179,8 @@ private slots:
 
     // A file is done only when its size fits the listing: a text-mode download cut short
     // fails, and so does a resume the server answered with 350 and then sent from byte 0 (the
-    // file is kept). An upload resumed behind the end of the local file sends nothing and is
-    // not done either.
+    // file is kept). An upload is not resumed behind the end of the local file: the question
+    // comes again.
     void sizesThatDoNotFitTheListingFail() {
         test::ScriptedTree tree;
         tree.listing = [](const std::string& dir) -> std::optional<std::string> {
@@ -219,9 +219,11 @@ private slots:
         run.dialogs().overwriteAnswers = {{Dialogs::Overwrite::Resume, {}}};
         QVERIFY(run.click("SpeedButton1"));
         QVERIFY(run.waitIdle());
-        QCOMPARE(run.logCount("Error Not sent: the upload would resume at byte 10, but the local "
-                              "file holds 4 bytes"),
+        // Nothing to resume: said, and asked again (Cancel).
+        QCOMPARE(run.logCount("! Not resumed: up.bin holds 10 bytes on the server, the local "
+                              "file 4"),
                  1);
+        QCOMPARE(run.dialogs().overwriteAsked.size(), std::size_t(3));
         QCOMPARE(run.logCount("> STOR"), 0);
         QVERIFY(run.remoteRow("up.bin") >= 0);
     }

@@ -320,10 +320,10 @@ private slots:
 
     void busyBracketShowsTheHourglassAndLocksThePath() {
         SessionController& c = m_program->controller;
-        c.beginBusy();
+        c.showBusy(true);
         QCOMPARE(window().findChild<QWidget*>("FTPView")->cursor().shape(), Qt::WaitCursor);
         QVERIFY(!enabledInUi("FTPPath"));
-        c.endBusy();
+        c.showBusy(false);
         QCOMPARE(window().findChild<QWidget*>("FTPView")->cursor().shape(), Qt::ArrowCursor);
         QVERIFY(enabledInUi("FTPPath"));
     }

@@ -73,7 +73,7 @@ private:
     }
     bool remoteShows(const std::string& caption) { return rowOf("FTPView", caption) >= 0; }
     bool idle() {
-        return controller().ftp().state() == FtpState::fsReady && !controller().state().busy;
+        return controller().ftp().state() == FtpState::fsReady && !controller().runner().busy();
     }
 
     // Starts the server on the root, saves it as the only server of the list and connects

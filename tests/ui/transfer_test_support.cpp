@@ -181,7 +181,7 @@ bool TransferProgram::waitIdle(int timeoutMs) {
     // The client is ready a moment before its completion is delivered, and the handler may
     // start the next request then: idle is ready twice, with the loop run in between.
     auto idle = [this] {
-        return !controller().state().busy && controller().ftp().state() == FtpState::fsReady;
+        return !controller().runner().busy() && controller().ftp().state() == FtpState::fsReady;
     };
     for (int stable = 0; stable < 2;) {
         if (!runUntil(idle, timeoutMs))

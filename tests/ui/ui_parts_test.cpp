@@ -19,6 +19,7 @@
 #include "ui/input_form.h"
 #include "ui/log_pane.h"
 #include "ui/name_text.h"
+#include "ui/progress_window.h"
 #include "ui/qt_event_loop.h"
 #include "ui/server_properties_dialog.h"
 #include "ui/widget_dialogs.h"
@@ -430,6 +431,24 @@ private slots:
         QCOMPARE(layouts->count(), 2);
         QCOMPARE(layouts->currentText(), QStringLiteral("Mine"));
         QVERIFY(name->isEnabled());
+    }
+
+    // The window lives as long as its batch: Escape does not hide it, and a change the model
+    // held back within its repaint interval still reaches the labels.
+    void progressWindowIgnoresEscapeAndShowsTheLastFile() {
+        auto model = std::make_shared<ProgressModel>();
+        ProgressWindow window(model);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTest::keyClick(&window, Qt::Key_Escape);
+        QVERIFY(window.isVisible());
+        model->startFile("one", 10, false);
+        model->startFile("two", 20, false);
+        auto* transferred = window.findChild<QLabel*>(QStringLiteral("TransferLbl"));
+        QVERIFY(transferred != nullptr);
+        model->updateProgress(7);
+        QTRY_COMPARE(window.windowTitle(), QStringLiteral("Receiving two (20 bytes)"));
+        QTRY_COMPARE(transferred->text(), QStringLiteral("7"));
     }
 
     void messageBoxReportsTheButtonPressed() {

@@ -1,0 +1,138 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "listing/listing_walkers.h"
+#include "panes/pane_model.h"
+#include "session/listing_operation.h"
+#include "session/overwrite_check.h"
+#include "session/progress_model.h"
+#include "session/transfer_queue.h"
+
+namespace quay {
+
+class Dialogs;
+class EventLoop;
+struct Options;
+class PresentationModel;
+struct SessionState;
+
+// What a download and an upload batch share: the queue of files and directories, the start
+// directories, the overwrite decision, the stop request and the progress window. The batch
+// runs one request at a time and hears each completion from the runner; a TYPE change before a
+// file, a CWD or a listing is a step of its own (TYPE A before each CWD and LIST of a tree
+// walk, TYPE I or A before each file as its name asks). A failed file, a directory that cannot
+// be entered or made, a refused listing are logged and the batch goes on.
+//
+// The batch ends by entering its start remote directory again and listing it (TYPE A first
+// when the client is binary), after a stop too; the progress window is closed and, after a
+// download, the local pane refilled. A session that ends drops the batch at once.
+//
+// What leaves the tree the user chose is never done: names that are empty, ".", ".." or hold
+// "/" or NUL are skipped with one "! " line; every queued item carries its local path relative
+// to the start local directory, built from checked names; a local path that does not lie below
+// that directory is refused with one "! " line. Only a path the user typed into "Save as" may
+// point elsewhere.
+class TransferOperation : public ListingOperation {
+public:
+    ~TransferOperation() override;
+
+    void start() override;
+    void requestDone(FtpRequest request, int error) override;
+    // The running transfer is aborted at once and no further file or directory starts; the
+    // listing of the start directory after the batch still runs.
+    void stop() override;
+    void sessionClosed() override;
+    bool abortsData() const override;
+    void progress(std::int64_t bytes) override;
+
+protected:
+    TransferOperation(std::string name, SessionController& session, bool sending);
+
+    // Fills the queue from the user's selection.
+    virtual void queueSelection() = 0;
+    // The batch's next step: a file, a directory, or the end (called by proceed()).
+    virtual void step() = 0;
+    // The completions of the direction's own requests; CWD, TYPE and listings are the base's.
+    virtual void fileDone(FtpRequest request, int error) = 0;
+    virtual void directoryRefused() = 0;
+    virtual void readListing() = 0;
+
+    // The next step, or the end of the batch once the user has stopped it.
+    void proceed();
+    // Runs start (a request; it may throw) whose completion goes to fileDone(); when it cannot
+    // start, the error is logged, refused runs and the batch goes on from the loop.
+    void tryStart(const std::function<void()>& start, std::function<void()> refused = {});
+    // Runs refused, then the batch's next step, from the loop (never nested in the caller).
+    void continueLater(std::function<void()> refused = {});
+    // Sends TYPE A (always), then runs then.
+    void typeAsciiThen(std::function<void()> then);
+    // Sends the TYPE the file named by the client's local file name needs (nothing when it
+    // needs no change), then runs then.
+    void fileTypeThen(std::function<void()> then);
+    // CWD to the client's host directory; completion: listing (TYPE A, LIST) or
+    // directoryRefused(). refused runs when the CWD cannot start.
+    void enterDirectory(std::function<void()> refused = {});
+    // TYPE A, then LIST into the listing file; completion: readListing().
+    void listDirectory();
+    // Ends the batch: the start directory is entered and listed again.
+    void finishBatch();
+    // Whether the user stopped the batch.
+    bool stopRequested() const { return m_stopped; }
+    // The overwrite check of the queue's first file; true while the batch goes on.
+    bool settleOverwrite(const OverwriteRules& rules, const OverwriteTargets& targets);
+    void showProgress();
+    void startFileProgress(const std::string& name, std::int64_t size);
+    void fileTransferred();
+    void log(const std::string& line);
+    // A name of the selection or of a listing that may be joined into a path; "." and ".."
+    // are passed over silently, unsafe names with one "! " line (through notes when given).
+    bool acceptName(const std::string& name, RefusedNameNotes* notes = nullptr);
+    // root + relative when it lies below root; else nothing, with one "! " line.
+    std::optional<std::string> pathBelowStart(const std::string& root, const std::string& relative);
+    // The start local directory + relative, for writing: below that directory and reached
+    // through no symbolic link; else nothing, with one "! " line.
+    std::optional<std::string> writableLocalPath(const std::string& relative);
+    void logLinkOnTheWay(const std::string& path);
+    // A size text of a pane or a listing as a byte count; 0 when unknown.
+    static std::int64_t knownSize(const std::string& text);
+    // The size column of a pane row.
+    static std::string sizeColumn(const PaneItem& item);
+
+    SessionState& m_state;
+    PresentationModel& m_model;
+    const Options& m_options;
+    Dialogs& m_dialogs;
+    TransferQueue m_queue;
+    // The directory being entered or listed.
+    TransferItem m_currentDir;
+    std::string m_startRemoteDir;  // ends in "/"
+    std::string m_startLocalDir;   // ends in "/"
+    OverwriteDecision m_overwrite;
+
+private:
+    enum class Step { None, Type, Cwd, List, Request };
+
+    void hideProgress();
+    void listStartDirectory();
+    void startStep(Step step, const std::function<void()>& start, std::function<void()> refused);
+    // Asks the overwrite question with the session's end held back until it is answered.
+    void askOverwrite(const OverwriteRules& rules, const OverwriteTargets& targets);
+
+    EventLoop& m_loop;
+    bool m_sending;
+    Step m_step = Step::None;
+    std::function<void()> m_afterType;
+    bool m_stopped = false;
+    bool m_batchOver = false;
+    bool m_asking = false;
+    bool m_sessionEnded = false;
+    std::shared_ptr<ProgressModel> m_progress;
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+};
+
+}  // namespace quay
