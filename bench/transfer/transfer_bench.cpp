@@ -116,8 +116,8 @@ void waitForFreePorts() {
 struct Window {
     test::TransferProgram program;
     CpuTime lastCpu;  // used by the last transfer()
-    // Seconds from the click to the end of the batch (busy cleared); the listing of the start
-    // directory that follows is not counted.
+    // Seconds from the click to the end of the operation, the listing of the start directory
+    // at its end included (one short LIST).
     double transfer(const char* list, const char* name, const char* button) {
         if (std::string(list) == "lvLoc" ? !program.selectLocal({name})
                                          : !program.selectRemote({name}))
@@ -126,11 +126,11 @@ struct Window {
             throw std::runtime_error(std::string("cannot click ") + button);
         const CpuTime before = CpuTime::now();
         const double time = seconds([&] {
-            program.runUntil([&] { return !program.controller().state().busy; }, 3'600'000);
+            program.runUntil([&] { return !program.controller().runner().busy(); }, 3'600'000);
         });
         const CpuTime after = CpuTime::now();
         lastCpu = {after.user - before.user, after.system - before.system};
-        if (program.controller().state().busy || !program.waitIdle())
+        if (program.controller().runner().busy() || !program.waitIdle())
             throw std::runtime_error("the window's batch did not end");
         return time;
     }

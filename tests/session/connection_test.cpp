@@ -14,6 +14,7 @@
 #include "scripted_dialogs.h"
 #include "session/server_address.h"
 #include "session/session_controller.h"
+#include "session_log_probe.h"
 #include "sites/server_line.h"
 #include "test_support.h"
 
@@ -133,12 +134,7 @@ protected:
         const std::vector<std::string> after = commandsAfter(command);
         return after.empty() ? "none" : after.front();
     }
-    std::string logText() const {
-        std::string text;
-        for (const std::string& line : controller->model().logLines())
-            text += line + "\n";
-        return text;
-    }
+    std::string logText() const { return test::logText(controller->model()); }
 
     test::TempDir root;
     test::TempDir data;

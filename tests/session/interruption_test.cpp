@@ -16,6 +16,7 @@
 #include "scripted_ftp_server.h"
 #include "server_record.h"
 #include "session/session_controller.h"
+#include "session_log_probe.h"
 #include "test_support.h"
 
 namespace quay {
@@ -134,27 +135,11 @@ protected:
     PaneModel& pane() { return controller->model().ftpView(); }
     bool shows(const std::string& caption) { return test::showsCaption(pane(), caption); }
     void select(const std::string& caption) { test::selectCaption(pane(), caption); }
-    bool settled() {
-        return loop.runUntil(
-            [&] {
-                return !controller->runner().busy() &&
-                       (controller->state().serverListMode ||
-                        controller->ftp().state() == FtpState::fsReady);
-            },
-            20s);
-    }
+    bool settled() { return test::settle(loop, *controller, 20s); }
     int logCount(const std::string& prefix) const {
-        const auto& lines = controller->model().logLines();
-        return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const auto& line) {
-            return line.rfind(prefix, 0) == 0;
-        }));
+        return test::logCount(controller->model(), prefix);
     }
-    std::string logText() const {
-        std::string text;
-        for (const std::string& line : controller->model().logLines())
-            text += line + "\n";
-        return text;
-    }
+    std::string logText() const { return test::logText(controller->model()); }
     void login() {
         select("Local");
         controller->invoke("FTPViewDblClick", "FTPView");

@@ -11,6 +11,7 @@
 #include "scripted_dialogs.h"
 #include "server_record.h"
 #include "session/session_controller.h"
+#include "session_log_probe.h"
 #include "test_support.h"
 
 namespace quay {
@@ -18,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using Commands = std::vector<std::string>;
+using test::Commands;
 
 class NavigationTest : public ::testing::Test {
 protected:
@@ -41,31 +42,14 @@ protected:
     PaneModel& pane() { return controller->model().ftpView(); }
     bool shows(const std::string& caption) { return test::showsCaption(pane(), caption); }
     void select(const std::string& caption) { test::selectCaption(pane(), caption); }
-    bool settled() {
-        return loop.runUntil(
-            [&] {
-                return !controller->runner().busy() &&
-                       controller->ftp().state() == FtpState::fsReady;
-            },
-            20s);
-    }
-    std::string logText() const {
-        std::string text;
-        for (const std::string& line : controller->model().logLines())
-            text += line + "\n";
-        return text;
-    }
+    bool settled() { return test::settle(loop, *controller, 20s); }
+    std::string logText() const { return test::logText(controller->model()); }
     // Runs one command of the window and returns the commands it sent.
     Commands sentBy(const std::function<void()>& command) {
         const std::size_t before = controller->model().logLines().size();
         command();
         EXPECT_TRUE(settled()) << logText();
-        Commands sent;
-        const auto& lines = controller->model().logLines();
-        for (std::size_t i = before; i < lines.size(); ++i)
-            if (lines[i].rfind("> ", 0) == 0)
-                sent.push_back(lines[i].substr(2));
-        return sent;
+        return test::commandsSince(controller->model(), before);
     }
     void invoke(const char* handler) { controller->invoke(handler, ""); }
 

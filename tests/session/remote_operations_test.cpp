@@ -15,6 +15,7 @@
 #include "scripted_ftp_server.h"
 #include "server_record.h"
 #include "session/session_controller.h"
+#include "session_log_probe.h"
 #include "test_support.h"
 
 namespace quay {
@@ -22,7 +23,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-using Commands = std::vector<std::string>;
+using test::Commands;
 
 // Scripted dialogs that run a hook while the input prompt is open.
 class PromptHookDialogs : public test::ScriptedDialogs {
@@ -58,15 +59,7 @@ public:
                 if (pane().item(i).caption == caption)
                     pane().setSelected(i, true);
     }
-    bool settled() {
-        return loop.runUntil(
-            [&] {
-                return !controller->runner().busy() &&
-                       (controller->state().serverListMode ||
-                        controller->ftp().state() == FtpState::fsReady);
-            },
-            20s);
-    }
+    bool settled() { return test::settle(loop, *controller, 20s); }
     void login() {
         select({"Local"});
         controller->invoke("FTPViewDblClick", "FTPView");
@@ -74,29 +67,16 @@ public:
     void invoke(const char* handler, const char* sender = "") {
         controller->invoke(handler, sender);
     }
-    std::string logText() const {
-        std::string text;
-        for (const std::string& line : controller->model().logLines())
-            text += line + "\n";
-        return text;
-    }
+    std::string logText() const { return test::logText(controller->model()); }
     int logCount(const std::string& prefix) const {
-        const auto& lines = controller->model().logLines();
-        return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const auto& line) {
-            return line.rfind(prefix, 0) == 0;
-        }));
+        return test::logCount(controller->model(), prefix);
     }
     // Runs one command and returns the commands it sent.
     Commands sentBy(const std::function<void()>& command) {
         const std::size_t before = controller->model().logLines().size();
         command();
         EXPECT_TRUE(settled()) << logText();
-        Commands sent;
-        const auto& lines = controller->model().logLines();
-        for (std::size_t i = before; i < lines.size(); ++i)
-            if (lines[i].rfind("> ", 0) == 0)
-                sent.push_back(lines[i].substr(2));
-        return sent;
+        return test::commandsSince(controller->model(), before);
     }
 
     PollLoop loop;

@@ -16,12 +16,13 @@
 #include "scripted_dialogs.h"
 #include "server_record.h"
 #include "session/session_controller.h"
+#include "session_log_probe.h"
 #include "test_support.h"
 
 namespace quay::test {
 
 using namespace std::chrono_literals;
-using Commands = std::vector<std::string>;
+using test::Commands;
 
 // What a test can do while the batch runs.
 enum class Interruption {
@@ -111,39 +112,18 @@ public:
             if (pane.item(i).caption == caption)
                 pane.setSelected(i, true);
     }
-    bool settled() {
-        return loop.runUntil(
-            [&] {
-                return !controller->runner().busy() &&
-                       (controller->state().serverListMode ||
-                        controller->ftp().state() == FtpState::fsReady);
-            },
-            30s);
-    }
+    bool settled() { return test::settle(loop, *controller, 30s); }
     // Runs the loop until a line starting with prefix has been logged count times.
     bool logged(const std::string& prefix, int count = 1) {
         return loop.runUntil([&] { return logCount(prefix) >= count; }, 30s);
     }
     int logCount(const std::string& prefix) const {
-        const auto& lines = controller->model().logLines();
-        return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const auto& line) {
-            return line.rfind(prefix, 0) == 0;
-        }));
+        return test::logCount(controller->model(), prefix);
     }
-    std::string logText() const {
-        std::string text;
-        for (const std::string& line : controller->model().logLines())
-            text += line + "\n";
-        return text;
-    }
+    std::string logText() const { return test::logText(controller->model()); }
     // The commands sent from log line `from` on.
     Commands sentSince(std::size_t from) const {
-        Commands sent;
-        const auto& lines = controller->model().logLines();
-        for (std::size_t i = from; i < lines.size(); ++i)
-            if (lines[i].rfind("> ", 0) == 0)
-                sent.push_back(lines[i].substr(2));
-        return sent;
+        return test::commandsSince(controller->model(), from);
     }
     std::size_t logSize() const { return controller->model().logLines().size(); }
     std::string remotePath(const std::string& name) const {
