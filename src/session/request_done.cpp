@@ -6,16 +6,6 @@
 
 namespace quay {
 
-bool SessionController::startRequest(void (FtpClientBase::*request)()) {
-    try {
-        (m_ftp.*request)();
-        return true;
-    } catch (const std::exception& e) {
-        addLog(std::string("! ") + e.what());
-        return false;
-    }
-}
-
 void SessionController::Ftp1RequestDone(FtpRequest request, int error) {
     m_runner.requestDone(request, error);
 }

@@ -225,8 +225,6 @@ private:
     bool loggingIn() const { return m_state.serverListMode && m_runner.busy(); }
     // How the remote pane shows entries now: the remote mask, the date order, this year.
     RemoteViewOptions remoteViewOptions() const;
-    // Starts a request of the client; a request that cannot start is logged.
-    bool startRequest(void (FtpClientBase::*request)());
     void openRemoteDir(const PaneItem& row);
     // The keep-alive timer: prepared when connected, restarted after every completion.
     void prepareKeepAlive();
