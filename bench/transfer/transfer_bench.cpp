@@ -1,6 +1,7 @@
 // The transfer drivers of the main window against lftp's mirror and against the FTP engine
 // alone, all on one vsftpd on loopback in the same run.
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QTest>
@@ -30,15 +31,21 @@ double seconds(const std::function<void()>& action) {
 }
 
 // Seconds of processor time this process has used, in user space and in the kernel.
+// The context switches count the times the process slept and woke.
 struct CpuTime {
     double user = 0, system = 0;
+    long switches = 0;
     static CpuTime now() {
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
         auto toSeconds = [](const timeval& t) {
             return static_cast<double>(t.tv_sec) + t.tv_usec / 1e6;
         };
-        return {toSeconds(usage.ru_utime), toSeconds(usage.ru_stime)};
+        return {toSeconds(usage.ru_utime), toSeconds(usage.ru_stime),
+                usage.ru_nvcsw + usage.ru_nivcsw};
+    }
+    CpuTime operator-(const CpuTime& before) const {
+        return {user - before.user, system - before.system, switches - before.switches};
     }
 };
 
@@ -129,7 +136,7 @@ struct Window {
             program.runUntil([&] { return !program.controller().runner().busy(); }, 3'600'000);
         });
         const CpuTime after = CpuTime::now();
-        lastCpu = {after.user - before.user, after.system - before.system};
+        lastCpu = after - before;
         if (program.controller().runner().busy() || !program.waitIdle())
             throw std::runtime_error("the window's batch did not end");
         return time;
@@ -169,26 +176,17 @@ void inOrder(bool windowFirst, const std::function<void()>& window,
     (windowFirst ? peer : window)();
 }
 
-int runBench(int argc, char** argv) {
-    const int files = argc > 1 ? std::atoi(argv[1]) : 10000;
-    const std::int64_t mib = argc > 2 ? std::atoll(argv[2]) : 1024;
-    Window window;
-    test::TransferProgram& p = window.program;
-    test::TempDir work;
-    makeTree(p.root() / "tree", files);
-    test::makeSparseFile(p.root() / "big.bin", mib << 20);
-    test::VsftpdServer server;
-    server.start(p.root());
-    if (!p.start(server.port(), server.user(), server.password(),
-                 "PromptDownLoad=0\nPromptUpLoad=0\nDefPrompt=1\n"))
-        throw std::runtime_error("the window does not connect");
-    const std::string lftp = "lftp -u " + server.user() + "," + server.password() + " -p " +
-                             std::to_string(server.port()) +
-                             " 127.0.0.1 -e 'set ftp:passive-mode on; ";
+std::string lftpCommand(const test::FtpServer& server) {
+    return "lftp -u " + server.user() + "," + server.password() + " -p " +
+           std::to_string(server.port()) + " 127.0.0.1 -e 'set ftp:passive-mode on; ";
+}
 
-    // Whoever goes first after a burst of deletions pays for it: ext4 passes over the inodes
-    // freed in the last minutes when it makes new files. So each tree phase runs twice, the
-    // window first and then lftp first, into new directories, and each side's best counts.
+// Whoever goes first after a burst of deletions pays for it: ext4 passes over the inodes
+// freed in the last minutes when it makes new files. So each tree phase runs twice, the
+// window first and then lftp first, into new directories, and each side's best counts.
+void treeBothWays(Window& window, const test::FtpServer& server, const fs::path& work, int files) {
+    test::TransferProgram& p = window.program;
+    const std::string lftp = lftpCommand(server);
     TreeRuns down, up;
     const auto checkTree = [files](const fs::path& dir) {
         if (countFiles(dir) != static_cast<std::size_t>(files))
@@ -196,7 +194,7 @@ int runBench(int argc, char** argv) {
     };
     for (int round = 0; round < 2; ++round) {
         const std::string r = std::to_string(round);
-        const fs::path lftpTarget = work.path() / ("lftp" + r);
+        const fs::path lftpTarget = work / ("lftp" + r);
         inOrder(
             round == 0,
             [&] {
@@ -223,26 +221,108 @@ int runBench(int argc, char** argv) {
             },
             [&] {
                 up.addPeer(seconds([&] {
-                    shell(lftp + "mirror -R " + (work.path() / ("lftp" + r)).string() + " up-lftp" +
-                          r + "; quit'");
+                    shell(lftp + "mirror -R " + (work / ("lftp" + r)).string() + " up-lftp" + r +
+                          "; quit'");
                 }));
             });
     }
     down.print("download:", "lftp mirror", files);
     up.print("upload:  ", "lftp mirror -R", files);
+}
 
-    waitForFreePorts();
-    double ours = 1e9, engine = 1e9;
-    for (int round = 0; round < 2; ++round) {
-        fs::remove(p.local() / "big.bin");
-        ours =
-            std::min(ours, seconds([&] { window.transfer("FTPView", "big.bin", "SpeedButton2"); }));
-        engine =
-            std::min(engine, engineDownload(server, "big.bin", (work.path() / "big.bin").string()));
+// A download that follows at once on the removal of a file just written, or on another
+// download whose pages are still being written back, ran at about 0.6x: each download
+// removes its file and waits for the disk, so every one starts from the same state.
+void dropAndSync(const fs::path& file) {
+    fs::remove(file);
+    ::sync();
+}
+
+std::string loadAverage() {
+    FILE* file = std::fopen("/proc/loadavg", "r");
+    char text[64] = "?";
+    if (file != nullptr) {
+        if (std::fgets(text, sizeof text, file) == nullptr)
+            text[0] = '\0';
+        std::fclose(file);
     }
+    std::string load(text);
+    return load.substr(0, load.find(' ', load.find(' ', load.find(' ') + 1) + 1));
+}
+
+// One big file through the window (progress window showing) and by the engine alone, in
+// alternating order after one download that is not counted; every round is printed with
+// both sides' processor time, and the ratio window/engine of throughput per round and of the
+// best rounds.
+void bigFile(Window& window, const test::FtpServer& server, const fs::path& engineTarget,
+             std::int64_t mib, int rounds) {
+    test::TransferProgram& p = window.program;
     const double mb = static_cast<double>(mib << 20) / 1e6;
-    std::printf("%lld MiB file: window with progress %.0f MB/s, engine alone %.0f MB/s, %.2fx\n",
-                static_cast<long long>(mib), mb / ours, mb / engine, engine / ours);
+    // Not counted: the first read of the sparse source fills the page cache.
+    engineDownload(server, "big.bin", engineTarget.string());
+    dropAndSync(engineTarget);
+    double bestOurs = 1e9, bestEngine = 1e9;
+    std::vector<double> ratios;
+    for (int round = 0; round < rounds; ++round) {
+        double ours = 0, engine = 0;
+        CpuTime engineCpu;
+        const std::function<void()> runWindow = [&] {
+            ours = window.transfer("FTPView", "big.bin", "SpeedButton2");
+            dropAndSync(p.local() / "big.bin");
+        };
+        const std::function<void()> runEngine = [&] {
+            const CpuTime before = CpuTime::now();
+            engine = engineDownload(server, "big.bin", engineTarget.string());
+            const CpuTime after = CpuTime::now();
+            engineCpu = after - before;
+            dropAndSync(engineTarget);
+        };
+        const bool windowFirst = round % 2 == 0;
+        const std::string load = loadAverage();
+        (windowFirst ? runWindow : runEngine)();
+        (windowFirst ? runEngine : runWindow)();
+        bestOurs = std::min(bestOurs, ours);
+        bestEngine = std::min(bestEngine, engine);
+        ratios.push_back(engine / ours);
+        std::printf(
+            "%lld MiB round %d (%s first, load %s): window %.0f MB/s (cpu %.2f user + %.2f "
+            "kernel, %ld switches), engine %.0f MB/s (cpu %.2f + %.2f, %ld), window/engine "
+            "%.2fx\n",
+            static_cast<long long>(mib), round + 1, windowFirst ? "window" : "engine", load.c_str(),
+            mb / ours, window.lastCpu.user, window.lastCpu.system, window.lastCpu.switches,
+            mb / engine, engineCpu.user, engineCpu.system, engineCpu.switches, engine / ours);
+        std::fflush(stdout);
+    }
+    std::sort(ratios.begin(), ratios.end());
+    std::printf(
+        "%lld MiB file: window with progress %.0f MB/s, engine alone %.0f MB/s, best "
+        "rounds window/engine %.2fx, rounds' window/engine %.2fx to %.2fx (median %.2fx)\n",
+        static_cast<long long>(mib), mb / bestOurs, mb / bestEngine, bestEngine / bestOurs,
+        ratios.front(), ratios.back(),
+        (ratios[(ratios.size() - 1) / 2] + ratios[ratios.size() / 2]) / 2);
+}
+
+// Arguments: files of the tree (0: no tree), MiB of the big file, rounds of the big file.
+int runBench(int argc, char** argv) {
+    const int files = argc > 1 ? std::atoi(argv[1]) : 10000;
+    const std::int64_t mib = argc > 2 ? std::atoll(argv[2]) : 1024;
+    const int rounds = argc > 3 ? std::max(1, std::atoi(argv[3])) : 4;
+    Window window;
+    test::TransferProgram& p = window.program;
+    test::TempDir work;
+    if (files > 0)
+        makeTree(p.root() / "tree", files);
+    test::makeSparseFile(p.root() / "big.bin", mib << 20);
+    test::VsftpdServer server;
+    server.start(p.root());
+    if (!p.start(server.port(), server.user(), server.password(),
+                 "PromptDownLoad=0\nPromptUpLoad=0\nDefPrompt=1\n"))
+        throw std::runtime_error("the window does not connect");
+    if (files > 0) {
+        treeBothWays(window, server, work.path(), files);
+        waitForFreePorts();
+    }
+    bigFile(window, server, work.path() / "big.bin", mib, rounds);
     return 0;
 }
 

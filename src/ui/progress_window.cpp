@@ -112,12 +112,25 @@ QGroupBox* ProgressWindow::group(const char* name, const char* caption) {
     return box;
 }
 
+// QProgressBar repaints at once when its value moves the bar, which here is inside the
+// transfer's receive or send step and apart from the labels' paint. With its updates held,
+// the bar is painted together with the labels in the next paint of the window.
+void ProgressWindow::setBar(std::int64_t maximum, std::int64_t position) {
+    const int shift = barShift(maximum);
+    const int barMaximum = static_cast<int>(maximum >> shift);
+    const int barValue = static_cast<int>(std::min(position, maximum) >> shift);
+    if (m_bar->maximum() == barMaximum && m_bar->value() == barValue)
+        return;
+    m_bar->setUpdatesEnabled(false);
+    m_bar->setMaximum(barMaximum);
+    m_bar->setValue(barValue);
+    m_bar->setUpdatesEnabled(true);
+}
+
 void ProgressWindow::refresh() {
     const ProgressModel& m = *m_model;
     setWindowTitle(qtext(m.caption()));
-    const int shift = barShift(m.barMaximum());
-    m_bar->setMaximum(static_cast<int>(m.barMaximum() >> shift));
-    m_bar->setValue(static_cast<int>(std::min(m.barPosition(), m.barMaximum()) >> shift));
+    setBar(m.barMaximum(), m.barPosition());
     m_transfer->setText(qtext(m.transferText()));
     m_time->setText(qtext(m.timeText()));
     m_timeLeft->setText(qtext(m.timeLeftText()));

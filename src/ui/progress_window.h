@@ -34,6 +34,7 @@ private:
     QLabel* valueLabel(const char* name);
     QGroupBox* group(const char* name, const char* caption);
     void refresh();
+    void setBar(std::int64_t maximum, std::int64_t position);
 
     std::shared_ptr<ProgressModel> m_model;
     Animation* m_animation = nullptr;

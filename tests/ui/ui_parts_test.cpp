@@ -7,6 +7,7 @@
 #include <QFontDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QTest>
@@ -206,6 +207,31 @@ private slots:
         QCOMPARE(pane.toPlainText(), QString(limit, QChar('a')) + LogPane::kCutMark + "\n" +
                                          QString(limit - 1, QChar('b')) + LogPane::kCutMark + "\n" +
                                          fitting);
+    }
+
+    // The bar follows every repaint of the model, scaled past 2 GiB, and is painted with the
+    // labels: its updates are never left held.
+    void progressWindowShowsTheBarAndLabelsOfEachRepaint() {
+        std::int64_t now = 0;
+        auto model = std::make_shared<ProgressModel>([&now] { return now; });
+        ProgressWindow window(model);
+        window.show();
+        auto* bar = window.findChild<QProgressBar*>("ProgressBar");
+        auto* transferred = window.findChild<QLabel*>("TransferLbl");
+        const std::int64_t size = std::int64_t{5} << 30;
+        model->startFile("/d/big.bin", size, false);
+        for (const std::int64_t bytes : {std::int64_t{1} << 30, size - 1, size}) {
+            now += ProgressModel::kRepaintInterval;
+            model->updateProgress(bytes);
+            QCOMPARE(bar->maximum(), static_cast<int>(size >> 2));
+            QCOMPARE(bar->value(), static_cast<int>(bytes >> 2));
+            QCOMPARE(transferred->text(), QString::number(bytes));
+            QVERIFY(bar->updatesEnabled());
+        }
+        now += ProgressModel::kRepaintInterval;
+        model->fileDone();
+        QCOMPARE(bar->value(), 0);
+        QVERIFY(bar->updatesEnabled());
     }
 
     void timersFireOnceOrRepeatUntilStopped() {
