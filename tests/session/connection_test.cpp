@@ -14,7 +14,7 @@
 #include "scripted_dialogs.h"
 #include "session/server_address.h"
 #include "session/session_controller.h"
-#include "session_log_probe.h"
+#include "session_probe.h"
 #include "sites/server_line.h"
 #include "test_support.h"
 

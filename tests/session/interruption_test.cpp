@@ -12,11 +12,12 @@
 
 #include "base/poll_loop.h"
 #include "pane_rows.h"
+#include "scripted_commands.h"
 #include "scripted_dialogs.h"
 #include "scripted_ftp_server.h"
 #include "server_record.h"
 #include "session/session_controller.h"
-#include "session_log_probe.h"
+#include "session_probe.h"
 #include "test_support.h"
 
 namespace quay {
@@ -53,35 +54,8 @@ void serve(test::ScriptedFtpSession& s, Interruption fault, int faultAt) {
     s.reply("220 scripted");
     std::string cwd = "/";
     int lists = 0;
-    for (;;) {
-        std::string line;
-        try {
-            line = s.readCommand();
-        } catch (const test::ScriptError&) {
-            return;
-        }
-        const std::string verb = line.substr(0, line.find(' '));
-        const std::string arg = line.size() > verb.size() ? line.substr(verb.size() + 1) : "";
-        if (verb == "USER") {
-            s.reply("331 password");
-        } else if (verb == "PASS") {
-            s.reply("230 in");
-        } else if (verb == "SYST") {
-            s.reply("215 UNIX Type: L8");
-        } else if (verb == "PWD") {
-            s.reply("257 \"" + cwd + "\" is current");
-        } else if (verb == "CWD") {
-            std::string dir = arg.starts_with('/') ? arg : cwd + (cwd == "/" ? "" : "/") + arg;
-            if (dir.size() > 1 && dir.ends_with('/'))
-                dir.pop_back();
-            cwd = dir;
-            s.reply("250 ok");
-        } else if (verb == "CDUP") {
-            cwd = "/";
-            s.reply("250 ok");
-        } else if (verb == "PASV") {
-            s.reply(test::ScriptedFtpServer::passiveReply(s.listenData()));
-        } else if (verb == "LIST") {
+    while (const std::optional<test::ScriptedCommand> command = test::nextCommand(s)) {
+        if (command->verb == "LIST") {
             if (++lists == faultAt && fault == Interruption::Refused) {
                 s.reply("425 Can't open data connection");
                 continue;
@@ -101,10 +75,10 @@ void serve(test::ScriptedFtpSession& s, Interruption fault, int faultAt) {
                                   : "-rw-r--r-- 1 u g 5 Jan 01 2024 inner.txt\r\n");
             s.closeData();
             s.reply("226 done");
-        } else if (verb == "QUIT") {
+        } else if (command->verb == "QUIT") {
             s.reply("221 bye");
             return;
-        } else {
+        } else if (!test::answerSessionCommand(s, *command, cwd)) {
             s.reply("200 ok");
         }
     }
@@ -178,13 +152,8 @@ protected:
                 return;
             case Interruption::PreferencesOk:
             case Interruption::PreferencesCancel: {
-                const bool ok = interruption() == Interruption::PreferencesOk;
-                dialogs.optionsScripts = {[ok](OptionsDialogModel& model) {
-                    model.rgType = 4;  // SOCKS 5, for the next connection
-                    model.cbPassiveTransfer = true;
-                    return ok;
-                }};
-                EXPECT_NO_THROW(controller->invoke("FtpOptions1Click", "FtpOptions1"));
+                test::closePreferences(dialogs, *controller,
+                                       interruption() == Interruption::PreferencesOk);
                 return;
             }
             default:

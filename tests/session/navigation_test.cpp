@@ -11,7 +11,7 @@
 #include "scripted_dialogs.h"
 #include "server_record.h"
 #include "session/session_controller.h"
-#include "session_log_probe.h"
+#include "session_probe.h"
 #include "test_support.h"
 
 namespace quay {

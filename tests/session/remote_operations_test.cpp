@@ -11,11 +11,12 @@
 #include "base/poll_loop.h"
 #include "ftp_servers.h"
 #include "pane_rows.h"
+#include "scripted_commands.h"
 #include "scripted_dialogs.h"
 #include "scripted_ftp_server.h"
 #include "server_record.h"
 #include "session/session_controller.h"
-#include "session_log_probe.h"
+#include "session_probe.h"
 #include "test_support.h"
 
 namespace quay {
@@ -238,37 +239,16 @@ void serve(test::ScriptedFtpSession& s, Interruption fault, int faultAt) {
     std::string cwd = "/";
     int changes = 0;
     int lists = 0;
-    for (;;) {
-        std::string line;
-        try {
-            line = s.readCommand();
-        } catch (const test::ScriptError&) {
-            return;
-        }
-        const std::string verb = line.substr(0, line.find(' '));
-        const std::string arg = line.size() > verb.size() ? line.substr(verb.size() + 1) : "";
+    while (const std::optional<test::ScriptedCommand> command = test::nextCommand(s)) {
+        const std::string& verb = command->verb;
         const bool changing = verb == "DELE" || verb == "RMD" || verb == "MKD" || verb == "RNTO";
         if (changing && ++changes == faultAt && fault == Interruption::Refused) {
             s.reply("550 Permission denied");
         } else if (changing && changes == faultAt && fault == Interruption::Dropped) {
             s.closeControl();
             return;
-        } else if (verb == "USER") {
-            s.reply("331 password");
-        } else if (verb == "PASS") {
-            s.reply("230 in");
-        } else if (verb == "SYST") {
-            s.reply("215 UNIX Type: L8");
-        } else if (verb == "PWD") {
-            s.reply("257 \"" + cwd + "\" is current");
-        } else if (verb == "CWD") {
-            cwd = arg.size() > 1 && arg.ends_with('/') ? arg.substr(0, arg.size() - 1) : arg;
-            s.reply("250 ok");
-        } else if (verb == "CDUP") {
-            cwd = cwd.rfind('/') == 0 ? "/" : cwd.substr(0, cwd.rfind('/'));
-            s.reply("250 ok");
-        } else if (verb == "PASV") {
-            s.reply(test::ScriptedFtpServer::passiveReply(s.listenData()));
+        } else if (test::answerSessionCommand(s, *command, cwd)) {
+            continue;
         } else if (verb == "LIST" && ++lists == 2 && fault == Interruption::StopInListing) {
             s.acceptData();
             s.reply("150 here");
@@ -287,10 +267,8 @@ void serve(test::ScriptedFtpSession& s, Interruption fault, int faultAt) {
         } else if (verb == "QUIT") {
             s.reply("221 bye");
             return;
-        } else if (verb == "TYPE") {
-            s.reply("200 ok");
         } else if (verb == "MKD") {
-            s.reply("257 \"" + arg + "\" created");
+            s.reply("257 \"" + command->arg + "\" created");
         } else {
             s.reply(changing ? "250 ok" : "200 ok");
         }
@@ -342,12 +320,8 @@ protected:
                 return;
             case Interruption::PreferencesOk:
             case Interruption::PreferencesCancel: {
-                const bool ok = interruption() == Interruption::PreferencesOk;
-                session->dialogs.optionsScripts = {[ok](OptionsDialogModel& model) {
-                    model.cbPassiveTransfer = true;
-                    return ok;
-                }};
-                EXPECT_NO_THROW(session->invoke("FtpOptions1Click", "FtpOptions1"));
+                test::closePreferences(session->dialogs, *session->controller,
+                                       interruption() == Interruption::PreferencesOk);
                 return;
             }
             case Interruption::KeepAliveTick:

@@ -16,7 +16,7 @@
 #include "scripted_dialogs.h"
 #include "server_record.h"
 #include "session/session_controller.h"
-#include "session_log_probe.h"
+#include "session_probe.h"
 #include "test_support.h"
 
 namespace quay::test {
@@ -147,12 +147,8 @@ public:
                 return;
             case Interruption::PreferencesOk:
             case Interruption::PreferencesCancel: {
-                const bool ok = interruption == Interruption::PreferencesOk;
-                dialogs.optionsScripts = {[ok](OptionsDialogModel& model) {
-                    model.cbPassiveTransfer = true;
-                    return ok;
-                }};
-                EXPECT_NO_THROW(controller->invoke("FtpOptions1Click", "FtpOptions1"));
+                test::closePreferences(dialogs, *controller,
+                                       interruption == Interruption::PreferencesOk);
                 return;
             }
             default:

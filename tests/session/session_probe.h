@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstddef>
@@ -7,13 +9,15 @@
 #include <vector>
 
 #include "base/poll_loop.h"
+#include "scripted_dialogs.h"
 #include "session/session_controller.h"
 
 namespace quay::test {
 
 using Commands = std::vector<std::string>;
 
-// What a headless session's log and state tell a test.
+// What a headless session's log and state tell a test, and the interruptions every
+// operation test drives the same way.
 inline std::string logText(const PresentationModel& model) {
     std::string text;
     for (const std::string& line : model.logLines())
@@ -46,6 +50,17 @@ inline bool settle(PollLoop& loop, SessionController& controller, std::chrono::s
                                                    controller.ftp().state() == FtpState::fsReady);
         },
         limit);
+}
+
+// Opens Preferences and closes it with OK or Cancel after choosing SOCKS 5 (a setting that can
+// change only at the next connection) and passive mode; applying must not throw.
+inline void closePreferences(ScriptedDialogs& dialogs, SessionController& controller, bool ok) {
+    dialogs.optionsScripts = {[ok](OptionsDialogModel& model) {
+        model.rgType = 4;
+        model.cbPassiveTransfer = true;
+        return ok;
+    }};
+    EXPECT_NO_THROW(controller.invoke("FtpOptions1Click", "FtpOptions1"));
 }
 
 }  // namespace quay::test
