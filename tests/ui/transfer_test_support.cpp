@@ -1,5 +1,7 @@
 #include "transfer_test_support.h"
 
+#include "scripted_commands.h"
+
 #include "program_run.h"
 
 #include <QAbstractItemView>
@@ -239,21 +241,12 @@ void ScriptedTree::serve(ScriptedFtpSession& session) const {
     session.reply("220 scripted");
     std::string cwd = home;
     for (;;) {
-        const std::string line = session.readCommand();
-        const std::size_t space = line.find(' ');
-        const std::string verb = line.substr(0, space);
-        const std::string arg = space == std::string::npos ? "" : line.substr(space + 1);
-        if (verb == "USER") {
-            session.reply("331 password");
-        } else if (verb == "PASS") {
-            session.reply("230 in");
-        } else if (verb == "SYST") {
-            session.reply("215 UNIX Type: L8");
-        } else if (verb == "PWD") {
-            session.reply("257 \"" + cwd + "\"");
-        } else if (verb == "TYPE") {
-            session.reply("200 type");
-        } else if (verb == "CWD") {
+        const std::optional<ScriptedCommand> command = nextCommand(session);
+        if (!command)
+            throw ScriptError("the client went without QUIT");
+        const std::string& verb = command->verb;
+        const std::string& arg = command->arg;
+        if (verb == "CWD") {
             std::string to = joinPath(cwd, arg);
             if (to.size() > 1 && to.back() == '/')
                 to.pop_back();
@@ -263,8 +256,8 @@ void ScriptedTree::serve(ScriptedFtpSession& session) const {
             } else {
                 session.reply("550 no such directory");
             }
-        } else if (verb == "PASV") {
-            session.reply(ScriptedFtpServer::passiveReply(session.listenData()));
+        } else if (answerSessionCommand(session, *command, cwd)) {
+            continue;
         } else if (verb == "RETR" && joinPath(cwd, arg) == silentFile) {
             session.reply("150 data");
             session.acceptData();
