@@ -100,7 +100,6 @@ void SessionController::enterServerLocalDir(const std::string& localDir) {
 
 void SessionController::Ftp1SessionConnected(int) {
     m_state.startRemoteDir = remoteDirPath(m_ftp.hostDirName(), m_currentServer.CheckVHost);
-    m_state.startLocalDir = localDirPath(m_state.localDir);
     m_state.serverListMode = false;
     m_remoteEntries.clear();
     m_shownRemoteDir.reset();

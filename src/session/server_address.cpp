@@ -44,13 +44,6 @@ std::string remoteDirPath(std::string_view path, bool checkVHost) {
     return dir;
 }
 
-std::string localDirPath(std::string_view path) {
-    std::string dir(path);
-    if (dir.empty() || dir.back() != '/')
-        dir += '/';
-    return dir;
-}
-
 std::optional<std::string> quotedDirectory(std::string_view reply) {
     const std::size_t open = reply.find('"');
     if (open == std::string_view::npos)

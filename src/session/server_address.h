@@ -18,9 +18,6 @@ void parseServerAddress(FtpServerInfo& info);
 // virtual-host server (checkVHost) one leading "/" is removed.
 std::string remoteDirPath(std::string_view path, bool checkVHost);
 
-// A local directory ending in "/".
-std::string localDirPath(std::string_view path);
-
 // The directory a 257 reply names: the text between its first double quote and the next one;
 // nothing when the reply has no two double quotes.
 std::optional<std::string> quotedDirectory(std::string_view reply);

@@ -6,14 +6,16 @@
 
 namespace quay {
 
-// The state of the current session and of the operation in progress, shared by the session
-// controller's handlers. All flags start false and all lists empty unless stated.
+// What the window shows of the session (mode, directories, masks, sort keys, the listing's
+// type and names), shared by the session controller and its operations. Operations keep their
+// own queues and flags. All flags start false and all lists empty unless stated.
 struct SessionState {
     // True while the right pane shows the server list: after start-up and after a session
     // ends; false from the moment a session is connected.
     bool serverListMode = true;
-    std::string startRemoteDir;  // always ends in "/"
-    std::string startLocalDir;   // always ends in the local separator
+    // The directory the session started in, always ending in "/": where a listing reads the
+    // client's directory with PWD after a refused CWD.
+    std::string startRemoteDir;
 
     std::vector<std::string> remoteNames;
 

@@ -145,8 +145,6 @@ void TransferOperation::finishBatch() {
     hideProgress();
     if (!m_sending)
         m_session.changeLocalDir(m_state.localDir);
-    // A refused CWD reads the client's directory from here.
-    m_state.startRemoteDir = m_startRemoteDir;
     if (!m_ftp.binary()) {
         listStartDirectory();
         return;

@@ -81,6 +81,8 @@ protected:
     void listDirectory();
     // Ends the batch: the start directory is entered and listed again.
     void finishBatch();
+    // A refused CWD of the batch is followed by PWD from the start remote directory.
+    std::string dirAfterRefusedCwd() const override { return m_startRemoteDir; }
     // Whether the user stopped the batch.
     bool stopRequested() const { return m_stopped; }
     // The overwrite check of the queue's first file; true while the batch goes on.
