@@ -6,7 +6,7 @@ namespace {
 
 constexpr FtpSteps kTransferSteps = stepBit(FtpStep::fctGet) | stepBit(FtpStep::fctPut) |
                                     stepBit(FtpStep::fctAppend) | stepBit(FtpStep::fctDir) |
-                                    stepBit(FtpStep::fctLs);
+                                    stepBit(FtpStep::fctLs) | stepBit(FtpStep::fctMlsd);
 
 bool isTransferStep(FtpStep step) {
     return (kTransferSteps & stepBit(step)) != 0;

@@ -389,7 +389,12 @@ void FtpClientBase::controlDataAvailable(int error) {
 // Returns false when reading must stop (the greeting was refused, or a reply never ends).
 bool FtpClientBase::interpretLine(int error) {
     int code = 0;
+    const bool insideReply = m_replyFramer.insideMultiLine();
     const ReplyFramer::Line kind = m_replyFramer.take(m_lastResponse, code);
+    if (!insideReply)
+        m_replyLines.clear();
+    if (insideReply || kind != ReplyFramer::Line::Text)
+        m_replyLines.push_back(m_lastResponse);
     if (kind == ReplyFramer::Line::TooLong) {
         endSessionForReply("! Reply longer than " + std::to_string(ReplyFramer::MaxLines) +
                                " lines or " + std::to_string(ReplyFramer::MaxBytes) +

@@ -104,6 +104,9 @@ public:
     FtpState state() const { return m_state; }
     int statusCode() const { return m_statusCode; }
     const std::string& lastResponse() const { return m_lastResponse; }
+    // Every line of the reply lastResponse() ends (one line unless it was a multi-line reply),
+    // such as the feature lines of a FEAT reply. Bounded as the reply is (ReplyFramer).
+    const std::vector<std::string>& replyLines() const { return m_replyLines; }
     std::int64_t resumeAt() const { return m_resumeAt; }
     void setResumeAt(std::int64_t v) { m_resumeAt = v; }
     std::int64_t sizeResult() const { return m_sizeResult; }
@@ -140,12 +143,19 @@ public:
     void typeBinaryAsync();
     void typeAsciiAsync();
     void restAsync();
+    // FEAT, accepting 211; the features are the lines of replyLines() between its first and
+    // last line.
+    void featAsync();
+    // "OPTS " + hostFileName() (such as "UTF8 ON"), accepting 200.
+    void optsAsync();
 
     // --- sequences
     void connectAsync();
     void receiveAsync();
     void dirAsync();
     void lsAsync();
+    // MLSD (RFC 3659) into localFileName(), as dirAsync does with LIST.
+    void mlsdAsync();
     void getAsync();
     void directoryAsync();
     void listAsync();
@@ -306,6 +316,7 @@ private:
     std::string m_proxyServer;
     std::string m_proxyPort = "ftp";
     std::string m_lastResponse;
+    std::vector<std::string> m_replyLines;
     std::int64_t m_resumeAt = 0;
     std::int64_t m_sizeResult = 0;
     std::string m_dirResult;

@@ -77,6 +77,14 @@ void FtpClientBase::quoteAsync() {
     runSingle(FtpStep::fctQuote, FtpRequest::QuoteAsync, m_localFileName, {});
 }
 
+void FtpClientBase::featAsync() {
+    runSingle(FtpStep::fctFeat, FtpRequest::FeatAsync, "FEAT", {211});
+}
+
+void FtpClientBase::optsAsync() {
+    runSingle(FtpStep::fctOpts, FtpRequest::OptsAsync, "OPTS " + m_hostFileName, {200});
+}
+
 void FtpClientBase::cDupAsync() {
     runSingle(FtpStep::fctCDup, FtpRequest::CDupAsync, "CDUP", {250});
 }

@@ -18,6 +18,8 @@ std::string commandFor(FtpRequest request) {
             return "LIST";
         case FtpRequest::LsAsync:
             return "NLST";
+        case FtpRequest::MlsdAsync:
+            return "MLSD";
         default:
             return "RETR";
     }
@@ -153,7 +155,8 @@ void FtpClientBase::receiveData(int) {
 }
 
 std::int64_t FtpClientBase::receiveRoom() const {
-    if (m_currentStep != FtpStep::fctDir && m_currentStep != FtpStep::fctLs)
+    if (m_currentStep != FtpStep::fctDir && m_currentStep != FtpStep::fctLs &&
+        m_currentStep != FtpStep::fctMlsd)
         return std::numeric_limits<std::int64_t>::max();
     return static_cast<std::int64_t>(kMaxListingBytes) - m_byteCount;
 }

@@ -10,7 +10,8 @@ constexpr FtpStep kStepOrder[] = {
     FtpStep::fctTypeSet, FtpStep::fctPort,    FtpStep::fctRest,  FtpStep::fctGet,  FtpStep::fctPut,
     FtpStep::fctAppend,  FtpStep::fctDir,     FtpStep::fctLs,    FtpStep::fctSyst, FtpStep::fctMkd,
     FtpStep::fctRmd,     FtpStep::fctRenFrom, FtpStep::fctRenTo, FtpStep::fctSize, FtpStep::fctDele,
-    FtpStep::fctPwd,     FtpStep::fctQuote,   FtpStep::fctQuit,
+    FtpStep::fctPwd,     FtpStep::fctQuote,   FtpStep::fctQuit,  FtpStep::fctMlsd, FtpStep::fctFeat,
+    FtpStep::fctOpts,
 };
 
 using S = FtpStep;
@@ -78,7 +79,7 @@ void FtpClientBase::nextSequenceStep() {
         // honoured, or with an offset left over from an earlier failed request, STOR would
         // replace the remote file with the tail of the local one. A listing always starts at 0.
         if ((step == FtpStep::fctGet || step == FtpStep::fctPut || step == FtpStep::fctAppend ||
-             step == FtpStep::fctDir || step == FtpStep::fctLs) &&
+             step == FtpStep::fctDir || step == FtpStep::fctLs || step == FtpStep::fctMlsd) &&
             !(m_currentStep == FtpStep::fctRest && m_resumeAt >= 0 && m_statusCode == 350))
             m_resumeAt = 0;
         if (step == FtpStep::fctQuit) {
@@ -143,6 +144,12 @@ void FtpClientBase::runStep(FtpStep step) {
             return sendStep(true);
         case S::fctPort:
             return portAsync();
+        case S::fctMlsd:
+            return receiveStep(R::MlsdAsync);
+        case S::fctFeat:
+            return featAsync();
+        case S::fctOpts:
+            return optsAsync();
         case S::none:
             return;
     }
@@ -157,6 +164,9 @@ void FtpClientBase::receiveAsync() {
 }
 void FtpClientBase::dirAsync() {
     runSequence(R::DirAsync, {S::fctPort, S::fctDir});
+}
+void FtpClientBase::mlsdAsync() {
+    runSequence(R::MlsdAsync, {S::fctPort, S::fctMlsd});
 }
 void FtpClientBase::lsAsync() {
     runSequence(R::LsAsync, {S::fctPort, S::fctLs});

@@ -56,6 +56,9 @@ enum class FtpRequest : std::uint8_t {
     RestartGetAsync = 39,
     RestPutAsync = 40,
     RestartPutAsync = 41,
+    MlsdAsync = 42,
+    FeatAsync = 43,
+    OptsAsync = 44,
 };
 
 enum class FtpState : std::uint8_t {
@@ -118,6 +121,9 @@ enum class FtpStep : std::uint8_t {
     fctLs = 21,
     fctAppend = 22,
     fctPort = 23,
+    fctMlsd = 24,
+    fctFeat = 25,
+    fctOpts = 26,
 };
 
 // A set of steps, as bits indexed by the step value.

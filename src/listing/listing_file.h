@@ -15,12 +15,14 @@ namespace quay {
 using ListingLog = std::function<void(const std::string& line)>;
 
 // What a listing is read with: the server's layout code (see parseListLine) and the date of
-// program start.
+// program start for a LIST listing; an MLSD listing is read by parseMlsdLine whatever the
+// layout (see parseEntryLine).
 struct ListingFormat {
     std::string layout;
     std::chrono::year_month_day today{};
+    bool mlsd = false;
 
-    bool isVms() const { return !layout.empty() && layout[0] == '5'; }
+    bool isVms() const { return !mlsd && !layout.empty() && layout[0] == '5'; }
 };
 
 // The most entries a listing gives (a pane row costs a few hundred bytes).

@@ -1,7 +1,7 @@
 #include "listing/listing_walkers.h"
 
 #include "config/ascii.h"
-#include "listing/list_line_parser.h"
+#include "listing/entry_line.h"
 
 namespace quay {
 
@@ -16,10 +16,11 @@ void forEachListingEntry(std::string_view text, const ListingFormat& format, std
     lines.log = log;
     lines.vms = format.isVms();
     std::size_t longNames = 0;
+    const std::size_t shortest = shortestEntryLine(format, minLength);
     lines.onLine = [&](std::string_view line) {
-        if (line.size() < minLength)
+        if (line.size() < shortest)
             return;
-        RemoteEntry entry = parseListLine(line, format.layout, format.today);
+        RemoteEntry entry = parseEntryLine(line, format);
         if (entry.name.size() > kMaxEntryNameBytes)
             ++longNames;
         else if (entry.name != ".")

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "listing/entry_line.h"
 #include "listing/list_line_parser.h"
 #include "panes/name_mask.h"
 
@@ -46,9 +47,12 @@ int listingTypeOf(std::string_view layout) {
     return !layout.empty() && layout[0] >= '0' && layout[0] <= '9' ? layout[0] - '0' : 0;
 }
 
-int fillViewFromEntries(PaneModel& view, const RemoteEntries& entries, std::string_view layout,
+int fillViewFromEntries(PaneModel& view, const RemoteEntries& entries, const ListingFormat& format,
                         const RemoteViewOptions& options) {
-    int listingType = listingTypeOf(layout);
+    int listingType = listingTypeOf(format.layout);
+    // MLSD entries are whole entries whatever the layout says of LIST lines.
+    if (format.mlsd && listingType == 1)
+        listingType = 0;
     bool namesOnly = listingType == 1;
     std::vector<PaneItem> rows;
     rows.reserve(entries.size());
@@ -103,15 +107,16 @@ RemotePaneState loadListingIntoPane(const RemotePaneLoad& load, PaneModel& view,
             state.hostDirName = std::move(*directory);
     };
     std::size_t longNames = 0;
+    const std::size_t namedLine = shortestEntryLine(load.format, kNamedLineLength);
     lines.onLine = [&](std::string_view line) {
-        RemoteEntry entry = parseListLine(line, load.format.layout, load.format.today);
+        RemoteEntry entry = parseEntryLine(line, load.format);
         if (entry.name == ".")
             return;
         if (entry.name.size() > kMaxEntryNameBytes) {
             ++longNames;
             return;
         }
-        if (!entry.isDir && line.size() >= kNamedLineLength)
+        if (!entry.isDir && line.size() >= namedLine)
             state.names.push_back(entry.name);
         state.entries.push_back(std::move(entry));
     };
@@ -120,7 +125,7 @@ RemotePaneState loadListingIntoPane(const RemotePaneLoad& load, PaneModel& view,
 
     view.beginUpdate();
     view.setSortEnabled(false);
-    state.listingType = fillViewFromEntries(view, state.entries, load.format.layout, load.view);
+    state.listingType = fillViewFromEntries(view, state.entries, load.format, load.view);
     fillRemotePathBox(pathBox, load.hostName, state.hostDirName);
     view.setSortEnabled(true);
     view.endUpdate();

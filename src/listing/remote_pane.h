@@ -32,13 +32,13 @@ struct RemoteViewOptions {
 };
 
 // Replaces the rows of view with entries: directories always, files when their name matches
-// options.mask (every file for server type 1). Rows carry the name as caption, the sub-items
-// size (empty for directories), date in display form, time and attributes, and the image
-// kDirectoryImage or kFileImage. The name column is sized to the widest name + 30 pixels, or
-// for server type 1 to the view's client width − 14 (the view measures; columnWidths()[0]
-// holds the rule). The rows are sorted when the view's sorting is on and are announced as
-// one reset. Returns the server type (ListingType).
-int fillViewFromEntries(PaneModel& view, const RemoteEntries& entries, std::string_view layout,
+// options.mask (every file for server type 1, which an MLSD listing never is). Rows carry the name
+// as caption, the sub-items size (empty for directories), date in display form, time and
+// attributes, and the image kDirectoryImage or kFileImage. The name column is sized to the widest
+// name + 30 pixels, or for server type 1 to the view's client width − 14 (the view measures;
+// columnWidths()[0] holds the rule). The rows are sorted when the view's sorting is on and are
+// announced as one reset. Returns the server type (ListingType).
+int fillViewFromEntries(PaneModel& view, const RemoteEntries& entries, const ListingFormat& format,
                         const RemoteViewOptions& options);
 
 // Fills the path box for a remote directory: kServerListItem, the host, then each component
@@ -65,11 +65,11 @@ struct RemotePaneState {
     std::string hostDirName;  // the given one, or the directory a VMS header named
 };
 
-// Loads a completed LIST into the remote pane: reads and deletes the listing file, parses
-// each line of at least 3 characters (a VMS header sets the directory instead; an entry
-// whose name is longer than kMaxEntryNameBytes is left out with one note), fills view
-// through fillViewFromEntries and the path box through fillRemotePathBox. The view's sorting
-// is off while its rows are replaced and on afterwards.
+// Loads a completed LIST or MLSD into the remote pane: reads and deletes the listing file,
+// parses each line of at least 3 characters with parseEntryLine (a VMS header sets the
+// directory instead; an entry whose name is longer than kMaxEntryNameBytes is left out with
+// one note), fills view through fillViewFromEntries and the path box through
+// fillRemotePathBox. The view's sorting is off while its rows are replaced and on afterwards.
 RemotePaneState loadListingIntoPane(const RemotePaneLoad& load, PaneModel& view,
                                     ComboModel& pathBox);
 

@@ -107,9 +107,8 @@ void DeleteOperation::enterNextDir() {
 
 void DeleteOperation::readWalkListing() {
     const std::string dir = m_ftp.hostDirName();
-    DeleteWalk walk =
-        walkDeleteListing(m_session.options().dirListFile, m_session.remoteListingFormat(), dir,
-                          [this](const std::string& line) { log(line); });
+    DeleteWalk walk = walkDeleteListing(m_session.options().dirListFile, m_session.listingFormat(),
+                                        dir, [this](const std::string& line) { log(line); });
     for (std::string& sub : walk.dirs) {
         if (depthBelow(m_startDir, sub) > kMaxDepth) {
             log("! Not entered, too deep: \"" + printableName(sub) + "\"");
@@ -170,6 +169,8 @@ void DeleteOperation::requestDone(FtpRequest request, int error) {
         return;
     if (m_stopRequested)
         returnToStart();
+    else if (step == Step::WalkList && error != 0 && m_session.mlsdRefused(error))
+        sendStep(Step::WalkList, m_session.listingRequest());
     else if (error != 0)
         stepFailed(step);
     else
@@ -190,7 +191,7 @@ void DeleteOperation::stepDone(Step step) {
             sendStep(Step::TypeForWalk, &FtpClientBase::typeAsciiAsync);
             return;
         case Step::TypeForWalk:
-            sendStep(Step::WalkList, &FtpClientBase::dirAsync);
+            sendStep(Step::WalkList, m_session.listingRequest());
             return;
         case Step::WalkList:
             readWalkListing();

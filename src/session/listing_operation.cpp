@@ -72,10 +72,16 @@ bool ListingOperation::listingStepDone(FtpRequest, int error) {
             return true;
         case Step::TypeForList:
             m_step = Step::List;
-            if (m_stopped || !send(&FtpClientBase::dirAsync))
+            if (m_stopped || !send(m_session.listingRequest()))
                 endUnlisted();
             return true;
         case Step::List:
+            if (error != 0 && !m_stopped && m_session.mlsdRefused(error)) {
+                m_step = Step::List;
+                if (!send(m_session.listingRequest()))
+                    endUnlisted();
+                return true;
+            }
             if (error != 0) {
                 logFailure();
                 endUnlisted();

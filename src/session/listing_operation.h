@@ -11,7 +11,8 @@ class SessionController;
 
 // The steps every operation that ends in a fresh remote pane shares: entering a directory
 // (CWD; when it is refused, TYPE A and PWD read where the client is), reading the current
-// directory (PWD), and listing it (TYPE A, then LIST into the listing file, then the pane).
+// directory (PWD), and listing it (TYPE A, then LIST or MLSD into the listing file, then the
+// pane; an MLSD the server refuses is followed by LIST).
 // Whatever ends the operation, the pane shows the directory the client is in: its listing,
 // or, when that could not be had, that directory empty with a "! " line.
 class ListingOperation : public Operation {
@@ -28,7 +29,7 @@ protected:
     void enterAndList(const std::string& dir);
     // PWD, then the listing.
     void readDirAndList();
-    // TYPE A, then LIST, then the pane.
+    // TYPE A, then LIST or MLSD (SessionController::listingRequest), then the pane.
     void listCurrentDir();
     // Hands a completion to the shared steps; false when none of them runs.
     bool listingStepDone(FtpRequest request, int error);

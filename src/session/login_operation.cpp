@@ -1,5 +1,6 @@
 #include "session/login_operation.h"
 
+#include "session/server_features.h"
 #include "session/session_controller.h"
 
 namespace quay {
@@ -14,6 +15,7 @@ void LoginOperation::start() {
     }
     m_session.addLog("Connecting to " + m_ftp.hostName());
     m_session.state().connectAttempt = 0;
+    m_session.state().listWithMlsd = false;
     connect();
 }
 
@@ -29,6 +31,13 @@ void LoginOperation::requestDone(FtpRequest request, int error) {
     switch (m_step) {
         case Step::Connect:
             connectDone(error);
+            return;
+        case Step::Feat:
+            featDone(error);
+            return;
+        case Step::Utf8:
+            m_ftp.setHostFileName("");
+            askSystem();
             return;
         case Step::Syst:
             systDone(error);
@@ -50,6 +59,38 @@ void LoginOperation::connectDone(int error) {
         return;
     }
     m_connecting = false;
+    if (stopped()) {
+        endUnlisted();
+        return;
+    }
+    m_step = Step::Feat;
+    if (!send(&FtpClientBase::featAsync))
+        endUnlisted();
+}
+
+// A server that refuses FEAT (500, 502) offers nothing beyond RFC 959: the session goes on
+// with LIST exactly as without the question.
+void LoginOperation::featDone(int error) {
+    ServerFeatures features;
+    if (error == 0) {
+        features = parseFeatures(m_ftp.replyLines());
+        m_session.addLog(featuresLogLine(features));
+    }
+    m_session.state().listWithMlsd = features.mlst;
+    if (stopped()) {
+        endUnlisted();
+    } else if (features.utf8) {
+        m_step = Step::Utf8;
+        m_ftp.setHostFileName("UTF8 ON");
+        if (!send(&FtpClientBase::optsAsync))
+            endUnlisted();
+    } else {
+        askSystem();
+    }
+}
+
+// Names are sent as the bytes the listing gave, whatever the answer to "OPTS UTF8 ON".
+void LoginOperation::askSystem() {
     if (stopped()) {
         endUnlisted();
         return;

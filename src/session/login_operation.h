@@ -6,7 +6,8 @@
 namespace quay {
 
 // Logging in to a server of the list: the password prompt (unless saved), the log-in request
-// with the retry rule, SYST, then CWD to the record's start directory (PWD without one), then
+// with the retry rule, FEAT (read once per session: MLST makes the listings MLSD, UTF8 sends
+// "OPTS UTF8 ON"), SYST, then CWD to the record's start directory (PWD without one), then
 // the first listing. A close of the connection while the log-in request runs is handled when
 // that request ends, so each attempt counts once. Stop during the log-in request ends the
 // attempt without a retry; the session goes back to the server list.
@@ -20,10 +21,12 @@ public:
     void sessionClosed() override;
 
 private:
-    enum class Step { Connect, Syst, Listing };
+    enum class Step { Connect, Feat, Utf8, Syst, Listing };
 
     void connect();
     void connectDone(int error);
+    void featDone(int error);
+    void askSystem();
     void systDone(int error);
     // The log-in request failed or could not start: retries it, or goes back to the list.
     void attemptEnded();

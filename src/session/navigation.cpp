@@ -93,8 +93,8 @@ void SessionController::Filter4Click() {
     if (!m_dialogs.showInputForm("Filter", "Maske", mask, false, kInputLimit))
         return;
     m_state.remoteMask = mask;
-    m_state.listingType = fillViewFromEntries(m_model.ftpView(), m_remoteEntries,
-                                              m_currentServer.Answer, remoteViewOptions());
+    m_state.listingType = fillViewFromEntries(m_model.ftpView(), m_remoteEntries, listingFormat(),
+                                              remoteViewOptions());
 }
 
 }  // namespace quay

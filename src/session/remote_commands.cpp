@@ -11,12 +11,6 @@ std::string SessionController::remoteStartDir() const {
     return remoteDirPath(m_ftp.hostDirName(), m_currentServer.CheckVHost);
 }
 
-ListingFormat SessionController::remoteListingFormat() {
-    ListingFormat format = listingFormat();
-    format.layout = m_currentServer.Answer;
-    return format;
-}
-
 void SessionController::setUpRemoteOperations() {
     // Connected, the server-list buttons act on the remote directory.
     using Make = std::unique_ptr<Operation> (*)(SessionController&);

@@ -1,5 +1,3 @@
-#include <chrono>
-
 #include "listing/remote_pane.h"
 #include "session/server_address.h"
 #include "session/session_controller.h"
@@ -25,12 +23,9 @@ RemoteViewOptions SessionController::remoteViewOptions() const {
 }
 
 void SessionController::showListing() {
-    using namespace std::chrono;
     RemotePaneLoad load;
     load.listFile = m_options.dirListFile;
-    load.format.layout = m_currentServer.Answer;
-    load.format.today =
-        year_month_day{year{m_state.thisYear}, month{m_state.thisMonth}, day{m_state.thisDay}};
+    load.format = listingFormat();
     load.view = remoteViewOptions();
     load.hostName = m_ftp.hostName();
     load.hostDirName = m_ftp.hostDirName();

@@ -85,10 +85,17 @@ public:
     // The directory the client is in, with the trailing "/" a remote operation's start
     // directory keeps.
     std::string remoteStartDir() const;
-    // How the listings of the connected server are read.
-    ListingFormat remoteListingFormat();
-    // The layout code and date the listings of the connected server are read with.
+    // How the listings of the connected server are read: the layout code, the date, and
+    // whether they come from MLSD.
     ListingFormat listingFormat() const;
+    // The request that lists the client's directory: MLSD while SessionState::listWithMlsd
+    // holds, else LIST (dirAsync).
+    using ListingRequest = void (FtpClientBase::*)();
+    ListingRequest listingRequest() const;
+    // After a listing request failed with error: true when it was an MLSD the server refused
+    // (a 5xx reply). MLSD is then off for the rest of the session, one "! " line says so, and
+    // the caller lists the same directory again with listingRequest().
+    bool mlsdRefused(int error);
     // Runs the operations of the session one at a time; the only listener to the client's
     // completions.
     OperationRunner& runner() { return m_runner; }

@@ -37,6 +37,9 @@ struct SessionState {
 
     // The server type index of the server whose listing fills the right pane.
     int listingType = 0;
+    // Listings use MLSD: the FEAT reply of this session offered MLST and no MLSD has been
+    // refused since. Set at each log-in.
+    bool listWithMlsd = false;
 
     // The directory the local pane shows, always ending in "/"; the local side of every
     // transfer.

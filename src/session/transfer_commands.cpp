@@ -1,19 +1,8 @@
-#include <chrono>
-
 #include "session/download_operation.h"
 #include "session/session_controller.h"
 #include "session/upload_operation.h"
 
 namespace quay {
-
-ListingFormat SessionController::listingFormat() const {
-    ListingFormat format;
-    format.layout = m_currentServer.Answer;
-    format.today = std::chrono::year_month_day{std::chrono::year{m_state.thisYear},
-                                               std::chrono::month{m_state.thisMonth},
-                                               std::chrono::day{m_state.thisDay}};
-    return format;
-}
 
 void SessionController::setUpTransfers() {
     registerHandler("SpeedButton1Click", [this](const std::string&) { upload(); });

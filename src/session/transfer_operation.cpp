@@ -100,7 +100,11 @@ void TransferOperation::enterDirectory(std::function<void()> refused) {
 void TransferOperation::listDirectory() {
     m_ftp.setHostFileName("");
     m_ftp.setLocalFileName(m_options.dirListFile);
-    typeAsciiThen([this] { startStep(Step::List, [this] { m_ftp.dirAsync(); }, {}); });
+    typeAsciiThen([this] { startListing(); });
+}
+
+void TransferOperation::startListing() {
+    startStep(Step::List, [this] { (m_ftp.*m_session.listingRequest())(); }, {});
 }
 
 void TransferOperation::requestDone(FtpRequest request, int error) {
@@ -126,6 +130,10 @@ void TransferOperation::requestDone(FtpRequest request, int error) {
                 directoryRefused();
             return;
         case Step::List:
+            if (error != 0 && !m_stopped && m_session.mlsdRefused(error)) {
+                startListing();
+                return;
+            }
             if (error != 0)
                 logFailure();
             if (m_stopped || error != 0)

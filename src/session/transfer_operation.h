@@ -79,6 +79,8 @@ protected:
     void enterDirectory(std::function<void()> refused = {});
     // TYPE A, then LIST into the listing file; completion: readListing().
     void listDirectory();
+    // LIST or MLSD of the directory entered (TYPE A already set).
+    void startListing();
     // Ends the batch: the start directory is entered and listed again.
     void finishBatch();
     // A refused CWD of the batch is followed by PWD from the start remote directory.

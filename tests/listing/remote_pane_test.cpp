@@ -88,7 +88,7 @@ TEST_F(RemotePaneTest, NewMaskRefillsFromEntriesWithoutTheFile) {
     RemoteViewOptions all;
     all.currentYear = 2026;
     all.dateOrder = DateOrder::MonthFirst;
-    fillViewFromEntries(view, state.entries, "0", all);
+    fillViewFromEntries(view, state.entries, ListingFormat{"0"}, all);
     EXPECT_EQ(captions(),
               (std::vector<std::string>{"bin", "zeta", "a.dat", "a.txt", "b file.txt"}));
     EXPECT_EQ(view.item(4).subItems[1], "03.05.1999");

@@ -35,7 +35,7 @@ TEST_F(DownloadOperationTest, FilesThenTreesWithTypeBeforeEachStepAndTheStartLis
                                            "CWD " + dir,
                                            "TYPE A",
                                            "PASV",
-                                           "LIST",
+                                           "MLSD",
                                            "TYPE I",
                                            "PASV",
                                            "RETR inner.txt",
@@ -43,7 +43,7 @@ TEST_F(DownloadOperationTest, FilesThenTreesWithTypeBeforeEachStepAndTheStartLis
                                            "CWD " + dir + "/deeper",
                                            "TYPE A",
                                            "PASV",
-                                           "LIST",
+                                           "MLSD",
                                            "TYPE I",
                                            "PASV",
                                            "RETR x.bin",
@@ -51,7 +51,7 @@ TEST_F(DownloadOperationTest, FilesThenTreesWithTypeBeforeEachStepAndTheStartLis
                                            "CWD " + start,
                                            "TYPE A",
                                            "PASV",
-                                           "LIST"}))
+                                           "MLSD"}))
         << logText();
     EXPECT_TRUE(holds(local.path() / "a.bin", a));
     EXPECT_TRUE(holds(local.path() / "dir" / "inner.txt", "inner\r\n"));

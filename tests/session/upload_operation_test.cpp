@@ -27,9 +27,9 @@ TEST_F(UploadOperationTest, AMissingDirectoryIsMadeEnteredListedAndFilled) {
 
     const std::string up = remotePath("up");
     EXPECT_EQ(sentSince(before), (Commands{"TYPE I", "PASV", "STOR a.bin", "CWD " + up, "TYPE A",
-                                           "MKD " + up, "CWD " + up, "TYPE A", "PASV", "LIST",
+                                           "MKD " + up, "CWD " + up, "TYPE A", "PASV", "MLSD",
                                            "TYPE I", "PASV", "STOR " + up + "/in.bin", "TYPE A",
-                                           "CWD " + start, "TYPE A", "PASV", "LIST"}))
+                                           "CWD " + start, "TYPE A", "PASV", "MLSD"}))
         << logText();
     EXPECT_TRUE(holds(root.path() / "a.bin", a));
     EXPECT_TRUE(holds(root.path() / "up" / "in.bin", test::patternBytes(2000, 'i')));

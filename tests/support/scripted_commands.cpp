@@ -42,6 +42,8 @@ bool answerSessionCommand(ScriptedFtpSession& session, const ScriptedCommand& co
         session.reply(ScriptedFtpServer::passiveReply(session.listenData()));
     } else if (verb == "TYPE") {
         session.reply("200 ok");
+    } else if (verb == "FEAT") {
+        session.reply("502 FEAT not implemented");
     } else {
         return false;
     }

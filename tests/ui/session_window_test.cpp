@@ -431,6 +431,8 @@ private slots:
             s.reply("331 pass");
             s.expect("PASS");
             s.reply("230 in");
+            s.expect("FEAT");
+            s.reply("502 not implemented");
             s.expect("SYST");
             s.reply("215 UNIX Type: L8");
             s.expect("PWD");
