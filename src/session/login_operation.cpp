@@ -37,7 +37,7 @@ void LoginOperation::requestDone(FtpRequest request, int error) {
             return;
         case Step::Utf8:
             m_ftp.setHostFileName("");
-            askSystem();
+            next(Step::Syst, &FtpClientBase::systAsync);
             return;
         case Step::Syst:
             systDone(error);
@@ -59,17 +59,12 @@ void LoginOperation::connectDone(int error) {
         return;
     }
     m_connecting = false;
-    if (stopped()) {
-        endUnlisted();
-        return;
-    }
-    m_step = Step::Feat;
-    if (!send(&FtpClientBase::featAsync))
-        endUnlisted();
+    next(Step::Feat, &FtpClientBase::featAsync);
 }
 
 // A server that refuses FEAT (500, 502) offers nothing beyond RFC 959: the session goes on
-// with LIST exactly as without the question.
+// with LIST exactly as without the question. Names are sent as the bytes the listing gave,
+// whatever the answer to "OPTS UTF8 ON".
 void LoginOperation::featDone(int error) {
     ServerFeatures features;
     if (error == 0) {
@@ -77,26 +72,21 @@ void LoginOperation::featDone(int error) {
         m_session.addLog(featuresLogLine(features));
     }
     m_session.state().listWithMlsd = features.mlst;
-    if (stopped()) {
-        endUnlisted();
-    } else if (features.utf8) {
-        m_step = Step::Utf8;
+    if (features.utf8) {
         m_ftp.setHostFileName("UTF8 ON");
-        if (!send(&FtpClientBase::optsAsync))
-            endUnlisted();
+        next(Step::Utf8, &FtpClientBase::optsAsync);
     } else {
-        askSystem();
+        next(Step::Syst, &FtpClientBase::systAsync);
     }
 }
 
-// Names are sent as the bytes the listing gave, whatever the answer to "OPTS UTF8 ON".
-void LoginOperation::askSystem() {
+void LoginOperation::next(Step step, void (FtpClientBase::*request)()) {
     if (stopped()) {
         endUnlisted();
         return;
     }
-    m_step = Step::Syst;
-    if (!send(&FtpClientBase::systAsync))
+    m_step = step;
+    if (!send(request))
         endUnlisted();
 }
 

@@ -26,7 +26,8 @@ private:
     void connect();
     void connectDone(int error);
     void featDone(int error);
-    void askSystem();
+    // Starts the next step of the log-in, unless it was stopped.
+    void next(Step step, void (FtpClientBase::*request)());
     void systDone(int error);
     // The log-in request failed or could not start: retries it, or goes back to the list.
     void attemptEnded();

@@ -1,7 +1,6 @@
 #include "ui/pane_item_model.h"
 
 #include <QApplication>
-#include <QStringDecoder>
 #include <QStyle>
 
 namespace quay {
@@ -88,11 +87,7 @@ int PaneItemModel::columnCount(const QModelIndex& parent) const {
 }
 
 QString PaneItemModel::displayText(const std::string& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    if (!utf8.hasError())
-        return text;
-    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 QVariant PaneItemModel::data(const QModelIndex& index, int role) const {

@@ -37,7 +37,8 @@ public:
     PaneModel& pane() { return m_pane; }
     const QList<PaneColumn>& columns() const { return m_columns; }
 
-    // Text of raw name bytes for display.
+    // Text of raw name bytes for display: UTF-8, each byte that is no part of valid UTF-8
+    // shown as a replacement mark (U+FFFD). The bytes themselves stay in the pane model.
     static QString displayText(const std::string& bytes);
 
 signals:

@@ -129,6 +129,38 @@ TEST_F(ScriptedFtp, FinalReplyBeforeAndAfterTheDataCloseCompleteOnce) {
 
 // A listing connects to the control peer whatever address the PASV reply names; a refused
 // final reply fails the listing.
+// FEAT keeps every line of its reply (a feature line led by digits does not end it); a reply
+// of one line and a refusal leave one line. MLSD is a listing like LIST.
+TEST_F(ScriptedFtp, FeatLinesAndMlsd) {
+    startLoggedIn([](ScriptedFtpSession& s) {
+        s.expect("FEAT");
+        s.send("211-Features:\r\n MLST type*;size*;\r\n 2389 UTF8\r\n211 End\r\n");
+        s.expect("FEAT");
+        s.reply("211 No features");
+        s.expect("FEAT");
+        s.reply("502 FEAT not implemented");
+        s.expect("OPTS UTF8 ON");
+        s.reply("200 Always in UTF8 mode.");
+        answerPasv(s);
+        serveData(s, "MLSD", "type=file;size=5; a b.txt\r\n");
+    });
+    EXPECT_EQ(h.run([&] { h.ftp.featAsync(); }), 0) << h.logText();
+    EXPECT_EQ(h.ftp.replyLines(), (std::vector<std::string>{"211-Features:", " MLST type*;size*;",
+                                                            " 2389 UTF8", "211 End"}));
+    EXPECT_EQ(h.run([&] { h.ftp.featAsync(); }), 0) << h.logText();
+    EXPECT_EQ(h.ftp.replyLines(), (std::vector<std::string>{"211 No features"}));
+    EXPECT_EQ(h.run([&] { h.ftp.featAsync(); }), 502) << h.logText();
+    EXPECT_EQ(h.ftp.replyLines(), (std::vector<std::string>{"502 FEAT not implemented"}));
+    h.ftp.setHostFileName("UTF8 ON");
+    EXPECT_EQ(h.run([&] { h.ftp.optsAsync(); }), 0) << h.logText();
+    h.ftp.setHostFileName("");
+    h.ftp.setPassive(true);
+    h.ftp.setDisplayFileFlag(true);
+    EXPECT_EQ(h.run([&] { h.ftp.mlsdAsync(); }), 0) << h.logText();
+    EXPECT_EQ(h.displayedFileLines, (std::vector<std::string>{"type=file;size=5; a b.txt"}));
+    EXPECT_EQ(h.done.back().request, FtpRequest::MlsdAsync);
+}
+
 TEST_F(ScriptedFtp, PassiveListings) {
     startLoggedIn([](ScriptedFtpSession& s) {
         s.expect("PASV");

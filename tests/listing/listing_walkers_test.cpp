@@ -116,6 +116,31 @@ TEST_F(WalkerTest, DeleteWalkerQueuesSubdirectoriesAndFilesButNeverDotsOrUnsafeN
     EXPECT_FALSE(std::filesystem::exists(file));
 }
 
+// MLSD lines are read by their facts, however short: the walkers take every entry, links
+// as files, and never the directory itself or its parent.
+TEST_F(WalkerTest, WalkersReadMlsdListings) {
+    const ListingFormat mlsd{"0", {year{2026}, June, day{15}}, true};
+    const std::string listing =
+        "type=cdir;modify=20260101000000; .\r\n"
+        "type=pdir; ..\r\n"
+        "type=dir; d\r\n"
+        "type=file; f\r\n"
+        "type=OS.unix=slink:/etc; up\r\n"
+        "type=file; a/b\r\n";
+    test::writeFile(file, listing);
+    EXPECT_EQ(collectRemoteNames(file, mlsd), (Strings{"f", "a/b"}));
+    Strings notes;
+    DeleteWalk walk = walkDeleteListing(file, mlsd, "/top",
+                                        [&](const std::string& line) { notes.push_back(line); });
+    EXPECT_EQ(walk.dirs, (Strings{"/top/d"}));
+    EXPECT_EQ(walk.files, (Strings{"f", "up"}));
+    EXPECT_EQ(notes.size(), 1u);
+    // Read as LIST lines, the short ones are no entries and the long ones are unreadable.
+    test::writeFile(file, listing);
+    EXPECT_EQ(collectRemoteNames(file, kUnix),
+              (Strings{"type=cdir;modify=20260101000000; .", "type=OS.unix=slink:/etc; up"}));
+}
+
 TEST_F(WalkerTest, DeleteWalkerVmsEntriesWrappedAfterAShortNameAreDeletedToo) {
     test::writeFile(file,
                     "DISK$ARCHIVE:[USERS.JOE.OLD]\r\n"

@@ -102,6 +102,34 @@ TEST_F(RemotePaneTest, NamesOnlyServersShowEveryEntryAcrossTheView) {
     EXPECT_TRUE(state.names.empty()) << "names need lines of 20 characters";
 }
 
+// An MLSD listing is read as MLSD whatever the record's layout: whole entries also under the
+// names-only and VMS layouts, short lines included, the directory and its parent left out.
+TEST_F(RemotePaneTest, MlsdListingsIgnoreTheLayoutOfListLines) {
+    const std::string mlsd =
+        "type=cdir; /pub\r\n"
+        "type=pdir; ..\r\n"
+        "type=dir; d\r\n"
+        "type=file;size=7; a.txt\r\n"
+        "type=file;size=12; names and blanks.txt\r\n"
+        "short\r\n";
+    for (const char* layout : {"0", "1", "5"}) {
+        test::writeFile(listFile(), mlsd);
+        RemotePaneLoad request;
+        request.listFile = listFile();
+        request.format = ListingFormat{layout, {year{2026}, June, day{15}}, true};
+        request.view.mask = "*.txt";
+        request.hostDirName = "/pub";
+        RemotePaneState state = loadListingIntoPane(request, view, pathBox);
+        EXPECT_EQ(state.listingType, layout == std::string("1") ? 0 : layout[0] - '0');
+        EXPECT_EQ(captions(), (std::vector<std::string>{"d", "a.txt", "names and blanks.txt"}))
+            << layout;
+        EXPECT_EQ(state.names, (std::vector<std::string>{"a.txt", "names and blanks.txt", "short"}))
+            << layout;
+        EXPECT_EQ(view.item(1).subItems[0], "7") << layout;
+        EXPECT_EQ(state.hostDirName, "/pub") << layout;
+    }
+}
+
 TEST_F(RemotePaneTest, VmsHeaderNamesTheDirectoryAndWrappedEntriesJoin) {
     RemotePaneState state = load(
         "DISK$ARCHIVE:[USERS.JOE]\r\n"

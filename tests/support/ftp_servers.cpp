@@ -135,8 +135,17 @@ void PureFtpdServer::start(const fs::path& root) {
     if (std::system(command.c_str()) != 0)
         throw std::runtime_error("pure-pw failed (is pure-ftpd unpacked in " +
                                  std::string(kPureFtpdDir) + "?)");
-    launch({std::string(kPureFtpdDir) + "/usr/sbin/pure-ftpd", "-S",
-            "127.0.0.1," + std::to_string(m_port), "-l", "puredb:" + dbFile, "-E", "-H", "-4"});
+    std::vector<std::string> argv{std::string(kPureFtpdDir) + "/usr/sbin/pure-ftpd",
+                                  "-S",
+                                  "127.0.0.1," + std::to_string(m_port),
+                                  "-l",
+                                  "puredb:" + dbFile,
+                                  "-E",
+                                  "-H",
+                                  "-4"};
+    if (m_listingLimit > 0)
+        argv.insert(argv.end(), {"-L", std::to_string(m_listingLimit) + ":5"});
+    launch(argv);
 }
 
 void PyFtpdServer::start(const fs::path& root) {

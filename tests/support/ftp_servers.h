@@ -56,6 +56,12 @@ class PureFtpdServer : public FtpServer {
 public:
     void start(const std::filesystem::path& root) override;
     std::string name() const override { return "pure-ftpd"; }
+    // The most entries one listing gives (pure-ftpd's own default is a few thousand); takes
+    // effect at start().
+    void setListingLimit(int entries) { m_listingLimit = entries; }
+
+private:
+    int m_listingLimit = 0;
 };
 
 // pyftpdlib under Debian's interpreter. Besides user(), it knows noPasswordUser(), whom it

@@ -25,6 +25,8 @@ def main():
 
     class Handler(FTPHandler):
         auth_failed_timeout = 0.05
+        # Names are bytes: one that is not UTF-8 is listed and taken back as it is on disk.
+        unicode_errors = "surrogateescape"
 
         def ftp_USER(self, line):
             if args.nopass_user and line == args.nopass_user and not self.authenticated:

@@ -677,14 +677,15 @@ private slots:
         SessionController& c = m_program->controller;
         c.model().lvLoc().clear();  // the home directory's rows of the start
         PaneItem row;
-        row.caption = std::string("caf\xe9", 4);  // not UTF-8: shown byte for byte
+        row.caption = std::string("caf\xe9", 4);  // not UTF-8: a replacement mark
         row.subItems = {"12", "01.02.2024"};
         c.model().lvLoc().add(row);
         row.caption = "na\xc3\xafve";
         c.model().lvLoc().add(row);
         auto* local = window().findChild<PaneView*>("lvLoc");
         QCOMPARE(local->itemModel().rowCount(), 2);
-        QCOMPARE(local->itemModel().index(0, 0).data().toString(), QString::fromUtf8("café"));
+        QCOMPARE(local->itemModel().index(0, 0).data().toString(), QStringLiteral("caf\uFFFD"));
+        QCOMPARE(c.model().lvLoc().item(0).caption, std::string("caf\xe9"));
         QCOMPARE(local->itemModel().index(1, 0).data().toString(), QString::fromUtf8("naïve"));
         QCOMPARE(local->itemModel().index(0, 2).data().toString(), QStringLiteral("01.02.2024"));
         QVERIFY(!local->itemModel().index(0, 3).data().isValid());

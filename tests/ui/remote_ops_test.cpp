@@ -253,13 +253,13 @@ private slots:
         QVERIFY(::lchown(locked.c_str(), 0, 0) == 0 && ::chmod(locked.c_str(), 0555) == 0);
 
         const std::string start = controller().ftp().hostDirName();
-        const int listings = logCount("> LIST");
+        const int listings = logCount("> MLSD");
         clickRows("FTPView", {"one.txt", "two.txt"});
         click("sbDel2");
         QTRY_VERIFY_WITH_TIMEOUT(!remoteShows("one.txt") && !remoteShows("two.txt") && idle(),
                                  kWaitMs);
         QCOMPARE(logCount("> DELE "), 2);
-        QCOMPARE(logCount("> LIST"), listings + 1);
+        QCOMPARE(logCount("> MLSD"), listings + 1);
         QVERIFY(!fs::exists(m_root->path() / "one.txt") && !fs::exists(m_root->path() / "two.txt"));
 
         clickRows("FTPView", {"tree"});
@@ -271,7 +271,7 @@ private slots:
         // The client goes back to where the delete started, so the pane's names are sent to
         // the directory the pane shows.
         // Listed: the directory after the files, "tree", "locked", and the start again.
-        QTRY_COMPARE_WITH_TIMEOUT(logCount("> LIST"), listings + 4, kWaitMs);
+        QTRY_COMPARE_WITH_TIMEOUT(logCount("> MLSD"), listings + 4, kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(idle(), kWaitMs);
         QCOMPARE(bare(controller().ftp().hostDirName()), bare(start));
         ::chmod(locked.c_str(), 0755);

@@ -256,6 +256,8 @@ void ScriptedTree::serve(ScriptedFtpSession& session) const {
             } else {
                 session.reply("550 no such directory");
             }
+        } else if (verb == "FEAT" && !featReply.empty()) {
+            session.reply(featReply);
         } else if (answerSessionCommand(session, *command, cwd)) {
             continue;
         } else if (verb == "RETR" && joinPath(cwd, arg) == silentFile) {

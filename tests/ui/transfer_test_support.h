@@ -105,6 +105,9 @@ struct ScriptedTree {
     std::function<void(ScriptedFtpSession& session)> afterListing;
     // The answer to REST; the file is sent whole whatever it says.
     std::string restReply = "502 not here";
+    // The answer to FEAT (CR LF between lines); empty: FEAT is refused. MLSD is always
+    // refused, so a tree that offers MLST is a server whose MLSD fails.
+    std::string featReply;
     // A file whose RETR is taken with 150 and then sends nothing until ABOR and NOOP come.
     std::string silentFile;
     void serve(ScriptedFtpSession& session) const;
