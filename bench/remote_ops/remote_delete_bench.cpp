@@ -1,6 +1,5 @@
 // The recursive delete of the main window against lftp's "rm -r", both on one vsftpd on
 // loopback in the same run.
-#include <QApplication>
 #include <QTest>
 #include <algorithm>
 #include <chrono>
@@ -11,6 +10,7 @@
 #include <string>
 
 #include "../bench_timing.h"
+#include "../window_bench_main.h"
 #include "ftp_servers.h"
 #include "transfer_test_support.h"
 
@@ -75,12 +75,5 @@ int runBench(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    int status = 1;
-    try {
-        status = runBench(argc, argv);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "delete bench: %s\n", e.what());
-    }
-    return status;
+    return quay::bench::runWindowBench(argc, argv, "delete bench", runBench);
 }
