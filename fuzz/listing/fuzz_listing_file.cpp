@@ -27,9 +27,9 @@ void write(std::string_view text) {
 
 }  // namespace
 
-// The first byte picks the layout, the rest is a whole listing file. The file goes through
-// the pane loader (with sorting), the name collector and the delete walker; no queued name
-// may leave the directory.
+// The first byte picks the layout (and MLSD from 128 on), the rest is a whole listing file. The
+// file goes through the pane loader (with sorting), the name collector and the delete walker; no
+// queued name may leave the directory.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size == 0)
         return 0;
@@ -37,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::string layout = kLayouts[data[0] % 10];
     std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
     using namespace std::chrono;
-    quay::ListingFormat format{layout, year_month_day{year{2026}, June, day{15}}};
+    quay::ListingFormat format{layout, year_month_day{year{2026}, June, day{15}}, data[0] >= 128};
 
     quay::PaneModel view;
     quay::ComboModel pathBox;
