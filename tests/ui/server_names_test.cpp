@@ -265,6 +265,42 @@ private slots:
         QCOMPARE(logCount("> MLSD"), 2);
         QCOMPARE(logCount("! MLSD failed"), 2);
     }
+
+    // MLSD refused only inside the tree being deleted: the walk lists that directory again
+    // with LIST and deletes what it names; the session lists with LIST from then on.
+    void aMlsdRefusedInADeleteWalkFallsBackThere() {
+        test::ScriptedTree tree;
+        tree.featReply = "211-Features:\r\n MLST type*;size*;\r\n211 End";
+        tree.listing = [](const std::string& dir) -> std::optional<std::string> {
+            if (dir == "/")
+                return "drwxr-xr-x 2 u g 0 Jan 01 2024 sub\r\n";
+            if (dir == "/sub")
+                return "-rw-r--r-- 1 u g 5 Jan 01 2024 in.txt\r\n";
+            return std::nullopt;
+        };
+        tree.mlsdListing = [](const std::string& dir) -> std::optional<std::string> {
+            if (dir == "/")
+                return std::string("type=dir; sub\r\ntype=file;size=3; top.txt\r\n");
+            return std::nullopt;
+        };
+        tree.file = [](const std::string&) { return std::optional<std::string>(); };
+        test::ScriptedFtpServer server([&](test::ScriptedFtpSession& s) { tree.serve(s); });
+        m_run = std::make_unique<test::TransferProgram>();
+        QVERIFY(run().start(server.port(), "u", "p"));
+        QVERIFY(run().remoteRow("top.txt") >= 0);
+        QCOMPARE(logCount("> LIST"), 0);
+
+        QVERIFY(clickRemoteRows({"sub"}));
+        QVERIFY(run().click("sbDel2"));
+        QVERIFY(run().waitIdle());
+        QCOMPARE(logCount("! MLSD failed"), 1);
+        QCOMPARE(logCount("> MLSD"), 2);
+        // The scripted tree deletes nothing: the refused DELE ends the delete, which lists
+        // its start directory again, now with LIST.
+        QCOMPARE(logCount("> DELE in.txt"), 1);
+        QCOMPARE(logCount("> LIST"), 2);
+        QVERIFY(run().remoteRow("sub") >= 0);
+    }
 };
 
 }  // namespace quay

@@ -269,11 +269,12 @@ void ScriptedTree::serve(ScriptedFtpSession& session) const {
             session.reply("426 aborted");
             session.reply("226 ABOR done");
             session.reply("200 NOOP done");
-        } else if (verb == "LIST" || verb == "RETR") {
-            const std::optional<std::string> data =
-                verb == "LIST" ? listing(cwd) : file(joinPath(cwd, arg));
+        } else if (verb == "LIST" || verb == "RETR" || (verb == "MLSD" && mlsdListing)) {
+            const std::optional<std::string> data = verb == "LIST"   ? listing(cwd)
+                                                    : verb == "MLSD" ? mlsdListing(cwd)
+                                                                     : file(joinPath(cwd, arg));
             if (!data) {
-                session.reply("550 not here");
+                session.reply(verb == "MLSD" ? "500 MLSD not here" : "550 not here");
                 continue;
             }
             session.reply("150 data");

@@ -105,9 +105,11 @@ struct ScriptedTree {
     std::function<void(ScriptedFtpSession& session)> afterListing;
     // The answer to REST; the file is sent whole whatever it says.
     std::string restReply = "502 not here";
-    // The answer to FEAT (CR LF between lines); empty: FEAT is refused. MLSD is always
-    // refused, so a tree that offers MLST is a server whose MLSD fails.
+    // The answer to FEAT (CR LF between lines); empty: FEAT is refused.
     std::string featReply;
+    // The MLSD listing of a directory (nullopt: MLSD refused there with 500); when empty,
+    // MLSD is refused everywhere like any unknown command.
+    std::function<std::optional<std::string>(const std::string& dir)> mlsdListing;
     // A file whose RETR is taken with 150 and then sends nothing until ABOR and NOOP come.
     std::string silentFile;
     void serve(ScriptedFtpSession& session) const;
