@@ -300,8 +300,8 @@ void bigFile(Window& window, const test::FtpServer& server, const fs::path& engi
         bestEngine = std::min(bestEngine, engine);
         ratios.push_back(engine / ours);
         std::printf(
-            "%lld MiB round %d (%s first, load %s): window %.0f MB/s (cpu %.2f user + %.2f "
-            "kernel, %ld switches), engine %.0f MB/s (cpu %.2f + %.2f, %ld), window/engine "
+            "%lld MiB round %d (%s first, load %s): window %.0f MB/s (cpu %.3f user + %.3f "
+            "kernel, %ld switches), engine %.0f MB/s (cpu %.3f + %.3f, %ld), window/engine "
             "%.2fx\n",
             static_cast<long long>(mib), round + 1, windowFirst ? "window" : "engine", load.c_str(),
             mb / ours, window.lastCpu.user, window.lastCpu.system, window.lastCpu.switches,
