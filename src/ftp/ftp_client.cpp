@@ -71,13 +71,6 @@ void FtpClient::setSocksPassword(const std::string& value) {
     m_data->setSocksPassword(value);
 }
 
-void FtpClient::messagePump() {
-    if (m_multiThreaded)
-        m_control->processMessages();
-    else
-        m_loop.processPending();
-}
-
 void FtpClient::progressTouched() {
     if (m_timeout > 0)
         m_deadline = std::chrono::steady_clock::now() + std::chrono::seconds(m_timeout);

@@ -52,8 +52,6 @@ public:
     bool typeSet();
     bool typeBinary();
     bool typeAscii();
-    // Processes what is pending on the loop once.
-    void messagePump();
 
 protected:
     void progressTouched() override;

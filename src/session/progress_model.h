@@ -20,7 +20,7 @@ class ProgressModel {
 public:
     // Milliseconds of a steady clock.
     using Clock = std::function<std::int64_t()>;
-    static constexpr std::int64_t kRepaintInterval = 40;
+    static constexpr std::int64_t kRepaintInterval = 100;
     static constexpr int kLastFrame = 20;
 
     std::function<void()> onChanged;

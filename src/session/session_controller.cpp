@@ -220,18 +220,42 @@ void SessionController::setDate() {
 }
 
 bool SessionController::FormCloseQuery() {
-    return m_dialogs.messageBox("Achtung", "Wollen Sie das Programm wirklich beenden?",
-                                Dialogs::Icon::Question,
-                                Dialogs::Yes | Dialogs::No) == Dialogs::Answer::Yes;
+    if (m_closeAnswered)
+        return true;
+    if (m_dialogs.messageBox("Achtung", "Wollen Sie das Programm wirklich beenden?",
+                             Dialogs::Icon::Question,
+                             Dialogs::Yes | Dialogs::No) != Dialogs::Answer::Yes)
+        return false;
+    // The exit button stops the session only now that the user has said Yes: answering No
+    // must leave a running transfer untouched.
+    if (m_abortOnClose && sessionToEnd()) {
+        endSessionThenClose();
+        return false;
+    }
+    return true;
+}
+
+// A connection attempt waiting for its socket is left alone, as is a client with nothing open
+// or pending (its abort would end nothing).
+bool SessionController::sessionToEnd() const {
+    if (m_ftp.state() == FtpState::fsWaitingResponse && !m_ftp.connected())
+        return false;
+    return m_ftp.connected() || m_ftp.state() != FtpState::fsReady;
+}
+
+// The abort's completion and the session's end are delivered by the loop, not by a loop run
+// from here: the window closes (without asking again) from the loop's next turn, after them.
+void SessionController::endSessionThenClose() {
+    m_ftp.abortAsync();
+    m_closeAnswered = true;
+    m_loop.post([this, alive = std::weak_ptr<bool>(m_alive)] {
+        if (alive.lock() && onCloseWindow)
+            onCloseWindow();
+    });
 }
 
 void SessionController::FormClose() {
-    // The exit button stops the session only now that the user has said Yes: answering No
-    // must leave a running transfer untouched.
-    if (m_abortOnClose && !(m_ftp.state() == FtpState::fsWaitingResponse && !m_ftp.connected())) {
-        m_ftp.abortAsync();
-        m_ftp.messagePump();
-    }
+    m_closeAnswered = false;
     collectPaneFonts();
     // A failed write is not reported: the program is ending and has nowhere to say it.
     saveOptions(m_options, m_dataDir);

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -108,7 +109,9 @@ public:
 
     // Window life cycle, called by the window in this order.
     void FormCreate();
-    // The closing question; true when the window may close.
+    // The closing question; true when the window may close. After Yes to the exit button the
+    // session ends first: false now, and the window is closed again once the loop has
+    // delivered the session's end, then without a question.
     bool FormCloseQuery();
     void FormClose();
     void FormDestroy();
@@ -265,6 +268,8 @@ private:
     void setUpFtpClient();
     // The remote directory ("one level up", path box, open) as a navigation operation.
     void navigateTo(const std::string& name, const std::string& dir);
+    bool sessionToEnd() const;
+    void endSessionThenClose();
 
     EventLoop& m_loop;
     Dialogs& m_dialogs;
@@ -276,6 +281,10 @@ private:
     Options m_options;
     FtpClient m_ftp;
     bool m_abortOnClose = false;
+    // Yes was answered and the window closes once the session has ended.
+    bool m_closeAnswered = false;
+    // Tells the controller's posted tasks whether it still exists.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
     ServerListCommands m_serverList;
     PresentationForm m_form;
     LanguageMenu m_languageMenu;

@@ -13,7 +13,7 @@ namespace quay {
 
 // The progress window TProgress: shows a ProgressModel and forwards its Cancel button. Not
 // modal, always on top, without title-bar buttons. It repaints when the model announces a
-// change, which the model limits to a few dozen times a second, and shows a change the model
+// change, which the model limits to ten times a second, and shows a change the model
 // held back within one repaint interval. Escape does not hide it: it lives as long as its
 // batch.
 //
@@ -30,8 +30,10 @@ public:
 
 private:
     class Animation;
+    class Bar;
     QLabel* label(const char* name, const char* caption);
     QLabel* valueLabel(const char* name);
+    static void setValue(QLabel* value, const QString& text);
     QGroupBox* group(const char* name, const char* caption);
     void refresh();
     void setBar(std::int64_t maximum, std::int64_t position);

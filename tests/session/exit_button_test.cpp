@@ -45,10 +45,15 @@ TEST(ExitButton, StopsTheSessionOnlyWhenTheUserConfirms) {
     EXPECT_EQ(closed, 0);
     EXPECT_TRUE(ftp.connected()) << "No leaves the session alone";
 
+    // Yes ends the session; the window closes from the loop, once, without a second question.
     dialogs.messageAnswers = {Dialogs::Answer::Yes};
     controller.invoke("ExplorerButton1Click", "ExplorerButton1");
-    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(closed, 0);
     EXPECT_FALSE(ftp.connected());
+    ASSERT_TRUE(loop.runUntil([&] { return closed == 1; }, std::chrono::seconds(10)));
+    loop.processPending();
+    EXPECT_EQ(closed, 1);
+    EXPECT_EQ(dialogs.messages.size(), std::size_t{2});
     EXPECT_TRUE(std::filesystem::exists(data.path() / "options.ftp"));
 
     // The menu's Exit only closes the window; it does not touch the client.

@@ -3,6 +3,7 @@
 // other pane), answer the overwrite prompt, press Stop; then compare the bytes on disk and the
 // FTP dialogue in the log.
 #include <QAction>
+#include <QApplication>
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
@@ -216,6 +217,38 @@ private slots:
         for (const char* name : {"n1", "n2", "n3"})
             QVERIFY(!fs::exists(root() / name));
         QCOMPARE(run().logCount("> STOR"), 1);
+    }
+
+    // The exit button during a download: No leaves the transfer running; Yes ends the session
+    // and the window closes from the loop afterwards (not from inside the click), without a
+    // second question; no window is left (the program ends when its last window closes).
+    void exitDuringADownloadEndsTheSessionAndTheProgram() {
+        prepare = [this] { test::makeSparseFile(root() / "huge.bin", 2'000'000'000); };
+        QVERIFY(connectTo(test::FtpServerKind::Vsftpd,
+                          "PromptDownLoad=0\nPromptUpLoad=0\nDefPrompt=1\n"));
+        MainWindow& window = run().window();
+        QVERIFY(run().selectRemote({"huge.bin"}));
+        QVERIFY(run().click("SpeedButton2"));
+        QTRY_VERIFY_WITH_TIMEOUT(run().progressBytes() > 0, kWaitMs);
+        auto* exit = window.findChild<QToolButton*>("ExplorerButton1");
+
+        run().dialogs().messageAnswers = {Dialogs::Answer::No};
+        QTest::mouseClick(exit, Qt::LeftButton);
+        const long long shown = run().progressBytes();
+        QTRY_VERIFY_WITH_TIMEOUT(run().progressBytes() > shown, kWaitMs);
+        QVERIFY(window.isVisible());
+
+        run().dialogs().messageAnswers = {Dialogs::Answer::Yes};
+        QTest::mouseClick(exit, Qt::LeftButton);
+        QVERIFY(window.isVisible());
+        QVERIFY(!run().controller().ftp().connected());
+        QTRY_VERIFY_WITH_TIMEOUT(!window.isVisible(), kWaitMs);
+        QCOMPARE(run().dialogs().messages.size(), std::size_t{2});
+        QVERIFY(!run().controller().runner().busy());
+        const auto windows = QApplication::topLevelWidgets();
+        QVERIFY(std::none_of(windows.begin(), windows.end(),
+                             [](QWidget* w) { return w->isVisible(); }));
+        QVERIFY(fs::file_size(local() / "huge.bin") < 2'000'000'000);
     }
 
     // TransferMode 1 with "html" in Ext: a .htm file goes as ASCII, the rest binary.

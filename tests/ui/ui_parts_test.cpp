@@ -14,6 +14,7 @@
 #include <QTextBlock>
 #include <QTimer>
 #include <atomic>
+#include <limits>
 #include <thread>
 
 #include "test_support.h"
@@ -232,6 +233,47 @@ private slots:
         model->fileDone();
         QCOMPARE(bar->value(), 0);
         QVERIFY(bar->updatesEnabled());
+    }
+
+    // The bar is filled in the highlight colour as far as the file is done, left to right,
+    // also past 2 GiB; a file of size 0 leaves it empty.
+    void progressBarFillsThePartDone() {
+        std::int64_t now = 0;
+        auto model = std::make_shared<ProgressModel>([&now] { return now; });
+        ProgressWindow window(model);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* bar = window.findChild<QProgressBar*>("ProgressBar");
+        const QColor done = bar->palette().color(QPalette::Highlight);
+        const auto colourAt = [bar](double part) {
+            return bar->grab().toImage().pixelColor(static_cast<int>(bar->width() * part),
+                                                    bar->height() / 2);
+        };
+        const std::int64_t size = std::int64_t{6} << 30;
+        model->startFile("big", size, false);
+        now += ProgressModel::kRepaintInterval;
+        model->updateProgress(size / 2);
+        QCOMPARE(colourAt(0.3), done);
+        QVERIFY(colourAt(0.7) != done);
+        now += ProgressModel::kRepaintInterval;
+        model->startFile("empty", 0, false);
+        QVERIFY(colourAt(0.3) != done);
+    }
+
+    // The value labels keep their size while figures change, but a figure longer than they
+    // were made for widens its label: it is never cut.
+    void progressWindowWidensAFigureThatDoesNotFit() {
+        auto model = std::make_shared<ProgressModel>();
+        ProgressWindow window(model);
+        window.show();
+        auto* transferred = window.findChild<QLabel*>("TransferLbl");
+        const std::int64_t huge = std::numeric_limits<std::int64_t>::max();
+        model->startFile("huge", huge, false);
+        model->updateProgress(huge - 1);
+        model->flush();
+        const QString text = QString::number(huge - 1);
+        QCOMPARE(transferred->text(), text);
+        QTRY_VERIFY(transferred->width() >= transferred->fontMetrics().horizontalAdvance(text));
     }
 
     void timersFireOnceOrRepeatUntilStopped() {
