@@ -3,7 +3,9 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <thread>
 
 #include "net/resolve.h"
@@ -13,15 +15,20 @@ namespace quay {
 
 int lookupAddresses(const std::string& name, std::vector<std::string>& addresses) {
     addrinfo hints{};
-    hints.ai_family = AF_INET;
+    hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* result = nullptr;
     const int rc = getaddrinfo(name.c_str(), nullptr, &hints, &result);
     if (rc != 0)
         return mapResolverError(rc, errno);
-    for (const addrinfo* ai = result; ai; ai = ai->ai_next)
-        addresses.push_back(
-            dottedText(reinterpret_cast<const sockaddr_in*>(ai->ai_addr)->sin_addr.s_addr));
+    for (const addrinfo* ai = result; ai; ai = ai->ai_next) {
+        SocketAddress address;
+        std::memcpy(address.get(), ai->ai_addr,
+                    std::min<std::size_t>(ai->ai_addrlen, SocketAddress::capacity()));
+        std::string text = address.text();
+        if (!text.empty() && std::find(addresses.begin(), addresses.end(), text) == addresses.end())
+            addresses.push_back(std::move(text));
+    }
     freeaddrinfo(result);
     return addresses.empty() ? sockerr::NoData : 0;
 }
