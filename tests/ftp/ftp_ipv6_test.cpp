@@ -46,8 +46,8 @@ TEST(Ipv6Server, TransfersByteForByteOverEpsvAndEprt) {
     EXPECT_EQ(h.loggedStarting("> PASV") + h.loggedStarting("> PORT"), 0);
 }
 
-// SOCKS 5 (microsocks) carries the control and the EPSV data connection to [::1]; SOCKS 4 has
-// no room for an IPv6 address and says so before connecting.
+// SOCKS 5 (microsocks and dante) carries the control and the EPSV data connection to [::1];
+// SOCKS 4 has no room for an IPv6 address and says so before connecting.
 TEST(Ipv6Server, ThroughSocks5ButNotSocks4) {
     TempDir root;
     TempDir work;
@@ -56,25 +56,36 @@ TEST(Ipv6Server, ThroughSocks5ButNotSocks4) {
     VsftpdServer server;
     server.listenOnIpv6();
     server.start(root.path());
-    MicrosocksServer socks;
-    socks.start("sockuser", "sockpass");
+    MicrosocksServer microsocks;
+    microsocks.start("sockuser", "sockpass");
+    DantedServer dante;
+    dante.start();
     FtpHarness h;
     h.target(server.port(), server.user(), server.password());
     h.ftp.setHostName("::1");
-    h.ftp.setConnectionType(FtpConnectionType::ftpSocks5);
-    h.ftp.setSocksServer("127.0.0.1");
-    h.ftp.setSocksPort(std::to_string(socks.port()));
-    h.ftp.setSocksUserCode("sockuser");
-    h.ftp.setSocksPassword("sockpass");
-    ASSERT_EQ(h.run([&] { h.ftp.connectAsync(); }), 0) << h.logText();
-    ASSERT_TRUE(h.ftp.typeBinary());
-    h.ftp.setHostFileName("blob.bin");
-    h.ftp.setLocalFileName((work.path() / "blob.bin").string());
-    ASSERT_EQ(h.run([&] { h.ftp.getAsync(); }), 0) << h.logText();
-    EXPECT_TRUE(readFile(work.path() / "blob.bin") == blob);
-    EXPECT_EQ(h.ftp.dataSocket().remoteAddress().port(), socks.port());
-    EXPECT_TRUE(h.logged("> EPSV"));
-    ASSERT_EQ(h.run([&] { h.ftp.quitAsync(); }), 0);
+    struct Socks5 {
+        int port;
+        const char* user;
+    };
+    for (const Socks5 socks : {Socks5{microsocks.port(), "sockuser"}, Socks5{dante.port(), ""}}) {
+        SCOPED_TRACE(socks.port);
+        h.ftp.setConnectionType(FtpConnectionType::ftpSocks5);
+        h.ftp.setSocksServer("127.0.0.1");
+        h.ftp.setSocksPort(std::to_string(socks.port));
+        // dante checks quaytest through the tests' PAM service.
+        h.ftp.setSocksUserCode(*socks.user ? socks.user : "quaytest");
+        h.ftp.setSocksPassword(*socks.user ? "sockpass" : "quaytest");
+        ASSERT_EQ(h.run([&] { h.ftp.connectAsync(); }), 0) << h.logText();
+        ASSERT_TRUE(h.ftp.typeBinary());
+        h.ftp.setHostFileName("blob.bin");
+        h.ftp.setLocalFileName((work.path() / "blob.bin").string());
+        ASSERT_EQ(h.run([&] { h.ftp.getAsync(); }), 0) << h.logText();
+        EXPECT_TRUE(readFile(work.path() / "blob.bin") == blob);
+        EXPECT_EQ(h.ftp.dataSocket().remoteAddress().port(), socks.port);
+        ASSERT_EQ(h.run([&] { h.ftp.quitAsync(); }), 0);
+        fs::remove(work.path() / "blob.bin");
+    }
+    EXPECT_EQ(h.loggedCount("> EPSV"), 2);
 
     h.ftp.setConnectionType(FtpConnectionType::ftpSocks4);
     const std::string refusal =
