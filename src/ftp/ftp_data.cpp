@@ -1,5 +1,3 @@
-#include <arpa/inet.h>
-
 #include "ftp/ftp_client_base.h"
 #include "ftp/reply_text.h"
 

@@ -194,9 +194,11 @@ public:
     // message handling (to exercise onBgException).
     void postTestException();
 
-    // Resolves a name on a worker thread; onDnsLookupDone follows from the loop, except for a
-    // dotted address, which completes before dnsLookup returns. A new lookup or cancel drops
-    // the result of the running one.
+    // Resolves a name on a worker thread to its addresses of both families (dnsResultList(),
+    // dnsResult() the first); onDnsLookupDone follows from the loop, except for a dotted
+    // address or an IPv6 literal (bare or in brackets), which completes before dnsLookup
+    // returns with dnsResult() alone. A new lookup or cancel drops the result of the running
+    // one.
     void dnsLookup(const std::string& hostName);
     void reverseDnsLookup(const std::string& dottedAddress);
     // Drops the running lookup and fires onDnsLookupDone(10004); nothing when none runs.
