@@ -367,7 +367,12 @@ bool FtpClientBase::tryNextAddress(const std::string& reason) {
         return false;
     if (m_control->state() != SocketState::wsClosed) {
         m_closingFailedAddress = true;
-        m_control->close();
+        try {
+            m_control->close();
+        } catch (...) {
+            m_closingFailedAddress = false;
+            throw;
+        }
         m_closingFailedAddress = false;
     }
     connectNextAddress();

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <thread>
 
 #include "net/resolve.h"
@@ -22,10 +21,7 @@ int lookupAddresses(const std::string& name, std::vector<std::string>& addresses
     if (rc != 0)
         return mapResolverError(rc, errno);
     for (const addrinfo* ai = result; ai; ai = ai->ai_next) {
-        SocketAddress address;
-        std::memcpy(address.get(), ai->ai_addr,
-                    std::min<std::size_t>(ai->ai_addrlen, SocketAddress::capacity()));
-        std::string text = address.text();
+        std::string text = SocketAddress::fromRecord(ai->ai_addr, ai->ai_addrlen).text();
         if (!text.empty() && std::find(addresses.begin(), addresses.end(), text) == addresses.end())
             addresses.push_back(std::move(text));
     }

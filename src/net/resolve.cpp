@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "net/socket_error.h"
 
@@ -111,9 +110,7 @@ SocketAddress lookupFirst(const std::string& text, int family) {
         throw SocketException(
             formatted("ResolveHost: Cannot convert host address '%s', Error #%d", text, code));
     }
-    SocketAddress address;
-    std::memcpy(address.get(), result->ai_addr,
-                std::min<std::size_t>(result->ai_addrlen, SocketAddress::capacity()));
+    const SocketAddress address = SocketAddress::fromRecord(result->ai_addr, result->ai_addrlen);
     freeaddrinfo(result);
     return address;
 }

@@ -45,6 +45,12 @@ SocketAddress SocketAddress::fromIpv4(std::uint32_t networkOrderAddress) {
     return address;
 }
 
+SocketAddress SocketAddress::fromRecord(const sockaddr* record, socklen_t length) {
+    SocketAddress address;
+    std::memcpy(&address.m_v6, record, std::min<std::size_t>(length, sizeof address.m_v6));
+    return address;
+}
+
 std::optional<SocketAddress> SocketAddress::fromIpv6Literal(const std::string& text) {
     std::string host = text;
     if (host.size() >= 2 && host.front() == '[' && host.back() == ']')
@@ -59,9 +65,7 @@ std::optional<SocketAddress> SocketAddress::fromIpv6Literal(const std::string& t
     addrinfo* result = nullptr;
     if (::getaddrinfo(host.c_str(), nullptr, &hints, &result) != 0 || !result)
         return std::nullopt;
-    SocketAddress address;
-    std::memcpy(&address.m_v6, result->ai_addr,
-                std::min<std::size_t>(result->ai_addrlen, sizeof address.m_v6));
+    const SocketAddress address = fromRecord(result->ai_addr, result->ai_addrlen);
     ::freeaddrinfo(result);
     return address;
 }

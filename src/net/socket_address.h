@@ -33,6 +33,8 @@ public:
     std::string text() const;
 
     static SocketAddress fromIpv4(std::uint32_t networkOrderAddress);
+    // A copy of a record the system filled (getaddrinfo); what does not fit is cut.
+    static SocketAddress fromRecord(const sockaddr* record, socklen_t length);
     // An IPv6 literal with an optional zone ("%eth0"), bare or in brackets ("[::1]"); nothing
     // for anything else (names are not looked up).
     static std::optional<SocketAddress> fromIpv6Literal(const std::string& text);
