@@ -96,6 +96,32 @@ TEST(Ipv6Server, ThroughSocks5ButNotSocks4) {
     EXPECT_EQ(h.loggedCount("! ::1: " + refusal), 1) << h.logText();
 }
 
+// A name with an IPv6 and an IPv4 address (in a hosts file of the test's own): the addresses
+// are tried in the resolver's order (::1 first); each refused one is one "! " line, and the
+// request ends once, whether an address connected or none did.
+TEST(DualStackName, EveryAddressIsTriedInTurn) {
+    if (!useHostsFile("::1 dual.quayside.test\n127.0.0.1 dual.quayside.test\n"))
+        GTEST_SKIP() << "no hosts file of the test's own (needs root and a mount namespace)";
+    TempDir root;
+    writeFile(root.path() / "hello.txt", "hello");
+    VsftpdServer server;  // on 127.0.0.1 only
+    server.start(root.path());
+    FtpHarness h;
+    h.target(server.port(), server.user(), server.password());
+    h.ftp.setHostName("dual.quayside.test");
+    ASSERT_EQ(h.run([&] { h.ftp.connectAsync(); }), 0) << h.logText();
+    EXPECT_EQ(h.loggedStarting("! "), 1) << h.logText();
+    EXPECT_TRUE(h.logged("! ::1: Connection refused"));
+    EXPECT_EQ(h.ftp.controlSocket().peerAddr(), "127.0.0.1");
+    ASSERT_EQ(h.run([&] { h.ftp.quitAsync(); }), 0);
+
+    h.ftp.setPort(std::to_string(freePort()));
+    EXPECT_EQ(h.run([&] { h.ftp.connectAsync(); }), sockerr::ConnectionRefused);
+    EXPECT_EQ(h.loggedCount("! ::1: Connection refused"), 2);
+    EXPECT_EQ(h.loggedCount("! 127.0.0.1: Connection refused"), 1) << h.logText();
+    EXPECT_EQ(h.done.size(), 3u);
+}
+
 // A refused connection is one "! " line naming the address, and one failed request.
 TEST(Ipv6Server, RefusedAddressIsNamedOnce) {
     FtpHarness h;

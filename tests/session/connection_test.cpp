@@ -230,6 +230,33 @@ TEST_F(ConnectionTest, VirtualHostGoesUpFromTheFirstLevelWithPwd) {
     EXPECT_EQ(std::count(after.begin(), after.end(), "> LIST"), listings);
 }
 
+// The retry rule counts a host, not each of its addresses: a name with two addresses that both
+// refuse is tried as often as a host with one (retry=2: four attempts), each attempt naming
+// both addresses once.
+TEST_F(ConnectionTest, RetriesCountHostsNotAddresses) {
+    if (!test::useHostsFile("::1 dual.quayside.test\n127.0.0.1 dual.quayside.test\n"))
+        GTEST_SKIP() << "no hosts file of the test's own (needs root and a mount namespace)";
+    FtpServerInfo info = defaultServerInfo("");
+    info.Name = "Local";
+    info.Server = "dual.quayside.test";
+    info.Port = std::to_string(test::freePort());
+    info.User = "joe";
+    info.Password = "pw";
+    info.SavePassword = true;
+    startProgram(info, "retry=2\n");
+    doubleClick("Local");
+    ASSERT_TRUE(waitFor([&] { return controller->state().serverListMode; })) << logText();
+    loop.runUntil([] { return false; }, 300ms);
+    const auto& lines = controller->model().logLines();
+    const auto count = [&](const std::string& prefix) {
+        return std::count_if(lines.begin(), lines.end(),
+                             [&](const std::string& line) { return line.starts_with(prefix); });
+    };
+    EXPECT_EQ(count("Connecting to dual.quayside.test"), 4) << logText();
+    EXPECT_EQ(count("! ::1: Connection refused"), 4);
+    EXPECT_EQ(count("! 127.0.0.1: Connection refused"), 4);
+}
+
 class SessionLogTest : public ::testing::Test {
 protected:
     void start(const std::string& logFile) {

@@ -3,7 +3,9 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -83,6 +85,15 @@ std::string randomBytes(std::size_t n, unsigned seed) {
     for (char& c : bytes)
         c = static_cast<char>(random() & 0xff);
     return bytes;
+}
+
+bool useHostsFile(const std::string& content) {
+    static TempDir dir;
+    const fs::path file = dir.path() / "hosts";
+    writeFile(file, content);
+    return unshare(CLONE_NEWNS) == 0 &&
+           mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+           mount(file.c_str(), "/etc/hosts", nullptr, MS_BIND, nullptr) == 0;
 }
 
 int freePort() {

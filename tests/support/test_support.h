@@ -40,6 +40,11 @@ private:
     pid_t m_pid = -1;
 };
 
+// Makes this process and its children read `content` as /etc/hosts, through a mount namespace
+// of their own (the machine's file is untouched). Must run before the process starts a
+// thread; false when it cannot (not root, or no namespaces), and the test should skip.
+bool useHostsFile(const std::string& content);
+
 // n bytes of a fixed pseudo-random sequence.
 std::string randomBytes(std::size_t n, unsigned seed);
 
