@@ -47,7 +47,8 @@ namespace quay {
 //
 // Connecting: the host name (or the FTP proxy's) is looked up to all its IPv6 and IPv4
 // addresses, which are tried in the resolver's order until one connects; each that fails is
-// one "! " line, and the open request fails once, with the last address's error.
+// one "! " line, and the open request fails once, with the last address's error. An address
+// that does not connect within the idle time-out is given up for the next one.
 //
 // Data connections: passive mode sends EPSV (RFC 2428) on every session; a server that refuses
 // it with 500 or 502 on an IPv4 session gets PASV instead, for the rest of the session. Active

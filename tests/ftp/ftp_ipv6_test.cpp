@@ -1,6 +1,9 @@
 // IPv6 and the data-connection commands: vsftpd on [::1] with EPSV and EPRT, and scripted IPv4
 // servers that refuse EPSV or answer it with replies no data connection can be made from.
 #include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <filesystem>
@@ -120,6 +123,35 @@ TEST(DualStackName, EveryAddressIsTriedInTurn) {
     EXPECT_EQ(h.loggedCount("! ::1: Connection refused"), 2);
     EXPECT_EQ(h.loggedCount("! 127.0.0.1: Connection refused"), 1) << h.logText();
     EXPECT_EQ(h.done.size(), 3u);
+}
+
+// An address that never answers (a listener on [::1] whose backlog is full drops the connection
+// request) is given up after the idle time-out for the next address of the name.
+TEST(DualStackName, SilentAddressHandsOnAfterTheTimeOut) {
+    if (!useHostsFile("::1 dual.quayside.test\n127.0.0.1 dual.quayside.test\n"))
+        GTEST_SKIP() << "no hosts file of the test's own (needs root and a mount namespace)";
+    TempDir root;
+    VsftpdServer server;  // on 127.0.0.1 only
+    server.start(root.path());
+    const int full = socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in6 address{};
+    address.sin6_family = AF_INET6;
+    address.sin6_addr = in6addr_loopback;
+    address.sin6_port = htons(static_cast<std::uint16_t>(server.port()));
+    ASSERT_EQ(bind(full, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(full, 0), 0);
+    const int filler = socket(AF_INET6, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    ASSERT_EQ(connect(filler, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+
+    FtpHarness h;
+    h.target(server.port(), server.user(), server.password());
+    h.ftp.setHostName("dual.quayside.test");
+    h.ftp.setIdleTimeout(1);
+    EXPECT_EQ(h.run([&] { h.ftp.connectAsync(); }), 0) << h.logText();
+    EXPECT_EQ(h.loggedCount("! ::1: no connection within 1 seconds"), 1) << h.logText();
+    EXPECT_EQ(h.ftp.controlSocket().peerAddr(), "127.0.0.1");
+    close(filler);
+    close(full);
 }
 
 // A refused connection is one "! " line naming the address, and one failed request.
