@@ -113,7 +113,13 @@ void FuzzPeer::readCommands() {
 }
 
 void FuzzPeer::answer(std::string_view command) {
-    if (command.rfind("PASV", 0) == 0)
+    const bool extendedReplyNext =
+        m_nextReply < m_replies.size() && m_replies[m_nextReply].rfind("229", 0) == 0;
+    if (command.rfind("EPSV", 0) == 0 && !extendedReplyNext) {
+        m_controlOut += "502 EPSV not implemented\r\n";
+        return;
+    }
+    if (command.rfind("PASV", 0) == 0 || command.rfind("EPSV", 0) == 0)
         openPassive();
     else if (command.rfind("PORT ", 0) == 0)
         connectActive(command.substr(5));
@@ -125,8 +131,11 @@ void FuzzPeer::answer(std::string_view command) {
     const std::size_t token = reply.find("%PORT%");
     if (token != std::string::npos) {
         char numbers[32];
-        std::snprintf(numbers, sizeof numbers, "127,0,0,1,%d,%d", m_passivePort >> 8,
-                      m_passivePort & 0xff);
+        if (extendedReplyNext)
+            std::snprintf(numbers, sizeof numbers, "%d", m_passivePort);
+        else
+            std::snprintf(numbers, sizeof numbers, "127,0,0,1,%d,%d", m_passivePort >> 8,
+                          m_passivePort & 0xff);
         reply.replace(token, 6, numbers);
     }
     m_controlOut += reply;

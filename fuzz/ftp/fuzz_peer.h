@@ -13,6 +13,9 @@ namespace quay::fuzz {
 // Control: the first reply is sent when the client connects, each further one when a command
 // line arrives; with no reply left the control connection is closed. In a reply, "%PORT%"
 // becomes the six numbers of a passive data port the peer opens when the command was PASV.
+// EPSV takes the next reply only when it is a 229 (its "%PORT%" becomes the port number, the
+// data port opened as for PASV); otherwise the peer refuses it with 502 and keeps the reply,
+// so the inputs made for PASV still reach their transfers.
 // PORT makes the peer connect to the port named, on 127.0.0.1 only.
 // Data: each data connection gets the next data chunk, then the peer's half is shut and what
 // the client sends (an upload) is read and dropped until it closes.

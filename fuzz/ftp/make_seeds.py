@@ -75,6 +75,11 @@ SEEDS = {
         LOGIN + ["257 \"/\"\r\n", "250 ok\r\n", "227 (%PORT%)\r\n", "150 Go\r\n226 Done\r\n",
                  "227 (%PORT%)\r\n", "150 Go\r\n", "426 Aborted\r\n226 Abort ok\r\n"],
         [LISTING, "v" * 20000]),
+    "extended-passive": seed(
+        PASSIVE | ACCEPT_LF | NO_ABORT,
+        LOGIN + ["257 \"/\"\r\n", "250 ok\r\n", "229 Extended Passive Mode (|||%PORT%|)\r\n",
+                 "150 Go\r\n226 Done\r\n", "229 (|||70000|)\r\n"],
+        [LISTING]),
     "refused-greeting": seed(PASSIVE | NO_ABORT, ["421 Too many users\r\n"]),
     "garbled-passive": seed(
         PASSIVE | ACCEPT_LF | NO_ABORT,

@@ -190,7 +190,7 @@ void FtpClientBase::genericReplyHandler() {
         m_requestResult = m_statusCode;
         setErrorMessageOnce(m_lastResponse);
     }
-    if (m_passive && m_statusCode == 227)
+    if (m_passive && (m_statusCode == 227 || m_statusCode == 229))
         m_passiveReply = m_lastResponse;
     if (m_requestResult == 0 && m_currentStep == FtpStep::fctSize) {
         // "213 -1" or a number past 63 bits would become a size no file can have.
@@ -303,6 +303,8 @@ void FtpClientBase::openAsync() {
     noteActivity();
     m_requestResult = 0;
     m_dnsResult.clear();
+    m_addressesLeft.clear();
+    m_epsvRefused = false;
     m_currentStep = FtpStep::fctOpen;
     setState(FtpState::fsDnsLookup);
     try {
@@ -323,7 +325,18 @@ void FtpClientBase::controlDnsLookupDone(int error) {
         triggerRequestDone(error);
         return;
     }
-    m_dnsResult = m_control->dnsResult();
+    const std::vector<std::string>& all = m_control->dnsResultList();
+    m_addressesLeft.assign(all.begin(), all.end());
+    if (m_addressesLeft.empty())
+        m_addressesLeft.push_back(m_control->dnsResult());
+    connectNextAddress();
+}
+
+// The host's addresses are tried in the resolver's order until one connects; each that fails
+// is one "! " line, and the request fails with the last one's error.
+void FtpClientBase::connectNextAddress() {
+    m_dnsResult = m_addressesLeft.front();
+    m_addressesLeft.erase(m_addressesLeft.begin());
     try {
         applySocksSettings(*m_control);
         m_control->setAddr(m_dnsResult);
@@ -333,7 +346,10 @@ void FtpClientBase::controlDnsLookupDone(int error) {
         setState(FtpState::fsWaitingBanner);
         m_control->connect();
     } catch (const std::exception& e) {
-        m_lastResponse = "500 " + exceptionClassName(e) + ": " + e.what();
+        const std::string text = exceptionClassName(e) + ": " + e.what();
+        if (tryNextAddress(text))
+            return;
+        m_lastResponse = "500 " + text;
         m_statusCode = m_requestResult = 500;
         setErrorMessageOnce(m_lastResponse);
         triggerRequestDone(500);
@@ -343,8 +359,30 @@ void FtpClientBase::controlDnsLookupDone(int error) {
     }
 }
 
+// Notes the failure of the current address; when another is left, closes the failed attempt
+// (its close is no session's end) and connects to that one. False when none is left.
+bool FtpClientBase::tryNextAddress(const std::string& reason) {
+    display("! " + m_dnsResult + ": " + reason);
+    if (m_addressesLeft.empty())
+        return false;
+    if (m_control->state() != SocketState::wsClosed) {
+        m_closingFailedAddress = true;
+        try {
+            m_control->close();
+        } catch (...) {
+            m_closingFailedAddress = false;
+            throw;
+        }
+        m_closingFailedAddress = false;
+    }
+    connectNextAddress();
+    return true;
+}
+
 void FtpClientBase::controlSessionConnected(int error) {
     if (error != 0) {
+        if (tryNextAddress(socketErrorText(error)))
+            return;
         m_lastResponse = socketFailureText(error);
         m_statusCode = m_requestResult = 500;
         setErrorMessageOnce(m_lastResponse);
@@ -355,6 +393,7 @@ void FtpClientBase::controlSessionConnected(int error) {
         setState(FtpState::fsReady);
         return;
     }
+    m_addressesLeft.clear();
     m_connected = true;
 }
 
@@ -461,6 +500,8 @@ void FtpClientBase::endSessionForReply(const std::string& note, const std::strin
 }
 
 void FtpClientBase::controlSessionClosed(int error) {
+    if (m_closingFailedAddress)
+        return;
     if (m_connected) {
         m_connected = false;
         if (m_state != FtpState::fsAbort)

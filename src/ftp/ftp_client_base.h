@@ -45,6 +45,17 @@ namespace quay {
 // - onReadyToTransmit(cancel): before an upload starts; cancel refuses it.
 // - onBgException(e, canClose): an exception escaped onRequestDone.
 //
+// Connecting: the host name (or the FTP proxy's) is looked up to all its IPv6 and IPv4
+// addresses, which are tried in the resolver's order until one connects; each that fails is
+// one "! " line, and the open request fails once, with the last address's error. An address
+// that does not connect within the idle time-out is given up for the next one.
+//
+// Data connections: passive mode sends EPSV (RFC 2428) on every session; a server that refuses
+// it with 500 or 502 on an IPv4 session gets PASV instead, for the rest of the session. Active
+// mode sends EPRT on IPv6 and PORT on IPv4. A passive data connection goes to the control
+// connection's peer whatever address a reply names; a reply without a usable port fails the
+// transfer ("Unusable passive reply").
+//
 // Idle time-out (15 seconds unless set): with idleTimeout() above 0, a pending request
 // (connecting included) fails with 426, a "! " line naming the time-out, and the session closed
 // (onSessionClosed fires when the TCP connection had been made) when for that many seconds
@@ -237,6 +248,8 @@ private:
     void postGuarded(std::function<void()> task);
     void applySocksSettings(Socket& socket);
     void controlDnsLookupDone(int error);
+    void connectNextAddress();
+    bool tryNextAddress(const std::string& reason);
     void controlSessionConnected(int error);
     void controlDataAvailable(int error);
     bool interpretLine(int error);
@@ -260,6 +273,9 @@ private:
 
     // data connections (ftp_data.cpp, ftp_download.cpp, ftp_upload.cpp)
     bool preparePassive();
+    void epsvFinish();
+    // The control connection goes to an IPv6 address (of the server or the FTP proxy).
+    bool ipv6Session() const;
     void failTransfer(int code, const std::string& message, bool toLastResponse);
     bool progressCheck();
     void acceptLate(void (FtpClientBase::*handler)(int));
@@ -330,6 +346,11 @@ private:
     ReplyBuffer m_replyBuffer;
     ReplyFramer m_replyFramer;
     std::string m_dnsResult;
+    // Addresses of the host still to try when connecting to the current one fails.
+    std::vector<std::string> m_addressesLeft;
+    bool m_closingFailedAddress = false;
+    // The server refused EPSV on this (IPv4) session: PASV for the rest of it.
+    bool m_epsvRefused = false;
 
     FtpSteps m_steps = 0;
     FtpStep m_currentStep = FtpStep::none;

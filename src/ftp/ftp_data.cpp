@@ -1,5 +1,3 @@
-#include <arpa/inet.h>
-
 #include "ftp/ftp_client_base.h"
 #include "ftp/reply_text.h"
 
@@ -9,7 +7,7 @@ void FtpClientBase::portAsync() {
     if (m_data->state() != SocketState::wsClosed)
         m_data->close();
     m_data->setProto("tcp");
-    m_data->setAddr("0.0.0.0");
+    m_data->setAddr(ipv6Session() ? "::" : "0.0.0.0");
     m_data->setPort("0");
     // Some servers connect as soon as they accept PORT, before the transfer command: the
     // connection is remembered and accepted once the transfer step knows what to do with it.
@@ -18,31 +16,56 @@ void FtpClientBase::portAsync() {
     m_data->onSessionClosed = nullptr;
     m_data->onDataAvailable = nullptr;
     m_passiveReply.clear();
-    std::uint16_t dataPort = 0;
-    if (!m_passive) {
-        m_data->setLingerOnOff(SocketLingerOnOff::wsLingerOn);
-        m_data->setLingerTimeout(10);
-        m_data->listen();
-        sockaddr_in name{};
-        m_data->getSockName(name);
-        dataPort = ntohs(name.sin_port);
-    }
-    sockaddr_in local{};
-    m_control->getSockName(local);
-    const std::string line =
-        m_passive ? "PASV"
-                  : portCommand(local.sin_addr.s_addr, m_control->remoteAddress().sin_addr.s_addr,
-                                dataPort);
     m_byteCount = 0;
     m_currentStep = FtpStep::fctPort;
+    if (m_passive) {
+        if (m_epsvRefused)
+            executeCommand(FtpRequest::PortAsync, "PASV", {200, 227});
+        else
+            executeCommand(FtpRequest::PortAsync, "EPSV", {229}, &FtpClientBase::epsvFinish);
+        return;
+    }
+    m_data->setLingerOnOff(SocketLingerOnOff::wsLingerOn);
+    m_data->setLingerTimeout(10);
+    m_data->listen();
+    SocketAddress listening;
+    m_data->getSockName(listening);
+    SocketAddress local;
+    m_control->getSockName(local);
+    const std::string line =
+        ipv6Session()
+            ? eprtCommand(local.text(), listening.port())
+            : portCommand(local.ipv4(), m_control->remoteAddress().ipv4(), listening.port());
     executeCommand(FtpRequest::PortAsync, line, {200, 227});
 }
 
-// Points the data socket at the port of the last 227 reply, on the control connection's peer
-// (the address numbers of the reply are not used). False when the reply holds no usable port.
+// A server of before RFC 2428 refuses EPSV with 500 or 502. On IPv4 PASV serves as well, so it
+// is sent now and for the rest of the session; on IPv6 it cannot, and the step fails.
+void FtpClientBase::epsvFinish() {
+    if (m_requestResult == 0 || (m_statusCode != 500 && m_statusCode != 502) || ipv6Session()) {
+        triggerRequestDone(m_requestResult);
+        return;
+    }
+    m_epsvRefused = true;
+    // The refusal is no error of the step; no earlier step of a sequence that reached this
+    // one failed, so nothing else is lost.
+    m_errorMessage.clear();
+    m_requestResult = 0;
+    setState(FtpState::fsInternalReady);
+    executeCommand(FtpRequest::PortAsync, "PASV", {200, 227});
+}
+
+bool FtpClientBase::ipv6Session() const {
+    return isIpv6Literal(m_control->addr());
+}
+
+// Points the data socket at the port of the last 229 or 227 reply, on the control connection's
+// peer (an address a reply names is not used). False when the reply holds no usable port.
 bool FtpClientBase::preparePassive() {
     std::uint16_t port = 0;
-    if (!parsePassivePort(m_passiveReply, port))
+    const bool extended = m_passiveReply.starts_with("229");
+    if (!(extended ? parseExtendedPassivePort(m_passiveReply, port)
+                   : parsePassivePort(m_passiveReply, port)))
         return false;
     applySocksSettings(*m_data);
     m_data->setAddr(m_control->addr());

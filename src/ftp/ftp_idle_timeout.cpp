@@ -42,8 +42,15 @@ void FtpClientBase::checkIdle() {
 // otherwise hold the session until it gives up itself (if ever). Nothing could answer a QUIT,
 // so the connection is closed at once.
 void FtpClientBase::idleTimedOut() {
-    stopIdleTimer();
     const std::string seconds = std::to_string(m_idleTimeout);
+    // An address of the host that does not answer at all (its packets dropped) hands the
+    // time-out on to the next address instead of ending the attempt.
+    if (m_state == FtpState::fsWaitingBanner && !m_connected && !m_addressesLeft.empty()) {
+        noteActivity();
+        tryNextAddress("no connection within " + seconds + " seconds");
+        return;
+    }
+    stopIdleTimer();
     display("! Time-out: no answer from the server for " + seconds +
             " seconds; closing the connection");
     m_lastResponse = "426 Time-out (" + seconds + " seconds without an answer)";

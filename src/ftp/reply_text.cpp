@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "ftp/ftp_types.h"
+#include "net/resolve.h"
 #include "net/socket_error.h"
 
 namespace quay {
@@ -120,6 +121,32 @@ bool parsePassivePort(std::string_view reply, std::uint16_t& port) {
     return port != 0;
 }
 
+bool parseExtendedPassivePort(std::string_view reply, std::uint16_t& port) {
+    const std::size_t open = reply.find('(');
+    if (open == std::string_view::npos)
+        return false;
+    const std::string_view rest = reply.substr(open + 1);
+    const char delimiter = rest.empty() ? '\0' : rest[0];
+    if (delimiter <= ' ' || delimiter > '~' || isDigit(delimiter) || rest.size() < 3 ||
+        rest[1] != delimiter || rest[2] != delimiter)
+        return false;
+    std::size_t pos = 3;
+    unsigned value = 0;
+    while (pos < rest.size() && isDigit(rest[pos]) && pos < 8)
+        value = value * 10 + static_cast<unsigned>(rest[pos++] - '0');
+    if (pos == 3 || value == 0 || value > 65535 || pos + 1 >= rest.size() ||
+        rest[pos] != delimiter || rest[pos + 1] != ')')
+        return false;
+    port = static_cast<std::uint16_t>(value);
+    return true;
+}
+
+std::string eprtCommand(const std::string& address, std::uint16_t port) {
+    const bool ipv6 = address.find(':') != std::string::npos;
+    return std::string("EPRT |") + (ipv6 ? "2" : "1") + "|" + address.substr(0, address.find('%')) +
+           "|" + std::to_string(port) + "|";
+}
+
 std::string portCommand(std::uint32_t localAddrNet, std::uint32_t remoteAddrNet,
                         std::uint16_t port) {
     const std::string portPart = std::to_string(port >> 8) + "," + std::to_string(port & 0xff);
@@ -132,7 +159,8 @@ std::string portCommand(std::uint32_t localAddrNet, std::uint32_t remoteAddrNet,
 
 std::string proxyUserLine(const std::string& user, const std::string& host,
                           const std::string& port) {
-    std::string line = "USER " + user + "@" + host;
+    // An IPv6 literal is bracketed, so that its colons are not taken for the port's.
+    std::string line = "USER " + user + "@" + (isIpv6Literal(host) ? "[" + host + "]" : host);
     if (!iequals(port, "ftp") && port != "21")
         line += ":" + port;
     return line;

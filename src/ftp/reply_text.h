@@ -30,12 +30,22 @@ std::optional<std::int64_t> parseSizeResult(std::string_view line);
 // hold exactly six numbers of 0..255 and the port is not 0.
 bool parsePassivePort(std::string_view reply, std::uint16_t& port);
 
+// The data port of a 229 reply "229 text (|||port|)" (RFC 2428): after the parenthesis three
+// equal delimiters (a printable character other than a digit or blank), 1 to 5 digits of a port
+// from 1 to 65535, the same delimiter and ")". False for anything else.
+bool parseExtendedPassivePort(std::string_view reply, std::uint16_t& port);
+
+// "EPRT |2|<address>|<port>|" for an IPv6 address (its zone, "%eth0", left out), "EPRT
+// |1|...|" for an IPv4 one (RFC 2428).
+std::string eprtCommand(const std::string& address, std::uint16_t port);
+
 // "PORT 127,0,0,1,p1,p2" when the control connection's peer is 127.0.0.1, otherwise the four
 // bytes of the local address (network order) and the port's high and low byte.
 std::string portCommand(std::uint32_t localAddrNet, std::uint32_t remoteAddrNet,
                         std::uint16_t port);
 
-// "USER user@host", with ":port" behind it unless the port is "ftp" or "21" (any case).
+// "USER user@host", with ":port" behind it unless the port is "ftp" or "21" (any case); an
+// IPv6 literal host in brackets ("USER joe@[::1]:2121").
 std::string proxyUserLine(const std::string& user, const std::string& host,
                           const std::string& port);
 

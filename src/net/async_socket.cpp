@@ -67,7 +67,6 @@ int AsyncSocket::liveCount() {
 void AsyncSocket::resetDefaults() {
     m_handle = InvalidSocket;
     m_state = SocketState::wsClosed;
-    m_sin.sin_family = AF_INET;
     m_addrAssigned = false;
     m_addrResolved = false;
     m_portAssigned = false;
@@ -402,8 +401,8 @@ void AsyncSocket::waitForClose() {
 }
 
 // The peer's address record, or nothing (reported under functionName) unless connected.
-std::optional<sockaddr_in> AsyncSocket::peerRecord(const char* functionName) {
-    sockaddr_in name{};
+std::optional<SocketAddress> AsyncSocket::peerRecord(const char* functionName) {
+    SocketAddress name;
     if (m_state != SocketState::wsConnected)
         return std::nullopt;
     if (getPeerName(name) != 0) {
@@ -415,27 +414,27 @@ std::optional<sockaddr_in> AsyncSocket::peerRecord(const char* functionName) {
 
 std::string AsyncSocket::peerAddr() {
     const auto name = peerRecord("GetPeerName");
-    return name ? dottedText(name->sin_addr.s_addr) : "error";
+    return name ? name->text() : "error";
 }
 
 std::string AsyncSocket::peerPort() {
     const auto name = peerRecord("GetPeerPort");
-    return name ? std::to_string(ntohs(name->sin_port)) : "error";
+    return name ? std::to_string(name->port()) : "error";
 }
 
-int AsyncSocket::getPeerName(sockaddr_in& name) {
+int AsyncSocket::getPeerName(SocketAddress& name) {
     if (m_state != SocketState::wsConnected)
         return -1;
-    socklen_t len = sizeof name;
-    const int rc = ::getpeername(m_handle, reinterpret_cast<sockaddr*>(&name), &len);
+    socklen_t len = SocketAddress::capacity();
+    const int rc = ::getpeername(m_handle, name.get(), &len);
     if (rc != 0)
         m_libraryError = mapErrno(errno);
     return rc;
 }
 
-int AsyncSocket::getSockName(sockaddr_in& name) {
-    socklen_t len = sizeof name;
-    const int rc = ::getsockname(m_handle, reinterpret_cast<sockaddr*>(&name), &len);
+int AsyncSocket::getSockName(SocketAddress& name) {
+    socklen_t len = SocketAddress::capacity();
+    const int rc = ::getsockname(m_handle, name.get(), &len);
     if (rc != 0)
         m_libraryError = mapErrno(errno);
     return rc;
@@ -445,10 +444,10 @@ std::string AsyncSocket::localPortText() {
     if (m_state != SocketState::wsBound && m_state != SocketState::wsConnected &&
         m_state != SocketState::wsListening)
         return "error";
-    sockaddr_in name{};
+    SocketAddress name;
     if (getSockName(name) != 0)
         return "error";
-    return std::to_string(ntohs(name.sin_port));
+    return std::to_string(name.port());
 }
 
 }  // namespace quay

@@ -14,6 +14,7 @@
 
 #include "base/event_loop.h"
 #include "net/buffer.h"
+#include "net/socket_address.h"
 #include "net/socket_error.h"
 
 namespace quay {
@@ -42,7 +43,8 @@ using SocketOptions = unsigned;
 using SocketHandle = int;
 inline constexpr SocketHandle InvalidSocket = -1;
 
-// An event-driven, non-blocking IPv4 TCP (and UDP) socket on an EventLoop.
+// An event-driven, non-blocking TCP (and UDP) socket on an EventLoop. addr() may name an IPv4 or
+// IPv6 address (or a name, resolved to its first address); the socket takes that family.
 //
 // Threading: every method must be called on the loop's thread; events are fired on it, from
 // the loop, and re-entrantly from any pumping call (processMessages, flush, waitForClose, the
@@ -138,7 +140,7 @@ public:
     std::size_t sendQueueBlocks() const { return m_sendQueue.size(); }
     bool allSent() const { return m_allSent; }
     // The peer record of connect()/datagrams, and of the last accept().
-    const sockaddr_in& remoteAddress() const { return m_sin; }
+    const SocketAddress& remoteAddress() const { return m_sin; }
     bool terminated() const { return m_terminated; }
 
     // --- operations
@@ -192,9 +194,11 @@ public:
     // message handling (to exercise onBgException).
     void postTestException();
 
-    // Resolves a name on a worker thread; onDnsLookupDone follows from the loop, except for a
-    // dotted address, which completes before dnsLookup returns. A new lookup or cancel drops
-    // the result of the running one.
+    // Resolves a name on a worker thread to its addresses of both families (dnsResultList(),
+    // dnsResult() the first); onDnsLookupDone follows from the loop, except for a dotted
+    // address or an IPv6 literal (bare or in brackets), which completes before dnsLookup
+    // returns with dnsResult() alone. A new lookup or cancel drops the result of the running
+    // one.
     void dnsLookup(const std::string& hostName);
     void reverseDnsLookup(const std::string& dottedAddress);
     // Drops the running lookup and fires onDnsLookupDone(10004); nothing when none runs.
@@ -202,8 +206,8 @@ public:
 
     std::string peerAddr();  // "error" unless wsConnected
     std::string peerPort();  // "error" unless wsConnected
-    int getPeerName(sockaddr_in& name);
-    int getSockName(sockaddr_in& name);
+    int getPeerName(SocketAddress& name);
+    int getSockName(SocketAddress& name);
     // Local port in decimal when bound, connected or listening; "error" otherwise.
     std::string localPortText();
 
@@ -267,7 +271,7 @@ protected:
     void startConnect();
     void bindLocal();
     bool remoteResolved() const { return m_addrResolved && m_portResolved; }
-    void markRemoteResolved(std::uint32_t address, std::uint16_t portNumber);
+    void markRemoteResolved(const SocketAddress& address, std::uint16_t portNumber);
     // Posts a write notification for the current handle (as the library does when a
     // connection becomes writable).
     void postWriteNotification();
@@ -278,7 +282,7 @@ private:
     void assignRemote(std::string& text, bool& assigned, bool& resolved, const std::string& value,
                       const char* property);
     SocketHandle openHandle(const char* functionName);
-    std::optional<sockaddr_in> peerRecord(const char* functionName);
+    std::optional<SocketAddress> peerRecord(const char* functionName);
     enum class StreamProbe { Data, EndOfStream, Nothing };
 
     void handleEvents(unsigned bits, int error);
@@ -348,7 +352,7 @@ private:
     int m_flushTimeout = 60;
     SocketState m_state = SocketState::wsClosed;
     bool m_terminated = false;
-    sockaddr_in m_sin{};
+    SocketAddress m_sin;
 
     // Readiness bookkeeping that turns level-triggered readiness into one-shot notifications.
     bool m_watching = false;

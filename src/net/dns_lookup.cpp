@@ -3,6 +3,7 @@
 #include <arpa/inet.h>
 #include <netdb.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <thread>
 
@@ -13,15 +14,17 @@ namespace quay {
 
 int lookupAddresses(const std::string& name, std::vector<std::string>& addresses) {
     addrinfo hints{};
-    hints.ai_family = AF_INET;
+    hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* result = nullptr;
     const int rc = getaddrinfo(name.c_str(), nullptr, &hints, &result);
     if (rc != 0)
         return mapResolverError(rc, errno);
-    for (const addrinfo* ai = result; ai; ai = ai->ai_next)
-        addresses.push_back(
-            dottedText(reinterpret_cast<const sockaddr_in*>(ai->ai_addr)->sin_addr.s_addr));
+    for (const addrinfo* ai = result; ai; ai = ai->ai_next) {
+        std::string text = SocketAddress::fromRecord(ai->ai_addr, ai->ai_addrlen).text();
+        if (!text.empty() && std::find(addresses.begin(), addresses.end(), text) == addresses.end())
+            addresses.push_back(std::move(text));
+    }
     freeaddrinfo(result);
     return addresses.empty() ? sockerr::NoData : 0;
 }

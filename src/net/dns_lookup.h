@@ -15,8 +15,9 @@ namespace quay {
 // runs and the worker never touches the loop again, so the owner may go away at once.
 class DnsLookupTask : public std::enable_shared_from_this<DnsLookupTask> {
 public:
-    // error: 0 or a socket-layer code (11001...); results: dotted addresses in resolver
-    // order (forward) or the one host name (reverse).
+    // error: 0 or a socket-layer code (11001...); results: the numeric addresses of both
+    // families ("127.0.0.1", "::1") in the resolver's order, each once (forward), or the one
+    // host name (reverse).
     using Done = std::function<void(int error, std::vector<std::string> results)>;
 
     // Throws std::system_error when no thread can be started.

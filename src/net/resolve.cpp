@@ -96,9 +96,34 @@ std::string dottedText(std::uint32_t networkOrderAddress) {
     return text;
 }
 
-std::uint32_t resolveHost(const std::string& text) {
+namespace {
+
+// The first address of a name of the given family, by the blocking resolver.
+SocketAddress lookupFirst(const std::string& text, int family) {
+    addrinfo hints{};
+    hints.ai_family = family;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* result = nullptr;
+    const int rc = getaddrinfo(trimmed(text).c_str(), nullptr, &hints, &result);
+    if (rc != 0 || !result) {
+        const int code = mapResolverError(rc == 0 ? EAI_NONAME : rc, errno);
+        throw SocketException(
+            formatted("ResolveHost: Cannot convert host address '%s', Error #%d", text, code));
+    }
+    const SocketAddress address = SocketAddress::fromRecord(result->ai_addr, result->ai_addrlen);
+    freeaddrinfo(result);
+    return address;
+}
+
+void checkHostLength(const std::string& text) {
     if (text.empty() || text.size() > 256)
         throw SocketException("ResolveHost: '" + text + "' Invalid Hostname.");
+}
+
+}  // namespace
+
+std::uint32_t resolveHost(const std::string& text) {
+    checkHostLength(text);
     const std::string host = trimmed(text);
     if (isDottedAddress(host)) {
         const std::uint32_t address = dottedToNetwork(host);
@@ -106,19 +131,21 @@ std::uint32_t resolveHost(const std::string& text) {
             throw SocketException("ResolveHost: '" + text + "' Invalid IP address.");
         return address;
     }
-    addrinfo hints{};
-    hints.ai_family = AF_INET;
-    hints.ai_socktype = SOCK_STREAM;
-    addrinfo* result = nullptr;
-    const int rc = getaddrinfo(host.c_str(), nullptr, &hints, &result);
-    if (rc != 0 || !result) {
-        const int code = mapResolverError(rc == 0 ? EAI_NONAME : rc, errno);
-        throw SocketException(
-            formatted("ResolveHost: Cannot convert host address '%s', Error #%d", text, code));
-    }
-    const auto address = reinterpret_cast<const sockaddr_in*>(result->ai_addr)->sin_addr.s_addr;
-    freeaddrinfo(result);
-    return address;
+    return lookupFirst(text, AF_INET).ipv4();
+}
+
+bool isIpv6Literal(const std::string& text) {
+    return SocketAddress::fromIpv6Literal(text).has_value();
+}
+
+SocketAddress resolveAddress(const std::string& text) {
+    checkHostLength(text);
+    const std::string host = trimmed(text);
+    if (isDottedAddress(host))
+        return SocketAddress::fromIpv4(resolveHost(text));
+    if (const auto literal = SocketAddress::fromIpv6Literal(host))
+        return *literal;
+    return lookupFirst(text, AF_UNSPEC);
 }
 
 std::uint16_t resolvePort(const std::string& port, const std::string& proto) {

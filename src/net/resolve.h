@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <string>
 
+#include "net/socket_address.h"
+
 namespace quay {
 
 // Process-wide conversions of host, port and protocol texts. Every failure throws
@@ -19,6 +21,13 @@ bool isDottedAddress(const std::string& text);
 // with the blocking resolver, failure "ResolveHost: Cannot convert host address '<text>',
 // Error #<code>".
 std::uint32_t resolveHost(const std::string& text);
+
+// An IPv6 literal, bare or in brackets, with an optional zone ("::1", "[::1]", "fe80::1%eth0").
+bool isIpv6Literal(const std::string& text);
+
+// resolveHost for either family: a dotted text as there, an IPv6 literal (bare or in brackets)
+// without the resolver, a name by the resolver's first address of either family. Port 0.
+SocketAddress resolveAddress(const std::string& text);
 
 // Port in host order. A text of 0 or more than 31 characters throws "ResolvePort: Invalid
 // Port."; a text starting with a digit gives the value of its leading digits ("21x" -> 21);

@@ -20,10 +20,10 @@ std::string formatCode(const char* format, int code) {
 
 }  // namespace
 
-void AsyncSocket::markRemoteResolved(std::uint32_t address, std::uint16_t portNumber) {
+void AsyncSocket::markRemoteResolved(const SocketAddress& address, std::uint16_t portNumber) {
     m_portNumber = portNumber;
-    m_sin.sin_port = htons(portNumber);
-    m_sin.sin_addr.s_addr = address;
+    m_sin = address;
+    m_sin.setPort(portNumber);
     m_portResolved = true;
     m_addrResolved = true;
 }
@@ -38,7 +38,7 @@ void AsyncSocket::resolvePortsAndAddress(bool resolveLocalPort, const std::strin
         }
         if (!m_portResolved) {
             m_portNumber = resolvePort(m_port, m_proto);
-            m_sin.sin_port = htons(m_portNumber);
+            m_sin.setPort(m_portNumber);
             m_portResolved = true;
         }
         if (resolveLocalPort && !m_localPortResolved) {
@@ -46,7 +46,8 @@ void AsyncSocket::resolvePortsAndAddress(bool resolveLocalPort, const std::strin
             m_localPortResolved = true;
         }
         if (!m_addrResolved) {
-            m_sin.sin_addr.s_addr = resolveHost(m_addr);
+            m_sin = resolveAddress(m_addr);
+            m_sin.setPort(m_portNumber);
             m_addrResolved = true;
         }
     } catch (const std::exception& e) {
@@ -93,7 +94,7 @@ bool AsyncSocket::setOption(int level, int name, int value, const char* function
 SocketHandle AsyncSocket::openHandle(const char* functionName) {
     discardSendQueue();
     const int handle =
-        ::socket(AF_INET, m_socketType | SOCK_NONBLOCK | SOCK_CLOEXEC, m_protoNumber);
+        ::socket(m_sin.family(), m_socketType | SOCK_NONBLOCK | SOCK_CLOEXEC, m_protoNumber);
     if (handle < 0) {
         m_libraryError = mapErrno(errno);
         socketError(functionName);
@@ -109,7 +110,7 @@ void AsyncSocket::startConnect() {
     changeState(SocketState::wsOpened);
     if (m_socketType == SOCK_DGRAM) {
         bindLocal();
-        if (m_sin.sin_addr.s_addr == INADDR_BROADCAST &&
+        if (!m_sin.isIpv6() && m_sin.ipv4() == INADDR_BROADCAST &&
             !setOption(SOL_SOCKET, SO_BROADCAST, -1, "setsockopt(SO_BROADCAST)"))
             return;
     } else {
@@ -127,8 +128,7 @@ void AsyncSocket::startConnect() {
         doSessionConnected(0);
         return;
     }
-    if (::connect(m_handle, reinterpret_cast<const sockaddr*>(&m_sin), sizeof m_sin) == 0 ||
-        errno == EINPROGRESS) {
+    if (::connect(m_handle, m_sin.get(), m_sin.size()) == 0 || errno == EINPROGRESS) {
         changeState(SocketState::wsConnecting);
         return;
     }
@@ -138,11 +138,11 @@ void AsyncSocket::startConnect() {
 }
 
 void AsyncSocket::bindLocal() {
-    sockaddr_in local{};
-    local.sin_family = AF_INET;
-    local.sin_addr.s_addr = resolveHost(m_localAddr);
-    local.sin_port = htons(m_localPortNumber);
-    if (::bind(m_handle, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0) {
+    // The local address is IPv4 ("0.0.0.0" unless set); an IPv6 socket binds its any address.
+    SocketAddress local = m_sin.isIpv6() ? *SocketAddress::fromIpv6Literal("::")
+                                         : SocketAddress::fromIpv4(resolveHost(m_localAddr));
+    local.setPort(m_localPortNumber);
+    if (::bind(m_handle, local.get(), local.size()) != 0) {
         m_lastError = mapErrno(errno);
         reportError(formatCode("winsock.bind failed, error #%d", m_lastError));
         return;
@@ -152,7 +152,7 @@ void AsyncSocket::bindLocal() {
         reportError(formatCode("winsock.getsockname failed, error #%d", m_lastError));
         return;
     }
-    m_localPortNumber = ntohs(local.sin_port);
+    m_localPortNumber = local.port();
     m_localPort = std::to_string(m_localPortNumber);
 }
 
@@ -180,7 +180,7 @@ void AsyncSocket::listen() {
     const SocketHandle handle = openHandle("socket");
     if (handle < 0)
         return;
-    if (::bind(handle, reinterpret_cast<const sockaddr*>(&m_sin), sizeof m_sin) != 0) {
+    if (::bind(handle, m_sin.get(), m_sin.size()) != 0) {
         m_libraryError = mapErrno(errno);
         ::close(handle);
         socketError("Bind");
@@ -211,8 +211,8 @@ SocketHandle AsyncSocket::accept() {
         socketError("not a listening socket");
         return InvalidSocket;
     }
-    socklen_t len = sizeof m_sin;
-    const int handle = ::accept4(m_handle, reinterpret_cast<sockaddr*>(&m_sin), &len, SOCK_CLOEXEC);
+    socklen_t len = SocketAddress::capacity();
+    const int handle = ::accept4(m_handle, m_sin.get(), &len, SOCK_CLOEXEC);
     m_acceptArmed = true;
     refreshWatch();
     if (handle < 0) {

@@ -32,6 +32,13 @@ void AsyncSocket::startLookup(const std::string& text, bool reverse) {
         doDnsLookupDone(0);
         return;
     }
+    // An IPv6 literal is an address already, like a dotted one.
+    if (const auto literal =
+            reverse ? std::nullopt : SocketAddress::fromIpv6Literal(trimmed(text))) {
+        m_dnsResult = literal->text();
+        doDnsLookupDone(0);
+        return;
+    }
     const std::string query = reverse ? dottedText(resolveHost(text)) : text;
     try {
         m_lookup = DnsLookupTask::start(

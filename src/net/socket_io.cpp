@@ -307,8 +307,7 @@ std::int64_t AsyncSocket::sendTo(const sockaddr_in& dest, const void* data, std:
 std::int64_t AsyncSocket::sendRaw(const void* data, std::int64_t len) {
     const int flags = m_sendFlags | MSG_NOSIGNAL;
     const ssize_t n = m_socketType == SOCK_DGRAM
-                          ? ::sendto(m_handle, data, chunk(len), flags,
-                                     reinterpret_cast<const sockaddr*>(&m_sin), sizeof m_sin)
+                          ? ::sendto(m_handle, data, chunk(len), flags, m_sin.get(), m_sin.size())
                           : ::send(m_handle, data, chunk(len), flags);
     if (n < 0)
         m_libraryError = mapErrno(errno);

@@ -140,9 +140,14 @@ void SocksSocket::connect() {
         return;
     }
     checkRequestLimits();
+    // A SOCKS 4 request has room for an IPv4 address only.
+    if (m_socksLevel == "4" && isIpv6Literal(trimmed(addr()))) {
+        reportError("SOCKS 4 cannot reach the IPv6 address " + addr() + "; use SOCKS 4A or 5");
+        return;
+    }
     try {
         if (!remoteResolved())
-            markRemoteResolved(resolveHost(m_socksServer), resolvePort(m_socksPort, proto()));
+            markRemoteResolved(resolveAddress(m_socksServer), resolvePort(m_socksPort, proto()));
         m_destPort = resolvePort(port(), proto());
     } catch (const std::exception& e) {
         reportError(std::string("connect: ") + e.what());
@@ -278,9 +283,19 @@ void SocksSocket::sendSocks4Request() {
     sendNegotiation(request);
 }
 
+// An IPv6 literal goes as an IPv6 address (type 4): a server would look up a name, and "::1"
+// is none. Everything else goes as a name (type 3), a dotted address included.
 void SocksSocket::sendSocks5Request() {
-    std::vector<std::uint8_t> request{5, 1, 0, 3, static_cast<std::uint8_t>(addr().size())};
-    appendBytes(request, addr());
+    std::vector<std::uint8_t> request{5, 1, 0};
+    if (const auto ipv6 = SocketAddress::fromIpv6Literal(trimmed(addr()))) {
+        request.push_back(4);
+        const auto* bytes = reinterpret_cast<const sockaddr_in6*>(ipv6->get())->sin6_addr.s6_addr;
+        request.insert(request.end(), bytes, bytes + 16);
+    } else {
+        request.push_back(3);
+        request.push_back(static_cast<std::uint8_t>(addr().size()));
+        appendBytes(request, addr());
+    }
     appendPort(request, m_destPort);
     sendNegotiation(request);
 }

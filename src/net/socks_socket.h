@@ -57,6 +57,10 @@ inline constexpr int ResolveFailed = 20017;
 //
 // A user code, password or host name that does not fit the 128-byte request is refused by
 // connect() with a SocketException before anything is sent.
+//
+// Destinations: SOCKS 5 sends an IPv6 literal as an IPv6 address and anything else as a name;
+// SOCKS 4A sends the text as a name; SOCKS 4 needs an IPv4 address and refuses an IPv6
+// literal in connect() (reported: "SOCKS 4 cannot reach the IPv6 address ...").
 class SocksSocket : public AsyncSocket {
 public:
     explicit SocksSocket(EventLoop& loop);

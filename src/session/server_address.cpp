@@ -3,8 +3,22 @@
 #include <algorithm>
 
 #include "config/ascii.h"
+#include "net/resolve.h"
 
 namespace quay {
+
+namespace {
+
+// Moves the path, from the first "/" on, into InitialDir.
+void takeInitialDir(std::string& server, FtpServerInfo& info) {
+    if (const std::size_t slash = server.find('/'); slash != std::string::npos) {
+        info.InitialDir =
+            cutTo(std::string_view(server).substr(slash), FtpServerInfo::InitialDirLimit);
+        server.erase(slash);
+    }
+}
+
+}  // namespace
 
 void parseServerAddress(FtpServerInfo& info) {
     std::string server(trimBlanks(info.Server));
@@ -23,12 +37,22 @@ void parseServerAddress(FtpServerInfo& info) {
             info.User = credentials;
         }
     }
-    if (const std::size_t slash = server.find('/'); slash != std::string::npos) {
-        info.InitialDir =
-            cutTo(std::string_view(server).substr(slash), FtpServerInfo::InitialDirLimit);
-        server.erase(slash);
+    // An IPv6 literal in brackets may be followed by a port: "[::1]:2121/dir".
+    if (server.starts_with('[')) {
+        if (const std::size_t close = server.find(']'); close != std::string::npos) {
+            std::string rest = server.substr(close + 1);
+            server = server.substr(1, close - 1);
+            takeInitialDir(rest, info);
+            if (rest.starts_with(':'))
+                info.Port = rest.substr(1);
+            info.Server = server;
+            return;
+        }
     }
-    if (const std::size_t colon = server.find(':'); colon != std::string::npos) {
+    takeInitialDir(server, info);
+    // A bare IPv6 literal ("::1", "fe80::1%eth0") has no port: its colons are its own.
+    if (const std::size_t colon = server.find(':');
+        colon != std::string::npos && !isIpv6Literal(server)) {
         info.Port = server.substr(colon + 1);
         server.erase(colon);
     }

@@ -11,7 +11,8 @@ namespace quay {
 // Splits an address typed as [ftp://|http://][user[:password]@]host[:port][/path] into the
 // record's Server, User, Password, Port and InitialDir (in place). Blanks are dropped from
 // the address; a user part without ":" leaves Password as it was; the path is cut to the
-// InitialDir limit.
+// InitialDir limit. An IPv6 literal stands bare ("::1", "fe80::1%eth0"; no port can follow)
+// or in brackets ("[::1]", "joe:pw@[::1]:2121/pub"); Server gets it without brackets.
 void parseServerAddress(FtpServerInfo& info);
 
 // A remote directory as the session keeps it: ends in "/" (an empty path is "/"); for a

@@ -70,8 +70,8 @@ protected:
         EXPECT_EQ(readFile(work.path() / "data.txt"), payload);
         if (socksPort != 0) {
             // Both connections went to the SOCKS server, not straight to the FTP server.
-            EXPECT_EQ(ntohs(h.ftp.controlSocket().remoteAddress().sin_port), socksPort);
-            EXPECT_EQ(ntohs(h.ftp.dataSocket().remoteAddress().sin_port), socksPort);
+            EXPECT_EQ(h.ftp.controlSocket().remoteAddress().port(), socksPort);
+            EXPECT_EQ(h.ftp.dataSocket().remoteAddress().port(), socksPort);
         }
         ASSERT_EQ(h.run([&] { h.ftp.quitAsync(); }), 0);
         std::filesystem::remove(work.path() / "data.txt");

@@ -45,6 +45,21 @@ TEST(ReplyText, PassivePortNeedsSixNumbersAndAPort) {
     }
 }
 
+// Any printable delimiter but a digit, the same four times; what follows ")" does not matter.
+// The replies no port may be taken from are the engine's test (HostileEpsvRepliesEndTheRequest).
+TEST(ReplyText, ExtendedPassivePort) {
+    std::uint16_t port = 0;
+    EXPECT_TRUE(parseExtendedPassivePort("229 Entering Extended Passive Mode (|||6446|)", port));
+    EXPECT_EQ(port, 6446);
+    EXPECT_TRUE(parseExtendedPassivePort("229 (!!!65535!).", port));
+    EXPECT_EQ(port, 65535);
+    EXPECT_TRUE(parseExtendedPassivePort("229 (###00021#)", port));
+    EXPECT_EQ(port, 21);
+    EXPECT_FALSE(parseExtendedPassivePort("229 (|!|21|)", port));
+    EXPECT_FALSE(parseExtendedPassivePort("229 (   21 )", port));
+    EXPECT_FALSE(parseExtendedPassivePort("229 (|2|::1|21|)", port));
+}
+
 TEST(ReplyText, PortAndProxyLines) {
     const std::uint32_t local = inet_addr("192.168.7.9");
     EXPECT_EQ(portCommand(local, inet_addr("127.0.0.1"), 1025), "PORT 127,0,0,1,4,1");
@@ -52,6 +67,10 @@ TEST(ReplyText, PortAndProxyLines) {
     EXPECT_EQ(proxyUserLine("bob", "ftp.example", "2121"), "USER bob@ftp.example:2121");
     EXPECT_EQ(proxyUserLine("bob", "ftp.example", "FTP"), "USER bob@ftp.example");
     EXPECT_EQ(proxyUserLine("bob", "ftp.example", "21"), "USER bob@ftp.example");
+    EXPECT_EQ(proxyUserLine("bob", "::1", "2121"), "USER bob@[::1]:2121");
+    EXPECT_EQ(eprtCommand("::1", 50000), "EPRT |2|::1|50000|");
+    EXPECT_EQ(eprtCommand("fe80::1%eth0", 1025), "EPRT |2|fe80::1|1025|");
+    EXPECT_EQ(eprtCommand("10.0.0.1", 21), "EPRT |1|10.0.0.1|21|");
 }
 
 TEST(ReplyText, TransferSummary) {

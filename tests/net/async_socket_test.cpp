@@ -283,9 +283,9 @@ TEST_F(SocketTest, ListenOnPortZeroThenAcceptAndDupIntoTheSameObject) {
     socket.setAddr("0.0.0.0");
     socket.setPort("0");
     socket.listen();
-    sockaddr_in name{};
+    SocketAddress name;
     ASSERT_EQ(socket.getSockName(name), 0);
-    const int port = ntohs(name.sin_port);
+    const int port = name.port();
     EXPECT_EQ(socket.localPortText(), std::to_string(port));
 
     const int client = test::posixConnect(port);

@@ -34,6 +34,19 @@ TEST_F(DnsLookup, DottedAddressCompletesBeforeReturning) {
     EXPECT_TRUE(socket.dnsResultList().empty());
 }
 
+// An IPv6 literal is an address too: bare or in brackets, its zone kept.
+TEST_F(DnsLookup, Ipv6LiteralCompletesBeforeReturning) {
+    for (const auto& [text, result] :
+         {std::pair{"::1", "::1"}, std::pair{" [::1] ", "::1"},
+          std::pair{"[fe80::1%lo]", "fe80::1%lo"}, std::pair{"0:0::0:1", "::1"}}) {
+        done.clear();
+        socket.dnsLookup(text);
+        EXPECT_EQ(done, std::vector<int>{0}) << text;
+        EXPECT_EQ(socket.dnsResult(), result) << text;
+        EXPECT_TRUE(socket.dnsResultList().empty());
+    }
+}
+
 TEST_F(DnsLookup, EmptyNameReportsThenCompletesWithInvalidArgument) {
     socket.onError = [&] { done.push_back(-1); };  // -1 marks the error report
     socket.dnsLookup("");

@@ -40,6 +40,24 @@ TEST(ResolveHost, RefusesBadNamesWithTheirMessages) {
               "ResolveHost: Cannot convert host address '" + unresolvable + "', Error #11001");
 }
 
+TEST(Ipv6Literal, BareOrBracketedWithAZone) {
+    for (const char* yes : {"::1", "[::1]", "fe80::1%lo", "[fe80::1%lo]", "2001:db8::ff00:42:8329",
+                            "::ffff:127.0.0.1"})
+        EXPECT_TRUE(isIpv6Literal(yes)) << yes;
+    for (const char* no : {"127.0.0.1", "localhost", "[::1", "::1]", "::g", "1:2:3:4:5:6:7:8:9", "",
+                           "[]", "host:21"})
+        EXPECT_FALSE(isIpv6Literal(no)) << no;
+}
+
+// Either family: dotted and IPv6 texts convert without the resolver, names by it.
+TEST(ResolveAddress, TakesBothFamilies) {
+    EXPECT_EQ(resolveAddress(" [::1] ").text(), "::1");
+    EXPECT_TRUE(resolveAddress("::1").isIpv6());
+    EXPECT_EQ(resolveAddress("127.0.0.1").text(), "127.0.0.1");
+    EXPECT_FALSE(resolveAddress("localhost").isIpv6());
+    EXPECT_EQ(thrown([] { resolveAddress(""); }), "ResolveHost: '' Invalid Hostname.");
+}
+
 TEST(ResolvePort, DigitsNamesAndLimits) {
     EXPECT_EQ(resolvePort("21", "tcp"), 21);
     EXPECT_EQ(resolvePort("21x", "tcp"), 21);

@@ -404,6 +404,40 @@ TEST_F(SocksTest, Socks4DestinationThatCannotBeResolved) {
                              "closed 20017"}));
 }
 
+// An IPv6 destination: SOCKS 5 sends its 16 bytes (type 4), SOCKS 4A the literal as a name,
+// and SOCKS 4, which has room for an IPv4 address only, refuses it before connecting.
+TEST_F(SocksTest, Ipv6DestinationsByLevel) {
+    test::ScriptedSocks socks5(R"([{"read": "greeting5"}, {"send": "05 00"},
+        {"read": "request5"}, {"send": "05 00 00 01 7f 00 00 01 00 15"}, {"echo": true}])");
+    connectVia(socks5.port(), "5", "::1", 2121);
+    ASSERT_TRUE(awaitConnected());
+    EXPECT_EQ(echo("six"), "six");
+    ASSERT_EQ(socks5.requests().size(), 2u);
+    EXPECT_EQ(socks5.requests()[1], "05010004" + std::string(30, '0') + "01" + portHex(2121));
+    socket.close();
+
+    test::ScriptedSocks socks4a(R"([{"read": "request4"}, {"send": "00 5a 00 00 00 00 00 00"},
+        {"echo": true}])");
+    log.clear();
+    connectVia(socks4a.port(), "4A", "fe80::1%lo", 21);
+    ASSERT_TRUE(awaitConnected());
+    ASSERT_EQ(socks4a.requests().size(), 1u);
+    EXPECT_EQ(socks4a.requests()[0],
+              "0401" + portHex(21) + "00000001" + "00" + hex("fe80::1%lo") + "00");
+    socket.close();
+
+    log.clear();
+    try {
+        connectVia(socks4a.port(), "4", "::1", 21);
+        ADD_FAILURE() << "SOCKS 4 connected to an IPv6 address";
+    } catch (const SocketException& e) {
+        EXPECT_STREQ(e.what(), "SOCKS 4 cannot reach the IPv6 address ::1; use SOCKS 4A or 5");
+    }
+    EXPECT_EQ(socket.state(), SocketState::wsClosed);
+    EXPECT_EQ(events(), Log{});
+    EXPECT_EQ(socks4a.requests().size(), 1u);
+}
+
 TEST_F(SocksTest, HandlersMayDestroyTheSocketDuringTheNegotiation) {
     test::ScriptedSocks proxy(R"([{"read": "greeting5"}, {"send": "05 02"}, {"read": "auth5"},
         {"send": "01 00"}, {"read": "request5"}, {"send": "05 ff 00 01 00 00 00 00 00 00"}])");

@@ -31,6 +31,17 @@ struct AddressCase {
     std::array<const char*, 5> fields;
 };
 
+std::array<std::string, 5> splitOverRecord(const std::string& address) {
+    FtpServerInfo info;
+    info.Server = address;
+    info.User = std::string("u");
+    info.Password = std::string("p");
+    info.Port = std::string("21");
+    info.InitialDir = std::string("/start");
+    parseServerAddress(info);
+    return {info.Server, info.User, info.Password, info.Port, info.InitialDir};
+}
+
 TEST(ServerAddress, SplitsEveryPartOfATypedAddress) {
     const AddressCase cases[] = {
         {"  FTP://joe:se cret@files.example.org:2121/pub/in ",
@@ -38,17 +49,16 @@ TEST(ServerAddress, SplitsEveryPartOfATypedAddress) {
         // A user without a password keeps the record's; a bare host changes nothing else.
         {"http://ann@host", {"host", "ann", "p", "21", "/start"}},
         {"a:b:c@host:x/y:z", {"host", "a", "b:c", "x", "/y:z"}},
+        // IPv6 literals: bare ones take no port; brackets allow one and are dropped.
+        {"::1", {"::1", "u", "p", "21", "/start"}},
+        {"fe80::1%eth0/pub", {"fe80::1%eth0", "u", "p", "21", "/pub"}},
+        {"[::1]", {"::1", "u", "p", "21", "/start"}},
+        {"joe:pw@[::1]:2121/dir", {"::1", "joe", "pw", "2121", "/dir"}},
+        {"ftp://[fe80::1%eth0]/a:b", {"fe80::1%eth0", "u", "p", "21", "/a:b"}},
+        {"host:2:3", {"host", "u", "p", "2:3", "/start"}},
     };
     for (const AddressCase& c : cases) {
-        FtpServerInfo info;
-        info.Server = c.address;
-        info.User = "u";
-        info.Password = "p";
-        info.Port = "21";
-        info.InitialDir = "/start";
-        parseServerAddress(info);
-        const std::array<std::string, 5> got = {info.Server, info.User, info.Password, info.Port,
-                                                info.InitialDir};
+        const std::array<std::string, 5> got = splitOverRecord(c.address);
         for (std::size_t i = 0; i < got.size(); ++i)
             EXPECT_EQ(got[i], c.fields[i]) << c.address << " field " << i;
     }
@@ -218,6 +228,33 @@ TEST_F(ConnectionTest, VirtualHostGoesUpFromTheFirstLevelWithPwd) {
     EXPECT_EQ(pane().count(), 0u);
     const std::vector<std::string> after = commands();
     EXPECT_EQ(std::count(after.begin(), after.end(), "> LIST"), listings);
+}
+
+// The retry rule counts a host, not each of its addresses: a name with two addresses that both
+// refuse is tried as often as a host with one (retry=2: four attempts), each attempt naming
+// both addresses once.
+TEST_F(ConnectionTest, RetriesCountHostsNotAddresses) {
+    if (!test::useHostsFile("::1 dual.quayside.test\n127.0.0.1 dual.quayside.test\n"))
+        GTEST_SKIP() << "no hosts file of the test's own (needs root and a mount namespace)";
+    FtpServerInfo info = defaultServerInfo("");
+    info.Name = "Local";
+    info.Server = "dual.quayside.test";
+    info.Port = std::to_string(test::freePort());
+    info.User = "joe";
+    info.Password = "pw";
+    info.SavePassword = true;
+    startProgram(info, "retry=2\n");
+    doubleClick("Local");
+    ASSERT_TRUE(waitFor([&] { return controller->state().serverListMode; })) << logText();
+    loop.runUntil([] { return false; }, 300ms);
+    const auto& lines = controller->model().logLines();
+    const auto count = [&](const std::string& prefix) {
+        return std::count_if(lines.begin(), lines.end(),
+                             [&](const std::string& line) { return line.starts_with(prefix); });
+    };
+    EXPECT_EQ(count("Connecting to dual.quayside.test"), 4) << logText();
+    EXPECT_EQ(count("! ::1: Connection refused"), 4);
+    EXPECT_EQ(count("! 127.0.0.1: Connection refused"), 4);
 }
 
 class SessionLogTest : public ::testing::Test {

@@ -66,21 +66,21 @@ TEST_F(NavigationTest, EachMoveSendsItsCommandsAndListsWhereTheClientIs) {
     const std::string sub = start == "/" ? "/sub" : start + "/sub";
     select("sub");
     EXPECT_EQ(sentBy([&] { invoke("FTPViewDblClick"); }),
-              (Commands{"CWD " + sub, "TYPE A", "PASV", "MLSD"}));
+              (Commands{"CWD " + sub, "TYPE A", "EPSV", "MLSD"}));
     EXPECT_TRUE(shows("inner.txt"));
     EXPECT_EQ(controller->model().ftpPath().text(), "sub");
 
-    EXPECT_EQ(sentBy([&] { invoke("Refresh3Click"); }), (Commands{"TYPE A", "PASV", "MLSD"}));
+    EXPECT_EQ(sentBy([&] { invoke("Refresh3Click"); }), (Commands{"TYPE A", "EPSV", "MLSD"}));
     EXPECT_TRUE(shows("inner.txt"));
 
     EXPECT_EQ(sentBy([&] { invoke("FTPOneLevelUpClick"); }),
-              (Commands{"CDUP", "TYPE A", "PASV", "MLSD"}));
+              (Commands{"CDUP", "TYPE A", "EPSV", "MLSD"}));
     EXPECT_TRUE(shows("top.txt"));
 
     // A directory that cannot be entered: where the client is is read and listed.
     dialogs.promptAnswers = {std::optional<std::string>("/missing")};
     EXPECT_EQ(sentBy([&] { invoke("ChandDirect1Click"); }),
-              (Commands{"CWD /missing", "TYPE A", "PWD", "TYPE A", "PASV", "MLSD"}));
+              (Commands{"CWD /missing", "TYPE A", "PWD", "TYPE A", "EPSV", "MLSD"}));
     EXPECT_TRUE(shows("top.txt"));
     EXPECT_EQ(controller->ftp().hostDirName(), start);
 }
@@ -89,9 +89,9 @@ TEST_F(NavigationTest, CommandsAndKeepAliveEnterTheDirectoryAgainAndList) {
     const std::string start = controller->ftp().hostDirName();
     controller->model().cbCmd().setText("NOOP");
     EXPECT_EQ(sentBy([&] { invoke("SpeedButton5Click"); }),
-              (Commands{"NOOP", "CWD " + start, "TYPE A", "PASV", "MLSD"}));
+              (Commands{"NOOP", "CWD " + start, "TYPE A", "EPSV", "MLSD"}));
     EXPECT_EQ(sentBy([&] { controller->cTimerTimer(); }),
-              (Commands{"NOOP", "CWD " + start, "TYPE A", "PASV", "MLSD"}));
+              (Commands{"NOOP", "CWD " + start, "TYPE A", "EPSV", "MLSD"}));
     EXPECT_TRUE(shows("top.txt"));
 
     // Each "Error" line names the failure of the request that just ended.

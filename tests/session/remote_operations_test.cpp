@@ -100,7 +100,7 @@ protected:
     }
     Commands refreshed() {
         EXPECT_EQ(session->sentBy([&] { session->invoke("Refresh3Click"); }),
-                  (Commands{"TYPE A", "PASV", "MLSD"}));
+                  (Commands{"TYPE A", "EPSV", "MLSD"}));
         return {};
     }
 
@@ -122,11 +122,11 @@ TEST_F(RemoteOperationsTest, DeleteWalksTheTreeAndComesBackToTheStart) {
 
     session->select({"loose.txt", "tree"});
     EXPECT_EQ(session->sentBy([&] { session->invoke("sbDel2Click", "sbDel2"); }),
-              (Commands{"DELE loose.txt", "CWD /tree",     "TYPE A", "PASV",      "MLSD",
-                        "DELE a.txt",     "CWD /tree/sub", "TYPE A", "PASV",      "MLSD",
+              (Commands{"DELE loose.txt", "CWD /tree",     "TYPE A", "EPSV",      "MLSD",
+                        "DELE a.txt",     "CWD /tree/sub", "TYPE A", "EPSV",      "MLSD",
                         "DELE b.txt",     "TYPE A",        "CDUP",   "TYPE A",    "RMD /tree/sub",
                         "TYPE A",         "CDUP",          "TYPE A", "RMD /tree", "TYPE A",
-                        "CWD /",          "TYPE A",        "PASV",   "MLSD"}))
+                        "CWD /",          "TYPE A",        "EPSV",   "MLSD"}))
         << session->logText();
     EXPECT_FALSE(fs::exists(root.path() / "tree"));
     EXPECT_FALSE(fs::exists(root.path() / "loose.txt"));
@@ -156,14 +156,14 @@ TEST_F(RemoteOperationsTest, RenameAndChangeCaseRefuseANameOfAnotherEntry) {
     session->select({"top.txt"});
     session->dialogs.promptAnswers = {std::optional<std::string>("TOP.txt")};
     EXPECT_EQ(session->sentBy([&] { session->invoke("sbRen2Click", "sbRen2"); }),
-              (Commands{"RNFR top.txt", "RNTO TOP.txt", "TYPE A", "PASV", "MLSD"}));
+              (Commands{"RNFR top.txt", "RNTO TOP.txt", "TYPE A", "EPSV", "MLSD"}));
     EXPECT_TRUE(fs::exists(root.path() / "TOP.txt"));
     EXPECT_TRUE(session->shows("TOP.txt"));
 
     // lower case: "Mixed.TXT" would replace its twin and is passed over; "TOP.txt" goes on.
     session->select({"Mixed.TXT", "TOP.txt"});
     EXPECT_EQ(session->sentBy([&] { session->invoke("LARGECASE3Click", "LowerCase6"); }),
-              (Commands{"RNFR TOP.txt", "RNTO top.txt", "TYPE A", "PASV", "MLSD"}))
+              (Commands{"RNFR TOP.txt", "RNTO top.txt", "TYPE A", "EPSV", "MLSD"}))
         << session->logText();
     EXPECT_EQ(session->logCount("! Not renamed: \"Mixed.TXT\""), 1);
     EXPECT_EQ(test::readFile(root.path() / "mixed.txt"), "twin");
@@ -174,7 +174,7 @@ TEST_F(RemoteOperationsTest, RenameAndChangeCaseRefuseANameOfAnotherEntry) {
 TEST_F(RemoteOperationsTest, MakeDirectoryListsAfterwardsAndARefusalEndsIt) {
     session->dialogs.promptAnswers = {std::optional<std::string>("fresh")};
     EXPECT_EQ(session->sentBy([&] { session->invoke("sbMkd2Click", "sbMkd2"); }),
-              (Commands{"MKD fresh", "TYPE A", "PASV", "MLSD"}));
+              (Commands{"MKD fresh", "TYPE A", "EPSV", "MLSD"}));
     EXPECT_TRUE(fs::is_directory(root.path() / "fresh"));
     EXPECT_TRUE(session->shows("fresh"));
 

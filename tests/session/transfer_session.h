@@ -174,7 +174,7 @@ public:
         const std::size_t before = logSize();
         controller->invoke("Refresh3Click", "Refresh3");
         ASSERT_TRUE(settled()) << logText();
-        EXPECT_EQ(sentSince(before), (Commands{"TYPE A", "PASV", "MLSD"})) << logText();
+        EXPECT_EQ(sentSince(before), (Commands{"TYPE A", "EPSV", "MLSD"})) << logText();
         EXPECT_TRUE(showsCaption(remotePane(), shownFile)) << logText();
     }
 

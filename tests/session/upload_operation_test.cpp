@@ -26,10 +26,10 @@ TEST_F(UploadOperationTest, AMissingDirectoryIsMadeEnteredListedAndFilled) {
     ASSERT_TRUE(settled()) << logText();
 
     const std::string up = remotePath("up");
-    EXPECT_EQ(sentSince(before), (Commands{"TYPE I", "PASV", "STOR a.bin", "CWD " + up, "TYPE A",
-                                           "MKD " + up, "CWD " + up, "TYPE A", "PASV", "MLSD",
-                                           "TYPE I", "PASV", "STOR " + up + "/in.bin", "TYPE A",
-                                           "CWD " + start, "TYPE A", "PASV", "MLSD"}))
+    EXPECT_EQ(sentSince(before), (Commands{"TYPE I", "EPSV", "STOR a.bin", "CWD " + up, "TYPE A",
+                                           "MKD " + up, "CWD " + up, "TYPE A", "EPSV", "MLSD",
+                                           "TYPE I", "EPSV", "STOR " + up + "/in.bin", "TYPE A",
+                                           "CWD " + start, "TYPE A", "EPSV", "MLSD"}))
         << logText();
     EXPECT_TRUE(holds(root.path() / "a.bin", a));
     EXPECT_TRUE(holds(root.path() / "up" / "in.bin", test::patternBytes(2000, 'i')));

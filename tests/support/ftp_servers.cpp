@@ -59,7 +59,7 @@ std::string FtpServer::log() const {
 
 void FtpServer::launch(const std::vector<std::string>& argv) {
     m_process.start(argv, (m_work.path() / "server.log").string());
-    if (!waitForPort(m_port)) {
+    if (!(m_ipv6 ? waitForIpv6Port(m_port) : waitForPort(m_port))) {
         m_process.stop();
         throw std::runtime_error(name() + " did not start: " + log());
     }
@@ -93,30 +93,28 @@ void VsftpdServer::start(const fs::path& root) {
     const fs::path empty = m_work.path() / "empty";
     fs::create_directories(empty);
     const fs::path conf = m_work.path() / "vsftpd.conf";
-    writeText(conf,
-              "listen=YES\n"
-              "listen_address=127.0.0.1\n"
-              "listen_port=" +
-                  std::to_string(m_port) +
-                  "\n"
-                  "anonymous_enable=NO\n"
-                  "local_enable=YES\n"
-                  "guest_enable=YES\n"
-                  "guest_username=quaytest\n"
-                  "virtual_use_local_privs=YES\n"
-                  "write_enable=YES\n"
-                  "local_umask=022\n"
-                  "pam_service_name=quayside-test\n"
-                  "seccomp_sandbox=NO\n"
-                  "background=NO\n"
-                  "secure_chroot_dir=" +
-                  empty.string() +
-                  "\n"
-                  "local_root=" +
-                  root.string() +
-                  "\n"
-                  "vsftpd_log_file=" +
-                  (m_work.path() / "xfer.log").string() + "\n");
+    writeText(conf, std::string(m_ipv6 ? "listen=NO\nlisten_ipv6=YES\nlisten_address6=::1\n"
+                                       : "listen=YES\nlisten_address=127.0.0.1\n") +
+                        "listen_port=" + std::to_string(m_port) +
+                        "\n"
+                        "anonymous_enable=NO\n"
+                        "local_enable=YES\n"
+                        "guest_enable=YES\n"
+                        "guest_username=quaytest\n"
+                        "virtual_use_local_privs=YES\n"
+                        "write_enable=YES\n"
+                        "local_umask=022\n"
+                        "pam_service_name=quayside-test\n"
+                        "seccomp_sandbox=NO\n"
+                        "background=NO\n"
+                        "secure_chroot_dir=" +
+                        empty.string() +
+                        "\n"
+                        "local_root=" +
+                        root.string() +
+                        "\n"
+                        "vsftpd_log_file=" +
+                        (m_work.path() / "xfer.log").string() + "\n");
     launch({"vsftpd", conf.string()});
 }
 

@@ -40,6 +40,8 @@ protected:
     TempDir m_work;
     ChildProcess m_process;
     int m_port = 0;
+    // The server listens on [::1] instead of 127.0.0.1.
+    bool m_ipv6 = false;
 };
 
 // vsftpd with the virtual user quaytest (a PAM service of its own with a password file the
@@ -47,6 +49,8 @@ protected:
 // Needs root, as vsftpd switches to that account.
 class VsftpdServer : public FtpServer {
 public:
+    // Listen on [::1] instead of 127.0.0.1 (before start()).
+    void listenOnIpv6() { m_ipv6 = true; }
     void start(const std::filesystem::path& root) override;
     std::string name() const override { return "vsftpd"; }
 };

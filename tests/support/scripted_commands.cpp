@@ -40,6 +40,8 @@ bool answerSessionCommand(ScriptedFtpSession& session, const ScriptedCommand& co
         session.reply("250 ok");
     } else if (verb == "PASV") {
         session.reply(ScriptedFtpServer::passiveReply(session.listenData()));
+    } else if (verb == "EPSV") {
+        session.reply(ScriptedFtpServer::extendedPassiveReply(session.listenData()));
     } else if (verb == "TYPE") {
         session.reply("200 ok");
     } else if (verb == "FEAT") {

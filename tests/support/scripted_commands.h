@@ -17,9 +17,9 @@ struct ScriptedCommand {
 std::optional<ScriptedCommand> nextCommand(ScriptedFtpSession& session);
 
 // Answers what every scripted Unix-like server answers alike: USER, PASS, SYST, PWD, CWD
-// (absolute or relative to cwd, always taken), CDUP, PASV and TYPE, keeping cwd; FEAT is
-// refused (502), so the session lists with LIST. False, with nothing sent, for any other
-// command.
+// (absolute or relative to cwd, always taken), CDUP, PASV, EPSV (when the session does not refuse
+// it) and TYPE, keeping cwd; FEAT is refused (502), so the session lists with LIST. False, with
+// nothing sent, for any other command.
 bool answerSessionCommand(ScriptedFtpSession& session, const ScriptedCommand& command,
                           std::string& cwd);
 

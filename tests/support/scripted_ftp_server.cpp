@@ -97,6 +97,10 @@ std::string ScriptedFtpSession::readCommand() {
             if (!line.empty() && line.back() == '\r')
                 line.pop_back();
             m_onCommand(line);
+            if (refuseEpsv && line == "EPSV") {
+                reply("502 EPSV not implemented");
+                continue;
+            }
             return line;
         }
         if (m_control < 0 || !waitReadable(m_control, ioTimeout))
@@ -254,6 +258,10 @@ std::vector<std::string> ScriptedFtpServer::commands() const {
 std::string ScriptedFtpServer::failure() const {
     std::lock_guard lock(m_mutex);
     return m_failure;
+}
+
+std::string ScriptedFtpServer::extendedPassiveReply(int port) {
+    return "229 Entering Extended Passive Mode (|||" + std::to_string(port) + "|)";
 }
 
 std::string ScriptedFtpServer::passiveReply(int port, const std::string& host) {

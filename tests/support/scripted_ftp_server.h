@@ -54,6 +54,9 @@ public:
     void resetData();
 
     std::chrono::milliseconds ioTimeout{10000};
+    // Answers EPSV with 502 inside readCommand(), as a server of before RFC 2428 does, so a
+    // script sees the PASV the client sends next (the EPSV is still among the commands).
+    bool refuseEpsv = true;
 
 private:
     bool waitReadable(int fd, std::chrono::milliseconds timeout);
@@ -87,6 +90,8 @@ public:
     // The number of sessions whose script has returned (or failed).
     int finishedSessions() const { return m_finished; }
 
+    // "229 Entering Extended Passive Mode (|||port|)".
+    static std::string extendedPassiveReply(int port);
     // "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)." for a data port.
     static std::string passiveReply(int port, const std::string& host = "127,0,0,1");
 

@@ -32,6 +32,7 @@ void DantedServer::start() {
         << "logoutput: " << (m_work.path() / "danted.log").string() << "\n"
         << "internal: 127.0.0.1 port = " << m_port << "\n"
         << "external: 127.0.0.1\n"
+        << "external: ::1\n"
         << "socksmethod: pam.username none\n"
         << "clientmethod: none\n"
         << "user.privileged: root\n"
@@ -39,6 +40,8 @@ void DantedServer::start() {
         // danted wants one setting per line inside a rule.
         << "client pass {\n  from: 127.0.0.0/8 to: 0.0.0.0/0\n}\n"
         << "socks pass {\n  from: 127.0.0.0/8 to: 127.0.0.0/8\n"
+           "  protocol: tcp\n  command: connect\n  pam.servicename: quayside-test\n}\n"
+        << "socks pass {\n  from: 127.0.0.0/8 to: ::1/128\n"
            "  protocol: tcp\n  command: connect\n  pam.servicename: quayside-test\n}\n";
     m_process.start({"danted", "-f", conf.string(), "-p", (m_work.path() / "danted.pid").string()},
                     (m_work.path() / "stderr.log").string());

@@ -21,7 +21,8 @@ private:
 
 // dante's danted (SOCKS 4, and SOCKS 5 with or without a user name and password, which it
 // checks through the PAM service quayside-test: quaytest/quaytest, see writeTestPasswords) on a
-// free port of 127.0.0.1, allowing connections from and to 127.0.0.0/8 only. Runs as root.
+// free port of 127.0.0.1, allowing connections from 127.0.0.0/8 to 127.0.0.0/8 and ::1 only.
+// Runs as root.
 class DantedServer {
 public:
     void start();

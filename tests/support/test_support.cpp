@@ -3,13 +3,16 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <sched.h>
 #include <signal.h>
+#include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -76,6 +79,23 @@ void ChildProcess::stop() {
     m_pid = -1;
 }
 
+std::string randomBytes(std::size_t n, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string bytes(n, '\0');
+    for (char& c : bytes)
+        c = static_cast<char>(random() & 0xff);
+    return bytes;
+}
+
+bool useHostsFile(const std::string& content) {
+    static TempDir dir;
+    const fs::path file = dir.path() / "hosts";
+    writeFile(file, content);
+    return unshare(CLONE_NEWNS) == 0 &&
+           mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
+           mount(file.c_str(), "/etc/hosts", nullptr, MS_BIND, nullptr) == 0;
+}
+
 int freePort() {
     int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     sockaddr_in addr{};
@@ -92,21 +112,37 @@ int freePort() {
     return ntohs(addr.sin_port);
 }
 
-bool waitForPort(int port, std::chrono::milliseconds timeout) {
+namespace {
+
+bool waitForConnect(const sockaddr* addr, socklen_t len, std::chrono::milliseconds timeout) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     while (std::chrono::steady_clock::now() < deadline) {
-        int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in addr{};
-        addr.sin_family = AF_INET;
-        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        addr.sin_port = htons(static_cast<uint16_t>(port));
-        bool ok = connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+        int fd = socket(addr->sa_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        bool ok = connect(fd, addr, len) == 0;
         close(fd);
         if (ok)
             return true;
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return false;
+}
+
+}  // namespace
+
+bool waitForPort(int port, std::chrono::milliseconds timeout) {
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    addr.sin_port = htons(static_cast<uint16_t>(port));
+    return waitForConnect(reinterpret_cast<sockaddr*>(&addr), sizeof addr, timeout);
+}
+
+bool waitForIpv6Port(int port, std::chrono::milliseconds timeout) {
+    sockaddr_in6 addr{};
+    addr.sin6_family = AF_INET6;
+    addr.sin6_addr = in6addr_loopback;
+    addr.sin6_port = htons(static_cast<uint16_t>(port));
+    return waitForConnect(reinterpret_cast<sockaddr*>(&addr), sizeof addr, timeout);
 }
 
 int openDescriptorCount() {

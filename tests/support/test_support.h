@@ -40,10 +40,20 @@ private:
     pid_t m_pid = -1;
 };
 
+// Makes this process and its children read `content` as /etc/hosts, through a mount namespace
+// of their own (the machine's file is untouched). Must run before the process starts a
+// thread; false when it cannot (not root, or no namespaces), and the test should skip.
+bool useHostsFile(const std::string& content);
+
+// n bytes of a fixed pseudo-random sequence.
+std::string randomBytes(std::size_t n, unsigned seed);
+
 // A TCP port on 127.0.0.1 that nothing listens on right now.
 int freePort();
 // Waits until something accepts TCP connections on 127.0.0.1:port; false on time-out.
 bool waitForPort(int port, std::chrono::milliseconds timeout = std::chrono::seconds(10));
+// The same on [::1]:port.
+bool waitForIpv6Port(int port, std::chrono::milliseconds timeout = std::chrono::seconds(10));
 // The number of descriptors this process has open (for leak checks around a test group).
 int openDescriptorCount();
 

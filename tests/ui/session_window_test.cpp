@@ -356,6 +356,40 @@ private slots:
         QVERIFY(inServerList() && !controller().ftp().connected());
     }
 
+    // A record may name an IPv6 literal bare or in brackets; either connects to vsftpd on [::1]
+    // and lists over EPSV.
+    void connectsToIpv6LiteralsBareAndBracketed() {
+        test::VsftpdServer server;
+        server.listenOnIpv6();
+        test::writeFile(m_root->path() / "hello.txt", "hello");
+        server.start(m_root->path());
+        writeOptions("");
+        test::writeFile(m_data->path() / "ftplist.TXT", folderLine("Work") + "\r\n");
+        fs::create_directories(m_data->path() / "Work");
+        std::string lines;
+        for (const char* literal : {"::1", "[::1]"}) {
+            FtpServerInfo info = record(server.port(), server.user(), server.password());
+            info.Name = literal;
+            info.Server = literal;
+            info.Pasv = true;
+            lines += serverInfoToLine(info) + "\r\n";
+        }
+        test::writeFile(m_data->path() / "Work" / "ftplist.TXT", lines);
+        startProgram();
+        QTRY_VERIFY_WITH_TIMEOUT(shows("Work"), kWaitMs);
+        doubleClickRow("Work");
+        for (const char* literal : {"::1", "[::1]"}) {
+            QTRY_VERIFY_WITH_TIMEOUT(shows(literal), kWaitMs);
+            doubleClickRow(literal);
+            QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
+            click("sbDisConnect");
+            QTRY_VERIFY_WITH_TIMEOUT(inServerList(), kWaitMs);
+        }
+        QCOMPARE(logCount("Connecting to ::1"), 2);
+        QCOMPARE(logCount("> EPSV"), 2);
+        QCOMPARE(logCount("! ::1"), 0);
+    }
+
     // A server that accepts and never greets fails after TimeOut seconds and counts as a
     // failed attempt for the retry rule.
     // Chooses entry of the path box with the mouse: opens its list and clicks the entry.

@@ -14,7 +14,6 @@
 #include <QToolButton>
 #include <cstdlib>
 #include <fstream>
-#include <random>
 
 #include "sites/server_line.h"
 #include "ui/pane_view.h"
@@ -22,14 +21,6 @@
 namespace quay::test {
 
 namespace fs = std::filesystem;
-
-std::string randomBytes(std::size_t n, unsigned seed) {
-    std::mt19937 random(seed);
-    std::string bytes(n, '\0');
-    for (char& c : bytes)
-        c = static_cast<char>(random() & 0xff);
-    return bytes;
-}
 
 void putFile(const fs::path& path, const std::string& content) {
     fs::create_directories(path.parent_path());

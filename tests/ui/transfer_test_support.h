@@ -20,8 +20,6 @@ namespace quay::test {
 // Long enough for a loaded machine; waits return as soon as the condition holds.
 constexpr int kWaitMs = 30000;
 
-// n bytes of a fixed pseudo-random sequence.
-std::string randomBytes(std::size_t n, unsigned seed);
 // Writes content to path, making the missing directories first.
 void putFile(const std::filesystem::path& path, const std::string& content);
 // A file of size bytes that takes no disk space (a hole).
