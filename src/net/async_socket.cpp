@@ -183,6 +183,11 @@ void AsyncSocket::adoptHandle(SocketHandle handle) {
 void AsyncSocket::forgetHandle() {
     m_handle = InvalidSocket;
     ++m_generation;
+    m_tlsLayer = nullptr;
+    m_layer.reset();
+    m_opening = TlsOpening::None;
+    m_writeHeld = false;
+    m_endPosted = false;
 }
 
 void AsyncSocket::changeState(SocketState newState) {
@@ -197,6 +202,9 @@ void AsyncSocket::doChangeState(SocketState oldState) {
 }
 
 bool AsyncSocket::doDataAvailable(int error) {
+    // Held back during a TLS handshake; readiness brings it once the handshake ended.
+    if (tlsOpening())
+        return true;
     if (!onDataAvailable)
         return false;
     fire(onDataAvailable, error);
@@ -204,6 +212,10 @@ bool AsyncSocket::doDataAvailable(int error) {
 }
 
 void AsyncSocket::doSessionConnected(int error) {
+    if (error == 0 && m_tlsSettings && m_socketType == SOCK_STREAM && !m_layer) {
+        beginTls(TlsOpening::Connect, *m_tlsSettings);
+        return;
+    }
     fire(onSessionConnected, error);
 }
 
@@ -216,6 +228,10 @@ void AsyncSocket::doSessionAvailable(int error) {
 }
 
 void AsyncSocket::doDataSent(int error) {
+    if (tlsOpening()) {
+        m_writeHeld = true;
+        return;
+    }
     fire(onDataSent, error);
 }
 
@@ -273,6 +289,8 @@ void AsyncSocket::doClose(bool shutFirst, int error) {
     }
     if (m_state == SocketState::wsClosed)
         return;
+    if (shutFirst && m_layer)
+        m_layer->finish();
     if (shutFirst)
         shutDown(1);
     const SocketHandle handle = m_handle;
@@ -357,6 +375,7 @@ int AsyncSocket::resume() {
     }
     m_paused = false;
     registerEvents(m_selectMask);
+    postHeldBytes();
     return 0;
 }
 

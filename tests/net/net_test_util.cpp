@@ -185,3 +185,24 @@ EchoServer::~EchoServer() {
 }
 
 }  // namespace quay::test
+
+namespace quay::test {
+
+std::string transportName(const ::testing::TestParamInfo<Transport>& info) {
+    return info.param == Transport::Tls ? "Tls" : "Plain";
+}
+
+TransportPath::TransportPath(Transport transport, int peerPort) : m_peerPort(peerPort) {
+    if (transport == Transport::Plain)
+        return;
+    m_certificate = std::make_unique<TestCertificate>();
+    m_terminator = std::make_unique<TlsTerminator>(peerPort, *m_certificate);
+    m_settings = std::make_shared<TlsSettings>(TlsSettings{TlsContext::client(), "127.0.0.1", {}});
+}
+
+void TransportPath::settle() const {
+    for (int i = 0; i < 500 && m_terminator && m_terminator->active() > 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+}
+
+}  // namespace quay::test
