@@ -289,8 +289,6 @@ void AsyncSocket::doClose(bool shutFirst, int error) {
     }
     if (m_state == SocketState::wsClosed)
         return;
-    if (shutFirst && m_layer)
-        m_layer->finish();
     if (shutFirst)
         shutDown(1);
     const SocketHandle handle = m_handle;
@@ -354,8 +352,11 @@ void AsyncSocket::postTestException() {
 }
 
 void AsyncSocket::shutDown(int how) {
-    if (m_handle != InvalidSocket)
-        ::shutdown(m_handle, how);
+    if (m_handle == InvalidSocket)
+        return;
+    if (m_layer && how != 0)
+        m_layer->finish();
+    ::shutdown(m_handle, how);
 }
 
 int AsyncSocket::pause() {

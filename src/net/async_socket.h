@@ -188,7 +188,8 @@ public:
     void flush();
     // Pumps and delivers data until the socket is closed.
     void waitForClose();
-    // how: 0 receive, 1 send, 2 both.
+    // how: 0 receive, 1 send, 2 both. Ending the sending side ends it in every layer first
+    // (TLS: close_notify).
     void shutDown(int how);
     // Stop and restart event delivery; 0 on success.
     int pause();

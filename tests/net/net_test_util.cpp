@@ -13,14 +13,6 @@ namespace quay::test {
 
 namespace {
 
-sockaddr_in loopback(int port) {
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<std::uint16_t>(port));
-    return addr;
-}
-
 bool waitReadable(int fd, std::chrono::steady_clock::time_point deadline) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
@@ -34,18 +26,6 @@ const char* stateName(SocketState s) {
     static const char* const names[] = {"invalid",   "opened",    "bound",     "connecting",
                                         "connected", "accepting", "listening", "closed"};
     return names[static_cast<int>(s)];
-}
-
-// A listening loopback socket on a system-chosen port.
-int listenOnLoopback(int& port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr = loopback(0);
-    socklen_t len = sizeof addr;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 16) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-        throw std::runtime_error("listener setup failed");
-    port = ntohs(addr.sin_port);
-    return fd;
 }
 
 }  // namespace

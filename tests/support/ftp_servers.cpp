@@ -116,8 +116,21 @@ void VsftpdServer::start(const fs::path& root) {
                   root.string() +
                   "\n"
                   "vsftpd_log_file=" +
-                  (m_work.path() / "xfer.log").string() + "\n");
+                  (m_work.path() / "xfer.log").string() + "\n" + vsftpdTlsSettings());
     launch({"vsftpd", conf.string()});
+}
+
+std::string VsftpdServer::vsftpdTlsSettings() const {
+    if (m_certFile.empty())
+        return {};
+    return "ssl_enable=YES\n"
+           "force_local_logins_ssl=YES\n"
+           "force_local_data_ssl=YES\n"
+           "require_ssl_reuse=YES\n"
+           "ssl_ciphers=HIGH\n"
+           "rsa_cert_file=" +
+           m_certFile + "\nrsa_private_key_file=" + m_keyFile + "\n" +
+           (m_implicitTls ? "implicit_ssl=YES\n" : "");
 }
 
 void PureFtpdServer::start(const fs::path& root) {
@@ -135,8 +148,17 @@ void PureFtpdServer::start(const fs::path& root) {
     if (std::system(command.c_str()) != 0)
         throw std::runtime_error("pure-pw failed (is pure-ftpd unpacked in " +
                                  std::string(kPureFtpdDir) + "?)");
-    launch({std::string(kPureFtpdDir) + "/usr/sbin/pure-ftpd", "-S",
-            "127.0.0.1," + std::to_string(m_port), "-l", "puredb:" + dbFile, "-E", "-H", "-4"});
+    std::vector<std::string> argv{std::string(kPureFtpdDir) + "/usr/sbin/pure-ftpd",
+                                  "-S",
+                                  "127.0.0.1," + std::to_string(m_port),
+                                  "-l",
+                                  "puredb:" + dbFile,
+                                  "-E",
+                                  "-H",
+                                  "-4"};
+    if (!m_certFile.empty())
+        argv.insert(argv.end(), {"--tls=3", "--certfile=" + m_certFile + "," + m_keyFile});
+    launch(argv);
 }
 
 void PyFtpdServer::start(const fs::path& root) {

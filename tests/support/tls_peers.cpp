@@ -100,16 +100,7 @@ TlsTerminator::TlsTerminator(int targetPort, const TestCertificate& certificate)
     if (SSL_CTX_use_certificate_chain_file(m_ctx, certificate.certFile().c_str()) != 1 ||
         SSL_CTX_use_PrivateKey_file(m_ctx, certificate.keyFile().c_str(), SSL_FILETYPE_PEM) != 1)
         throw std::runtime_error("TlsTerminator: certificate not usable");
-    m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof address;
-    if (::bind(m_fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        ::listen(m_fd, 16) != 0 ||
-        ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&address), &len) != 0)
-        throw std::runtime_error("TlsTerminator: cannot listen");
-    m_port = ntohs(address.sin_port);
+    m_fd = listenOnLoopback(m_port);
     m_acceptor = std::thread([this] { acceptLoop(); });
 }
 
@@ -148,12 +139,10 @@ void TlsTerminator::relay(int client) {
     SSL* ssl = SSL_new(m_ctx);
     SSL_set_fd(ssl, client);
     const int target = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    address.sin_port = htons(static_cast<std::uint16_t>(m_targetPort));
-    bool clientOpen = SSL_accept(ssl) == 1 &&
-                      ::connect(target, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    const sockaddr_in address = loopback(m_targetPort);
+    bool clientOpen =
+        SSL_accept(ssl) == 1 &&
+        ::connect(target, reinterpret_cast<const sockaddr*>(&address), sizeof address) == 0;
     bool targetOpen = clientOpen;
     bool reset = false;
     char buffer[16384];
