@@ -330,7 +330,7 @@ void FtpClientBase::controlDnsLookupDone(int error) {
         m_control->setAddr(m_dnsResult);
         m_control->setProto("tcp");
         const bool viaProxy = m_connectionType == FtpConnectionType::ftpProxy;
-        m_control->setPort(viaProxy && !m_proxyPort.empty() ? m_proxyPort : controlPort());
+        m_control->setPort(viaProxy && !m_proxyPort.empty() ? m_proxyPort : serverPort());
         prepareControlTls();
         setState(FtpState::fsWaitingBanner);
         m_control->connect();

@@ -132,6 +132,8 @@ public:
     void setTrustedFingerprint(const std::string& value) { m_trustedFingerprint = value; }
     // The server's certificate of the current connection (empty fields while plain).
     const TlsCertificate& peerCertificate() const { return m_peerCertificate; }
+    // The server's port the control connection uses (990 for implicit FTPS on a default port).
+    std::string serverPort() const;
     // "TLSv1.3" etc. while the control connection is encrypted, else empty.
     std::string tlsVersion() const;
     // Goes on with a log-in that stopped with kFtpCertificateNotTrusted (the user accepted the
@@ -277,7 +279,6 @@ private:
     void startDataTls();
     // Refuses a secure mode through an FTP proxy before anything is sent.
     void checkSecurityPath();
-    std::string controlPort() const;
 
     // idle time-out (ftp_idle_timeout.cpp)
     void noteActivity();

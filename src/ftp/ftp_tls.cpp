@@ -41,7 +41,7 @@ void FtpClientBase::checkSecurityPath() {
     handleError(text);
 }
 
-std::string FtpClientBase::controlPort() const {
+std::string FtpClientBase::serverPort() const {
     if (m_security == FtpSecurity::ftpTlsImplicit &&
         (m_port.empty() || m_port == "21" || m_port == "ftp"))
         return "990";

@@ -102,8 +102,9 @@ std::int64_t AsyncSocket::layerRead(void* buffer, std::int64_t size) {
     const std::int64_t n = m_layer->read(buffer, size, error);
     if (n < 0)
         m_libraryError = error;
-    // The peer ended TLS (close_notify) but may keep the descriptor open until it hears ours.
-    if (n == 0 && m_layer->ended() && !m_endPosted) {
+    // The peer ended TLS (close_notify, perhaps behind the last bytes just read) but may keep the
+    // descriptor open until it hears ours.
+    if (n >= 0 && m_layer->ended() && !m_endPosted) {
         m_endPosted = true;
         const std::uint64_t generation = m_generation;
         postSelf([this, generation] {

@@ -184,11 +184,23 @@ std::int64_t TlsLayer::read(void* buffer, std::int64_t size, int& error) {
         return 0;
     ERR_clear_error();
     m_belowError = 0;
-    const int n = SSL_read(m_ssl, buffer, clampLength(size));
-    if (n > 0)
-        return n;
-    error = failure(n, true);
-    return error == 0 ? 0 : -1;
+    // A record holds at most 16 KiB: the records that are there fill the caller's buffer in one
+    // call, as one recv() of a plain connection would.
+    auto* bytes = static_cast<char*>(buffer);
+    std::int64_t total = 0;
+    while (total < size) {
+        const int n = SSL_read(m_ssl, bytes + total, clampLength(size - total));
+        if (n > 0) {
+            total += n;
+            continue;
+        }
+        const int code = failure(n, true);
+        if (total > 0)
+            return total;
+        error = code;
+        return code == 0 ? 0 : -1;
+    }
+    return total;
 }
 
 std::int64_t TlsLayer::peek(int& error) {

@@ -17,6 +17,8 @@ public:
     RecordingRelay(const RecordingRelay&) = delete;
     RecordingRelay& operator=(const RecordingRelay&) = delete;
     int port() const { return m_port; }
+    // Connections from now on go to 127.0.0.1:targetPort.
+    void retarget(int targetPort) { m_targetPort = targetPort; }
     // Everything the clients sent so far, connections one after another.
     std::string clientBytes() const;
 
@@ -24,7 +26,7 @@ private:
     void acceptLoop();
     void relay(int client);
 
-    int m_targetPort;
+    std::atomic<int> m_targetPort;
     int m_port = 0;  // set by the initialiser of m_fd, so declared first
     int m_fd = -1;
     std::atomic<bool> m_stop{false};
