@@ -167,6 +167,32 @@ INSTANTIATE_TEST_SUITE_P(
         return std::string(info.param.name);
     });
 
+// A certificate the trust store vouches for logs in without any question; one for another
+// name does not.
+TEST(FtpsTrust, AVerifiedCertificateNeedsNoQuestionAnotherNameDoes) {
+    TestAuthority authority;
+    ::setenv("SSL_CERT_FILE", authority.caFile().c_str(), 1);
+    for (const std::string names : {"IP:127.0.0.1", "DNS:ftp.example.org"}) {
+        SCOPED_TRACE(names);
+        TestCertificate certificate(authority, "server", names);
+        TempDir root;
+        VsftpdServer server;
+        server.useTls(certificate);
+        server.start(root.path());
+        FtpHarness h;
+        h.target(server.port(), server.user(), server.password());
+        h.ftp.setSecurity(FtpSecurity::ftpTlsRequired);
+        const bool rightName = names == "IP:127.0.0.1";
+        EXPECT_EQ(h.run([&] { h.ftp.connectAsync(); }), rightName ? 0 : kFtpCertificateNotTrusted)
+            << h.logText();
+        EXPECT_EQ(h.logged("> USER quaytest"), rightName);
+        if (!rightName) {
+            EXPECT_EQ(h.ftp.peerCertificate().reason, "IP address mismatch");
+        }
+    }
+    ::unsetenv("SSL_CERT_FILE");
+}
+
 // The secure modes against a server that does not offer TLS, and through an FTP proxy.
 class FtpsRefusals : public ::testing::Test {
 protected:

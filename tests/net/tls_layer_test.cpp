@@ -55,6 +55,39 @@ TEST_F(TlsLayerTest, TheCertificateIsDescribedAndJudgedByTrustStoreAndName) {
     }
 }
 
+// The system's trust store way: SSL_CERT_FILE names the test's authority.
+TEST(TlsTrust, ACertificateOfATrustedAuthorityVerifiesForItsNamesOnly) {
+    test::TestAuthority authority;
+    test::TestCertificate signedCertificate(authority, "server", "IP:127.0.0.1,DNS:localhost");
+    ::setenv("SSL_CERT_FILE", authority.caFile().c_str(), 1);
+    const std::shared_ptr<TlsContext> trusting = TlsContext::client();
+    ::unsetenv("SSL_CERT_FILE");
+    PollLoop loop;
+    test::PosixListener listener;
+    test::TlsTerminator terminator(listener.port(), signedCertificate);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"127.0.0.1", ""},
+        {"localhost", ""},
+        {"ftp.example.org", "hostname mismatch"},
+        {"10.1.2.3", "IP address mismatch"}};
+    for (const auto& [name, reason] : cases) {
+        SCOPED_TRACE(name);
+        Socket socket(loop);
+        bool connected = false;
+        socket.onSessionConnected = [&](int error) { connected = error == 0; };
+        socket.setTls(std::make_shared<TlsSettings>(TlsSettings{trusting, name, {}}));
+        socket.setAddr("127.0.0.1");
+        socket.setPort(std::to_string(terminator.port()));
+        socket.connect();
+        ASSERT_TRUE(loop.runUntil([&] { return connected; }, 5s));
+        const TlsCertificate cert = socket.tls()->peerCertificate();
+        EXPECT_EQ(cert.verified(), reason.empty());
+        EXPECT_EQ(cert.reason, reason);
+        EXPECT_EQ(cert.issuer, "CN=Quayside Test CA");
+        test::posixClose(listener.acceptOne());
+    }
+}
+
 TEST_F(TlsLayerTest, ALaterConnectionResumesTheSessionOfAnEarlierOne) {
     Socket control(loop);
     int error = -1;

@@ -85,6 +85,52 @@ TestCertificate::TestCertificate(const std::string& commonName, const std::strin
                     "/CN=" + commonName, "-addext", "subjectAltName=" + altNames});
     if (status != 0)
         throw std::runtime_error("openssl req failed");
+    finish();
+}
+
+TestAuthority::TestAuthority() {
+    const int status = runCommand({"openssl",
+                                   "req",
+                                   "-x509",
+                                   "-newkey",
+                                   "ec",
+                                   "-pkeyopt",
+                                   "ec_paramgen_curve:prime256v1",
+                                   "-nodes",
+                                   "-keyout",
+                                   keyFile().string(),
+                                   "-out",
+                                   caFile().string(),
+                                   "-days",
+                                   "2",
+                                   "-subj",
+                                   "/CN=Quayside Test CA",
+                                   "-addext",
+                                   "basicConstraints=critical,CA:TRUE",
+                                   "-addext",
+                                   "keyUsage=critical,keyCertSign,cRLSign"});
+    if (status != 0)
+        throw std::runtime_error("openssl req (authority) failed");
+}
+
+TestCertificate::TestCertificate(const TestAuthority& authority, const std::string& commonName,
+                                 const std::string& altNames) {
+    const std::string request = (m_dir.path() / "leaf.csr").string();
+    const std::string extensions = (m_dir.path() / "leaf.ext").string();
+    writeFile(extensions, "subjectAltName=" + altNames + "\n");
+    const bool made =
+        runCommand({"openssl", "req", "-new", "-newkey", "ec", "-pkeyopt",
+                    "ec_paramgen_curve:prime256v1", "-nodes", "-keyout", keyFile().string(), "-out",
+                    request, "-subj", "/CN=" + commonName}) == 0 &&
+        runCommand({"openssl", "x509", "-req", "-in", request, "-CA", authority.caFile().string(),
+                    "-CAkey", authority.keyFile().string(), "-CAcreateserial", "-days", "2",
+                    "-extfile", extensions, "-out", certFile().string()}) == 0;
+    if (!made)
+        throw std::runtime_error("openssl x509 (signed certificate) failed");
+    finish();
+}
+
+void TestCertificate::finish() {
     writeFile(combinedFile(), readFile(certFile()) + readFile(keyFile()));
     std::filesystem::permissions(
         combinedFile(), std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);

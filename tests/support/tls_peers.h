@@ -14,13 +14,28 @@ typedef struct ssl_ctx_st SSL_CTX;
 
 namespace quay::test {
 
-// A self-signed certificate and its key, made with the openssl command in a temporary
-// directory. The names are subjectAltName entries ("IP:127.0.0.1,DNS:localhost").
+// A certificate authority of the test (openssl command, temporary directory); a client trusts
+// it when SSL_CERT_FILE names caFile() before its TLS context is made.
+class TestAuthority {
+public:
+    TestAuthority();
+    std::filesystem::path caFile() const { return m_dir.path() / "ca.pem"; }
+    std::filesystem::path keyFile() const { return m_dir.path() / "ca.key"; }
+
+private:
+    TempDir m_dir;
+};
+
+// A certificate and its key, made with the openssl command in a temporary directory:
+// self-signed, or signed by a TestAuthority. The names are subjectAltName entries
+// ("IP:127.0.0.1,DNS:localhost").
 class TestCertificate {
 public:
     explicit TestCertificate(const std::string& commonName = "quay-test",
                              const std::string& altNames = "IP:127.0.0.1,DNS:localhost",
                              int days = 2);
+    TestCertificate(const TestAuthority& authority, const std::string& commonName,
+                    const std::string& altNames);
     std::filesystem::path certFile() const { return m_dir.path() / "cert.pem"; }
     std::filesystem::path keyFile() const { return m_dir.path() / "key.pem"; }
     // Certificate and key in one file (vsftpd's rsa_cert_file, pure-ftpd's pure-ftpd.pem).
@@ -29,6 +44,8 @@ public:
     std::string sha256() const { return m_sha256; }
 
 private:
+    void finish();
+
     TempDir m_dir;
     std::string m_sha256;
 };
