@@ -1,4 +1,5 @@
-// Throughput of the FTP engine against curl and lftp, through one vsftpd on loopback.
+// Throughput of the FTP engine against curl and lftp, through one vsftpd on loopback; with
+// "tls" as the second argument over explicit FTPS (TLS forced on log-in and data).
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -15,6 +16,7 @@
 #include "ftp/ftp_client.h"
 #include "ftp_servers.h"
 #include "test_support.h"
+#include "tls_peers.h"
 
 namespace {
 
@@ -42,7 +44,16 @@ void makeFile(const fs::path& path, std::int64_t bytes) {
 
 class Engine {
 public:
-    Engine(int port, const std::string& user, const std::string& password) {
+    Engine(int port, const std::string& user, const std::string& password,
+           const std::string& trustedFingerprint) {
+        if (!trustedFingerprint.empty()) {
+            m_ftp.setSecurity(quay::FtpSecurity::ftpTlsRequired);
+            m_ftp.setTrustedFingerprint(trustedFingerprint);
+            m_ftp.onDisplay = [](std::string& msg) {
+                if (msg.rfind("! TLS", 0) == 0)
+                    std::printf("engine %s\n", msg.c_str());
+            };
+        }
         m_ftp.setHostName("127.0.0.1");
         m_ftp.setPort(std::to_string(port));
         m_ftp.setUserName(user);
@@ -102,23 +113,31 @@ void report(const char* direction, std::int64_t bytes, double engine, double cur
 // Throws on any failure, so that the server and the temporary files go with the stack.
 int runBench(int argc, char** argv) {
     const std::int64_t mib = argc > 1 ? std::atoll(argv[1]) : 1024;
+    const bool tls = argc > 2 && std::string(argv[2]) == "tls";
     const std::int64_t bytes = mib << 20;
+    quay::test::TestCertificate certificate;
     TempDir root;
     TempDir work;
     makeFile(root.path() / "big.bin", bytes);
     makeFile(work.path() / "big.bin", bytes);
     VsftpdServer server;
+    if (tls)
+        server.useTls(certificate);
     server.start(root.path());
-    const std::string url = "ftp://" + server.user() + ":" + server.password() +
+    const std::string url = std::string(tls ? "--ssl-reqd -k " : "") + "ftp://" + server.user() +
+                            ":" + server.password() +
                             "@127.0.0.1:" + std::to_string(server.port()) + "/";
-    const std::string lftpOpen = "lftp -u " + server.user() + "," + server.password() + " -p " +
-                                 std::to_string(server.port()) + " 127.0.0.1 -e ";
+    const std::string lftpOpen =
+        "lftp -u " + server.user() + "," + server.password() + " -p " +
+        std::to_string(server.port()) + " 127.0.0.1 -e " +
+        (tls ? "'set ftp:ssl-force true; set ssl:verify-certificate no; " : "'");
     const std::string local = (work.path() / "big.bin").string();
     // Every client writes the download into the same file: the engine takes no device
     // (/dev/null) as a target.
     const std::string received = (work.path() / "received.bin").string();
 
-    Engine engine(server.port(), server.user(), server.password());
+    Engine engine(server.port(), server.user(), server.password(),
+                  tls ? certificate.sha256() : std::string());
     // Warm the page cache of the served file once; then every client runs twice, interleaved,
     // and its faster run counts.
     engine.get("big.bin", received);
@@ -131,7 +150,7 @@ int runBench(int argc, char** argv) {
                            }));
         lftpGet = std::min(lftpGet, seconds([&] {
                                return shell(lftpOpen +
-                                            "'set ftp:passive-mode on; set xfer:clobber on; "
+                                            "set ftp:passive-mode on; set xfer:clobber on; "
                                             "get big.bin -o " +
                                             received + "; quit'");
                            }));
@@ -150,7 +169,7 @@ int runBench(int argc, char** argv) {
                            }));
         fs::remove(root.path() / "up-curl.bin");
         lftpPut = std::min(lftpPut, seconds([&] {
-                               return shell(lftpOpen + "'set ftp:passive-mode on; put " + local +
+                               return shell(lftpOpen + "set ftp:passive-mode on; put " + local +
                                             " -o up-lftp.bin; quit'");
                            }));
         fs::remove(root.path() / "up-lftp.bin");

@@ -293,6 +293,7 @@ void FtpClientBase::openAsync() {
     checkReady();
     if (m_connected)
         handleError("Quayside is already connected");
+    checkSecurityPath();
     if (!m_sequence)
         m_requestType = FtpRequest::OpenAsync;
     m_requestDone = false;
@@ -342,7 +343,8 @@ void FtpClientBase::connectNextAddress() {
         m_control->setAddr(m_dnsResult);
         m_control->setProto("tcp");
         const bool viaProxy = m_connectionType == FtpConnectionType::ftpProxy;
-        m_control->setPort(viaProxy && !m_proxyPort.empty() ? m_proxyPort : m_port);
+        m_control->setPort(viaProxy && !m_proxyPort.empty() ? m_proxyPort : serverPort());
+        prepareControlTls();
         setState(FtpState::fsWaitingBanner);
         m_control->connect();
     } catch (const std::exception& e) {
@@ -395,6 +397,8 @@ void FtpClientBase::controlSessionConnected(int error) {
     }
     m_addressesLeft.clear();
     m_connected = true;
+    if (m_control->tls())
+        noteTlsConnection();
 }
 
 // Bytes that do not complete a reply are no sign of life: a greeting trickled a byte at a time

@@ -130,6 +130,30 @@ public:
     int idleTimeout() const { return m_idleTimeout; }
     void setIdleTimeout(int seconds) { m_idleTimeout = seconds; }
 
+    // --- FTPS (ftp_tls.cpp)
+    // Plain FTP unless set. ftpTlsIfOffered and ftpTlsRequired send AUTH TLS after the
+    // greeting, ftpTlsImplicit speaks TLS from the first byte (on port 990 when port() is
+    // empty, "21" or "ftp"); once protected, PBSZ 0 and PROT P follow the log-in and every
+    // data connection, passive or active, is TLS resuming the control connection's session.
+    // With the FTP proxy connection type a secure mode refuses to start (FtpException, after
+    // a "! " line), as the proxy would see everything in clear.
+    FtpSecurity security() const { return m_security; }
+    void setSecurity(FtpSecurity value) { m_security = value; }
+    // The SHA-256 fingerprint the user trusts for this server ("AB:CD:..."), or empty. A
+    // certificate that does not verify stops the log-in before USER with
+    // kFtpCertificateNotTrusted unless it has this fingerprint.
+    const std::string& trustedFingerprint() const { return m_trustedFingerprint; }
+    void setTrustedFingerprint(const std::string& value) { m_trustedFingerprint = value; }
+    // The server's certificate of the current connection (empty fields while plain).
+    const TlsCertificate& peerCertificate() const { return m_peerCertificate; }
+    // The server's port the control connection uses (990 for implicit FTPS on a default port).
+    std::string serverPort() const;
+    // "TLSv1.3" etc. while the control connection is encrypted, else empty.
+    std::string tlsVersion() const;
+    // Goes on with a log-in that stopped with kFtpCertificateNotTrusted (the user accepted the
+    // certificate): USER, PASS, PBSZ 0, PROT P; completes as ConnectAsync.
+    void continueLoginAsync();
+
     Socket& controlSocket() { return *m_control; }
     Socket& dataSocket() { return *m_data; }
 
@@ -257,6 +281,28 @@ private:
     void endSessionForReply(const std::string& note, const std::string& error);
     void controlSessionClosed(int error);
     void quitFinish();
+    // FTPS (ftp_tls.cpp)
+    bool tlsStepWanted(FtpStep step) const;
+    // The log line of an encrypted control connection: its TLS version and cipher.
+    void noteTlsConnection();
+    void authStep();
+    void authReplied();
+    void controlTlsStarted(int error);
+    void pbszStep();
+    void protStep();
+    void protReplied();
+    // Ends the USER step with kFtpCertificateNotTrusted when the certificate is not trusted.
+    bool certificateStopsLogin();
+    TlsSettings tlsSettings(std::shared_ptr<TlsSession> resume);
+    // Chooses the control connection's stack before it connects (TLS for implicit FTPS).
+    void prepareControlTls();
+    // Chooses the data connection's stack: TLS resuming the control session once PROT P holds.
+    void prepareDataTls();
+    // Starts TLS on a passive data connection that has just been made, when protected.
+    void startDataTls();
+    // Refuses a secure mode through an FTP proxy before anything is sent.
+    void checkSecurityPath();
+
     // idle time-out (ftp_idle_timeout.cpp)
     void noteActivity();
     void checkIdle();
@@ -303,6 +349,7 @@ private:
     void uploadFirstReply();
     void uploadSecondReply();
     void sendData(int error);
+    void endUploadStream();
     void transferClosed(int error);
     void checkTransferEnd();
     void firstReplyRefused();
@@ -382,6 +429,17 @@ private:
     // The replies to an aborted transfer, to ABOR and to the NOOP behind it are still to come.
     bool m_skipUntilNoopReply = false;
     std::vector<char> m_chunk;
+
+    FtpSecurity m_security = FtpSecurity::ftpPlain;
+    std::shared_ptr<TlsContext> m_tlsContext;
+    std::string m_trustedFingerprint;
+    TlsCertificate m_peerCertificate;
+    // The user accepted the current connection's certificate (continueLoginAsync).
+    bool m_certificateAccepted = false;
+    // PROT P holds: data connections are TLS.
+    bool m_dataProtected = false;
+    // The TLS of the next data connection, or null for plain.
+    std::shared_ptr<const TlsSettings> m_dataTls;
 
     int m_idleTimeout = 15;
     std::chrono::steady_clock::time_point m_lastActivity{};

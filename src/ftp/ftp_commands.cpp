@@ -12,6 +12,8 @@ void FtpClientBase::runSingle(FtpStep step, FtpRequest request, const std::strin
 void FtpClientBase::userAsync() {
     if (m_userName.empty())
         handleError("UserName emtpy");
+    if (certificateStopsLogin())
+        return;
     const std::string line = m_connectionType == FtpConnectionType::ftpProxy
                                  ? proxyUserLine(m_userName, m_hostName, m_port)
                                  : "USER " + m_userName;

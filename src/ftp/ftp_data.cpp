@@ -9,6 +9,7 @@ void FtpClientBase::portAsync() {
     m_data->setProto("tcp");
     m_data->setAddr(ipv6Session() ? "::" : "0.0.0.0");
     m_data->setPort("0");
+    prepareDataTls();
     // Some servers connect as soon as they accept PORT, before the transfer command: the
     // connection is remembered and accepted once the transfer step knows what to do with it.
     m_acceptPending = false;

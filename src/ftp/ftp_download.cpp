@@ -99,6 +99,8 @@ void FtpClientBase::receiveConnect(int error) {
     m_started = true;
     if (error != 0)
         failTransfer(550, "Unable to establish data connection: " + socketErrorWords(error), true);
+    else
+        startDataTls();
 }
 
 void FtpClientBase::downloadFirstReply() {

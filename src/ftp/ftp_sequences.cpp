@@ -6,12 +6,12 @@ namespace {
 
 // The fixed order in which the steps of a sequence are taken, whatever the set.
 constexpr FtpStep kStepOrder[] = {
-    FtpStep::fctOpen,    FtpStep::fctUser,    FtpStep::fctPass,  FtpStep::fctCwd,  FtpStep::fctCDup,
-    FtpStep::fctTypeSet, FtpStep::fctPort,    FtpStep::fctRest,  FtpStep::fctGet,  FtpStep::fctPut,
-    FtpStep::fctAppend,  FtpStep::fctDir,     FtpStep::fctLs,    FtpStep::fctSyst, FtpStep::fctMkd,
-    FtpStep::fctRmd,     FtpStep::fctRenFrom, FtpStep::fctRenTo, FtpStep::fctSize, FtpStep::fctDele,
-    FtpStep::fctPwd,     FtpStep::fctQuote,   FtpStep::fctQuit,  FtpStep::fctMlsd, FtpStep::fctFeat,
-    FtpStep::fctOpts,
+    FtpStep::fctOpen,  FtpStep::fctAuth, FtpStep::fctUser, FtpStep::fctPass,    FtpStep::fctPbsz,
+    FtpStep::fctProt,  FtpStep::fctCwd,  FtpStep::fctCDup, FtpStep::fctTypeSet, FtpStep::fctPort,
+    FtpStep::fctRest,  FtpStep::fctGet,  FtpStep::fctPut,  FtpStep::fctAppend,  FtpStep::fctDir,
+    FtpStep::fctLs,    FtpStep::fctSyst, FtpStep::fctMkd,  FtpStep::fctRmd,     FtpStep::fctRenFrom,
+    FtpStep::fctRenTo, FtpStep::fctSize, FtpStep::fctDele, FtpStep::fctPwd,     FtpStep::fctQuote,
+    FtpStep::fctQuit,  FtpStep::fctMlsd, FtpStep::fctFeat, FtpStep::fctOpts,
 };
 
 using S = FtpStep;
@@ -23,6 +23,11 @@ void FtpClientBase::runSequence(FtpRequest request, std::initializer_list<FtpSte
     FtpSteps set = 0;
     for (FtpStep step : steps)
         set |= stepBit(step);
+    // A log-in protects the connection first (each step is skipped when not wanted).
+    if (set & stepBit(FtpStep::fctUser))
+        set |= stepBit(FtpStep::fctPbsz) | stepBit(FtpStep::fctProt);
+    if (set & stepBit(FtpStep::fctOpen))
+        set |= stepBit(FtpStep::fctAuth);
     if (m_connected && (set & stepBit(FtpStep::fctOpen)))
         handleError("Quayside is already connected");
     checkReady();
@@ -73,6 +78,8 @@ void FtpClientBase::nextSequenceStep() {
         if (step == FtpStep::fctPass && m_currentStep == FtpStep::fctUser && m_statusCode != 331)
             continue;
         if (step == FtpStep::fctCwd && m_hostDirName.empty())
+            continue;
+        if (!tlsStepWanted(step))
             continue;
         // A transfer starts inside the file only right behind a REST the server accepted with
         // 350. An upload follows the same rule as a download: behind a REST that was not
@@ -150,6 +157,12 @@ void FtpClientBase::runStep(FtpStep step) {
             return featAsync();
         case S::fctOpts:
             return optsAsync();
+        case S::fctAuth:
+            return authStep();
+        case S::fctPbsz:
+            return pbszStep();
+        case S::fctProt:
+            return protStep();
         case S::none:
             return;
     }
@@ -157,6 +170,10 @@ void FtpClientBase::runStep(FtpStep step) {
 
 void FtpClientBase::connectAsync() {
     runSequence(R::ConnectAsync, {S::fctOpen, S::fctUser, S::fctPass});
+}
+void FtpClientBase::continueLoginAsync() {
+    m_certificateAccepted = true;
+    runSequence(R::ConnectAsync, {S::fctUser, S::fctPass});
 }
 void FtpClientBase::receiveAsync() {
     runSequence(R::ReceiveAsync, {S::fctOpen, S::fctUser, S::fctPass, S::fctCwd, S::fctTypeSet,

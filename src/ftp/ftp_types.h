@@ -80,6 +80,21 @@ enum class FtpConnectionType : std::uint8_t {
     ftpSocks5 = 4,
 };
 
+// How the connection is protected; the values are those of the server record's "Security=".
+enum class FtpSecurity : std::uint8_t {
+    ftpPlain = 0,
+    // AUTH TLS, falling back to plain FTP only when the server refuses it (4xx/5xx).
+    ftpTlsIfOffered = 1,
+    // AUTH TLS, or no log-in at all.
+    ftpTlsRequired = 2,
+    // TLS from the first byte (port 990 by default).
+    ftpTlsImplicit = 3,
+};
+
+// The log-in stopped before USER: the server's certificate did not verify and its fingerprint
+// is not the trusted one (see FtpClientBase::peerCertificate, continueLoginAsync).
+inline constexpr int kFtpCertificateNotTrusted = 12110;
+
 enum class FtpShareMode : std::uint8_t {
     ftpShareCompat,
     ftpShareExclusive,
@@ -124,6 +139,9 @@ enum class FtpStep : std::uint8_t {
     fctMlsd = 24,
     fctFeat = 25,
     fctOpts = 26,
+    fctAuth = 27,
+    fctPbsz = 28,
+    fctProt = 29,
 };
 
 // A set of steps, as bits indexed by the step value.

@@ -95,6 +95,7 @@ void FtpClientBase::sendConnect(int error) {
         failTransfer(550, "Unable to establish data connection: " + socketErrorWords(error), true);
         return;
     }
+    startDataTls();
     bindAccept(&FtpClientBase::sendAccept);
     sendTransferCommand();
 }
@@ -123,6 +124,17 @@ void FtpClientBase::sendAccept(int) {
     m_uploadSession = true;
     if (m_uploadAnswer && !m_started)
         postUploadStart();
+}
+
+// Over TLS the upload ends with close_notify and a half close, and the connection is closed
+// once the server has closed its side: closing at once could leave the server's last record
+// unread, and the reset that a close with unread bytes sends makes vsftpd lose the file's tail
+// ("426 Failure reading network stream").
+void FtpClientBase::endUploadStream() {
+    if (m_data->tls())
+        m_data->shutDown(1);
+    else
+        m_data->close();
 }
 
 void FtpClientBase::postUploadStart() {
@@ -178,7 +190,7 @@ void FtpClientBase::sendData(int error) {
     }
     if (n == 0) {
         m_endOfFile = true;
-        m_data->close();
+        endUploadStream();
         return;
     }
     m_byteCount += n;

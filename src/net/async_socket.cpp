@@ -182,6 +182,11 @@ void AsyncSocket::adoptHandle(SocketHandle handle) {
 void AsyncSocket::forgetHandle() {
     m_handle = InvalidSocket;
     ++m_generation;
+    m_tlsLayer = nullptr;
+    m_layer.reset();
+    m_opening = TlsOpening::None;
+    m_writeHeld = false;
+    m_endPosted = false;
 }
 
 void AsyncSocket::changeState(SocketState newState) {
@@ -196,6 +201,9 @@ void AsyncSocket::doChangeState(SocketState oldState) {
 }
 
 bool AsyncSocket::doDataAvailable(int error) {
+    // Held back during a TLS handshake; readiness brings it once the handshake ended.
+    if (tlsOpening())
+        return true;
     if (!onDataAvailable)
         return false;
     fire(onDataAvailable, error);
@@ -203,6 +211,10 @@ bool AsyncSocket::doDataAvailable(int error) {
 }
 
 void AsyncSocket::doSessionConnected(int error) {
+    if (error == 0 && m_tlsSettings && m_socketType == SOCK_STREAM && !m_layer) {
+        beginTls(TlsOpening::Connect, *m_tlsSettings);
+        return;
+    }
     fire(onSessionConnected, error);
 }
 
@@ -215,6 +227,10 @@ void AsyncSocket::doSessionAvailable(int error) {
 }
 
 void AsyncSocket::doDataSent(int error) {
+    if (tlsOpening()) {
+        m_writeHeld = true;
+        return;
+    }
     fire(onDataSent, error);
 }
 
@@ -335,8 +351,11 @@ void AsyncSocket::postTestException() {
 }
 
 void AsyncSocket::shutDown(int how) {
-    if (m_handle != InvalidSocket)
-        ::shutdown(m_handle, how);
+    if (m_handle == InvalidSocket)
+        return;
+    if (m_layer && how != 0)
+        m_layer->finish();
+    ::shutdown(m_handle, how);
 }
 
 int AsyncSocket::pause() {
@@ -356,6 +375,7 @@ int AsyncSocket::resume() {
     }
     m_paused = false;
     registerEvents(m_selectMask);
+    postHeldBytes();
     return 0;
 }
 

@@ -16,10 +16,13 @@
 #include "net/buffer.h"
 #include "net/socket_address.h"
 #include "net/socket_error.h"
+#include "net/stream_layer.h"
+#include "net/tls_context.h"
 
 namespace quay {
 
 class DnsLookupTask;
+class TlsLayer;
 
 enum class SocketState {
     wsInvalidState,
@@ -68,6 +71,13 @@ inline constexpr SocketHandle InvalidSocket = -1;
 //   instead of a SocketException.
 // - onBgException(e, canClose): an exception escaped a handler run from the loop; when
 //   canClose stays true the socket is aborted.
+// - onTlsStarted(error): outcome of startTls(); a failure closes the connection right after
+//   (onSessionClosed with the same code).
+//
+// Stack: the bytes of a stream connection pass through the descriptor, the SOCKS negotiation
+// (SocksSocket) and, when TLS is chosen, a TlsLayer (see setTls, startTls and stream_layer.h).
+// TLS keeps the events and their order: nothing of the application (data, the first write
+// notification, for connect() the connection itself) is reported before the handshake ended.
 //
 // Error reporting: operations that cannot start report through reportError: onError when
 // set, else SocketException. Errors of a started connection arrive as event codes.
@@ -96,6 +106,7 @@ public:
     std::function<void(int error)> onDnsLookupDone;
     std::function<void()> onError;
     std::function<void(const std::exception& e, bool& canClose)> onBgException;
+    std::function<void(int error)> onTlsStarted;
 
     // --- properties
     const std::string& addr() const { return m_addr; }
@@ -179,7 +190,8 @@ public:
     void flush();
     // Pumps and delivers data until the socket is closed.
     void waitForClose();
-    // how: 0 receive, 1 send, 2 both.
+    // how: 0 receive, 1 send, 2 both. Ending the sending side ends it in every layer first
+    // (TLS: close_notify).
     void shutDown(int how);
     // Stop and restart event delivery; 0 on success.
     int pause();
@@ -210,6 +222,21 @@ public:
     int getSockName(SocketAddress& name);
     // Local port in decimal when bound, connected or listening; "error" otherwise.
     std::string localPortText();
+
+    // --- TLS (socket_tls.cpp)
+    // TLS for the stream connections made from now on, kept across closes (null: plain):
+    // connect() (after the SOCKS negotiation) and dup() run the handshake first. For connect()
+    // onSessionConnected reports its outcome (TlsHandshakeFailed, or the transport's code,
+    // then the close); for dup() a failure closes with onSessionClosed(code).
+    void setTls(std::shared_ptr<const TlsSettings> settings) {
+        m_tlsSettings = std::move(settings);
+    }
+    const std::shared_ptr<const TlsSettings>& tlsSettings() const { return m_tlsSettings; }
+    // Starts TLS on the connected stream now (for FTP: after "234" to AUTH TLS). Nothing may be
+    // sent before onTlsStarted; throws SocketException unless connected and plain.
+    void startTls(const TlsSettings& settings);
+    // The TLS layer of the open connection (also while its handshake runs), or null.
+    const TlsLayer* tls() const { return m_tlsLayer; }
 
 protected:
     EventLoop& loop() { return m_loop; }
@@ -275,8 +302,20 @@ protected:
     // Posts a write notification for the current handle (as the library does when a
     // connection becomes writable).
     void postWriteNotification();
+    // Whether a TLS handshake holds back the application's events.
+    bool tlsOpening() const { return m_opening != TlsOpening::None; }
 
 private:
+    // How the running TLS handshake was started, which decides how its outcome is reported.
+    enum class TlsOpening { None, Connect, Adopted, Started };
+
+    void beginTls(TlsOpening how, const TlsSettings& settings);
+    void driveTlsOpening();
+    void tlsOpened(int error);
+    // Reads through the stack; a layer that ended its stream gets its close reported.
+    std::int64_t layerRead(void* buffer, std::int64_t size);
+    // Posts a read notification for bytes a layer holds, which no readiness will announce.
+    void postHeldBytes();
     void adoptHandle(SocketHandle handle);
     void forgetHandle();
     void assignRemote(std::string& text, bool& assigned, bool& resolved, const std::string& value,
@@ -360,6 +399,15 @@ private:
     bool m_writeWanted = false;
     bool m_acceptArmed = true;
     bool m_destroying = false;
+
+    // The layers above the descriptor of the open connection (TLS), and their settings.
+    std::shared_ptr<const TlsSettings> m_tlsSettings;
+    std::unique_ptr<StreamLayer> m_layer;
+    TlsLayer* m_tlsLayer = nullptr;
+    TlsOpening m_opening = TlsOpening::None;
+    bool m_writeHeld = false;
+    bool m_heldPosted = false;
+    bool m_endPosted = false;
 };
 
 }  // namespace quay

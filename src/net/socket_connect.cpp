@@ -247,6 +247,8 @@ void AsyncSocket::dup(SocketHandle handle) {
     changeState(SocketState::wsConnected);
     // Registering a writable connection yields a first write notification.
     postWriteNotification();
+    if (m_tlsSettings)
+        beginTls(TlsOpening::Adopted, *m_tlsSettings);
 }
 
 // Linger is not handed to the kernel as "on": with 0 s every close would reset the

@@ -61,6 +61,8 @@ std::string socketErrorText(int code) {
         {11002, "Non-authoritative host not found"},
         {11003, "Non-recoverable error"},
         {11004, "No Data"},
+        {12101, "TLS handshake failed"},
+        {12102, "TLS failure"},
     };
     auto it = texts.find(code);
     if (it != texts.end())

@@ -49,6 +49,10 @@ inline constexpr int NoRecovery = 11003;
 inline constexpr int NoData = 11004;
 // WaitUntilReady gave up (time-out or the application is quitting).
 inline constexpr int WaitTimedOut = 12001;
+// The TLS handshake failed (the layer's errorText() has OpenSSL's words).
+inline constexpr int TlsHandshakeFailed = 12101;
+// A TLS record could not be read or written after the handshake.
+inline constexpr int TlsFailure = 12102;
 }  // namespace sockerr
 
 // English text of a socket-layer error code (the system's text for an errno value that

@@ -98,6 +98,10 @@ void AsyncSocket::onListenReadiness(unsigned ioEvents) {
 }
 
 void AsyncSocket::onStreamReadiness(unsigned ioEvents) {
+    if (tlsOpening()) {
+        driveTlsOpening();
+        return;
+    }
     const Guard guard(*this);
     if ((ioEvents & EventLoop::IoWritable) && m_writeWanted) {
         m_writeWanted = false;
@@ -126,9 +130,21 @@ void AsyncSocket::onStreamReadiness(unsigned ioEvents) {
 }
 
 AsyncSocket::StreamProbe AsyncSocket::probeStream(int& closeError) {
+    closeError = 0;
+    if (m_layer) {
+        int error = 0;
+        const std::int64_t n = m_layer->held() > 0 ? 1 : m_layer->peek(error);
+        if (n > 0)
+            return StreamProbe::Data;
+        if (n == 0)
+            return StreamProbe::EndOfStream;
+        if (error == sockerr::WouldBlock || error == sockerr::Interrupted)
+            return StreamProbe::Nothing;
+        closeError = error;
+        return StreamProbe::EndOfStream;
+    }
     char byte;
     const ssize_t n = ::recv(m_handle, &byte, 1, MSG_PEEK | MSG_DONTWAIT);
-    closeError = 0;
     if (n > 0)
         return StreamProbe::Data;
     if (n == 0)
@@ -159,6 +175,7 @@ void AsyncSocket::handleEvents(unsigned bits, int error) {
         receiveLoop(error);
         if (guard.gone())
             return;
+        postHeldBytes();
     }
     if (bits & EvWrite) {
         tryToSend();
@@ -232,6 +249,8 @@ std::int64_t AsyncSocket::getRcvdCount() {
         m_libraryError = sockerr::NotSocket;
         return -1;
     }
+    if (m_layer && (tlsOpening() || m_layer->held() > 0))
+        return tlsOpening() ? 0 : m_layer->held();
     if (::ioctl(m_handle, FIONREAD, &waiting) != 0) {
         m_libraryError = mapErrno(errno);
         return -1;
@@ -248,6 +267,8 @@ std::int64_t AsyncSocket::recvRaw(void* buffer, std::int64_t size) {
         m_libraryError = sockerr::InvalidArgument;
         return -1;
     }
+    if (m_layer)
+        return layerRead(buffer, size);
     const ssize_t n = ::recv(m_handle, buffer, chunk(size), 0);
     if (n < 0)
         m_libraryError = mapErrno(errno);
@@ -305,6 +326,13 @@ std::int64_t AsyncSocket::sendTo(const sockaddr_in& dest, const void* data, std:
 }
 
 std::int64_t AsyncSocket::sendRaw(const void* data, std::int64_t len) {
+    if (m_layer) {
+        if (tlsOpening()) {
+            m_libraryError = sockerr::WouldBlock;
+            return -1;
+        }
+        return m_layer->write(data, len, m_libraryError);
+    }
     const int flags = m_sendFlags | MSG_NOSIGNAL;
     const ssize_t n = m_socketType == SOCK_DGRAM
                           ? ::sendto(m_handle, data, chunk(len), flags, m_sin.get(), m_sin.size())

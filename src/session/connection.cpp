@@ -78,6 +78,7 @@ bool SessionController::prepareLogin(const FtpServerInfo& server) {
     }
     m_ftp.setBinary(true);
     m_ftp.setPassive(m_currentServer.Pasv);
+    m_ftp.setSecurity(static_cast<FtpSecurity>(m_currentServer.Security));
     m_ftp.setHostDirName(remoteDirPath(m_currentServer.InitialDir, m_currentServer.CheckVHost));
     if (!m_currentServer.LocalDir.empty())
         enterServerLocalDir(m_currentServer.LocalDir);

@@ -61,6 +61,15 @@ void SessionController::updateConnectionUI(bool connected) {
     for (const char* name : kSessionCommands)
         m_model.setEnabled(name, connected);
     setCancelEnabled(connected || loggingIn());
+    showEncryption();
+}
+
+void SessionController::showEncryption() {
+    const std::string version = m_ftp.connected() ? m_ftp.tlsVersion() : std::string();
+    // "TLSv1.3" is shown as "TLS 1.3".
+    const std::string shown = version.rfind("TLSv", 0) == 0 ? "TLS " + version.substr(4) : version;
+    m_model.setText("lbEncrypted", shown.empty() ? "" : "Encrypted (" + shown + ")");
+    m_model.setVisible("lbEncrypted", !shown.empty());
 }
 
 void SessionController::setCancelEnabled(bool enabled) {

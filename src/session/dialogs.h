@@ -7,6 +7,7 @@
 
 #include "config/named_objects.h"
 #include "config/options.h"
+#include "net/tls_context.h"
 #include "panes/chmod_model.h"
 #include "panes/command_list_model.h"
 #include "sites/server_properties.h"
@@ -109,6 +110,24 @@ public:
     virtual CommandListModel::Close commandList(CommandListModel& model) {
         (void)model;
         return CommandListModel::Close::Close;
+    }
+
+    // A server certificate that did not verify (or is not the one trusted before).
+    struct CertificateQuestion {
+        // "host:port" as the user knows the server.
+        std::string server;
+        TlsCertificate certificate;
+        // The server had another certificate that the user chose to always trust.
+        bool changed = false;
+    };
+    enum class CertificateAnswer { Refuse, AcceptOnce, AlwaysTrust };
+
+    // The dialog "Unknown certificate": subject, issuer, validity, SHA-256 fingerprint and the
+    // reason, saying so when the certificate changed, with the buttons "Refuse", "Accept once"
+    // and "Always trust". Implementations without this dialog refuse.
+    virtual CertificateAnswer askCertificate(const CertificateQuestion& question) {
+        (void)question;
+        return CertificateAnswer::Refuse;
     }
 
     // The input prompt as every caller uses it: caption, prompt and the value shown are cut

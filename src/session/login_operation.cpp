@@ -16,6 +16,8 @@ void LoginOperation::start() {
     m_session.addLog("Connecting to " + m_ftp.hostName());
     m_session.state().connectAttempt = 0;
     m_session.state().listWithMlsd = false;
+    m_trusted = std::make_unique<TrustedCertificates>(m_session.dataDir());
+    m_ftp.setTrustedFingerprint(m_trusted->fingerprintFor(m_ftp.hostName(), trustPort()));
     connect();
 }
 
@@ -48,7 +50,18 @@ void LoginOperation::requestDone(FtpRequest request, int error) {
     }
 }
 
+std::string LoginOperation::trustPort() const {
+    return m_ftp.serverPort();
+}
+
 void LoginOperation::connectDone(int error) {
+    if (error == kFtpCertificateNotTrusted && !stopped()) {
+        m_session.loop().post([this, life = std::weak_ptr<int>(m_life)] {
+            if (!life.expired())
+                askAboutCertificate();
+        });
+        return;
+    }
     if (error != 0) {
         m_session.addLog(m_ftp.lastResponse());
         m_ftp.setTimeout(1);
@@ -59,6 +72,7 @@ void LoginOperation::connectDone(int error) {
         return;
     }
     m_connecting = false;
+    m_session.showEncryption();
     next(Step::Feat, &FtpClientBase::featAsync);
 }
 
@@ -88,6 +102,42 @@ void LoginOperation::next(Step step, void (FtpClientBase::*request)()) {
     m_step = step;
     if (!send(request))
         endUnlisted();
+}
+
+void LoginOperation::askAboutCertificate() {
+    if (stopped() || !m_ftp.connected()) {
+        certificateAnswered(Dialogs::CertificateAnswer::Refuse);
+        return;
+    }
+    Dialogs::CertificateQuestion question;
+    question.server = m_ftp.hostName() + ":" + trustPort();
+    question.certificate = m_ftp.peerCertificate();
+    question.changed = !m_ftp.trustedFingerprint().empty();
+    certificateAnswered(m_session.dialogs().askCertificate(question));
+}
+
+void LoginOperation::certificateAnswered(Dialogs::CertificateAnswer answer) {
+    const std::string fingerprint = m_ftp.peerCertificate().sha256;
+    switch (answer) {
+        case Dialogs::CertificateAnswer::Refuse:
+            m_session.addLog("! Certificate refused; the session is closed");
+            m_cancelled = true;
+            m_ftp.abortAsync();
+            m_connecting = false;
+            attemptEnded();
+            return;
+        case Dialogs::CertificateAnswer::AlwaysTrust:
+            if (!m_trusted->trust(m_ftp.hostName(), trustPort(), fingerprint))
+                m_session.addLog("! Could not store the trusted certificate");
+            break;
+        case Dialogs::CertificateAnswer::AcceptOnce:
+            break;
+    }
+    m_connecting = send(&FtpClientBase::continueLoginAsync);
+    if (!m_connecting) {
+        m_ftp.abortAsync();
+        attemptEnded();
+    }
 }
 
 void LoginOperation::systDone(int error) {

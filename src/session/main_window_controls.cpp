@@ -38,6 +38,7 @@ void addWindowControls(std::vector<ControlDef>& out) {
         control(K::Button, "sbStop", "Panel11", "&Stop Transfer", "", 0, "sbStopClick"),
         control(K::Label, "Label1", "Panel11", "Quayside Pro"),
         control(K::Label, "Label2", "Panel11", "Two-pane FTP client"),
+        hidden(control(K::Label, "lbEncrypted", "Panel11", "")),
         control(K::Edit, "Edit1", "Panel11", "quayside"),
         control(K::Button, "ExplorerButton1", "Panel11", "  Exit", "", 0, "ExplorerButton1Click"),
         control(K::Memo, "Log", ""),

@@ -129,6 +129,9 @@ public:
 
     // Enables the commands of a session; Disconnect and Stop also while connecting.
     void updateConnectionUI(bool connected);
+    // The status label "lbEncrypted": "Encrypted (TLS 1.3)" while the control connection is
+    // encrypted, hidden otherwise.
+    void showEncryption();
     // The busy look: the hourglass over the remote controls and the path box locked. It
     // follows the runner.
     void showBusy(bool busy);

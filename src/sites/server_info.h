@@ -37,6 +37,10 @@ struct FtpServerInfo {
     std::string AnswerName;
     bool CheckPSW = false;
     bool CheckVHost = false;
+    // 0 plain FTP, 1 FTPS if offered, 2 explicit FTPS required, 3 implicit FTPS (the values
+    // of FtpSecurity).
+    int Security = 0;
+    static constexpr int SecurityLimit = 3;
 
     bool operator==(const FtpServerInfo&) const = default;
 };

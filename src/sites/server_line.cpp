@@ -11,18 +11,20 @@ namespace quay {
 
 namespace {
 
-// One pair of the line: its key with '=', and either a text or a flag field.
+// One pair of the line: its key with '=', and a text, a flag or a small number field. A number
+// is written only when it is not 0, and read as 0 unless it lies within 1..limit.
 struct LineKey {
     std::string_view key;
     std::string FtpServerInfo::*text = nullptr;
     bool FtpServerInfo::*flag = nullptr;
     std::size_t limit = std::numeric_limits<std::size_t>::max();
+    int FtpServerInfo::*number = nullptr;
 };
 
 using Info = FtpServerInfo;
 
 // The key order of the written line; reading looks the keys up in the same order.
-const std::array<LineKey, 19> Keys{{
+const std::array<LineKey, 20> Keys{{
     {"Name=", &Info::Name, nullptr, Info::NameLimit},
     {"Server=", &Info::Server},
     {"Port=", &Info::Port},
@@ -42,6 +44,8 @@ const std::array<LineKey, 19> Keys{{
     {"AnswerName=", &Info::AnswerName, nullptr, Info::AnswerNameLimit},
     {"CheckPSW=", nullptr, &Info::CheckPSW},
     {"CheckVHost=", nullptr, &Info::CheckVHost},
+    // Added after all others and left out for plain FTP, so older lists stay as they were.
+    {"Security=", nullptr, nullptr, Info::SecurityLimit, &Info::Security},
 }};
 
 constexpr std::string_view FolderPrefix = "DIR=";
@@ -68,6 +72,14 @@ bool flagValue(std::string_view value) {
     return error == std::errc() && end == value.data() + value.size() && number != 0;
 }
 
+int numberValue(std::string_view value, std::size_t limit) {
+    int number = 0;
+    auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+    const bool valid = error == std::errc() && end == value.data() + value.size() && number > 0 &&
+                       static_cast<std::size_t>(number) <= limit;
+    return valid ? number : 0;
+}
+
 }  // namespace
 
 std::optional<std::string> folderLineName(std::string_view line) {
@@ -85,7 +97,10 @@ std::string serverInfoToLine(const FtpServerInfo& info) {
     std::string line;
     line.reserve(256);
     for (const LineKey& key : Keys) {
-        std::string_view value = key.flag                      ? (info.*key.flag ? "1" : "0")
+        const std::string number =
+            key.number && info.*key.number != 0 ? std::to_string(info.*key.number) : "";
+        std::string_view value = key.number                    ? std::string_view(number)
+                                 : key.flag                    ? (info.*key.flag ? "1" : "0")
                                  : key.text == &Info::Password ? std::string_view(password)
                                                                : std::string_view(info.*key.text);
         if (value.empty())
@@ -101,7 +116,9 @@ FtpServerInfo lineToServerInfo(std::string_view line, std::string_view defaultEM
         std::optional<std::string_view> value = valueOf(line, key.key);
         if (!value)
             continue;
-        if (key.flag)
+        if (key.number)
+            info.*key.number = numberValue(*value, key.limit);
+        else if (key.flag)
             info.*key.flag = flagValue(*value);
         else
             info.*key.text = cutTo(*value, key.limit);

@@ -59,6 +59,7 @@ ServerPropertiesModel::ServerPropertiesModel(const FtpServerInfo& info,
     LocalDir = info.LocalDir;
     m_cbPv = info.Pasv;
     m_cbVH = info.CheckVHost;
+    m_security = info.Security;
     m_cbMPsw = info.CheckPSW;
     m_anonymous = info.Anonymous;
     m_savePassword = info.SavePassword;
@@ -262,6 +263,7 @@ void ServerPropertiesModel::applyEdits() {
     m_info.Pasv = m_cbPv;
     m_info.CheckPSW = m_cbMPsw;
     m_info.CheckVHost = m_cbVH;
+    m_info.Security = m_security;
     m_info.Answer = buildLayoutCode(m_typeIndex, columns);
     bool selected = m_layoutIndex >= 0 && m_layoutIndex < static_cast<int>(layoutNames().size());
     if (m_layoutIndex > 0 && selected)

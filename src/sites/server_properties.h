@@ -37,6 +37,9 @@ public:
                                                                     "WU-FTP server",
                                                                     "Windows 2000 Advanced Server"};
     static constexpr int CustomType = 4;
+    // The items of the "Security" combo box; the index is FtpServerInfo::Security.
+    static constexpr std::array<std::string_view, 4> SecurityModes = {
+        "Plain FTP", "FTPS if offered", "Require explicit FTPS", "Implicit FTPS"};
     enum Column { eFName, eFSize, eFDate, eFDate2, eFTime, eFAttr };
 
     ServerPropertiesModel(const FtpServerInfo& info, std::filesystem::path dataDir);
@@ -53,6 +56,11 @@ public:
     std::vector<std::string> mDesc;      // the description, one entry per line
     std::array<std::string, 6> columns;  // eFName .. eFAttr
 
+    int securityIndex() const { return m_security; }
+    void setSecurityIndex(int index) {
+        if (index >= 0 && index <= FtpServerInfo::SecurityLimit)
+            m_security = index;
+    }
     bool cbPv() const { return m_cbPv; }
     bool cbVH() const { return m_cbVH; }
     bool cbMPsw() const { return m_cbMPsw; }
@@ -124,6 +132,7 @@ private:
     int m_layoutIndex = -1;
     int m_typeIndex = 0;
     bool m_cbPv = false, m_cbVH = false, m_cbMPsw = false, m_anonymous = false;
+    int m_security = 0;
     bool m_savePassword = false, m_cbPD = false;
 };
 

@@ -137,6 +137,8 @@ QWidget* MainWindow::buildTopBar() {
     layout->addWidget(product);
     layout->addSpacing(8);
     layout->addWidget(make<QLabel>("Label2", bar));
+    layout->addSpacing(8);
+    layout->addWidget(make<QLabel>("lbEncrypted", bar));
     auto* edit = make<QLineEdit>("Edit1", bar);
     edit->setReadOnly(true);
     edit->setMaximumWidth(120);

@@ -18,9 +18,11 @@ namespace {
 void setCaption(QWidget* w, const QString& text) {
     if (auto* button = qobject_cast<QAbstractButton*>(w))
         button->setText(text);
-    else if (auto* label = qobject_cast<QLabel*>(w))
+    else if (auto* label = qobject_cast<QLabel*>(w)) {
         label->setText(text);
-    else if (auto* edit = qobject_cast<QLineEdit*>(w))
+        // A status text is read out by its text ("Encrypted (TLS 1.3)").
+        label->setAccessibleName(text);
+    } else if (auto* edit = qobject_cast<QLineEdit*>(w))
         edit->setText(text);
 }
 

@@ -108,6 +108,16 @@ QWidget* ServerPropertiesDialog::buildServerGroup() {
         check("cbPv", "Passive Mode", m_model.cbPv(), [this](bool on) { m_model.setCbPv(on); }));
     form->addRow(check("cbVH", "Shared virtual host", m_model.cbVH(),
                        [this](bool on) { m_model.setCbVH(on); }));
+    auto* security = new QComboBox(this);
+    security->setObjectName(QStringLiteral("cbSecurity"));
+    for (std::string_view mode : ServerPropertiesModel::SecurityModes)
+        security->addItem(qtext(mode));
+    security->setCurrentIndex(m_model.securityIndex());
+    connect(security, &QComboBox::currentIndexChanged, this,
+            [this](int index) { m_model.setSecurityIndex(index); });
+    auto* label = new QLabel(QStringLiteral("Security"), this);
+    label->setBuddy(security);
+    form->addRow(label, security);
     return group(" Server", form);
 }
 

@@ -1,4 +1,5 @@
 #include "ui/widget_dialogs.h"
+#include "ui/certificate_dialog.h"
 #include "ui/qt_text.h"
 
 #include <QApplication>
@@ -113,6 +114,12 @@ bool WidgetDialogs::chooseFont(PaneFont& font) {
     if (font.size)
         font.size = chosen.pointSize();
     return true;
+}
+
+Dialogs::CertificateAnswer WidgetDialogs::askCertificate(const CertificateQuestion& question) {
+    CertificateDialog dialog(question, m_parent);
+    translate(dialog);
+    return dialog.ask();
 }
 
 bool WidgetDialogs::options(OptionsDialogModel& model) {

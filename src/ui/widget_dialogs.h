@@ -28,6 +28,7 @@ public:
     Overwrite askOverwrite(const std::string& fileName, std::string& newPath) override;
     bool changeAttributes(ChmodModel& model) override;
     CommandListModel::Close commandList(CommandListModel& model) override;
+    CertificateAnswer askCertificate(const CertificateQuestion& question) override;
 
 private:
     // Every window goes through the translation when it is created (translateWindow).

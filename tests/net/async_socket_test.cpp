@@ -20,20 +20,36 @@ protected:
         for (const int peer : m_peers)
             test::posixClose(peer);
         loop.processPending();
+        path().settle();
         EXPECT_EQ(m_fds, test::openDescriptorCount()) << "descriptor leaked";
     }
 
+    // The way to the listener (plain here; the stream tests also run over TLS).
+    virtual const test::TransportPath& path() const { return m_plain; }
+    std::string connectPort() const { return std::to_string(path().port()); }
+
     void connectToListener(Socket& socket) {
+        path().apply(socket);
         socket.setAddr("127.0.0.1");
-        socket.setPort(std::to_string(listener.port()));
+        socket.setPort(connectPort());
         socket.connect();
     }
 
-    // Connects `socket` to the listener and returns the peer's end, closed by TearDown.
+    // Connects `socket` to the listener and returns the peer's end, closed by TearDown. Returns
+    // once onSessionConnected has come (over TLS: the handshake is over).
     int connectTo(Socket& socket) {
+        const auto previous = socket.onSessionConnected;
+        bool connected = false;
+        socket.onSessionConnected = [&](int error) {
+            connected = true;
+            if (previous)
+                previous(error);
+        };
         connectToListener(socket);
+        EXPECT_TRUE(loop.runUntil([&] { return connected; }, 5s));
+        EXPECT_EQ(socket.state(), SocketState::wsConnected);
         m_peers.push_back(listener.acceptOne());
-        EXPECT_TRUE(loop.runUntil([&] { return socket.state() == SocketState::wsConnected; }, 5s));
+        socket.onSessionConnected = previous;
         return m_peers.back();
     }
 
@@ -54,9 +70,24 @@ protected:
 private:
     int m_fds = 0;
     std::vector<int> m_peers;
+    test::TransportPath m_plain{test::Transport::Plain, listener.port()};
 };
 
-TEST_F(SocketTest, StreamConnectFiresStateChangesThenConnectedThenDataSent) {
+// The tests of a stream connection, over plain TCP and over TLS: the same events in the same
+// order, the same bytes at the peer.
+class StreamTest : public SocketTest, public ::testing::WithParamInterface<test::Transport> {
+protected:
+    const test::TransportPath& path() const override { return m_path; }
+
+private:
+    test::TransportPath m_path{GetParam(), listener.port()};
+};
+
+INSTANTIATE_TEST_SUITE_P(Transports, StreamTest,
+                         ::testing::Values(test::Transport::Plain, test::Transport::Tls),
+                         test::transportName);
+
+TEST_P(StreamTest, StreamConnectFiresStateChangesThenConnectedThenDataSent) {
     Socket socket(loop);
     test::recordEvents(socket, log);
     connectToListener(socket);
@@ -64,7 +95,7 @@ TEST_F(SocketTest, StreamConnectFiresStateChangesThenConnectedThenDataSent) {
     ASSERT_TRUE(loop.runUntil([&] { return log.size() >= 5; }, 5s));
     EXPECT_EQ(log, (Log{"state closed>opened", "state opened>connecting",
                         "state connecting>connected", "connected 0", "sent 0"}));
-    EXPECT_EQ(socket.peerPort(), std::to_string(listener.port()));
+    EXPECT_EQ(socket.peerPort(), connectPort());
     test::posixClose(listener.acceptOne());
 }
 
@@ -81,7 +112,7 @@ TEST_F(SocketTest, RefusedConnectReportsCodeThenClosesOnce) {
                    "connected 10061", "state connected>closed", "closed 0"}));
 }
 
-TEST_F(SocketTest, LocalCloseOrderAndDefaultsRestored) {
+TEST_P(StreamTest, LocalCloseOrderAndDefaultsRestored) {
     Socket socket(loop);
     socket.setLocalAddr("127.0.0.1");
     const int peer = connectTo(socket);
@@ -99,7 +130,7 @@ TEST_F(SocketTest, LocalCloseOrderAndDefaultsRestored) {
     // The peer gets everything and then a clean end of stream.
     EXPECT_EQ(test::posixReadAll(peer), "bye");
 
-    EXPECT_EQ(socket.port(), std::to_string(listener.port()));
+    EXPECT_EQ(socket.port(), connectPort());
     EXPECT_EQ(socket.localAddr(), "0.0.0.0");
     EXPECT_EQ(socket.localPort(), "0");
     EXPECT_EQ(socket.lingerOnOff(), SocketLingerOnOff::wsLingerOn);
@@ -109,7 +140,7 @@ TEST_F(SocketTest, LocalCloseOrderAndDefaultsRestored) {
     EXPECT_EQ(test::thrown([&] { socket.connect(); }), "Connect: No Port Specified");
 }
 
-TEST_F(SocketTest, PeerCloseDeliversBufferedDataBeforeOneSessionClosed) {
+TEST_P(StreamTest, PeerCloseDeliversBufferedDataBeforeOneSessionClosed) {
     Socket socket(loop);
     const int peer = release(connectTo(socket));
     test::recordEvents(socket, log);
@@ -137,7 +168,7 @@ TEST_F(SocketTest, PeerCloseDeliversBufferedDataBeforeOneSessionClosed) {
     EXPECT_EQ(socket.readCount(), 0) << "reset after the close";
 }
 
-TEST_F(SocketTest, FailedSendClosesThenReportsTheCode) {
+TEST_P(StreamTest, FailedSendClosesThenReportsTheCode) {
     Socket socket(loop);
     test::posixReset(release(connectTo(socket)));
     std::this_thread::sleep_for(100ms);  // the reset arrives; the loop does not run meanwhile
@@ -148,7 +179,7 @@ TEST_F(SocketTest, FailedSendClosesThenReportsTheCode) {
     EXPECT_EQ(log.size(), 2u);
 }
 
-TEST_F(SocketTest, DataSentNeverFiresInsideSendAndSendQueueUsesFixedBlocks) {
+TEST_P(StreamTest, DataSentNeverFiresInsideSendAndSendQueueUsesFixedBlocks) {
     Socket socket(loop);
     const int peer = connectTo(socket);
     loop.processPending();
@@ -170,7 +201,7 @@ TEST_F(SocketTest, DataSentNeverFiresInsideSendAndSendQueueUsesFixedBlocks) {
     EXPECT_EQ(socket.send("x", -5), 0);
 }
 
-TEST_F(SocketTest, SendDataHandlerMayCloseOrAbortMidQueue) {
+TEST_P(StreamTest, SendDataHandlerMayCloseOrAbortMidQueue) {
     for (const bool abort : {false, true}) {
         Socket socket(loop);
         const int peer = connectTo(socket);
@@ -185,7 +216,7 @@ TEST_F(SocketTest, SendDataHandlerMayCloseOrAbortMidQueue) {
     }
 }
 
-TEST_F(SocketTest, SlowPeerMakesTheQueueGrowAndDrainInOrder) {
+TEST_P(StreamTest, SlowPeerMakesTheQueueGrowAndDrainInOrder) {
     Socket socket(loop);
     const int peer = connectTo(socket);
     std::string expected;
@@ -233,7 +264,7 @@ TEST_F(SocketTest, ReceiveLoopRepeatsWhileBytesWaitUnlessSwitchedOff) {
     }
 }
 
-TEST_F(SocketTest, AHandlerThatDoesNotReadLetsTheLoopRun) {
+TEST_P(StreamTest, AHandlerThatDoesNotReadLetsTheLoopRun) {
     Socket socket(loop);
     const int peer = connectTo(socket);
     bool ready = false;
@@ -248,7 +279,7 @@ TEST_F(SocketTest, AHandlerThatDoesNotReadLetsTheLoopRun) {
     ASSERT_TRUE(loop.runUntil([&] { return received == "later"; }, 5s));
 }
 
-TEST_F(SocketTest, UnhandledDataIsDroppedAndPauseHoldsEvents) {
+TEST_P(StreamTest, UnhandledDataIsDroppedAndPauseHoldsEvents) {
     Socket socket(loop);
     const int peer = connectTo(socket);
     test::posixWrite(peer, "ignored");
@@ -264,7 +295,7 @@ TEST_F(SocketTest, UnhandledDataIsDroppedAndPauseHoldsEvents) {
     ASSERT_TRUE(loop.runUntil([&] { return received == "held"; }, 5s));
 }
 
-TEST_F(SocketTest, AbortClosesGracefullyAndDropsTheQueue) {
+TEST_P(StreamTest, AbortClosesGracefullyAndDropsTheQueue) {
     Socket socket(loop);
     const int peer = connectTo(socket);
     test::recordEvents(socket, log);
@@ -375,10 +406,10 @@ TEST_F(SocketTest, HostileConnectSettingsFailBeforeAnyConnection) {
     EXPECT_EQ(socket.state(), SocketState::wsClosed);
 }
 
-TEST_F(SocketTest, PropertiesOfAnOpenSocketAreGuarded) {
+TEST_P(StreamTest, PropertiesOfAnOpenSocketAreGuarded) {
     Socket socket(loop);
     connectTo(socket);
-    socket.setPort(std::to_string(listener.port()));  // same text: accepted
+    socket.setPort(connectPort());  // same text: accepted
     EXPECT_EQ(test::thrown([&] { socket.setPort("1"); }), "Cannot change Port if not closed");
     EXPECT_EQ(test::thrown([&] { socket.setAddr("1.2.3.4"); }), "Cannot change Addr if not closed");
     EXPECT_EQ(test::thrown([&] { socket.setProto("udp"); }), "Cannot change Proto if not closed");
@@ -392,7 +423,7 @@ TEST_F(SocketTest, PropertiesOfAnOpenSocketAreGuarded) {
               "Can't change socks level if not closed");
 }
 
-TEST_F(SocketTest, BackgroundExceptionsAbortUnlessTheHandlerKeepsTheSocket) {
+TEST_P(StreamTest, BackgroundExceptionsAbortUnlessTheHandlerKeepsTheSocket) {
     for (const bool keep : {false, true}) {
         Socket socket(loop);
         connectTo(socket);
@@ -408,7 +439,7 @@ TEST_F(SocketTest, BackgroundExceptionsAbortUnlessTheHandlerKeepsTheSocket) {
     }
 }
 
-TEST_F(SocketTest, HandlersMayDestroyTheSocket) {
+TEST_P(StreamTest, HandlersMayDestroyTheSocket) {
     for (const bool onData : {false, true}) {
         auto socket = std::make_unique<Socket>(loop);
         const int peer = release(connectTo(*socket));
@@ -428,25 +459,28 @@ TEST_F(SocketTest, HandlersMayDestroyTheSocket) {
     }
 }
 
-TEST_F(SocketTest, ReconnectFromTheCloseHandlerKeepsTheNewConnection) {
+TEST_P(StreamTest, ReconnectFromTheCloseHandlerKeepsTheNewConnection) {
     for (const bool byPeer : {true, false}) {
         Socket socket(loop);
         const int first = connectTo(socket);
         int closes = 0;
+        bool reconnected = false;
         socket.onSessionClosed = [&](int) {
             if (++closes > 1)
                 return;
             socket.close();
             connectToListener(socket);
         };
+        socket.onSessionConnected = [&](int error) { reconnected = error == 0; };
         if (byPeer)
             test::posixClose(release(first));
         else
             socket.close();
         ASSERT_TRUE(loop.runUntil([&] { return closes == 1; }, 5s));
+        ASSERT_TRUE(loop.runUntil([&] { return reconnected; }, 5s));
+        EXPECT_EQ(socket.state(), SocketState::wsConnected);
         const int second = listener.acceptOne();
         ASSERT_GE(second, 0);
-        ASSERT_TRUE(loop.runUntil([&] { return socket.state() == SocketState::wsConnected; }, 5s));
         socket.sendStr("again");
         EXPECT_EQ(test::posixRead(second, 5), "again");
         EXPECT_EQ(closes, 1);
@@ -454,7 +488,7 @@ TEST_F(SocketTest, ReconnectFromTheCloseHandlerKeepsTheNewConnection) {
     }
 }
 
-TEST_F(SocketTest, CloseLaterAndFreeLaterActFromTheLoop) {
+TEST_P(StreamTest, CloseLaterAndFreeLaterActFromTheLoop) {
     Socket socket(loop);
     connectTo(socket);
     socket.closeLater();
@@ -470,7 +504,7 @@ TEST_F(SocketTest, CloseLaterAndFreeLaterActFromTheLoop) {
     EXPECT_EQ(test::posixReadAll(second), "") << "the peer sees the connection end";
 }
 
-TEST_F(SocketTest, FlushAndWaitForClosePumpTheLoop) {
+TEST_P(StreamTest, FlushAndWaitForClosePumpTheLoop) {
     Socket socket(loop);
     const int peer = release(connectTo(socket));
     const std::string data(3 << 20, 'f');

@@ -8,21 +8,27 @@ namespace {
 
 using namespace std::chrono_literals;
 
-class LineModeTest : public ::testing::Test {
+// Line mode over plain TCP and over TLS.
+class LineModeTest : public ::testing::TestWithParam<test::Transport> {
 protected:
     void SetUp() override {
         m_fds = test::openDescriptorCount();
+        bool connected = false;
+        socket.onSessionConnected = [&](int) { connected = true; };
+        path.apply(socket);
         socket.setAddr("127.0.0.1");
-        socket.setPort(std::to_string(listener.port()));
+        socket.setPort(std::to_string(path.port()));
         socket.connect();
+        ASSERT_TRUE(loop.runUntil([&] { return connected; }, 5s));
         peer = listener.acceptOne();
-        ASSERT_TRUE(loop.runUntil([&] { return socket.state() == SocketState::wsConnected; }, 5s));
+        socket.onSessionConnected = nullptr;
         loop.processPending();
     }
     void TearDown() override {
         socket.close();
         test::posixClose(peer);
         loop.processPending();
+        path.settle();
         EXPECT_EQ(m_fds, test::openDescriptorCount()) << "descriptor leaked";
     }
 
@@ -46,6 +52,7 @@ protected:
 
     PollLoop loop;
     test::PosixListener listener;
+    test::TransportPath path{GetParam(), listener.port()};
     Socket socket{loop};
     int peer = -1;
     std::vector<std::string> lines;
@@ -54,7 +61,11 @@ private:
     int m_fds = 0;
 };
 
-TEST_F(LineModeTest, LinesAreCutAtTheLineEndEvenWhenItIsSplit) {
+INSTANTIATE_TEST_SUITE_P(Transports, LineModeTest,
+                         ::testing::Values(test::Transport::Plain, test::Transport::Tls),
+                         test::transportName);
+
+TEST_P(LineModeTest, LinesAreCutAtTheLineEndEvenWhenItIsSplit) {
     socket.setLineMode(true);
     collectLines();
     sendPaced({"one\r\ntw", "o\r", "\nthree\r\nfour"});
@@ -66,7 +77,7 @@ TEST_F(LineModeTest, LinesAreCutAtTheLineEndEvenWhenItIsSplit) {
     EXPECT_TRUE(socket.lineReceived());
 }
 
-TEST_F(LineModeTest, PartialReadsOfALineAndOtherLineEnds) {
+TEST_P(LineModeTest, PartialReadsOfALineAndOtherLineEnds) {
     socket.setLineMode(true);
     socket.setLineEnd("|");
     std::vector<std::string> pieces;
@@ -80,7 +91,7 @@ TEST_F(LineModeTest, PartialReadsOfALineAndOtherLineEnds) {
     EXPECT_EQ(pieces, (std::vector<std::string>{"ab", "c|", "de", "|"}));
 }
 
-TEST_F(LineModeTest, ALineLeftUnreadWaitsForMoreBytes) {
+TEST_P(LineModeTest, ALineLeftUnreadWaitsForMoreBytes) {
     socket.setLineMode(true);
     int calls = 0;
     std::vector<std::string> read;
@@ -97,7 +108,7 @@ TEST_F(LineModeTest, ALineLeftUnreadWaitsForMoreBytes) {
     EXPECT_EQ(read, (std::vector<std::string>{"first\r\n", "second\r\n"}));
 }
 
-TEST_F(LineModeTest, EditingAppliesBackspaceAndTabAndEchoes) {
+TEST_P(LineModeTest, EditingAppliesBackspaceAndTabAndEchoes) {
     socket.setLineMode(true);
     socket.setLineEdit(true);
     socket.setLineEcho(true);
@@ -107,7 +118,7 @@ TEST_F(LineModeTest, EditingAppliesBackspaceAndTabAndEchoes) {
     EXPECT_EQ(test::posixRead(peer, 15), "ab\b \bc      d\r\n");
 }
 
-TEST_F(LineModeTest, WithLineModeOffBytesPassThroughAsTheyCome) {
+TEST_P(LineModeTest, WithLineModeOffBytesPassThroughAsTheyCome) {
     std::string received;
     test::collectData(socket, received);
     sendPaced({"no line end", " at all"});
@@ -115,7 +126,7 @@ TEST_F(LineModeTest, WithLineModeOffBytesPassThroughAsTheyCome) {
     EXPECT_EQ(socket.lineLength(), 0);
 }
 
-TEST_F(LineModeTest, SwitchingModesDeliversWhatIsBuffered) {
+TEST_P(LineModeTest, SwitchingModesDeliversWhatIsBuffered) {
     socket.setLineMode(true);
     std::string raw;
     test::collectData(socket, raw);
@@ -125,7 +136,7 @@ TEST_F(LineModeTest, SwitchingModesDeliversWhatIsBuffered) {
     ASSERT_TRUE(loop.runUntil([&] { return raw == "partial"; }, 2s));
 }
 
-TEST_F(LineModeTest, SynchronousWaitEndsOnFlagTimeoutOrQuit) {
+TEST_P(LineModeTest, SynchronousWaitEndsOnFlagTimeoutOrQuit) {
     bool done = false;
     socket.onDataAvailable = [&](int) {
         socket.receiveStr();

@@ -13,14 +13,6 @@ namespace quay::test {
 
 namespace {
 
-sockaddr_in loopback(int port) {
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = htons(static_cast<std::uint16_t>(port));
-    return addr;
-}
-
 bool waitReadable(int fd, std::chrono::steady_clock::time_point deadline) {
     auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
         deadline - std::chrono::steady_clock::now());
@@ -34,18 +26,6 @@ const char* stateName(SocketState s) {
     static const char* const names[] = {"invalid",   "opened",    "bound",     "connecting",
                                         "connected", "accepting", "listening", "closed"};
     return names[static_cast<int>(s)];
-}
-
-// A listening loopback socket on a system-chosen port.
-int listenOnLoopback(int& port) {
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in addr = loopback(0);
-    socklen_t len = sizeof addr;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || ::listen(fd, 16) != 0 ||
-        ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
-        throw std::runtime_error("listener setup failed");
-    port = ntohs(addr.sin_port);
-    return fd;
 }
 
 }  // namespace
@@ -182,6 +162,27 @@ EchoServer::~EchoServer() {
     m_thread.join();
     ::close(m_stopFd);
     ::close(m_fd);
+}
+
+}  // namespace quay::test
+
+namespace quay::test {
+
+std::string transportName(const ::testing::TestParamInfo<Transport>& info) {
+    return info.param == Transport::Tls ? "Tls" : "Plain";
+}
+
+TransportPath::TransportPath(Transport transport, int peerPort) : m_peerPort(peerPort) {
+    if (transport == Transport::Plain)
+        return;
+    m_certificate = std::make_unique<TestCertificate>();
+    m_terminator = std::make_unique<TlsTerminator>(peerPort, *m_certificate);
+    m_settings = std::make_shared<TlsSettings>(TlsSettings{TlsContext::client(), "127.0.0.1", {}});
+}
+
+void TransportPath::settle() const {
+    for (int i = 0; i < 500 && m_terminator && m_terminator->active() > 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
 }
 
 }  // namespace quay::test

@@ -5,8 +5,13 @@
 #include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
+
+#include <memory>
+
 #include "base/poll_loop.h"
 #include "net/socket.h"
+#include "tls_peers.h"
 
 namespace quay::test {
 
@@ -66,6 +71,32 @@ private:
     int m_fd = -1;
     int m_stopFd = -1;
     std::thread m_thread;
+};
+
+}  // namespace quay::test
+
+namespace quay::test {
+
+// The stacks the stream tests run over: plain TCP, and TLS ended by a TlsTerminator in front
+// of the test's plain peer (so the peer's side of every test stays the same).
+enum class Transport { Plain, Tls };
+std::string transportName(const ::testing::TestParamInfo<Transport>& info);
+
+// Where a test's socket connects to reach `peerPort` over the transport, and how.
+class TransportPath {
+public:
+    TransportPath(Transport transport, int peerPort);
+    int port() const { return m_terminator ? m_terminator->port() : m_peerPort; }
+    // Prepares a socket before its connect().
+    void apply(Socket& socket) const { socket.setTls(m_settings); }
+    // Waits (up to 5 s) until the terminator has let go of every relayed connection.
+    void settle() const;
+
+private:
+    int m_peerPort;
+    std::unique_ptr<TestCertificate> m_certificate;
+    std::unique_ptr<TlsTerminator> m_terminator;
+    std::shared_ptr<const TlsSettings> m_settings;
 };
 
 }  // namespace quay::test

@@ -108,6 +108,23 @@ TEST(ServerLine, HandEditedLines) {
     EXPECT_FALSE(lineToServerInfo("Pasv=1x;", "").Pasv);
 }
 
+TEST(ServerLine, SecurityIsWrittenLastAndOnlyWhenNotPlain) {
+    // Plain FTP: the line is the one of before, byte for byte (HomeLine above).
+    FtpServerInfo info = fullRecord();
+    const std::string plain = serverInfoToLine(info);
+    EXPECT_EQ(plain.find("Security="), std::string::npos);
+    for (const int security : {1, 2, 3}) {
+        info.Security = security;
+        const std::string line = serverInfoToLine(info);
+        EXPECT_EQ(line, plain + "Security=" + std::to_string(security) + ";");
+        EXPECT_EQ(lineToServerInfo(line, "").Security, security);
+    }
+    // Missing, out of range or not a number: plain FTP, as a record without the key.
+    for (const char* line : {"Name=n;", "Security=0;", "Security=4;", "Security=-1;",
+                             "Security=2x;", "Security=;", "Security=99999999999;"})
+        EXPECT_EQ(lineToServerInfo(line, "").Security, 0) << line;
+}
+
 TEST(ServerLine, LongValuesAreCutToTheirLimits) {
     std::string big(1 << 20, 'n');
     FtpServerInfo info = lineToServerInfo("Name=" + big + ";Server=" + big + ";Answer=" + big +

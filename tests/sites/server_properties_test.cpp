@@ -235,6 +235,10 @@ TEST_F(ServerPropertiesTest, OkValidatesAndStoresTheEdits) {
     model.mDesc = {"one", "", "three"};
     model.setCbPv(true);
     model.setCbVH(true);
+    EXPECT_EQ(model.securityIndex(), 0);
+    model.setSecurityIndex(4);  // no such item: unchanged
+    EXPECT_EQ(model.securityIndex(), 0);
+    model.setSecurityIndex(3);
     model.cbTypeChange(4);
     model.columns = {"1", "2", "3", "4", "5", "20"};
     ASSERT_TRUE(model.finish(true));
@@ -246,12 +250,14 @@ TEST_F(ServerPropertiesTest, OkValidatesAndStoresTheEdits) {
     EXPECT_EQ(out.InitialDir.size(), 255u);
     EXPECT_EQ(out.Desc, "one``three");
     EXPECT_TRUE(out.Pasv && out.CheckVHost);
+    EXPECT_EQ(out.Security, 3);
     EXPECT_EQ(out.Answer, "4123450");
     EXPECT_EQ(out.ModifiedDate, "kept too");
 
     FtpServerInfo reopened = out;
     ServerPropertiesModel again(reopened, dir.path());
     EXPECT_EQ(again.mDesc, (std::vector<std::string>{"one", "", "three"}));
+    EXPECT_EQ(again.securityIndex(), 3);
 }
 
 TEST_F(ServerPropertiesTest, BrowseStartsAtAnExistingLocalDirectory) {

@@ -114,8 +114,21 @@ void VsftpdServer::start(const fs::path& root) {
                         root.string() +
                         "\n"
                         "vsftpd_log_file=" +
-                        (m_work.path() / "xfer.log").string() + "\n");
+                        (m_work.path() / "xfer.log").string() + "\n" + vsftpdTlsSettings());
     launch({"vsftpd", conf.string()});
+}
+
+std::string VsftpdServer::vsftpdTlsSettings() const {
+    if (m_certFile.empty())
+        return {};
+    return "ssl_enable=YES\n"
+           "force_local_logins_ssl=YES\n"
+           "force_local_data_ssl=YES\n"
+           "require_ssl_reuse=YES\n"
+           "ssl_ciphers=HIGH\n"
+           "rsa_cert_file=" +
+           m_certFile + "\nrsa_private_key_file=" + m_keyFile + "\n" +
+           (m_implicitTls ? "implicit_ssl=YES\n" : "");
 }
 
 void PureFtpdServer::start(const fs::path& root) {
@@ -143,6 +156,8 @@ void PureFtpdServer::start(const fs::path& root) {
                                   "-4"};
     if (m_listingLimit > 0)
         argv.insert(argv.end(), {"-L", std::to_string(m_listingLimit) + ":5"});
+    if (!m_certFile.empty())
+        argv.insert(argv.end(), {"--tls=3", "--certfile=" + m_certFile + "," + m_keyFile});
     launch(argv);
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "test_support.h"
+#include "tls_peers.h"
 
 namespace quay::test {
 
@@ -21,6 +22,15 @@ public:
     virtual void start(const std::filesystem::path& root) = 0;
     virtual std::string name() const = 0;
     void stop() { m_process.stop(); }
+
+    // TLS with this certificate from the next start() on: vsftpd forces it on log-ins and data
+    // connections and requires data connections to resume the control session, and speaks it
+    // from the first byte when implicit; pure-ftpd requires it (--tls=3), explicit only.
+    void useTls(const TestCertificate& certificate, bool implicit = false) {
+        m_certFile = certificate.certFile().string();
+        m_keyFile = certificate.keyFile().string();
+        m_implicitTls = implicit;
+    }
 
     int port() const { return m_port; }
     std::string user() const { return "quaytest"; }
@@ -42,6 +52,9 @@ protected:
     int m_port = 0;
     // The server listens on [::1] instead of 127.0.0.1.
     bool m_ipv6 = false;
+    std::string m_certFile;
+    std::string m_keyFile;
+    bool m_implicitTls = false;
 };
 
 // vsftpd with the virtual user quaytest (a PAM service of its own with a password file the
@@ -53,6 +66,9 @@ public:
     void listenOnIpv6() { m_ipv6 = true; }
     void start(const std::filesystem::path& root) override;
     std::string name() const override { return "vsftpd"; }
+
+private:
+    std::string vsftpdTlsSettings() const;
 };
 
 // pure-ftpd (unpacked beside the system) with the virtual user quaytest chrooted to the root.

@@ -58,6 +58,15 @@ public:
     std::deque<std::function<bool(ChmodModel&)>> attributeScripts;
     std::deque<std::function<CommandListModel::Close(CommandListModel&)>> commandListScripts;
 
+    // The certificate questions asked, and the answers given in order (then Refuse).
+    std::vector<CertificateQuestion> certificateQuestions;
+    std::deque<CertificateAnswer> certificateAnswers;
+
+    CertificateAnswer askCertificate(const CertificateQuestion& question) override {
+        certificateQuestions.push_back(question);
+        return next(certificateAnswers).value_or(CertificateAnswer::Refuse);
+    }
+
     Answer messageBox(const std::string& caption, const std::string& text, Icon icon,
                       unsigned buttons) override {
         messages.push_back({caption, text, icon, buttons});

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <netinet/in.h>
 #include <sys/types.h>
 
 #include <chrono>
@@ -48,6 +49,11 @@ bool useHostsFile(const std::string& content);
 // n bytes of a fixed pseudo-random sequence.
 std::string randomBytes(std::size_t n, unsigned seed);
 
+// 127.0.0.1:port as a socket address.
+sockaddr_in loopback(int port);
+// A listening socket on 127.0.0.1 with a system-chosen port (written to port); throws on
+// failure.
+int listenOnLoopback(int& port);
 // A TCP port on 127.0.0.1 that nothing listens on right now.
 int freePort();
 // Waits until something accepts TCP connections on 127.0.0.1:port; false on time-out.

@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include "net/tls_layer.h"
+#include "net_test_util.h"
+#include "test_support.h"
+
+namespace quay {
+namespace {
+
+using namespace std::chrono_literals;
+
+class TlsLayerTest : public ::testing::Test {
+protected:
+    // Connects over TLS to the terminator in front of the listener; the peer's end is returned.
+    int connect(Socket& socket, const TlsSettings& settings, int& connectError) {
+        bool connected = false;
+        socket.onSessionConnected = [&](int error) {
+            connected = true;
+            connectError = error;
+        };
+        socket.setTls(std::make_shared<TlsSettings>(settings));
+        socket.setAddr("127.0.0.1");
+        socket.setPort(std::to_string(terminator.port()));
+        socket.connect();
+        EXPECT_TRUE(loop.runUntil([&] { return connected; }, 5s));
+        return connectError == 0 ? listener.acceptOne() : -1;
+    }
+
+    PollLoop loop;
+    test::PosixListener listener;
+    test::TestCertificate certificate{"quay-test", "IP:127.0.0.1"};
+    test::TlsTerminator terminator{listener.port(), certificate};
+    std::shared_ptr<TlsContext> context = TlsContext::client();
+};
+
+TEST_F(TlsLayerTest, TheCertificateIsDescribedAndJudgedByTrustStoreAndName) {
+    for (const std::string name : {"127.0.0.1", "ftp.example.org"}) {
+        Socket socket(loop);
+        int error = -1;
+        const int peer = connect(socket, {context, name, {}}, error);
+        ASSERT_EQ(error, 0);
+        ASSERT_NE(socket.tls(), nullptr);
+        const TlsCertificate cert = socket.tls()->peerCertificate();
+        EXPECT_EQ(cert.sha256, certificate.sha256());
+        EXPECT_EQ(cert.subject, "CN=quay-test");
+        EXPECT_EQ(cert.issuer, "CN=quay-test");
+        EXPECT_NE(cert.notAfter.find("GMT"), std::string::npos);
+        EXPECT_FALSE(cert.verified());
+        // The chain is judged first: a self-signed certificate fails on its issuer whatever
+        // the name.
+        EXPECT_EQ(cert.reason, "self-signed certificate");
+        EXPECT_EQ(socket.tls()->version(), "TLSv1.3");
+        EXPECT_FALSE(socket.tls()->cipher().empty());
+        test::posixClose(peer);
+    }
+}
+
+// The system's trust store way: SSL_CERT_FILE names the test's authority.
+TEST(TlsTrust, ACertificateOfATrustedAuthorityVerifiesForItsNamesOnly) {
+    test::TestAuthority authority;
+    test::TestCertificate signedCertificate(authority, "server", "IP:127.0.0.1,DNS:localhost");
+    ::setenv("SSL_CERT_FILE", authority.caFile().c_str(), 1);
+    const std::shared_ptr<TlsContext> trusting = TlsContext::client();
+    ::unsetenv("SSL_CERT_FILE");
+    PollLoop loop;
+    test::PosixListener listener;
+    test::TlsTerminator terminator(listener.port(), signedCertificate);
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"127.0.0.1", ""},
+        {"localhost", ""},
+        {"ftp.example.org", "hostname mismatch"},
+        {"10.1.2.3", "IP address mismatch"}};
+    for (const auto& [name, reason] : cases) {
+        SCOPED_TRACE(name);
+        Socket socket(loop);
+        bool connected = false;
+        socket.onSessionConnected = [&](int error) { connected = error == 0; };
+        socket.setTls(std::make_shared<TlsSettings>(TlsSettings{trusting, name, {}}));
+        socket.setAddr("127.0.0.1");
+        socket.setPort(std::to_string(terminator.port()));
+        socket.connect();
+        ASSERT_TRUE(loop.runUntil([&] { return connected; }, 5s));
+        const TlsCertificate cert = socket.tls()->peerCertificate();
+        EXPECT_EQ(cert.verified(), reason.empty());
+        EXPECT_EQ(cert.reason, reason);
+        EXPECT_EQ(cert.issuer, "CN=Quayside Test CA");
+        test::posixClose(listener.acceptOne());
+    }
+}
+
+TEST_F(TlsLayerTest, ALaterConnectionResumesTheSessionOfAnEarlierOne) {
+    Socket control(loop);
+    int error = -1;
+    const int controlPeer = connect(control, {context, "127.0.0.1", {}}, error);
+    ASSERT_EQ(error, 0);
+    EXPECT_FALSE(control.tls()->resumed());
+    // TLS 1.3 hands out the session tickets after the handshake, with the first bytes read.
+    std::string received;
+    test::collectData(control, received);
+    test::posixWrite(controlPeer, "220 ready\r\n");
+    ASSERT_TRUE(loop.runUntil([&] { return received == "220 ready\r\n"; }, 5s));
+
+    Socket data(loop);
+    const int dataPeer = connect(data, {context, "127.0.0.1", control.tls()->session()}, error);
+    ASSERT_EQ(error, 0);
+    EXPECT_TRUE(data.tls()->resumed());
+    data.sendStr("resumed bytes");
+    EXPECT_EQ(test::posixRead(dataPeer, 13), "resumed bytes");
+    test::posixClose(dataPeer);
+    test::posixClose(controlPeer);
+}
+
+TEST_F(TlsLayerTest, APeerThatDoesNotSpeakTlsFailsTheConnectWithTheHandshakeCode) {
+    Socket socket(loop);
+    std::vector<std::string> log;
+    test::recordEvents(socket, log);
+    std::string received;
+    test::collectData(socket, received);
+    socket.setTls(std::make_shared<TlsSettings>(TlsSettings{context, "127.0.0.1", {}}));
+    socket.setAddr("127.0.0.1");
+    socket.setPort(std::to_string(listener.port()));
+    socket.connect();
+    const int peer = listener.acceptOne();
+    test::posixWrite(peer, "220 plain FTP server ready and talking\r\n");
+    ASSERT_TRUE(loop.runUntil([&] { return socket.state() == SocketState::wsClosed; }, 5s));
+    EXPECT_EQ(test::without(log, "state"),
+              (std::vector<std::string>{"connected 12101", "closed 0"}));
+    EXPECT_EQ(received, "") << "no byte of a failed handshake reaches the application";
+    test::posixClose(peer);
+}
+
+}  // namespace
+}  // namespace quay

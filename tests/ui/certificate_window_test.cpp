@@ -1,0 +1,191 @@
+// The certificate question of an FTPS log-in through the real main window: a double-click on a
+// saved server of vsftpd with TLS forced, behind a relay that records what the client sent.
+#include <sys/stat.h>
+
+#include <QAbstractItemView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <memory>
+
+#include "ftp_servers.h"
+#include "program_run.h"
+#include "recording_relay.h"
+#include "session/trusted_certificates.h"
+#include "sites/server_line.h"
+#include "test_support.h"
+#include "tls_peers.h"
+#include "ui/certificate_dialog.h"
+
+namespace quay {
+
+namespace fs = std::filesystem;
+using Answer = Dialogs::CertificateAnswer;
+
+namespace {
+constexpr int kWaitMs = 20000;
+}  // namespace
+
+class CertificateWindowTest : public QObject {
+    Q_OBJECT
+
+private:
+    std::unique_ptr<test::TempDir> m_data;
+    std::unique_ptr<test::TempDir> m_root;
+    std::unique_ptr<test::TestCertificate> m_certificate;
+    std::unique_ptr<test::VsftpdServer> m_server;
+    std::unique_ptr<test::RecordingRelay> m_relay;
+    std::unique_ptr<test::ProgramRun> m_program;
+
+    SessionController& controller() { return m_program->controller; }
+
+    void startServer() {
+        m_server = std::make_unique<test::VsftpdServer>();
+        m_server->useTls(*m_certificate);
+        m_server->start(m_root->path());
+    }
+
+    void startProgram() {
+        FtpServerInfo info = test::localServerRecord(m_relay->port(), "quaytest", "quaytest");
+        info.Pasv = true;
+        info.Security = 2;
+        test::writeFile(m_data->path() / "ftplist.TXT", serverInfoToLine(info) + "\r\n");
+        test::writeFile(m_data->path() / "options.ftp", "[Common]\nTimeOut=15\n");
+        m_program = std::make_unique<test::ProgramRun>(m_data->path());
+        m_program->window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&m_program->window));
+    }
+
+    long rowOf(const std::string& caption) {
+        PaneModel& pane = controller().model().ftpView();
+        for (std::size_t i = 0; i < pane.count(); ++i)
+            if (pane.item(i).caption == caption)
+                return static_cast<long>(i);
+        return -1;
+    }
+
+    // Logs in by double-clicking the saved server, as a user does.
+    void openServer() {
+        QTRY_VERIFY_WITH_TIMEOUT(rowOf("Local") >= 0, kWaitMs);
+        auto* pane = m_program->window.findChild<QWidget*>("FTPView");
+        auto* view = pane->findChild<QAbstractItemView*>();
+        const QModelIndex index = view->model()->index(static_cast<int>(rowOf("Local")), 0);
+        const QPoint at = view->visualRect(index).center();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    }
+    bool loggedIn() { return rowOf("hello.txt") >= 0; }
+    bool inServerList() { return controller().state().serverListMode; }
+    void disconnect() {
+        QTest::mouseClick(m_program->window.findChild<QToolButton*>("sbDisConnect"),
+                          Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(inServerList() && rowOf("Local") >= 0, kWaitMs);
+    }
+    std::size_t asked() { return m_program->dialogs.certificateQuestions.size(); }
+
+private slots:
+    void init() {
+        m_data = std::make_unique<test::TempDir>();
+        m_root = std::make_unique<test::TempDir>();
+        test::writeFile(m_root->path() / "hello.txt", "hello");
+        m_certificate = std::make_unique<test::TestCertificate>();
+        startServer();
+        m_relay = std::make_unique<test::RecordingRelay>(m_server->port());
+        startProgram();
+    }
+    void cleanup() {
+        m_program.reset();
+        m_relay.reset();
+        m_server.reset();
+    }
+
+    void refusedSendsNoUserName() {
+        openServer();
+        QTRY_COMPARE_WITH_TIMEOUT(asked(), std::size_t{1}, kWaitMs);
+        const Dialogs::CertificateQuestion& question =
+            m_program->dialogs.certificateQuestions.front();
+        QCOMPARE(question.certificate.sha256, m_certificate->sha256());
+        QCOMPARE(question.certificate.reason, std::string("self-signed certificate"));
+        QVERIFY(!question.changed);
+        QTRY_VERIFY_WITH_TIMEOUT(inServerList() && rowOf("Local") >= 0, kWaitMs);
+        const std::string sent = m_relay->clientBytes();
+        QCOMPARE(sent.rfind("AUTH TLS\r\n", 0), std::size_t{0});
+        QVERIFY(sent.find("quaytest") == std::string::npos);
+        QVERIFY(!fs::exists(m_data->path() / TrustedCertificates::FileName));
+    }
+
+    void acceptedOnceIsAskedAgainNextSession() {
+        m_program->dialogs.certificateAnswers = {Answer::AcceptOnce, Answer::AcceptOnce};
+        openServer();
+        QTRY_VERIFY_WITH_TIMEOUT(loggedIn(), kWaitMs);
+        auto* encrypted = m_program->window.findChild<QLabel*>("lbEncrypted");
+        QVERIFY(encrypted->isVisible());
+        QCOMPARE(encrypted->accessibleName(), QStringLiteral("Encrypted (TLS 1.3)"));
+        QVERIFY(m_relay->clientBytes().find("quaytest") == std::string::npos);
+        disconnect();
+        QVERIFY(!encrypted->isVisible());
+        openServer();
+        QTRY_VERIFY_WITH_TIMEOUT(loggedIn(), kWaitMs);
+        QCOMPARE(asked(), std::size_t{2});
+        QVERIFY(!fs::exists(m_data->path() / TrustedCertificates::FileName));
+    }
+
+    void alwaysTrustedUntilTheCertificateIsReplaced() {
+        m_program->dialogs.certificateAnswers = {Answer::AlwaysTrust, Answer::Refuse};
+        openServer();
+        QTRY_VERIFY_WITH_TIMEOUT(loggedIn(), kWaitMs);
+        const fs::path trustFile = m_data->path() / TrustedCertificates::FileName;
+        struct stat info {};
+        QCOMPARE(::stat(trustFile.c_str(), &info), 0);
+        QCOMPARE(info.st_mode & 0777, 0600u);
+        QCOMPARE(test::readFile(trustFile), "127.0.0.1:" + std::to_string(m_relay->port()) + " " +
+                                                m_certificate->sha256() + "\n");
+        disconnect();
+        openServer();
+        QTRY_VERIFY_WITH_TIMEOUT(loggedIn(), kWaitMs);
+        QCOMPARE(asked(), std::size_t{1});
+        disconnect();
+
+        // The server gets a new certificate: asked again, told that it changed.
+        m_certificate = std::make_unique<test::TestCertificate>();
+        m_server->stop();
+        m_server->useTls(*m_certificate);
+        m_server->start(m_root->path());
+        m_relay->retarget(m_server->port());
+        openServer();
+        QTRY_COMPARE_WITH_TIMEOUT(asked(), std::size_t{2}, kWaitMs);
+        const Dialogs::CertificateQuestion& question = m_program->dialogs.certificateQuestions[1];
+        QVERIFY(question.changed);
+        QCOMPARE(question.certificate.sha256, m_certificate->sha256());
+        QTRY_VERIFY_WITH_TIMEOUT(inServerList() && rowOf("Local") >= 0, kWaitMs);
+    }
+
+    void theDialogOffersExactlyThreeChoices() {
+        Dialogs::CertificateQuestion question;
+        question.server = "ftp.example.org:21";
+        question.certificate.sha256 = "AB:CD";
+        question.certificate.reason = "certificate has expired";
+        question.changed = true;
+        CertificateDialog dialog(question, nullptr);
+        QCOMPARE(dialog.windowTitle(), QStringLiteral("Unknown certificate"));
+        QVERIFY(dialog.text().contains(QStringLiteral("has changed")));
+        QVERIFY(dialog.text().contains(QStringLiteral("AB:CD")));
+        QVERIFY(dialog.text().contains(QStringLiteral("certificate has expired")));
+        QStringList captions;
+        for (QAbstractButton* button : dialog.buttons())
+            captions << button->text();
+        captions.sort();
+        QCOMPARE(captions, (QStringList{"Accept once", "Always trust", "Refuse"}));
+        QTimer::singleShot(0, &dialog, [&dialog] {
+            QTest::mouseClick(dialog.findChild<QPushButton*>("btAlwaysTrust"), Qt::LeftButton);
+        });
+        QCOMPARE(dialog.ask(), Answer::AlwaysTrust);
+    }
+};
+
+}  // namespace quay
+
+QTEST_MAIN(quay::CertificateWindowTest)
+#include "certificate_window_test.moc"
