@@ -150,6 +150,9 @@ QWidget* ServerPropertiesDialog::buildDirectoryGroup() {
     local->addWidget(m_localDir, 1);
     local->addWidget(browseButton);
     form->addRow("Initial Directory on Local Machine", local);
+    // The row's field is a layout: its label names the edit in it.
+    if (auto* heading = qobject_cast<QLabel*>(form->labelForField(local)))
+        heading->setBuddy(m_localDir);
     return group(" Directories", form);
 }
 
