@@ -239,6 +239,8 @@ QWidget* MainWindow::buildRemoteArea() {
     auto* command = make<QComboBox>("cbCmd", commandBar);
     command->setEditable(true);
     command->setInsertPolicy(QComboBox::NoInsert);
+    command->setAccessibleName(QStringLiteral("FTP command"));
+    command->lineEdit()->setAccessibleName(command->accessibleName());
     commandLayout->addWidget(command, 1);
     boxed(commandBar, commandLayout);
     auto* info = make<QLabel>("pnlFtpInfo", nullptr);

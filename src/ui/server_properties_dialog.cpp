@@ -197,7 +197,9 @@ QWidget* ServerPropertiesDialog::buildTypeGroup() {
         m_columns[i]->setMaxLength(2);
         m_columns[i]->installEventFilter(this);
         auto* cell = new QVBoxLayout;
-        cell->addWidget(new QLabel(QString::fromLatin1(labels[i]), m_custom));
+        auto* heading = new QLabel(QString::fromLatin1(labels[i]), m_custom);
+        heading->setBuddy(m_columns[i]);
+        cell->addWidget(heading);
         cell->addWidget(m_columns[i]);
         grid->addLayout(cell);
     }

@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDialog>
 #include <QPushButton>
-#include <QStackedWidget>
 #include <QTest>
 #include <functional>
 
@@ -57,8 +56,9 @@ void walk(QAccessibleInterface& root, const QString& path,
     }
 }
 
-// The shown, focusable controls of window that a screen reader could not name. Rows and cells
-// of item views are left to the row checks: an empty cell is no control.
+// The focusable controls of window that a screen reader could not name, hidden ones too (they
+// show up with a mode or a page). Rows and cells of item views are left to the row checks (an
+// empty cell is no control), and so are a combo box's pop-up list of its items.
 QStringList namelessControls(QWidget& window) {
     QStringList nameless;
     QAccessibleInterface* root = QAccessible::queryAccessibleInterface(&window);
@@ -66,7 +66,8 @@ QStringList namelessControls(QWidget& window) {
         return {QStringLiteral("no accessible interface for the window")};
     walk(*root, window.objectName(), [&](QAccessibleInterface& node, const QString& path) {
         const QAccessible::State state = node.state();
-        if (!state.focusable || state.invisible || isItem(node.role()))
+        if (!state.focusable || isItem(node.role()) ||
+            (node.parent() != nullptr && node.parent()->role() == QAccessible::ComboBox))
             return;
         if (node.text(QAccessible::Name).trimmed().isEmpty())
             nameless << path;
@@ -155,8 +156,8 @@ private slots:
         QCOMPARE(namesOf(overwrite, {"RichEdit1"}), QStringList{"Overwrite the file ?"});
     }
 
-    // Each page of the options dialog in turn; its two number fields on the first page are
-    // told apart by their labels.
+    // Every page of the options dialog; the two number fields of the connection page are told
+    // apart by their labels.
     void everyPageOfTheOptionsDialogHasNamedControls() {
         test::TempDir dir;
         test::ScriptedDialogs dialogs;
@@ -165,12 +166,7 @@ private slots:
         OptionsDialog dialog(model);
         dialog.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        auto* pages = dialog.findChild<QStackedWidget*>();
-        QVERIFY(pages != nullptr && pages->count() > 1);
-        for (int page = 0; page < pages->count(); ++page) {
-            pages->setCurrentIndex(page);
-            expectAllNamed(dialog);
-        }
+        expectAllNamed(dialog);
         QCOMPARE(namesOf(dialog, {"eTimeOut", "eRetry", "SpeedButton11"}),
                  (QStringList{"Default Time Out", "Connections Retry", "Browse"}));
     }
