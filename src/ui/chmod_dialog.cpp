@@ -61,6 +61,7 @@ ChmodDialog::ChmodDialog(ChmodModel& model, QWidget* parent) : QDialog(parent), 
     m_edit->setObjectName(QStringLiteral("Edit1"));
     m_edit->setMaxLength(static_cast<int>(ChmodModel::kEditMaxLength));
     m_edit->installEventFilter(this);
+    manual->setBuddy(m_edit);
     connect(m_edit, &QLineEdit::textEdited, this,
             [this](const QString& text) { m_model.setEditText(bytes(text)); });
 
@@ -85,6 +86,25 @@ ChmodDialog::ChmodDialog(ChmodModel& model, QWidget* parent) : QDialog(parent), 
 
 ChmodDialog::~ChmodDialog() {
     m_model.onChanged = nullptr;
+}
+
+// The boxes show no text: each is spoken as its row's and its column's caption, as shown,
+// so that a translation applied after construction is heard too.
+void ChmodDialog::showEvent(QShowEvent* event) {
+    for (int row = 1; row <= 3; ++row)
+        for (int column = 1; column <= 3; ++column) {
+            const QString rowCaption = captionOf(QStringLiteral("SpeedButton%1").arg(row + 5));
+            const QString columnCaption =
+                captionOf(QStringLiteral("SpeedButton%1").arg(column + 2));
+            m_boxes[std::size_t((row - 1) * 3 + column - 1)]->setAccessibleName(
+                rowCaption + QLatin1Char(' ') + columnCaption);
+        }
+    QDialog::showEvent(event);
+}
+
+QString ChmodDialog::captionOf(const QString& buttonName) const {
+    auto* b = findChild<QPushButton*>(buttonName);
+    return b != nullptr ? b->text().remove(QLatin1Char('&')) : QString();
 }
 
 void ChmodDialog::refresh() {

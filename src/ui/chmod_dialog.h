@@ -22,9 +22,11 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void refresh();
+    QString captionOf(const QString& buttonName) const;
 
     ChmodModel& m_model;
     std::array<QCheckBox*, 9> m_boxes{};

@@ -15,6 +15,8 @@ void InputForm::ask(const QString& caption, const QString& prompt, const QString
                     bool masked) {
     setWindowTitle(caption);
     m_prompt.setText(prompt);
+    // Not a buddy: a buddy label would take an "&" in the caller's prompt for a mnemonic.
+    m_input.setAccessibleName(prompt);
     m_input.setText(value);
     m_mask.setVisible(masked);
     m_mask.setChecked(masked);

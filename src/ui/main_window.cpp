@@ -53,6 +53,7 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
     splitter1->setChildrenCollapsible(false);
     // The pane shows what the model keeps: the newest lines only.
     m_log = make<LogPane>("Log", splitter3, static_cast<int>(PresentationModel::kLogLineLimit));
+    m_log->setAccessibleName(QStringLiteral("Log"));
     splitter3->addWidget(splitter1);
     splitter3->addWidget(m_log);
     splitter3->setStretchFactor(0, 4);
@@ -136,13 +137,15 @@ QWidget* MainWindow::buildTopBar() {
     product->setFont(bold);
     layout->addWidget(product);
     layout->addSpacing(8);
-    layout->addWidget(make<QLabel>("Label2", bar));
-    layout->addSpacing(8);
-    layout->addWidget(make<QLabel>("lbEncrypted", bar));
+    auto* productLabel = make<QLabel>("Label2", bar);
+    layout->addWidget(productLabel);
     auto* edit = make<QLineEdit>("Edit1", bar);
+    productLabel->setBuddy(edit);
     edit->setReadOnly(true);
     edit->setMaximumWidth(120);
     layout->addWidget(edit);
+    layout->addSpacing(8);
+    layout->addWidget(make<QLabel>("lbEncrypted", bar));
     layout->addWidget(make<QToolButton>("ExplorerButton1", bar));
     return boxed(bar, layout);
 }
@@ -220,6 +223,7 @@ QWidget* MainWindow::buildRemoteArea() {
     path->setEditable(true);
     path->setMaxVisibleItems(10);
     path->setInsertPolicy(QComboBox::NoInsert);
+    path->lineEdit()->setAccessibleName(QStringLiteral("Server path"));
     pathLayout->addWidget(path, 1);
     boxed(pathBar, pathLayout);
 
@@ -237,6 +241,8 @@ QWidget* MainWindow::buildRemoteArea() {
     auto* command = make<QComboBox>("cbCmd", commandBar);
     command->setEditable(true);
     command->setInsertPolicy(QComboBox::NoInsert);
+    command->setAccessibleName(QStringLiteral("FTP command"));
+    command->lineEdit()->setAccessibleName(command->accessibleName());
     commandLayout->addWidget(command, 1);
     boxed(commandBar, commandLayout);
     auto* info = make<QLabel>("pnlFtpInfo", nullptr);

@@ -43,6 +43,9 @@ void applyToWidget(QWidget* w, const ControlState& state) {
     // Children marked visible appear when their window is shown.
     w->setVisible(state.visible);
     w->setToolTip(qtext(state.hint));
+    // A control without a caption (an icon button, a list) is spoken by its hint.
+    if (state.text.empty() && !state.hint.empty())
+        w->setAccessibleName(qtext(state.hint));
     w->setProperty("tag", state.tag);
     if (!state.text.empty() || qobject_cast<QLabel*>(w) != nullptr)
         setCaption(w, qtext(state.text));
@@ -91,6 +94,10 @@ void MainWindow::applyControl(const std::string& name) {
         applyToAction(a, state);
     else if (QWidget* w = widget(name))
         applyToWidget(w, state);
+    // Each file list is spoken by the caption above it.
+    if (name == "Panel8" || name == "Panel9")
+        if (auto* list = static_cast<PaneView*>(widget(name == "Panel8" ? "lvLoc" : "FTPView")))
+            list->setListName(qtext(state.text));
 }
 
 void MainWindow::applyScreenCursor() {

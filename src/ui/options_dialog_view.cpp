@@ -43,6 +43,13 @@ QLabel* label(const char* caption) {
     return new QLabel(QString::fromUtf8(caption));
 }
 
+// A form row whose label also names its field for a screen reader.
+void addLabelledRow(QFormLayout& form, const char* caption, QWidget* field) {
+    QLabel* heading = label(caption);
+    heading->setBuddy(field);
+    form.addRow(heading, field);
+}
+
 QGroupBox* group(const char* name, const char* title, QLayout* layout) {
     auto* box = new QGroupBox(QString::fromUtf8(title));
     box->setObjectName(QString::fromLatin1(name));
@@ -106,6 +113,7 @@ QWidget* OptionsDialog::buildTree() {
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName(QStringLiteral("TreeView1"));
     m_tree->setHeaderHidden(true);
+    m_tree->setAccessibleName(qtext(Model::Caption));
     m_tree->setFixedWidth(230);
     std::vector<QTreeWidgetItem*> nodes;
     for (std::size_t i = 0; i < Model::Tree.size(); ++i) {
@@ -160,8 +168,10 @@ QPushButton* OptionsDialog::button(const char* name, const char* caption,
                                    std::function<void()> action) {
     auto* b = new QPushButton(QString::fromUtf8(caption), this);
     b->setObjectName(QString::fromLatin1(name));
-    if (std::string_view(caption) == "...")
+    if (std::string_view(caption) == "...") {
         b->setFixedWidth(b->fontMetrics().horizontalAdvance(b->text()) + 24);
+        b->setAccessibleName(QStringLiteral("Browse"));
+    }
     b->setAutoDefault(false);
     connect(b, &QPushButton::clicked, this, [this, action = std::move(action)] {
         action();
@@ -207,9 +217,10 @@ void OptionsDialog::refreshList(QListWidget* widget, const std::vector<std::stri
 
 QWidget* OptionsDialog::buildConnectionPage() {
     auto* form = new QFormLayout;
-    form->addRow(label("Default Time Out"),
-                 upDown("eTimeOut", m_model.udTimeOut, Model::TimeOutRange));
-    form->addRow(label("Connections Retry"), upDown("eRetry", m_model.udRetry, Model::RetryRange));
+    addLabelledRow(*form, "Default Time Out",
+                   upDown("eTimeOut", m_model.udTimeOut, Model::TimeOutRange));
+    addLabelledRow(*form, "Connections Retry",
+                   upDown("eRetry", m_model.udRetry, Model::RetryRange));
     form->addRow(check("cbAno", "E-mail Address for anonymous connection", m_model.cbAno));
     m_anonymous = edit("eAno", m_model.eAno);
     form->addRow(m_anonymous);
@@ -229,7 +240,10 @@ QWidget* OptionsDialog::buildModePage() {
     m_extensions = list("lbExt", m_model.lbExt, m_model.lbExtIndex);
     auto* layout = new QVBoxLayout;
     layout->addWidget(group("rgMode", "Default transfer type", modes));
-    layout->addWidget(label("Text Files Extension"));
+    QLabel* extensions = label("Text Files Extension");
+    // A list takes no name from a buddy label.
+    m_extensions->setAccessibleName(extensions->text());
+    layout->addWidget(extensions);
     layout->addLayout(
         withButtons(m_extensions,
                     {button("SpeedButton6", "Add", [this] { m_model.SpeedButton6Click(0); }),
@@ -260,9 +274,10 @@ QWidget* OptionsDialog::buildKeepPage() {
     form->addRow(check("cbKeep", "Keep connection", m_model.cbKeep));
     m_keep = upDown("eKeep", m_model.udKeep, Model::KeepRange);
     m_duration = upDown("eduration", m_model.udDuration, Model::DurationRange);
-    form->addRow(label("Start after last command (seconds)"), m_keep);
-    form->addRow(label("Duration (minutes)"), m_duration);
+    addLabelledRow(*form, "Start after last command (seconds)", m_keep);
+    addLabelledRow(*form, "Duration (minutes)", m_duration);
     m_commands = list("lbKeep", m_model.lbKeep, m_model.lbKeepIndex);
+    m_commands->setAccessibleName(QStringLiteral("Keep-alive commands"));
     auto* layout = new QVBoxLayout;
     layout->addLayout(form);
     layout->addLayout(
@@ -279,19 +294,19 @@ QWidget* OptionsDialog::buildProxyPage() {
            m_model.rgType);
 
     auto* proxy = new QFormLayout;
-    proxy->addRow(label("Server"), edit("eProxy", m_model.eProxy));
-    proxy->addRow(label("Port"), edit("eProxyPort", m_model.eProxyPort));
+    addLabelledRow(*proxy, "Server", edit("eProxy", m_model.eProxy));
+    addLabelledRow(*proxy, "Port", edit("eProxyPort", m_model.eProxyPort));
     m_proxyPassword = edit("eProxyPsw", m_model.eProxyPsw);
-    proxy->addRow(label("Password"), m_proxyPassword);
+    addLabelledRow(*proxy, "Password", m_proxyPassword);
     proxy->addRow(check("cbProxyPswMask", "Masked Password", m_model.cbProxyPswMask));
     m_proxy = group("pnlProxy", "Proxy", proxy);
 
     auto* socks = new QFormLayout;
-    socks->addRow(label("Server"), edit("eSocks", m_model.eSocks));
-    socks->addRow(label("Port"), edit("eSocksPort", m_model.eSocksPort));
+    addLabelledRow(*socks, "Server", edit("eSocks", m_model.eSocks));
+    addLabelledRow(*socks, "Port", edit("eSocksPort", m_model.eSocksPort));
     m_socksPassword = edit("eSocksPsw", m_model.eSocksPsw);
-    socks->addRow(label("Password"), m_socksPassword);
-    socks->addRow(label("User Code"), edit("eSocksUC", m_model.eSocksUC));
+    addLabelledRow(*socks, "Password", m_socksPassword);
+    addLabelledRow(*socks, "User Code", edit("eSocksUC", m_model.eSocksUC));
     socks->addRow(check("cbSocksPswMask", "Masked Password", m_model.cbSocksPswMask));
     m_socks = group("pnlSocks", "Sockets", socks);
 

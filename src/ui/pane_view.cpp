@@ -1,5 +1,6 @@
 #include "ui/pane_view.h"
 
+#include <QAccessible>
 #include <QDrag>
 #include <QDropEvent>
 #include <QHeaderView>
@@ -7,10 +8,13 @@
 #include <QMouseEvent>
 #include <set>
 
+#include "ui/pane_view_accessible.h"
+
 namespace quay {
 
 PaneView::PaneView(PaneModel& pane, QList<PaneColumn> columns, QWidget* parent)
     : QStackedWidget(parent), m_model(pane, std::move(columns)), m_selection(&m_model) {
+    PaneViewAccessible::install();
     configure(m_report);
     configure(m_icons);
     m_report.setRootIsDecorated(false);
@@ -33,6 +37,12 @@ PaneView::~PaneView() {
     // The views die before this object's base does; their viewports must not call back.
     m_report.viewport()->removeEventFilter(this);
     m_icons.viewport()->removeEventFilter(this);
+}
+
+void PaneView::setListName(const QString& name) {
+    setAccessibleName(name);
+    m_report.setAccessibleName(name);
+    m_icons.setAccessibleName(name);
 }
 
 void PaneView::configure(QAbstractItemView& view) {
@@ -118,6 +128,15 @@ bool PaneView::dropEvent(QAbstractItemView& view, QEvent& event) {
 }
 
 void PaneView::applyViewStyle() {
+    showStyle();
+    // The list's one child for assistive tools is now the other view.
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::ObjectReorder);
+        QAccessible::updateAccessibility(&changed);
+    }
+}
+
+void PaneView::showStyle() {
     switch (m_model.pane().viewStyle()) {
         case ViewStyle::vsReport:
             setCurrentWidget(&m_report);

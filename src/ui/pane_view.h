@@ -22,6 +22,8 @@ namespace quay {
 // which first deselects every row. itemSelected comes once per row whose selection changed,
 // whichever side changed it, deselected rows first; it follows the pane model's own change
 // announcements.
+//
+// Assistive tools see only the view shown (PaneViewAccessible).
 class PaneView : public QStackedWidget {
     Q_OBJECT
 public:
@@ -38,6 +40,9 @@ public:
     QListView& iconView() { return m_icons; }
     QItemSelectionModel& selection() { return m_selection; }
 
+    // The name a screen reader speaks for the list, whichever view shows it.
+    void setListName(const QString& name);
+
 signals:
     void doubleClicked();
     void itemSelected(int row, bool selected);
@@ -49,6 +54,7 @@ protected:
 
 private:
     void applyViewStyle();
+    void showStyle();
     void selectionFromView(const QItemSelection& selected, const QItemSelection& deselected);
     void selectionFromModel();
     void announceItems(const QItemSelection& selected, const QItemSelection& deselected);

@@ -86,6 +86,7 @@ ProgressWindow::ProgressWindow(std::shared_ptr<ProgressModel> model, QWidget* pa
     m_bar = new Bar(this);
     m_bar->setObjectName(QStringLiteral("ProgressBar"));
     m_bar->setTextVisible(false);
+    m_bar->setAccessibleName(QStringLiteral("Transfer progress"));
 
     auto* thisFile = group("GroupBox1", "This File");
     auto* fileForm = new QFormLayout(thisFile);

@@ -44,6 +44,8 @@ RewriteDialog::RewriteDialog(const std::string& path, QWidget* parent)
     m_text.setReadOnly(true);
     m_text.setPlainText(QStringLiteral("File is already exist !\n") + qtext(path));
     m_question.setObjectName(QStringLiteral("Label1"));
+    // The question names the text that holds the file it is about.
+    m_question.setBuddy(&m_text);
 
     auto* row = new QHBoxLayout;
     for (std::size_t i = 0; i < m_buttons.size(); ++i) {

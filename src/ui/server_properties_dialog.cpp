@@ -160,6 +160,9 @@ QWidget* ServerPropertiesDialog::buildDirectoryGroup() {
     local->addWidget(m_localDir, 1);
     local->addWidget(browseButton);
     form->addRow("Initial Directory on Local Machine", local);
+    // The row's field is a layout: its label names the edit in it.
+    if (auto* heading = qobject_cast<QLabel*>(form->labelForField(local)))
+        heading->setBuddy(m_localDir);
     return group(" Directories", form);
 }
 
@@ -204,7 +207,9 @@ QWidget* ServerPropertiesDialog::buildTypeGroup() {
         m_columns[i]->setMaxLength(2);
         m_columns[i]->installEventFilter(this);
         auto* cell = new QVBoxLayout;
-        cell->addWidget(new QLabel(QString::fromLatin1(labels[i]), m_custom));
+        auto* heading = new QLabel(QString::fromLatin1(labels[i]), m_custom);
+        heading->setBuddy(m_columns[i]);
+        cell->addWidget(heading);
         cell->addWidget(m_columns[i]);
         grid->addLayout(cell);
     }
