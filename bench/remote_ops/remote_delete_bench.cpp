@@ -46,7 +46,7 @@ int runBench(int argc, char** argv) {
     double ours = 1e9, peer = 1e9;
     for (int run = 0; run < 3; ++run) {
         makeTree(tree, files);
-        p.controller().invoke("Refresh3Click", "Refresh3");
+        p.controller().execute(Command::RemoteRefresh);
         if (!p.waitIdle() || !p.selectRemote({"tree"}))
             throw std::runtime_error("no tree row");
         ours = std::min(ours, seconds([&] {

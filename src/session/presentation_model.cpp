@@ -105,4 +105,13 @@ void PresentationModel::setScreenCursor(Cursor cursor) {
         onScreenCursorChanged();
 }
 
+void PresentationModel::setCommandEnabled(Command command, bool enabled) {
+    const auto index = static_cast<std::size_t>(command);
+    if (m_commandEnabled[index] == enabled)
+        return;
+    m_commandEnabled[index] = enabled;
+    if (onCommandChanged)
+        onCommandChanged(command);
+}
+
 }  // namespace quay

@@ -9,6 +9,7 @@
 #include "config/options.h"
 #include "panes/combo_model.h"
 #include "panes/pane_model.h"
+#include "session/command.h"
 
 namespace quay {
 
@@ -53,6 +54,8 @@ public:
     // The font of a file list (lvLoc or FTPView) changed.
     std::function<void(const std::string& list)> onPaneFontChanged;
     std::function<void()> onWindowFontChanged;
+    // The enabled state of a command changed.
+    std::function<void(Command command)> onCommandChanged;
 
     bool hasControl(const std::string& name) const { return m_controls.count(name) != 0; }
     // The state of a control; a default state when the name is unknown.
@@ -68,6 +71,12 @@ public:
     void setHint(const std::string& name, const std::string& hint);
     void setTag(const std::string& name, int tag);
     void setCursor(const std::string& name, Cursor cursor);
+
+    // Whether a command may run now (its enabling rule); every command starts enabled.
+    bool commandEnabled(Command command) const {
+        return m_commandEnabled[static_cast<std::size_t>(command)];
+    }
+    void setCommandEnabled(Command command, bool enabled);
 
     // The two file lists and the two combo boxes.
     PaneModel& lvLoc() { return m_lvLoc; }
@@ -104,6 +113,7 @@ private:
     void assign(const std::string& name, T ControlState::*field, T value);
 
     std::map<std::string, ControlState> m_controls;
+    std::vector<bool> m_commandEnabled = std::vector<bool>(kCommandCount, true);
     PaneModel m_lvLoc;
     PaneModel m_ftpView;
     ComboModel m_ftpPath;

@@ -6,7 +6,7 @@
 
 namespace quay {
 
-void SessionController::Ftp1RequestDone(FtpRequest request, int error) {
+void SessionController::requestDone(FtpRequest request, int error) {
     m_runner.requestDone(request, error);
 }
 

@@ -40,13 +40,13 @@ TEST(ExitButton, StopsTheSessionOnlyWhenTheUserConfirms) {
     ASSERT_TRUE(ftp.connected());
 
     dialogs.messageAnswers = {Dialogs::Answer::No};
-    controller.invoke("ExplorerButton1Click", "ExplorerButton1");
+    controller.execute(Command::ExitAbortingRequest);
     loop.processPending();
     EXPECT_EQ(closed, 0);
     EXPECT_TRUE(ftp.connected()) << "No leaves the session alone";
 
     dialogs.messageAnswers = {Dialogs::Answer::Yes};
-    controller.invoke("ExplorerButton1Click", "ExplorerButton1");
+    controller.execute(Command::ExitAbortingRequest);
     EXPECT_EQ(closed, 1);
     EXPECT_FALSE(ftp.connected());
     EXPECT_TRUE(std::filesystem::exists(data.path() / "options.ftp"));
@@ -56,7 +56,7 @@ TEST(ExitButton, StopsTheSessionOnlyWhenTheUserConfirms) {
     ASSERT_TRUE(
         loop.runUntil([&] { return ftp.connected() && done >= 2; }, std::chrono::seconds(10)));
     dialogs.messageAnswers = {Dialogs::Answer::Yes};
-    controller.invoke("Exit1Click", "Exit1");
+    controller.execute(Command::Exit);
     EXPECT_EQ(closed, 2);
     EXPECT_TRUE(ftp.connected());
 }

@@ -491,12 +491,12 @@ private slots:
         QCOMPARE(remote->itemModel().rowCount(), 2);
         QVERIFY(remote->selection().selectedRows().isEmpty());
         pane.setSelected(0, true);
-        c.invoke("FTPViewDblClick", "FTPView");  // into Box: a reset inside an update bracket
+        c.execute(Command::RemoteOpen);  // into Box: a reset inside an update bracket
         QCOMPARE(remote->itemModel().rowCount(), 1);
         m_program->dialogs.promptAnswers = {std::string("Sub")};
-        c.invoke("sbMkd2Click", "sbMkd2");  // added and sorted
+        c.execute(Command::RemoteMakeDirectory);  // added and sorted
         QCOMPARE(remote->itemModel().index(1, 0).data().toString(), QStringLiteral("Sub"));
-        c.invoke("FTPOneLevelUpClick", "FTPOneLevelUp");
+        c.execute(Command::RemoteUp);
         QCOMPARE(remote->itemModel().rowCount(), 2);
 
         PaneModel& files = c.model().lvLoc();
