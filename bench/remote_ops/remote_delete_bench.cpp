@@ -49,6 +49,7 @@ int runBench(int argc, char** argv) {
         p.controller().execute(Command::RemoteRefresh);
         if (!p.waitIdle() || !p.selectRemote({"tree"}))
             throw std::runtime_error("no tree row");
+        p.dialogs().messageAnswers = {Dialogs::Answer::Yes};
         ours = std::min(ours, seconds([&] {
                             if (!p.click("sbDel2"))
                                 throw std::runtime_error("cannot click sbDel2");

@@ -119,6 +119,7 @@ TEST_F(RemoteOperationsTest, DeleteWalksTheTreeAndComesBackToTheStart) {
     ASSERT_TRUE(session->settled() && session->shows("tree"));
 
     session->select({"loose.txt", "tree"});
+    session->dialogs.messageAnswers = {Dialogs::Answer::Yes};
     EXPECT_EQ(session->sentBy([&] { session->execute(Command::RemoteDelete); }),
               (Commands{"DELE loose.txt", "CWD /tree",     "TYPE A", "PASV",      "LIST",
                         "DELE a.txt",     "CWD /tree/sub", "TYPE A", "PASV",      "LIST",
@@ -291,6 +292,7 @@ protected:
         switch (op()) {
             case Op::Delete:
                 session->select({"tree"});
+                session->dialogs.messageAnswers = {Dialogs::Answer::Yes};
                 session->execute(Command::RemoteDelete);
                 return;
             case Op::ChangeCase:
