@@ -86,12 +86,14 @@ void MainWindow::bindPaneFonts() {
 
 void MainWindow::applyControl(const std::string& name) {
     const ControlState& state = m_controller.model().control(name);
-    if (QAction* a = action(name)) {
+    if (QAction* a = action(name))
         applyToAction(a, state);
-        if (std::find(m_menus.titles.begin(), m_menus.titles.end(), name) != m_menus.titles.end())
-            applyMenuTitles();
-    } else if (QWidget* w = widget(name))
+    else if (QWidget* w = widget(name))
         applyToWidget(w, state);
+    // A title's mnemonic avoids the other titles' letters and the buttons'.
+    if (std::find(m_menus.titles.begin(), m_menus.titles.end(), name) != m_menus.titles.end() ||
+        qobject_cast<QAbstractButton*>(widget(name)) != nullptr)
+        applyMenuTitles();
 }
 
 void MainWindow::applyScreenCursor() {

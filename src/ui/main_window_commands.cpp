@@ -100,10 +100,14 @@ bool MainWindow::runKey(const QKeyEvent& event, PaneView* list) {
 }
 
 void MainWindow::applyMenuTitles() {
-    QStringList captions;
+    const PresentationModel& model = m_controller.model();
+    QStringList captions, buttons;
     for (const std::string& name : m_menus.titles)
-        captions.append(qtext(m_controller.model().control(name).text));
-    const QStringList shown = withMnemonics(captions);
+        captions.append(qtext(model.control(name).text));
+    for (const ControlDef& def : mainWindowControls())
+        if (def.kind == ControlKind::Button)
+            buttons.append(qtext(model.control(def.name).text));
+    const QStringList shown = withMnemonics(captions, buttons);
     for (std::size_t i = 0; i < m_menus.titles.size(); ++i)
         action(m_menus.titles[i])->setText(shown[static_cast<qsizetype>(i)]);
 }

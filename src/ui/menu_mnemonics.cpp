@@ -20,9 +20,9 @@ qsizetype mnemonicAt(const QString& caption) {
 
 }  // namespace
 
-QStringList withMnemonics(const QStringList& captions) {
+QStringList withMnemonics(const QStringList& captions, const QStringList& others) {
     QSet<QChar> taken;
-    for (const QString& caption : captions)
+    for (const QString& caption : captions + others)
         if (const qsizetype at = mnemonicAt(caption); at >= 0)
             taken.insert(caption[at].toLower());
     QStringList shown;
