@@ -115,6 +115,7 @@ void SessionController::backToServerList() {
     m_shownRemoteDir.reset();
     m_model.ftpView().setViewStyle(ViewStyle::vsList);
     m_serverList.showServerList(m_serverListFolder);
+    showPlace();
     updateConnectionUI(false);
 }
 

@@ -54,6 +54,7 @@ public:
     // The font of a file list (lvLoc or FTPView) changed.
     std::function<void(const std::string& list)> onPaneFontChanged;
     std::function<void()> onWindowFontChanged;
+    std::function<void()> onWindowTitleChanged;
     // The enabled state of a command changed.
     std::function<void(Command command)> onCommandChanged;
 
@@ -71,6 +72,11 @@ public:
     void setHint(const std::string& name, const std::string& hint);
     void setTag(const std::string& name, int tag);
     void setCursor(const std::string& name, Cursor cursor);
+
+    // The main window's title: the program's name, and while connected the server and the
+    // directory the remote pane shows ("Local: /photos - Quayside Pro").
+    const std::string& windowTitle() const { return m_windowTitle; }
+    void setWindowTitle(const std::string& title);
 
     // Whether a command may run now (its enabling rule); every command starts enabled.
     bool commandEnabled(Command command) const {
@@ -113,6 +119,7 @@ private:
     void assign(const std::string& name, T ControlState::*field, T value);
 
     std::map<std::string, ControlState> m_controls;
+    std::string m_windowTitle = "Quayside Pro";
     std::vector<bool> m_commandEnabled = std::vector<bool>(kCommandCount, true);
     PaneModel m_lvLoc;
     PaneModel m_ftpView;

@@ -41,6 +41,15 @@ void SessionController::showListing() {
     m_state.listingType = shown.listingType;
     m_ftp.setHostDirName(shown.hostDirName);
     m_shownRemoteDir = shown.hostDirName;
+    showPlace();
+}
+
+void SessionController::showPlace() {
+    const std::string program = "Quayside Pro";
+    if (m_state.serverListMode || !m_shownRemoteDir)
+        m_model.setWindowTitle(program);
+    else
+        m_model.setWindowTitle(m_currentServer.Name + ": " + *m_shownRemoteDir + " - " + program);
 }
 
 // The pane never keeps the entries of another directory than the one the client is in: names
@@ -56,6 +65,7 @@ void SessionController::showUnlisted() {
     m_model.ftpView().clear();
     fillRemotePathBox(m_model.ftpPath(), m_ftp.hostName(), dir);
     m_shownRemoteDir = dir;
+    showPlace();
     addLog("! Not listed: " + dir);
 }
 

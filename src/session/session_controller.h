@@ -181,6 +181,8 @@ public:
     void requestDone(FtpRequest request, int error);
     // Loads the completed listing into the remote pane.
     void showListing();
+    // The window title names the server and the directory the remote pane shows.
+    void showPlace();
     // A listing of the client's directory could not be had: unless the pane shows that
     // directory already, it is shown empty, the path box naming it, with a "! " line.
     void showUnlisted();

@@ -16,6 +16,7 @@
 #include "ui/help_window.h"
 #include "ui/local_pane_binding.h"
 #include "ui/pane_view.h"
+#include "ui/qt_text.h"
 #include "ui/start_instance.h"
 
 namespace quay {
@@ -65,6 +66,9 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
     buildMenus();
     buildCommandActions();
     bindModel();
+    m_controller.model().onWindowTitleChanged = [this] {
+        setWindowTitle(qtext(m_controller.model().windowTitle()));
+    };
     connectCommands();
     bindKeys();
     bindLocalPane(*this, m_controller);
@@ -87,6 +91,7 @@ MainWindow::~MainWindow() {
     m_controller.onStartInstance = nullptr;
     m_controller.onLanguageItemsChanged = nullptr;
     m_controller.onHelp = nullptr;
+    m_controller.model().onWindowTitleChanged = nullptr;
     m_controller.model().onCommandChanged = nullptr;
     m_controller.onShowProgress = nullptr;
     m_controller.onHideProgress = nullptr;

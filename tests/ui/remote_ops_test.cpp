@@ -697,10 +697,14 @@ private slots:
     }
 
     // Tab goes from one list to the other and back, past every control between them; typing
-    // a name's first letters in a list makes that row the current one.
+    // a name's first letters in a list makes that row the current one. The window title names
+    // the server and the directory shown.
     void tabMovesBetweenTheListsAndTypingFindsAName() {
         test::writeFile(m_root->path() / "marker", "m");
         connectTo(test::FtpServerKind::Vsftpd);
+        QCOMPARE(window().windowTitle(),
+                 QString::fromStdString("Local: " + controller().ftp().hostDirName() +
+                                        " - Quayside Pro"));
         window().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window()));
         focusRows("lvLoc", {});
@@ -764,6 +768,7 @@ private slots:
         connectTo(test::FtpServerKind::Vsftpd, true);
         trigger("Disconnect1");  // Preferences waits for the server list
         QTRY_VERIFY_WITH_TIMEOUT(controller().state().serverListMode && idle(), kWaitMs);
+        QCOMPARE(window().windowTitle(), QStringLiteral("Quayside Pro"));
         QTimer::singleShot(0, [] {
             QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
             QWidget* dialog = QApplication::activeModalWidget();
