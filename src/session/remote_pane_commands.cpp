@@ -16,7 +16,7 @@ void ServerListPane::open() {
         m_session.addLog("! Not started: " + runner.current()->name() + " is running");
         return;
     }
-    if (m_list.openRow() == ServerListCommands::DblClickResult::Connect)
+    if (m_list.openRow() == ServerListCommands::OpenResult::Connect)
         m_session.logIn();
 }
 

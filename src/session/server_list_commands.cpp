@@ -154,18 +154,18 @@ void ServerListCommands::removeSelected() {
     m_list.saveServerList();
 }
 
-ServerListCommands::DblClickResult ServerListCommands::openRow() {
+ServerListCommands::OpenResult ServerListCommands::openRow() {
     long selected = m_view.firstSelected();
     if (selected < 0)
-        return addServer() ? DblClickResult::Connect : DblClickResult::None;
+        return addServer() ? OpenResult::Connect : OpenResult::None;
     const PaneItem& row = m_view.item(static_cast<std::size_t>(selected));
     if (isImage(row, ServerListImage::Folder))
         showServerList(m_list.childFolderPath());
     else if (isImage(row, ServerListImage::UpLevel))
         oneLevelUp();
     else if (serverOf(row))
-        return DblClickResult::Connect;
-    return DblClickResult::None;
+        return OpenResult::Connect;
+    return OpenResult::None;
 }
 
 void ServerListCommands::oneLevelUp() {

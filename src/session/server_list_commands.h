@@ -21,7 +21,7 @@ class Dialogs;
 class ServerListCommands {
 public:
     // What a double-click asks the controller to do next.
-    enum class DblClickResult { None, Connect };
+    enum class OpenResult { None, Connect };
 
     ServerListCommands(std::filesystem::path dataDir, PaneModel& ftpView, ComboModel& ftpPath,
                        Dialogs& dialogs);
@@ -46,7 +46,7 @@ public:
     void removeSelected();
     // On a folder or "..": changes the level. On a server, or after adding one when nothing
     // was selected: Connect, with the server selected (see selectedServer()).
-    DblClickResult openRow();
+    OpenResult openRow();
     void oneLevelUp();
     void pathChosen();
     void refresh();
