@@ -46,9 +46,10 @@ int runBench(int argc, char** argv) {
     double ours = 1e9, peer = 1e9;
     for (int run = 0; run < 3; ++run) {
         makeTree(tree, files);
-        p.controller().invoke("Refresh3Click", "Refresh3");
+        p.controller().execute(Command::RemoteRefresh);
         if (!p.waitIdle() || !p.selectRemote({"tree"}))
             throw std::runtime_error("no tree row");
+        p.dialogs().messageAnswers = {Dialogs::Answer::Yes};
         ours = std::min(ours, seconds([&] {
                             if (!p.click("sbDel2"))
                                 throw std::runtime_error("cannot click sbDel2");

@@ -135,7 +135,7 @@ int runBench(int argc, char** argv) {
         clock.start();
         if (std::getenv("CONNECT_BENCH_LOG"))
             std::fprintf(stderr, "%8.1f double-click\n", logClock.nsecsElapsed() / 1e6);
-        controller.invoke("FTPViewDblClick", "FTPView");
+        controller.execute(Command::RemoteOpen);
         program.push_back(waitFor(clock, [&] { return rowOf(pane, "hello.txt") >= 0; }));
         if (std::getenv("CONNECT_BENCH_LOG"))
             std::fprintf(stderr, "%8.1f shown\n", logClock.nsecsElapsed() / 1e6);
@@ -145,14 +145,14 @@ int runBench(int argc, char** argv) {
             pane.selectAll(false);
             pane.setSelected(static_cast<std::size_t>(rowOf(pane, "big")), true);
             clock.start();
-            controller.invoke("FTPViewDblClick", "FTPView");
+            controller.execute(Command::RemoteOpen);
             bigProgram.push_back(waitFor(clock, [&] {
                 return pane.count() == static_cast<std::size_t>(entries) &&
                        controller.ftp().state() == FtpState::fsReady;
             }));
             bigPeer.push_back(lftpMs(lftpOpen, "cls -l big"));
         }
-        controller.invoke("sbDisConnectClick", "sbDisConnect");
+        controller.execute(Command::Disconnect);
         QElapsedTimer wait;
         wait.start();
         waitFor(wait,

@@ -61,6 +61,7 @@ void visitRecord(Record& o, Visit&& visit) {
     visit("Common", "PromptUpLoad", o.promptUpLoad);
     visit("Common", "DefPrompt", o.defPrompt);
     visit("Common", "DateType", o.dateType);
+    visit("Confirm", "RemoteDelete", o.askRemoteDelete);
 }
 
 template <typename Language, typename Visit>

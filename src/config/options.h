@@ -77,6 +77,8 @@ struct Options {
     bool promptUpLoad = true;
     int defPrompt = 0;  // 0 skip, 1 overwrite, 2 resume
     int dateType = 0;   // 0 European, 1 USA
+    // Delete on the server asks first (section "Confirm", key "RemoteDelete"; absent: ask).
+    bool askRemoteDelete = true;
 
     LanguageSettings language;
     PaneFont fontLeft;   // local list lvLoc, section "Font Left"

@@ -16,47 +16,34 @@ constexpr std::size_t kPasswordLimit = 255;
 }  // namespace
 
 void SessionController::bindFtpEvents() {
-    m_ftp.onDisplay = [this](std::string& line) { Ftp1Display(line); };
-    m_ftp.onSessionConnected = [this](int error) { Ftp1SessionConnected(error); };
-    m_ftp.onSessionClosed = [this](int error) { Ftp1SessionClosed(error); };
-    m_ftp.onRequestDone = [this](FtpRequest request, int error) {
-        Ftp1RequestDone(request, error);
-    };
+    m_ftp.onDisplay = [this](std::string& line) { showClientLine(line); };
+    m_ftp.onSessionConnected = [this](int error) { sessionConnected(error); };
+    m_ftp.onSessionClosed = [this](int error) { sessionClosed(error); };
+    m_ftp.onRequestDone = [this](FtpRequest request, int error) { requestDone(request, error); };
     m_ftp.onBgException = [this](const std::exception& e, bool&) {
         addLog(std::string("! ") + e.what());
     };
 }
 
-void SessionController::sbConnectClick() {
+void SessionController::connectSelected() {
     if (m_ftp.connected() || m_runner.busy())
         return;
     m_state.connectAttempt = 0;
     if (m_model.ftpView().firstSelected() < 0)
-        m_serverList.sbNewServerClick();
+        m_serverList.addServer();
     if (m_model.ftpView().firstSelected() >= 0)
-        FTPViewDblClick();
+        execute(Command::RemoteOpen);
 }
 
-void SessionController::FTPViewDblClick() {
-    if (m_ftp.state() == FtpState::fsAbort) {
-        m_ftp.abortAsync();
-        return;
-    }
-    if (!m_state.serverListMode) {
-        const long selected = m_model.ftpView().firstSelected();
-        if (selected >= 0)
-            openRemoteDir(m_model.ftpView().item(static_cast<std::size_t>(selected)));
-        return;
-    }
-    // A log-in already running (its password prompt may be open) starts no second one.
-    if (m_runner.busy()) {
-        addLog("! Not started: " + m_runner.current()->name() + " is running");
-        return;
-    }
-    if (m_serverList.FTPViewDblClick() != ServerListCommands::DblClickResult::Connect)
-        return;
+void SessionController::logIn() {
     if (std::optional<FtpServerInfo> server = m_serverList.selectedServer())
         m_runner.run(std::make_unique<LoginOperation>(*this, *server));
+}
+
+void SessionController::openRemoteRow() {
+    const long selected = m_model.ftpView().firstSelected();
+    if (selected >= 0)
+        openRemoteDir(m_model.ftpView().item(static_cast<std::size_t>(selected)));
 }
 
 bool SessionController::prepareLogin(const FtpServerInfo& server) {
@@ -83,7 +70,7 @@ bool SessionController::prepareLogin(const FtpServerInfo& server) {
     if (!m_currentServer.LocalDir.empty())
         enterServerLocalDir(m_currentServer.LocalDir);
     m_serverListFolder = m_serverList.list().currentFolderPath();
-    setCancelEnabled(true);
+    updateCommands();
     return true;
 }
 
@@ -99,7 +86,7 @@ void SessionController::enterServerLocalDir(const std::string& localDir) {
         changeLocalDir(dir.string());
 }
 
-void SessionController::Ftp1SessionConnected(int) {
+void SessionController::sessionConnected(int) {
     m_state.startRemoteDir = remoteDirPath(m_ftp.hostDirName(), m_currentServer.CheckVHost);
     m_state.serverListMode = false;
     m_remoteEntries.clear();
@@ -113,7 +100,7 @@ void SessionController::Ftp1SessionConnected(int) {
 
 // The log-in operation handles a close while its log-in request runs itself, so that each
 // attempt is counted once whichever comes first; any other operation ends with the session.
-void SessionController::Ftp1SessionClosed(int) {
+void SessionController::sessionClosed(int) {
     m_runner.sessionClosed();
     if (!m_runner.busy())
         backToServerList();
@@ -129,12 +116,13 @@ void SessionController::backToServerList() {
     m_shownRemoteDir.reset();
     m_model.ftpView().setViewStyle(ViewStyle::vsList);
     m_serverList.showServerList(m_serverListFolder);
+    showPlace();
     updateConnectionUI(false);
 }
 
 // The abort ends a pending request and closes the connection; the close brings the server
 // list back. It also cancels a connection attempt: the user who gives up is not retried.
-void SessionController::sbDisConnectClick() {
+void SessionController::disconnect() {
     if (!m_ftp.connected() && m_ftp.state() == FtpState::fsWaitingResponse)
         return;
     m_state.connectAttempt = -1;
@@ -149,7 +137,7 @@ void SessionController::openRemoteDir(const PaneItem& row) {
     if (row.imageIndex != kDirectoryImage)
         return;
     if (row.caption == "..") {
-        FTPOneLevelUpClick();
+        remotePane().oneLevelUp();
         return;
     }
     std::string dir = m_ftp.hostDirName();

@@ -5,6 +5,7 @@
 
 #include "listing/listing_walkers.h"
 #include "listing/remote_pane.h"
+#include "session/dialogs.h"
 #include "session/remote_operations.h"
 #include "session/session_controller.h"
 #include "session/transfer_paths.h"
@@ -23,6 +24,21 @@ int depthBelow(const std::string& start, const std::string& dir) {
         return 0;
     const std::string rest = dir.substr(start.size());
     return rest.empty() ? 0 : static_cast<int>(std::count(rest.begin(), rest.end(), '/')) + 1;
+}
+
+// "Delete 'a.txt' from the server?", "Delete 'photos' and everything in it from the
+// server?", "Delete 3 entries from the server, 1 of them a directory with everything in it?"
+std::string deleteQuestion(const std::string& onlyName, std::size_t entries,
+                           std::size_t directories) {
+    if (entries == 1)
+        return "Delete '" + printableName(onlyName) + "'" +
+               (directories == 1 ? " and everything in it" : "") + " from the server?";
+    std::string text = "Delete " + std::to_string(entries) + " entries from the server";
+    if (directories == 1)
+        text += ", 1 of them a directory with everything in it";
+    else if (directories > 1)
+        text += ", " + std::to_string(directories) + " of them directories with everything in them";
+    return text + "?";
 }
 
 std::string takeFront(std::vector<std::string>& list) {
@@ -44,11 +60,15 @@ void DeleteOperation::start() {
     m_startDir = m_session.remoteStartDir();
     const PaneModel& pane = m_session.model().ftpView();
     const auto logLine = [this](const std::string& line) { log(line); };
+    std::string lastName;
+    std::size_t entries = 0;
     for (std::size_t row : pane.selectedIndexes()) {
         const PaneItem& item = pane.item(row);
         if (item.imageIndex == kUpImage || item.caption == ".." ||
             !acceptEntryName(item.caption, logLine))
             continue;
+        lastName = item.caption;
+        ++entries;
         // A link to a directory is deleted itself, never entered.
         if (item.imageIndex == kDirectoryImage && !isLinkRow(item))
             queueDirectory(m_startDir + item.caption);
@@ -57,8 +77,17 @@ void DeleteOperation::start() {
     }
     if (m_files.empty() && m_dirsToEnter.empty())
         finish();
+    else if (!confirmed(deleteQuestion(lastName, entries, m_dirsToEnter.size())))
+        finish();
     else
         deleteNext();
+}
+
+bool DeleteOperation::confirmed(const std::string& question) {
+    if (!m_session.options().askRemoteDelete)
+        return true;
+    return m_session.dialogs().messageBox("Achtung", question, Dialogs::Icon::Question,
+                                          Dialogs::Yes | Dialogs::No) == Dialogs::Answer::Yes;
 }
 
 bool DeleteOperation::sendStep(Step step, void (FtpClientBase::*request)()) {

@@ -8,7 +8,9 @@
 
 namespace quay {
 
-// Deletes the rows selected in the remote pane, directories with everything below them.
+// Deletes the rows selected in the remote pane, directories with everything below them, once
+// the user has answered Yes to a question naming what goes (unless the options' RemoteDelete
+// turns it off); No sends nothing.
 // The wire dialogue: DELE for each selected file; then for each directory, breadth first,
 // CWD into it, TYPE A, LIST, DELE for each of its files (TYPE A first while the type is
 // binary); then, deepest first, TYPE A and RMD (CDUP first when the client stands in the
@@ -51,6 +53,8 @@ private:
     };
 
     void log(const std::string& line);
+    // Asks question unless the options turned the question off; true to go on.
+    bool confirmed(const std::string& question);
     // Starts request as step; false (and the delete ends) when the client refuses it.
     bool sendStep(Step step, void (FtpClientBase::*request)());
     void stepDone(Step step);

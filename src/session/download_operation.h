@@ -7,7 +7,7 @@
 
 namespace quay {
 
-// The download batch (SpeedButton2Click, a drop of FTPView rows on lvLoc): the selected files
+// The download batch (Command::Download, a drop of FTPView rows on lvLoc): the selected files
 // of the remote pane and the trees below its selected directories, into the local pane's
 // directory. A tree is walked by CWD and LIST (each after TYPE A); its files are fetched by
 // their bare names in the directory entered. Remote links are never entered and a tree is

@@ -21,7 +21,7 @@ void SessionController::startKeepTimer() {
     if (m_keepTimer != 0 || m_keepInterval <= 0)
         return;
     m_keepTimer = m_loop.startTimer(
-        std::chrono::milliseconds(m_keepInterval), [this] { cTimerTimer(); }, true);
+        std::chrono::milliseconds(m_keepInterval), [this] { keepAliveTick(); }, true);
 }
 
 void SessionController::stopKeepTimer() {
@@ -32,7 +32,7 @@ void SessionController::stopKeepTimer() {
 
 // Ticks count idle time only: while an operation runs or a question is open the keep-alive
 // waits, and the count starts again when the operation ends.
-void SessionController::cTimerTimer() {
+void SessionController::keepAliveTick() {
     if (m_runner.keepAliveWaits())
         return;
     ++m_keepTicks;

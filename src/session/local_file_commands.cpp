@@ -31,8 +31,7 @@ std::string deleteQuestion(const LocalDeletePlan& plan) {
 
 }  // namespace
 
-void LocalPane::LargeCase1Click(const std::string& sender) {
-    const int mode = m_model.control(sender).tag;
+void LocalPane::changeCase(int mode) {
     PaneModel& list = m_model.lvLoc();
     for (std::size_t index : list.selectedIndexes()) {
         const std::string& old = list.item(index).caption;
@@ -45,7 +44,7 @@ void LocalPane::LargeCase1Click(const std::string& sender) {
     }
 }
 
-void LocalPane::sbMkd1Click() {
+void LocalPane::makeDirectory() {
     if (m_tree.itemIndex() < 0)
         return;
     std::string name;
@@ -65,7 +64,7 @@ void LocalPane::sbMkd1Click() {
     changeDir(path);
 }
 
-void LocalPane::sbRen1Click() {
+void LocalPane::rename() {
     const PaneItem* item = selectedItem();
     if (item == nullptr)
         return;
@@ -80,7 +79,7 @@ void LocalPane::sbRen1Click() {
     fillList();
 }
 
-void LocalPane::sbDel1Click() {
+void LocalPane::remove() {
     std::vector<std::string> paths;
     const PaneModel& list = m_model.lvLoc();
     for (std::size_t index : list.selectedIndexes())
@@ -89,7 +88,7 @@ void LocalPane::sbDel1Click() {
         std::string current = m_state.localDir;
         current.pop_back();
         paths.push_back(current);
-        SpeedButton4Click();
+        oneLevelUp();
     }
     if (paths.empty())
         return;
@@ -100,18 +99,18 @@ void LocalPane::sbDel1Click() {
         if (!failure.empty())
             showError(failure);
     }
-    dlbxChange();
+    refresh();
 }
 
-void LocalPane::Viewfile2Click() {
-    openSelected(OpenPurpose::View);
+void LocalPane::view() {
+    handToDesktop(OpenPurpose::View);
 }
 
-void LocalPane::sbRunClick() {
-    openSelected(OpenPurpose::Run);
+void LocalPane::run() {
+    handToDesktop(OpenPurpose::Run);
 }
 
-void LocalPane::openSelected(OpenPurpose purpose) {
+void LocalPane::handToDesktop(OpenPurpose purpose) {
     const PaneItem* item = selectedItem();
     if (item == nullptr || !m_opener)
         return;

@@ -15,8 +15,6 @@ namespace quay {
 
 namespace {
 
-constexpr int kDirectoryImage = 1;
-constexpr int kFileImage = 2;
 constexpr std::size_t kMaskLength = 255;
 
 }  // namespace
@@ -27,38 +25,10 @@ LocalPane::LocalPane(PresentationModel& model, SessionState& state, Dialogs& dia
     PaneModel& list = m_model.lvLoc();
     usePaneOrder(list, m_state.localSortKey);
     list.setSortEnabled(true);
-    list.onReset = [this] { lvLocChange(); };
-    list.onInserted = [this](std::size_t, std::size_t) { lvLocChange(); };
-    list.onRemoved = [this](std::size_t, std::size_t) { lvLocChange(); };
-    list.onChanged = [this](std::size_t, std::size_t) { lvLocChange(); };
-}
-
-std::vector<std::pair<std::string, LocalPane::Handler>> LocalPane::handlers() {
-    auto plain = [this](void (LocalPane::*method)()) {
-        return [this, method](const std::string&) { (this->*method)(); };
-    };
-    auto tagged = [this](void (LocalPane::*method)(const std::string&)) {
-        return [this, method](const std::string& sender) { (this->*method)(sender); };
-    };
-    return {
-        {"dlbxChange", plain(&LocalPane::dlbxChange)},
-        {"dlbxClick", plain(&LocalPane::updateCommands)},
-        {"DriveComboBox1Change", plain(&LocalPane::DriveComboBox1Change)},
-        {"SpeedButton4Click", plain(&LocalPane::SpeedButton4Click)},
-        {"lvLocDblClick", plain(&LocalPane::lvLocDblClick)},
-        {"Byname4Click", tagged(&LocalPane::Byname4Click)},
-        {"Byname6Click", tagged(&LocalPane::Byname6Click)},
-        {"Filter1Click", plain(&LocalPane::Filter1Click)},
-        {"All1Click", tagged(&LocalPane::All1Click)},
-        {"LargeCase1Click", tagged(&LocalPane::LargeCase1Click)},
-        {"sbMkd1Click", plain(&LocalPane::sbMkd1Click)},
-        {"sbRen1Click", plain(&LocalPane::sbRen1Click)},
-        {"sbDel1Click", plain(&LocalPane::sbDel1Click)},
-        {"Viewfile2Click", plain(&LocalPane::Viewfile2Click)},
-        {"sbRunClick", plain(&LocalPane::sbRunClick)},
-        {"lvLocEnter", plain(&LocalPane::lvLocEnter)},
-        {"lvLocExit", plain(&LocalPane::lvLocExit)},
-    };
+    list.onReset = [this] { listChanged(); };
+    list.onInserted = [this](std::size_t, std::size_t) { listChanged(); };
+    list.onRemoved = [this](std::size_t, std::size_t) { listChanged(); };
+    list.onChanged = [this](std::size_t, std::size_t) { listChanged(); };
 }
 
 bool LocalPane::changeDir(const std::string& dir) {
@@ -84,7 +54,7 @@ bool LocalPane::changeDir(const std::string& dir) {
     return true;
 }
 
-void LocalPane::dlbxChange() {
+void LocalPane::refresh() {
     if (!m_state.localDir.empty())
         showDirectory(readRows());
 }
@@ -125,26 +95,26 @@ void LocalPane::fillList() {
     showRows(readRows());
 }
 
-void LocalPane::dlbxSelect(int index) {
+void LocalPane::chooseTreeEntry(int index) {
     const auto& entries = m_tree.entries();
     if (index >= 0 && static_cast<std::size_t>(index) < entries.size())
         changeDir(entries[static_cast<std::size_t>(index)].path);
 }
 
-void LocalPane::DriveComboBox1Change() {
+void LocalPane::chooseDrive() {
     const int index = m_drives.itemIndex();
     if (index >= 0 && static_cast<std::size_t>(index) < m_drives.count())
         changeDir(m_drives.items()[static_cast<std::size_t>(index)]);
 }
 
-void LocalPane::SpeedButton4Click() {
+void LocalPane::oneLevelUp() {
     const std::string& dir = m_state.localDir;
     if (dir.size() <= 1)
         return;  // the root stays
     changeDir(dir.substr(0, dir.rfind('/', dir.size() - 2) + 1));
 }
 
-void LocalPane::lvLocDblClick() {
+void LocalPane::openSelected() {
     const PaneItem* item = selectedItem();
     if (item != nullptr && item->imageIndex == kDirectoryImage)
         changeDir(m_state.localDir + item->caption);
@@ -155,12 +125,12 @@ void LocalPane::resort(PaneModel& pane) {
     pane.setSortEnabled(true);
 }
 
-void LocalPane::lvLocColumnClick(int tag) {
+void LocalPane::sortLocalByColumn(int tag) {
     m_state.localSortKey = sortKeyAfterColumnClick(m_state.localSortKey, tag);
     resort(m_model.lvLoc());
 }
 
-void LocalPane::FTPViewColumnClick(int tag) {
+void LocalPane::sortRemoteByColumn(int tag) {
     if (m_state.serverListMode)
         return;
     m_state.remoteSortKey = sortKeyAfterColumnClick(m_state.remoteSortKey, tag);
@@ -168,15 +138,7 @@ void LocalPane::FTPViewColumnClick(int tag) {
     resort(m_model.ftpView());
 }
 
-void LocalPane::Byname4Click(const std::string& sender) {
-    lvLocColumnClick(m_model.control(sender).tag);
-}
-
-void LocalPane::Byname6Click(const std::string& sender) {
-    FTPViewColumnClick(m_model.control(sender).tag);
-}
-
-void LocalPane::Filter1Click() {
+void LocalPane::filter() {
     std::string mask = m_state.localMask;
     if (!m_dialogs.showInputForm("Lokale Auswahl", "Maske", mask, false, kMaskLength))
         return;
@@ -184,26 +146,27 @@ void LocalPane::Filter1Click() {
     fillList();
 }
 
-void LocalPane::All1Click(const std::string& sender) {
-    const int tag = m_model.control(sender).tag;
-    if (tag > 0)
-        selectCommand(m_model.lvLoc(), m_state.localMask, "Lokal", tag);
-    else if (tag < 0)
-        selectCommand(m_model.ftpView(), m_state.remoteMask, "Ftp", -tag);
+void LocalPane::selectLocal(SelectAction action) {
+    selectCommand(m_model.lvLoc(), m_state.localMask, "Lokal", action);
 }
 
-void LocalPane::selectCommand(PaneModel& pane, std::string& mask, const char* label, int action) {
+void LocalPane::selectRemote(SelectAction action) {
+    selectCommand(m_model.ftpView(), m_state.remoteMask, "Ftp", action);
+}
+
+void LocalPane::selectCommand(PaneModel& pane, std::string& mask, const char* label,
+                              SelectAction action) {
     std::string value = mask;
     std::vector<PaneItem> rows = pane.items();
-    if (action == 1 || action == 4) {
+    if (action == SelectAction::All || action == SelectAction::Invert) {
         for (PaneItem& row : rows)
-            row.selected = action == 1 || !row.selected;
-    } else if (action == 2 || action == 3) {
+            row.selected = action == SelectAction::All || !row.selected;
+    } else {
         if (m_dialogs.showInputForm(std::string(label) + " Filter", "Maske", value, false,
                                     kMaskLength))
             for (PaneItem& row : rows)
                 if (matchMask(row.caption, value))
-                    row.selected = action == 3;
+                    row.selected = action == SelectAction::SelectByMask;
     }
     // The mask typed for selecting is also the pane's filter from its next filling on.
     mask = value;
@@ -218,45 +181,21 @@ const PaneItem* LocalPane::selectedItem() const {
     return index < 0 ? nullptr : &m_model.lvLoc().item(static_cast<std::size_t>(index));
 }
 
-void LocalPane::lvLocChange() {
+void LocalPane::listChanged() {
     const SelectionSummary summary = summarizeSelection(m_model.lvLoc());
     m_model.setVisible("pnlLocInfo", summary.files > 0);
     if (summary.files > 0)
         m_model.setText("pnlLocInfo", localSummaryText(summary));
-    updateCommands();
+    if (onListChanged)
+        onListChanged();
 }
 
-void LocalPane::FTPViewSelectItem() {
+void LocalPane::showRemoteSummary() {
     const SelectionSummary summary = summarizeSelection(m_model.ftpView());
     const bool shown = !m_state.serverListMode && summary.files > 0;
     m_model.setVisible("pnlFtpInfo", shown);
     if (shown)
         m_model.setText("pnlFtpInfo", remoteSummaryText(summary));
-}
-
-void LocalPane::updateCommands() {
-    const PaneItem* item = selectedItem();
-    const bool file = item != nullptr && item->imageIndex == kFileImage;
-    for (const char* name :
-         {"Viewfile2", "Viewfile1", "Rename4", "Delete1", "Rename1", "sbView", "sbRun"})
-        m_model.setEnabled(name, file);
-    const bool deletable = item != nullptr || m_tree.itemIndex() > 0;
-    for (const char* name : {"Delete2", "sbDel1"})
-        m_model.setEnabled(name, deletable);
-    const bool upload = item != nullptr && !m_state.serverListMode;
-    for (const char* name : {"UploadSelectedFiles1", "UploadSelectedFiles2"})
-        m_model.setEnabled(name, upload);
-}
-
-void LocalPane::lvLocEnter() {
-    const bool upload = !m_model.lvLoc().empty() && !m_state.serverListMode;
-    for (const char* name : {"UploadSelectedFiles1", "UploadSelectedFiles2"})
-        m_model.setEnabled(name, upload);
-}
-
-void LocalPane::lvLocExit() {
-    for (const char* name : {"UploadSelectedFiles1", "UploadSelectedFiles2"})
-        m_model.setEnabled(name, false);
 }
 
 void LocalPane::showError(const std::string& text) {

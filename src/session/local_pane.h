@@ -25,25 +25,29 @@ enum class OpenPurpose { View, Run };
 using FileOpener = std::function<bool(OpenPurpose purpose, const std::string& path,
                                       const std::string& workingDir)>;
 
+// What a select command does to the rows of a list; the mask ones ask for a mask.
+enum class SelectAction { All = 1, UnselectByMask = 2, SelectByMask = 3, Invert = 4 };
+
 // The local pane: the drive box, the directory tree dlbx, the file list lvLoc and its commands,
 // plus the sorting, selecting and summary commands it shares with the remote list. It works on
 // the presentation model and the session state of its controller; the local directory is
 // SessionState::localDir (the process's working directory is never changed).
 //
-// It watches lvLoc itself: every change of its rows or selection reruns the summary and the
-// command enabling. Errors of make directory and delete are shown as message boxes
-// "Achtung" with the path and the system's error text; so is a file the opener could not
-// hand to any program.
+// It watches lvLoc itself: every change of its rows or selection reruns the summary and
+// onListChanged (the controller's enabling rules). Errors of make directory and delete are shown as
+// message boxes "Achtung" with the path and the system's error text; so is a file the opener could
+// not hand to any program.
 class LocalPane {
 public:
-    using Handler = std::function<void(const std::string& sender)>;
+    static constexpr int kDirectoryImage = 1;
+    static constexpr int kFileImage = 2;
+
+    // The rows or the selection of lvLoc changed.
+    std::function<void()> onListChanged;
 
     // opener is read at each use (the application may set it after construction).
     LocalPane(PresentationModel& model, SessionState& state, Dialogs& dialogs,
               const Options& options, const FileOpener& opener);
-
-    // The handlers of the local pane's controls, by name, for the controller to register.
-    std::vector<std::pair<std::string, Handler>> handlers();
 
     DirectoryTree& tree() { return m_tree; }
     // The drive box DriveComboBox1: "/", the home directory and the mounted volumes.
@@ -54,38 +58,34 @@ public:
     // one that cannot be read besides shows "Achtung" with the system's reason.
     bool changeDir(const std::string& dir);
     // "Refresh": the tree and the list read again.
-    void dlbxChange();
+    void refresh();
     // An entry of the tree was chosen (clicked or double-clicked): go there.
-    void dlbxSelect(int index);
+    void chooseTreeEntry(int index);
     // An entry of the drive box was chosen: go there.
-    void DriveComboBox1Change();
-    void SpeedButton4Click();
-    void lvLocDblClick();
+    void chooseDrive();
+    void oneLevelUp();
+    void openSelected();
 
     // A click on the column with the given tag (1 to 4 or 5); the remote list's clicks are
     // ignored while it shows the server list.
-    void lvLocColumnClick(int tag);
-    void FTPViewColumnClick(int tag);
-    void Byname4Click(const std::string& sender);
-    void Byname6Click(const std::string& sender);
-    void Filter1Click();
-    // Select commands: positive tags act on lvLoc, negative ones on FTPView.
-    void All1Click(const std::string& sender);
+    void sortLocalByColumn(int tag);
+    void sortRemoteByColumn(int tag);
+    void filter();
+    void selectLocal(SelectAction action);
+    void selectRemote(SelectAction action);
 
-    // A row or its selection changed: the summary pnlLocInfo and the command enabling.
-    void lvLocChange();
+    // A row or its selection changed: the summary pnlLocInfo and onListChanged.
+    void listChanged();
     // The remote summary pnlFtpInfo (hidden in server-list mode).
-    void FTPViewSelectItem();
-    // The file list gained or lost the focus: the upload entries follow.
-    void lvLocEnter();
-    void lvLocExit();
+    void showRemoteSummary();
 
-    void LargeCase1Click(const std::string& sender);
-    void sbMkd1Click();
-    void sbRen1Click();
-    void sbDel1Click();
-    void Viewfile2Click();
-    void sbRunClick();
+    // 0 upper case, 1 lower case, 2 as a sentence.
+    void changeCase(int mode);
+    void makeDirectory();
+    void rename();
+    void remove();
+    void view();
+    void run();
 
 private:
     void fillList();
@@ -95,9 +95,8 @@ private:
     void showDirectory(std::vector<PaneItem> rows);
     void refreshDrives();
     void resort(PaneModel& pane);
-    void selectCommand(PaneModel& pane, std::string& mask, const char* label, int action);
-    void updateCommands();
-    void openSelected(OpenPurpose purpose);
+    void selectCommand(PaneModel& pane, std::string& mask, const char* label, SelectAction action);
+    void handToDesktop(OpenPurpose purpose);
     // The first selected row of lvLoc, or nullptr.
     const PaneItem* selectedItem() const;
     void showError(const std::string& text);

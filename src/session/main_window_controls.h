@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "session/command.h"
+
 namespace quay {
 
 // What kind of thing a named control of the main window is. Menu items, submenus and
@@ -24,8 +26,8 @@ enum class ControlKind {
 };
 
 // One named control of the main window as the window defines it: its initial caption, hint,
-// tag and visibility, where it sits and the handler its click (or trigger) calls. The handler
-// is empty for controls that start nothing.
+// tag and visibility, where it sits and the command its click (or trigger, double-click,
+// choice) runs; None for controls that start nothing. Several controls run one command.
 struct ControlDef {
     ControlKind kind;
     std::string name;
@@ -33,7 +35,7 @@ struct ControlDef {
     std::string caption;
     std::string hint;
     int tag = 0;
-    std::string handler;
+    Command command = Command::None;
     bool visible = true;
     bool checked = false;
 };

@@ -4,7 +4,7 @@
 
 namespace quay {
 
-void SessionController::FtpOptions1Click() {
+void SessionController::editPreferences() {
     const OperationRunner::Question open = m_runner.question();
     OptionsDialogModel model(m_options, m_dataDir, m_dialogs);
     if (m_dialogs.options(model)) {

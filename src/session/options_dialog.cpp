@@ -62,6 +62,7 @@ OptionsDialogModel::OptionsDialogModel(Options& record, std::filesystem::path da
     fontColor = record.fontColor;
     cbDownLoad = record.promptDownLoad;
     cbUpload = record.promptUpLoad;
+    cbAskDelete = record.askRemoteDelete;
     gbPromptTag = knownTag(record.defPrompt, DefaultActions.size());
     gbDateTag = knownTag(record.dateType, DateFormats.size());
     cbLngInit = record.language.langInit;
@@ -196,6 +197,7 @@ void OptionsDialogModel::SpeedButton2Click() {
     r.fontColor = fontColor;
     r.promptDownLoad = cbDownLoad;
     r.promptUpLoad = cbUpload;
+    r.askRemoteDelete = cbAskDelete;
     r.language.langOn = cbLng;
     r.language.langInit = cbLngInit;
     // With no entry chosen the list names no file; the chosen language stays.

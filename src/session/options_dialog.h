@@ -121,6 +121,7 @@ public:
     std::string fontName;  // the font of sbFont
     int fontSize, fontColor;
     bool cbDownLoad, cbUpload;
+    bool cbAskDelete;  // delete on the server asks first
     int gbPromptTag, gbDateTag;
     // Sprache
     bool cbLng, cbLngInit;

@@ -105,4 +105,21 @@ void PresentationModel::setScreenCursor(Cursor cursor) {
         onScreenCursorChanged();
 }
 
+void PresentationModel::setWindowTitle(const std::string& title) {
+    if (m_windowTitle == title)
+        return;
+    m_windowTitle = title;
+    if (onWindowTitleChanged)
+        onWindowTitleChanged();
+}
+
+void PresentationModel::setCommandEnabled(Command command, bool enabled) {
+    const auto index = static_cast<std::size_t>(command);
+    if (m_commandEnabled[index] == enabled)
+        return;
+    m_commandEnabled[index] = enabled;
+    if (onCommandChanged)
+        onCommandChanged(command);
+}
+
 }  // namespace quay

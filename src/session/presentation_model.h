@@ -9,6 +9,7 @@
 #include "config/options.h"
 #include "panes/combo_model.h"
 #include "panes/pane_model.h"
+#include "session/command.h"
 
 namespace quay {
 
@@ -53,6 +54,9 @@ public:
     // The font of a file list (lvLoc or FTPView) changed.
     std::function<void(const std::string& list)> onPaneFontChanged;
     std::function<void()> onWindowFontChanged;
+    std::function<void()> onWindowTitleChanged;
+    // The enabled state of a command changed.
+    std::function<void(Command command)> onCommandChanged;
 
     bool hasControl(const std::string& name) const { return m_controls.count(name) != 0; }
     // The state of a control; a default state when the name is unknown.
@@ -68,6 +72,17 @@ public:
     void setHint(const std::string& name, const std::string& hint);
     void setTag(const std::string& name, int tag);
     void setCursor(const std::string& name, Cursor cursor);
+
+    // The main window's title: the program's name, and while connected the server and the
+    // directory the remote pane shows ("Local: /photos - Quayside Pro").
+    const std::string& windowTitle() const { return m_windowTitle; }
+    void setWindowTitle(const std::string& title);
+
+    // Whether a command may run now (its enabling rule); every command starts enabled.
+    bool commandEnabled(Command command) const {
+        return m_commandEnabled[static_cast<std::size_t>(command)];
+    }
+    void setCommandEnabled(Command command, bool enabled);
 
     // The two file lists and the two combo boxes.
     PaneModel& lvLoc() { return m_lvLoc; }
@@ -104,6 +119,8 @@ private:
     void assign(const std::string& name, T ControlState::*field, T value);
 
     std::map<std::string, ControlState> m_controls;
+    std::string m_windowTitle = "Quayside Pro";
+    std::vector<bool> m_commandEnabled = std::vector<bool>(kCommandCount, true);
     PaneModel m_lvLoc;
     PaneModel m_ftpView;
     ComboModel m_ftpPath;

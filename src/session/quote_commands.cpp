@@ -25,7 +25,7 @@ QuoteCommands::QuoteCommands(SessionState& state, PresentationModel& model, Dial
       m_addLog(std::move(addLog)),
       m_run(std::move(run)) {}
 
-void QuoteCommands::FileAttributes2Click() {
+void QuoteCommands::changeAttributes() {
     const long row = m_model.ftpView().firstSelected();
     if (m_state.serverListMode || row < 0)
         return;
@@ -45,19 +45,19 @@ void QuoteCommands::FileAttributes2Click() {
         m_run("File attributes", siteChmodCommand(*mode, name));
 }
 
-void QuoteCommands::CustomCommand1Click() {
+void QuoteCommands::toggleCommandBar() {
     const bool checked = !m_model.control("CustomCommand1").checked;
     m_model.setChecked("CustomCommand1", checked);
     m_model.setChecked("CustomCommand2", checked);
     m_model.setVisible("Panel17", checked);
 }
 
-void QuoteCommands::SpeedButton5Click() {
+void QuoteCommands::sendCommandLine() {
     if (const std::optional<std::string> line = commandToSend(m_model.cbCmd()))
         m_run("Command", *line);
 }
 
-void QuoteCommands::SpeedButton6Click() {
+void QuoteCommands::chooseFromCommandList() {
     CommandListModel dialog(m_commands);
     const CommandListModel::Outcome outcome = dialog.close(m_dialogs.commandList(dialog));
     m_commands = outcome.commands;

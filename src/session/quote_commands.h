@@ -26,13 +26,13 @@ public:
 
     // Runs the permissions dialog on the first selected entry of FTPView and sends
     // "SITE CHMOD <mode> <name>" when it returns a mode.
-    void FileAttributes2Click();
+    void changeAttributes();
     // Checks or unchecks both "Custom Command" entries and shows the command bar while checked.
-    void CustomCommand1Click();
+    void toggleCommandBar();
     // "Do It": sends the text of cbCmd (added to its items when new).
-    void SpeedButton5Click();
+    void sendCommandLine();
     // "Commands": the command list dialog; a command chosen with "Select" goes into cbCmd.
-    void SpeedButton6Click();
+    void chooseFromCommandList();
 
 private:
     SessionState& m_state;

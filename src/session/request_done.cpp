@@ -4,7 +4,7 @@
 
 namespace quay {
 
-void SessionController::Ftp1RequestDone(FtpRequest request, int error) {
+void SessionController::requestDone(FtpRequest request, int error) {
     m_runner.requestDone(request, error);
 }
 
@@ -36,6 +36,15 @@ void SessionController::showListing() {
     m_state.listingType = shown.listingType;
     m_ftp.setHostDirName(shown.hostDirName);
     m_shownRemoteDir = shown.hostDirName;
+    showPlace();
+}
+
+void SessionController::showPlace() {
+    const std::string program = "Quayside Pro";
+    if (m_state.serverListMode || !m_shownRemoteDir)
+        m_model.setWindowTitle(program);
+    else
+        m_model.setWindowTitle(m_currentServer.Name + ": " + *m_shownRemoteDir + " - " + program);
 }
 
 // The pane never keeps the entries of another directory than the one the client is in: names
@@ -51,6 +60,7 @@ void SessionController::showUnlisted() {
     m_model.ftpView().clear();
     fillRemotePathBox(m_model.ftpPath(), m_ftp.hostName(), dir);
     m_shownRemoteDir = dir;
+    showPlace();
     addLog("! Not listed: " + dir);
 }
 

@@ -58,7 +58,7 @@ void ServerListCommands::addItem(PaneItem row, bool select) {
     m_view.sort();
 }
 
-bool ServerListCommands::sbNewServerClick() {
+bool ServerListCommands::addServer() {
     FtpServerInfo info = m_list.newServerInfo();
     if (!editServerInfo(info))
         return false;
@@ -67,7 +67,7 @@ bool ServerListCommands::sbNewServerClick() {
     return true;
 }
 
-void ServerListCommands::sbPropertiesClick() {
+void ServerListCommands::editSelectedServer() {
     long selected = m_view.firstSelected();
     if (selected < 0) {
         FtpServerInfo info = m_list.newServerInfo();
@@ -92,7 +92,7 @@ void ServerListCommands::sbPropertiesClick() {
     m_list.saveServerList();
 }
 
-void ServerListCommands::sbMkd2Click() {
+void ServerListCommands::makeFolder() {
     std::string name;
     if (!m_dialogs.showInputForm("Verzeichnis erstellen", "Neuen Verzeichnisnamen eingeben", name,
                                  false, NameInputLimit))
@@ -111,7 +111,7 @@ void ServerListCommands::sbMkd2Click() {
     m_list.saveServerList();
 }
 
-void ServerListCommands::sbRen2Click() {
+void ServerListCommands::renameFolder() {
     long selected = m_view.firstSelected();
     if (selected < 0)
         return;
@@ -121,14 +121,14 @@ void ServerListCommands::sbRen2Click() {
     std::string name = m_view.item(index).caption;
     if (!m_dialogs.showInputForm("Umbenennen ", "Neuen eingeben  ", name, false, NameInputLimit))
         return;
-    if (!renameFolder(m_view.item(index).caption, name))
+    if (!moveFolder(m_view.item(index).caption, name))
         return;
     m_view.update(index, [&name](PaneItem& row) { row.caption = name; });
     m_view.sort();
     m_list.saveServerList();
 }
 
-bool ServerListCommands::renameFolder(const std::string& oldName, const std::string& newName) {
+bool ServerListCommands::moveFolder(const std::string& oldName, const std::string& newName) {
     std::string folderPath = m_list.currentFolderPath();
     std::optional<std::filesystem::path> source = m_list.directoryOf(folderPath + oldName);
     std::optional<std::filesystem::path> target = m_list.directoryOf(folderPath);
@@ -145,7 +145,7 @@ bool ServerListCommands::renameFolder(const std::string& oldName, const std::str
     return !error;
 }
 
-void ServerListCommands::sbDel2Click() {
+void ServerListCommands::removeSelected() {
     std::vector<std::size_t> selected = m_view.selectedIndexes();
     if (selected.empty())
         return;
@@ -154,41 +154,41 @@ void ServerListCommands::sbDel2Click() {
     m_list.saveServerList();
 }
 
-ServerListCommands::DblClickResult ServerListCommands::FTPViewDblClick() {
+ServerListCommands::OpenResult ServerListCommands::openRow() {
     long selected = m_view.firstSelected();
     if (selected < 0)
-        return sbNewServerClick() ? DblClickResult::Connect : DblClickResult::None;
+        return addServer() ? OpenResult::Connect : OpenResult::None;
     const PaneItem& row = m_view.item(static_cast<std::size_t>(selected));
     if (isImage(row, ServerListImage::Folder))
         showServerList(m_list.childFolderPath());
     else if (isImage(row, ServerListImage::UpLevel))
-        FTPOneLevelUpClick();
+        oneLevelUp();
     else if (serverOf(row))
-        return DblClickResult::Connect;
-    return DblClickResult::None;
+        return OpenResult::Connect;
+    return OpenResult::None;
 }
 
-void ServerListCommands::FTPOneLevelUpClick() {
+void ServerListCommands::oneLevelUp() {
     if (m_path.itemIndex() <= 0)
         return;
     m_path.setItemIndex(m_path.itemIndex() - 1);
     showServerList(m_list.currentFolderPath());
 }
 
-void ServerListCommands::FTPPathChange() {
+void ServerListCommands::pathChosen() {
     showServerList(m_list.currentFolderPath());
 }
 
-void ServerListCommands::Refresh3Click() {
+void ServerListCommands::refresh() {
     showServerList(m_list.currentFolderPath());
 }
 
-bool ServerListCommands::FTPViewDragDrop(std::size_t target) {
+bool ServerListCommands::dropOnRemotePane(std::size_t target) {
     long selected = m_view.firstSelected();
     return selected >= 0 && m_list.moveServerToFolder(static_cast<std::size_t>(selected), target);
 }
 
-void ServerListCommands::N5Click() {
+void ServerListCommands::convertPasswords() {
     for (std::size_t i = 0; i < m_view.count(); ++i) {
         if (!serverOf(m_view.item(i)))
             continue;
@@ -198,10 +198,6 @@ void ServerListCommands::N5Click() {
         });
     }
     m_list.saveServerList();
-}
-
-bool ServerListCommands::FTPViewSelectItem(std::size_t index) const {
-    return index < m_view.count() && serverOf(m_view.item(index)) != nullptr;
 }
 
 std::optional<FtpServerInfo> ServerListCommands::selectedServer() const {

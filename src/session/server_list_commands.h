@@ -21,7 +21,7 @@ class Dialogs;
 class ServerListCommands {
 public:
     // What a double-click asks the controller to do next.
-    enum class DblClickResult { None, Connect };
+    enum class OpenResult { None, Connect };
 
     ServerListCommands(std::filesystem::path dataDir, PaneModel& ftpView, ComboModel& ftpPath,
                        Dialogs& dialogs);
@@ -39,25 +39,22 @@ public:
 
     // A new server record through the properties dialog; true when one was added (and
     // selected).
-    bool sbNewServerClick();
-    void sbPropertiesClick();
-    void sbMkd2Click();
-    void sbRen2Click();
-    void sbDel2Click();
+    bool addServer();
+    void editSelectedServer();
+    void makeFolder();
+    void renameFolder();
+    void removeSelected();
     // On a folder or "..": changes the level. On a server, or after adding one when nothing
     // was selected: Connect, with the server selected (see selectedServer()).
-    DblClickResult FTPViewDblClick();
-    void FTPOneLevelUpClick();
-    void FTPPathChange();
-    void Refresh3Click();
+    OpenResult openRow();
+    void oneLevelUp();
+    void pathChosen();
+    void refresh();
     // The selected server row dropped on the row target; true when it moved.
-    bool FTPViewDragDrop(std::size_t target);
+    bool dropOnRemotePane(std::size_t target);
     // Turns passwords of a list stored in plain text into what they were, and saves.
-    void N5Click();
+    void convertPasswords();
 
-    // A row was selected or deselected: the properties button and menu entries are enabled
-    // exactly when that row is a server.
-    bool FTPViewSelectItem(std::size_t index) const;
     // True when the selected row is a server, so a drag of the row may start.
     bool serverSelected() const { return selectedServer().has_value(); }
     // A copy of the selected server's record (plain-text password), for connecting.
@@ -67,7 +64,7 @@ private:
     void showMessage(const std::string& text);
     // Adds row, makes it the only selected one when select, and keeps the sort order.
     void addItem(PaneItem row, bool select);
-    bool renameFolder(const std::string& oldName, const std::string& newName);
+    bool moveFolder(const std::string& oldName, const std::string& newName);
 
     PaneModel& m_view;
     ComboModel& m_path;

@@ -31,11 +31,7 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
       m_runner(m_loop,
                OperationRunner::Hooks{
                    [this](const std::string& line) { addLog(line); },
-                   [this](bool busy) {
-                       showBusy(busy);
-                       if (!busy)
-                           setCancelEnabled(!m_state.serverListMode);
-                   },
+                   [this](bool busy) { showBusy(busy); },
                    [this] { operationsIdle(); },
                    [this](FtpRequest request, int error) { strayRequestDone(request, error); },
                }) {
@@ -56,24 +52,21 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
     m_dialogs.translateWindow = [this](NamedForm& window) {
         m_languageMenu.translateWindow(window);
     };
-    registerOwnHandlers();
-    registerServerListHandlers();
-    for (auto& [name, handler] : m_localPane.handlers())
-        registerHandler(name, std::move(handler));
-    registerSessionHandlers();
+    m_serverListPane = std::make_unique<ServerListPane>(*this, m_serverList);
+    m_sessionPane = std::make_unique<SessionPane>(*this);
+    m_localPane.onListChanged = [this] { updateCommands(); };
     bindFtpEvents();
     setUpTransfers();
-    setUpRemoteOperations();
     watchRemotePane();
 }
 
 void SessionController::watchRemotePane() {
     PaneModel& pane = m_model.ftpView();
     usePaneOrder(pane, m_state.remoteSortKey);
-    pane.onReset = [this] { FTPViewChange(); };
-    pane.onInserted = [this](std::size_t, std::size_t) { FTPViewChange(); };
-    pane.onRemoved = [this](std::size_t, std::size_t) { FTPViewChange(); };
-    pane.onChanged = [this](std::size_t, std::size_t) { FTPViewChange(); };
+    pane.onReset = [this] { remotePaneChanged(); };
+    pane.onInserted = [this](std::size_t, std::size_t) { remotePaneChanged(); };
+    pane.onRemoved = [this](std::size_t, std::size_t) { remotePaneChanged(); };
+    pane.onChanged = [this](std::size_t, std::size_t) { remotePaneChanged(); };
 }
 
 SessionController::~SessionController() {
@@ -82,24 +75,9 @@ SessionController::~SessionController() {
     closeLogFile();
 }
 
-void SessionController::registerOwnHandlers() {
-    registerHandler("miAutoClick", [this](const std::string& s) { miAutoClick(s); });
-    registerHandler("Spawnnewsession1Click",
-                    [this](const std::string&) { Spawnnewsession1Click(); });
-    registerHandler("Exit1Click", [this](const std::string&) { Exit1Click(); });
-    registerHandler("FtpOptions1Click", [this](const std::string&) { FtpOptions1Click(); });
-    registerHandler("ExplorerButton1Click", [this](const std::string&) { ExplorerButton1Click(); });
-    registerHandler("sbStopClick", [this](const std::string&) { sbStopClick(); });
-    registerHandler("MenuItem11Click", [this](const std::string& s) { MenuItem11Click(s); });
-    registerHandler("miEnglishClick",
-                    [this](const std::string& s) { miEnglishClick(m_model.control(s).tag); });
-    registerHandler("About2Click", [this](const std::string&) {
-        m_dialogs.messageBox("About", "Quayside Pro\n\nA two-pane FTP client.",
-                             Dialogs::Icon::Information, Dialogs::Ok);
-    });
-    registerHandler("Font2Click", [this](const std::string& s) { Font2Click(s); });
-    registerHandler("LargeIcons1Click", [this](const std::string& s) { LargeIcons3Click(s); });
-    registerHandler("LargeIcons3Click", [this](const std::string& s) { LargeIcons3Click(s); });
+void SessionController::remoteSelectionChanged() {
+    m_localPane.showRemoteSummary();
+    updateCommands();
 }
 
 void SessionController::setUpFtpClient() {
@@ -111,38 +89,6 @@ void SessionController::setUpFtpClient() {
     m_ftp.setShareMode(FtpShareMode::ftpShareExclusive);
     m_ftp.setOptions(ftpAcceptLF);
     m_ftp.setConnectionType(FtpConnectionType::ftpDirect);
-}
-
-void SessionController::registerServerListHandlers() {
-    const std::pair<const char*, void (ServerListCommands::*)()> commands[] = {
-        {"sbPropertiesClick", &ServerListCommands::sbPropertiesClick},
-        {"sbMkd2Click", &ServerListCommands::sbMkd2Click},
-        {"sbRen2Click", &ServerListCommands::sbRen2Click},
-        {"sbDel2Click", &ServerListCommands::sbDel2Click},
-        {"FTPOneLevelUpClick", &ServerListCommands::FTPOneLevelUpClick},
-        {"FTPPathChange", &ServerListCommands::FTPPathChange},
-        {"Refresh3Click", &ServerListCommands::Refresh3Click},
-        {"N5Click", &ServerListCommands::N5Click},
-    };
-    for (const auto& [name, command] : commands)
-        registerHandler(name, [this, command = command](const std::string&) {
-            if (m_state.serverListMode)
-                (m_serverList.*command)();
-        });
-    registerHandler("sbNewServerClick", [this](const std::string&) {
-        if (m_state.serverListMode)
-            m_serverList.sbNewServerClick();
-    });
-}
-
-void SessionController::invoke(const std::string& handler, const std::string& sender) {
-    auto it = m_handlers.find(handler);
-    if (it != m_handlers.end())
-        it->second(sender);
-}
-
-void SessionController::registerHandler(const std::string& name, Handler handler) {
-    m_handlers[name] = std::move(handler);
 }
 
 void SessionController::FormCreate() {
@@ -171,7 +117,7 @@ void SessionController::FormCreate() {
     markTransferMode(m_options.transferMode);
 }
 
-void SessionController::miEnglishClick(int tag) {
+void SessionController::chooseLanguage(int tag) {
     m_languageMenu.miEnglishClick(tag, m_form);
 }
 
@@ -267,8 +213,8 @@ void SessionController::FormDestroy() {
     m_commandsFile.save(m_customCommands);
 }
 
-void SessionController::miAutoClick(const std::string& sender) {
-    m_options.transferMode = m_model.control(sender).tag;
+void SessionController::setTransferMode(int mode) {
+    m_options.transferMode = mode;
     markTransferMode(m_options.transferMode);
 }
 
@@ -277,59 +223,58 @@ void SessionController::markTransferMode(int mode) {
         m_model.setChecked(name, m_model.control(name).tag == mode);
 }
 
-void SessionController::Spawnnewsession1Click() {
+void SessionController::startNewSession() {
     if (onStartInstance)
         onStartInstance();
 }
 
-void SessionController::Exit1Click() {
+void SessionController::closeWindow() {
     if (onCloseWindow)
         onCloseWindow();
 }
 
-void SessionController::ExplorerButton1Click() {
+void SessionController::closeWindowAbortingRequest() {
     m_abortOnClose = true;
-    Exit1Click();
+    closeWindow();
     m_abortOnClose = false;
 }
 
 // While connecting, Stop gives up the attempt. Otherwise a running transfer or listing ends
 // at once, also when no data arrives (which would bring no progress report to abort at).
-void SessionController::sbStopClick() {
+void SessionController::stop() {
     m_runner.stop();
 }
 
-void SessionController::FTPViewChange() {
+void SessionController::remotePaneChanged() {
     updateConnectionUI(!m_state.serverListMode);
-    m_localPane.FTPViewSelectItem();
+    m_localPane.showRemoteSummary();
 }
 
-bool SessionController::FTPViewMouseDown() {
+bool SessionController::serverDragAllowed() {
     const long selected = m_model.ftpView().firstSelected();
     return m_state.serverListMode && selected >= 0 &&
            m_model.ftpView().item(static_cast<std::size_t>(selected)).imageIndex == 3;
 }
 
-void SessionController::FTPViewDragDrop(const std::string& source, long target) {
+void SessionController::dropOnRemotePane(const std::string& source, long target) {
     if (m_state.serverListMode && source == "FTPView" && target >= 0)
-        m_serverList.FTPViewDragDrop(static_cast<std::size_t>(target));
+        m_serverList.dropOnRemotePane(static_cast<std::size_t>(target));
     else if (source == "lvLoc")
         upload();
 }
 
-void SessionController::MenuItem11Click(const std::string& sender) {
-    m_model.lvLoc().setViewStyle(static_cast<ViewStyle>(m_model.control(sender).tag));
+void SessionController::setLocalViewStyle(ViewStyle style) {
+    m_model.lvLoc().setViewStyle(style);
 }
 
-void SessionController::Font2Click(const std::string& sender) {
-    const char* list = m_model.control(sender).tag != 0 ? "FTPView" : "lvLoc";
+void SessionController::chooseListFont(const char* list) {
     PaneFont font = m_model.paneFont(list);
     if (m_dialogs.chooseFont(font))
         m_model.setPaneFont(list, font);
 }
 
-void SessionController::LargeIcons3Click(const std::string& sender) {
-    m_model.ftpView().setViewStyle(static_cast<ViewStyle>(m_model.control(sender).tag));
+void SessionController::setRemoteViewStyle(ViewStyle style) {
+    m_model.ftpView().setViewStyle(style);
 }
 
 }  // namespace quay

@@ -12,6 +12,7 @@
 #include "ftp/ftp_client.h"
 #include "listing/remote_pane.h"
 #include "panes/custom_commands.h"
+#include "session/command.h"
 #include "session/local_pane.h"
 #include "session/log_file.h"
 #include "session/operation_runner.h"
@@ -19,6 +20,7 @@
 #include "session/presentation_model.h"
 #include "session/progress_model.h"
 #include "session/quote_commands.h"
+#include "session/remote_pane_commands.h"
 #include "session/server_list_commands.h"
 #include "session/session_state.h"
 #include "sites/server_info.h"
@@ -29,17 +31,12 @@ class Dialogs;
 class EventLoop;
 
 // The behaviour of the main window without its widgets: it owns the presentation model and
-// the session state and implements the handlers the window's controls call. It talks to the
-// user only through Dialogs.
+// the session state and runs the window's commands. It talks to the user only through Dialogs.
 //
-// The window forwards every command as invoke(handler, sender), the sender being the name of
-// the control that fired it (handlers that serve several entries read its tag). A handler
-// whose behaviour is not there yet is simply not registered: invoking it does nothing.
+// The window runs every command through execute(command); each command has one enabling rule
+// (commandEnabled()), whose result the model carries per command and per control.
 class SessionController {
 public:
-    // Handler of a command; receives the name of the invoking control.
-    using Handler = std::function<void(const std::string& sender)>;
-
     // The language entries after miEnglish changed (their captions, tags or checks).
     std::function<void()> onLanguageItemsChanged;
     // Closes the main window (the window then asks FormCloseQuery()). Set by the window.
@@ -101,11 +98,15 @@ public:
     // completions.
     OperationRunner& runner() { return m_runner; }
 
-    // Runs the command handler registered under name; unknown names do nothing.
-    void invoke(const std::string& handler, const std::string& sender);
-    // Adds or replaces a command handler (other parts of the controller register theirs).
-    void registerHandler(const std::string& name, Handler handler);
-    bool hasHandler(const std::string& name) const { return m_handlers.count(name) != 0; }
+    // Runs command as its button, menu entry, popup entry and key do, whether or not it is
+    // enabled (the window triggers only enabled commands). Help is the window's own: it sets
+    // onHelp.
+    void execute(Command command);
+    std::function<void()> onHelp;
+    // Reruns every command's enabling rule into the model.
+    void updateCommands();
+    // The two modes of the right pane and the one it is in now.
+    RemotePaneCommands& remotePane();
 
     // Window life cycle, called by the window in this order.
     void FormCreate();
@@ -136,51 +137,49 @@ public:
     // follows the runner.
     void showBusy(bool busy);
 
-    void miAutoClick(const std::string& sender);
+    // 0 automatic, 1 ASCII, 2 binary.
+    void setTransferMode(int mode);
     // Every entry of the language menu; tag -1 (miEnglish) is the built-in texts.
-    void miEnglishClick(int tag);
-    void Spawnnewsession1Click();
+    void chooseLanguage(int tag);
+    void startNewSession();
     // "Preferences": the options dialog; on OK the record is saved. Then the options are
     // applied, whichever button closed the dialog.
-    void FtpOptions1Click();
-    void Exit1Click();
-    // Closes the window like Exit1Click(); once the user has confirmed, a running request is
+    void editPreferences();
+    void closeWindow();
+    // Closes the window like closeWindow(); once the user has confirmed, a running request is
     // aborted before the window goes (unless the client only waits on a closed connection).
-    void ExplorerButton1Click();
+    void closeWindowAbortingRequest();
     // Stops the running operation; with nothing running it does nothing.
-    void sbStopClick();
+    void stop();
     // The remote pane changed (the controller watches it itself).
-    void FTPViewChange();
-    // The row index of FTPView was selected or deselected (the window calls this once per row
-    // whose selection changed). In server-list mode the three Properties entries are enabled
-    // exactly when that row is a server.
-    void FTPViewSelectItem(std::size_t index, bool selected);
+    void remotePaneChanged();
+    // The selection of FTPView changed: the summary and the enabling rules follow.
+    void remoteSelectionChanged();
     // The left button went down in FTPView: true when a drag of the selected row may start,
     // that is in server-list mode with a server (image 3) selected.
-    bool FTPViewMouseDown();
+    bool serverDragAllowed();
     // Rows of the list named source were dropped on row target of FTPView (-1: no row). In
     // server-list mode a server dropped on a folder moves into it.
-    void FTPViewDragDrop(const std::string& source, long target);
+    void dropOnRemotePane(const std::string& source, long target);
     // Rows of the list named source were dropped on lvLoc: rows of FTPView are downloaded.
-    void lvLocDragDrop(const std::string& source);
+    void dropOnLocalPane(const std::string& source);
     // Whether a drag of the selected rows of the named list may start.
     bool paneDragAllowed(const std::string& list);
-    // The view-style entries: the sender's tag is the view style of lvLoc (MenuItem11Click)
-    // or of FTPView (LargeIcons1Click, LargeIcons3Click).
-    void MenuItem11Click(const std::string& sender);
-    // The font entries: the sender's tag chooses FTPView (non-zero) or lvLoc (0); the list
-    // gets the font chosen in the font dialog.
-    void Font2Click(const std::string& sender);
-    void LargeIcons3Click(const std::string& sender);
+    void setLocalViewStyle(ViewStyle style);
+    void setRemoteViewStyle(ViewStyle style);
+    // The list (lvLoc or FTPView) gets the font chosen in the font dialog.
+    void chooseListFont(const char* list);
 
     // --- connecting and disconnecting (connection.cpp)
     // Connects to the selected server (asking for a new one when nothing is selected).
-    void sbConnectClick();
-    // Server-list mode: opens a folder or connects to a server. Connected: opens a directory.
-    void FTPViewDblClick();
-    void sbDisConnectClick();
-    void Ftp1SessionConnected(int error);
-    void Ftp1SessionClosed(int error);
+    void connectSelected();
+    // Connects to the selected server of the server list (a log-in operation).
+    void logIn();
+    // Opens the selected directory of the connected server.
+    void openRemoteRow();
+    void disconnect();
+    void sessionConnected(int error);
+    void sessionClosed(int error);
     // The copy of the record of the server being connected or connected.
     const FtpServerInfo& currentServer() const { return m_currentServer; }
 
@@ -192,35 +191,35 @@ public:
 
     // --- completions (request_done.cpp)
     // The client's onRequestDone: handed to the runner.
-    void Ftp1RequestDone(FtpRequest request, int error);
+    void requestDone(FtpRequest request, int error);
     // Loads the completed listing into the remote pane.
     void showListing();
+    // The window title names the server and the directory the remote pane shows.
+    void showPlace();
     // A listing of the client's directory could not be had: unless the pane shows that
     // directory already, it is shown empty, the path box naming it, with a "! " line.
     void showUnlisted();
 
     // --- navigation while connected (navigation.cpp)
-    void FTPOneLevelUpClick();
-    void FTPPathChange();
-    void Refresh3Click();
-    void ChandDirect1Click();
-    void Filter4Click();
+    void changeRemoteDirectory();
+    // The remote directory ("one level up", path box, open) as a navigation operation.
+    void navigateTo(const std::string& name, const std::string& dir);
+    void filterRemote();
 
     // --- log (session_log.cpp)
     // Appends a line to the log pane and, while it is open, to the log file; the client's
     // password is masked.
     void addLog(const std::string& line);
     // The client's onDisplay: every line goes to the log, a PASS command masked.
-    void Ftp1Display(const std::string& line);
+    void showClientLine(const std::string& line);
     bool logOpen() const { return m_state.logOpen; }
 
     // --- keep-alive (keep_alive.cpp)
     // One tick of cTimer: after StartKeep idle ticks sends the next keep-alive command.
-    void cTimerTimer();
+    void keepAliveTick();
     bool keepAliveRunning() const { return m_keepTimer != 0; }
 
 private:
-    void registerSessionHandlers();
     void bindFtpEvents();
     // Applies the log-file option: opens, reopens under a new name, or closes the log file.
     void applyLogOption();
@@ -232,8 +231,6 @@ private:
     // The connection type, proxy and SOCKS settings of the options; they change only between
     // sessions.
     void applyConnectionOptions();
-    // Disconnect and Stop (buttons and menu entries): on while connecting or connected.
-    void setCancelEnabled(bool enabled);
     // A log-in runs: the only operation of the server-list mode.
     bool loggingIn() const { return m_state.serverListMode && m_runner.busy(); }
     // How the remote pane shows entries now: the remote mask, the date order, this year.
@@ -247,16 +244,19 @@ private:
     // No operation runs any more: the keep-alive count starts again.
     void operationsIdle();
 
-    void registerOwnHandlers();
-    // The server-list commands act only in server-list mode (connected, the same controls
-    // act on remote files).
-    void registerServerListHandlers();
-    // Upload, download and the client's progress reports.
+    // The client's progress reports go to the running operation.
     void setUpTransfers();
     void upload();
     void download();
-    // The remote file operations, permissions and the command bar.
-    void setUpRemoteOperations();
+    // The commands, by what they act on (command_dispatch.cpp).
+    bool executeConnectionCommand(Command command);
+    bool executeLocalCommand(Command command);
+    bool executeRemoteCommand(Command command);
+    // Runs a remote file operation: make directory, rename, delete, change case.
+    void runRemote(std::unique_ptr<Operation> operation);
+    // A command of the command bar or the permissions dialog: a question while it is open.
+    void askQuoteCommand(void (QuoteCommands::*command)());
+    CommandContext commandContext() const;
     // Every change of the remote pane's items reruns the enabling rule; the pane keeps the
     // order of FTPViewCompare under RemoteSortKey.
     void watchRemotePane();
@@ -269,8 +269,6 @@ private:
     void collectPaneFonts();
     void languageItemsChanged();
     void setUpFtpClient();
-    // The remote directory ("one level up", path box, open) as a navigation operation.
-    void navigateTo(const std::string& name, const std::string& dir);
     bool sessionToEnd() const;
     void endSessionThenClose();
 
@@ -280,7 +278,6 @@ private:
     std::filesystem::path m_helpFile;
     PresentationModel m_model;
     SessionState m_state;
-    std::map<std::string, Handler> m_handlers;
     Options m_options;
     FtpClient m_ftp;
     bool m_abortOnClose = false;
@@ -288,6 +285,9 @@ private:
     bool m_closeAnswered = false;
     // Tells the controller's posted tasks whether it still exists.
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    // What the window shows: a session (as against the server list) and the busy look.
+    bool m_sessionShown = false;
+    bool m_busyShown = false;
     ServerListCommands m_serverList;
     PresentationForm m_form;
     LanguageMenu m_languageMenu;
@@ -311,6 +311,8 @@ private:
     LocalPane m_localPane;
     QuoteCommands m_quoteCommands;
     OperationRunner m_runner;
+    std::unique_ptr<RemotePaneCommands> m_serverListPane;
+    std::unique_ptr<RemotePaneCommands> m_sessionPane;
 };
 
 }  // namespace quay

@@ -26,7 +26,7 @@ void SessionController::addLog(const std::string& line) {
 
 // A PASS command is masked whole, in any letter case: one typed into the command bar as
 // "pass secret" carries a password the record does not know.
-void SessionController::Ftp1Display(const std::string& line) {
+void SessionController::showClientLine(const std::string& line) {
     addLog(isPassCommandLine(line) ? "> PASS " + std::string(kPasswordMask) : line);
 }
 

@@ -5,15 +5,13 @@
 namespace quay {
 
 void SessionController::setUpTransfers() {
-    registerHandler("SpeedButton1Click", [this](const std::string&) { upload(); });
-    registerHandler("SpeedButton2Click", [this](const std::string&) { download(); });
     m_ftp.onProgress = [this](std::int64_t count, bool& abort) {
         m_runner.progress(count);
         abort = m_runner.abortsData();
     };
 }
 
-void SessionController::lvLocDragDrop(const std::string& source) {
+void SessionController::dropOnLocalPane(const std::string& source) {
     if (source == "FTPView")
         download();
 }
@@ -31,7 +29,7 @@ void SessionController::download() {
 
 bool SessionController::paneDragAllowed(const std::string& list) {
     if (list == "FTPView" && m_state.serverListMode)
-        return FTPViewMouseDown();
+        return serverDragAllowed();
     const PaneModel& pane = list == "FTPView" ? m_model.ftpView() : m_model.lvLoc();
     return pane.firstSelected() >= 0;
 }

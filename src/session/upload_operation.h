@@ -9,7 +9,7 @@
 
 namespace quay {
 
-// The upload batch (SpeedButton1Click): the selected files of the local pane and the trees
+// The upload batch (Command::Upload): the selected files of the local pane and the trees
 // below its selected directories, into the client's remote directory. A remote directory of a
 // tree that cannot be entered is made (TYPE A, MKD) and entered; its listing tells the names
 // and sizes there. A first-level file goes by its checked name into the directory the client

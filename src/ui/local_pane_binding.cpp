@@ -48,10 +48,6 @@ void showDrives(QComboBox& box, const ComboModel& drives) {
     box.setCurrentIndex(drives.itemIndex());
 }
 
-bool inside(const QWidget* widget, const QWidget* container) {
-    return widget != nullptr && (widget == container || container->isAncestorOf(widget));
-}
-
 }  // namespace
 
 void bindLocalPane(MainWindow& window, SessionController& controller) {
@@ -70,13 +66,13 @@ void bindLocalPane(MainWindow& window, SessionController& controller) {
     auto go = [tree, &pane](QListWidgetItem* item) {
         const int row = tree->row(item);
         QMetaObject::invokeMethod(
-            tree, [&pane, row] { pane.dlbxSelect(row); }, Qt::QueuedConnection);
+            tree, [&pane, row] { pane.chooseTreeEntry(row); }, Qt::QueuedConnection);
     };
     QObject::connect(tree, &QListWidget::itemClicked, tree, go);
     QObject::connect(tree, &QListWidget::itemActivated, tree, go);
-    QObject::connect(driveBox, &QComboBox::activated, driveBox, [&controller, &pane](int index) {
+    QObject::connect(driveBox, &QComboBox::activated, driveBox, [&pane](int index) {
         pane.drives().setItemIndex(index);
-        controller.invoke("DriveComboBox1Change", "DriveComboBox1");
+        pane.chooseDrive();
     });
 
     auto* local = static_cast<PaneView*>(window.widget("lvLoc"));
@@ -84,16 +80,9 @@ void bindLocalPane(MainWindow& window, SessionController& controller) {
     for (PaneView* view : {local, remote})
         view->reportView().header()->setSectionsClickable(true);
     QObject::connect(local->reportView().header(), &QHeaderView::sectionClicked, local,
-                     [&pane](int section) { pane.lvLocColumnClick(section + 1); });
+                     [&pane](int section) { pane.sortLocalByColumn(section + 1); });
     QObject::connect(remote->reportView().header(), &QHeaderView::sectionClicked, remote,
-                     [&pane](int section) { pane.FTPViewColumnClick(section + 1); });
-    QObject::connect(qApp, &QApplication::focusChanged, local,
-                     [local, &controller](QWidget* old, QWidget* now) {
-                         if (!inside(old, local) && inside(now, local))
-                             controller.invoke("lvLocEnter", "lvLoc");
-                         else if (inside(old, local) && !inside(now, local))
-                             controller.invoke("lvLocExit", "lvLoc");
-                     });
+                     [&pane](int section) { pane.sortRemoteByColumn(section + 1); });
 }
 
 }  // namespace quay

@@ -16,6 +16,7 @@
 #include "ui/help_window.h"
 #include "ui/local_pane_binding.h"
 #include "ui/pane_view.h"
+#include "ui/qt_text.h"
 #include "ui/start_instance.h"
 
 namespace quay {
@@ -64,8 +65,13 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
     boxed(central, layout);
     setCentralWidget(central);
     buildMenus();
+    buildCommandActions();
     bindModel();
+    m_controller.model().onWindowTitleChanged = [this] {
+        setWindowTitle(qtext(m_controller.model().windowTitle()));
+    };
     connectCommands();
+    bindKeys();
     bindLocalPane(*this, m_controller);
     resize(1200, 780);
     m_controller.onCloseWindow = [this] { close(); };
@@ -73,11 +79,11 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
     m_controller.onStartInstance = [] { startNewInstance(); };
     m_controller.onLanguageItemsChanged = [this] { refreshLanguageEntries(); };
     // Help is a window of its own, nothing the session decides.
-    m_controller.registerHandler("Help1Click", [this](const std::string&) {
+    m_controller.onHelp = [this] {
         if (m_help == nullptr)
             m_help = new HelpWindow(this);
         m_help->showContext(10);
-    });
+    };
     m_controller.FormCreate();
 }
 
@@ -85,6 +91,9 @@ MainWindow::~MainWindow() {
     m_controller.onCloseWindow = nullptr;
     m_controller.onStartInstance = nullptr;
     m_controller.onLanguageItemsChanged = nullptr;
+    m_controller.onHelp = nullptr;
+    m_controller.model().onWindowTitleChanged = nullptr;
+    m_controller.model().onCommandChanged = nullptr;
     m_controller.onShowProgress = nullptr;
     m_controller.onHideProgress = nullptr;
     m_controller.model().onControlChanged = nullptr;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "session/command.h"
 #include "ui/log_pane.h"
 #include "ui/menu_builder.h"
 
@@ -28,8 +29,11 @@ protected:
 };
 
 // The main window. It lays out the named controls, renders the controller's presentation
-// model into them by objectName and forwards every command to the controller. It holds no
-// behaviour of its own beyond layout; closing it asks the controller first.
+// model into them by objectName and runs every command through one QAction per command
+// (commandAction()): the command's buttons, menu entries, popup entries, list double-clicks
+// and keys all trigger that action, which is enabled by the command's rule. It holds no
+// behaviour of its own beyond layout and moving the focus between the two lists (Tab);
+// closing it asks the controller first.
 //
 // Creating it runs the controller's FormCreate().
 class MainWindow : public QMainWindow {
@@ -41,9 +45,15 @@ public:
     // The widget or menu action carrying the given control name, or nullptr.
     QWidget* widget(const std::string& name) const;
     QAction* action(const std::string& name) const;
+    // The action of a command: triggering it runs the command when the command is enabled.
+    QAction* commandAction(Command command) const {
+        return m_commandActions[static_cast<std::size_t>(command)];
+    }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     template <typename W, typename... Args>
@@ -56,12 +66,22 @@ private:
     void bindModel();
     void bindPaneFonts();
     void bindCombo(const char* name, ComboModel& combo);
-    void bindPane(PaneView& view, const char* dblClickHandler, const char* popup);
+    void bindPane(PaneView& view, Command open, const char* popup);
     // The transfer driver's progress window comes and goes with each batch.
     void bindProgressWindow();
     // The log pane follows the model's log.
     void bindLog();
+    // One action per command; every control that runs a command triggers its action.
+    void buildCommandActions();
     void connectCommands();
+    // The keys of the commands (commandKeys()), on the two lists and on the window; Tab
+    // between the lists.
+    void bindKeys();
+    // Runs the command bound to the key pressed in list (nullptr: elsewhere in the window);
+    // false when no command has that key there.
+    bool runKey(const QKeyEvent& event, PaneView* list);
+    // The menu bar's titles, with a mnemonic each.
+    void applyMenuTitles();
     // Rebuilds the language entries after miEnglish from the controller's language menu.
     void refreshLanguageEntries();
     void applyControl(const std::string& name);
@@ -74,6 +94,7 @@ private:
     bool m_overrideCursor = false;
     std::map<std::string, QFont> m_definedFonts;
     std::vector<QAction*> m_languageEntries;
+    std::vector<QAction*> m_commandActions = std::vector<QAction*>(kCommandCount, nullptr);
     HelpWindow* m_help = nullptr;  // made on first use, owned by the window
     QPointer<QWidget> m_progress;  // the progress window of the running batch
 };

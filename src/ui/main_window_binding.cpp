@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <algorithm>
 
 #include "session/session_controller.h"
 #include "ui/main_window.h"
@@ -98,6 +99,10 @@ void MainWindow::applyControl(const std::string& name) {
     if (name == "Panel8" || name == "Panel9")
         if (auto* list = static_cast<PaneView*>(widget(name == "Panel8" ? "lvLoc" : "FTPView")))
             list->setListName(qtext(state.text));
+    // A title's mnemonic avoids the other titles' letters and the buttons'.
+    if (std::find(m_menus.titles.begin(), m_menus.titles.end(), name) != m_menus.titles.end() ||
+        qobject_cast<QAbstractButton*>(widget(name)) != nullptr)
+        applyMenuTitles();
 }
 
 void MainWindow::applyScreenCursor() {
@@ -123,8 +128,8 @@ void MainWindow::bindModel() {
     bindPaneFonts();
     bindCombo("FTPPath", model.ftpPath());
     bindCombo("cbCmd", model.cbCmd());
-    bindPane(*static_cast<PaneView*>(widget("lvLoc")), "lvLocDblClick", "pupLoc");
-    bindPane(*static_cast<PaneView*>(widget("FTPView")), "FTPViewDblClick", "PopupMenu1");
+    bindPane(*static_cast<PaneView*>(widget("lvLoc")), Command::LocalOpen, "pupLoc");
+    bindPane(*static_cast<PaneView*>(widget("FTPView")), Command::RemoteOpen, "PopupMenu1");
     bindProgressWindow();
 }
 
@@ -162,7 +167,9 @@ void MainWindow::bindCombo(const char* name, ComboModel& combo) {
     });
     connect(box, &QComboBox::activated, this, [this, name, &combo](int index) {
         combo.setItemIndex(index);
-        m_controller.invoke(std::string(name) + "Change", name);
+        const Command command = commandOf(name);
+        if (command != Command::None)
+            commandAction(command)->trigger();
     });
     connect(box, &QComboBox::editTextChanged, this, [box, &combo](const QString& text) {
         const int index = box->currentIndex();
@@ -175,22 +182,18 @@ void MainWindow::bindCombo(const char* name, ComboModel& combo) {
     });
 }
 
-void MainWindow::bindPane(PaneView& view, const char* dblClickHandler, const char* popup) {
-    connect(&view, &PaneView::doubleClicked, this,
-            [this, dblClickHandler, name = view.objectName().toStdString()] {
-                m_controller.invoke(dblClickHandler, name);
-            });
+void MainWindow::bindPane(PaneView& view, Command open, const char* popup) {
+    connect(&view, &PaneView::doubleClicked, commandAction(open), &QAction::trigger);
     const std::string list = view.objectName().toStdString();
     view.canStartDrag = [this, list] { return m_controller.paneDragAllowed(list); };
     if (list == "FTPView")
-        connect(&view, &PaneView::itemSelected, this, [this](int row, bool selected) {
-            m_controller.FTPViewSelectItem(static_cast<std::size_t>(row), selected);
-        });
+        connect(&view, &PaneView::itemSelected, this,
+                [this] { m_controller.remoteSelectionChanged(); });
     connect(&view, &PaneView::rowDropped, this, [this, list](const QString& source, int row) {
         if (list == "FTPView")
-            m_controller.FTPViewDragDrop(source.toStdString(), row);
+            m_controller.dropOnRemotePane(source.toStdString(), row);
         else
-            m_controller.lvLocDragDrop(source.toStdString());
+            m_controller.dropOnLocalPane(source.toStdString());
     });
     QMenu* menu = m_menus.popups.at(popup);
     connect(&view, &PaneView::contextMenuRequested, menu,
@@ -212,32 +215,10 @@ void MainWindow::refreshLanguageEntries() {
         entry->setChecked(items[i].checked);
         entry->setProperty("tag", items[i].tag);
         connect(entry, &QAction::triggered, this, [this, tag = items[i].tag] {
-            m_controller.miEnglishClick(tag);
+            m_controller.chooseLanguage(tag);
             refreshLanguageEntries();
         });
         m_languageEntries.push_back(entry);
-    }
-}
-
-void MainWindow::connectCommands() {
-    for (const ControlDef& def : mainWindowControls()) {
-        if (def.handler.empty())
-            continue;
-        const std::string name = def.name;
-        const std::string handler = def.handler;
-        if (QAction* a = action(name)) {
-            connect(a, &QAction::triggered, this, [this, name, handler] {
-                m_controller.invoke(handler, name);
-                // A checkable entry toggles itself; the model decides what is checked.
-                applyControl(name);
-            });
-        } else if (auto* button = qobject_cast<QAbstractButton*>(widget(name))) {
-            connect(button, &QAbstractButton::clicked, this,
-                    [this, name, handler] { m_controller.invoke(handler, name); });
-        } else if (auto* list = qobject_cast<QListWidget*>(widget(name))) {
-            connect(list, &QListWidget::itemClicked, this,
-                    [this, name, handler] { m_controller.invoke(handler, name); });
-        }
     }
 }
 

@@ -26,6 +26,7 @@ MainMenus buildMenus(const std::vector<ControlDef>& controls, QMenuBar& bar, QWi
         QMenu* menu = nullptr;
         if (def.kind == ControlKind::Menu) {
             menu = bar.addMenu(qtext(def.caption));
+            menus.titles.push_back(def.name);
         } else if (def.kind == ControlKind::PopupMenu) {
             menu = new QMenu(&owner);
             menu->setObjectName(qtext(def.name));

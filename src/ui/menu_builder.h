@@ -17,6 +17,8 @@ namespace quay {
 struct MainMenus {
     std::map<std::string, QAction*> actions;
     std::map<std::string, QMenu*> popups;
+    // The menus of the menu bar, in order.
+    std::vector<std::string> titles;
 };
 
 // Builds every Menu, MenuItem and PopupMenu of controls into bar and popups owned by owner.

@@ -371,6 +371,8 @@ QWidget* OptionsDialog::buildDisplayPage() {
     layout->addLayout(path);
     layout->addWidget(group("gbPrompt", "Transfer Prompt Option", prompts));
     layout->addWidget(group("gbDate", "Datumsformat", dates));
+    layout->addWidget(
+        check("cbAskDelete", "Ask before deleting on the server", m_model.cbAskDelete));
     layout->addStretch();
     return page(Model::Pages[5], layout);
 }

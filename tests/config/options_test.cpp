@@ -118,6 +118,7 @@ Options everyFieldChanged(const fs::path& dir) {
     o.promptUpLoad = false;
     o.defPrompt = 2;
     o.dateType = 1;
+    o.askRemoteDelete = false;
     o.language = {true, true, "deutsch"};
     o.fontLeft = {"Mono", 1, 255, true, false, true, false, std::nullopt};
     o.fontRight = {"Sans", 0, 0, false, true, false, true, std::nullopt};

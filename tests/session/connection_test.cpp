@@ -119,7 +119,7 @@ protected:
         for (std::size_t i = 0; i < pane().count(); ++i)
             if (pane().item(i).caption == caption)
                 pane().setSelected(i, true);
-        controller->invoke("FTPViewDblClick", "FTPView");
+        controller->execute(Command::RemoteOpen);
     }
     bool waitFor(const std::function<bool()>& done) {
         return loop.runUntil(
@@ -166,7 +166,7 @@ TEST_F(ConnectionTest, StartDirectoryDecidesBetweenCwdAndPwd) {
     doubleClick("Local");
     EXPECT_EQ(controller->localDir(), (root.path() / "made" / "below").string() + "/");
     // A second double-click while the log-in runs starts nothing.
-    controller->invoke("FTPViewDblClick", "FTPView");
+    controller->execute(Command::RemoteOpen);
     ASSERT_TRUE(waitFor([&] { return shows("inner.txt"); })) << logText();
     EXPECT_EQ(nextCommandAfter("> SYST"), "> CWD /sub/");
     EXPECT_EQ(std::count(controller->model().logLines().begin(),
@@ -183,14 +183,14 @@ TEST_F(ConnectionTest, StartDirectoryDecidesBetweenCwdAndPwd) {
 
     // A directory that cannot be entered: the server's current directory is read and shown.
     dialogs.promptAnswers = {std::optional<std::string>("/missing")};
-    controller->invoke("ChandDirect1Click", "ChandDirect1");
+    controller->execute(Command::RemoteChangeDirectory);
     ASSERT_TRUE(waitFor([&] { return commandsAfter("> CWD /missing").size() == 5; })) << logText();
     EXPECT_EQ(commandsAfter("> CWD /missing")[1], "> PWD");
     EXPECT_TRUE(shows("inner.txt"));
     EXPECT_EQ(controller->ftp().hostDirName(), "/sub");
     EXPECT_EQ(controller->model().ftpPath().text(), "sub");
 
-    controller->invoke("sbDisConnectClick", "sbDisConnect");
+    controller->execute(Command::Disconnect);
     ASSERT_TRUE(waitFor([&] { return controller->state().serverListMode; }));
     info.InitialDir = "/";
     startProgram(info);
@@ -211,7 +211,7 @@ TEST_F(ConnectionTest, VirtualHostGoesUpFromTheFirstLevelWithPwd) {
     ASSERT_TRUE(waitFor([&] { return shows("inner.txt"); })) << logText();
     EXPECT_EQ(nextCommandAfter("> SYST"), "> CWD sub/");
     const std::size_t before = commands().size();
-    controller->invoke("FTPOneLevelUpClick", "FTPOneLevelUp");
+    controller->execute(Command::RemoteUp);
     ASSERT_TRUE(waitFor([&] { return commands().size() == before + 4; })) << logText();
     const std::vector<std::string> sent = commands();
     EXPECT_EQ(sent[before], "> PWD");
@@ -223,7 +223,7 @@ TEST_F(ConnectionTest, VirtualHostGoesUpFromTheFirstLevelWithPwd) {
     // The filter hides files by mask without a new listing.
     const std::size_t listings = std::count(sent.begin(), sent.end(), "> LIST");
     dialogs.promptAnswers = {std::optional<std::string>("*.none")};
-    controller->invoke("Filter4Click", "Filter4");
+    controller->execute(Command::RemoteFilter);
     EXPECT_FALSE(shows("inner.txt"));
     EXPECT_EQ(pane().count(), 0u);
     const std::vector<std::string> after = commands();
@@ -277,11 +277,11 @@ TEST_F(SessionLogTest, FileFollowsTheOptionsAndMasksPasswords) {
     test::writeFile(first, "old run\n");
     start(first.string());
     controller->ftp().setPassWord("hunter2");
-    controller->Ftp1Display("> PASS hunter2");
-    controller->Ftp1Display("< 530 PASS hunter2 refused");
-    controller->Ftp1Display("> pass\tother");
-    controller->Ftp1Display("> RETR my pass list.txt");
-    controller->Ftp1Display("< 230 Logged in");
+    controller->showClientLine("> PASS hunter2");
+    controller->showClientLine("< 530 PASS hunter2 refused");
+    controller->showClientLine("> pass\tother");
+    controller->showClientLine("> RETR my pass list.txt");
+    controller->showClientLine("< 230 Logged in");
     EXPECT_EQ(test::readFile(first),
               "> PASS ****\n< 530 PASS **** refused\n> PASS ****\n> RETR my pass list.txt\n"
               "< 230 Logged in\n");

@@ -24,7 +24,7 @@ TEST_F(DownloadOperationTest, FilesThenTreesWithTypeBeforeEachStepAndTheStartLis
     select(remotePane(), "a.bin");
     select(remotePane(), "dir");
     const std::size_t before = logSize();
-    controller->invoke("SpeedButton2Click", "SpeedButton2");
+    controller->execute(Command::Download);
     ASSERT_TRUE(settled()) << logText();
 
     const std::string dir = remotePath("dir");
@@ -75,7 +75,7 @@ TEST_F(DownloadOperationTest, ResumeOntoACompleteFileIsAskedAgain) {
     select(remotePane(), "full.bin");
     select(remotePane(), "part.bin");
     const std::size_t before = logSize();
-    controller->invoke("SpeedButton2Click", "SpeedButton2");
+    controller->execute(Command::Download);
     ASSERT_TRUE(settled()) << logText();
 
     EXPECT_EQ(dialogs.overwriteAsked.size(), 3u) << logText();
@@ -104,7 +104,7 @@ TEST_F(DownloadOperationTest, TheSessionEndingDuringTheQuestionEndsTheBatchAfter
     };
     select(remotePane(), "asked.bin");
     select(remotePane(), "next.bin");
-    controller->invoke("SpeedButton2Click", "SpeedButton2");
+    controller->execute(Command::Download);
     expectConsistent(true, "");
     EXPECT_EQ(logCount("> RETR"), 0) << logText();
     EXPECT_TRUE(holds(local.path() / "asked.bin", "old"));
@@ -130,13 +130,13 @@ TEST_P(DownloadInterruptionTest, LeavesTheSessionConsistent) {
         dialogs.overwriteAnswers.assign(test::kBatchFiles, {Dialogs::Overwrite::Overwrite, {}});
         dialogs.whileAsking = [this] {
             for (int tick = 0; tick < 5; ++tick)
-                controller->cTimerTimer();
+                controller->keepAliveTick();
         };
     }
     for (int i = 0; i < test::kBatchFiles; ++i)
         select(remotePane(), test::batchFileName(i));
     const std::size_t before = logSize();
-    controller->invoke("SpeedButton2Click", "SpeedButton2");
+    controller->execute(Command::Download);
     ASSERT_TRUE(logged("Starting transfer of " + test::batchFileName(1))) << logText();
     interrupt(interruption);
     const bool lost = interruption == Interruption::Dropped;
@@ -181,7 +181,7 @@ TEST_P(DownloadInterruptionTest, LeavesTheSessionConsistent) {
     if (interruption == Interruption::KeepAliveDuringQuestion) {
         EXPECT_EQ(dialogs.overwriteAsked.size(), static_cast<std::size_t>(test::kBatchFiles));
         // Once the batch is over the keep-alive runs again.
-        controller->cTimerTimer();
+        controller->keepAliveTick();
         ASSERT_TRUE(settled());
         EXPECT_EQ(logCount("> NOOP"), 1) << logText();
     }

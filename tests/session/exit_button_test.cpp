@@ -40,14 +40,14 @@ TEST(ExitButton, StopsTheSessionOnlyWhenTheUserConfirms) {
     ASSERT_TRUE(ftp.connected());
 
     dialogs.messageAnswers = {Dialogs::Answer::No};
-    controller.invoke("ExplorerButton1Click", "ExplorerButton1");
+    controller.execute(Command::ExitAbortingRequest);
     loop.processPending();
     EXPECT_EQ(closed, 0);
     EXPECT_TRUE(ftp.connected()) << "No leaves the session alone";
 
     // Yes ends the session; the window closes from the loop, once, without a second question.
     dialogs.messageAnswers = {Dialogs::Answer::Yes};
-    controller.invoke("ExplorerButton1Click", "ExplorerButton1");
+    controller.execute(Command::ExitAbortingRequest);
     EXPECT_EQ(closed, 0);
     EXPECT_FALSE(ftp.connected());
     ASSERT_TRUE(loop.runUntil([&] { return closed == 1; }, std::chrono::seconds(10)));
@@ -61,7 +61,7 @@ TEST(ExitButton, StopsTheSessionOnlyWhenTheUserConfirms) {
     ASSERT_TRUE(
         loop.runUntil([&] { return ftp.connected() && done >= 2; }, std::chrono::seconds(10)));
     dialogs.messageAnswers = {Dialogs::Answer::Yes};
-    controller.invoke("Exit1Click", "Exit1");
+    controller.execute(Command::Exit);
     EXPECT_EQ(closed, 2);
     EXPECT_TRUE(ftp.connected());
 }

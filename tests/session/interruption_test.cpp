@@ -116,7 +116,7 @@ protected:
     std::string logText() const { return test::logText(controller->model()); }
     void login() {
         select("Local");
-        controller->invoke("FTPViewDblClick", "FTPView");
+        controller->execute(Command::RemoteOpen);
     }
     void startOperation() {
         switch (op()) {
@@ -124,31 +124,31 @@ protected:
                 login();
                 return;
             case Op::Refresh:
-                controller->invoke("Refresh3Click", "Refresh3");
+                controller->execute(Command::RemoteRefresh);
                 return;
             case Op::Open:
                 select("sub");
-                controller->invoke("FTPViewDblClick", "FTPView");
+                controller->execute(Command::RemoteOpen);
                 return;
             case Op::Up:
-                controller->invoke("FTPOneLevelUpClick", "FTPOneLevelUp");
+                controller->execute(Command::RemoteUp);
                 return;
             case Op::Command:
                 controller->model().cbCmd().setText("SITE HELP");
-                controller->invoke("SpeedButton5Click", "SpeedButton5");
+                controller->execute(Command::SendCommandLine);
                 return;
             case Op::KeepAlive:
-                controller->cTimerTimer();
+                controller->keepAliveTick();
                 return;
         }
     }
     void interrupt() {
         switch (interruption()) {
             case Interruption::Stop:
-                controller->invoke("sbStopClick", "sbStop");
+                controller->execute(Command::Stop);
                 return;
             case Interruption::SecondCommand:
-                controller->invoke("Refresh3Click", "Refresh3");
+                controller->execute(Command::RemoteRefresh);
                 return;
             case Interruption::PreferencesOk:
             case Interruption::PreferencesCancel: {
@@ -175,7 +175,7 @@ TEST_P(InterruptionTest, LeavesTheSessionConsistent) {
         ASSERT_TRUE(shows("file.txt")) << logText();
         if (op() == Op::Up) {
             select("sub");
-            controller->invoke("FTPViewDblClick", "FTPView");
+            controller->execute(Command::RemoteOpen);
             ASSERT_TRUE(settled() && shows("inner.txt")) << logText();
         }
     }
@@ -219,7 +219,7 @@ TEST_P(InterruptionTest, LeavesTheSessionConsistent) {
     }
 
     // The next listing works.
-    controller->invoke("Refresh3Click", "Refresh3");
+    controller->execute(Command::RemoteRefresh);
     ASSERT_TRUE(settled()) << logText();
     EXPECT_TRUE(shows(dir == "/" ? "file.txt" : "inner.txt")) << logText();
     EXPECT_EQ(logCount("Error 426"), 0) << logText();

@@ -71,18 +71,18 @@ TEST(KeepAlive, WaitsWhileTheOverwriteQuestionIsOpen) {
         return std::count(lines.begin(), lines.end(), line);
     };
     selectOnly({"Local"});
-    controller.invoke("FTPViewDblClick", "FTPView");
+    controller.execute(Command::RemoteOpen);
     ASSERT_TRUE(settled());
     ASSERT_EQ(count("> NOOP"), 0);
 
     dialogs.whileAsked = [&] {
         for (int tick = 0; tick < 5; ++tick)
-            controller.cTimerTimer();
+            controller.keepAliveTick();
     };
     dialogs.overwriteAnswers = {{Dialogs::Overwrite::Overwrite, {}},
                                 {Dialogs::Overwrite::Overwrite, {}}};
     selectOnly({"a.txt", "b.txt"});
-    controller.invoke("SpeedButton2Click", "SpeedButton2");
+    controller.execute(Command::Download);
     ASSERT_TRUE(settled());
     EXPECT_EQ(dialogs.overwriteAsked,
               (std::vector<std::string>{(local.path() / "a.txt").string(),
@@ -101,13 +101,13 @@ TEST(KeepAlive, WaitsWhileTheOverwriteQuestionIsOpen) {
 
     // Nor while a command's own prompt is open.
     dialogs.promptAnswers = {std::nullopt};
-    controller.invoke("ChandDirect1Click", "ChandDirect1");
+    controller.execute(Command::RemoteChangeDirectory);
     EXPECT_EQ(dialogs.prompts.size(), 1u);
     EXPECT_EQ(count("> NOOP"), 0);
 
     dialogs.whileAsked = nullptr;
-    controller.cTimerTimer();
-    controller.cTimerTimer();
+    controller.keepAliveTick();
+    controller.keepAliveTick();
     ASSERT_TRUE(settled());
     EXPECT_EQ(count("> NOOP"), 1);
 }

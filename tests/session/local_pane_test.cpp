@@ -72,7 +72,7 @@ protected:
     PaneModel& list() { return controller.model().lvLoc(); }
     LocalPane& pane() { return controller.localPane(); }
     std::vector<std::string> rows() { return captionsOf(list()); }
-    void click(const char* handler, const char* sender) { controller.invoke(handler, sender); }
+    void click(Command command) { controller.execute(command); }
     bool enabled(const char* name) { return controller.model().control(name).enabled; }
     std::string homeDir() const { return home.string() + "/"; }
 
@@ -98,29 +98,29 @@ TEST_F(LocalPaneTest, StartsInHomeAndNavigatesByListTreeDriveAndUp) {
 
     // A file double-clicked stays; a directory is entered.
     selectCaption(list(), "b.txt");
-    click("lvLocDblClick", "lvLoc");
+    click(Command::LocalOpen);
     EXPECT_EQ(controller.localDir(), homeDir());
     selectCaption(list(), "docs");
-    click("lvLocDblClick", "lvLoc");
+    click(Command::LocalOpen);
     EXPECT_EQ(controller.localDir(), homeDir() + "docs/");
     EXPECT_EQ(rows(), std::vector<std::string>{"a.txt"});
 
-    click("SpeedButton4Click", "SpeedButton4");
+    click(Command::LocalUp);
     EXPECT_EQ(controller.localDir(), homeDir());
     // The tree: an entry below the current one enters it, entry 0 is the root.
     const auto& entries = tree.entries();
     const auto zeta = std::find_if(entries.begin(), entries.end(),
                                    [](const DirectoryTree::Entry& e) { return e.name == "Zeta"; });
     ASSERT_NE(zeta, entries.end());
-    pane().dlbxSelect(static_cast<int>(zeta - entries.begin()));
+    pane().chooseTreeEntry(static_cast<int>(zeta - entries.begin()));
     EXPECT_EQ(controller.localDir(), homeDir() + "Zeta/");
-    pane().dlbxSelect(0);
+    pane().chooseTreeEntry(0);
     EXPECT_EQ(controller.localDir(), "/");
-    click("SpeedButton4Click", "SpeedButton4");
+    click(Command::LocalUp);
     EXPECT_EQ(controller.localDir(), "/");
 
     pane().drives().setItemIndex(1);
-    click("DriveComboBox1Change", "DriveComboBox1");
+    pane().chooseDrive();
     EXPECT_EQ(controller.localDir(), homeDir());
     EXPECT_FALSE(controller.changeLocalDir("b.txt"));
     EXPECT_FALSE(controller.changeLocalDir("missing"));
@@ -130,7 +130,7 @@ TEST_F(LocalPaneTest, StartsInHomeAndNavigatesByListTreeDriveAndUp) {
 
     // Refresh shows what appeared meanwhile.
     writeFile(home / "new.txt", "");
-    click("dlbxChange", "Refresh1");
+    click(Command::LocalRefresh);
     EXPECT_EQ(rows().back(), "new.txt");
 }
 
@@ -139,7 +139,7 @@ TEST_F(LocalPaneTest, AnUnreadableDirectoryIsNotEnteredAndSaysWhy) {
         GTEST_SKIP() << "root reads every directory";
     fs::permissions(home / "Zeta", fs::perms::none);
     selectCaption(list(), "Zeta");
-    click("lvLocDblClick", "lvLoc");
+    click(Command::LocalOpen);
     fs::permissions(home / "Zeta", fs::perms::owner_all);
     EXPECT_EQ(controller.localDir(), homeDir());
     ASSERT_EQ(dialogs.messages.size(), 1u);
@@ -147,10 +147,10 @@ TEST_F(LocalPaneTest, AnUnreadableDirectoryIsNotEnteredAndSaysWhy) {
 }
 
 TEST_F(LocalPaneTest, SortingByColumnsAndMenuKeepsDirectoriesFirst) {
-    click("Byname4Click", "Bysize4");  // first click on size: smallest first, then largest
-    click("Byname4Click", "Bysize4");
+    click(Command::LocalSortBySize);  // first click on size: smallest first, then largest
+    click(Command::LocalSortBySize);
     EXPECT_EQ(rows(), (std::vector<std::string>{"docs", "Zeta", "c.log", "b.txt"}));
-    pane().lvLocColumnClick(1);  // name, descending
+    pane().sortLocalByColumn(1);  // name, descending
     EXPECT_EQ(rows(), (std::vector<std::string>{"Zeta", "docs", "c.log", "b.txt"}));
     EXPECT_EQ(controller.state().localSortKey, -1);
 
@@ -162,38 +162,38 @@ TEST_F(LocalPaneTest, SortingByColumnsAndMenuKeepsDirectoriesFirst) {
         controller.model().ftpView().add(row);
     }
     const std::vector<std::string> before = captionsOf(controller.model().ftpView());
-    click("Byname6Click", "Byname6");
+    click(Command::RemoteSortByName);
     EXPECT_EQ(captionsOf(controller.model().ftpView()), before);
     controller.state().serverListMode = false;
-    click("Byname6Click", "Byname6");
+    click(Command::RemoteSortByName);
     EXPECT_EQ(controller.state().remoteSortKey, -1);
-    pane().FTPViewColumnClick(1);
+    pane().sortRemoteByColumn(1);
     EXPECT_EQ(captionsOf(controller.model().ftpView()), (std::vector<std::string>{"a", "b"}));
 }
 
 TEST_F(LocalPaneTest, FilterAndSelectCommandsShareThePaneMask) {
     dialogs.promptAnswers = {std::string("*.txt")};
-    click("Filter1Click", "Filter1");
+    click(Command::LocalFilter);
     EXPECT_EQ(dialogs.prompts.back().caption, "Lokale Auswahl");
     EXPECT_EQ(rows(), (std::vector<std::string>{"docs", "Zeta", "b.txt"}));
 
     dialogs.promptAnswers = {std::string("*.*")};
-    click("Filter1Click", "Filter1");
-    click("All1Click", "All1");
+    click(Command::LocalFilter);
+    click(Command::LocalSelectAll);
     EXPECT_EQ(list().selectedCount(), 4u);
     dialogs.promptAnswers = {std::string("*.log")};
-    click("All1Click", "Unselect4");
+    click(Command::LocalUnselectByMask);
     EXPECT_EQ(dialogs.prompts.back().caption, "Lokal Filter");
     EXPECT_FALSE(list().item(3).selected);
     EXPECT_TRUE(list().item(2).selected);
-    click("All1Click", "Invert4");
+    click(Command::LocalInvertSelection);
     EXPECT_EQ(list().selectedIndexes(), std::vector<std::size_t>{3});
     // The mask typed for selecting filters the next filling.
     EXPECT_EQ(controller.state().localMask, "*.log");
-    click("dlbxChange", "Refresh1");
+    click(Command::LocalRefresh);
     EXPECT_EQ(rows(), (std::vector<std::string>{"docs", "Zeta", "c.log"}));
     // A cancelled dialog keeps the mask and the selection.
-    click("All1Click", "Mask4");
+    click(Command::LocalSelectByMask);
     EXPECT_EQ(controller.state().localMask, "*.log");
 
     // Negative tags act on the remote list, whatever has the focus.
@@ -202,7 +202,7 @@ TEST_F(LocalPaneTest, FilterAndSelectCommandsShareThePaneMask) {
     row.imageIndex = 2;
     controller.model().ftpView().add(row);
     dialogs.promptAnswers = {std::string("*.bin")};
-    click("All1Click", "Mask6");
+    click(Command::RemoteSelectByMask);
     EXPECT_EQ(dialogs.prompts.back().caption, "Ftp Filter");
     EXPECT_TRUE(controller.model().ftpView().item(0).selected);
     EXPECT_EQ(controller.state().remoteMask, "*.bin");
@@ -214,8 +214,8 @@ TEST_F(LocalPaneTest, SummariesCountSelectedFilesWithSizesAbove2GiB) {
     const int fd = ::open((home / "huge.img").c_str(), O_CREAT | O_WRONLY, 0600);
     ASSERT_EQ(::ftruncate(fd, 3LL << 30), 0);
     ::close(fd);
-    click("dlbxChange", "Refresh1");
-    click("All1Click", "All1");
+    click(Command::LocalRefresh);
+    click(Command::LocalSelectAll);
     EXPECT_TRUE(model.control("pnlLocInfo").visible);
     EXPECT_EQ(model.control("pnlLocInfo").text, "3221225476 bytes (3145728.00 Kb) in 3  Dateie(n)");
     selectCaption(list(), "docs");
@@ -233,45 +233,50 @@ TEST_F(LocalPaneTest, SummariesCountSelectedFilesWithSizesAbove2GiB) {
     EXPECT_EQ(model.control("pnlFtpInfo").text, "2048 byte (2.00 Kb) in 1 file(s)");
 }
 
+// Each command has one rule, which its button, menu entry and popup entry all show.
 TEST_F(LocalPaneTest, CommandEnablingFollowsTheSelectionAndTheTree) {
+    const auto enabledEverywhere = [&](Command command) {
+        bool all = controller.model().commandEnabled(command);
+        for (const std::string& name : controlsOf(command))
+            EXPECT_EQ(enabled(name.c_str()), all) << name;
+        return all;
+    };
     selectCaption(list(), "b.txt");
-    for (const char* name : {"sbView", "sbRun", "Viewfile2", "Viewfile1", "Rename4", "Delete1",
-                             "Rename1", "sbDel1", "Delete2"})
-        EXPECT_TRUE(enabled(name)) << name;
-    EXPECT_FALSE(enabled("UploadSelectedFiles1"));  // server list shown
+    for (Command command :
+         {Command::LocalView, Command::LocalRun, Command::LocalRename, Command::LocalDelete})
+        EXPECT_TRUE(enabledEverywhere(command));
+    EXPECT_FALSE(enabledEverywhere(Command::Upload));  // server list shown
     selectCaption(list(), "docs");
-    EXPECT_FALSE(enabled("sbView"));
-    EXPECT_FALSE(enabled("Delete1"));
-    EXPECT_TRUE(enabled("sbDel1"));
+    EXPECT_FALSE(enabledEverywhere(Command::LocalView));
+    EXPECT_FALSE(enabledEverywhere(Command::LocalRun));
+    EXPECT_TRUE(enabledEverywhere(Command::LocalRename));
+    EXPECT_TRUE(enabledEverywhere(Command::LocalDelete));
     list().selectAll(false);
-    EXPECT_TRUE(enabled("sbDel1"));  // home is not the root
-    pane().dlbxSelect(0);
+    EXPECT_FALSE(enabledEverywhere(Command::LocalRename));
+    EXPECT_TRUE(enabledEverywhere(Command::LocalDelete));  // home is not the root
+    pane().chooseTreeEntry(0);
     list().selectAll(false);
-    EXPECT_FALSE(enabled("sbDel1"));
-    EXPECT_FALSE(enabled("Delete2"));
+    EXPECT_FALSE(enabledEverywhere(Command::LocalDelete));
 
-    controller.state().serverListMode = false;
-    click("lvLocEnter", "lvLoc");
-    EXPECT_TRUE(enabled("UploadSelectedFiles2"));
-    click("lvLocExit", "lvLoc");
-    EXPECT_FALSE(enabled("UploadSelectedFiles2"));
+    controller.updateConnectionUI(true);
+    EXPECT_TRUE(enabledEverywhere(Command::Upload));
 }
 
 TEST_F(LocalPaneTest, MakeDirectoryEntersItAndStaysInsideTheLocalDirectory) {
     dialogs.promptAnswers = {std::string("New Dir")};
-    click("sbMkd1Click", "sbMkd1");
+    click(Command::LocalMakeDirectory);
     EXPECT_EQ(dialogs.prompts.back().caption, "Verzeichnis erstellen");
     EXPECT_EQ(dialogs.prompts.back().prompt, " Neuen Verzeichnisnamen eingeben:");
     EXPECT_TRUE(fs::is_directory(home / "New Dir"));
     EXPECT_EQ(controller.localDir(), homeDir() + "New Dir/");
 
-    click("SpeedButton4Click", "SpeedButton4");
+    click(Command::LocalUp);
     dialogs.promptAnswers = {std::string("docs"), std::string("../escape")};
-    click("sbMkd1Click", "sbMkd1");
+    click(Command::LocalMakeDirectory);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].caption, "Achtung");
     EXPECT_EQ(dialogs.messages[0].text, homeDir() + "docs: File exists");
-    click("sbMkd1Click", "sbMkd1");
+    click(Command::LocalMakeDirectory);
     EXPECT_EQ(dialogs.messages.back().text, homeDir() + "../escape: Invalid argument");
     EXPECT_FALSE(fs::exists(dir.path() / "escape"));
     EXPECT_EQ(controller.localDir(), homeDir());
@@ -280,14 +285,14 @@ TEST_F(LocalPaneTest, MakeDirectoryEntersItAndStaysInsideTheLocalDirectory) {
 TEST_F(LocalPaneTest, RenameKeepsTheEntryInItsDirectoryAndNeverReplacesAnother) {
     selectCaption(list(), "b.txt");
     dialogs.promptAnswers = {std::string("../../moved.txt")};
-    click("sbRen1Click", "sbRen1");
+    click(Command::LocalRename);
     EXPECT_EQ(dialogs.prompts.back().value, "b.txt");
     EXPECT_EQ(readFile(home / "moved.txt"), "b");
     EXPECT_EQ(rows(), (std::vector<std::string>{"docs", "Zeta", "c.log", "moved.txt"}));
 
     selectCaption(list(), "moved.txt");
     dialogs.promptAnswers = {std::string("c.log")};
-    click("sbRen1Click", "sbRen1");
+    click(Command::LocalRename);
     EXPECT_EQ(readFile(home / "moved.txt"), "b");
     EXPECT_EQ(readFile(home / "c.log"), "ccc");
     EXPECT_TRUE(dialogs.messages.empty());
@@ -295,16 +300,16 @@ TEST_F(LocalPaneTest, RenameKeepsTheEntryInItsDirectoryAndNeverReplacesAnother) 
 
 TEST_F(LocalPaneTest, ChangeCaseRenamesSelectedEntriesButNeverOntoAnother) {
     writeFile(home / "B.TXT", "upper");
-    click("dlbxChange", "Refresh1");
+    click(Command::LocalRefresh);
     for (const char* name : {"docs", "B.TXT"})
         for (std::size_t i = 0; i < list().count(); ++i)
             if (list().item(i).caption == name)
                 list().setSelected(i, true);
-    click("LargeCase1Click", "LargeCase1");  // upper case
+    click(Command::LocalUpperCase);  // upper case
     EXPECT_TRUE(fs::is_directory(home / "DOCS"));
-    click("LargeCase1Click", "AsSentence4");
+    click(Command::LocalSentenceCase);
     EXPECT_TRUE(fs::is_directory(home / "Docs"));
-    click("LargeCase1Click", "LowerCase4");  // "B.txt" would land on "b.txt"
+    click(Command::LocalLowerCase);  // "B.txt" would land on "b.txt"
     EXPECT_EQ(readFile(home / "B.txt"), "upper");
     EXPECT_EQ(readFile(home / "b.txt"), "b");
     EXPECT_TRUE(fs::is_directory(home / "docs"));
@@ -321,12 +326,12 @@ TEST_F(LocalPaneTest, DeleteAsksWithTotalsAndNeverFollowsALinkOutOfTheTree) {
     fs::create_directories(home / "docs" / "deep");
     writeFile(home / "docs" / "deep" / "d.txt", "");
     fs::create_directory_symlink(outside, home / "docs" / "link");
-    click("dlbxChange", "Refresh1");
+    click(Command::LocalRefresh);
     selectCaption(list(), "docs");
     list().setSelected(2, true);  // b.txt
 
     dialogs.messageAnswers = {Answer::No};
-    click("sbDel1Click", "sbDel1");
+    click(Command::LocalDelete);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].caption, "Achtung");
     EXPECT_EQ(dialogs.messages[0].text,
@@ -336,7 +341,7 @@ TEST_F(LocalPaneTest, DeleteAsksWithTotalsAndNeverFollowsALinkOutOfTheTree) {
 
     dialogs.messageAnswers = {Answer::Yes};
     selectCaption(list(), "docs");
-    click("sbDel1Click", "sbDel1");
+    click(Command::LocalDelete);
     EXPECT_FALSE(fs::exists(home / "docs"));
     EXPECT_EQ(readFile(outside / "precious"), "keep");
     EXPECT_EQ(rows(), (std::vector<std::string>{"Zeta", "b.txt", "c.log"}));
@@ -344,7 +349,7 @@ TEST_F(LocalPaneTest, DeleteAsksWithTotalsAndNeverFollowsALinkOutOfTheTree) {
     // Nothing selected below home: the shown directory goes, the pane moves to its parent.
     controller.changeLocalDir("Zeta");
     dialogs.messageAnswers = {Answer::Yes};
-    click("sbDel1Click", "sbDel1");
+    click(Command::LocalDelete);
     EXPECT_EQ(dialogs.messages.back().text,
               "M\xc3\xb6"
               "chten Sie 0 Dateien l\xc3\xb6schen? und 1 Ordner ");
@@ -355,12 +360,12 @@ TEST_F(LocalPaneTest, DeleteAsksWithTotalsAndNeverFollowsALinkOutOfTheTree) {
 TEST_F(LocalPaneTest, ViewAndRunHandTheFullPathAsOneArgumentWithTheLocalDirectory) {
     const std::string odd = "it's a \"test\"; rm -rf x.txt";
     writeFile(home / odd, "");
-    click("dlbxChange", "Refresh1");
-    click("Viewfile2Click", "sbView");
+    click(Command::LocalRefresh);
+    click(Command::LocalView);
     EXPECT_TRUE(opened.empty());  // nothing selected
     selectCaption(list(), odd);
-    click("Viewfile2Click", "Viewfile1");
-    click("sbRunClick", "RunApplication1");
+    click(Command::LocalView);
+    click(Command::LocalRun);
     ASSERT_EQ(opened.size(), 2u);
     EXPECT_EQ(opened[0].purpose, OpenPurpose::View);
     EXPECT_EQ(opened[1].purpose, OpenPurpose::Run);
@@ -369,7 +374,7 @@ TEST_F(LocalPaneTest, ViewAndRunHandTheFullPathAsOneArgumentWithTheLocalDirector
         EXPECT_EQ(o.dir, homeDir());
     }
     openerWorks = false;
-    click("sbRunClick", "sbRun");
+    click(Command::LocalRun);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].caption, "Achtung");
 }

@@ -35,7 +35,7 @@ protected:
         controller = std::make_unique<SessionController>(loop, dialogs, data.path());
         controller->FormCreate();
         select("Local");
-        controller->invoke("FTPViewDblClick", "FTPView");
+        controller->execute(Command::RemoteOpen);
         ASSERT_TRUE(settled() && shows("top.txt")) << logText();
     }
 
@@ -51,7 +51,7 @@ protected:
         EXPECT_TRUE(settled()) << logText();
         return test::commandsSince(controller->model(), before);
     }
-    void invoke(const char* handler) { controller->invoke(handler, ""); }
+    void execute(Command command) { controller->execute(command); }
 
     test::TempDir root;
     test::TempDir data;
@@ -65,21 +65,22 @@ TEST_F(NavigationTest, EachMoveSendsItsCommandsAndListsWhereTheClientIs) {
     const std::string start = controller->ftp().hostDirName();
     const std::string sub = start == "/" ? "/sub" : start + "/sub";
     select("sub");
-    EXPECT_EQ(sentBy([&] { invoke("FTPViewDblClick"); }),
+    EXPECT_EQ(sentBy([&] { execute(Command::RemoteOpen); }),
               (Commands{"CWD " + sub, "TYPE A", "EPSV", "MLSD"}));
     EXPECT_TRUE(shows("inner.txt"));
     EXPECT_EQ(controller->model().ftpPath().text(), "sub");
 
-    EXPECT_EQ(sentBy([&] { invoke("Refresh3Click"); }), (Commands{"TYPE A", "EPSV", "MLSD"}));
+    EXPECT_EQ(sentBy([&] { execute(Command::RemoteRefresh); }),
+              (Commands{"TYPE A", "EPSV", "MLSD"}));
     EXPECT_TRUE(shows("inner.txt"));
 
-    EXPECT_EQ(sentBy([&] { invoke("FTPOneLevelUpClick"); }),
+    EXPECT_EQ(sentBy([&] { execute(Command::RemoteUp); }),
               (Commands{"CDUP", "TYPE A", "EPSV", "MLSD"}));
     EXPECT_TRUE(shows("top.txt"));
 
     // A directory that cannot be entered: where the client is is read and listed.
     dialogs.promptAnswers = {std::optional<std::string>("/missing")};
-    EXPECT_EQ(sentBy([&] { invoke("ChandDirect1Click"); }),
+    EXPECT_EQ(sentBy([&] { execute(Command::RemoteChangeDirectory); }),
               (Commands{"CWD /missing", "TYPE A", "PWD", "TYPE A", "EPSV", "MLSD"}));
     EXPECT_TRUE(shows("top.txt"));
     EXPECT_EQ(controller->ftp().hostDirName(), start);
@@ -88,17 +89,17 @@ TEST_F(NavigationTest, EachMoveSendsItsCommandsAndListsWhereTheClientIs) {
 TEST_F(NavigationTest, CommandsAndKeepAliveEnterTheDirectoryAgainAndList) {
     const std::string start = controller->ftp().hostDirName();
     controller->model().cbCmd().setText("NOOP");
-    EXPECT_EQ(sentBy([&] { invoke("SpeedButton5Click"); }),
+    EXPECT_EQ(sentBy([&] { execute(Command::SendCommandLine); }),
               (Commands{"NOOP", "CWD " + start, "TYPE A", "EPSV", "MLSD"}));
-    EXPECT_EQ(sentBy([&] { controller->cTimerTimer(); }),
+    EXPECT_EQ(sentBy([&] { controller->keepAliveTick(); }),
               (Commands{"NOOP", "CWD " + start, "TYPE A", "EPSV", "MLSD"}));
     EXPECT_TRUE(shows("top.txt"));
 
     // Each "Error" line names the failure of the request that just ended.
     controller->model().cbCmd().setText("SITE NOSUCHTHING");
-    EXPECT_EQ(sentBy([&] { invoke("SpeedButton5Click"); }), Commands{"SITE NOSUCHTHING"});
+    EXPECT_EQ(sentBy([&] { execute(Command::SendCommandLine); }), Commands{"SITE NOSUCHTHING"});
     controller->model().cbCmd().setText("RNFR no-such-file");
-    EXPECT_EQ(sentBy([&] { invoke("SpeedButton5Click"); }), Commands{"RNFR no-such-file"});
+    EXPECT_EQ(sentBy([&] { execute(Command::SendCommandLine); }), Commands{"RNFR no-such-file"});
     std::vector<std::string> errors;
     for (const std::string& line : controller->model().logLines())
         if (line.rfind("Error ", 0) == 0)

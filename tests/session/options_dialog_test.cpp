@@ -42,7 +42,7 @@ protected:
     // "Preferences" with script acting on the dialog; true from the script presses OK.
     void preferences(std::function<bool(OptionsDialogModel&)> script) {
         dialogs.optionsScripts = {std::move(script)};
-        controller.invoke("FtpOptions1Click", "FtpOptions1");
+        controller.execute(Command::Preferences);
     }
 
     test::TempDir dir;

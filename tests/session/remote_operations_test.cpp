@@ -63,11 +63,9 @@ public:
     bool settled() { return test::settle(loop, *controller, 20s); }
     void login() {
         select({"Local"});
-        controller->invoke("FTPViewDblClick", "FTPView");
+        controller->execute(Command::RemoteOpen);
     }
-    void invoke(const char* handler, const char* sender = "") {
-        controller->invoke(handler, sender);
-    }
+    void execute(Command command) { controller->execute(command); }
     std::string logText() const { return test::logText(controller->model()); }
     int logCount(const std::string& prefix) const {
         return test::logCount(controller->model(), prefix);
@@ -99,7 +97,7 @@ protected:
         ASSERT_EQ(start, "/");
     }
     Commands refreshed() {
-        EXPECT_EQ(session->sentBy([&] { session->invoke("Refresh3Click"); }),
+        EXPECT_EQ(session->sentBy([&] { session->execute(Command::RemoteRefresh); }),
                   (Commands{"TYPE A", "EPSV", "MLSD"}));
         return {};
     }
@@ -117,11 +115,12 @@ TEST_F(RemoteOperationsTest, DeleteWalksTheTreeAndComesBackToTheStart) {
     test::writeFile(root.path() / "tree" / "sub" / "b.txt", "b");
     test::writeFile(root.path() / "loose.txt", "l");
     test::FtpServer::handOver(root.path());
-    session->invoke("Refresh3Click");
+    session->execute(Command::RemoteRefresh);
     ASSERT_TRUE(session->settled() && session->shows("tree"));
 
     session->select({"loose.txt", "tree"});
-    EXPECT_EQ(session->sentBy([&] { session->invoke("sbDel2Click", "sbDel2"); }),
+    session->dialogs.messageAnswers = {Dialogs::Answer::Yes};
+    EXPECT_EQ(session->sentBy([&] { session->execute(Command::RemoteDelete); }),
               (Commands{"DELE loose.txt", "CWD /tree",     "TYPE A", "EPSV",      "MLSD",
                         "DELE a.txt",     "CWD /tree/sub", "TYPE A", "EPSV",      "MLSD",
                         "DELE b.txt",     "TYPE A",        "CDUP",   "TYPE A",    "RMD /tree/sub",
@@ -141,13 +140,13 @@ TEST_F(RemoteOperationsTest, RenameAndChangeCaseRefuseANameOfAnotherEntry) {
     test::writeFile(root.path() / "Mixed.TXT", "m");
     test::writeFile(root.path() / "mixed.txt", "twin");
     test::FtpServer::handOver(root.path());
-    session->invoke("Refresh3Click");
+    session->execute(Command::RemoteRefresh);
     ASSERT_TRUE(session->settled() && session->shows("other.txt"));
 
     // Onto another entry's name: nothing is sent, the user is told.
     session->select({"top.txt"});
     session->dialogs.promptAnswers = {std::optional<std::string>("other.txt")};
-    EXPECT_EQ(session->sentBy([&] { session->invoke("sbRen2Click", "sbRen2"); }), Commands{});
+    EXPECT_EQ(session->sentBy([&] { session->execute(Command::RemoteRename); }), Commands{});
     EXPECT_EQ(session->logCount("! Not renamed: \"top.txt\" to \"other.txt\""), 1);
     ASSERT_EQ(session->dialogs.messages.size(), 1u);
     EXPECT_EQ(test::readFile(root.path() / "other.txt"), "o");
@@ -155,14 +154,14 @@ TEST_F(RemoteOperationsTest, RenameAndChangeCaseRefuseANameOfAnotherEntry) {
     // A case-only change of the same entry goes on.
     session->select({"top.txt"});
     session->dialogs.promptAnswers = {std::optional<std::string>("TOP.txt")};
-    EXPECT_EQ(session->sentBy([&] { session->invoke("sbRen2Click", "sbRen2"); }),
+    EXPECT_EQ(session->sentBy([&] { session->execute(Command::RemoteRename); }),
               (Commands{"RNFR top.txt", "RNTO TOP.txt", "TYPE A", "EPSV", "MLSD"}));
     EXPECT_TRUE(fs::exists(root.path() / "TOP.txt"));
     EXPECT_TRUE(session->shows("TOP.txt"));
 
     // lower case: "Mixed.TXT" would replace its twin and is passed over; "TOP.txt" goes on.
     session->select({"Mixed.TXT", "TOP.txt"});
-    EXPECT_EQ(session->sentBy([&] { session->invoke("LARGECASE3Click", "LowerCase6"); }),
+    EXPECT_EQ(session->sentBy([&] { session->execute(Command::RemoteLowerCase); }),
               (Commands{"RNFR TOP.txt", "RNTO top.txt", "TYPE A", "EPSV", "MLSD"}))
         << session->logText();
     EXPECT_EQ(session->logCount("! Not renamed: \"Mixed.TXT\""), 1);
@@ -173,13 +172,13 @@ TEST_F(RemoteOperationsTest, RenameAndChangeCaseRefuseANameOfAnotherEntry) {
 
 TEST_F(RemoteOperationsTest, MakeDirectoryListsAfterwardsAndARefusalEndsIt) {
     session->dialogs.promptAnswers = {std::optional<std::string>("fresh")};
-    EXPECT_EQ(session->sentBy([&] { session->invoke("sbMkd2Click", "sbMkd2"); }),
+    EXPECT_EQ(session->sentBy([&] { session->execute(Command::RemoteMakeDirectory); }),
               (Commands{"MKD fresh", "TYPE A", "EPSV", "MLSD"}));
     EXPECT_TRUE(fs::is_directory(root.path() / "fresh"));
     EXPECT_TRUE(session->shows("fresh"));
 
     session->dialogs.promptAnswers = {std::optional<std::string>("fresh")};
-    EXPECT_EQ(session->sentBy([&] { session->invoke("sbMkd2Click", "sbMkd2"); }),
+    EXPECT_EQ(session->sentBy([&] { session->execute(Command::RemoteMakeDirectory); }),
               (Commands{"MKD fresh"}));
     EXPECT_EQ(session->logCount("Error 550"), 1) << session->logText();
     refreshed();
@@ -293,30 +292,31 @@ protected:
         switch (op()) {
             case Op::Delete:
                 session->select({"tree"});
-                session->invoke("sbDel2Click", "sbDel2");
+                session->dialogs.messageAnswers = {Dialogs::Answer::Yes};
+                session->execute(Command::RemoteDelete);
                 return;
             case Op::ChangeCase:
                 session->select({"file.txt", "tree"});
-                session->invoke("LARGECASE3Click", "LARGECASE3");
+                session->execute(Command::RemoteUpperCase);
                 return;
             case Op::MakeDirectory:
                 session->dialogs.promptAnswers = {std::optional<std::string>("fresh")};
-                session->invoke("sbMkd2Click", "sbMkd2");
+                session->execute(Command::RemoteMakeDirectory);
                 return;
         }
     }
     void interrupt() {
         switch (interruption()) {
             case Interruption::Stop:
-                session->invoke("sbStopClick", "sbStop");
+                session->execute(Command::Stop);
                 return;
             case Interruption::StopInListing:
                 ASSERT_TRUE(
                     session->loop.runUntil([&] { return session->logCount("< 150") == 2; }, 20s));
-                session->invoke("sbStopClick", "sbStop");
+                session->execute(Command::Stop);
                 return;
             case Interruption::SecondCommand:
-                session->invoke("Refresh3Click", "Refresh3");
+                session->execute(Command::RemoteRefresh);
                 return;
             case Interruption::PreferencesOk:
             case Interruption::PreferencesCancel: {
@@ -325,7 +325,7 @@ protected:
                 return;
             }
             case Interruption::KeepAliveTick:
-                session->controller->cTimerTimer();
+                session->controller->keepAliveTick();
                 return;
             default:
                 return;
@@ -341,7 +341,7 @@ TEST_P(RemoteInterruptionTest, LeavesTheSessionConsistent) {
     session->login();
     ASSERT_TRUE(session->settled() && session->shows("file.txt")) << session->logText();
     if (interruption() == Interruption::KeepAliveTick)
-        session->dialogs.whilePromptOpen = [&] { session->controller->cTimerTimer(); };
+        session->dialogs.whilePromptOpen = [&] { session->controller->keepAliveTick(); };
     startOperation();
     ASSERT_TRUE(session->controller->runner().busy()) << session->logText();
     interrupt();
@@ -381,7 +381,7 @@ TEST_P(RemoteInterruptionTest, LeavesTheSessionConsistent) {
     EXPECT_TRUE(session->shows("file.txt")) << session->logText();
 
     // The next listing works.
-    EXPECT_EQ(session->sentBy([&] { session->invoke("Refresh3Click", "Refresh3"); }),
+    EXPECT_EQ(session->sentBy([&] { session->execute(Command::RemoteRefresh); }),
               (Commands{"TYPE A", "PASV", "LIST"}))
         << session->logText();
     EXPECT_TRUE(session->shows("file.txt"));

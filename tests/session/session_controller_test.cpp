@@ -6,6 +6,7 @@
 
 #include "base/poll_loop.h"
 #include "scripted_dialogs.h"
+#include "sites/server_list.h"
 #include "test_support.h"
 
 namespace quay {
@@ -29,10 +30,9 @@ protected:
     SessionControllerTest() : controller(loop, dialogs, dir.path()) { controller.FormCreate(); }
 
     PaneItem server(const char* name) {
-        PaneItem item;
-        item.caption = name;
-        item.imageIndex = 3;
-        return item;
+        FtpServerInfo info;
+        info.Name = name;
+        return serverItem(info);
     }
     bool enabled(const char* name) { return controller.model().control(name).enabled; }
 
@@ -43,56 +43,61 @@ protected:
 };
 
 // Commands the user may use on saved servers only, and on a live session only.
-const char* const kServerCommands[] = {"sbConnect",           "sbNewServer", "sbProperties",
-                                       "ConnecttoFTPServer1", "NewServer1",  "NewServer2",
-                                       "FtpOptions1"};
-// Of every group (buttons, main menu, list popup) some that need a live session.
-const char* const kSessionCommands[] = {"sbDisConnect",
-                                        "sbStop",
-                                        "SpeedButton1",
-                                        "SpeedButton2",
-                                        "Disconnect1",
-                                        "StopTransfer1",
-                                        "UploadSelectedFiles1",
-                                        "UploadSelectedFiles2",
-                                        "MakeDirectory2",
-                                        "DownloadSelectedFiles1",
-                                        "Sorting6",
-                                        "Filter4",
-                                        "ChangeDirectory2",
-                                        "FileAttributes1",
-                                        "Select7",
-                                        "Filter2"};
+const Command kServerCommands[] = {Command::Connect, Command::NewServer, Command::Preferences};
+const Command kSessionCommands[] = {Command::Disconnect,
+                                    Command::Stop,
+                                    Command::Upload,
+                                    Command::Download,
+                                    Command::RemoteSortByName,
+                                    Command::RemoteFilter,
+                                    Command::RemoteChangeDirectory,
+                                    Command::RemoteAttributes,
+                                    Command::RemoteSelectAll};
 // Always usable: they serve the server list as well as the session.
-const char* const kNeutralCommands[] = {
-    "sbMkd2",         "sbRen2",   "sbDel2", "DeleteServerDirFile1",
-    "CustomCommand1", "Refresh3", "Font1",  "Exit1"};
+const Command kNeutralCommands[] = {Command::RemoteMakeDirectory,
+                                    Command::RemoteRename,
+                                    Command::RemoteDelete,
+                                    Command::ToggleCommandBar,
+                                    Command::RemoteRefresh,
+                                    Command::RemoteFont,
+                                    Command::Exit};
 
+// A command's button, menu entry and popup entry are enabled alike, by the command's rule;
+// a submenu is enabled while one of its entries is.
 TEST_F(SessionControllerTest, EnablingFollowsTheConnectionState) {
     for (bool connected : {true, false}) {
         controller.updateConnectionUI(connected);
-        for (const char* name : kServerCommands)
-            EXPECT_EQ(enabled(name), !connected) << name << " connected=" << connected;
-        for (const char* name : kSessionCommands)
-            EXPECT_EQ(enabled(name), connected) << name << " connected=" << connected;
-        for (const char* name : kNeutralCommands)
-            EXPECT_TRUE(enabled(name)) << name << " connected=" << connected;
+        const auto expect = [&](Command command, bool on) {
+            EXPECT_EQ(controller.model().commandEnabled(command), on);
+            ASSERT_FALSE(controlsOf(command).empty());
+            for (const std::string& name : controlsOf(command))
+                EXPECT_EQ(enabled(name.c_str()), on) << name << " connected=" << connected;
+        };
+        for (Command command : kServerCommands)
+            expect(command, !connected);
+        for (Command command : kSessionCommands)
+            expect(command, connected);
+        for (Command command : kNeutralCommands)
+            expect(command, true);
+        for (const char* submenu : {"Sorting6", "Select7", "ChangeCase6"})
+            EXPECT_EQ(enabled(submenu), connected) << submenu;
+        EXPECT_TRUE(enabled("View6"));
     }
 }
 
 TEST_F(SessionControllerTest, ServerPropertiesNeedsASelectedServerAndNoSession) {
+    const char* const entries[] = {"sbProperties", "ServerProperties1", "ServerProperties2"};
     controller.model().ftpView().add(server("alpha"));
-    controller.FTPViewChange();
-    EXPECT_TRUE(enabled("sbProperties"));
-    EXPECT_FALSE(enabled("ServerProperties1"));
-    EXPECT_FALSE(enabled("ServerProperties2"));
+    controller.remotePaneChanged();
+    for (const char* name : entries)
+        EXPECT_FALSE(enabled(name)) << name;
 
     controller.model().ftpView().setSelected(0, true);
-    EXPECT_TRUE(enabled("ServerProperties1")) << "a change of the pane reruns the rule";
-    EXPECT_TRUE(enabled("ServerProperties2"));
+    for (const char* name : entries)
+        EXPECT_TRUE(enabled(name)) << name << ": a change of the pane reruns the rule";
 
     controller.state().serverListMode = false;
-    controller.FTPViewChange();
+    controller.remotePaneChanged();
     EXPECT_FALSE(enabled("ServerProperties1"));
 }
 
@@ -100,8 +105,8 @@ TEST_F(SessionControllerTest, ServerPropertiesNeedsASelectedServerAndNoSession) 
 // control's tag carries it.
 TEST_F(SessionControllerTest, StopWithNothingRunningDoesNothing) {
     controller.state().serverListMode = false;
-    controller.FTPViewChange();
-    controller.invoke("sbStopClick", "sbStop");
+    controller.remotePaneChanged();
+    controller.execute(Command::Stop);
     EXPECT_FALSE(controller.runner().busy());
     EXPECT_FALSE(controller.runner().stopRequested());
     EXPECT_EQ(controller.model().control("sbStop").tag, 0);
@@ -134,12 +139,12 @@ TEST_F(SessionControllerTest, ClosingAsksAndOnlyYesCloses) {
 }
 
 TEST_F(SessionControllerTest, ViewStyleEntriesActOnTheListTheirHandlerNames) {
-    controller.invoke("MenuItem11Click", "SmallIcons8");
+    controller.execute(Command::LocalViewSmallIcons);
     EXPECT_EQ(controller.model().lvLoc().viewStyle(), ViewStyle::vsSmallIcon);
     EXPECT_EQ(controller.model().ftpView().viewStyle(), ViewStyle::vsList);
-    controller.invoke("LargeIcons3Click", "Details6");
+    controller.execute(Command::RemoteViewDetails);
     EXPECT_EQ(controller.model().ftpView().viewStyle(), ViewStyle::vsReport);
-    controller.invoke("LargeIcons1Click", "LargeIcons1");
+    controller.execute(Command::RemoteViewLargeIcons);
     EXPECT_EQ(controller.model().ftpView().viewStyle(), ViewStyle::vsIcon);
     EXPECT_EQ(controller.model().lvLoc().viewStyle(), ViewStyle::vsSmallIcon);
 }
@@ -149,29 +154,28 @@ TEST_F(SessionControllerTest, FontEntriesChooseTheListByTagAndCancelKeepsItsFont
     remote.name = "Remote";
     controller.model().setPaneFont("FTPView", remote);
 
-    controller.invoke("Font2Click", "Font3");  // popup of FTPView, tag 1: cancelled
+    controller.execute(Command::RemoteFont);  // popup of FTPView, tag 1: cancelled
     ASSERT_EQ(dialogs.shown.size(), 1u);
     EXPECT_EQ(dialogs.shown[0].name, "Remote") << "the dialog starts from the list's font";
     EXPECT_EQ(controller.model().paneFont("FTPView"), remote);
 
     dialogs.answer = "Mono";
-    controller.invoke("Font2Click", "Font4");  // popup of lvLoc, tag 0
+    controller.execute(Command::LocalFont);  // popup of lvLoc, tag 0
     EXPECT_EQ(controller.model().paneFont("lvLoc").name, "Mono");
     EXPECT_EQ(controller.model().paneFont("FTPView"), remote);
-    controller.invoke("Font2Click", "Font1");  // "FTP - Server" menu, tag 1
+    controller.execute(Command::RemoteFont);  // "FTP - Server" menu, tag 1
     EXPECT_EQ(controller.model().paneFont("FTPView").name, "Mono");
 }
 
 TEST_F(SessionControllerTest, ExitAndNewSessionGoThroughTheWindowHooks) {
     int closes = 0, starts = 0;
-    controller.invoke("Exit1Click", "Exit1");
-    controller.invoke("Spawnnewsession1Click", "Spawnnewsession1");  // no hooks: nothing
+    controller.execute(Command::Exit);
+    controller.execute(Command::NewSession);  // no hooks: nothing
     controller.onCloseWindow = [&] { ++closes; };
     controller.onStartInstance = [&] { ++starts; };
-    controller.invoke("Exit1Click", "Exit1");
-    controller.invoke("ExplorerButton1Click", "ExplorerButton1");
-    controller.invoke("Spawnnewsession1Click", "Spawnnewsession1");
-    controller.invoke("NoSuchHandlerClick", "Exit1");
+    controller.execute(Command::Exit);
+    controller.execute(Command::ExitAbortingRequest);
+    controller.execute(Command::NewSession);
     EXPECT_EQ(closes, 2);
     EXPECT_EQ(starts, 1);
 }

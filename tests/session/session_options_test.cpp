@@ -37,9 +37,9 @@ protected:
 TEST_F(SessionOptions, TransferModeAndListFontsSurviveARestart) {
     {
         ProgramRun run(dir.path());
-        run.controller.invoke("miAutoClick", "miAscii");
+        run.controller.execute(Command::TransferAscii);
         EXPECT_EQ(run.checkedMode(), "miAscii") << "one entry is checked at a time";
-        run.controller.invoke("miAutoClick", "miBinary");
+        run.controller.execute(Command::TransferBinary);
         PaneFont font = run.controller.model().paneFont("FTPView");
         font.name = "Courier";
         font.italic = true;
@@ -74,11 +74,11 @@ TEST_F(SessionOptions, ServerListIsShownAtStartAndItsCommandsActOnlyWithoutASess
         ProgramRun run(dir.path());
         EXPECT_EQ(run.controller.model().ftpView().count(), 0u);
         run.dialogs.promptAnswers = {std::string("staging"), std::string("ignored")};
-        run.controller.invoke("sbMkd2Click", "sbMkd2");
+        run.controller.execute(Command::RemoteMakeDirectory);
         EXPECT_EQ(run.controller.model().ftpView().count(), 1u);
 
         run.controller.state().serverListMode = false;
-        run.controller.invoke("sbMkd2Click", "MakeDirectory2");
+        run.controller.execute(Command::RemoteMakeDirectory);
         // Connected, the same prompt makes a remote directory (none without a session), never
         // a folder of the server list.
         EXPECT_EQ(run.dialogs.prompts.size(), 2u);
@@ -109,7 +109,7 @@ TEST_F(SessionOptions, ChosenLanguageTranslatesTheWindowAtStartAndOnChoice) {
     EXPECT_TRUE(run.controller.languageItems()[1].checked);
     EXPECT_FALSE(model.control("miEnglish").checked);
 
-    run.controller.invoke("miEnglishClick", "miEnglish");
+    run.controller.execute(Command::BuiltInLanguage);
     EXPECT_TRUE(model.control("miEnglish").checked);
     EXPECT_EQ(model.control("sbConnect").text, "&Connect") << "the template's texts return";
     run.controller.FormClose();
@@ -152,20 +152,20 @@ TEST_F(SessionOptions, AServerDraggedOntoAFolderMovesOnlyInServerListMode) {
         return view.count();
     };
     view.setSelected(rowOf("Box"), true);
-    EXPECT_FALSE(run.controller.FTPViewMouseDown()) << "a folder is not dragged";
+    EXPECT_FALSE(run.controller.serverDragAllowed()) << "a folder is not dragged";
     view.selectAll(false);
     view.setSelected(rowOf("Srv"), true);
-    EXPECT_TRUE(run.controller.FTPViewMouseDown());
+    EXPECT_TRUE(run.controller.serverDragAllowed());
 
     run.controller.state().serverListMode = false;
-    EXPECT_FALSE(run.controller.FTPViewMouseDown());
-    run.controller.FTPViewDragDrop("FTPView", static_cast<long>(rowOf("Box")));
+    EXPECT_FALSE(run.controller.serverDragAllowed());
+    run.controller.dropOnRemotePane("FTPView", static_cast<long>(rowOf("Box")));
     EXPECT_EQ(view.count(), 3u) << "connected, the server list is not touched";
 
     run.controller.state().serverListMode = true;
-    run.controller.FTPViewDragDrop("lvLoc", static_cast<long>(rowOf("Box")));
+    run.controller.dropOnRemotePane("lvLoc", static_cast<long>(rowOf("Box")));
     EXPECT_EQ(view.count(), 3u) << "only rows of the server list move";
-    run.controller.FTPViewDragDrop("FTPView", static_cast<long>(rowOf("Box")));
+    run.controller.dropOnRemotePane("FTPView", static_cast<long>(rowOf("Box")));
     EXPECT_EQ(view.count(), 2u);
     EXPECT_EQ(rowOf("Srv"), view.count());
 }
@@ -205,7 +205,7 @@ TEST_F(SessionOptions, AnUnwritableDataDirectoryOnlyLosesTheSave) {
     test::writeFile(notADirectory, "not a directory");
     {
         ProgramRun run(notADirectory);
-        run.controller.invoke("miAutoClick", "miAscii");
+        run.controller.execute(Command::TransferAscii);
         EXPECT_NO_THROW(run.controller.FormClose());
         EXPECT_TRUE(run.dialogs.messages.empty());
     }

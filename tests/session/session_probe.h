@@ -60,7 +60,7 @@ inline void closePreferences(ScriptedDialogs& dialogs, SessionController& contro
         model.cbPassiveTransfer = true;
         return ok;
     }};
-    EXPECT_NO_THROW(controller.invoke("FtpOptions1Click", "FtpOptions1"));
+    EXPECT_NO_THROW(controller.execute(Command::Preferences));
 }
 
 }  // namespace quay::test

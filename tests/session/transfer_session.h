@@ -93,7 +93,7 @@ public:
         controller->FormCreate();
         controller->changeLocalDir(local.path().string());
         selectCaption(remotePane(), "Local");
-        controller->invoke("FTPViewDblClick", "FTPView");
+        controller->execute(Command::RemoteOpen);
         ASSERT_TRUE(settled()) << logText();
         start = controller->ftp().hostDirName();
     }
@@ -135,15 +135,15 @@ public:
     void interrupt(Interruption interruption) {
         switch (interruption) {
             case Interruption::Stop:
-                controller->invoke("sbStopClick", "sbStop");
+                controller->execute(Command::Stop);
                 return;
             case Interruption::Dropped:
                 server->stop();
                 return;
             case Interruption::SecondCommand:
-                controller->invoke("Refresh3Click", "Refresh3");
-                controller->invoke("SpeedButton2Click", "SpeedButton2");
-                controller->invoke("SpeedButton1Click", "SpeedButton1");
+                controller->execute(Command::RemoteRefresh);
+                controller->execute(Command::Download);
+                controller->execute(Command::Upload);
                 return;
             case Interruption::PreferencesOk:
             case Interruption::PreferencesCancel: {
@@ -172,7 +172,7 @@ public:
                   start == "/" ? "127.0.0.1" : start.substr(start.rfind('/') + 1));
         EXPECT_TRUE(showsCaption(remotePane(), shownFile)) << logText();
         const std::size_t before = logSize();
-        controller->invoke("Refresh3Click", "Refresh3");
+        controller->execute(Command::RemoteRefresh);
         ASSERT_TRUE(settled()) << logText();
         EXPECT_EQ(sentSince(before), (Commands{"TYPE A", "EPSV", "MLSD"})) << logText();
         EXPECT_TRUE(showsCaption(remotePane(), shownFile)) << logText();

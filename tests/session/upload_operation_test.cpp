@@ -22,7 +22,7 @@ TEST_F(UploadOperationTest, AMissingDirectoryIsMadeEnteredListedAndFilled) {
     select(localPane(), "a.bin");
     select(localPane(), "up");
     const std::size_t before = logSize();
-    controller->invoke("SpeedButton1Click", "SpeedButton1");
+    controller->execute(Command::Upload);
     ASSERT_TRUE(settled()) << logText();
 
     const std::string up = remotePath("up");
@@ -52,7 +52,7 @@ TEST_F(UploadOperationTest, ResumeOntoACompleteRemoteFileIsAskedAgain) {
     select(localPane(), "full.bin");
     select(localPane(), "part.bin");
     const std::size_t before = logSize();
-    controller->invoke("SpeedButton1Click", "SpeedButton1");
+    controller->execute(Command::Upload);
     ASSERT_TRUE(settled()) << logText();
 
     EXPECT_EQ(dialogs.overwriteAsked.size(), 3u) << logText();
@@ -89,12 +89,12 @@ TEST_P(UploadInterruptionTest, LeavesTheSessionConsistent) {
         dialogs.overwriteAnswers.assign(test::kBatchFiles, {Dialogs::Overwrite::Overwrite, {}});
         dialogs.whileAsking = [this] {
             for (int tick = 0; tick < 5; ++tick)
-                controller->cTimerTimer();
+                controller->keepAliveTick();
         };
     }
     select(localPane(), "up");
     const std::size_t before = logSize();
-    controller->invoke("SpeedButton1Click", "SpeedButton1");
+    controller->execute(Command::Upload);
     ASSERT_TRUE(logged("> STOR " + remotePath("up/" + test::batchFileName(1)))) << logText();
     interrupt(interruption);
     expectConsistent(interruption == Interruption::Dropped, "top.txt");

@@ -17,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::readFile;
 using test::writeFile;
-using DblClick = ServerListCommands::DblClickResult;
+using Open = ServerListCommands::OpenResult;
 
 // Fills the open properties dialog with a name and a server and presses OK.
 test::ScriptedDialogs::PropertiesScript fill(std::string name, std::string server) {
@@ -43,7 +43,7 @@ protected:
     }
     void mkdir(const std::string& name) {
         dialogs.promptAnswers.push_back(name);
-        commands.sbMkd2Click();
+        commands.makeFolder();
     }
 
     test::TempDir dir;
@@ -58,7 +58,7 @@ protected:
 TEST_F(ServerListCommandsTest, NewServerIsAddedSelectedAndSaved) {
     dialogs.propertiesScripts.push_back(fill("", "nameless"));  // refused: stays open
     dialogs.propertiesScripts.push_back(fill("Home", "host1"));
-    ASSERT_TRUE(commands.sbNewServerClick());
+    ASSERT_TRUE(commands.addServer());
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].caption, "Attention");
     EXPECT_EQ(dialogs.messages[0].text, "FTP Server Name must be defined");
@@ -71,14 +71,14 @@ TEST_F(ServerListCommandsTest, NewServerIsAddedSelectedAndSaved) {
     EXPECT_EQ(readFile(data / "Answer.txt"), "\"Default\",0957681\r\n");
 
     // Cancelling adds nothing.
-    EXPECT_FALSE(commands.sbNewServerClick());
+    EXPECT_FALSE(commands.addServer());
     EXPECT_EQ(view.count(), 1u);
 }
 
 TEST_F(ServerListCommandsTest, UnwritableLayoutsFileIsReported) {
     fs::create_directories(data / "Answer.txt");
     dialogs.propertiesScripts.push_back(fill("Home", "host1"));
-    ASSERT_TRUE(commands.sbNewServerClick());
+    ASSERT_TRUE(commands.addServer());
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Can not write the file:" + (data / "Answer.txt").string());
     EXPECT_EQ(view.count(), 1u);
@@ -95,20 +95,20 @@ TEST_F(ServerListCommandsTest, PropertiesEditTheSelectedServerOrAddOne) {
         model.NameEdt = "Alpha";
         return true;
     });
-    commands.sbPropertiesClick();
+    commands.editSelectedServer();
     EXPECT_EQ(captions(), (std::vector<std::string>{"Work", "Alpha"}));
     EXPECT_NE(listFile().find("Name=Alpha;Server=a;"), std::string::npos);
 
     // A folder selected: nothing happens.
     select("Work");
-    EXPECT_FALSE(commands.FTPViewSelectItem(7));
-    commands.sbPropertiesClick();
+    EXPECT_FALSE(commands.serverSelected());
+    commands.editSelectedServer();
     EXPECT_EQ(dialogs.propertiesShown, 1);
 
     // Nothing selected: a new server, added unselected.
     view.selectAll(false);
     dialogs.propertiesScripts.push_back(fill("Beta", "b"));
-    commands.sbPropertiesClick();
+    commands.editSelectedServer();
     EXPECT_EQ(captions(), (std::vector<std::string>{"Work", "Alpha", "Beta"}));
     EXPECT_EQ(view.selectedCount(), 0u);
     EXPECT_NE(listFile().find("Name=Beta;"), std::string::npos);
@@ -138,11 +138,11 @@ TEST_F(ServerListCommandsTest, MakeDirectoryCreatesFoldersAndRefusesEscapes) {
 
     // Inside a folder the message names the folder path too; a cancelled prompt does nothing.
     select("Work");
-    commands.FTPViewDblClick();
+    commands.openRow();
     mkdir("..");
     EXPECT_EQ(dialogs.messages.back().text, "Can Not Create the Directory :work\\..");
     dialogs.promptAnswers.push_back(std::nullopt);
-    commands.sbMkd2Click();
+    commands.makeFolder();
     EXPECT_EQ(captions(), std::vector<std::string>{".."});
 }
 
@@ -151,7 +151,7 @@ TEST_F(ServerListCommandsTest, RenameFolderMovesItsDirectory) {
     writeFile(data / "Work" / "ftplist.TXT", "Name=Inner;\r\n");
     select("Work");
     dialogs.promptAnswers.push_back("Jobs");
-    commands.sbRen2Click();
+    commands.renameFolder();
     EXPECT_EQ(dialogs.prompts.back().caption, "Umbenennen ");
     EXPECT_EQ(dialogs.prompts.back().prompt, "Neuen eingeben  ");
     EXPECT_EQ(dialogs.prompts.back().value, "Work");
@@ -161,7 +161,7 @@ TEST_F(ServerListCommandsTest, RenameFolderMovesItsDirectory) {
 
     // A change of case alone renames as well.
     dialogs.promptAnswers.push_back("JOBS");
-    commands.sbRen2Click();
+    commands.renameFolder();
     EXPECT_EQ(listFile(), "DIR=JOBS\r\n");
 
     // Failures change nothing and show nothing: a taken name, escapes.
@@ -169,7 +169,7 @@ TEST_F(ServerListCommandsTest, RenameFolderMovesItsDirectory) {
     select("JOBS");
     for (const char* bad : {"Other", "..", "../../x", ""}) {
         dialogs.promptAnswers.push_back(bad);
-        commands.sbRen2Click();
+        commands.renameFolder();
     }
     EXPECT_EQ(captions(), (std::vector<std::string>{"JOBS", "Other"}));
     EXPECT_EQ(listFile("JOBS"), "Name=Inner;\r\n");
@@ -181,22 +181,22 @@ TEST_F(ServerListCommandsTest, DeleteKeepsDirectoriesSoARecreatedFolderShowsItsS
     mkdir("Work");
     writeFile(data / "Work" / "ftplist.TXT", "Name=Kept;\r\n");
     select("Work");
-    commands.FTPViewDblClick();
+    commands.openRow();
     EXPECT_EQ(captions(), (std::vector<std::string>{"..", "Kept"}));
     select("..");
-    commands.sbDel2Click();  // ".." leaves the pane only
+    commands.removeSelected();  // ".." leaves the pane only
     EXPECT_EQ(captions(), std::vector<std::string>{"Kept"});
     EXPECT_EQ(listFile("Work").rfind("Name=Kept;Port=21;", 0), 0u);
 
     path.setItemIndex(0);
-    commands.FTPPathChange();
+    commands.pathChosen();
     view.selectAll(true);
-    commands.sbDel2Click();
+    commands.removeSelected();
     EXPECT_TRUE(view.empty());
     EXPECT_EQ(listFile(), "");
     mkdir("Work");
     select("Work");
-    commands.FTPViewDblClick();
+    commands.openRow();
     EXPECT_EQ(captions(), (std::vector<std::string>{"..", "Kept"}));
 }
 
@@ -206,42 +206,42 @@ TEST_F(ServerListCommandsTest, DoubleClickAndNavigation) {
     writeFile(data / "Work" / "ftplist.TXT", "DIR=Test\r\n");
     int cleared = 0;
     commands.clearRemoteEntries = [&cleared] { ++cleared; };
-    commands.Refresh3Click();
+    commands.refresh();
     EXPECT_EQ(cleared, 1);
 
     select("Srv");
-    EXPECT_EQ(commands.FTPViewDblClick(), DblClick::Connect);
+    EXPECT_EQ(commands.openRow(), Open::Connect);
     select("Work");
-    EXPECT_EQ(commands.FTPViewDblClick(), DblClick::None);
+    EXPECT_EQ(commands.openRow(), Open::None);
     select("Test");
-    commands.FTPViewDblClick();
+    commands.openRow();
     EXPECT_EQ(commands.list().currentFolderPath(), "work\\test\\");
     EXPECT_EQ(commands.list().rememberedFolderPath(), "work\\Test\\");
     select("..");
-    commands.FTPViewDblClick();
+    commands.openRow();
     EXPECT_EQ(captions(), (std::vector<std::string>{"..", "Test"}));
-    commands.FTPOneLevelUpClick();
+    commands.oneLevelUp();
     EXPECT_EQ(captions(), (std::vector<std::string>{"Work", "Srv"}));
     path.setItemIndex(2);
-    commands.FTPPathChange();
+    commands.pathChosen();
     EXPECT_EQ(captions(), std::vector<std::string>{".."});
 
     // Nothing selected: a new server, connected to when added.
     view.selectAll(false);
     dialogs.propertiesScripts.push_back(fill("Fresh", "f"));
-    EXPECT_EQ(commands.FTPViewDblClick(), DblClick::Connect);
+    EXPECT_EQ(commands.openRow(), Open::Connect);
     EXPECT_NE(readFile(data / "Work" / "Test" / "ftplist.TXT").find("Name=Fresh;"),
               std::string::npos);
     view.selectAll(false);
-    EXPECT_EQ(commands.FTPViewDblClick(), DblClick::None);  // cancelled
+    EXPECT_EQ(commands.openRow(), Open::None);  // cancelled
 }
 
 TEST_F(ServerListCommandsTest, DropMovesAServerIntoAFolder) {
     writeFile(data / "ftplist.TXT", "DIR=Box\r\nName=Srv;\r\nName=Other;\r\n");
     commands.showServerList("");
     select("Srv");
-    EXPECT_FALSE(commands.FTPViewDragDrop(2));  // onto a server
-    ASSERT_TRUE(commands.FTPViewDragDrop(0));
+    EXPECT_FALSE(commands.dropOnRemotePane(2));  // onto a server
+    ASSERT_TRUE(commands.dropOnRemotePane(0));
     EXPECT_EQ(captions(), (std::vector<std::string>{"Box", "Other"}));
     EXPECT_EQ(listFile("Box").rfind("Name=Srv;Port=21;", 0), 0u);
     EXPECT_EQ(listFile().find("Srv"), std::string::npos);
@@ -250,7 +250,7 @@ TEST_F(ServerListCommandsTest, DropMovesAServerIntoAFolder) {
 TEST_F(ServerListCommandsTest, ConvertOldListScramblesPlainPasswords) {
     writeFile(data / "ftplist.TXT", "DIR=Box\r\nName=Old;Password=plain;\r\n");
     commands.showServerList("");
-    commands.N5Click();
+    commands.convertPasswords();
     EXPECT_EQ(serverOf(view.item(1))->Password, "plain");
     EXPECT_NE(listFile().find("Password=" + cryptPassword("plain") + ";"), std::string::npos);
     EXPECT_EQ(listFile().rfind("DIR=Box\r\n", 0), 0u);

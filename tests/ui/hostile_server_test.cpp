@@ -147,9 +147,17 @@ private slots:
         QCOMPARE(run.logCount("Error Unable to open local file"), 0);
     }
 
-    // Stop while a download receives nothing ends it at once (not at the time-out), and the
-    // session goes on: the listing after the batch and the next download work.
+    void stopEndsASilentDownloadAtOnce_data() {
+        QTest::addColumn<bool>("byKey");
+        QTest::newRow("Stop button") << false;
+        QTest::newRow("Escape in the remote list") << true;
+    }
+
+    // Stop (the button, or Escape) while a download receives nothing ends it at once (not at
+    // the time-out), and the session goes on: the listing after the batch and the next
+    // download work.
     void stopEndsASilentDownloadAtOnce() {
+        QFETCH(bool, byKey);
         test::ScriptedTree tree = smallTree();
         tree.silentFile = "/hello.txt";
         test::ScriptedFtpServer server([&](test::ScriptedFtpSession& s) { tree.serve(s); });
@@ -164,7 +172,12 @@ private slots:
                        lines.back() == "< 150 data";
             },
             kWaitMs));
-        QVERIFY(run.click("sbStop"));
+        if (byKey) {
+            auto* list = run.window().findChild<PaneView*>("FTPView");
+            QTest::keyClick(list->currentWidget(), Qt::Key_Escape);
+        } else {
+            QVERIFY(run.click("sbStop"));
+        }
         QVERIFY(run.waitIdle());
         QCOMPARE(run.logCount("> ABOR"), 1);
         QCOMPARE(run.logCount("Error 426 Transfer aborted"), 1);

@@ -30,9 +30,11 @@
 #include "base/poll_loop.h"
 #include "program_run.h"
 #include "scripted_dialogs.h"
+#include "session/main_window_controls.h"
 #include "session/session_controller.h"
 #include "sites/server_list.h"
 #include "test_support.h"
+#include "ui/command_keys.h"
 #include "ui/main_window.h"
 #include "ui/pane_view.h"
 #include "ui/qt_event_loop.h"
@@ -491,12 +493,12 @@ private slots:
         QCOMPARE(remote->itemModel().rowCount(), 2);
         QVERIFY(remote->selection().selectedRows().isEmpty());
         pane.setSelected(0, true);
-        c.invoke("FTPViewDblClick", "FTPView");  // into Box: a reset inside an update bracket
+        c.execute(Command::RemoteOpen);  // into Box: a reset inside an update bracket
         QCOMPARE(remote->itemModel().rowCount(), 1);
         m_program->dialogs.promptAnswers = {std::string("Sub")};
-        c.invoke("sbMkd2Click", "sbMkd2");  // added and sorted
+        c.execute(Command::RemoteMakeDirectory);  // added and sorted
         QCOMPARE(remote->itemModel().index(1, 0).data().toString(), QStringLiteral("Sub"));
-        c.invoke("FTPOneLevelUpClick", "FTPOneLevelUp");
+        c.execute(Command::RemoteUp);
         QCOMPARE(remote->itemModel().rowCount(), 2);
 
         PaneModel& files = c.model().lvLoc();
@@ -707,6 +709,67 @@ private slots:
         QCOMPARE(remote->currentWidget(), static_cast<QWidget*>(&remote->reportView()));
         window().findChild<QAction*>("LargeIcons3")->trigger();
         QCOMPARE(remote->currentWidget(), static_cast<QWidget*>(&remote->iconView()));
+    }
+
+    // Every menu and popup entry of a command with keys shows them; the entries of the local
+    // and the remote list show the same key for their own command.
+    void menuEntriesShowTheirCommandsKeys() {
+        int shown = 0;
+        for (const ControlDef& def : mainWindowControls()) {
+            if (def.kind != ControlKind::MenuItem || def.command == Command::None)
+                continue;
+            const QList<QKeySequence> keys = keysOf(def.command);
+            QAction* entry = window().action(def.name);
+            QVERIFY2(entry != nullptr, def.name.c_str());
+            QCOMPARE(entry->shortcuts(), keys);
+            shown += keys.isEmpty() ? 0 : 1;
+        }
+        QVERIFY(shown >= 20);
+        QCOMPARE(window().action("Delete1")->shortcut(), QKeySequence(Qt::Key_Delete));
+        QCOMPARE(window().action("DeleteServerDirFile2")->shortcut(), QKeySequence(Qt::Key_Delete));
+        QCOMPARE(window().action("DownloadSelectedFiles1")->shortcut(),
+                 QKeySequence(Qt::CTRL | Qt::Key_D));
+    }
+
+    // Each menu of the menu bar opens with Alt and a letter of its title, also when a
+    // language file gives titles without "&": then the first letter that no other title and
+    // no button ("&Connect") uses.
+    void everyMenuOpensWithAltAndALetter_data() {
+        QTest::addColumn<QByteArray>("translation");
+        QTest::addColumn<QString>("letters");
+        QTest::newRow("built-in") << QByteArray() << QStringLiteral("olfa");
+        QTest::newRow("translated") << QByteArray(
+                                           "[Translations]\n"
+                                           "_Main.Connection1.Caption=Verbindung\n"
+                                           "_Main.LocalComputer1.Caption=Lokaler Computer\n"
+                                           "_Main.FTPServer1.Caption=FTP - Server\n"
+                                           "_Main.About1.Caption=&\xc3\x9c"
+                                           "ber\n")
+                                    << QString::fromUtf8("vlf\xc3\xbc");
+    }
+    void everyMenuOpensWithAltAndALetter() {
+        QFETCH(QByteArray, translation);
+        QFETCH(QString, letters);
+        if (!translation.isEmpty()) {
+            m_program.reset();
+            test::writeFile(m_dir->path() / "deutsch.lng", translation.toStdString());
+            test::writeFile(m_dir->path() / "options.ftp",
+                            "[Language]\nLangOn=1\nLangInit=0\nLangFile=deutsch\n");
+            m_program = std::make_unique<Program>(m_dir->path());
+        }
+        window().show();
+        window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window()));
+        const char* const menus[] = {"Connection1", "LocalComputer1", "FTPServer1", "About1"};
+        for (int i = 0; i < 4; ++i) {
+            QMenu* menu = window().findChild<QAction*>(menus[i])->menu();
+            QVERIFY(!menu->isVisible());
+            QTest::keyClick(window().findChild<QWidget*>("lvLoc"),
+                            Qt::Key(letters[i].toUpper().unicode()), Qt::AltModifier);
+            QVERIFY2(QTest::qWaitFor([&] { return menu->isVisible(); }, 2000), menus[i]);
+            menu->close();
+            QTRY_VERIFY(!menu->isVisible());
+        }
     }
 };
 

@@ -1,26 +1,32 @@
-// The remote file operations through the real main window against real servers, as a user
-// does them: select rows of the remote pane, press the button or menu entry, answer the
-// dialog, then look at the server's files on disk, the pane and the log.
+// The file operations through the real main window against real servers, as a user does
+// them: select rows of a pane, press the button, menu entry or key, answer the dialog, then
+// look at the files on disk, the pane and the log.
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QItemSelectionModel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <algorithm>
+#include <functional>
 #include <memory>
 
+#include "config/options.h"
 #include "ftp_servers.h"
 #include "program_run.h"
 #include "session/delete_operation.h"
 #include "sites/server_line.h"
 #include "test_support.h"
+#include "ui/options_dialog_view.h"
 #include "ui/pane_view.h"
 #include "ui/widget_dialogs.h"
 
@@ -31,6 +37,17 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr int kWaitMs = 20000;
+
+// One key pressed in a list (or, for an empty list name, in the remote list for a key of the
+// window) with the rows selected first: set-up, then the key, then the result to wait for.
+struct KeyCase {
+    const char* what;
+    const char* list;
+    std::vector<std::string> rows;
+    QKeyCombination key;
+    std::function<void()> before;
+    std::function<bool()> done;
+};
 
 }  // namespace
 
@@ -90,6 +107,10 @@ private:
             m_program = std::make_unique<test::ProgramRun>(m_data->path());
         window().show();
         QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        logIn();
+    }
+    // Connects to the saved server by a double-click on it.
+    void logIn() {
         QTRY_VERIFY_WITH_TIMEOUT(remoteShows("Local"), kWaitMs);
         clickRows("FTPView", {"Local"});
         QTest::mouseDClick(viewport("FTPView"), Qt::LeftButton, {}, rowCentre("FTPView", "Local"));
@@ -111,7 +132,7 @@ private:
         return view(list)->visualRect(index).center();
     }
     // Clicks the first row and control-clicks the others.
-    void clickRows(const char* list, std::initializer_list<std::string> captions) {
+    void clickRows(const char* list, const std::vector<std::string>& captions) {
         Qt::KeyboardModifiers modifiers;
         for (const std::string& caption : captions) {
             QTest::mouseClick(viewport(list), Qt::LeftButton, modifiers, rowCentre(list, caption));
@@ -177,6 +198,7 @@ private:
         if (remoteShows(".."))
             QTest::mouseClick(viewport("FTPView"), Qt::LeftButton, Qt::ControlModifier,
                               rowCentre("FTPView", ".."));
+        dialogs().messageAnswers = {Dialogs::Answer::Yes};
         click("sbDel2");
         QTRY_VERIFY_WITH_TIMEOUT(
             !fs::exists(m_root->path() / "tree") && idle() && !remoteShows("tree"), kWaitMs);
@@ -221,6 +243,21 @@ private:
         QCOMPARE(logCount("Error "), 0);
     }
 
+    // Focuses list and selects rows there as a user does (a click, then control-clicks).
+    void focusRows(const char* list, const std::vector<std::string>& rows) {
+        // A dialog or the progress window may have been the active window last.
+        window().activateWindow();
+        if (!QTest::qWaitForWindowActive(&window()))
+            qFatal("the main window does not become active");
+        view(list)->setFocus(Qt::MouseFocusReason);
+        pane(list).selectAll(false);
+        clickRows(list, rows);
+    }
+    bool localShows(const std::string& caption) { return rowOf("lvLoc", caption) >= 0; }
+    bool allSelected(const char* list) {
+        return pane(list).count() > 0 && pane(list).selectedIndexes().size() == pane(list).count();
+    }
+
 private slots:
     void init() {
         m_data = std::make_unique<test::TempDir>();
@@ -255,6 +292,7 @@ private slots:
         const std::string start = controller().ftp().hostDirName();
         const int listings = logCount("> MLSD");
         clickRows("FTPView", {"one.txt", "two.txt"});
+        dialogs().messageAnswers = {Dialogs::Answer::Yes};
         click("sbDel2");
         QTRY_VERIFY_WITH_TIMEOUT(!remoteShows("one.txt") && !remoteShows("two.txt") && idle(),
                                  kWaitMs);
@@ -263,6 +301,7 @@ private slots:
         QVERIFY(!fs::exists(m_root->path() / "one.txt") && !fs::exists(m_root->path() / "two.txt"));
 
         clickRows("FTPView", {"tree"});
+        dialogs().messageAnswers = {Dialogs::Answer::Yes};
         click("sbDel2");
         QTRY_VERIFY_WITH_TIMEOUT(logCount("Error ") == 1 && idle(), kWaitMs);
         QVERIFY(!fs::exists(m_root->path() / "tree" / "a.txt"));
@@ -288,6 +327,7 @@ private slots:
         const std::string start = controller().ftp().hostDirName();
 
         clickRows("FTPView", {"tree"});
+        dialogs().messageAnswers = {Dialogs::Answer::Yes};
         click("sbDel2");
         QTRY_VERIFY_WITH_TIMEOUT(logCount("> DELE ") >= 1, kWaitMs);
         click("sbStop");
@@ -314,6 +354,7 @@ private slots:
 
         const std::string start = controller().ftp().hostDirName();
         clickRows("FTPView", {"tree"});
+        dialogs().messageAnswers = {Dialogs::Answer::Yes};
         click("sbDel2");
         QTRY_VERIFY_WITH_TIMEOUT(logCount("Error ") == 1 && idle(), kWaitMs);
         QCOMPARE(logCount("! Not entered, too deep"), 1);
@@ -489,6 +530,271 @@ private slots:
 
         trigger("CustomCommand2");
         QVERIFY(!bar->isVisible());
+    }
+
+    // Each key runs its command as the command's button does, on the list that has the focus;
+    // the cases follow one another in one session.
+    void keysRunTheirCommands() {
+        test::TempDir local;
+        const fs::path l = local.path(), r = m_root->path();
+        test::writeFile(l / "a.txt", "a");
+        test::writeFile(m_root->path() / "marker", "m");
+        connectTo(test::FtpServerKind::Vsftpd);
+        window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window()));
+        QVERIFY(controller().changeLocalDir(l.string()));
+        const std::string localDir = controller().localDir();
+        const auto prompt = [this](const char* answer) {
+            return [this, answer] { dialogs().promptAnswers = {std::string(answer)}; };
+        };
+        const auto yes = [this] { dialogs().messageAnswers = {Dialogs::Answer::Yes}; };
+        std::string opened;
+        controller().onOpenFile = [&opened](OpenPurpose purpose, const std::string& path,
+                                            const std::string&) {
+            opened = (purpose == OpenPurpose::View ? "view " : "run ") + path;
+            return true;
+        };
+        const auto remoteDir = [this] { return bare(controller().ftp().hostDirName()); };
+        const QString top = remoteDir(), sub = bare(controller().ftp().hostDirName() + "/rdir");
+        const KeyCase cases[] = {
+            {"F7 makes a local directory and enters it",
+             "lvLoc",
+             {},
+             Qt::Key_F7,
+             prompt("made"),
+             [&] { return controller().localDir() == localDir + "made/"; }},
+            {"Backspace goes up locally",
+             "lvLoc",
+             {},
+             Qt::Key_Backspace,
+             nullptr,
+             [&] { return controller().localDir() == localDir && localShows("made"); }},
+            {"F2 renames a local file",
+             "lvLoc",
+             {"a.txt"},
+             Qt::Key_F2,
+             prompt("b.txt"),
+             [&] { return fs::exists(l / "b.txt") && !fs::exists(l / "a.txt"); }},
+            {"Delete deletes local files",
+             "lvLoc",
+             {"b.txt"},
+             Qt::Key_Delete,
+             yes,
+             [&] { return !fs::exists(l / "b.txt") && !localShows("b.txt"); }},
+            {"F5 refreshes the local list",
+             "lvLoc",
+             {},
+             Qt::Key_F5,
+             [&] { test::writeFile(l / "new.txt", "new"); },
+             [&] { return localShows("new.txt"); }},
+            {"Ctrl+A selects every local row",
+             "lvLoc",
+             {},
+             Qt::CTRL | Qt::Key_A,
+             nullptr,
+             [&] { return allSelected("lvLoc"); }},
+            {"F3 views a local file",
+             "lvLoc",
+             {"new.txt"},
+             Qt::Key_F3,
+             nullptr,
+             [&] { return opened == "view " + localDir + "new.txt"; }},
+            {"Enter opens a local directory",
+             "lvLoc",
+             {"made"},
+             Qt::Key_Return,
+             nullptr,
+             [&] { return controller().localDir() == localDir + "made/"; }},
+            {"Alt+Up goes up locally",
+             "lvLoc",
+             {},
+             Qt::ALT | Qt::Key_Up,
+             nullptr,
+             [&] { return controller().localDir() == localDir; }},
+            {"Ctrl+U uploads the local selection",
+             "lvLoc",
+             {"new.txt"},
+             Qt::CTRL | Qt::Key_U,
+             nullptr,
+             [&] { return fs::exists(r / "new.txt") && remoteShows("new.txt") && idle(); }},
+            {"F7 makes a remote directory",
+             "FTPView",
+             {},
+             Qt::Key_F7,
+             prompt("rdir"),
+             [&] { return fs::is_directory(r / "rdir") && remoteShows("rdir") && idle(); }},
+            {"Enter opens a remote directory",
+             "FTPView",
+             {"rdir"},
+             Qt::Key_Enter,
+             nullptr,
+             [&] { return remoteDir() == sub && idle(); }},
+            {"Alt+Up goes up remotely",
+             "FTPView",
+             {},
+             Qt::ALT | Qt::Key_Up,
+             nullptr,
+             [&] { return remoteDir() == top && remoteShows("rdir") && idle(); }},
+            {"Enter opens it again",
+             "FTPView",
+             {"rdir"},
+             Qt::Key_Return,
+             nullptr,
+             [&] { return remoteDir() == sub && idle(); }},
+            {"Backspace goes up remotely",
+             "FTPView",
+             {},
+             Qt::Key_Backspace,
+             nullptr,
+             [&] { return remoteDir() == top && remoteShows("rdir") && idle(); }},
+            {"F2 renames a remote file",
+             "FTPView",
+             {"new.txt"},
+             Qt::Key_F2,
+             prompt("moved.txt"),
+             [&] { return fs::exists(r / "moved.txt") && !fs::exists(r / "new.txt") && idle(); }},
+            {"Ctrl+D downloads the remote selection",
+             "FTPView",
+             {"moved.txt"},
+             Qt::CTRL | Qt::Key_D,
+             nullptr,
+             [&] { return test::readFile(l / "moved.txt") == "new" && idle(); }},
+            {"F5 refreshes the remote list",
+             "FTPView",
+             {},
+             Qt::Key_F5,
+             [&] {
+                 test::writeFile(r / "late.txt", "l");
+                 test::FtpServer::handOver(r);
+             },
+             [&] { return remoteShows("late.txt") && idle(); }},
+            {"Ctrl+A selects every remote row",
+             "FTPView",
+             {},
+             Qt::CTRL | Qt::Key_A,
+             nullptr,
+             [&] { return allSelected("FTPView"); }},
+            {"Delete deletes on the server once asked",
+             "FTPView",
+             {"late.txt"},
+             Qt::Key_Delete,
+             yes,
+             [&] { return !fs::exists(r / "late.txt") && !remoteShows("late.txt") && idle(); }},
+        };
+        for (const KeyCase& c : cases) {
+            focusRows(c.list, c.rows);
+            if (c.before)
+                c.before();
+            QVERIFY2(QApplication::focusWidget() == view(c.list), c.what);
+            QTest::keyClick(QApplication::focusWidget(), c.key.key(), c.key.keyboardModifiers());
+            QVERIFY2(QTest::qWaitFor(c.done, kWaitMs),
+                     (std::string(c.what) + "; in " + remoteDir().toStdString() +
+                      "; last line: " + controller().model().logLines().back())
+                         .c_str());
+        }
+        QCOMPARE(logCount("Error "), 0);
+        QCOMPARE(dialogs().messages.back().text, std::string("Delete 'late.txt' from the server?"));
+    }
+
+    // Tab goes from one list to the other and back, past every control between them; typing
+    // a name's first letters in a list makes that row the current one. The window title names
+    // the server and the directory shown.
+    void tabMovesBetweenTheListsAndTypingFindsAName() {
+        test::writeFile(m_root->path() / "marker", "m");
+        connectTo(test::FtpServerKind::Vsftpd);
+        QCOMPARE(window().windowTitle(),
+                 QString::fromStdString("Local: " + controller().ftp().hostDirName() +
+                                        " - Quayside Pro"));
+        window().activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window()));
+        focusRows("lvLoc", {});
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), view("FTPView"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), view("lvLoc"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), view("FTPView"));
+
+        QTest::keyClicks(QApplication::focusWidget(), "mar");
+        QCOMPARE(view("FTPView")->currentIndex().row(),
+                 static_cast<int>(rowOf("FTPView", "marker")));
+    }
+
+    // The delete question names what goes; No leaves the server's files as they were, Yes
+    // deletes them.
+    void remoteDeleteAsksFirst() {
+        fs::create_directories(m_root->path() / "photos" / "2024");
+        test::writeFile(m_root->path() / "photos" / "2024" / "p.jpg", "p");
+        test::writeFile(m_root->path() / "notes.txt", "n");
+        test::writeFile(m_root->path() / "marker", "m");
+        connectTo(test::FtpServerKind::Vsftpd);
+        const struct {
+            std::vector<std::string> rows;
+            const char* question;
+        } cases[] = {
+            {{"photos"}, "Delete 'photos' and everything in it from the server?"},
+            {{"notes.txt"}, "Delete 'notes.txt' from the server?"},
+            {{"notes.txt", "marker"}, "Delete 2 entries from the server?"},
+            {{"photos", "notes.txt", "marker"},
+             "Delete 3 entries from the server, 1 of them a directory with everything in it?"},
+        };
+        const int deletes = logCount("> DELE");
+        for (const auto& c : cases) {
+            focusRows("FTPView", c.rows);
+            dialogs().messageAnswers = {Dialogs::Answer::No};
+            click("sbDel2");
+            QCOMPARE(dialogs().messages.back().text, std::string(c.question));
+            QCOMPARE(dialogs().messages.back().caption, std::string("Achtung"));
+            QVERIFY(idle());
+        }
+        QCOMPARE(logCount("> DELE"), deletes);
+        QVERIFY(fs::exists(m_root->path() / "photos" / "2024" / "p.jpg"));
+        QVERIFY(fs::exists(m_root->path() / "notes.txt"));
+
+        focusRows("FTPView", {"photos", "notes.txt"});
+        dialogs().messageAnswers = {Dialogs::Answer::Yes};
+        trigger("DeleteServerDirFile1");
+        QTRY_VERIFY_WITH_TIMEOUT(!remoteShows("photos") && idle(), kWaitMs);
+        QVERIFY(!fs::exists(m_root->path() / "photos"));
+        QVERIFY(!fs::exists(m_root->path() / "notes.txt"));
+        QVERIFY(fs::exists(m_root->path() / "marker"));
+    }
+
+    // Unticked in Preferences, the question is not asked: Delete deletes at once, and the
+    // choice is kept in the options file.
+    void preferencesTurnsTheDeleteQuestionOff() {
+        test::writeFile(m_root->path() / "notes.txt", "n");
+        test::writeFile(m_root->path() / "marker", "m");
+        connectTo(test::FtpServerKind::Vsftpd, true);
+        trigger("Disconnect1");  // Preferences waits for the server list
+        QTRY_VERIFY_WITH_TIMEOUT(controller().state().serverListMode && idle(), kWaitMs);
+        QCOMPARE(window().windowTitle(), QStringLiteral("Quayside Pro"));
+        QTimer::singleShot(0, [] {
+            QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+            QWidget* dialog = QApplication::activeModalWidget();
+            auto* ask = dialog->findChild<QCheckBox*>("cbAskDelete");
+            QVERIFY(ask != nullptr && ask->isChecked());
+            ask->setChecked(false);
+            QTest::mouseClick(dialog->findChild<QPushButton*>("SpeedButton2"), Qt::LeftButton);
+        });
+        trigger("FtpOptions1");
+        QVERIFY(!controller().options().askRemoteDelete);
+        QVERIFY(!loadOptions(m_data->path()).askRemoteDelete);
+
+        logIn();
+        // Any dialog now would be a question that should not come: it is refused and noted.
+        bool asked = false;
+        QTimer::singleShot(0, [&asked] {
+            if (QWidget* dialog = QApplication::activeModalWidget()) {
+                asked = true;
+                static_cast<QDialog*>(dialog)->reject();
+            }
+        });
+        focusRows("FTPView", {"notes.txt"});
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Delete);
+        QTRY_VERIFY_WITH_TIMEOUT(!remoteShows("notes.txt") && idle(), kWaitMs);
+        QVERIFY(!asked);
+        QVERIFY(!fs::exists(m_root->path() / "notes.txt"));
     }
 };
 
