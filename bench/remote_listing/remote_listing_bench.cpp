@@ -38,7 +38,7 @@ void makeDirectory(const fs::path& dir, int count) {
 // Seconds from Refresh to the pane holding every entry.
 double refreshSeconds(test::TransferProgram& p, std::size_t rows) {
     return seconds([&] {
-        p.controller().invoke("Refresh3Click", "Refresh3");
+        p.controller().execute(quay::Command::RemoteRefresh);
         if (!p.waitIdle(600'000) || p.controller().model().ftpView().count() < rows)
             throw std::runtime_error("the listing did not fill the pane");
     });
@@ -54,7 +54,7 @@ int runBench(int argc, char** argv) {
     if (!p.start(server.port(), server.user(), server.password()))
         throw std::runtime_error("the window does not connect");
     p.dialogs().promptAnswers.push_back(std::string("/big"));
-    p.controller().invoke("ChandDirect1Click", "ChandDirect1");
+    p.controller().execute(quay::Command::RemoteChangeDirectory);
     if (!p.waitIdle(600'000) || !p.controller().state().listWithMlsd)
         throw std::runtime_error("no MLSD session in /big");
     const auto rows = static_cast<std::size_t>(entries);
