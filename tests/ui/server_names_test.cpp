@@ -205,6 +205,7 @@ private slots:
         QVERIFY(run().remoteRow(renamed) >= 0);
 
         QVERIFY(clickRemoteRows(withDir({kGreek, renamed})));
+        run().dialogs().messageAnswers = {Dialogs::Answer::Yes};
         QVERIFY(run().click("sbDel2"));
         QVERIFY(run().waitIdle());
         QVERIFY(!fs::exists(root() / kGreek));
@@ -291,6 +292,7 @@ private slots:
         QCOMPARE(logCount("> LIST"), 0);
 
         QVERIFY(clickRemoteRows({"sub"}));
+        run().dialogs().messageAnswers = {Dialogs::Answer::Yes};
         QVERIFY(run().click("sbDel2"));
         QVERIFY(run().waitIdle());
         QCOMPARE(logCount("! MLSD failed"), 1);
