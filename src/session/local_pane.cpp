@@ -199,7 +199,8 @@ void LocalPane::showRemoteSummary() {
 }
 
 void LocalPane::showError(const std::string& text) {
-    m_dialogs.messageBox("Achtung", text, Dialogs::Icon::Error, Dialogs::Ok);
+    m_dialogs.messageBox(m_dialogs.text(Message::Attention), text, Dialogs::Icon::Error,
+                         Dialogs::Ok);
 }
 
 }  // namespace quay

@@ -36,6 +36,8 @@ public:
 
     PaneModel& pane() { return m_pane; }
     const QList<PaneColumn>& columns() const { return m_columns; }
+    // New headings for the first columns, one per caption; the rest stay.
+    void setColumnCaptions(const QStringList& captions);
 
     // Text of raw name bytes for display.
     static QString displayText(const std::string& bytes);
