@@ -1,6 +1,11 @@
+#include <QAction>
+#include <QApplication>
 #include <QHeaderView>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <QTreeView>
 #include <map>
 
 #include "config/language_files.h"
@@ -22,6 +27,7 @@
 #include "ui/qt_text.h"
 #include "ui/rewrite_dialog.h"
 #include "ui/server_properties_dialog.h"
+#include "ui/widget_dialogs.h"
 #include "ui/widget_form.h"
 
 namespace quay {
@@ -101,6 +107,31 @@ QStringList headings(QWidget& window, const char* list) {
     return captions;
 }
 
+// Puts the title and message text of the next modal window into texts, then closes the
+// window without an answer.
+void readNextModal(QStringList& texts) {
+    QTimer::singleShot(0, [&texts] {
+        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
+        QWidget* modal = QApplication::activeModalWidget();
+        texts << modal->windowTitle();
+        if (auto* box = qobject_cast<QMessageBox*>(modal))
+            texts << box->text();
+        QMetaObject::invokeMethod(modal, "reject", Qt::QueuedConnection);
+    });
+}
+
+// A program run with the program's own dialogs, as main() assembles it, its window shown.
+struct WidgetRun {
+    explicit WidgetRun(const fs::path& dir) : controller(loop, dialogs, dir), window(controller) {
+        dialogs.setParent(&window);
+        window.show();
+    }
+    QtEventLoop loop;
+    WidgetDialogs dialogs;
+    SessionController controller;
+    MainWindow window;
+};
+
 }  // namespace
 
 class LanguageTest : public QObject {
@@ -164,6 +195,49 @@ private slots:
             if (c.withOptions)
                 QCOMPARE(readTextFile(dir.path() / kOptionsFileName).value_or(""), options);
         }
+    }
+
+    // With the English file, the texts that used to mix languages read in English: the
+    // column headings, the titles of the options and server properties dialogs and the local
+    // delete question.
+    void theEnglishFileSpeaksEnglishWhereTheWindowMixedLanguages() {
+        test::TempDir dir;
+        const fs::path home = dir.path() / "home";
+        fs::create_directories(home);
+        fs::create_directories(dir.path() / "data");
+        test::writeFile(home / "a.txt", "a");
+        const QByteArray oldHome = qgetenv("HOME");
+        qputenv("HOME", QByteArray::fromStdString(home.string()));
+        addShippedLanguageFiles(kShippedDir, dir.path() / "data");
+        setDesktopLanguage("en_GB.UTF-8");
+        {
+            WidgetRun run(dir.path() / "data");
+            QVERIFY(QTest::qWaitForWindowExposed(&run.window));
+            QCOMPARE(headings(run.window, "lvLoc"), (QStringList{"Name", "Size", "Date", "Time"}));
+            QCOMPARE(headings(run.window, "FTPView"),
+                     (QStringList{"Name", "Size", "Date", "Time", "Attributes"}));
+
+            QStringList properties;
+            readNextModal(properties);
+            QTest::mouseClick(run.window.findChild<QToolButton*>("sbNewServer"), Qt::LeftButton);
+            QCOMPARE(properties, QStringList{"Server Properties"});
+
+            QStringList options;
+            readNextModal(options);
+            run.window.findChild<QAction*>("FtpOptions1")->trigger();
+            QCOMPARE(options, QStringList{"Program Options"});
+
+            auto& local = *run.window.findChild<PaneView*>("lvLoc");
+            QTreeView& view = local.reportView();
+            QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
+                              view.visualRect(local.itemModel().index(0, 0)).center());
+            QStringList question;
+            readNextModal(question);
+            QTest::mouseClick(run.window.findChild<QToolButton*>("sbDel1"), Qt::LeftButton);
+            QCOMPARE(question, (QStringList{"Attention", "Delete 1 file(s)?"}));
+            QVERIFY(fs::exists(home / "a.txt"));
+        }
+        qputenv("HOME", oldHome);
     }
 
     // A shipped file never replaces the user's own file of that language, in any spelling.
