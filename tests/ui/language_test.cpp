@@ -27,7 +27,6 @@
 #include "ui/qt_text.h"
 #include "ui/rewrite_dialog.h"
 #include "ui/server_properties_dialog.h"
-#include "ui/widget_dialogs.h"
 #include "ui/widget_form.h"
 
 namespace quay {
@@ -120,18 +119,6 @@ void readNextModal(QStringList& texts) {
     });
 }
 
-// A program run with the program's own dialogs, as main() assembles it, its window shown.
-struct WidgetRun {
-    explicit WidgetRun(const fs::path& dir) : controller(loop, dialogs, dir), window(controller) {
-        dialogs.setParent(&window);
-        window.show();
-    }
-    QtEventLoop loop;
-    WidgetDialogs dialogs;
-    SessionController controller;
-    MainWindow window;
-};
-
 }  // namespace
 
 class LanguageTest : public QObject {
@@ -211,7 +198,7 @@ private slots:
         addShippedLanguageFiles(kShippedDir, dir.path() / "data");
         setDesktopLanguage("en_GB.UTF-8");
         {
-            WidgetRun run(dir.path() / "data");
+            test::WidgetProgramRun run(dir.path() / "data");
             QVERIFY(QTest::qWaitForWindowExposed(&run.window));
             QCOMPARE(headings(run.window, "lvLoc"), (QStringList{"Name", "Size", "Date", "Time"}));
             QCOMPARE(headings(run.window, "FTPView"),
