@@ -48,6 +48,22 @@ constexpr MessageDef kMessages[] = {
      "Neuen eingeben Verzeichnis: dateiname:"},
     {Message::RenameTargetExists, "RenameTargetExists", "\"%1\" exists already: not renamed."},
     {Message::FileExists, "FileExists", "File is already exist !"},
+    {Message::ChangeDirectoryTitle, "ChangeDirectoryTitle", "Verzeichnis wechseln"},
+    {Message::RemoteFilterTitle, "RemoteFilterTitle", "Filter"},
+    {Message::LocalFilterTitle, "LocalFilterTitle", "Lokale Auswahl"},
+    {Message::LocalSelectTitle, "LocalSelectTitle", "Lokal Filter"},
+    {Message::RemoteSelectTitle, "RemoteSelectTitle", "Ftp Filter"},
+    {Message::MaskPrompt, "MaskPrompt", "Maske"},
+    {Message::RemoteMakeDirectoryTitle, "RemoteMakeDirectoryTitle", "Verzeichnis erstellen"},
+    {Message::RemoteMakeDirectoryPrompt, "RemoteMakeDirectoryPrompt",
+     "Neuen Verzeichnisnamen eingeben"},
+    {Message::NewFolderTitle, "NewFolderTitle", "Verzeichnis erstellen"},
+    {Message::NewFolderPrompt, "NewFolderPrompt", "Neuen Verzeichnisnamen eingeben"},
+    {Message::FolderNotCreated, "FolderNotCreated", "Can Not Create the Directory :%1"},
+    {Message::RenameFolderTitle, "RenameFolderTitle", "Umbenennen "},
+    {Message::RenameFolderPrompt, "RenameFolderPrompt", "Neuen eingeben  "},
+    {Message::PasswordTitle, "PasswordTitle", "Enter password"},
+    {Message::PasswordPrompt, "PasswordPrompt", "Password:"},
 };
 
 constexpr const char* kTextProperty = "Text";

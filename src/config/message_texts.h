@@ -39,6 +39,21 @@ enum class Message {
     RemoteRenameDirectoryPrompt,
     RenameTargetExists,
     FileExists,
+    ChangeDirectoryTitle,
+    RemoteFilterTitle,
+    LocalFilterTitle,
+    LocalSelectTitle,
+    RemoteSelectTitle,
+    MaskPrompt,
+    RemoteMakeDirectoryTitle,
+    RemoteMakeDirectoryPrompt,
+    NewFolderTitle,
+    NewFolderPrompt,
+    FolderNotCreated,
+    RenameFolderTitle,
+    RenameFolderPrompt,
+    PasswordTitle,
+    PasswordPrompt,
 };
 
 // One text per Message, "%1" to "%9" standing for the arguments of text().

@@ -140,21 +140,22 @@ void LocalPane::sortRemoteByColumn(int tag) {
 
 void LocalPane::filter() {
     std::string mask = m_state.localMask;
-    if (!m_dialogs.showInputForm("Lokale Auswahl", "Maske", mask, false, kMaskLength))
+    if (!m_dialogs.showInputForm(m_dialogs.text(Message::LocalFilterTitle),
+                                 m_dialogs.text(Message::MaskPrompt), mask, false, kMaskLength))
         return;
     m_state.localMask = mask;
     fillList();
 }
 
 void LocalPane::selectLocal(SelectAction action) {
-    selectCommand(m_model.lvLoc(), m_state.localMask, "Lokal", action);
+    selectCommand(m_model.lvLoc(), m_state.localMask, Message::LocalSelectTitle, action);
 }
 
 void LocalPane::selectRemote(SelectAction action) {
-    selectCommand(m_model.ftpView(), m_state.remoteMask, "Ftp", action);
+    selectCommand(m_model.ftpView(), m_state.remoteMask, Message::RemoteSelectTitle, action);
 }
 
-void LocalPane::selectCommand(PaneModel& pane, std::string& mask, const char* label,
+void LocalPane::selectCommand(PaneModel& pane, std::string& mask, Message title,
                               SelectAction action) {
     std::string value = mask;
     std::vector<PaneItem> rows = pane.items();
@@ -162,8 +163,8 @@ void LocalPane::selectCommand(PaneModel& pane, std::string& mask, const char* la
         for (PaneItem& row : rows)
             row.selected = action == SelectAction::All || !row.selected;
     } else {
-        if (m_dialogs.showInputForm(std::string(label) + " Filter", "Maske", value, false,
-                                    kMaskLength))
+        if (m_dialogs.showInputForm(m_dialogs.text(title), m_dialogs.text(Message::MaskPrompt),
+                                    value, false, kMaskLength))
             for (PaneItem& row : rows)
                 if (matchMask(row.caption, value))
                     row.selected = action == SelectAction::SelectByMask;

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "config/message_texts.h"
 #include "config/options.h"
 #include "panes/combo_model.h"
 #include "panes/directory_tree.h"
@@ -95,7 +96,7 @@ private:
     void showDirectory(std::vector<PaneItem> rows);
     void refreshDrives();
     void resort(PaneModel& pane);
-    void selectCommand(PaneModel& pane, std::string& mask, const char* label, SelectAction action);
+    void selectCommand(PaneModel& pane, std::string& mask, Message title, SelectAction action);
     void handToDesktop(OpenPurpose purpose);
     // The first selected row of lvLoc, or nullptr.
     const PaneItem* selectedItem() const;
