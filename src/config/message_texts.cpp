@@ -64,6 +64,8 @@ constexpr MessageDef kMessages[] = {
     {Message::RenameFolderPrompt, "RenameFolderPrompt", "Neuen eingeben  "},
     {Message::PasswordTitle, "PasswordTitle", "Enter password"},
     {Message::PasswordPrompt, "PasswordPrompt", "Password:"},
+    {Message::LocalSummary, "LocalSummary", "%1 bytes (%2 Kb) in %3  Dateie(n)"},
+    {Message::RemoteSummary, "RemoteSummary", "%1 byte (%2 Kb) in %3 file(s)"},
 };
 
 constexpr const char* kTextProperty = "Text";

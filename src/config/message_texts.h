@@ -54,6 +54,8 @@ enum class Message {
     RenameFolderPrompt,
     PasswordTitle,
     PasswordPrompt,
+    LocalSummary,
+    RemoteSummary,
 };
 
 // One text per Message, "%1" to "%9" standing for the arguments of text().

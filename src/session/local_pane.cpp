@@ -186,9 +186,14 @@ void LocalPane::listChanged() {
     const SelectionSummary summary = summarizeSelection(m_model.lvLoc());
     m_model.setVisible("pnlLocInfo", summary.files > 0);
     if (summary.files > 0)
-        m_model.setText("pnlLocInfo", localSummaryText(summary));
+        m_model.setText("pnlLocInfo", summaryText(Message::LocalSummary, summary));
     if (onListChanged)
         onListChanged();
+}
+
+std::string LocalPane::summaryText(Message message, const SelectionSummary& summary) const {
+    return m_dialogs.text(message, {std::to_string(summary.bytes), kilobytesText(summary.bytes),
+                                    std::to_string(summary.files)});
 }
 
 void LocalPane::showRemoteSummary() {
@@ -196,7 +201,7 @@ void LocalPane::showRemoteSummary() {
     const bool shown = !m_state.serverListMode && summary.files > 0;
     m_model.setVisible("pnlFtpInfo", shown);
     if (shown)
-        m_model.setText("pnlFtpInfo", remoteSummaryText(summary));
+        m_model.setText("pnlFtpInfo", summaryText(Message::RemoteSummary, summary));
 }
 
 void LocalPane::showError(const std::string& text) {

@@ -9,6 +9,7 @@
 #include "config/options.h"
 #include "panes/combo_model.h"
 #include "panes/directory_tree.h"
+#include "panes/selection_summary.h"
 #include "session/presentation_model.h"
 #include "session/session_state.h"
 
@@ -97,6 +98,8 @@ private:
     void refreshDrives();
     void resort(PaneModel& pane);
     void selectCommand(PaneModel& pane, std::string& mask, Message title, SelectAction action);
+    // The selection summary in the words of message ("%1" bytes, "%2" kilobytes, "%3" files).
+    std::string summaryText(Message message, const SelectionSummary& summary) const;
     void handToDesktop(OpenPurpose purpose);
     // The first selected row of lvLoc, or nullptr.
     const PaneItem* selectedItem() const;

@@ -1,6 +1,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -185,8 +186,8 @@ private slots:
     }
 
     // With the English file, the texts that used to mix languages read in English: the
-    // column headings, the titles of the options and server properties dialogs and the local
-    // delete question.
+    // column headings, the titles of the options and server properties dialogs, the selection
+    // summary and the local delete question.
     void theEnglishFileSpeaksEnglishWhereTheWindowMixedLanguages() {
         test::TempDir dir;
         const fs::path home = dir.path() / "home";
@@ -218,6 +219,8 @@ private slots:
             QTreeView& view = local.reportView();
             QTest::mouseClick(view.viewport(), Qt::LeftButton, {},
                               view.visualRect(local.itemModel().index(0, 0)).center());
+            QCOMPARE(run.window.findChild<QLabel*>("pnlLocInfo")->text(),
+                     QStringLiteral("1 bytes (0.00 KB) in 1 file(s)"));
             QStringList question;
             readNextModal(question);
             QTest::mouseClick(run.window.findChild<QToolButton*>("sbDel1"), Qt::LeftButton);
