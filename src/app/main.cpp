@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <cstdlib>
 
+#include "config/shipped_languages.h"
 #include "session/data_directory.h"
 #include "session/session_controller.h"
 #include "ui/desktop_opener.h"
@@ -38,9 +39,10 @@ int main(int argc, char** argv) {
     // Desktops match the window to its installed menu entry and icon by this id.
     QGuiApplication::setDesktopFileName(QStringLiteral(QUAY_APP_ID));
 
+    const std::filesystem::path exeDir = QCoreApplication::applicationDirPath().toStdString();
     const std::filesystem::path dataDir =
-        quay::chooseDataDirectory(QCoreApplication::applicationDirPath().toStdString(),
-                                  environment("XDG_CONFIG_HOME"), homeDirectory());
+        quay::chooseDataDirectory(exeDir, environment("XDG_CONFIG_HOME"), homeDirectory());
+    quay::addShippedLanguageFiles(exeDir / QUAY_SHIPPED_LANGUAGES, dataDir);
     quay::QtEventLoop loop;
     quay::WidgetDialogs dialogs;
     quay::SessionController controller(loop, dialogs, dataDir);

@@ -28,6 +28,7 @@ void LanguageMenu::buildLanguageMenu(NamedForm& mainWindow) {
         m_settings.langOn = false;
         checkOnly(0);
     }
+    translateMessages();
     announce();
     if (m_settings.langOn) {
         translateWindow(mainWindow);
@@ -49,6 +50,7 @@ void LanguageMenu::miEnglishClick(int tag, NamedForm& mainWindow) {
         m_settings.langFile = clicked->caption;
         m_settings.langOn = true;
     }
+    translateMessages();
     announce();
     translateWindow(mainWindow);
 }
@@ -58,13 +60,33 @@ void LanguageMenu::translateWindow(NamedForm& form) {
         return;
     }
     if (m_settings.langInit) {
-        exportForm(form, languageFilePath(m_dataDir, kTemplateLanguage)
-                             .value_or(m_dataDir / (std::string(kTemplateLanguage) + ".lng")));
+        exportTemplate(form);
     }
     if (const auto file = languageFilePath(m_dataDir, m_settings.langFile)) {
         translateForm(form, *file);
     }
     m_settings.langOn = m_settings.langFile != kTemplateLanguage;
+}
+
+void LanguageMenu::translateMessages() {
+    m_messages.reset();
+    if (!m_settings.langOn) {
+        return;
+    }
+    if (m_settings.langInit) {
+        exportTemplate(m_messages);
+    }
+    if (m_settings.langFile == kTemplateLanguage) {
+        return;
+    }
+    if (const auto file = languageFilePath(m_dataDir, m_settings.langFile)) {
+        translateForm(m_messages, *file);
+    }
+}
+
+void LanguageMenu::exportTemplate(NamedForm& form) {
+    exportForm(form, languageFilePath(m_dataDir, kTemplateLanguage)
+                         .value_or(m_dataDir / (std::string(kTemplateLanguage) + ".lng")));
 }
 
 void LanguageMenu::checkOnly(std::size_t index) {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "config/message_texts.h"
 #include "config/named_objects.h"
 #include "config/options.h"
 
@@ -25,7 +26,7 @@ class LanguageMenu {
 public:
     static constexpr int kEnglishTag = -1;
 
-    // Called after the menu's items were rebuilt or re-checked.
+    // Called after the menu's items were rebuilt or re-checked, with messages() up to date.
     std::function<void()> onItemsChanged;
 
     LanguageMenu(std::filesystem::path dataDir, LanguageSettings& settings);
@@ -50,13 +51,26 @@ public:
     // built-in texts.
     void translateWindow(NamedForm& form);
 
+    // The texts built in code, in the chosen language while translation is on, otherwise
+    // the built-in ones; brought up to date by buildLanguageMenu(), miEnglishClick() and
+    // translateMessages().
+    const MessageTexts& messages() const { return m_messages; }
+
+    // Takes the texts built in code from the chosen language file (the built-in texts first,
+    // so a text the file lacks keeps its built-in value); with translation off or the
+    // built-in language chosen, the built-in texts. With langInit set, their template
+    // entries are written as well.
+    void translateMessages();
+
 private:
     void checkOnly(std::size_t index);
+    void exportTemplate(NamedForm& form);
     void announce();
 
     std::filesystem::path m_dataDir;
     LanguageSettings& m_settings;
     std::vector<LanguageMenuItem> m_items;
+    MessageTexts m_messages;
 };
 
 }  // namespace quay

@@ -10,20 +10,14 @@ namespace {
 
 constexpr int kFileImage = 2;
 
-// Kilobytes with two decimals, always with a point whatever the process locale says.
-std::string kilobytes(std::int64_t bytes) {
+}  // namespace
+
+std::string kilobytesText(std::int64_t bytes) {
     const auto hundredths = static_cast<long long>(std::llround(bytes / 1024.0L * 100));
     char text[48];
     std::snprintf(text, sizeof text, "%lld.%02lld", hundredths / 100, hundredths % 100);
     return text;
 }
-
-std::string summaryText(const SelectionSummary& s, const char* unit, const char* files) {
-    return std::to_string(s.bytes) + ' ' + unit + " (" + kilobytes(s.bytes) + " Kb) in " +
-           std::to_string(s.files) + files;
-}
-
-}  // namespace
 
 std::int64_t summarySize(std::string_view text) {
     std::int64_t value = 0;
@@ -48,14 +42,6 @@ SelectionSummary summarizeSelection(const PaneModel& pane) {
         }
     }
     return summary;
-}
-
-std::string localSummaryText(const SelectionSummary& summary) {
-    return summaryText(summary, "bytes", "  Dateie(n)");
-}
-
-std::string remoteSummaryText(const SelectionSummary& summary) {
-    return summaryText(summary, "byte", " file(s)");
 }
 
 }  // namespace quay

@@ -23,10 +23,7 @@ SelectionSummary summarizeSelection(const PaneModel& pane);
 // number of at most 64 bits.
 std::int64_t summarySize(std::string_view text);
 
-// "<bytes> bytes (<kb> Kb) in <n>  Dateie(n)": the local summary (two blanks before
-// "Dateie(n)"), kilobytes with two decimals.
-std::string localSummaryText(const SelectionSummary& summary);
-// "<bytes> byte (<kb> Kb) in <n> file(s)": the remote summary.
-std::string remoteSummaryText(const SelectionSummary& summary);
+// Kilobytes with two decimals, always with a point whatever the process locale says.
+std::string kilobytesText(std::int64_t bytes);
 
 }  // namespace quay

@@ -59,7 +59,9 @@ bool SessionController::prepareLogin(const FtpServerInfo& server) {
         m_ftp.setUserName(m_currentServer.User);
         std::string password = m_currentServer.Password;
         if (!m_currentServer.SavePassword &&
-            !m_dialogs.showInputForm("Enter password", "Password:", password, true, kPasswordLimit))
+            !m_dialogs.showInputForm(m_dialogs.text(Message::PasswordTitle),
+                                     m_dialogs.text(Message::PasswordPrompt), password, true,
+                                     kPasswordLimit))
             return false;
         m_ftp.setPassWord(password);
     }

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "config/message_texts.h"
 #include "config/named_objects.h"
 #include "config/options.h"
 #include "net/tls_context.h"
@@ -31,6 +32,15 @@ public:
     // the translation (and template export) of its texts. Set by the session controller;
     // implementations that create windows call it when it is set.
     std::function<void(NamedForm& window)> translateWindow;
+
+    // The texts built in code in the chosen language; set by the session controller. Unset,
+    // the built-in texts.
+    const MessageTexts* messageTexts = nullptr;
+
+    std::string text(Message message, std::initializer_list<std::string_view> args = {}) const {
+        static const MessageTexts builtIn;
+        return (messageTexts != nullptr ? *messageTexts : builtIn).text(message, args);
+    }
 
     // A message box with the given caption, text, icon and buttons.
     virtual Answer messageBox(const std::string& caption, const std::string& text, Icon icon,

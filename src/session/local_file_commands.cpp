@@ -18,15 +18,12 @@ std::string systemError(const std::string& path, int error) {
     return path + ": " + std::strerror(error);
 }
 
-// "%s und %d Ordner " applied to the file question when directories go too.
-std::string deleteQuestion(const LocalDeletePlan& plan) {
-    std::string text =
-        "M\xc3\xb6"
-        "chten Sie " +
-        std::to_string(plan.files.size()) + " Dateien l\xc3\xb6schen?";
-    if (!plan.directories.empty())
-        text += " und " + std::to_string(plan.directories.size()) + " Ordner ";
-    return text;
+std::string deleteQuestion(const Dialogs& dialogs, const LocalDeletePlan& plan) {
+    const std::string files = std::to_string(plan.files.size());
+    if (plan.directories.empty())
+        return dialogs.text(Message::DeleteFiles, {files});
+    return dialogs.text(Message::DeleteFilesAndFolders,
+                        {files, std::to_string(plan.directories.size())});
 }
 
 }  // namespace
@@ -48,8 +45,9 @@ void LocalPane::makeDirectory() {
     if (m_tree.itemIndex() < 0)
         return;
     std::string name;
-    if (!m_dialogs.showInputForm("Verzeichnis erstellen", " Neuen Verzeichnisnamen eingeben:", name,
-                                 false, kNameLength))
+    if (!m_dialogs.showInputForm(m_dialogs.text(Message::LocalMakeDirectoryTitle),
+                                 m_dialogs.text(Message::LocalMakeDirectoryPrompt), name, false,
+                                 kNameLength))
         return;
     const std::string path = m_state.localDir + name;
     // The new directory is one level inside the local directory, never elsewhere.
@@ -70,7 +68,9 @@ void LocalPane::rename() {
         return;
     const std::string old = item->caption;
     std::string typed = old;
-    if (!m_dialogs.showInputForm("Umbenennen", "Neuen eingeben:", typed, false, kNameLength))
+    if (!m_dialogs.showInputForm(m_dialogs.text(Message::LocalRenameTitle),
+                                 m_dialogs.text(Message::LocalRenamePrompt), typed, false,
+                                 kNameLength))
         return;
     const std::string renamed(nameAfterLastSlash(typed));
     if (renamed == old || !isPlainEntryName(renamed) ||
@@ -93,7 +93,8 @@ void LocalPane::remove() {
     if (paths.empty())
         return;
     const LocalDeletePlan plan = planLocalDelete(paths);
-    if (m_dialogs.messageBox("Achtung", deleteQuestion(plan), Dialogs::Icon::Question,
+    if (m_dialogs.messageBox(m_dialogs.text(Message::Attention), deleteQuestion(m_dialogs, plan),
+                             Dialogs::Icon::Question,
                              Dialogs::Yes | Dialogs::No) == Dialogs::Answer::Yes) {
         const std::string failure = executeLocalDelete(plan, m_state.localDir);
         if (!failure.empty())

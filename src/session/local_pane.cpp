@@ -140,21 +140,22 @@ void LocalPane::sortRemoteByColumn(int tag) {
 
 void LocalPane::filter() {
     std::string mask = m_state.localMask;
-    if (!m_dialogs.showInputForm("Lokale Auswahl", "Maske", mask, false, kMaskLength))
+    if (!m_dialogs.showInputForm(m_dialogs.text(Message::LocalFilterTitle),
+                                 m_dialogs.text(Message::MaskPrompt), mask, false, kMaskLength))
         return;
     m_state.localMask = mask;
     fillList();
 }
 
 void LocalPane::selectLocal(SelectAction action) {
-    selectCommand(m_model.lvLoc(), m_state.localMask, "Lokal", action);
+    selectCommand(m_model.lvLoc(), m_state.localMask, Message::LocalSelectTitle, action);
 }
 
 void LocalPane::selectRemote(SelectAction action) {
-    selectCommand(m_model.ftpView(), m_state.remoteMask, "Ftp", action);
+    selectCommand(m_model.ftpView(), m_state.remoteMask, Message::RemoteSelectTitle, action);
 }
 
-void LocalPane::selectCommand(PaneModel& pane, std::string& mask, const char* label,
+void LocalPane::selectCommand(PaneModel& pane, std::string& mask, Message title,
                               SelectAction action) {
     std::string value = mask;
     std::vector<PaneItem> rows = pane.items();
@@ -162,8 +163,8 @@ void LocalPane::selectCommand(PaneModel& pane, std::string& mask, const char* la
         for (PaneItem& row : rows)
             row.selected = action == SelectAction::All || !row.selected;
     } else {
-        if (m_dialogs.showInputForm(std::string(label) + " Filter", "Maske", value, false,
-                                    kMaskLength))
+        if (m_dialogs.showInputForm(m_dialogs.text(title), m_dialogs.text(Message::MaskPrompt),
+                                    value, false, kMaskLength))
             for (PaneItem& row : rows)
                 if (matchMask(row.caption, value))
                     row.selected = action == SelectAction::SelectByMask;
@@ -185,9 +186,14 @@ void LocalPane::listChanged() {
     const SelectionSummary summary = summarizeSelection(m_model.lvLoc());
     m_model.setVisible("pnlLocInfo", summary.files > 0);
     if (summary.files > 0)
-        m_model.setText("pnlLocInfo", localSummaryText(summary));
+        m_model.setText("pnlLocInfo", summaryText(Message::LocalSummary, summary));
     if (onListChanged)
         onListChanged();
+}
+
+std::string LocalPane::summaryText(Message message, const SelectionSummary& summary) const {
+    return m_dialogs.text(message, {std::to_string(summary.bytes), kilobytesText(summary.bytes),
+                                    std::to_string(summary.files)});
 }
 
 void LocalPane::showRemoteSummary() {
@@ -195,11 +201,12 @@ void LocalPane::showRemoteSummary() {
     const bool shown = !m_state.serverListMode && summary.files > 0;
     m_model.setVisible("pnlFtpInfo", shown);
     if (shown)
-        m_model.setText("pnlFtpInfo", remoteSummaryText(summary));
+        m_model.setText("pnlFtpInfo", summaryText(Message::RemoteSummary, summary));
 }
 
 void LocalPane::showError(const std::string& text) {
-    m_dialogs.messageBox("Achtung", text, Dialogs::Icon::Error, Dialogs::Ok);
+    m_dialogs.messageBox(m_dialogs.text(Message::Attention), text, Dialogs::Icon::Error,
+                         Dialogs::Ok);
 }
 
 }  // namespace quay

@@ -5,9 +5,11 @@
 #include <utility>
 #include <vector>
 
+#include "config/message_texts.h"
 #include "config/options.h"
 #include "panes/combo_model.h"
 #include "panes/directory_tree.h"
+#include "panes/selection_summary.h"
 #include "session/presentation_model.h"
 #include "session/session_state.h"
 
@@ -95,7 +97,9 @@ private:
     void showDirectory(std::vector<PaneItem> rows);
     void refreshDrives();
     void resort(PaneModel& pane);
-    void selectCommand(PaneModel& pane, std::string& mask, const char* label, SelectAction action);
+    void selectCommand(PaneModel& pane, std::string& mask, Message title, SelectAction action);
+    // The selection summary in the words of message ("%1" bytes, "%2" kilobytes, "%3" files).
+    std::string summaryText(Message message, const SelectionSummary& summary) const;
     void handToDesktop(OpenPurpose purpose);
     // The first selected row of lvLoc, or nullptr.
     const PaneItem* selectedItem() const;

@@ -294,4 +294,16 @@ const std::vector<ControlDef>& mainWindowControls() {
     return controls;
 }
 
+void defineMainWindowControls(PresentationModel& model) {
+    for (const ControlDef& def : mainWindowControls()) {
+        ControlState state;
+        state.text = def.caption;
+        state.hint = def.hint;
+        state.tag = def.tag;
+        state.visible = def.visible;
+        state.checked = def.checked;
+        model.defineControl(def.name, std::move(state));
+    }
+}
+
 }  // namespace quay

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "session/command.h"
+#include "session/presentation_model.h"
 
 namespace quay {
 
@@ -43,5 +44,8 @@ struct ControlDef {
 // Every named control of the main window, parents before their children, menu entries in
 // menu order. The same table seeds the presentation model and builds the Qt menus.
 const std::vector<ControlDef>& mainWindowControls();
+
+// Defines every control of mainWindowControls() in model with its built-in state.
+void defineMainWindowControls(PresentationModel& model);
 
 }  // namespace quay

@@ -1,5 +1,6 @@
 #include "session/make_directory_operation.h"
 
+#include "session/dialogs.h"
 #include "session/session_controller.h"
 
 namespace quay {
@@ -16,8 +17,10 @@ MakeDirectoryOperation::MakeDirectoryOperation(SessionController& session)
 void MakeDirectoryOperation::start() {
     std::string name;
     // The session may have ended while the prompt was open.
-    if (!m_session.dialogs().showInputForm(
-            "Verzeichnis erstellen", "Neuen Verzeichnisnamen eingeben", name, false, kNameLimit) ||
+    Dialogs& dialogs = m_session.dialogs();
+    if (!dialogs.showInputForm(dialogs.text(Message::RemoteMakeDirectoryTitle),
+                               dialogs.text(Message::RemoteMakeDirectoryPrompt), name, false,
+                               kNameLimit) ||
         !m_ftp.connected()) {
         finish();
         return;

@@ -25,7 +25,8 @@ void SessionController::changeRemoteDirectory() {
         dir = path.items()[static_cast<std::size_t>(path.itemIndex())];
     {
         const OperationRunner::Question open = m_runner.question();
-        if (!m_dialogs.showInputForm("Verzeichnis wechseln", "", dir, false, kInputLimit))
+        if (!m_dialogs.showInputForm(m_dialogs.text(Message::ChangeDirectoryTitle), "", dir, false,
+                                     kInputLimit))
             return;
     }
     navigateTo("Change directory", dir);
@@ -36,7 +37,8 @@ void SessionController::filterRemote() {
         return;
     std::string mask = m_state.remoteMask;
     const OperationRunner::Question open = m_runner.question();
-    if (!m_dialogs.showInputForm("Filter", "Maske", mask, false, kInputLimit))
+    if (!m_dialogs.showInputForm(m_dialogs.text(Message::RemoteFilterTitle),
+                                 m_dialogs.text(Message::MaskPrompt), mask, false, kInputLimit))
         return;
     m_state.remoteMask = mask;
     m_state.listingType = fillViewFromEntries(m_model.ftpView(), m_remoteEntries, listingFormat(),

@@ -14,6 +14,8 @@ void SessionController::editPreferences() {
         saveOptions(m_options, m_dataDir);
     }
     applyOptions();
+    // The language chosen in the dialog speaks in every message from now on.
+    m_languageMenu.translateMessages();
 }
 
 }  // namespace quay

@@ -50,16 +50,19 @@ bool RenameOperation::askNewName() {
     const std::string oldName = item.caption;
     if (!acceptEntryName(oldName, [this](const std::string& line) { m_session.addLog(line); }))
         return false;
-    const std::string kind = item.imageIndex == kFileImage ? "Dateiname:" : "Verzeichnis:";
+    const bool file = item.imageIndex == kFileImage;
+    Dialogs& dialogs = m_session.dialogs();
     std::string newName = oldName;
-    if (!m_session.dialogs().showInputForm("Umbenennen " + kind,
-                                           "Neuen eingeben " + kind + " dateiname:", newName, false,
-                                           kNameLimit))
+    if (!dialogs.showInputForm(dialogs.text(file ? Message::RemoteRenameFileTitle
+                                                 : Message::RemoteRenameDirectoryTitle),
+                               dialogs.text(file ? Message::RemoteRenameFilePrompt
+                                                 : Message::RemoteRenameDirectoryPrompt),
+                               newName, false, kNameLimit))
         return false;
     if (!acceptNewName(oldName, newName)) {
-        m_session.dialogs().messageBox("Achtung",
-                                       "\"" + newName + "\" exists already: not renamed.",
-                                       Dialogs::Icon::Error, Dialogs::Ok);
+        dialogs.messageBox(dialogs.text(Message::Attention),
+                           dialogs.text(Message::RenameTargetExists, {newName}),
+                           Dialogs::Icon::Error, Dialogs::Ok);
         return false;
     }
     m_renames.emplace_back(oldName, newName);

@@ -10,7 +10,6 @@
 namespace quay {
 
 namespace {
-constexpr std::string_view MessageCaption = "Achtung";
 constexpr std::size_t NameInputLimit = 255;
 }  // namespace
 
@@ -24,7 +23,7 @@ ServerListCommands::ServerListCommands(std::filesystem::path dataDir, PaneModel&
 }
 
 void ServerListCommands::showMessage(const std::string& text) {
-    m_dialogs.messageBox(std::string(MessageCaption), text, Dialogs::Icon::Information,
+    m_dialogs.messageBox(m_dialogs.text(Message::Attention), text, Dialogs::Icon::Information,
                          Dialogs::Ok);
 }
 
@@ -94,8 +93,9 @@ void ServerListCommands::editSelectedServer() {
 
 void ServerListCommands::makeFolder() {
     std::string name;
-    if (!m_dialogs.showInputForm("Verzeichnis erstellen", "Neuen Verzeichnisnamen eingeben", name,
-                                 false, NameInputLimit))
+    if (!m_dialogs.showInputForm(m_dialogs.text(Message::NewFolderTitle),
+                                 m_dialogs.text(Message::NewFolderPrompt), name, false,
+                                 NameInputLimit))
         return;
     std::string folderPath = m_list.currentFolderPath();
     std::optional<std::filesystem::path> directory =
@@ -104,7 +104,7 @@ void ServerListCommands::makeFolder() {
     if (directory)
         std::filesystem::create_directories(*directory, error);
     if (!directory || !std::filesystem::is_directory(*directory, error)) {
-        showMessage("Can Not Create the Directory :" + folderPath + name);
+        showMessage(m_dialogs.text(Message::FolderNotCreated, {folderPath + name}));
         return;
     }
     addItem(folderItem(name), true);
@@ -119,7 +119,9 @@ void ServerListCommands::renameFolder() {
     if (!isImage(m_view.item(index), ServerListImage::Folder))
         return;
     std::string name = m_view.item(index).caption;
-    if (!m_dialogs.showInputForm("Umbenennen ", "Neuen eingeben  ", name, false, NameInputLimit))
+    if (!m_dialogs.showInputForm(m_dialogs.text(Message::RenameFolderTitle),
+                                 m_dialogs.text(Message::RenameFolderPrompt), name, false,
+                                 NameInputLimit))
         return;
     if (!moveFolder(m_view.item(index).caption, name))
         return;

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <utility>
 
+#include "config/shipped_languages.h"
 #include "panes/list_order.h"
 #include "session/command_operation.h"
 #include "session/dialogs.h"
@@ -35,15 +36,7 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
                    [this] { operationsIdle(); },
                    [this](FtpRequest request, int error) { strayRequestDone(request, error); },
                }) {
-    for (const ControlDef& def : mainWindowControls()) {
-        ControlState state;
-        state.text = def.caption;
-        state.hint = def.hint;
-        state.tag = def.tag;
-        state.visible = def.visible;
-        state.checked = def.checked;
-        m_model.defineControl(def.name, std::move(state));
-    }
+    defineMainWindowControls(m_model);
     setUpFtpClient();
     // New and read server records take the anonymous address of the options when asked to.
     m_serverList.list().defaultEMail = [this] {
@@ -52,6 +45,7 @@ SessionController::SessionController(EventLoop& loop, Dialogs& dialogs,
     m_dialogs.translateWindow = [this](NamedForm& window) {
         m_languageMenu.translateWindow(window);
     };
+    m_dialogs.messageTexts = &m_languageMenu.messages();
     m_serverListPane = std::make_unique<ServerListPane>(*this, m_serverList);
     m_sessionPane = std::make_unique<SessionPane>(*this);
     m_localPane.onListChanged = [this] { updateCommands(); };
@@ -71,6 +65,7 @@ void SessionController::watchRemotePane() {
 
 SessionController::~SessionController() {
     m_dialogs.translateWindow = nullptr;
+    m_dialogs.messageTexts = nullptr;
     stopKeepTimer();
     closeLogFile();
 }
@@ -103,7 +98,11 @@ void SessionController::FormCreate() {
     updateConnectionUI(false);
     m_state.logOpen = false;
     m_state.logFileName.clear();
+    std::error_code noOptions;
+    const bool firstStart = !std::filesystem::exists(m_dataDir / kOptionsFileName, noOptions);
     m_options = loadOptions(m_dataDir);
+    if (firstStart)
+        chooseDesktopLanguage();
     applyPaneFonts();
     // The local pane starts in the user's home directory, filled with the options' date form;
     // the options' start directory then takes it elsewhere.
@@ -115,6 +114,14 @@ void SessionController::FormCreate() {
     m_languageMenu.buildLanguageMenu(m_form);
     m_languageMenu.translateWindow(m_form);
     markTransferMode(m_options.transferMode);
+}
+
+void SessionController::chooseDesktopLanguage() {
+    m_options.language.langFile = desktopLanguageFile([](const char* name) {
+        const char* value = std::getenv(name);
+        return std::string(value != nullptr ? value : "");
+    });
+    m_options.language.langOn = true;
 }
 
 void SessionController::chooseLanguage(int tag) {
@@ -168,8 +175,8 @@ void SessionController::setDate() {
 bool SessionController::FormCloseQuery() {
     if (m_closeAnswered)
         return true;
-    if (m_dialogs.messageBox("Achtung", "Wollen Sie das Programm wirklich beenden?",
-                             Dialogs::Icon::Question,
+    if (m_dialogs.messageBox(m_dialogs.text(Message::Attention),
+                             m_dialogs.text(Message::ExitQuestion), Dialogs::Icon::Question,
                              Dialogs::Yes | Dialogs::No) != Dialogs::Answer::Yes)
         return false;
     // The exit button stops the session only now that the user has said Yes: answering No

@@ -108,7 +108,8 @@ public:
     // The two modes of the right pane and the one it is in now.
     RemotePaneCommands& remotePane();
 
-    // Window life cycle, called by the window in this order.
+    // Window life cycle, called by the window in this order. FormCreate() reads the options;
+    // without an options file it chooses the desktop's language (chooseDesktopLanguage).
     void FormCreate();
     // The closing question; true when the window may close. After Yes to the exit button the
     // session ends first: false now, and the window is closed again once the loop has
@@ -220,6 +221,9 @@ public:
     bool keepAliveRunning() const { return m_keepTimer != 0; }
 
 private:
+    // A first start (no options file yet) speaks the desktop's language: the shipped
+    // German file for a German desktop, the English one otherwise, translation on.
+    void chooseDesktopLanguage();
     void bindFtpEvents();
     // Applies the log-file option: opens, reopens under a new name, or closes the log file.
     void applyLogOption();

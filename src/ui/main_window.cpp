@@ -15,6 +15,7 @@
 #include "session/session_controller.h"
 #include "ui/help_window.h"
 #include "ui/local_pane_binding.h"
+#include "ui/pane_headings.h"
 #include "ui/pane_view.h"
 #include "ui/qt_text.h"
 #include "ui/start_instance.h"
@@ -77,7 +78,10 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
     m_controller.onCloseWindow = [this] { close(); };
     // A failed start is not reported: the command has nothing to say it with.
     m_controller.onStartInstance = [] { startNewInstance(); };
-    m_controller.onLanguageItemsChanged = [this] { refreshLanguageEntries(); };
+    m_controller.onLanguageItemsChanged = [this] {
+        refreshLanguageEntries();
+        showPaneHeadings(*this, m_controller.dialogs());
+    };
     // Help is a window of its own, nothing the session decides.
     m_controller.onHelp = [this] {
         if (m_help == nullptr)

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QStyle>
+#include <algorithm>
 
 namespace quay {
 
@@ -115,6 +116,14 @@ QVariant PaneItemModel::data(const QModelIndex& index, int role) const {
             return QApplication::style()->standardIcon(icons[item.imageIndex]);
     }
     return {};
+}
+
+void PaneItemModel::setColumnCaptions(const QStringList& captions) {
+    const qsizetype count = std::min(captions.size(), m_columns.size());
+    for (qsizetype i = 0; i < count; ++i)
+        m_columns[i].caption = captions[i];
+    if (count > 0)
+        emit headerDataChanged(Qt::Horizontal, 0, static_cast<int>(count - 1));
 }
 
 QVariant PaneItemModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -36,6 +36,8 @@ public:
 
     PaneModel& pane() { return m_pane; }
     const QList<PaneColumn>& columns() const { return m_columns; }
+    // New headings for the first columns, one per caption; the rest stay.
+    void setColumnCaptions(const QStringList& captions);
 
     // Text of raw name bytes for display: UTF-8, each byte that is no part of valid UTF-8
     // shown as a replacement mark (U+FFFD). The bytes themselves stay in the pane model.

@@ -33,7 +33,7 @@ const ButtonDef kButtons[] = {
 
 }  // namespace
 
-RewriteDialog::RewriteDialog(const std::string& path, QWidget* parent)
+RewriteDialog::RewriteDialog(const std::string& notice, const std::string& path, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
       m_path(path),
       m_question(QStringLiteral("Overwrite the file ?")) {
@@ -42,7 +42,7 @@ RewriteDialog::RewriteDialog(const std::string& path, QWidget* parent)
     setModal(true);
     m_text.setObjectName(QStringLiteral("RichEdit1"));
     m_text.setReadOnly(true);
-    m_text.setPlainText(QStringLiteral("File is already exist !\n") + qtext(path));
+    m_text.setPlainText(qtext(notice) + QLatin1Char('\n') + qtext(path));
     m_question.setObjectName(QStringLiteral("Label1"));
     // The question names the text that holds the file it is about.
     m_question.setBuddy(&m_text);

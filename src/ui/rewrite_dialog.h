@@ -11,7 +11,8 @@
 namespace quay {
 
 // The overwrite prompt (form "FReWrite", caption "Rewrite Files Prompt"): the read-only
-// text box RichEdit1 with the two lines "File is already exist !" and the file name, the
+// text box RichEdit1 with the two lines notice (the built-in one is "File is already exist !")
+// and the file name, the
 // label Label1 "Overwrite the file ?" and the buttons SpeedButton1 to SpeedButton6
 // ("Resume", "Overwrite", "All", "Skip", "Save as", "Cancel", tags 0 to 5).
 //
@@ -22,7 +23,7 @@ namespace quay {
 class RewriteDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit RewriteDialog(const std::string& path, QWidget* parent = nullptr);
+    RewriteDialog(const std::string& notice, const std::string& path, QWidget* parent = nullptr);
 
     // The answer of the button that closed the dialog; Cancel until one did.
     Dialogs::Overwrite answer() const { return m_answer; }

@@ -124,6 +124,7 @@ Dialogs::CertificateAnswer WidgetDialogs::askCertificate(const CertificateQuesti
 
 bool WidgetDialogs::options(OptionsDialogModel& model) {
     OptionsDialog dialog(model, m_parent);
+    dialog.setWindowTitle(qtext(text(Message::OptionsTitle)));
     translate(dialog);
     return dialog.exec() == QDialog::Accepted;
 }
@@ -172,12 +173,13 @@ bool WidgetDialogs::chooseDirectory(const std::string& caption, std::string& dir
 
 bool WidgetDialogs::serverProperties(ServerPropertiesModel& model) {
     ServerPropertiesDialog dialog(model, m_parent);
+    dialog.setWindowTitle(qtext(text(Message::ServerPropertiesTitle)));
     translate(dialog);
     return dialog.exec() == QDialog::Accepted;
 }
 
 Dialogs::Overwrite WidgetDialogs::askOverwrite(const std::string& fileName, std::string& newPath) {
-    RewriteDialog dialog(fileName, m_parent);
+    RewriteDialog dialog(text(Message::FileExists), fileName, m_parent);
     translate(dialog);
     dialog.exec();
     if (dialog.answer() == Overwrite::SaveAs)

@@ -575,10 +575,12 @@ private slots:
         for (const char* line :
              {"InputForm.Button1.Caption=&Ok", "InputForm.chbMask.Caption=Mask password",
               "FFtpBase.SpeedButton2.Caption=OK", "Caption=Initial Directory on FTP Server",
-              "FFtpBase.GroupBox1.Caption= Server"})
+              "FFtpBase.GroupBox1.Caption= Server",
+              "Messages.NewFolderPrompt.Text=Neuen Verzeichnisnamen eingeben"})
             QVERIFY2(exported.find(line) != std::string::npos, line);
+        // The prompt's label holds the caller's text, which goes in as a message of its own.
         QVERIFY(exported.find("example.org") == std::string::npos);
-        QVERIFY(exported.find("Neuen Verzeichnisnamen") == std::string::npos);
+        QVERIFY(exported.find("InputForm.Prompt.") == std::string::npos);
     }
 
     // "Preferences" opens the options dialog; a page chosen in the tree, a box ticked and OK

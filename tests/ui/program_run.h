@@ -8,6 +8,7 @@
 #include "session/session_controller.h"
 #include "ui/main_window.h"
 #include "ui/qt_event_loop.h"
+#include "ui/widget_dialogs.h"
 
 namespace quay::test {
 
@@ -18,6 +19,19 @@ struct ProgramRun {
         : controller(loop, dialogs, dir), window(controller) {}
     QtEventLoop loop;
     ScriptedDialogs dialogs;
+    SessionController controller;
+    MainWindow window;
+};
+
+// A program run with the program's own Qt dialogs, as main() assembles it, its window shown.
+struct WidgetProgramRun {
+    explicit WidgetProgramRun(const std::filesystem::path& dir)
+        : controller(loop, dialogs, dir), window(controller) {
+        dialogs.setParent(&window);
+        window.show();
+    }
+    QtEventLoop loop;
+    WidgetDialogs dialogs;
     SessionController controller;
     MainWindow window;
 };

@@ -21,6 +21,7 @@
 #include <memory>
 
 #include "config/options.h"
+#include "config/shipped_languages.h"
 #include "ftp_servers.h"
 #include "program_run.h"
 #include "session/delete_operation.h"
@@ -396,6 +397,31 @@ private slots:
         dialogs().promptAnswers.push_back(std::string("fresh"));
         click("sbMkd2");
         QTRY_VERIFY_WITH_TIMEOUT(remoteShows("fresh") && idle(), kWaitMs);
+    }
+
+    // With the English language file the rename prompt and its refusal read in English.
+    void renameAsksInTheChosenLanguage() {
+        test::writeFile(m_root->path() / "marker", "m");
+        test::writeFile(m_root->path() / "keep.txt", "keep");
+        addShippedLanguageFiles(QUAY_SHIPPED_LANGUAGE_DIR, m_data->path());
+        for (const char* variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
+            qunsetenv(variable);
+        qputenv("LANG", "en_US.UTF-8");
+        connectTo(test::FtpServerKind::Vsftpd);
+
+        clickRows("FTPView", {"marker"});
+        dialogs().promptAnswers.push_back(std::string("keep.txt"));
+        click("sbRen2");
+        QTRY_VERIFY_WITH_TIMEOUT(idle() && !controller().runner().busy(), kWaitMs);
+        const test::ScriptedDialogs::Prompt& asked = dialogs().prompts.back();
+        QCOMPARE(QString::fromStdString(asked.caption), QStringLiteral("Rename File"));
+        QCOMPARE(QString::fromStdString(asked.prompt), QStringLiteral("New name of the file:"));
+        QCOMPARE(static_cast<int>(dialogs().messages.size()), 1);
+        QCOMPARE(QString::fromStdString(dialogs().messages[0].caption),
+                 QStringLiteral("Attention"));
+        QCOMPARE(QString::fromStdString(dialogs().messages[0].text),
+                 QStringLiteral("\"keep.txt\" already exists: not renamed."));
+        QVERIFY(fs::exists(m_root->path() / "marker"));
     }
 
     // A name that is not valid UTF-8, renamed through the real prompt: left unchanged it comes

@@ -57,7 +57,7 @@ private slots:
             QCOMPARE(dialogs.askOverwrite("/tmp/d\xc3\xa9j\xc3\xa0.txt", newPath), answer);
             QCOMPARE(newPath, std::string("untouched"));
         }
-        RewriteDialog probe("x");
+        RewriteDialog probe("File is already exist !", "x");
         QStringList captions;
         for (const char* name : {"SpeedButton1", "SpeedButton2", "SpeedButton3", "SpeedButton4",
                                  "SpeedButton5", "SpeedButton6"})

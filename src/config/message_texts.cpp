@@ -1,0 +1,137 @@
+#include "config/message_texts.h"
+
+namespace quay {
+namespace {
+
+struct MessageDef {
+    Message message;
+    const char* key;
+    const char* builtIn;
+};
+
+// In the order of Message. The built-in texts are the program's long-standing ones, kept
+// letter for letter (blanks included) for a user who switches translation off.
+constexpr MessageDef kMessages[] = {
+    {Message::LocalColumnName, "LocalColumnName", "Dateiname"},
+    {Message::LocalColumnSize, "LocalColumnSize",
+     "Gr\xc3\xb6\xc3\x9f"
+     "e"},
+    {Message::LocalColumnDate, "LocalColumnDate", "Datum"},
+    {Message::LocalColumnTime, "LocalColumnTime", "Zeit"},
+    {Message::RemoteColumnName, "RemoteColumnName", "Dateiname"},
+    {Message::RemoteColumnSize, "RemoteColumnSize",
+     "Gr\xc3\xb6\xc3\x9f"
+     "e"},
+    {Message::RemoteColumnDate, "RemoteColumnDate", "Datum "},
+    {Message::RemoteColumnTime, "RemoteColumnTime", "Zeit"},
+    {Message::RemoteColumnAttributes, "RemoteColumnAttributes", "Datei-Attribute"},
+    {Message::ServerPropertiesTitle, "ServerPropertiesTitle", "Server-Eigenschaften"},
+    {Message::OptionsTitle, "OptionsTitle", "Programm Optionen "},
+    {Message::Attention, "Attention", "Achtung"},
+    {Message::ExitQuestion, "ExitQuestion", "Wollen Sie das Programm wirklich beenden?"},
+    {Message::DeleteFiles, "DeleteFiles",
+     "M\xc3\xb6"
+     "chten Sie %1 Dateien l\xc3\xb6schen?"},
+    {Message::DeleteFilesAndFolders, "DeleteFilesAndFolders",
+     "M\xc3\xb6"
+     "chten Sie %1 Dateien l\xc3\xb6schen? und %2 Ordner "},
+    {Message::LocalRenameTitle, "LocalRenameTitle", "Umbenennen"},
+    {Message::LocalRenamePrompt, "LocalRenamePrompt", "Neuen eingeben:"},
+    {Message::LocalMakeDirectoryTitle, "LocalMakeDirectoryTitle", "Verzeichnis erstellen"},
+    {Message::LocalMakeDirectoryPrompt, "LocalMakeDirectoryPrompt",
+     " Neuen Verzeichnisnamen eingeben:"},
+    {Message::RemoteRenameFileTitle, "RemoteRenameFileTitle", "Umbenennen Dateiname:"},
+    {Message::RemoteRenameFilePrompt, "RemoteRenameFilePrompt",
+     "Neuen eingeben Dateiname: dateiname:"},
+    {Message::RemoteRenameDirectoryTitle, "RemoteRenameDirectoryTitle", "Umbenennen Verzeichnis:"},
+    {Message::RemoteRenameDirectoryPrompt, "RemoteRenameDirectoryPrompt",
+     "Neuen eingeben Verzeichnis: dateiname:"},
+    {Message::RenameTargetExists, "RenameTargetExists", "\"%1\" exists already: not renamed."},
+    {Message::FileExists, "FileExists", "File is already exist !"},
+    {Message::ChangeDirectoryTitle, "ChangeDirectoryTitle", "Verzeichnis wechseln"},
+    {Message::RemoteFilterTitle, "RemoteFilterTitle", "Filter"},
+    {Message::LocalFilterTitle, "LocalFilterTitle", "Lokale Auswahl"},
+    {Message::LocalSelectTitle, "LocalSelectTitle", "Lokal Filter"},
+    {Message::RemoteSelectTitle, "RemoteSelectTitle", "Ftp Filter"},
+    {Message::MaskPrompt, "MaskPrompt", "Maske"},
+    {Message::RemoteMakeDirectoryTitle, "RemoteMakeDirectoryTitle", "Verzeichnis erstellen"},
+    {Message::RemoteMakeDirectoryPrompt, "RemoteMakeDirectoryPrompt",
+     "Neuen Verzeichnisnamen eingeben"},
+    {Message::NewFolderTitle, "NewFolderTitle", "Verzeichnis erstellen"},
+    {Message::NewFolderPrompt, "NewFolderPrompt", "Neuen Verzeichnisnamen eingeben"},
+    {Message::FolderNotCreated, "FolderNotCreated", "Can Not Create the Directory :%1"},
+    {Message::RenameFolderTitle, "RenameFolderTitle", "Umbenennen "},
+    {Message::RenameFolderPrompt, "RenameFolderPrompt", "Neuen eingeben  "},
+    {Message::PasswordTitle, "PasswordTitle", "Enter password"},
+    {Message::PasswordPrompt, "PasswordPrompt", "Password:"},
+    {Message::LocalSummary, "LocalSummary", "%1 bytes (%2 Kb) in %3  Dateie(n)"},
+    {Message::RemoteSummary, "RemoteSummary", "%1 byte (%2 Kb) in %3 file(s)"},
+};
+
+constexpr const char* kTextProperty = "Text";
+
+std::string substitute(std::string_view text, std::initializer_list<std::string_view> args) {
+    std::string out;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool placeholder =
+            text[i] == '%' && i + 1 < text.size() && text[i + 1] >= '1' && text[i + 1] <= '9';
+        const std::size_t index = placeholder ? static_cast<std::size_t>(text[i + 1] - '1') : 0;
+        if (placeholder && index < args.size()) {
+            out += *(args.begin() + index);
+            ++i;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+class MessageTexts::Entry : public NamedObject {
+public:
+    explicit Entry(const MessageDef& def) : m_def(def), m_text(def.builtIn) {}
+
+    std::string objectName() const override { return m_def.key; }
+    std::vector<std::string> stringPropertyNames() const override { return {kTextProperty}; }
+    std::string stringProperty(const std::string&) const override { return m_text; }
+    void setStringProperty(const std::string&, const std::string& value) override {
+        m_text = value;
+    }
+
+    const std::string& text() const { return m_text; }
+    void reset() { m_text = m_def.builtIn; }
+
+private:
+    const MessageDef& m_def;
+    std::string m_text;
+};
+
+MessageTexts::MessageTexts() {
+    for (const MessageDef& def : kMessages) {
+        m_entries.push_back(std::make_unique<Entry>(def));
+    }
+}
+
+MessageTexts::~MessageTexts() = default;
+
+std::vector<NamedObject*> MessageTexts::ownedObjects() {
+    std::vector<NamedObject*> objects;
+    for (const auto& entry : m_entries) {
+        objects.push_back(entry.get());
+    }
+    return objects;
+}
+
+std::string MessageTexts::text(Message message,
+                               std::initializer_list<std::string_view> args) const {
+    return substitute(m_entries.at(static_cast<std::size_t>(message))->text(), args);
+}
+
+void MessageTexts::reset() {
+    for (const auto& entry : m_entries) {
+        entry->reset();
+    }
+}
+
+}  // namespace quay
