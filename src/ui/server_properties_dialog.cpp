@@ -115,7 +115,9 @@ QWidget* ServerPropertiesDialog::buildServerGroup() {
     security->setCurrentIndex(m_model.securityIndex());
     connect(security, &QComboBox::currentIndexChanged, this,
             [this](int index) { m_model.setSecurityIndex(index); });
+    // Named, so the numbered names of the older labels stay what the language files key.
     auto* label = new QLabel(QStringLiteral("Security"), this);
+    label->setObjectName(QStringLiteral("lbSecurity"));
     label->setBuddy(security);
     form->addRow(label, security);
     return group(" Server", form);

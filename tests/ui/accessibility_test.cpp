@@ -133,7 +133,7 @@ private slots:
         ChmodDialog chmod(permissions);
         InputForm prompt(QStringLiteral("Rename"), QStringLiteral("New name:"),
                          QStringLiteral("a.txt"), true);
-        RewriteDialog overwrite("/d/a.txt");
+        RewriteDialog overwrite("The file exists already.", "/d/a.txt");
         FtpServerInfo info = defaultServerInfo("");
         ServerPropertiesModel properties(info, dir.path());
         ServerPropertiesDialog server(properties);
