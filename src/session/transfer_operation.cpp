@@ -104,7 +104,7 @@ void TransferOperation::listDirectory() {
 }
 
 void TransferOperation::startListing() {
-    startStep(Step::List, [this] { (m_ftp.*m_session.listingRequest())(); }, {});
+    startStep(Step::List, [this] { std::invoke(m_session.listingRequest(), m_ftp); }, {});
 }
 
 void TransferOperation::requestDone(FtpRequest request, int error) {
