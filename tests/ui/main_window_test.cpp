@@ -178,18 +178,7 @@ class MainWindowTest : public QObject {
 private:
     using Program = test::ProgramRun;
 
-    // A run with the program's own Qt dialogs, its window shown.
-    struct WidgetProgram {
-        explicit WidgetProgram(const std::filesystem::path& dir)
-            : controller(loop, dialogs, dir), window(controller) {
-            dialogs.setParent(&window);
-            window.show();
-        }
-        QtEventLoop loop;
-        WidgetDialogs dialogs;
-        SessionController controller;
-        MainWindow window;
-    };
+    using WidgetProgram = test::WidgetProgramRun;
 
     std::unique_ptr<test::TempDir> m_dir;
     std::unique_ptr<Program> m_program;
