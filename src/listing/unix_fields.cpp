@@ -33,14 +33,15 @@ private:
     std::size_t m_at;
 };
 
-// "33.5k", "4.0K", "12M", "1.5GiB": a number, maybe with a fraction, and a unit.
+// "33.5k", "4.0K", "12M", "1.5GiB", and "4,0K" as ls writes it where the comma marks
+// fractions: a number, maybe with a fraction, and a unit.
 bool isSizeWithUnit(std::string_view word) {
     std::size_t at = 0;
     while (at < word.size() && isDigit(word[at]))
         ++at;
     if (at == 0 || at == word.size())
         return false;
-    if (word[at] == '.') {
+    if (word[at] == '.' || word[at] == ',') {
         std::size_t fraction = ++at;
         while (at < word.size() && isDigit(word[at]))
             ++at;
@@ -63,14 +64,26 @@ bool isHexNumber(std::string_view word) {
     return true;
 }
 
+// "1,234" or "12,345,678": a number in groups of three digits.
+bool isGroupedNumber(std::string_view word) {
+    std::size_t comma = word.find(',');
+    if (comma == 0 || comma > 3 || (word.size() - comma) % 4 != 0)
+        return false;
+    for (std::size_t at = 0; at < word.size(); ++at)
+        if ((at >= comma && (at - comma) % 4 == 0) ? word[at] != ',' : !isDigit(word[at]))
+            return false;
+    return true;
+}
+
 // The size that word stands for, after the word before it: a number, a number with a unit,
-// or a device's minor number after its major one ("1, 3", "1,3", and on device lines
+// on other lines than those of devices a number in groups of three ("1,234,567"), or a
+// device's minor number after its major one ("1, 3", "1,3", and on device lines
 // "4, 0x00000040").
 std::optional<std::string_view> sizeOf(std::string_view word, std::string_view before,
                                        bool device) {
     if (word.empty() || !isDigit(word[0]))
         return std::nullopt;
-    if (isDigits(word) || isSizeWithUnit(word))
+    if (isDigits(word) || isSizeWithUnit(word) || (!device && isGroupedNumber(word)))
         return word;
     if (std::size_t comma = word.find(','); comma != std::string_view::npos && comma > 0) {
         std::string_view minor = word.substr(comma + 1);
@@ -200,6 +213,17 @@ std::optional<DateMatch> monthDayWord(std::string_view first, WordCursor words) 
     return matched(f, words);
 }
 
+// The last word of a date whose year may carry its mark ("2003年", "2003") or a time; a time may
+// follow a year.
+bool readMarkedYearOrTime(std::string_view last, WordCursor& words, UnixFields& f) {
+    if (std::optional<unsigned> year = markedNumber(last, DateMark::Year)) {
+        f.year = static_cast<int>(*year);
+        takeOptionalTime(words, f);
+        return true;
+    }
+    return readYearOrTime(last, f);
+}
+
 // "4月 18日 2003年", "4月 18 12:00", "12월 5일 2004"
 std::optional<DateMatch> markedMonthFirst(std::string_view first, WordCursor words) {
     std::optional<unsigned> month = markedNumber(first, DateMark::Month);
@@ -209,12 +233,23 @@ std::optional<DateMatch> markedMonthFirst(std::string_view first, WordCursor wor
         return std::nullopt;
     UnixFields f = numericFields(
         WordDate{-1, *month, markedNumber(dayWord, DateMark::Day).value_or(dayOf(dayWord))});
-    if (std::optional<unsigned> year = markedNumber(last, DateMark::Year)) {
-        f.year = static_cast<int>(*year);
-        takeOptionalTime(words, f);
-    } else if (!readYearOrTime(last, f)) {
+    if (!readMarkedYearOrTime(last, words, f))
         return std::nullopt;
-    }
+    return matched(f, words);
+}
+
+// "2003年4月18日 12:00", "2005년1월6일", "4月18日 2003年", "4月18日 12:00": the marked numbers
+// written together; without a year, a year or a time follows.
+std::optional<DateMatch> markedOneWord(std::string_view first, WordCursor words) {
+    std::optional<WordDate> date = markedWordDate(first);
+    if (!date)
+        return std::nullopt;
+    UnixFields f = numericFields(*date);
+    std::string_view last;
+    if (f.year >= 0)
+        takeOptionalTime(words, f);
+    else if (!words.next(last) || !readMarkedYearOrTime(last, words, f))
+        return std::nullopt;
     return matched(f, words);
 }
 
@@ -228,6 +263,23 @@ std::optional<DateMatch> markedYearFirst(std::string_view first, WordCursor word
     UnixFields f = numericFields(WordDate{static_cast<int>(*year),
                                           markedNumber(monthWord, DateMark::Month).value_or(0),
                                           markedNumber(dayWord, DateMark::Day).value_or(0)});
+    takeOptionalTime(words, f);
+    return matched(f, words);
+}
+
+// "2004. szept. 21." and "2004. szept. 21. 12:34" as Hungarian writes them: the year first, with
+// its dot (so that a number before a month-first date is never taken for a year).
+std::optional<DateMatch> yearFirst(std::string_view first, WordCursor words) {
+    std::string_view monthWord;
+    std::string_view dayWord;
+    if (first.size() != 5 || !first.ends_with('.') || !isYear(first.substr(0, 4)) ||
+        !words.next(monthWord) || !words.next(dayWord))
+        return std::nullopt;
+    unsigned month = monthOfName(monthWord);
+    UnixFields f = monthNameFields(monthWord, month, dayWord);
+    if (!month || !f.day)
+        return std::nullopt;
+    f.year = static_cast<int>(*digitsValue(first, 0, 4));
     takeOptionalTime(words, f);
     return matched(f, words);
 }
@@ -259,8 +311,9 @@ std::optional<DateMatch> dateAt(std::string_view first, const WordCursor& words)
     if (!isDigit(first[0]))
         return monthFirst(first, words);
     using Form = std::optional<DateMatch> (*)(std::string_view, WordCursor);
-    static constexpr std::array<Form, 6> kForms = {dayFirst,         oneWord,         monthDayWord,
-                                                   markedMonthFirst, markedYearFirst, bareNumbers};
+    static constexpr std::array<Form, 8> kForms = {dayFirst,         oneWord,         monthDayWord,
+                                                   markedMonthFirst, markedYearFirst, markedOneWord,
+                                                   yearFirst,        bareNumbers};
     for (Form form : kForms)
         if (std::optional<DateMatch> match = form(first, words); match && inRange(match->fields))
             return match;
