@@ -119,10 +119,15 @@ struct DateMatch {
     bool padded = false;  // a lone ISO date, padded by ls with one blank
 };
 
+// The year that the first four characters of text, digits, write.
+int yearValue(std::string_view text) {
+    return static_cast<int>(*digitsValue(text, 0, 4));
+}
+
 // The last word of most dates: a year or a time of day.
 bool readYearOrTime(std::string_view word, UnixFields& f) {
     if (isYear(word)) {
-        f.year = static_cast<int>(*digitsValue(word, 0, 4));
+        f.year = yearValue(word);
         return true;
     }
     return isTimeOfDay(word, f.time);
@@ -174,6 +179,39 @@ std::optional<DateMatch> monthFirst(std::string_view first, WordCursor words) {
         return std::nullopt;
     if (dayWord.ends_with(',') && f.year >= 0)
         takeOptionalTime(words, f);
+    return matched(f, words);
+}
+
+// "Mon" to "Sun", in any case.
+bool isWeekday(std::string_view word) {
+    static constexpr std::string_view kWeekdays = "montuewedthufrisatsun";
+    if (word.size() != 3)
+        return false;
+    char lower[3];
+    for (std::size_t i = 0; i < 3; ++i)
+        lower[i] = static_cast<char>(word[i] | 0x20);
+    std::string_view name(lower, 3);
+    for (std::size_t at = 0; at < kWeekdays.size(); at += 3)
+        if (kWeekdays.substr(at, 3) == name)
+            return true;
+    return false;
+}
+
+// "Sat Sep 19 12:03:00 2009", as ls --full-time wrote it before ISO dates: weekday, month,
+// day, time and year, all of them.
+std::optional<DateMatch> weekdayFirst(std::string_view first, WordCursor words) {
+    std::string_view monthWord;
+    std::string_view dayWord;
+    std::string_view time;
+    std::string_view year;
+    if (!isWeekday(first) || !words.next(monthWord) || !words.next(dayWord) || !words.next(time) ||
+        !words.next(year))
+        return std::nullopt;
+    unsigned month = monthOfName(monthWord);
+    UnixFields f = monthNameFields(monthWord, month, dayWord);
+    if (!month || !f.day || !isTimeOfDay(time, f.time) || !isYear(year))
+        return std::nullopt;
+    f.year = yearValue(year);
     return matched(f, words);
 }
 
@@ -279,7 +317,7 @@ std::optional<DateMatch> yearFirst(std::string_view first, WordCursor words) {
     UnixFields f = monthNameFields(monthWord, month, dayWord);
     if (!month || !f.day)
         return std::nullopt;
-    f.year = static_cast<int>(*digitsValue(first, 0, 4));
+    f.year = yearValue(first);
     takeOptionalTime(words, f);
     return matched(f, words);
 }
@@ -308,8 +346,10 @@ bool inRange(const UnixFields& f) {
 
 // A date starting with the word first; words stands after first.
 std::optional<DateMatch> dateAt(std::string_view first, const WordCursor& words) {
-    if (!isDigit(first[0]))
-        return monthFirst(first, words);
+    if (!isDigit(first[0])) {
+        std::optional<DateMatch> match = monthFirst(first, words);
+        return match ? match : weekdayFirst(first, words);
+    }
     using Form = std::optional<DateMatch> (*)(std::string_view, WordCursor);
     static constexpr std::array<Form, 8> kForms = {dayFirst,         oneWord,         monthDayWord,
                                                    markedMonthFirst, markedYearFirst, markedOneWord,

@@ -199,6 +199,11 @@ const std::vector<Row> kLocalisedAndJoinedUnixLines = {
      "03.04.05", "Apr 3 2005"},
     {"-rw-r--r-- 1 user group 10 99/10/12 17:12 old.log", "old.log", "10", false, "12.10.99",
      "Oct 12 1999"},
+    // The weekday, month, day, time and year of ls --full-time before ISO dates
+    {"-rw-r--r-- 1 user group 1234 Sat Sep 19 12:03:00 2009 full time.txt", "full time.txt", "1234",
+     false, "19.09.09", "Sep 19 2009"},
+    {"drwxr-xr-x 2 user group 4096 thu jan  1 00:00:00 1970 epoch", "epoch", "4096", true,
+     "01.01.70", "jan 1 1970"},
     // A comma after the day, then the year and a time
     {"-rw-r--r--   1 ftp      ftp         33792 Oct 08, 2002 09:47 setup.exe", "setup.exe", "33792",
      false, "08.10.02", "Oct 08 2002"},
