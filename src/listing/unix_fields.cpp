@@ -305,13 +305,14 @@ std::optional<DateMatch> markedYearFirst(std::string_view first, WordCursor word
     return matched(f, words);
 }
 
-// "2004. szept. 21." and "2004. szept. 21. 12:34" as Hungarian writes them: the year first, with
-// its dot (so that a number before a month-first date is never taken for a year).
+// "2004. szept. 21." and "2004. szept. 21. 12:34" as Hungarian writes them: the year first, and
+// the year and the day with their dots (so that a number before a month-first date is never
+// taken for a year).
 std::optional<DateMatch> yearFirst(std::string_view first, WordCursor words) {
     std::string_view monthWord;
     std::string_view dayWord;
     if (first.size() != 5 || !first.ends_with('.') || !isYear(first.substr(0, 4)) ||
-        !words.next(monthWord) || !words.next(dayWord))
+        !words.next(monthWord) || !words.next(dayWord) || !dayWord.ends_with('.'))
         return std::nullopt;
     unsigned month = monthOfName(monthWord);
     UnixFields f = monthNameFields(monthWord, month, dayWord);

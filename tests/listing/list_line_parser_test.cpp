@@ -89,7 +89,7 @@ TEST(UnixLayout, OtherDateFormsLeaveOwnersGroupsAndSizesAlone) {
          {"-rw-r--r-- 1 u g 1 13 29 03:26 y", "-rw-r--r-- 1 u g 1 31/31/99 y",
           "-rw-r--r-- 1 u g 1 2004.13.01 y", "-rw-r--r-- 1 u g 1 mei x 2001 y",
           "-rw-r--r-- 1 u g 1 4月 32日 2003年 y", "-rw-r--r-- 1 u g 1 13月18日 12:00 y",
-          "-rw-r--r-- 1 u g 1 4月18日 y", "-rw-r--r-- 1 u g 1 2004. szept. y",
+          "-rw-r--r-- 1 u g 1 4月18日 y", "-rw-r--r-- 1 u g 1 2004. szept. 21 y",
           "-rw-r--r-- 1 u g 1 1.5.k Mar 5 2001 y",
           "-rw-r--r-- 1 u g 12  5-MAR-2003 12:00:00.00 [USER] (RWED,RWED,RE,)"})
         EXPECT_EQ(parse(line), entry(false, line, "", "error", "", "-rw-r--r--")) << line;
