@@ -93,6 +93,21 @@ std::vector<std::string> unixLines(std::size_t count) {
         });
 }
 
+// The date and size of a generated line, picked by the next number of the sequence.
+struct LineParts {
+    unsigned month;  // 0 to 11
+    unsigned day;
+    unsigned year;
+    unsigned hour;
+    unsigned minute;
+    unsigned long long bytes;
+};
+
+LineParts lineParts(std::uint32_t seed) {
+    return {seed / 7 % 12, seed / 13 % 28 + 1, 1995 + seed % 30,
+            seed % 24,     seed / 24 % 60,     seed % 1000000};
+}
+
 // Lines in the other shapes servers write, in turn: no group column, an owner and a group
 // with blanks, ISO dates (ls --time-style=long-iso), and an ACL mark with a German month.
 std::vector<std::string> otherShapeLines(std::size_t count) {
@@ -100,25 +115,49 @@ std::vector<std::string> otherShapeLines(std::size_t count) {
                                           "Jul", "Aug", "Sep",        "Okt", "Nov", "Dez"};
     return generatedLines(
         count, 2027, [](char* buffer, std::size_t size, std::uint32_t seed, std::size_t n) {
-            unsigned month = seed / 7 % 12;
-            unsigned day = seed / 13 % 28 + 1;
-            unsigned year = 1995 + seed % 30;
-            auto bytes = static_cast<unsigned long long>(seed % 1000000);
+            LineParts p = lineParts(seed);
             if (n % 4 == 0)
-                std::snprintf(buffer, size, "drwxr-xr-x 1 ftp %llu %s %u %02u:%02u dir%u", bytes,
-                              kMonths[month], day, seed % 24, seed / 24 % 60, seed % 1000);
+                std::snprintf(buffer, size, "drwxr-xr-x 1 ftp %llu %s %u %02u:%02u dir%u", p.bytes,
+                              kMonths[p.month], p.day, p.hour, p.minute, seed % 1000);
             else if (n % 4 == 1)
                 std::snprintf(buffer, size,
                               "-rw-r--r--   1 DOMAIN\\John Smith  Domain Users %10llu Jan %2u  %u "
                               "Quarterly report %u.xlsx",
-                              bytes, day, year, seed % 1000);
+                              p.bytes, p.day, p.year, seed % 1000);
             else if (n % 4 == 2)
-                std::snprintf(
-                    buffer, size, "-rw-r--r-- 1 user group %llu %u-%02u-%02u %02u:%02u file %u.txt",
-                    bytes, year, month + 1, day, seed % 24, seed / 24 % 60, seed % 100000);
+                std::snprintf(buffer, size,
+                              "-rw-r--r-- 1 user group %llu %u-%02u-%02u %02u:%02u file %u.txt",
+                              p.bytes, p.year, p.month + 1, p.day, p.hour, p.minute, seed % 100000);
             else
                 std::snprintf(buffer, size, "-rw-rw-r--+ 1 anna users %8llu %s %2u  %u notes %u",
-                              bytes, kMonths[month], day, year, seed % 100000);
+                              p.bytes, kMonths[p.month], p.day, p.year, seed % 100000);
+        });
+}
+
+// Lines as servers write them in other languages and time styles, in turn: the day before a
+// French month, a numeric date with the year last, a Japanese date, Hungarian with the year
+// first and a size with a unit.
+std::vector<std::string> localisedLines(std::size_t count) {
+    static const char* const kMonths[] = {"janv.", "févr.", "mars",  "avr.", "mai",  "juin",
+                                          "juil.", "août",  "sept.", "oct.", "nov.", "déc."};
+    return generatedLines(
+        count, 2028, [](char* buffer, std::size_t size, std::uint32_t seed, std::size_t n) {
+            LineParts p = lineParts(seed);
+            if (n % 5 == 0)
+                std::snprintf(buffer, size, "-rw-r--r-- 1 jean users %llu %u %s %02u:%02u f%u.txt",
+                              p.bytes, p.day, kMonths[p.month], p.hour, p.minute, seed % 1000);
+            else if (n % 5 == 1)
+                std::snprintf(buffer, size, "-rw-r--r-- 1 root root %llu %02u-%02u-%u 17:12 d%u",
+                              p.bytes, p.day, p.month + 1, p.year, seed % 1000);
+            else if (n % 5 == 2)
+                std::snprintf(buffer, size, "-rw-r--r-- 1 user group %llu %2u月 %2u日 %u年 j%u",
+                              p.bytes, p.month + 1, p.day, p.year, seed % 1000);
+            else if (n % 5 == 3)
+                std::snprintf(buffer, size, "-rw-r--r-- 1 janos users %llu %u. szept. %u. h%u",
+                              p.bytes, p.year, p.day, seed % 1000);
+            else
+                std::snprintf(buffer, size, "-rw-r--r-- 1 user group %llu.%uk Mar %2u  %u s%u",
+                              p.bytes % 1000, seed % 10, p.day, p.year, seed % 1000);
         });
 }
 
@@ -218,5 +257,6 @@ int main() {
     benchLoad();
     benchParse("parse 1,000,000 Unix lines", unixLines(1000000));
     benchParse("  lines of other shapes", otherShapeLines(1000000));
+    benchParse("  lines in other languages", localisedLines(1000000));
     return 0;
 }

@@ -46,6 +46,18 @@ bool readDayAndMonth(std::string_view a, std::string_view b, char separator, Wor
     return true;
 }
 
+// The marked number of the given part at the start of text ("2003年" of "2003年4月18日"); text
+// moves past it. Nothing, and text unchanged, when it does not start so.
+std::optional<unsigned> takeMarkedNumber(std::string_view& text, DateMark mark) {
+    std::size_t digits = 0;
+    while (digits < text.size() && digits < 4 && isDigit(text[digits]))
+        ++digits;
+    std::optional<unsigned> number = markedNumber(text.substr(0, digits + 3), mark);
+    if (number)
+        text.remove_prefix(digits + 3);
+    return number;
+}
+
 }  // namespace
 
 unsigned dayOf(std::string_view word) {
@@ -93,6 +105,8 @@ std::optional<WordDate> numericDate(std::string_view word) {
     if (at == std::string_view::npos)
         return std::nullopt;
     char separator = word[at];
+    if (separator == '.' && word.ends_with('.'))  // Hungarian ends a date with a dot too
+        word.remove_suffix(1);
     std::optional<std::array<std::string_view, 3>> parts = threeParts(word, separator);
     if (!parts)
         return std::nullopt;
@@ -117,6 +131,16 @@ std::optional<WordDate> monthDayDate(std::string_view word) {
     if (word.size() != 5 || word[2] != '-')
         return std::nullopt;
     WordDate date{-1, digitsValue(word, 0, 2).value_or(0), digitsValue(word, 3, 2).value_or(0)};
+    return inRange(date) ? std::optional<WordDate>(date) : std::nullopt;
+}
+
+std::optional<WordDate> markedWordDate(std::string_view word) {
+    std::optional<unsigned> year = takeMarkedNumber(word, DateMark::Year);
+    std::optional<unsigned> month = takeMarkedNumber(word, DateMark::Month);
+    std::optional<unsigned> day = takeMarkedNumber(word, DateMark::Day);
+    if (!month || !day || !word.empty())
+        return std::nullopt;
+    WordDate date{year ? static_cast<int>(*year) : -1, *month, *day};
     return inRange(date) ? std::optional<WordDate>(date) : std::nullopt;
 }
 

@@ -54,7 +54,8 @@ struct WordDate {
 };
 
 // A date of three parts joined by the same "-", "/" or ".": year first ("2005-06-07",
-// "1999/10/12", "2004.07.15", and "99/10/12" when the two digits cannot be a day) or last with
+// "1999/10/12", "2004.07.15" or "2004.07.15." as Hungarian writes it, and "99/10/12" when the
+// two digits cannot be a day) or last with
 // two or four digits ("24-04-2003", "12/31/99"), the month as a number, or as a name with a
 // two-digit year ("01-jun-99"; "5-MAR-2003" is a VMS date, which is no Unix line). With the
 // year last, a part above 12 is the day; else "/" puts the month first and "-" and "." the
@@ -70,5 +71,9 @@ enum class DateMark { Year, Month, Day };
 
 // The number in front of the mark of the given part, with nothing else in the word.
 std::optional<unsigned> markedNumber(std::string_view word, DateMark mark);
+
+// A date in one word of marked numbers: "2003年4月18日", "2005년1월6일", or month and day alone
+// ("4月18日", year -1).
+std::optional<WordDate> markedWordDate(std::string_view word);
 
 }  // namespace quay::listformat

@@ -33,14 +33,15 @@ private:
     std::size_t m_at;
 };
 
-// "33.5k", "4.0K", "12M", "1.5GiB": a number, maybe with a fraction, and a unit.
+// "33.5k", "4.0K", "12M", "1.5GiB", and "4,0K" as ls writes it where the comma marks
+// fractions: a number, maybe with a fraction, and a unit.
 bool isSizeWithUnit(std::string_view word) {
     std::size_t at = 0;
     while (at < word.size() && isDigit(word[at]))
         ++at;
     if (at == 0 || at == word.size())
         return false;
-    if (word[at] == '.') {
+    if (word[at] == '.' || word[at] == ',') {
         std::size_t fraction = ++at;
         while (at < word.size() && isDigit(word[at]))
             ++at;
@@ -63,14 +64,26 @@ bool isHexNumber(std::string_view word) {
     return true;
 }
 
+// "1,234" or "12,345,678": a number in groups of three digits.
+bool isGroupedNumber(std::string_view word) {
+    std::size_t comma = word.find(',');
+    if (comma == 0 || comma > 3 || (word.size() - comma) % 4 != 0)
+        return false;
+    for (std::size_t at = 0; at < word.size(); ++at)
+        if ((at >= comma && (at - comma) % 4 == 0) ? word[at] != ',' : !isDigit(word[at]))
+            return false;
+    return true;
+}
+
 // The size that word stands for, after the word before it: a number, a number with a unit,
-// or a device's minor number after its major one ("1, 3", "1,3", and on device lines
+// on other lines than those of devices a number in groups of three ("1,234,567"), or a
+// device's minor number after its major one ("1, 3", "1,3", and on device lines
 // "4, 0x00000040").
 std::optional<std::string_view> sizeOf(std::string_view word, std::string_view before,
                                        bool device) {
     if (word.empty() || !isDigit(word[0]))
         return std::nullopt;
-    if (isDigits(word) || isSizeWithUnit(word))
+    if (isDigits(word) || isSizeWithUnit(word) || (!device && isGroupedNumber(word)))
         return word;
     if (std::size_t comma = word.find(','); comma != std::string_view::npos && comma > 0) {
         std::string_view minor = word.substr(comma + 1);
@@ -106,10 +119,15 @@ struct DateMatch {
     bool padded = false;  // a lone ISO date, padded by ls with one blank
 };
 
+// The year that the first four characters of text, digits, write.
+int yearValue(std::string_view text) {
+    return static_cast<int>(*digitsValue(text, 0, 4));
+}
+
 // The last word of most dates: a year or a time of day.
 bool readYearOrTime(std::string_view word, UnixFields& f) {
     if (isYear(word)) {
-        f.year = static_cast<int>(*digitsValue(word, 0, 4));
+        f.year = yearValue(word);
         return true;
     }
     return isTimeOfDay(word, f.time);
@@ -164,6 +182,39 @@ std::optional<DateMatch> monthFirst(std::string_view first, WordCursor words) {
     return matched(f, words);
 }
 
+// "Mon" to "Sun", in any case.
+bool isWeekday(std::string_view word) {
+    static constexpr std::string_view kWeekdays = "montuewedthufrisatsun";
+    if (word.size() != 3)
+        return false;
+    char lower[3];
+    for (std::size_t i = 0; i < 3; ++i)
+        lower[i] = static_cast<char>(word[i] | 0x20);
+    std::string_view name(lower, 3);
+    for (std::size_t at = 0; at < kWeekdays.size(); at += 3)
+        if (kWeekdays.substr(at, 3) == name)
+            return true;
+    return false;
+}
+
+// "Sat Sep 19 12:03:00 2009", as ls --full-time wrote it before ISO dates: weekday, month,
+// day, time and year, all of them.
+std::optional<DateMatch> weekdayFirst(std::string_view first, WordCursor words) {
+    std::string_view monthWord;
+    std::string_view dayWord;
+    std::string_view time;
+    std::string_view year;
+    if (!isWeekday(first) || !words.next(monthWord) || !words.next(dayWord) || !words.next(time) ||
+        !words.next(year))
+        return std::nullopt;
+    unsigned month = monthOfName(monthWord);
+    UnixFields f = monthNameFields(monthWord, month, dayWord);
+    if (!month || !f.day || !isTimeOfDay(time, f.time) || !isYear(year))
+        return std::nullopt;
+    f.year = yearValue(year);
+    return matched(f, words);
+}
+
 // "29 Jul 02:27", "01 oct 2004", "5. Okt. 2004"
 std::optional<DateMatch> dayFirst(std::string_view first, WordCursor words) {
     std::string_view monthWord;
@@ -200,6 +251,17 @@ std::optional<DateMatch> monthDayWord(std::string_view first, WordCursor words) 
     return matched(f, words);
 }
 
+// The last word of a date whose year may carry its mark ("2003年", "2003") or a time; a time may
+// follow a year.
+bool readMarkedYearOrTime(std::string_view last, WordCursor& words, UnixFields& f) {
+    if (std::optional<unsigned> year = markedNumber(last, DateMark::Year)) {
+        f.year = static_cast<int>(*year);
+        takeOptionalTime(words, f);
+        return true;
+    }
+    return readYearOrTime(last, f);
+}
+
 // "4月 18日 2003年", "4月 18 12:00", "12월 5일 2004"
 std::optional<DateMatch> markedMonthFirst(std::string_view first, WordCursor words) {
     std::optional<unsigned> month = markedNumber(first, DateMark::Month);
@@ -209,12 +271,23 @@ std::optional<DateMatch> markedMonthFirst(std::string_view first, WordCursor wor
         return std::nullopt;
     UnixFields f = numericFields(
         WordDate{-1, *month, markedNumber(dayWord, DateMark::Day).value_or(dayOf(dayWord))});
-    if (std::optional<unsigned> year = markedNumber(last, DateMark::Year)) {
-        f.year = static_cast<int>(*year);
-        takeOptionalTime(words, f);
-    } else if (!readYearOrTime(last, f)) {
+    if (!readMarkedYearOrTime(last, words, f))
         return std::nullopt;
-    }
+    return matched(f, words);
+}
+
+// "2003年4月18日 12:00", "2005년1월6일", "4月18日 2003年", "4月18日 12:00": the marked numbers
+// written together; without a year, a year or a time follows.
+std::optional<DateMatch> markedOneWord(std::string_view first, WordCursor words) {
+    std::optional<WordDate> date = markedWordDate(first);
+    if (!date)
+        return std::nullopt;
+    UnixFields f = numericFields(*date);
+    std::string_view last;
+    if (f.year >= 0)
+        takeOptionalTime(words, f);
+    else if (!words.next(last) || !readMarkedYearOrTime(last, words, f))
+        return std::nullopt;
     return matched(f, words);
 }
 
@@ -228,6 +301,24 @@ std::optional<DateMatch> markedYearFirst(std::string_view first, WordCursor word
     UnixFields f = numericFields(WordDate{static_cast<int>(*year),
                                           markedNumber(monthWord, DateMark::Month).value_or(0),
                                           markedNumber(dayWord, DateMark::Day).value_or(0)});
+    takeOptionalTime(words, f);
+    return matched(f, words);
+}
+
+// "2004. szept. 21." and "2004. szept. 21. 12:34" as Hungarian writes them: the year first, and
+// the year and the day with their dots (so that a number before a month-first date is never
+// taken for a year).
+std::optional<DateMatch> yearFirst(std::string_view first, WordCursor words) {
+    std::string_view monthWord;
+    std::string_view dayWord;
+    if (first.size() != 5 || !first.ends_with('.') || !isYear(first.substr(0, 4)) ||
+        !words.next(monthWord) || !words.next(dayWord) || !dayWord.ends_with('.'))
+        return std::nullopt;
+    unsigned month = monthOfName(monthWord);
+    UnixFields f = monthNameFields(monthWord, month, dayWord);
+    if (!month || !f.day)
+        return std::nullopt;
+    f.year = yearValue(first);
     takeOptionalTime(words, f);
     return matched(f, words);
 }
@@ -256,11 +347,14 @@ bool inRange(const UnixFields& f) {
 
 // A date starting with the word first; words stands after first.
 std::optional<DateMatch> dateAt(std::string_view first, const WordCursor& words) {
-    if (!isDigit(first[0]))
-        return monthFirst(first, words);
+    if (!isDigit(first[0])) {
+        std::optional<DateMatch> match = monthFirst(first, words);
+        return match ? match : weekdayFirst(first, words);
+    }
     using Form = std::optional<DateMatch> (*)(std::string_view, WordCursor);
-    static constexpr std::array<Form, 6> kForms = {dayFirst,         oneWord,         monthDayWord,
-                                                   markedMonthFirst, markedYearFirst, bareNumbers};
+    static constexpr std::array<Form, 8> kForms = {dayFirst,         oneWord,         monthDayWord,
+                                                   markedMonthFirst, markedYearFirst, markedOneWord,
+                                                   yearFirst,        bareNumbers};
     for (Form form : kForms)
         if (std::optional<DateMatch> match = form(first, words); match && inRange(match->fields))
             return match;

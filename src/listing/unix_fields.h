@@ -10,13 +10,15 @@ namespace quay::listformat {
 
 // How the date of a line was written.
 enum class DateForm {
-    MonthName,  // "Mar  5 12:00", "29 Jul 02:27", "Okt. 5 2004", "Oct 08, 2002 09:47"
-    Numeric,  // "2005-06-07 21:22", "24-04-2003", "06-07 21:22", "3 29 03:26", "4月 18日 2003年"
+    MonthName,  // "Mar  5 12:00", "29 Jul 02:27", "Okt. 5 2004", "Oct 08, 2002 09:47",
+                // "2004. szept. 21."
+    Numeric,  // "2005-06-07 21:22", "24-04-2003", "06-07 21:22", "3 29 03:26", "4月 18日 2003年",
+              // "2003年4月18日"
 };
 
 // The fields of one line. All views point into the line.
 struct UnixFields {
-    std::string_view size;  // the number in front of the date ("1234", "33.5k")
+    std::string_view size;  // the number in front of the date ("1234", "33.5k", "1,234,567")
     DateForm form = DateForm::MonthName;
     std::string_view monthWord;  // as written, without a trailing "." or "," (MonthName only)
     std::string_view dayWord;    // its digits (MonthName form only)
@@ -28,9 +30,10 @@ struct UnixFields {
 };
 
 // Finds the leftmost date that follows a size, in the words after the first (the
-// attributes). A size is a number, a number with a unit ("33.5k", "4.0M"), or the minor
-// number of a device ("1, 3", "1,3", and on lines of block and character devices
-// "4, 0x00000040": the minor as written). Only when no
+// attributes). A size is a number, a number with a unit ("33.5k", "4.0M", "4,0K"), a number in
+// groups of three ("1,234,567"; not on lines of block and character devices, where "1,234" is
+// a major and a minor number), or the minor number of a device ("1, 3", "1,3", and on device
+// lines "4, 0x00000040": the minor as written). Only when no
 // date follows such a size is a number at the end of a word taken for it: ls writes a long
 // group and the size together ("longgroup123456").
 //

@@ -74,6 +74,12 @@ TEST(UnixLayout, OtherDateFormsLeaveOwnersGroupsAndSizesAlone) {
     // A size that could be a day before the month: the day-first form needs a year or time.
     EXPECT_EQ(parse("-rw-r--r-- 1 0 0 3 Dec 12 2012 x").date, "12.12.12");
     EXPECT_EQ(parse("-rw-r--r-- 1 0 0 3 Dec 12 2012 x").size, "3");
+    // A year first needs its dot, so a number in front of a month-first date stays the size.
+    EXPECT_EQ(parse("-rw-r--r-- 1 u 1234 2004 Mar 5 12:00 x"),
+              entry(false, "x", "2004", "05.03.26", "12:00", "-rw-r--r--"));
+    // Groups of three digits are a size on a file's line, a major and a minor on a device's.
+    EXPECT_EQ(parse("-rw-r--r-- 1 u g 1,234 Mar 5 2004 x").size, "1,234");
+    EXPECT_EQ(parse("crw-r--r-- 1 u g 1,234 Mar 5 2004 x").size, "234");
     // A group ending in digits is taken for group and size only when no size stands apart.
     EXPECT_EQ(parse("-rw-r--r-- 1 user users1 29 Mar 5 12:00 x").size, "29");
     EXPECT_EQ(parse("-rw-r--r-- 1 user users129 Mar 5 12:00 x").size, "129");
@@ -82,7 +88,9 @@ TEST(UnixLayout, OtherDateFormsLeaveOwnersGroupsAndSizesAlone) {
     for (const char* line :
          {"-rw-r--r-- 1 u g 1 13 29 03:26 y", "-rw-r--r-- 1 u g 1 31/31/99 y",
           "-rw-r--r-- 1 u g 1 2004.13.01 y", "-rw-r--r-- 1 u g 1 mei x 2001 y",
-          "-rw-r--r-- 1 u g 1 4月 32日 2003年 y", "-rw-r--r-- 1 u g 1 1.5.k Mar 5 2001 y",
+          "-rw-r--r-- 1 u g 1 4月 32日 2003年 y", "-rw-r--r-- 1 u g 1 13月18日 12:00 y",
+          "-rw-r--r-- 1 u g 1 4月18日 y", "-rw-r--r-- 1 u g 1 2004. szept. 21 y",
+          "-rw-r--r-- 1 u g 1 1.5.k Mar 5 2001 y",
           "-rw-r--r-- 1 u g 12  5-MAR-2003 12:00:00.00 [USER] (RWED,RWED,RE,)"})
         EXPECT_EQ(parse(line), entry(false, line, "", "error", "", "-rw-r--r--")) << line;
     // A date that the calendar does not have.

@@ -18,18 +18,28 @@ inline bool allDigits(std::string_view text) {
     return !text.empty();
 }
 
-// A number with a Chinese, Japanese or Korean mark of a year or a day ("2003年", "6일").
+// A number with a Chinese, Japanese or Korean mark of a year or a day ("2003年", "6일"), or
+// a whole date of such numbers ending with its day ("2003年4月18日", "2005년1월6일").
 inline bool isMarkedNumber(std::string_view word) {
-    for (std::string_view mark : {"\xe5\xb9\xb4", "\xeb\x85\x84", "\xe6\x97\xa5", "\xec\x9d\xbc"})
-        if (word.size() > mark.size() && word.ends_with(mark) &&
-            allDigits(word.substr(0, word.size() - mark.size())))
+    for (std::string_view mark : {"\xe5\xb9\xb4", "\xeb\x85\x84", "\xe6\x97\xa5", "\xec\x9d\xbc"}) {
+        if (word.size() <= mark.size() || !word.ends_with(mark))
+            continue;
+        std::string_view before = word.substr(0, word.size() - mark.size());
+        std::size_t digits = before.find_last_not_of("0123456789") + 1;
+        for (std::string_view month : {"\xe6\x9c\x88", "\xec\x9b\x94"})
+            if (before.substr(0, digits).ends_with(month))
+                before.remove_prefix(digits);
+        if (allDigits(before))
             return true;
+    }
     return false;
 }
 
-// Three parts joined by the same "-", "/" or "." ("2004.07.15", "01-jun-99"), the first and
-// the last of digits.
+// Three parts joined by the same "-", "/" or "." ("2004.07.15", "2004.07.15.", "01-jun-99"),
+// the first and the last of digits.
 inline bool isDateWord(std::string_view word) {
+    if (word.ends_with('.'))
+        word.remove_suffix(1);
     std::size_t first = word.find_first_of("-/.");
     if (first == std::string_view::npos)
         return false;
@@ -40,18 +50,24 @@ inline bool isDateWord(std::string_view word) {
            allDigits(word.substr(second + 1));
 }
 
-// A size as listings write it: a number, or a number with a unit ("33.5k").
+// A size as listings write it: a number, maybe in groups ("1,234,567"), or a number with a
+// unit ("33.5k", "4,0K").
 inline bool isSizeText(std::string_view size) {
-    std::size_t unit = size.find_first_not_of("0123456789.");
-    return allDigits(size) ||
-           (unit != std::string_view::npos && unit > 0 && allDigits(size.substr(0, 1)) &&
-            std::string_view("KkMmGgTtPpEe").find(size[unit]) != std::string_view::npos);
+    std::size_t unit = size.find_first_not_of("0123456789.,");
+    if (size.empty() || !allDigits(size.substr(0, 1)))
+        return false;
+    return unit == std::string_view::npos ||
+           std::string_view("KkMmGgTtPpEe").find(size[unit]) != std::string_view::npos;
 }
 
-// The last word of a date: a year ("1999", "2003年"), a day with its mark ("6일"), a time
-// ("12:00", "12:00:01.5"), a time zone ("+0100") or a date in one word ("2001-02-03").
+// The last word of a date: a year ("1999", "2003年"), a day with its mark ("6일") or its dot
+// ("21."), a time ("12:00", "12:00:01.5"), a time zone ("+0100") or a date in one word
+// ("2001-02-03", "2003年4月18日").
 inline bool endsADate(std::string_view word) {
     if ((word.size() == 4 && allDigits(word)) || isMarkedNumber(word) || isDateWord(word))
+        return true;
+    if ((word.size() == 2 || word.size() == 3) && word.ends_with('.') &&
+        allDigits(word.substr(0, word.size() - 1)))
         return true;
     if (word.size() == 5 && (word[0] == '+' || word[0] == '-') && allDigits(word.substr(1)))
         return true;

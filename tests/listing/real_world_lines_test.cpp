@@ -199,6 +199,11 @@ const std::vector<Row> kLocalisedAndJoinedUnixLines = {
      "03.04.05", "Apr 3 2005"},
     {"-rw-r--r-- 1 user group 10 99/10/12 17:12 old.log", "old.log", "10", false, "12.10.99",
      "Oct 12 1999"},
+    // The weekday, month, day, time and year of ls --full-time before ISO dates
+    {"-rw-r--r-- 1 user group 1234 Sat Sep 19 12:03:00 2009 full time.txt", "full time.txt", "1234",
+     false, "19.09.09", "Sep 19 2009"},
+    {"drwxr-xr-x 2 user group 4096 thu jan  1 00:00:00 1970 epoch", "epoch", "4096", true,
+     "01.01.70", "jan 1 1970"},
     // A comma after the day, then the year and a time
     {"-rw-r--r--   1 ftp      ftp         33792 Oct 08, 2002 09:47 setup.exe", "setup.exe", "33792",
      false, "08.10.02", "Oct 08 2002"},
@@ -251,6 +256,21 @@ const std::vector<Row> kLocalisedAndJoinedUnixLines = {
      "31.12.25", "Дек 31"},
     {"-rw-r--r-- 1 HANS USERS 1 MAI 1 2001 MAI.TXT", "MAI.TXT", "1", false, "01.05.01",
      "MAI 1 2001"},
+    {"-rw-r--r-- 1 ivan users 42 февр. 5 2004 февраль.txt", "февраль.txt", "42", false, "05.02.04",
+     "февр 5 2004"},
+    {"-rw-r--r-- 1 ivan users 42 нояб.  7 12:00 ноябрь.txt", "ноябрь.txt", "42", false, "07.11.25",
+     "нояб 7"},
+    {"-rw-r--r-- 1 taras users 64 лис 11 2013 осінь.txt", "осінь.txt", "64", false, "11.11.13",
+     "лис 11 2013"},
+    {"-rw-r--r-- 1 nikos users 512 Μάρ  5  2004 αρχείο.txt", "αρχείο.txt", "512", false, "05.03.04",
+     "Μάρ 5 2004"},
+    {"-rw-r--r-- 1 nikos users 512 5 ΟΚΤ 10:00 φθινόπωρο.txt", "φθινόπωρο.txt", "512", false,
+     "05.10.25", "ΟΚΤ 5"},
+    // Hungarian with the year first and a dot behind each number
+    {"-rw-r--r-- 1 janos users 2048 2004. szept. 21. 12:34 régi adatok.txt", "régi adatok.txt",
+     "2048", false, "21.09.04", "szept 21 2004"},
+    {"-rw-r--r-- 1 janos users 10 2004.07.15. nyár.txt", "nyár.txt", "10", false, "15.07.04",
+     "Jul 15 2004"},
     // Chinese, Japanese and Korean dates
     {"-rw-r--r--   1 user     group       12345  4月 18日 2003年 日本語.txt", "日本語.txt", "12345",
      false, "18.04.03", "Apr 18 2003"},
@@ -262,6 +282,12 @@ const std::vector<Row> kLocalisedAndJoinedUnixLines = {
      "25.12.25", "Dec 25"},
     {"-rw-r--r-- 1 user group 100 2003年 4月 18日 12:00 报告.txt", "报告.txt", "100", false,
      "18.04.03", "Apr 18 2003"},
+    {"-rw-r--r--   1 user group 12345 2003年4月18日 12:00 議事録.txt", "議事録.txt", "12345", false,
+     "18.04.03", "Apr 18 2003"},
+    {"-rw-r--r-- 1 user group 100 4月18日 12:00 メモ.txt", "メモ.txt", "100", false, "18.04.26",
+     "Apr 18"},
+    {"drwxr-xr-x 2 user group 4096 2005년1월6일 자료", "자료", "4096", true, "06.01.05",
+     "Jan 6 2005"},
     // Sizes with a unit stay as written: they are no byte counts
     {"-rw-r--r--   1 user     group        33.5k Jan  5 10:00 small.bin", "small.bin", "33.5k",
      false, "05.01.26", "Jan 5"},
@@ -269,6 +295,11 @@ const std::vector<Row> kLocalisedAndJoinedUnixLines = {
      false, "01.03.20", "Mar 1 2020"},
     {"-rw-r--r-- 1 user group 2G Apr 1 2021 big.img", "big.img", "2G", false, "01.04.21",
      "Apr 1 2021"},
+    {"-rw-r--r-- 1 hans users 4,0K 12. Okt. 2004 klein.txt", "klein.txt", "4,0K", false, "12.10.04",
+     "Okt 12 2004"},
+    // Sizes in groups of three stay as written too
+    {"-rw-r--r-- 1 user group 1,234,567 Mar  5  2004 grouped.bin", "grouped.bin", "1,234,567",
+     false, "05.03.04", "Mar 5 2004"},
     // Devices: the minor number stands where the size does
     {"crw-rw---- 1 root video 226,128 Jun  1 10:00 renderD128", "renderD128", "128", false,
      "01.06.26", "Jun 1"},
@@ -281,9 +312,11 @@ const std::vector<Row> kLocalisedAndJoinedUnixLines = {
      "02.02.02", "Feb 2 2002"},
     {"drwxr-xr-x 2 verylongowner4096 Mar 5 12:00 no group dir", "no group dir", "4096", true,
      "05.03.26", "Mar 5"},
-    // The end of a day
+    // The end of a day keeps its day: the last day of a year stays in that year
     {"-rw-r--r-- 1 user group 10 Mar 1 24:00 midnight.txt", "midnight.txt", "10", false, "01.03.26",
      "Mar 1"},
+    {"-rw-r--r-- 1 user group 10 Dec 31 24:00 new year.txt", "new year.txt", "10", false,
+     "31.12.25", "Dec 31"},
     // Names that look like dates, names with blanks, links
     {"-rw-r--r-- 1 user group 5 24-04-2003 17:12 24-04-2003 17:12 copy", "24-04-2003 17:12 copy",
      "5", false, "24.04.03", "Apr 24 2003"},
