@@ -56,8 +56,9 @@ QIcon FileIcons::forMimeType(const QMimeType& type) {
     if (auto found = m_byMimeType.constFind(type.name()); found != m_byMimeType.cend())
         return *found;
     // The theme's icon of the type, then of its family ("image-x-generic"), then the program's
-    // own of either, then a plain file.
-    QIcon icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()));
+    // own of either, then a plain file. Each theme lookup has a null fallback: the one-name
+    // form may answer a missing icon with an icon of no sizes, which is not null.
+    QIcon icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName(), {}));
     for (const QString& name :
          {type.iconName(), type.genericIconName(), QStringLiteral("application-x-generic")})
         if (icon.isNull())

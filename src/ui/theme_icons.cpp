@@ -15,7 +15,7 @@ QIcon shippedIcon(const QString& name) {
     Q_UNUSED(registered);
     QIcon icon;
     for (int size : {16, 32, 64}) {
-        const QString file = QStringLiteral(":/icons/%1x%1/%2.png").arg(size).arg(name);
+        const QString file = QStringLiteral(":/fallback-icons/%1x%1/%2.png").arg(size).arg(name);
         if (QFile::exists(file))
             icon.addFile(file, QSize(size, size));
     }
