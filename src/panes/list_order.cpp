@@ -166,6 +166,10 @@ PaneModel::Compare paneCompare(const int& sortKey) {
         [&sortKey](const PaneItem& a, const PaneItem& b) { return ftpViewCompare(a, b, sortKey); };
 }
 
+bool readsDescending(int sortKey) {
+    return (sortKey < 0) != (columnOf(sortKey) == 2);
+}
+
 int sortKeyAfterColumnClick(int sortKey, int columnTag) {
     return columnOf(sortKey) != columnTag ? -columnTag : -sortKey;
 }

@@ -39,6 +39,11 @@ void usePaneOrder(PaneModel& model, const int&& temporaryKey) = delete;
 // reverses.
 int sortKeyAfterColumnClick(int sortKey, int columnTag);
 
+// Whether the rows under sortKey read from high to low in the column they are sorted by: the
+// key's direction, turned on the size column, whose ascending direction puts larger sizes
+// first. What a sort arrow shows.
+bool readsDescending(int sortKey);
+
 // A size column read leniently: leading blanks skipped, then the digits up to the first other
 // character or up to the digit at which the value would overflow; the value read so far
 // counts, and a text without leading digits counts as 0. 64-bit, so sizes above 2 GiB order

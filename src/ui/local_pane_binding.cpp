@@ -1,15 +1,14 @@
 #include "ui/local_pane_binding.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QListWidget>
-#include <QStyle>
 
 #include "session/session_controller.h"
 #include "ui/main_window.h"
 #include "ui/pane_item_model.h"
 #include "ui/pane_view.h"
+#include "ui/theme_icons.h"
 
 namespace quay {
 
@@ -20,8 +19,8 @@ void showTree(QListWidget& list, const DirectoryTree& tree) {
     list.clear();
     // The open and closed folder icons differ in their natural size; rows stay even.
     list.setIconSize(QSize(16, 16));
-    const QIcon open = list.style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closed = list.style()->standardIcon(QStyle::SP_DirIcon);
+    const QIcon open = themeIcon(QStringLiteral("folder-open"));
+    const QIcon closed = themeIcon(QStringLiteral("folder"));
     const auto& entries = tree.entries();
     for (std::size_t i = 0; i < entries.size(); ++i) {
         const bool onPath = static_cast<int>(i) <= tree.itemIndex();

@@ -8,16 +8,17 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
-#include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
 
 #include "session/session_controller.h"
+#include "ui/command_icons.h"
 #include "ui/help_window.h"
 #include "ui/local_pane_binding.h"
 #include "ui/pane_headings.h"
 #include "ui/pane_view.h"
 #include "ui/qt_text.h"
+#include "ui/sort_indicator.h"
 #include "ui/start_instance.h"
 
 namespace quay {
@@ -72,8 +73,10 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
         setWindowTitle(qtext(m_controller.model().windowTitle()));
     };
     connectCommands();
+    showCommandIcons(*this);
     bindKeys();
     bindLocalPane(*this, m_controller);
+    bindSortIndicators(*this, m_controller);
     resize(1200, 780);
     m_controller.onCloseWindow = [this] { close(); };
     // A failed start is not reported: the command has nothing to say it with.
@@ -171,7 +174,6 @@ QWidget* MainWindow::buildLocalArea() {
     auto* driveBox = make<QComboBox>("DriveComboBox1", tree);
     drive->addWidget(driveBox, 1);
     auto* up = make<QToolButton>("SpeedButton4", tree);
-    up->setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));
     drive->addWidget(up);
     auto* treeLayout = new QVBoxLayout;
     treeLayout->addLayout(drive);
@@ -201,9 +203,7 @@ QWidget* MainWindow::buildLocalArea() {
     auto* transferLayout = new QVBoxLayout;
     transferLayout->addStretch();
     auto* upload = make<QToolButton>("SpeedButton1", transfer);
-    upload->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
     auto* download = make<QToolButton>("SpeedButton2", transfer);
-    download->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
     transferLayout->addWidget(upload);
     transferLayout->addWidget(download);
     transferLayout->addStretch();
@@ -230,7 +230,6 @@ QWidget* MainWindow::buildRemoteArea() {
     auto* pathBar = make<QWidget>("FTPPathPanel", nullptr);
     auto* pathLayout = new QHBoxLayout;
     auto* up = make<QToolButton>("FTPOneLevelUp", pathBar);
-    up->setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));
     pathLayout->addWidget(up);
     auto* path = make<QComboBox>("FTPPath", pathBar);
     path->setEditable(true);

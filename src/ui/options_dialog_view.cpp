@@ -1,5 +1,6 @@
 #include "ui/options_dialog_view.h"
 
+#include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,9 +27,30 @@ namespace {
 
 using Model = OptionsDialogModel;
 
+// A colour of the colouring rules as the palette's colour of the same meaning, so that a dark
+// palette reads as well as a light one: white (a field in use) is the field colour, silver
+// (a field not in use) the window's, black text the window's text and grey text the text
+// of a disabled control. Taken from the application's palette for the widget, which no rule
+// has changed.
+QColor paletteColor(const QWidget* widget, int rgb) {
+    const QPalette palette = QApplication::palette(widget);
+    switch (rgb) {
+        case Model::White:
+            return palette.color(QPalette::Active, QPalette::Base);
+        case Model::Silver:
+            return palette.color(QPalette::Active, QPalette::Window);
+        case Model::Black:
+            return palette.color(QPalette::Active, QPalette::WindowText);
+        case Model::Grey:
+            return palette.color(QPalette::Disabled, QPalette::WindowText);
+        default:
+            return QColor(QRgb(static_cast<unsigned>(rgb)));
+    }
+}
+
 void paint(QWidget* widget, int rgb, QPalette::ColorRole role = QPalette::Base) {
     QPalette palette = widget->palette();
-    palette.setColor(role, QColor(QRgb(static_cast<unsigned>(rgb))));
+    palette.setColor(role, paletteColor(widget, rgb));
     widget->setPalette(palette);
 }
 

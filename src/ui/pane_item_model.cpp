@@ -1,7 +1,5 @@
 #include "ui/pane_item_model.h"
 
-#include <QApplication>
-#include <QStyle>
 #include <algorithm>
 
 namespace quay {
@@ -107,14 +105,9 @@ QVariant PaneItemModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::TextAlignmentRole && column < static_cast<std::size_t>(m_columns.size()))
         return QVariant::fromValue(m_columns[static_cast<qsizetype>(column)].alignment |
                                    Qt::AlignVCenter);
-    if (role == Qt::DecorationRole && column == 0) {
-        // Image 1 is a directory or folder, 2 a file, 3 a saved server, 0 the parent entry.
-        static const QStyle::StandardPixmap icons[] = {QStyle::SP_FileDialogToParent,
-                                                       QStyle::SP_DirIcon, QStyle::SP_FileIcon,
-                                                       QStyle::SP_DriveNetIcon};
-        if (item.imageIndex >= 0 && item.imageIndex < 4)
-            return QApplication::style()->standardIcon(icons[item.imageIndex]);
-    }
+    if (role == Qt::DecorationRole && column == 0)
+        if (const QIcon icon = m_icons.forItem(item); !icon.isNull())
+            return icon;
     return {};
 }
 

@@ -5,6 +5,7 @@
 #include <QString>
 
 #include "panes/pane_model.h"
+#include "ui/file_icons.h"
 
 namespace quay {
 
@@ -22,7 +23,7 @@ struct PaneColumn {
 // reset. Callbacks the pane model already had (the controller's) are kept, run after the
 // view is told and before selectionChangedInModel, and put back when the adapter goes. Names are
 // shown decoded as UTF-8 where they are valid and byte for byte (Latin-1) otherwise; the model's
-// bytes are never replaced.
+// bytes are never replaced. Rows show their icons by FileIcons.
 class PaneItemModel : public QAbstractTableModel {
     Q_OBJECT
 public:
@@ -52,6 +53,7 @@ private:
 
     PaneModel& m_pane;
     QList<PaneColumn> m_columns;
+    mutable FileIcons m_icons;
     // The pane model's callbacks before this adapter, restored when it goes.
     struct Callbacks {
         std::function<void()> aboutToReset;

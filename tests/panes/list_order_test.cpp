@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -116,6 +117,22 @@ TEST(SortKey, ClicksSetTheKeyThePaneThenSortsBy) {
     EXPECT_EQ(sortKeyAfterColumnClick(key, 2), 2);
     EXPECT_EQ(sortKeyAfterColumnClick(1, 1), -1);
     EXPECT_EQ(sortKeyAfterColumnClick(-3, 3), 3);
+}
+
+// What the sort arrow shows must be how the rows read: in every column and direction, the
+// column's texts (sizes as numbers) run from high to low exactly when readsDescending says so.
+TEST(SortKey, ReadsDescendingMatchesTheOrderOfTheRows) {
+    const std::vector<PaneItem> items{row("b", kFile, "20", "02.01.2000", "10:00", "-rw-"),
+                                      row("c", kFile, "3", "03.01.2000", "11:00", "drwx"),
+                                      row("a", kFile, "100", "01.01.2000", "09:00", "-r--")};
+    for (int key : {1, -1, 2, -2, 3, -3, 4, -4, 5, -5}) {
+        const Names names = sortedNames(items, key);
+        // Each item's name is its place in ascending order of every column but the size,
+        // whose numbers run a (100), b (20), c (3).
+        const bool highToLow = std::abs(key) == 2 ? names.front() == "a" : names.front() == "c";
+        EXPECT_EQ(readsDescending(key), highToLow) << key;
+    }
+    EXPECT_FALSE(readsDescending(0));
 }
 
 // The keyed sorter must give exactly the stable order of the pairwise rule, for every
