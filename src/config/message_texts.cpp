@@ -66,6 +66,13 @@ constexpr MessageDef kMessages[] = {
     {Message::PasswordPrompt, "PasswordPrompt", "Password:"},
     {Message::LocalSummary, "LocalSummary", "%1 bytes (%2 Kb) in %3  Dateie(n)"},
     {Message::RemoteSummary, "RemoteSummary", "%1 byte (%2 Kb) in %3 file(s)"},
+    // The texts below came with the status line and the size column's tooltip.
+    {Message::SizeInBytes, "SizeInBytes", "%1 bytes"},
+    {Message::StatusConnecting, "StatusConnecting", "Connecting to %1"},
+    {Message::StatusListing, "StatusListing", "Listing %1"},
+    {Message::StatusDownloading, "StatusDownloading", "Downloading %1 of %2"},
+    {Message::StatusUploading, "StatusUploading", "Uploading %1 of %2"},
+    {Message::StatusDeleting, "StatusDeleting", "Deleting %1"},
 };
 
 constexpr const char* kTextProperty = "Text";

@@ -56,6 +56,12 @@ enum class Message {
     PasswordPrompt,
     LocalSummary,
     RemoteSummary,
+    SizeInBytes,
+    StatusConnecting,
+    StatusListing,
+    StatusDownloading,
+    StatusUploading,
+    StatusDeleting,
 };
 
 // One text per Message, "%1" to "%9" standing for the arguments of text().

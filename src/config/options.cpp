@@ -71,6 +71,19 @@ void visitLanguage(Language& language, Visit&& visit) {
     visit("Language", "LangFile", language.langFile);
 }
 
+template <typename State, typename Visit>
+void visitWindow(State& window, Visit&& visit) {
+    visit("Window", "Left", window.left);
+    visit("Window", "Top", window.top);
+    visit("Window", "Width", window.width);
+    visit("Window", "Height", window.height);
+    visit("Window", "Maximized", window.maximized);
+    visit("Window", "TreeWidth", window.treeWidth);
+    visit("Window", "LogHeight", window.logHeight);
+    visit("Window", "LocalColumns", window.localColumns);
+    visit("Window", "RemoteColumns", window.remoteColumns);
+}
+
 template <typename Font, typename Visit>
 void visitFont(const char* section, Font& font, Visit&& visit) {
     visit(section, "Name", font.name);
@@ -168,6 +181,7 @@ Options loadOptions(const std::filesystem::path& dataDir) {
     visitLanguage(options.language, reader);
     visitFont("Font Left", options.fontLeft, reader);
     visitFont("Font Right", options.fontRight, reader);
+    visitWindow(options.window, reader);
     return options;
 }
 
@@ -183,6 +197,7 @@ bool saveOptions(const Options& options, const std::filesystem::path& dataDir) {
     visitLanguage(options.language, writer);
     visitFont("Font Right", options.fontRight, writer);
     visitFont("Font Left", options.fontLeft, writer);
+    visitWindow(options.window, writer);
     return file->save(path, kOptionsFileMode);
 }
 

@@ -33,6 +33,24 @@ struct PaneFont {
     bool operator==(const PaneFont&) const = default;
 };
 
+// The main window's place and layout (section "Window"), in the screen's logical pixels. A value
+// the file lacks stays empty and the window then takes its own: on a first start two thirds of
+// the screen, centred, and the lists' columns at their designed widths.
+struct WindowState {
+    std::optional<int> left;
+    std::optional<int> top;
+    std::optional<int> width;
+    std::optional<int> height;
+    std::optional<bool> maximized;
+    std::optional<int> treeWidth;  // Splitter2: the local directory tree
+    std::optional<int> logHeight;  // Splitter3: the log below the panes
+    // Column widths left to right, joined by ",", of lvLoc and of FTPView.
+    std::optional<std::string> localColumns;
+    std::optional<std::string> remoteColumns;
+
+    bool operator==(const WindowState&) const = default;
+};
+
 // Every user setting of the program, kept in "options.ftp" in the data directory. One
 // record per process; only the user-interface thread touches it. Paths that stand for a
 // directory end in "/".
@@ -83,6 +101,7 @@ struct Options {
     LanguageSettings language;
     PaneFont fontLeft;   // local list lvLoc, section "Font Left"
     PaneFont fontRight;  // remote list FTPView, section "Font Right"
+    WindowState window;  // section "Window"
 
     bool operator==(const Options&) const = default;
 };

@@ -1,6 +1,7 @@
 #include "panes/selection_summary.h"
 
-#include <charconv>
+#include "panes/size_text.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -20,12 +21,7 @@ std::string kilobytesText(std::int64_t bytes) {
 }
 
 std::int64_t summarySize(std::string_view text) {
-    std::int64_t value = 0;
-    const char* end = text.data() + text.size();
-    auto [stop, error] = std::from_chars(text.data(), end, value);
-    if (text.empty() || error != std::errc() || stop != end || value < 0)
-        return 0;
-    return value;
+    return exactByteCount(text).value_or(0);
 }
 
 SelectionSummary summarizeSelection(const PaneModel& pane) {

@@ -27,7 +27,20 @@ void SessionController::showBusy(bool busy) {
     for (const char* name : kBusyCursorControls)
         m_model.setCursor(name, busy ? Cursor::crHourGlass : Cursor::crDefault);
     m_busyShown = busy;
+    if (!busy)
+        m_model.setStatusText("");
     updateCommands();
+}
+
+void SessionController::showActivity(Message message,
+                                     std::initializer_list<std::string_view> args) {
+    m_model.setStatusText(m_dialogs.text(message, args));
+}
+
+void SessionController::showListingActivity(std::string_view dir) {
+    if (dir.size() > 1 && dir.back() == '/')
+        dir.remove_suffix(1);
+    showActivity(Message::StatusListing, {dir});
 }
 
 }  // namespace quay

@@ -116,6 +116,7 @@ void DeleteOperation::deleteStep() {
 void DeleteOperation::deleteNext() {
     if (!m_files.empty()) {
         m_ftp.setHostFileName(takeFront(m_files));
+        m_session.showActivity(Message::StatusDeleting, {m_ftp.hostFileName()});
         sendStep(Step::Dele, &FtpClientBase::deleAsync);
     } else if (!m_dirsToEnter.empty()) {
         enterNextDir();
@@ -129,6 +130,7 @@ void DeleteOperation::deleteNext() {
 void DeleteOperation::enterNextDir() {
     m_inTree = true;
     m_ftp.setHostDirName(m_dirsToEnter.front());
+    m_session.showActivity(Message::StatusDeleting, {m_ftp.hostDirName()});
     m_dirsToRemove.push_back(takeFront(m_dirsToEnter));
     m_ftp.setLocalFileName(m_session.options().dirListFile);
     sendStep(Step::EnterDir, &FtpClientBase::cwdAsync);
@@ -170,6 +172,7 @@ void DeleteOperation::removeNext() {
     if (dir != m_ftp.hostDirName()) {
         m_ftp.setHostFileName(dir);
         m_dirsToRemove.pop_back();
+        m_session.showActivity(Message::StatusDeleting, {dir});
         sendStep(Step::Rmd, &FtpClientBase::rmdAsync);
         return;
     }

@@ -72,6 +72,7 @@ bool ListingOperation::listingStepDone(FtpRequest, int error) {
             return true;
         case Step::TypeForList:
             m_step = Step::List;
+            m_session.showListingActivity(m_ftp.hostDirName());
             if (m_stopped || !send(m_session.listingRequest()))
                 endUnlisted();
             return true;

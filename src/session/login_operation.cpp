@@ -14,6 +14,7 @@ void LoginOperation::start() {
         return;
     }
     m_session.addLog("Connecting to " + m_ftp.hostName());
+    m_session.showActivity(Message::StatusConnecting, {m_ftp.hostName()});
     m_session.state().connectAttempt = 0;
     m_session.state().listWithMlsd = false;
     m_trusted = std::make_unique<TrustedCertificates>(m_session.dataDir());

@@ -113,6 +113,14 @@ void PresentationModel::setWindowTitle(const std::string& title) {
         onWindowTitleChanged();
 }
 
+void PresentationModel::setStatusText(const std::string& text) {
+    if (m_statusText == text)
+        return;
+    m_statusText = text;
+    if (onStatusTextChanged)
+        onStatusTextChanged();
+}
+
 void PresentationModel::setCommandEnabled(Command command, bool enabled) {
     const auto index = static_cast<std::size_t>(command);
     if (m_commandEnabled[index] == enabled)

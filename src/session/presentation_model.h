@@ -55,6 +55,7 @@ public:
     std::function<void(const std::string& list)> onPaneFontChanged;
     std::function<void()> onWindowFontChanged;
     std::function<void()> onWindowTitleChanged;
+    std::function<void()> onStatusTextChanged;
     // The enabled state of a command changed.
     std::function<void(Command command)> onCommandChanged;
 
@@ -77,6 +78,11 @@ public:
     // directory the remote pane shows ("Local: /photos - Quayside Pro").
     const std::string& windowTitle() const { return m_windowTitle; }
     void setWindowTitle(const std::string& title);
+
+    // The status line: what the session is doing ("Listing /photos", "Downloading 3 of 40");
+    // empty while it is idle.
+    const std::string& statusText() const { return m_statusText; }
+    void setStatusText(const std::string& text);
 
     // Whether a command may run now (its enabling rule); every command starts enabled.
     bool commandEnabled(Command command) const {
@@ -120,6 +126,7 @@ private:
 
     std::map<std::string, ControlState> m_controls;
     std::string m_windowTitle = "Quayside Pro";
+    std::string m_statusText;
     std::vector<bool> m_commandEnabled = std::vector<bool>(kCommandCount, true);
     PaneModel m_lvLoc;
     PaneModel m_ftpView;

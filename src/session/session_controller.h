@@ -8,6 +8,7 @@
 #include <string>
 
 #include "config/language_menu.h"
+#include "config/message_texts.h"
 #include "config/options.h"
 #include "ftp/ftp_client.h"
 #include "listing/remote_pane.h"
@@ -137,6 +138,11 @@ public:
     // The busy look: the hourglass over the remote controls and the path box locked. It
     // follows the runner.
     void showBusy(bool busy);
+    // The status line names what the running operation does now (a text of the language
+    // files); it is emptied when the runner goes idle.
+    void showActivity(Message message, std::initializer_list<std::string_view> args = {});
+    // "Listing <dir>", the directory named as the path box names it (no "/" at its end).
+    void showListingActivity(std::string_view dir);
 
     // 0 automatic, 1 ASCII, 2 binary.
     void setTransferMode(int mode);

@@ -104,6 +104,7 @@ void TransferOperation::listDirectory() {
 }
 
 void TransferOperation::startListing() {
+    m_session.showListingActivity(m_ftp.hostDirName());
     startStep(Step::List, [this] { std::invoke(m_session.listingRequest(), m_ftp); }, {});
 }
 
@@ -227,6 +228,11 @@ void TransferOperation::hideProgress() {
 }
 
 void TransferOperation::startFileProgress(const std::string& name, std::int64_t size) {
+    // The total grows while a tree is walked: it counts the files known so far.
+    ++m_filesStarted;
+    const std::size_t known = m_filesStarted + m_queue.files.size();
+    m_session.showActivity(m_sending ? Message::StatusUploading : Message::StatusDownloading,
+                           {std::to_string(m_filesStarted), std::to_string(known)});
     if (m_progress)
         m_progress->startFile(name, size, m_sending);
 }

@@ -90,6 +90,7 @@ protected:
     // The overwrite check of the queue's first file; true while the batch goes on.
     bool settleOverwrite(const OverwriteRules& rules, const OverwriteTargets& targets);
     void showProgress();
+    // The progress window and the status line ("Downloading 3 of 40") show the next file.
     void startFileProgress(const std::string& name, std::int64_t size);
     void fileTransferred();
     void log(const std::string& line);
@@ -135,6 +136,7 @@ private:
     bool m_batchOver = false;
     bool m_asking = false;
     bool m_sessionEnded = false;
+    std::size_t m_filesStarted = 0;
     std::shared_ptr<ProgressModel> m_progress;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <optional>
 
+#include "ui/font_scale.h"
 #include "ui/qt_text.h"
 
 namespace quay {
@@ -84,7 +85,7 @@ CommandListDialog::CommandListDialog(CommandListModel& model, QWidget* parent)
     layout->addWidget(m_list);
     layout->addLayout(fields);
     layout->addLayout(buttons);
-    setMinimumWidth(420);
+    setMinimumWidth(fontScaled(fontMetrics(), 420));
 
     // The dialog sees the keys before any of its controls.
     for (QWidget* w : findChildren<QWidget*>())

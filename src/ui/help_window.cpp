@@ -2,6 +2,8 @@
 
 #include <QVBoxLayout>
 
+#include "ui/font_scale.h"
+
 namespace quay {
 
 namespace {
@@ -36,7 +38,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QDialog(parent) {
     m_text.setHtml(QString::fromUtf8(kHelpPage));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(&m_text);
-    resize(560, 480);
+    resize(fontScaled(fontMetrics(), 560), fontScaled(fontMetrics(), 480));
 }
 
 void HelpWindow::showContext(int context) {

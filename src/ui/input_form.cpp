@@ -3,6 +3,8 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "ui/font_scale.h"
+
 namespace quay {
 
 InputForm::InputForm(const QString& caption, const QString& prompt, const QString& value,
@@ -52,7 +54,7 @@ InputForm::InputForm(QWidget* parent)
     layout->addWidget(&m_prompt);
     layout->addWidget(&m_input);
     layout->addLayout(buttons);
-    setMinimumWidth(360);
+    setMinimumWidth(fontScaled(fontMetrics(), 360));
 }
 
 }  // namespace quay

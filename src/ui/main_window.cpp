@@ -13,6 +13,7 @@
 
 #include "session/session_controller.h"
 #include "ui/command_icons.h"
+#include "ui/font_scale.h"
 #include "ui/help_window.h"
 #include "ui/local_pane_binding.h"
 #include "ui/pane_headings.h"
@@ -20,6 +21,8 @@
 #include "ui/qt_text.h"
 #include "ui/sort_indicator.h"
 #include "ui/start_instance.h"
+#include "ui/status_line.h"
+#include "ui/window_state.h"
 
 namespace quay {
 
@@ -77,7 +80,7 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
     bindKeys();
     bindLocalPane(*this, m_controller);
     bindSortIndicators(*this, m_controller);
-    resize(1200, 780);
+    bindStatusLine(*this, m_controller.model());
     m_controller.onCloseWindow = [this] { close(); };
     // A failed start is not reported: the command has nothing to say it with.
     m_controller.onStartInstance = [] { startNewInstance(); };
@@ -92,6 +95,8 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
         m_help->showContext(10);
     };
     m_controller.FormCreate();
+    // After FormCreate, which reads the options.
+    new WindowStateKeeper(*this, m_controller.options().window);
 }
 
 MainWindow::~MainWindow() {
@@ -100,6 +105,7 @@ MainWindow::~MainWindow() {
     m_controller.onLanguageItemsChanged = nullptr;
     m_controller.onHelp = nullptr;
     m_controller.model().onWindowTitleChanged = nullptr;
+    unbindStatusLine(m_controller.model());
     m_controller.model().onCommandChanged = nullptr;
     m_controller.onShowProgress = nullptr;
     m_controller.onHideProgress = nullptr;
@@ -158,7 +164,7 @@ QWidget* MainWindow::buildTopBar() {
     auto* edit = make<QLineEdit>("Edit1", bar);
     productLabel->setBuddy(edit);
     edit->setReadOnly(true);
-    edit->setMaximumWidth(120);
+    edit->setMaximumWidth(edit->fontMetrics().averageCharWidth() * 20);
     layout->addWidget(edit);
     layout->addSpacing(8);
     layout->addWidget(make<QLabel>("lbEncrypted", bar));
@@ -197,7 +203,8 @@ QWidget* MainWindow::buildLocalArea() {
     splitter2->addWidget(tree);
     splitter2->addWidget(files);
     splitter2->setStretchFactor(1, 1);
-    splitter2->setSizes({140, 300});
+    splitter2->setSizes(
+        {fontScaled(splitter2->fontMetrics(), 140), fontScaled(splitter2->fontMetrics(), 300)});
 
     auto* transfer = make<QWidget>("Panel15", nullptr);
     auto* transferLayout = new QVBoxLayout;

@@ -18,6 +18,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include "ui/font_scale.h"
 #include "ui/qt_text.h"
 #include "ui/widget_form.h"
 
@@ -136,7 +137,7 @@ QWidget* OptionsDialog::buildTree() {
     m_tree->setObjectName(QStringLiteral("TreeView1"));
     m_tree->setHeaderHidden(true);
     m_tree->setAccessibleName(qtext(Model::Caption));
-    m_tree->setFixedWidth(230);
+    m_tree->setFixedWidth(fontScaled(m_tree->fontMetrics(), 230));
     std::vector<QTreeWidgetItem*> nodes;
     for (std::size_t i = 0; i < Model::Tree.size(); ++i) {
         const Model::TreeNode& node = Model::Tree[i];
@@ -191,7 +192,8 @@ QPushButton* OptionsDialog::button(const char* name, const char* caption,
     auto* b = new QPushButton(QString::fromUtf8(caption), this);
     b->setObjectName(QString::fromLatin1(name));
     if (std::string_view(caption) == "...") {
-        b->setFixedWidth(b->fontMetrics().horizontalAdvance(b->text()) + 24);
+        b->setFixedWidth(b->fontMetrics().horizontalAdvance(b->text()) +
+                         fontScaled(b->fontMetrics(), 24));
         b->setAccessibleName(QStringLiteral("Browse"));
     }
     b->setAutoDefault(false);

@@ -15,6 +15,9 @@ void setHeadings(QWidget& mainWindow, const char* listName, const Dialogs& dialo
     for (Message heading : headings)
         captions << qtext(dialogs.text(heading));
     list->itemModel().setColumnCaptions(captions);
+    list->itemModel().setSizeToolTip([&dialogs](const QString& digits) {
+        return qtext(dialogs.text(Message::SizeInBytes, {digits.toStdString()}));
+    });
 }
 
 }  // namespace

@@ -2,7 +2,14 @@
 
 #include <algorithm>
 
+#include "panes/size_text.h"
+
 namespace quay {
+namespace {
+
+constexpr std::size_t kSizeColumn = 1;
+
+}  // namespace
 
 PaneItemModel::PaneItemModel(PaneModel& pane, QList<PaneColumn> columns, QObject* parent)
     : QAbstractTableModel(parent), m_pane(pane), m_columns(std::move(columns)) {
@@ -98,6 +105,8 @@ QVariant PaneItemModel::data(const QModelIndex& index, int role) const {
     if (role == Qt::DisplayRole || role == Qt::ToolTipRole) {
         if (column == 0)
             return displayText(item.caption);
+        if (column == kSizeColumn && !item.subItems.empty())
+            return sizeData(item.subItems[0], role);
         if (column - 1 < item.subItems.size())
             return displayText(item.subItems[column - 1]);
         return {};
@@ -109,6 +118,17 @@ QVariant PaneItemModel::data(const QModelIndex& index, int role) const {
         if (const QIcon icon = m_icons.forItem(item); !icon.isNull())
             return icon;
     return {};
+}
+
+QVariant PaneItemModel::sizeData(const std::string& text, int role) const {
+    const std::optional<std::int64_t> bytes = exactByteCount(text);
+    if (!bytes)
+        return displayText(text);
+    if (role == Qt::ToolTipRole) {
+        const QString digits = QString::number(*bytes);
+        return m_sizeToolTip ? m_sizeToolTip(digits) : digits;
+    }
+    return QString::fromStdString(humanSizeText(*bytes));
 }
 
 void PaneItemModel::setColumnCaptions(const QStringList& captions) {

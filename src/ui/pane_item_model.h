@@ -39,6 +39,10 @@ public:
     const QList<PaneColumn>& columns() const { return m_columns; }
     // New headings for the first columns, one per caption; the rest stay.
     void setColumnCaptions(const QStringList& captions);
+    // The tooltip of a byte count in the size column ("1536 bytes"), from its digits.
+    void setSizeToolTip(std::function<QString(const QString& digits)> toolTip) {
+        m_sizeToolTip = std::move(toolTip);
+    }
 
     // Text of raw name bytes for display: UTF-8, each byte that is no part of valid UTF-8
     // shown as a replacement mark (U+FFFD). The bytes themselves stay in the pane model.
@@ -50,10 +54,14 @@ signals:
 
 private:
     void hook();
+    // The size column (the second) shows a byte count as "1.5 KB" and names the exact count in
+    // its tooltip; any other text (a size with a unit, a directory's empty size) as written.
+    QVariant sizeData(const std::string& text, int role) const;
 
     PaneModel& m_pane;
     QList<PaneColumn> m_columns;
     mutable FileIcons m_icons;
+    std::function<QString(const QString& digits)> m_sizeToolTip;
     // The pane model's callbacks before this adapter, restored when it goes.
     struct Callbacks {
         std::function<void()> aboutToReset;

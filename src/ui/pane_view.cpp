@@ -20,9 +20,7 @@ PaneView::PaneView(PaneModel& pane, QList<PaneColumn> columns, QWidget* parent)
     m_report.setRootIsDecorated(false);
     m_report.setUniformRowHeights(true);
     m_report.setAllColumnsShowFocus(true);
-    for (int i = 0; i < m_model.columns().size(); ++i)
-        if (m_model.columns()[i].width > 0)
-            m_report.header()->resizeSection(i, m_model.columns()[i].width);
+    setColumnWidths({});
     addWidget(&m_report);
     addWidget(&m_icons);
     connect(&m_selection, &QItemSelectionModel::selectionChanged, this,
@@ -30,6 +28,8 @@ PaneView::PaneView(PaneModel& pane, QList<PaneColumn> columns, QWidget* parent)
     connect(&m_selection, &QItemSelectionModel::selectionChanged, this, &PaneView::announceItems);
     connect(&m_model, &PaneItemModel::selectionChangedInModel, this, &PaneView::selectionFromModel);
     connect(&m_model, &QAbstractItemModel::modelReset, this, &PaneView::applyViewStyle);
+    connect(&m_model, &QAbstractItemModel::modelReset, this, &PaneView::fitColumnsToContent);
+    connect(&m_model, &QAbstractItemModel::rowsInserted, this, &PaneView::fitColumnsToContent);
     applyViewStyle();
 }
 

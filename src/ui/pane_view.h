@@ -43,6 +43,12 @@ public:
     // The name a screen reader speaks for the list, whichever view shows it.
     void setListName(const QString& name);
 
+    // The report view's column widths, left to right.
+    QList<int> columnWidths() const;
+    // Sets each column to the width given for it, or, where none is given (or it is no
+    // sensible width), to its designed width scaled with the list's font.
+    void setColumnWidths(const QList<int>& widths);
+
 signals:
     void doubleClicked();
     void itemSelected(int row, bool selected);
@@ -54,6 +60,11 @@ protected:
 
 private:
     void applyViewStyle();
+    // After a load: the columns after the name grow to their content and heading (they never
+    // shrink, so a width the user chose stays unless the content needs more); the name column
+    // follows the pane model's rule when it has one (ColumnWidth).
+    void fitColumnsToContent();
+    int nameColumnWidth(const ColumnWidth& rule);
     void showStyle();
     void selectionFromView(const QItemSelection& selected, const QItemSelection& deselected);
     void selectionFromModel();

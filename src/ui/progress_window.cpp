@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 #include <limits>
 
+#include "ui/font_scale.h"
 #include "ui/qt_text.h"
 
 namespace quay {
@@ -19,7 +20,7 @@ class ProgressWindow::Animation : public QWidget {
 public:
     Animation(const ProgressModel& model, QWidget* parent) : QWidget(parent), m_model(model) {
         setObjectName(QStringLiteral("PaintBox1"));
-        setFixedSize(234, 45);
+        setFixedSize(fontScaled(fontMetrics(), 234), fontScaled(fontMetrics(), 45));
     }
 
 protected:

@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "ui/font_scale.h"
 #include "ui/input_form.h"
 #include "ui/name_text.h"
 #include "ui/qt_text.h"
@@ -63,7 +64,7 @@ RewriteDialog::RewriteDialog(const std::string& notice, const std::string& path,
     layout->addWidget(&m_text);
     layout->addWidget(&m_question);
     layout->addLayout(row);
-    resize(520, 200);
+    resize(fontScaled(fontMetrics(), 520), fontScaled(fontMetrics(), 200));
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }

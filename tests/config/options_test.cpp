@@ -122,6 +122,7 @@ Options everyFieldChanged(const fs::path& dir) {
     o.language = {true, true, "deutsch"};
     o.fontLeft = {"Mono", 1, 255, true, false, true, false, std::nullopt};
     o.fontRight = {"Sans", 0, 0, false, true, false, true, std::nullopt};
+    o.window = {-40, 20, 1200, 800, true, 180, 150, "100,75,90,60", "140,65,55,40,180"};
     return o;
 }
 
@@ -155,6 +156,25 @@ TEST(Options, SavingKeepsForeignKeysAndUnknownFonts) {
     EXPECT_FALSE(written.value("Font Left", "Style_Bold"));
     EXPECT_FALSE(written.value("Common", "DirListFile"));
     EXPECT_EQ(written.readInteger("Common", "DurationKeep", 0), 10);
+}
+
+// The window's state is a section of its own in plain keys; a file without it gets none
+// written, so every value stays "the window's own" until the window says otherwise.
+TEST(Options, WindowStateHasASectionOfItsOwn) {
+    test::TempDir dir;
+    const fs::path file = dir.path() / kOptionsFileName;
+    ASSERT_TRUE(saveOptions(loadOptions(dir.path()), dir.path()));
+    EXPECT_TRUE(ProfileFile::load(file).sectionValues("Window").empty());
+
+    Options o = loadOptions(dir.path());
+    o.window.width = 900;
+    o.window.remoteColumns = "140,65";
+    ASSERT_TRUE(saveOptions(o, dir.path()));
+    const ProfileFile written = ProfileFile::load(file);
+    const std::vector<std::pair<std::string, std::string>> expected = {{"Width", "900"},
+                                                                       {"RemoteColumns", "140,65"}};
+    EXPECT_EQ(written.sectionValues("Window"), expected);
+    EXPECT_FALSE(loadOptions(dir.path()).window.left.has_value());
 }
 
 TEST(Options, AnUnwritableDataDirectoryIsNoCrash) {
