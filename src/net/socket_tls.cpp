@@ -42,9 +42,11 @@ void AsyncSocket::tlsOpened(int error) {
         if (error != 0 || guard.gone())
             return;
     } else if (error != 0) {
+        // The close changes the connection's generation, so only the socket's life decides.
+        auto life = lifeToken();
         m_closeReported = true;
         close();
-        if (!guard.gone())
+        if (!life.expired())
             doSessionClosed(error);
         return;
     }
