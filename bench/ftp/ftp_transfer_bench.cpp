@@ -115,8 +115,8 @@ struct Contender {
 };
 
 // Every contender runs once a round, the order turning by one each round (so none always runs
-// first or after the same one); every run is printed with the load average before it, and
-// the fastest run of each counts.
+// first or after the same one), each run after a sync; every run is printed with the load
+// average before it, and the fastest run of each counts.
 void race(const char* direction, std::int64_t bytes, int rounds,
           const std::vector<Contender>& contenders) {
     auto rate = [&](double s) { return static_cast<double>(bytes) / s / 1e6; };
@@ -124,6 +124,9 @@ void race(const char* direction, std::int64_t bytes, int rounds,
     for (int round = 0; round < rounds; ++round) {
         for (std::size_t k = 0; k < contenders.size(); ++k) {
             const std::size_t i = (k + static_cast<std::size_t>(round)) % contenders.size();
+            // Each run starts with the written files on disk, so that no run pays for the
+            // write-back of the one before it.
+            ::sync();
             const std::string load = loadAverage();
             const double s = seconds(contenders[i].run);
             best[i] = std::min(best[i], s);
