@@ -3,10 +3,12 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -100,12 +102,45 @@ bool shell(const std::string& command) {
     return false;
 }
 
-void report(const char* direction, std::int64_t bytes, double engine, double curl, double lftp) {
+std::string loadAverage() {
+    std::ifstream file("/proc/loadavg");
+    std::string one, five, fifteen;
+    file >> one >> five >> fifteen;
+    return one + " " + five + " " + fifteen;
+}
+
+struct Contender {
+    const char* name;
+    std::function<bool()> run;
+};
+
+// Every contender runs once a round, the order turning by one each round (so none always runs
+// first or after the same one), each run after a sync; every run is printed with the load
+// average before it, and the fastest run of each counts.
+void race(const char* direction, std::int64_t bytes, int rounds,
+          const std::vector<Contender>& contenders) {
     auto rate = [&](double s) { return static_cast<double>(bytes) / s / 1e6; };
-    const double best = std::min(curl, lftp);
+    std::vector<double> best(contenders.size(), 1e9);
+    for (int round = 0; round < rounds; ++round) {
+        for (std::size_t k = 0; k < contenders.size(); ++k) {
+            const std::size_t i = (k + static_cast<std::size_t>(round)) % contenders.size();
+            // Each run starts with the written files on disk, so that no run pays for the
+            // write-back of the one before it.
+            ::sync();
+            const std::string load = loadAverage();
+            const double s = seconds(contenders[i].run);
+            best[i] = std::min(best[i], s);
+            std::printf("%s round %d: %-6s %4.0f MB/s (load %s)\n", direction, round + 1,
+                        contenders[i].name, rate(s), load.c_str());
+        }
+    }
+    // contenders[0] is the engine, the others its peers.
+    const double faster = *std::min_element(best.begin() + 1, best.end());
     std::printf(
-        "%s: engine %.0f MB/s, curl %.0f MB/s, lftp %.0f MB/s; engine at %.2fx the faster peer\n",
-        direction, rate(engine), rate(curl), rate(lftp), best / engine);
+        "%s: engine %.0f MB/s, curl %.0f MB/s, lftp %.0f MB/s; engine at %.2fx the "
+        "faster peer\n",
+        direction, rate(best[0]), rate(best[1]), rate(best[2]), faster / best[0]);
+    std::fflush(stdout);
 }
 
 }  // namespace
@@ -138,43 +173,42 @@ int runBench(int argc, char** argv) {
 
     Engine engine(server.port(), server.user(), server.password(),
                   tls ? certificate.sha256() : std::string());
-    // Warm the page cache of the served file once; then every client runs twice, interleaved,
-    // and its faster run counts.
-    engine.get("big.bin", received);
-    double engineGet = 1e9, curlGet = 1e9, lftpGet = 1e9;
-    double enginePut = 1e9, curlPut = 1e9, lftpPut = 1e9;
-    for (int round = 0; round < 2; ++round) {
-        engineGet = std::min(engineGet, seconds([&] { return engine.get("big.bin", received); }));
-        curlGet = std::min(curlGet, seconds([&] {
-                               return shell("curl -s -o " + received + " " + url + "big.bin");
-                           }));
-        lftpGet = std::min(lftpGet, seconds([&] {
-                               return shell(lftpOpen +
-                                            "set ftp:passive-mode on; set xfer:clobber on; "
-                                            "get big.bin -o " +
-                                            received + "; quit'");
-                           }));
+    // FTP_BENCH_ONLY=upload or download runs one direction (for profiling it alone);
+    // FTP_BENCH_ROUNDS sets the rounds (default 2).
+    const char* only = std::getenv("FTP_BENCH_ONLY");
+    const char* roundsText = std::getenv("FTP_BENCH_ROUNDS");
+    const int rounds = roundsText ? std::max(1, std::atoi(roundsText)) : 2;
+    if (!only || std::string(only) != "upload") {
+        // The page cache of the served file is warmed once.
+        engine.get("big.bin", received);
+        race("download", bytes, rounds,
+             {{"engine", [&] { return engine.get("big.bin", received); }},
+              {"curl", [&] { return shell("curl -s -o " + received + " " + url + "big.bin"); }},
+              {"lftp", [&] {
+                   return shell(lftpOpen + "set ftp:passive-mode on; set xfer:clobber on; get " +
+                                "big.bin -o " + received + "; quit'");
+               }}});
     }
-    report("download", bytes, engineGet, curlGet, lftpGet);
-    for (int round = 0; round < 2; ++round) {
-        enginePut =
-            std::min(enginePut, seconds([&] { return engine.put(local, "up-engine.bin"); }));
-        if (fs::file_size(root.path() / "up-engine.bin") != static_cast<std::uintmax_t>(bytes)) {
-            std::fprintf(stderr, "the engine's upload is incomplete\n");
-            return 1;
-        }
-        fs::remove(root.path() / "up-engine.bin");
-        curlPut = std::min(curlPut, seconds([&] {
-                               return shell("curl -s -T " + local + " " + url + "up-curl.bin");
-                           }));
-        fs::remove(root.path() / "up-curl.bin");
-        lftpPut = std::min(lftpPut, seconds([&] {
-                               return shell(lftpOpen + "set ftp:passive-mode on; put " + local +
-                                            " -o up-lftp.bin; quit'");
-                           }));
-        fs::remove(root.path() / "up-lftp.bin");
+    if (!only || std::string(only) != "download") {
+        // Each upload's file is removed after it, so every run writes a new file.
+        auto uploaded = [&](const char* name) {
+            const bool complete =
+                fs::file_size(root.path() / name) == static_cast<std::uintmax_t>(bytes);
+            fs::remove(root.path() / name);
+            return complete;
+        };
+        race("upload", bytes, rounds,
+             {{"engine", [&] { return engine.put(local, "up.bin") && uploaded("up.bin"); }},
+              {"curl",
+               [&] {
+                   return shell("curl -s -T " + local + " " + url + "up.bin") && uploaded("up.bin");
+               }},
+              {"lftp", [&] {
+                   return shell(lftpOpen + "set ftp:passive-mode on; put " + local +
+                                " -o up.bin; quit'") &&
+                          uploaded("up.bin");
+               }}});
     }
-    report("upload", bytes, enginePut, curlPut, lftpPut);
     return 0;
 }
 

@@ -7,6 +7,15 @@
 // Flag bits: 0 passive mode, 1 lines may end in a bare LF, 2 binary type, 3 the abort comes
 // from the progress callback instead of abortAsync, 4-7 the operation that is aborted (none
 // when past the last).
+//
+// TLS: bits 1-2 of the first record's kind choose the security of the session: plain FTP,
+// FTPS if offered, explicit FTPS required, implicit FTPS. The peer never speaks TLS itself, so
+// after a "234" to AUTH TLS (or from the first byte, implicitly) the next replies are what the
+// client's TLS layer reads as the server's handshake: the fuzz input feeds the TLS layer, the
+// engine's AUTH/fallback decisions and the handling of every failure of the handshake. What
+// comes after a handshake (PBSZ, PROT, TLS on the data connections, the trust question) would
+// need the peer to finish a real handshake, and a fuzzed peer cannot; the FTPS tests against
+// vsftpd and pure-ftpd cover those paths.
 #include <unistd.h>
 
 #include <cstddef>
@@ -92,6 +101,7 @@ std::vector<Operation> operations() {
 
 struct Script {
     unsigned flags = 0;
+    quay::FtpSecurity security = quay::FtpSecurity::ftpPlain;
     std::vector<std::string> replies;
     std::vector<std::string> data;
 };
@@ -106,6 +116,8 @@ Script parse(const std::uint8_t* bytes, std::size_t size) {
         const unsigned kind = bytes[pos];
         std::size_t length = bytes[pos + 1] | (std::size_t{bytes[pos + 2]} << 8);
         pos += 3;
+        if (script.replies.empty() && script.data.empty())
+            script.security = static_cast<quay::FtpSecurity>((kind >> 1) & 3);
         if (length > size - pos)
             length = size - pos;
         std::string record(reinterpret_cast<const char*>(bytes + pos), length);
@@ -165,6 +177,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     ftp.setPassive(script.flags & 1);
     ftp.setOptions((script.flags & 2) ? quay::ftpAcceptLF : 0);
     ftp.setBinary(script.flags & 4);
+    ftp.setSecurity(script.security);
     const bool abortFromProgress = script.flags & 8;
     const unsigned abortAt = script.flags >> 4;
 

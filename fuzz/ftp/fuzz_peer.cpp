@@ -103,6 +103,13 @@ void FuzzPeer::readCommands() {
     if (n < 0)
         return;
     m_progress = true;
+    // The client speaks TLS now: its bytes are no command lines, and the replies still left
+    // answer its first ones (a server's handshake comes after the client's hello).
+    if (m_rawReplies) {
+        while (m_nextReply < m_replies.size())
+            m_controlOut += m_replies[m_nextReply++];
+        return;
+    }
     m_commandBytes.append(buffer, static_cast<std::size_t>(n));
     std::size_t end;
     while (m_control >= 0 && (end = m_commandBytes.find('\n')) != std::string::npos) {
@@ -139,6 +146,9 @@ void FuzzPeer::answer(std::string_view command) {
         reply.replace(token, 6, numbers);
     }
     m_controlOut += reply;
+    const bool tlsNext = reply.rfind("234", 0) == 0 ||
+                         (command.empty() && !reply.empty() && (reply[0] < '0' || reply[0] > '9'));
+    m_rawReplies = m_rawReplies || tlsNext;
 }
 
 void FuzzPeer::openPassive() {

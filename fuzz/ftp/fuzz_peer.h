@@ -17,6 +17,10 @@ namespace quay::fuzz {
 // data port opened as for PASV); otherwise the peer refuses it with 502 and keeps the reply,
 // so the inputs made for PASV still reach their transfers.
 // PORT makes the peer connect to the port named, on 127.0.0.1 only.
+// TLS: after a reply starting with "234" (AUTH TLS accepted), or a greeting that does not
+// start with a digit (implicit FTPS), the client speaks TLS: once its first bytes arrive the
+// replies still left are sent at once, as the server's side of the handshake, and the
+// client's bytes are dropped.
 // Data: each data connection gets the next data chunk, then the peer's half is shut and what
 // the client sends (an upload) is read and dropped until it closes.
 class FuzzPeer {
@@ -59,6 +63,7 @@ private:
     std::string m_controlOut;
     std::string m_dataOut;
     bool m_progress = false;
+    bool m_rawReplies = false;
 };
 
 }  // namespace quay::fuzz

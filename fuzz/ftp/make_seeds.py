@@ -1,8 +1,10 @@
 #!/usr/bin/env python3
 """Writes the seed corpus of fuzz_ftp_session, taken from the scripted-server tests' sessions.
 
-Each seed: a flag byte, then records [kind][length, 2 bytes little-endian][bytes]; kind 0 is a
-control reply (the first is the greeting), kind 1 a data chunk. See fuzz_ftp_session.cpp.
+Each seed: a flag byte, then records [kind][length, 2 bytes little-endian][bytes]; an even kind
+is a control reply (the first is the greeting), an odd kind a data chunk; bits 1-2 of the first
+record's kind choose the security (0 plain, 1 FTPS if offered, 2 required, 3 implicit). See
+fuzz_ftp_session.cpp.
 Run: fuzz/ftp/make_seeds.py  (writes fuzz/ftp/seeds/fuzz_ftp_session/)
 """
 import os
@@ -10,6 +12,10 @@ import struct
 
 PASSIVE, ACCEPT_LF, BINARY, ABORT_BY_PROGRESS = 1, 2, 4, 8
 NO_ABORT = 15 << 4
+PLAIN, TLS_IF_OFFERED, TLS_REQUIRED, TLS_IMPLICIT = 0, 1, 2, 3
+# What a server's TLS might start with: a ServerHello of zeros, then a fatal alert.
+TLS_GARBLE = b"\x16\x03\x03\x00\x30\x02\x00\x00\x2c\x03\x03" + b"\x00" * 42
+TLS_ALERT = b"\x15\x03\x03\x00\x02\x02\x28"
 
 LOGIN = ["220 scripted server ready\r\n", "331 Password required\r\n", "230 Logged in\r\n"]
 LISTING = ("-rw-r--r--   1 joe  users  3000 Mar  5  1999 file\r\n"
@@ -21,10 +27,10 @@ def record(kind, data):
     return struct.pack("<BH", kind, len(data)) + data
 
 
-def seed(flags, replies, data=()):
+def seed(flags, replies, data=(), security=PLAIN):
     out = bytes([flags])
-    for r in replies:
-        out += record(0, r)
+    for i, r in enumerate(replies):
+        out += record(security << 1 if i == 0 else 0, r)
     for d in data:
         out += record(1, d)
     return out
@@ -85,6 +91,16 @@ SEEDS = {
         PASSIVE | ACCEPT_LF | NO_ABORT,
         LOGIN + ["257 \"/\"\r\n", "250 ok\r\n", "227 Entering Passive Mode (127,0,0,1,0,0)\r\n",
                  "227 (999,1,2,3,4,5)\r\n"]),
+    "tls-if-offered-refused": seed(
+        PASSIVE | NO_ABORT,
+        ["220 ready\r\n", "502 AUTH not understood\r\n"] + LOGIN[1:] + ["257 \"/\"\r\n"],
+        security=TLS_IF_OFFERED),
+    "tls-required-refused": seed(PASSIVE | NO_ABORT, ["220 ready\r\n", "534 No TLS here\r\n"],
+                                 security=TLS_REQUIRED),
+    "tls-garbled-handshake": seed(
+        PASSIVE | NO_ABORT, ["220 ready\r\n", "234 Proceed\r\n", TLS_GARBLE, TLS_ALERT],
+        security=TLS_REQUIRED),
+    "tls-implicit-alert": seed(PASSIVE | NO_ABORT, [TLS_ALERT], security=TLS_IMPLICIT),
 }
 
 

@@ -42,6 +42,10 @@ AsyncSocket::~AsyncSocket() {
     onDnsLookupDone = nullptr;
     onError = nullptr;
     onBgException = nullptr;
+    onTlsStarted = nullptr;
+    onSocksError = nullptr;
+    onSocksConnected = nullptr;
+    onSocksAuthState = nullptr;
     if (m_lookup) {
         m_lookup->cancel();
         m_lookup.reset();
@@ -87,6 +91,7 @@ void AsyncSocket::resetDefaults() {
     m_readCount = 0;
     m_writeWanted = false;
     m_acceptArmed = true;
+    resetSocks();
 }
 
 // The same text again is accepted in any state; an empty one leaves the setting unassigned.
@@ -184,7 +189,8 @@ void AsyncSocket::forgetHandle() {
     ++m_generation;
     m_tlsLayer = nullptr;
     m_layer.reset();
-    m_opening = TlsOpening::None;
+    m_socksLayer = nullptr;
+    m_opening = LayerOpening::None;
     m_writeHeld = false;
     m_endPosted = false;
 }
@@ -201,8 +207,8 @@ void AsyncSocket::doChangeState(SocketState oldState) {
 }
 
 bool AsyncSocket::doDataAvailable(int error) {
-    // Held back during a TLS handshake; readiness brings it once the handshake ended.
-    if (tlsOpening())
+    // Held back while a layer opens; readiness brings it once the layers are open.
+    if (layerOpening())
         return true;
     if (!onDataAvailable)
         return false;
@@ -210,15 +216,26 @@ bool AsyncSocket::doDataAvailable(int error) {
     return true;
 }
 
+// Each layer chosen for the connection opens in turn before the application hears of it.
 void AsyncSocket::doSessionConnected(int error) {
-    if (error == 0 && m_tlsSettings && m_socketType == SOCK_STREAM && !m_layer) {
-        beginTls(TlsOpening::Connect, *m_tlsSettings);
+    if (m_socksState == SocksState::socksNegotiateMethods && !m_socksLayer) {
+        socksServerReached(error);
+        return;
+    }
+    if (error == 0 && m_tlsSettings && m_socketType == SOCK_STREAM && !m_tlsLayer) {
+        beginTls(LayerOpening::TlsConnect, *m_tlsSettings);
         return;
     }
     fire(onSessionConnected, error);
 }
 
 void AsyncSocket::doSessionClosed(int error) {
+    if (m_socksState == SocksState::socksAuthenticate) {
+        const Guard guard(*this);
+        fire(onSocksAuthState, SocksAuthState::socksAuthFailure);
+        if (guard.gone())
+            return;
+    }
     fire(onSessionClosed, error);
 }
 
@@ -227,7 +244,7 @@ void AsyncSocket::doSessionAvailable(int error) {
 }
 
 void AsyncSocket::doDataSent(int error) {
-    if (tlsOpening()) {
+    if (layerOpening()) {
         m_writeHeld = true;
         return;
     }

@@ -16,12 +16,14 @@
 #include "net/buffer.h"
 #include "net/socket_address.h"
 #include "net/socket_error.h"
+#include "net/socks_layer.h"
 #include "net/stream_layer.h"
 #include "net/tls_context.h"
 
 namespace quay {
 
 class DnsLookupTask;
+class SocksLayer;
 class TlsLayer;
 
 enum class SocketState {
@@ -73,11 +75,20 @@ inline constexpr SocketHandle InvalidSocket = -1;
 //   canClose stays true the socket is aborted.
 // - onTlsStarted(error): outcome of startTls(); a failure closes the connection right after
 //   (onSessionClosed with the same code).
+// - onSocksConnected(error): the TCP connection to the SOCKS server was made or failed.
+// - onSocksAuthState(state): each step of the user code/password exchange (SOCKS 5); a close
+//   during the exchange reports socksAuthFailure before onSessionClosed.
+// - onSocksError(code, message): the SOCKS negotiation failed; onSessionConnected(code)
+//   follows (except for 20017) and the socket is closed with the code.
 //
-// Stack: the bytes of a stream connection pass through the descriptor, the SOCKS negotiation
-// (SocksSocket) and, when TLS is chosen, a TlsLayer (see setTls, startTls and stream_layer.h).
-// TLS keeps the events and their order: nothing of the application (data, the first write
-// notification, for connect() the connection itself) is reported before the handshake ended.
+// Stack: the bytes of a stream connection pass through the layers chosen when connecting
+// (stream_layer.h): the descriptor, a SocksLayer when socksServer() is set at connect(), a
+// TlsLayer when TLS is chosen (setTls, startTls). Each layer keeps the events and their order:
+// nothing of the application (data, the first write notification, for connect() the connection
+// itself) is reported before the layers are open. After a SOCKS negotiation onSessionConnected
+// (after TLS, if chosen) is followed by onDataAvailable, and application bytes that arrived
+// behind the SOCKS 5 reply are already readable from inside onSessionConnected; the write
+// notification of the negotiation is not given, one is posted after it succeeded.
 //
 // Error reporting: operations that cannot start report through reportError: onError when
 // set, else SocketException. Errors of a started connection arrive as event codes.
@@ -107,6 +118,9 @@ public:
     std::function<void()> onError;
     std::function<void(const std::exception& e, bool& canClose)> onBgException;
     std::function<void(int error)> onTlsStarted;
+    std::function<void(int error, const std::string& message)> onSocksError;
+    std::function<void(int error)> onSocksConnected;
+    std::function<void(SocksAuthState state)> onSocksAuthState;
 
     // --- properties
     const std::string& addr() const { return m_addr; }
@@ -156,10 +170,10 @@ public:
 
     // --- operations
     // Starts a connection to addr():port(); completion arrives as onSessionConnected.
-    virtual void connect();
+    void connect();
     // Binds addr():port() (the local address and port; "0" lets the system choose, read it
     // back with getSockName or localPortText) and listens.
-    virtual void listen();
+    void listen();
     // Accepts a waiting connection of a listening socket; InvalidSocket on failure. The
     // listening socket keeps listening; the returned handle belongs to the caller until
     // dup() adopts it.
@@ -238,6 +252,33 @@ public:
     // The TLS layer of the open connection (also while its handshake runs), or null.
     const TlsLayer* tls() const { return m_tlsLayer; }
 
+    // --- SOCKS (socket_socks.cpp)
+    // The SOCKS server the next connect() goes through (empty: none), its port and level. The
+    // three may only change while closed and return to "", "" and "5" after every close; user
+    // code, password and authentication are kept. A user code, password or host name that does
+    // not fit the 128-byte request is refused by connect() with a SocketException before
+    // anything is sent; SOCKS 4 needs an IPv4 address and refuses an IPv6 literal (reported:
+    // "SOCKS 4 cannot reach the IPv6 address ..."). A socket with a SOCKS server cannot listen.
+    const std::string& socksServer() const { return m_socksServer; }
+    void setSocksServer(const std::string& value);
+    const std::string& socksPort() const { return m_socksPort; }
+    void setSocksPort(const std::string& value);
+    // "4", "4A" or "5" ("4a" is accepted and stored as "4A").
+    const std::string& socksLevel() const { return m_socksLevel; }
+    void setSocksLevel(const std::string& value);
+    const std::string& socksUsercode() const { return m_socksUsercode; }
+    void setSocksUsercode(const std::string& value) { m_socksUsercode = value; }
+    const std::string& socksPassword() const { return m_socksPassword; }
+    void setSocksPassword(const std::string& value) { m_socksPassword = value; }
+    SocksAuthentication socksAuthentication() const { return m_socksAuthentication; }
+    void setSocksAuthentication(SocksAuthentication value) { m_socksAuthentication = value; }
+    // socksData unless a negotiation runs (state() is wsConnected meanwhile; the application
+    // must not send before onSessionConnected).
+    SocksState socksState() const { return m_socksState; }
+    // From the SOCKS 5 connect reply.
+    const std::string& boundAddr() const { return m_boundAddr; }
+    const std::string& boundPort() const { return m_boundPort; }
+
 protected:
     EventLoop& loop() { return m_loop; }
 
@@ -302,16 +343,33 @@ protected:
     // Posts a write notification for the current handle (as the library does when a
     // connection becomes writable).
     void postWriteNotification();
-    // Whether a TLS handshake holds back the application's events.
-    bool tlsOpening() const { return m_opening != TlsOpening::None; }
+    // Whether a layer's opening (SOCKS negotiation, TLS handshake) holds back the application's
+    // events.
+    bool layerOpening() const { return m_opening != LayerOpening::None; }
 
 private:
-    // How the running TLS handshake was started, which decides how its outcome is reported.
-    enum class TlsOpening { None, Connect, Adopted, Started };
+    // The layer being opened, and for TLS how its handshake was started, which decides how the
+    // outcome is reported.
+    enum class LayerOpening { None, Socks, TlsConnect, TlsAdopted, TlsStarted };
 
-    void beginTls(TlsOpening how, const TlsSettings& settings);
-    void driveTlsOpening();
+    // The stack's top layer, or the descriptor's when the stack is empty.
+    std::unique_ptr<StreamLayer> takeTopLayer();
+    void driveOpening();
+    void openingEnded(int error);
+    void beginTls(LayerOpening how, const TlsSettings& settings);
     void tlsOpened(int error);
+    void resetSocks();
+    void assignSocksText(std::string& text, bool& assigned, const std::string& value,
+                         const char* what);
+    // The checks of connect() through a SOCKS server, which is then the peer to connect to;
+    // false when refused (reported).
+    bool aimAtSocksServer();
+    SocksRequest socksRequest() const;
+    // connect() once the SOCKS server, if any, is the peer.
+    void openConnection();
+    void socksServerReached(int error);
+    void socksOpened();
+    void socksFailed(int error);
     // Reads through the stack; a layer that ended its stream gets its close reported.
     std::int64_t layerRead(void* buffer, std::int64_t size);
     // Posts a read notification for bytes a layer holds, which no readiness will announce.
@@ -400,11 +458,27 @@ private:
     bool m_acceptArmed = true;
     bool m_destroying = false;
 
-    // The layers above the descriptor of the open connection (TLS), and their settings.
+    // SOCKS settings and the negotiation's state.
+    std::string m_socksServer;
+    std::string m_socksLevel = "5";
+    std::string m_socksPort;
+    bool m_socksServerAssigned = false;
+    bool m_socksPortAssigned = false;
+    std::string m_socksUsercode;
+    std::string m_socksPassword;
+    SocksAuthentication m_socksAuthentication = SocksAuthentication::socksNoAuthentication;
+    SocksState m_socksState = SocksState::socksData;
+    std::uint16_t m_socksDestPort = 0;
+    std::string m_boundAddr;
+    std::string m_boundPort;
+
+    // The layers above the descriptor of the open connection (SOCKS, TLS), and the settings of
+    // TLS.
     std::shared_ptr<const TlsSettings> m_tlsSettings;
     std::unique_ptr<StreamLayer> m_layer;
+    SocksLayer* m_socksLayer = nullptr;
     TlsLayer* m_tlsLayer = nullptr;
-    TlsOpening m_opening = TlsOpening::None;
+    LayerOpening m_opening = LayerOpening::None;
     bool m_writeHeld = false;
     bool m_heldPosted = false;
     bool m_endPosted = false;

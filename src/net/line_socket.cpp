@@ -5,7 +5,7 @@
 
 namespace quay {
 
-LineSocket::LineSocket(EventLoop& loop) : SocksSocket(loop) {}
+LineSocket::LineSocket(EventLoop& loop) : AsyncSocket(loop) {}
 
 bool LineSocket::lineModeActive() const {
     return m_lineMode && !m_lineEnd.empty() && socksState() == SocksState::socksData;
@@ -28,7 +28,7 @@ void LineSocket::deliverBuffered() {
     const Guard guard(*this);
     while (m_lineCount > 0) {
         const std::int64_t before = m_lineCount;
-        if (!SocksSocket::doDataAvailable(0)) {
+        if (!AsyncSocket::doDataAvailable(0)) {
             dropFront(m_lineCount);
             return;
         }
@@ -42,7 +42,7 @@ std::int64_t LineSocket::getRcvdCount() {
         return m_lineStalled ? 0 : m_lineLength;
     if (m_lineCount > 0)
         return m_lineCount;
-    return SocksSocket::getRcvdCount();
+    return AsyncSocket::getRcvdCount();
 }
 
 void LineSocket::dropFront(std::int64_t count) {
@@ -56,7 +56,7 @@ void LineSocket::dropFront(std::int64_t count) {
 std::int64_t LineSocket::recvRaw(void* buffer, std::int64_t size) {
     const std::int64_t available = m_lineMode ? m_lineLength : (m_lineCount > 0 ? m_lineCount : 0);
     if (available <= 0 || size < 0)
-        return SocksSocket::recvRaw(buffer, size);
+        return AsyncSocket::recvRaw(buffer, size);
     const std::int64_t count = std::min(size, available);
     m_lineStalled = false;
     std::memcpy(buffer, m_lineBuffer.data(), static_cast<std::size_t>(count));
@@ -66,15 +66,15 @@ std::int64_t LineSocket::recvRaw(void* buffer, std::int64_t size) {
 
 bool LineSocket::doDataAvailable(int error) {
     if (!lineModeActive())
-        return SocksSocket::doDataAvailable(error);
+        return AsyncSocket::doDataAvailable(error);
     // Line mode owns every received byte, so the read counts as handled even when nothing
     // could be delivered yet.
-    const std::int64_t waiting = SocksSocket::getRcvdCount();
+    const std::int64_t waiting = AsyncSocket::getRcvdCount();
     if (waiting < 1)
         return true;
     if (static_cast<std::int64_t>(m_lineBuffer.size()) < m_lineCount + waiting + 1)
         m_lineBuffer.resize(static_cast<std::size_t>(m_lineCount + waiting + 1));
-    const std::int64_t n = SocksSocket::recvRaw(m_lineBuffer.data() + m_lineCount, waiting);
+    const std::int64_t n = AsyncSocket::recvRaw(m_lineBuffer.data() + m_lineCount, waiting);
     if (n < 1)
         return true;
     const std::int64_t previous = m_lineCount;
@@ -113,7 +113,7 @@ bool LineSocket::deliverPendingLine() {
     const Guard guard(*this);
     while (m_lineMode && m_lineLength > 0) {
         const std::int64_t before = m_lineLength;
-        if (!SocksSocket::doDataAvailable(0)) {
+        if (!AsyncSocket::doDataAvailable(0)) {
             dropFront(m_lineLength);
             return true;
         }
@@ -140,7 +140,7 @@ void LineSocket::doSessionClosed(int error) {
     m_lineBuffer.shrink_to_fit();
     m_lineCount = 0;
     m_lineLength = 0;
-    SocksSocket::doSessionClosed(error);
+    AsyncSocket::doSessionClosed(error);
 }
 
 void LineSocket::echo(const void* data, std::int64_t len) {

@@ -4,21 +4,21 @@
 #include <string>
 #include <vector>
 
-#include "net/socks_socket.h"
+#include "net/async_socket.h"
 
 namespace quay {
 
 // Optional line mode: with lineMode() on, received bytes are cut at lineEnd() and each line
 // (line end included) is delivered by onDataAvailable and read with receive(); rcvdCount()
 // is then the unread length of that line. Off by default; with it off every operation
-// behaves exactly as in SocksSocket. lineEdit() applies backspace and tab to received bytes
+// behaves exactly as in AsyncSocket. lineEdit() applies backspace and tab to received bytes
 // for interactive peers; lineEcho() sends received (edited) bytes back. When the peer
 // closes, bytes without a line end are delivered as a last line.
 //
 // The data handler is expected to read the pending line; a handler that reads nothing of it
 // is not called again until more bytes arrive (the line stays first in line). A line read
 // only in part when line mode is switched off stays in front of the later bytes, once.
-class LineSocket : public SocksSocket {
+class LineSocket : public AsyncSocket {
 public:
     explicit LineSocket(EventLoop& loop);
 

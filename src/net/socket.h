@@ -5,7 +5,7 @@
 #include "net/async_socket.h"
 #include "net/resolve.h"
 #include "net/socket_error.h"
-#include "net/socks_socket.h"
+#include "net/socks_layer.h"
 #include "net/sync_socket.h"
 
 namespace quay {

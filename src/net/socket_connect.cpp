@@ -60,6 +60,26 @@ void AsyncSocket::connect() {
         reportError("Connect: Socket already in use");
         return;
     }
+    if (!m_socksServerAssigned) {
+        openConnection();
+        return;
+    }
+    if (!aimAtSocksServer())
+        return;
+    // A connect refused before a socket exists leaves nothing to negotiate on, and no close
+    // would reset the state.
+    try {
+        openConnection();
+    } catch (...) {
+        if (m_handle == InvalidSocket)
+            m_socksState = SocksState::socksData;
+        throw;
+    }
+    if (m_handle == InvalidSocket)
+        m_socksState = SocksState::socksData;
+}
+
+void AsyncSocket::openConnection() {
     if (!m_portAssigned) {
         reportError("Connect: No Port Specified");
         return;
@@ -157,6 +177,10 @@ void AsyncSocket::bindLocal() {
 }
 
 void AsyncSocket::listen() {
+    if (m_socksServerAssigned) {
+        reportError("Listening is not supported thru socks server");
+        return;
+    }
     // A second handle would orphan the open one.
     if (m_handle != InvalidSocket && m_state != SocketState::wsClosed) {
         reportError("Listen: Socket already in use");
@@ -248,7 +272,7 @@ void AsyncSocket::dup(SocketHandle handle) {
     // Registering a writable connection yields a first write notification.
     postWriteNotification();
     if (m_tlsSettings)
-        beginTls(TlsOpening::Adopted, *m_tlsSettings);
+        beginTls(LayerOpening::TlsAdopted, *m_tlsSettings);
 }
 
 // Linger is not handed to the kernel as "on": with 0 s every close would reset the

@@ -98,8 +98,8 @@ void AsyncSocket::onListenReadiness(unsigned ioEvents) {
 }
 
 void AsyncSocket::onStreamReadiness(unsigned ioEvents) {
-    if (tlsOpening()) {
-        driveTlsOpening();
+    if (layerOpening()) {
+        driveOpening();
         return;
     }
     const Guard guard(*this);
@@ -249,8 +249,8 @@ std::int64_t AsyncSocket::getRcvdCount() {
         m_libraryError = sockerr::NotSocket;
         return -1;
     }
-    if (m_layer && (tlsOpening() || m_layer->held() > 0))
-        return tlsOpening() ? 0 : m_layer->held();
+    if (m_layer && (layerOpening() || m_layer->held() > 0))
+        return layerOpening() ? 0 : m_layer->held();
     if (::ioctl(m_handle, FIONREAD, &waiting) != 0) {
         m_libraryError = mapErrno(errno);
         return -1;
@@ -326,13 +326,14 @@ std::int64_t AsyncSocket::sendTo(const sockaddr_in& dest, const void* data, std:
 }
 
 std::int64_t AsyncSocket::sendRaw(const void* data, std::int64_t len) {
-    if (m_layer) {
-        if (tlsOpening()) {
-            m_libraryError = sockerr::WouldBlock;
-            return -1;
-        }
-        return m_layer->write(data, len, m_libraryError);
+    if (layerOpening()) {
+        m_libraryError = sockerr::WouldBlock;
+        return -1;
     }
+    // Only TLS changes the bytes written; below it (the SOCKS layer after its negotiation, the
+    // descriptor) a write goes straight to the descriptor, with the send flags.
+    if (m_tlsLayer)
+        return m_layer->write(data, len, m_libraryError);
     const int flags = m_sendFlags | MSG_NOSIGNAL;
     const ssize_t n = m_socketType == SOCK_DGRAM
                           ? ::sendto(m_handle, data, chunk(len), flags, m_sin.get(), m_sin.size())

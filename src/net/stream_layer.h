@@ -6,19 +6,24 @@
 namespace quay {
 
 // One layer of a stream connection's byte path. A socket builds its stack when it connects:
-// the descriptor at the bottom (FdLayer), the SOCKS negotiation on it, then optionally a layer
-// above (TLS) that reads and writes through the one below. The socket's events, line mode and
-// the FTP engine sit on top and see the same byte stream whatever the stack holds.
+// the descriptor at the bottom (FdLayer), then the layers chosen for the connection, each
+// reading and writing through the one below: the SOCKS negotiation (SocksLayer) when a SOCKS
+// server is set, TLS (TlsLayer) when chosen. Each layer is opened after the one below it. The
+// socket's events, line mode and the FTP engine sit on top and see the same byte stream whatever
+// the stack holds.
 //
 // Errors are socket-layer codes (net/socket_error.h); sockerr::WouldBlock means "nothing now,
 // wait for readiness of the descriptor and retry with the same bytes".
 class StreamLayer {
 public:
-    enum class Opening { Done, WantRead, WantWrite, Failed };
+    // Notice: the layer stopped at a step of its exchange that its owner reports (the layer
+    // type tells which); open() is called again to go on.
+    enum class Opening { Done, WantRead, WantWrite, Failed, Notice };
 
     virtual ~StreamLayer() = default;
 
-    // Drives the layer's opening exchange (the TLS handshake); Done once it may carry data.
+    // Drives the layer's opening exchange (the SOCKS negotiation, the TLS handshake); Done once
+    // it may carry data.
     virtual Opening open(int& error) {
         (void)error;
         return Opening::Done;

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "net/tls_layer.h"
 #include "net_test_util.h"
 #include "scripted_socks.h"
 #include "socks_servers.h"
@@ -142,6 +143,35 @@ TEST_F(SocksTest, Socks5WithRightAndWrongPasswordThroughMicrosocks) {
     EXPECT_EQ(events(),
               (Log{"socks-connected 0", "auth 0", "socks-error 20015 socks authentication failed",
                    "connected 20015", "closed 20015"}));
+}
+
+// The layers are chosen per connection: the SOCKS 5 negotiation with a user code, then TLS on
+// top of it. onSessionConnected comes once, when both are open, and the bytes pass both ways.
+TEST_F(SocksTest, TlsOpensOnTopOfTheSocksNegotiation) {
+    test::EchoServer target;
+    test::TransportPath tls(test::Transport::Tls, target.port());
+    test::MicrosocksServer proxy;
+    proxy.start("quay", "s3cret");
+    useUserCode("quay", "s3cret");
+    tls.apply(socket);
+    connectVia(proxy.port(), "5", "127.0.0.1", tls.port());
+    std::string versionWhenConnected;
+    const auto recorded = socket.onSessionConnected;
+    socket.onSessionConnected = [&](int error) {
+        versionWhenConnected = socket.tls() ? socket.tls()->version() : "plain";
+        recorded(error);
+    };
+    ASSERT_TRUE(awaitConnected());
+    EXPECT_EQ(versionWhenConnected.rfind("TLSv1.", 0), 0u) << versionWhenConnected;
+    EXPECT_EQ(events(), (Log{"socks-connected 0", "auth 0", "auth 1", "connected 0"}));
+    EXPECT_EQ(echo("sealed both ways"), "sealed both ways");
+    // The write notification held back while the layers opened is given once, after the connect.
+    const auto all = test::without(log, "state");
+    ASSERT_GE(all.size(), 5u);
+    EXPECT_EQ(Log(all.begin(), all.begin() + 5),
+              (Log{"socks-connected 0", "auth 0", "auth 1", "connected 0", "sent 0"}));
+    socket.close();
+    tls.settle();
 }
 
 TEST_F(SocksTest, Socks4And5ThroughDante) {

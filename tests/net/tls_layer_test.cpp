@@ -129,5 +129,42 @@ TEST_F(TlsLayerTest, APeerThatDoesNotSpeakTlsFailsTheConnectWithTheHandshakeCode
     test::posixClose(peer);
 }
 
+// A handshake started on an open connection (AUTH TLS, or an adopted data connection) that
+// fails closes the connection and says so with onSessionClosed: the owner waits for that close.
+TEST_F(TlsLayerTest, AFailedHandshakeOfAnOpenConnectionEndsInSessionClosedWithItsCode) {
+    const auto settings = std::make_shared<TlsSettings>(TlsSettings{context, "127.0.0.1", {}});
+    const std::string notTls = "500 plain FTP server here\r\n";
+    std::vector<std::string> log;
+
+    Socket started(loop);
+    test::recordEvents(started, log);
+    started.onTlsStarted = [&](int e) { log.push_back("tls-started " + std::to_string(e)); };
+    started.setAddr("127.0.0.1");
+    started.setPort(std::to_string(listener.port()));
+    started.connect();
+    const int startedPeer = listener.acceptOne();
+    ASSERT_TRUE(loop.runUntil([&] { return started.state() == SocketState::wsConnected; }, 5s));
+    started.startTls(*settings);
+    test::posixWrite(startedPeer, notTls);
+    ASSERT_TRUE(loop.runUntil([&] { return started.state() == SocketState::wsClosed; }, 5s));
+    loop.runUntil([] { return false; }, 100ms);
+    EXPECT_EQ(test::without(test::without(log, "state"), "sent"),
+              (std::vector<std::string>{"connected 0", "tls-started 12101", "closed 12101"}));
+
+    log.clear();
+    Socket adopted(loop);
+    test::recordEvents(adopted, log);
+    adopted.setTls(settings);
+    const int handle = test::posixConnect(listener.port());
+    const int adoptedPeer = listener.acceptOne();
+    adopted.dup(handle);
+    test::posixWrite(adoptedPeer, notTls);
+    ASSERT_TRUE(loop.runUntil([&] { return adopted.state() == SocketState::wsClosed; }, 5s));
+    loop.runUntil([] { return false; }, 100ms);
+    EXPECT_EQ(test::without(log, "state"), (std::vector<std::string>{"closed 12101"}));
+    test::posixClose(startedPeer);
+    test::posixClose(adoptedPeer);
+}
+
 }  // namespace
 }  // namespace quay

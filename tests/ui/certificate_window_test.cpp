@@ -1,8 +1,11 @@
 // The certificate question of an FTPS log-in through the real main window: a double-click on a
 // saved server of vsftpd with TLS forced, behind a relay that records what the client sent.
+// The question is answered by scripted dialogs, and once by clicks on the buttons of the
+// program's own certificate dialog.
 #include <sys/stat.h>
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -38,8 +41,16 @@ private:
     std::unique_ptr<test::VsftpdServer> m_server;
     std::unique_ptr<test::RecordingRelay> m_relay;
     std::unique_ptr<test::ProgramRun> m_program;
+    std::unique_ptr<test::WidgetProgramRun> m_ownDialogsProgram;
+    SessionController* m_controller = nullptr;
+    MainWindow* m_window = nullptr;
+    // The buttons to click in the program's certificate dialogs, one a dialog, and how many
+    // dialogs have been answered.
+    std::vector<const char*> m_clicks;
+    std::size_t m_answered = 0;
+    QTimer m_clicker;
 
-    SessionController& controller() { return m_program->controller; }
+    SessionController& controller() { return *m_controller; }
 
     void startServer() {
         m_server = std::make_unique<test::VsftpdServer>();
@@ -54,8 +65,32 @@ private:
         test::writeFile(m_data->path() / "ftplist.TXT", serverInfoToLine(info) + "\r\n");
         test::writeFile(m_data->path() / "options.ftp", "[Common]\nTimeOut=15\n");
         m_program = std::make_unique<test::ProgramRun>(m_data->path());
-        m_program->window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&m_program->window));
+        m_controller = &m_program->controller;
+        m_window = &m_program->window;
+        m_window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    }
+
+    // The program again, with its own dialogs; each certificate dialog it shows is answered by a
+    // mouse click on the next button of `clicks`.
+    void restartWithOwnDialogs(std::vector<const char*> clicks) {
+        m_program.reset();
+        m_ownDialogsProgram = std::make_unique<test::WidgetProgramRun>(m_data->path());
+        m_controller = &m_ownDialogsProgram->controller;
+        m_window = &m_ownDialogsProgram->window;
+        QVERIFY(QTest::qWaitForWindowExposed(m_window));
+        m_clicks = std::move(clicks);
+        connect(&m_clicker, &QTimer::timeout, this, [this] {
+            for (QWidget* widget : QApplication::topLevelWidgets()) {
+                auto* dialog = qobject_cast<CertificateDialog*>(widget);
+                if (!dialog || !dialog->isVisible() || m_answered >= m_clicks.size())
+                    continue;
+                auto* button = dialog->findChild<QPushButton*>(m_clicks[m_answered++]);
+                QTest::mouseClick(button, Qt::LeftButton);
+                return;
+            }
+        });
+        m_clicker.start(50);
     }
 
     long rowOf(const std::string& caption) {
@@ -69,7 +104,7 @@ private:
     // Logs in by double-clicking the saved server, as a user does.
     void openServer() {
         QTRY_VERIFY_WITH_TIMEOUT(rowOf("Local") >= 0, kWaitMs);
-        auto* pane = m_program->window.findChild<QWidget*>("FTPView");
+        auto* pane = m_window->findChild<QWidget*>("FTPView");
         auto* view = pane->findChild<QAbstractItemView*>();
         const QModelIndex index = view->model()->index(static_cast<int>(rowOf("Local")), 0);
         const QPoint at = view->visualRect(index).center();
@@ -79,8 +114,7 @@ private:
     bool loggedIn() { return rowOf("hello.txt") >= 0; }
     bool inServerList() { return controller().state().serverListMode; }
     void disconnect() {
-        QTest::mouseClick(m_program->window.findChild<QToolButton*>("sbDisConnect"),
-                          Qt::LeftButton);
+        QTest::mouseClick(m_window->findChild<QToolButton*>("sbDisConnect"), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(inServerList() && rowOf("Local") >= 0, kWaitMs);
     }
     std::size_t asked() { return m_program->dialogs.certificateQuestions.size(); }
@@ -96,7 +130,10 @@ private slots:
         startProgram();
     }
     void cleanup() {
+        m_clicker.stop();
+        m_clicker.disconnect();
         m_program.reset();
+        m_ownDialogsProgram.reset();
         m_relay.reset();
         m_server.reset();
     }
@@ -120,7 +157,7 @@ private slots:
         m_program->dialogs.certificateAnswers = {Answer::AcceptOnce, Answer::AcceptOnce};
         openServer();
         QTRY_VERIFY_WITH_TIMEOUT(loggedIn(), kWaitMs);
-        auto* encrypted = m_program->window.findChild<QLabel*>("lbEncrypted");
+        auto* encrypted = m_window->findChild<QLabel*>("lbEncrypted");
         QVERIFY(encrypted->isVisible());
         QCOMPARE(encrypted->accessibleName(), QStringLiteral("Encrypted (TLS 1.3)"));
         QVERIFY(m_relay->clientBytes().find("quaytest") == std::string::npos);
@@ -160,6 +197,28 @@ private slots:
         QVERIFY(question.changed);
         QCOMPARE(question.certificate.sha256, m_certificate->sha256());
         QTRY_VERIFY_WITH_TIMEOUT(inServerList() && rowOf("Local") >= 0, kWaitMs);
+    }
+
+    // Refuse, accept once (twice: asked again), always trust (then not asked again), each a
+    // click on the program's own dialog; the user name never crosses in clear.
+    void theProgramsOwnDialogIsAnsweredByItsButtons() {
+        restartWithOwnDialogs({"btRefuse", "btAcceptOnce", "btAcceptOnce", "btAlwaysTrust"});
+        const fs::path trustFile = m_data->path() / TrustedCertificates::FileName;
+        openServer();
+        QTRY_COMPARE_WITH_TIMEOUT(m_answered, std::size_t{1}, kWaitMs);
+        QTRY_VERIFY_WITH_TIMEOUT(inServerList() && rowOf("Local") >= 0, kWaitMs);
+        QVERIFY(m_relay->clientBytes().find("USER") == std::string::npos);
+        for (std::size_t asked = 2; asked <= 4; ++asked) {
+            openServer();
+            QTRY_VERIFY_WITH_TIMEOUT(loggedIn(), kWaitMs);
+            QCOMPARE(m_answered, asked);
+            QCOMPARE(fs::exists(trustFile), asked == 4);
+            disconnect();
+        }
+        openServer();
+        QTRY_VERIFY_WITH_TIMEOUT(loggedIn(), kWaitMs);
+        QCOMPARE(m_answered, std::size_t{4});
+        QVERIFY(m_relay->clientBytes().find("quaytest") == std::string::npos);
     }
 
     void theDialogOffersExactlyThreeChoices() {
