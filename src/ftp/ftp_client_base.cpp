@@ -1,6 +1,8 @@
 #include "ftp/ftp_client_base.h"
 
 #include "ftp/reply_text.h"
+#include "net/resolve.h"
+#include "net/socket_address.h"
 
 namespace quay {
 
@@ -22,6 +24,7 @@ FtpClientBase::FtpClientBase(EventLoop& loop)
     m_control->onDataAvailable = [this](int error) { controlDataAvailable(error); };
     m_control->onSessionClosed = [this](int error) { controlSessionClosed(error); };
     m_control->onDnsLookupDone = [this](int error) { controlDnsLookupDone(error); };
+    m_control->onSocksError = [this](int, const std::string& text) { m_socksRefusal = text; };
     // One receive per readiness round: a server that sends replies faster than they are
     // logged would otherwise keep the receive loop, and with it the window, busy for ever.
     m_control->setComponentOptions(wsoNoReceiveLoop);
@@ -35,6 +38,7 @@ FtpClientBase::~FtpClientBase() {
         socket->onDataAvailable = nullptr;
         socket->onSessionClosed = nullptr;
         socket->onDnsLookupDone = nullptr;
+        socket->onSocksError = nullptr;
         socket->onSessionAvailable = nullptr;
         socket->onDataSent = nullptr;
     }
@@ -284,7 +288,7 @@ void FtpClientBase::applySocksSettings(Socket& socket) {
     if (m_connectionType == FtpConnectionType::ftpDirect ||
         m_connectionType == FtpConnectionType::ftpProxy || m_socksServer.empty())
         return;
-    socket.setSocksServer(m_socksServer);
+    socket.setSocksServer(m_socksAddress);
     socket.setSocksPort(m_socksPort);
     socket.setSocksLevel(m_socksLevel);
 }
@@ -309,8 +313,7 @@ void FtpClientBase::openAsync() {
     m_currentStep = FtpStep::fctOpen;
     setState(FtpState::fsDnsLookup);
     try {
-        m_control->dnsLookup(m_connectionType == FtpConnectionType::ftpProxy ? m_proxyServer
-                                                                             : m_hostName);
+        m_control->dnsLookup(nameToLookUp());
     } catch (...) {
         // A lookup that cannot start (an empty name) must not leave the client busy.
         setState(FtpState::fsReady);
@@ -318,9 +321,51 @@ void FtpClientBase::openAsync() {
     }
 }
 
+bool FtpClientBase::socksResolvesHost() const {
+    return (m_connectionType == FtpConnectionType::ftpSocks4A ||
+            m_connectionType == FtpConnectionType::ftpSocks5) &&
+           !m_socksServer.empty();
+}
+
+// Behind a SOCKS gateway the client often cannot resolve the server's name at all, and looking
+// it up would tell the local resolver where the session goes; SOCKS 4A and 5 hand the name on.
+const std::string& FtpClientBase::nameToLookUp() const {
+    if (m_connectionType == FtpConnectionType::ftpProxy)
+        return m_proxyServer;
+    return socksResolvesHost() ? m_socksServer : m_hostName;
+}
+
+// An address keeps the form a local lookup gave it before ("[::1]" goes as "::1", which SOCKS 5
+// sends as an IPv6 address and SOCKS 4A as the text a SOCKS server can parse).
+std::string FtpClientBase::socksDestination() const {
+    const std::string host = trimmed(m_hostName);
+    if (isDottedAddress(host))
+        return dottedText(resolveHost(host));
+    if (const auto literal = SocketAddress::fromIpv6Literal(host))
+        return literal->text();
+    return host;
+}
+
+std::string FtpClientBase::lookupFailureText(int error) const {
+    const std::string text = socketFailureText(error);
+    if (socksResolvesHost())
+        return text + " (SOCKS server " + m_socksServer + ")";
+    if (m_connectionType == FtpConnectionType::ftpSocks4 && !m_socksServer.empty())
+        return text + ": " + m_hostName +
+               " (SOCKS 4 sends the server's address, so its name must resolve here; SOCKS 4A "
+               "and 5 let the SOCKS server look it up)";
+    return text;
+}
+
+std::string FtpClientBase::attemptLabel() const {
+    if (socksResolvesHost())
+        return m_hostName + " through the SOCKS server " + m_dnsResult;
+    return m_dnsResult;
+}
+
 void FtpClientBase::controlDnsLookupDone(int error) {
     if (error != 0) {
-        m_lastResponse = socketFailureText(error);
+        m_lastResponse = lookupFailureText(error);
         m_statusCode = m_requestResult = 500;
         setErrorMessageOnce(m_lastResponse);
         triggerRequestDone(error);
@@ -333,14 +378,18 @@ void FtpClientBase::controlDnsLookupDone(int error) {
     connectNextAddress();
 }
 
-// The host's addresses are tried in the resolver's order until one connects; each that fails
-// is one "! " line, and the request fails with the last one's error.
+// The addresses are tried in the resolver's order until one connects; each that fails is one
+// "! " line, and the request fails with the last one's error. With socksResolvesHost() they are
+// the SOCKS server's, and the host's name is the destination of every attempt.
 void FtpClientBase::connectNextAddress() {
     m_dnsResult = m_addressesLeft.front();
     m_addressesLeft.erase(m_addressesLeft.begin());
     try {
+        const bool socksNames = socksResolvesHost();
+        m_socksAddress = socksNames ? m_dnsResult : m_socksServer;
+        m_socksRefusal.clear();
         applySocksSettings(*m_control);
-        m_control->setAddr(m_dnsResult);
+        m_control->setAddr(socksNames ? socksDestination() : m_dnsResult);
         m_control->setProto("tcp");
         const bool viaProxy = m_connectionType == FtpConnectionType::ftpProxy;
         m_control->setPort(viaProxy && !m_proxyPort.empty() ? m_proxyPort : serverPort());
@@ -364,7 +413,7 @@ void FtpClientBase::connectNextAddress() {
 // Notes the failure of the current address; when another is left, closes the failed attempt
 // (its close is no session's end) and connects to that one. False when none is left.
 bool FtpClientBase::tryNextAddress(const std::string& reason) {
-    display("! " + m_dnsResult + ": " + reason);
+    display("! " + attemptLabel() + ": " + reason);
     if (m_addressesLeft.empty())
         return false;
     if (m_control->state() != SocketState::wsClosed) {
@@ -383,9 +432,13 @@ bool FtpClientBase::tryNextAddress(const std::string& reason) {
 
 void FtpClientBase::controlSessionConnected(int error) {
     if (error != 0) {
-        if (tryNextAddress(socketErrorText(error)))
+        // A SOCKS code (20007) has no text of the socket library: the SOCKS server's answer
+        // ("SOCKS: host unreachable") says why the server could not be reached through it.
+        const std::string reason =
+            m_socksRefusal.empty() ? socketErrorText(error) : "SOCKS: " + m_socksRefusal;
+        if (tryNextAddress(reason))
             return;
-        m_lastResponse = socketFailureText(error);
+        m_lastResponse = "500 " + reason;
         m_statusCode = m_requestResult = 500;
         setErrorMessageOnce(m_lastResponse);
         m_nextStepHandler = nullptr;

@@ -48,13 +48,17 @@ namespace quay {
 // Connecting: the host name (or the FTP proxy's) is looked up to all its IPv6 and IPv4
 // addresses, which are tried in the resolver's order until one connects; each that fails is
 // one "! " line, and the open request fails once, with the last address's error. An address
-// that does not connect within the idle time-out is given up for the next one.
+// that does not connect within the idle time-out is given up for the next one. Through SOCKS 4A
+// and 5 the host name is never looked up here: it goes to the SOCKS server as it is, and the
+// SOCKS server's own name is the one looked up and whose addresses are tried (SOCKS 4 has no
+// room for a name, so there the host's addresses are tried through the SOCKS server).
 //
 // Data connections: passive mode sends EPSV (RFC 2428) on every session; a server that refuses
 // it with 500 or 502 on an IPv4 session gets PASV instead, for the rest of the session. Active
 // mode sends EPRT on IPv6 and PORT on IPv4. A passive data connection goes to the control
-// connection's peer whatever address a reply names; a reply without a usable port fails the
-// transfer ("Unusable passive reply").
+// connection's peer whatever address a reply names (through SOCKS: the same destination, the
+// host name for SOCKS 4A and 5, through the SOCKS server address the control connection
+// reached); a reply without a usable port fails the transfer ("Unusable passive reply").
 //
 // Idle time-out (15 seconds unless set): with idleTimeout() above 0, a pending request
 // (connecting included) fails with 426, a "! " line naming the time-out, and the session closed
@@ -271,6 +275,16 @@ private:
     // goes to onBgException.
     void postGuarded(std::function<void()> task);
     void applySocksSettings(Socket& socket);
+    // SOCKS 4A or 5 with a SOCKS server: the SOCKS server looks up the host name.
+    bool socksResolvesHost() const;
+    // The name looked up to connect: the FTP proxy's, the SOCKS server's or the host's.
+    const std::string& nameToLookUp() const;
+    // The host as it goes to a SOCKS server that looks it up: an address in its plain form,
+    // a name trimmed.
+    std::string socksDestination() const;
+    std::string lookupFailureText(int error) const;
+    // The attempt the "! " line of a failed address names.
+    std::string attemptLabel() const;
     void controlDnsLookupDone(int error);
     void connectNextAddress();
     bool tryNextAddress(const std::string& reason);
@@ -392,9 +406,15 @@ private:
     Handler m_nextStepHandler = nullptr;
     ReplyBuffer m_replyBuffer;
     ReplyFramer m_replyFramer;
+    // The address tried: the host's, the FTP proxy's or (socksResolvesHost()) the SOCKS server's.
     std::string m_dnsResult;
-    // Addresses of the host still to try when connecting to the current one fails.
+    // Addresses still to try when connecting to the current one fails.
     std::vector<std::string> m_addressesLeft;
+    // The SOCKS server as the sockets are given it: the address the control connection tries
+    // (and then reached, for the data connections) when it was looked up here, else its name.
+    std::string m_socksAddress;
+    // Why the SOCKS server refused the current attempt (onSocksError), empty when it did not.
+    std::string m_socksRefusal;
     bool m_closingFailedAddress = false;
     // The server refused EPSV on this (IPv4) session: PASV for the rest of it.
     bool m_epsvRefused = false;
