@@ -73,9 +73,14 @@ std::size_t countFiles(const fs::path& dir) {
     return n;
 }
 
-// One download by the engine alone: log-in, binary, RETR into a local file.
-double engineDownload(const test::FtpServer& server, const std::string& remote,
-                      const std::string& local) {
+// One download by the engine alone after its log-in: TYPE I and RETR into a local file. The
+// seconds from TYPE I to the first byte and to the request's completion.
+struct EngineTimes {
+    double firstByte = -1, lastByte = -1;
+};
+
+EngineTimes engineDownload(const test::FtpServer& server, const std::string& remote,
+                           const std::string& local) {
     PollLoop loop;
     FtpClient ftp(loop);
     ftp.setHostName("127.0.0.1");
@@ -98,10 +103,22 @@ double engineDownload(const test::FtpServer& server, const std::string& remote,
             throw std::runtime_error("the engine failed");
     };
     run([&] { ftp.connectAsync(); });
+    EngineTimes times;
+    const auto start = std::chrono::steady_clock::now();
+    const auto since = [&start] {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    // The window's client reports progress too; the engine's pays the same call.
+    ftp.onProgress = [&](std::int64_t count, bool&) {
+        if (times.firstByte < 0 && count > 0)
+            times.firstByte = since();
+    };
     ftp.typeBinary();
     ftp.setHostFileName(remote);
     ftp.setLocalFileName(local);
-    return seconds([&] { run([&] { ftp.getAsync(); }); });
+    run([&] { ftp.getAsync(); });
+    times.lastByte = since();
+    return times;
 }
 
 // Every file of a tree takes a data connection, and a closed one holds its port for a
@@ -132,24 +149,66 @@ void runUntilIdle(test::TransferProgram& program) {
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
 }
 
+// The moments of one batch of the window, in seconds from the click on its button: the first
+// byte of data (the first progress report), the last (the file request's completion: the
+// last byte is on disk and the server's 226 has come), the end of the batch as the user sees
+// it (the progress window closed, the local pane refilled), and the window idle again after
+// it has listed the start directory.
+struct BatchMarks {
+    std::chrono::steady_clock::time_point click;
+    double firstByte = -1, lastByte = -1, closed = -1, idle = -1;
+
+    double since() const {
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - click).count();
+    }
+};
+
 struct Window {
     test::TransferProgram program;
     CpuTime lastCpu;  // used by the last transfer()
-    // Seconds from the click to the end of the operation, the listing of the start directory
-    // at its end included (one short LIST).
+    BatchMarks marks;
+
+    // Hooks the marks onto the client's progress and completions and the progress window's
+    // end, each around what the program does there; run once, after start().
+    void watchBatches() {
+        SessionController& session = program.controller();
+        FtpClient& ftp = session.ftp();
+        ftp.onProgress = [this, next = ftp.onProgress](std::int64_t count, bool& abort) {
+            if (marks.firstByte < 0 && count > 0)
+                marks.firstByte = marks.since();
+            next(count, abort);
+        };
+        ftp.onRequestDone = [this, next = ftp.onRequestDone](FtpRequest request, int error) {
+            if (request == FtpRequest::GetAsync || request == FtpRequest::PutAsync)
+                marks.lastByte = marks.since();
+            next(request, error);
+        };
+        // The local pane is refilled after the window closes, in the same turn of the loop.
+        session.onHideProgress = [this, &session, next = session.onHideProgress] {
+            next();
+            session.loop().post([this] { marks.closed = marks.since(); });
+        };
+    }
+
+    // Clicks the button with the row selected and runs the loop until the window is idle; the
+    // times are in marks, the processor time in lastCpu. Seconds from the click to idle.
     double transfer(const char* list, const char* name, const char* button) {
         if (std::string(list) == "lvLoc" ? !program.selectLocal({name})
                                          : !program.selectRemote({name}))
             throw std::runtime_error(std::string("no row ") + name);
+        // The selection's own layout and paints are done before the click, as they are by
+        // the time a user clicks.
+        QTest::qWait(100);
+        marks = BatchMarks{std::chrono::steady_clock::now()};
+        const CpuTime before = CpuTime::now();
         if (!program.click(button))
             throw std::runtime_error(std::string("cannot click ") + button);
-        const CpuTime before = CpuTime::now();
-        const double time = seconds([&] { runUntilIdle(program); });
-        const CpuTime after = CpuTime::now();
-        lastCpu = after - before;
+        runUntilIdle(program);
+        marks.idle = marks.since();
+        lastCpu = CpuTime::now() - before;
         if (program.controller().runner().busy() || !program.waitIdle())
             throw std::runtime_error("the window's batch did not end");
-        return time;
+        return marks.idle;
     }
 };
 
@@ -260,11 +319,26 @@ std::string loadAverage() {
     return load.substr(0, load.find(' ', load.find(' ', load.find(' ') + 1) + 1));
 }
 
+double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return (values[(values.size() - 1) / 2] + values[values.size() / 2]) / 2;
+}
+
+// The ratios window/engine of throughput over the rounds: lowest, highest, median.
+void printRatios(const char* what, std::vector<double> ratios) {
+    std::sort(ratios.begin(), ratios.end());
+    std::printf("  %s: window/engine %.2fx to %.2fx, median %.2fx\n", what, ratios.front(),
+                ratios.back(), median(ratios));
+}
+
 // One big file through the window (progress window showing) and by the engine alone, in
-// alternating order after one download that is not counted; every round is printed with
-// both sides' processor time, and the ratio window/engine of throughput per round and of the
-// best rounds. With `only` ("window" or "engine") one side runs alone, for a profiler; the
-// other side's figures are then empty.
+// alternating order after one download that is not counted. Both sides are timed from the
+// command (the window: the click on the download button; the engine: TYPE I, then RETR) to
+// the file request's completion, when the last byte is on disk and the server has confirmed
+// the transfer; that is the figure the ratio is of. The window's start (click to first byte)
+// and its end of the batch are printed apart: the progress window closed and the local pane
+// refilled, and the listing of the start directory after that (idle). With `only` ("window"
+// or "engine") one side runs alone, for a profiler; the other side's figures are then empty.
 void bigFile(Window& window, const test::FtpServer& server, const fs::path& engineTarget,
              std::int64_t mib, int rounds, const std::string& only) {
     test::TransferProgram& p = window.program;
@@ -272,20 +346,20 @@ void bigFile(Window& window, const test::FtpServer& server, const fs::path& engi
     // Not counted: the first read of the sparse source fills the page cache.
     engineDownload(server, "big.bin", engineTarget.string());
     dropAndSync(engineTarget);
-    double bestOurs = 1e9, bestEngine = 1e9;
-    std::vector<double> ratios;
+    std::vector<double> ratios, wholeRatios, windowStarts, engineStarts, closings, idles;
     for (int round = 0; round < rounds; ++round) {
-        double ours = 0, engine = 0;
+        BatchMarks ours;
+        EngineTimes engine;
         CpuTime engineCpu;
         const std::function<void()> runWindow = [&] {
-            ours = window.transfer("FTPView", "big.bin", "SpeedButton2");
+            window.transfer("FTPView", "big.bin", "SpeedButton2");
+            ours = window.marks;
             dropAndSync(p.local() / "big.bin");
         };
         const std::function<void()> runEngine = [&] {
             const CpuTime before = CpuTime::now();
             engine = engineDownload(server, "big.bin", engineTarget.string());
-            const CpuTime after = CpuTime::now();
-            engineCpu = after - before;
+            engineCpu = CpuTime::now() - before;
             dropAndSync(engineTarget);
         };
         const bool windowFirst = round % 2 == 0;
@@ -296,25 +370,31 @@ void bigFile(Window& window, const test::FtpServer& server, const fs::path& engi
         };
         runSide(windowFirst);
         runSide(!windowFirst);
-        bestOurs = std::min(bestOurs, ours);
-        bestEngine = std::min(bestEngine, engine);
-        ratios.push_back(engine / ours);
+        ratios.push_back(engine.lastByte / ours.lastByte);
+        wholeRatios.push_back(engine.lastByte / ours.idle);
+        windowStarts.push_back(ours.firstByte * 1e3);
+        engineStarts.push_back(engine.firstByte * 1e3);
+        closings.push_back((ours.closed - ours.lastByte) * 1e3);
+        idles.push_back((ours.idle - ours.lastByte) * 1e3);
         std::printf(
-            "%lld MiB round %d (%s first, load %s): window %.0f MB/s (cpu %.3f user + %.3f "
-            "kernel, %ld switches), engine %.0f MB/s (cpu %.3f + %.3f, %ld), window/engine "
-            "%.2fx\n",
+            "%lld MiB round %d (%s first, load %s): window %.0f MB/s (first byte %.1f ms; "
+            "after the last: closed %.1f ms, idle %.1f ms; cpu %.3f user + %.3f kernel, %ld "
+            "switches), engine %.0f MB/s (first byte %.1f ms; cpu %.3f + %.3f, %ld), "
+            "window/engine %.2fx (to idle %.2fx)\n",
             static_cast<long long>(mib), round + 1, windowFirst ? "window" : "engine", load.c_str(),
-            mb / ours, window.lastCpu.user, window.lastCpu.system, window.lastCpu.switches,
-            mb / engine, engineCpu.user, engineCpu.system, engineCpu.switches, engine / ours);
+            mb / ours.lastByte, windowStarts.back(), closings.back(), idles.back(),
+            window.lastCpu.user, window.lastCpu.system, window.lastCpu.switches,
+            mb / engine.lastByte, engineStarts.back(), engineCpu.user, engineCpu.system,
+            engineCpu.switches, ratios.back(), wholeRatios.back());
         std::fflush(stdout);
     }
-    std::sort(ratios.begin(), ratios.end());
+    std::printf("%lld MiB file, %d rounds:\n", static_cast<long long>(mib), rounds);
+    printRatios("command to last byte", ratios);
+    printRatios("window to idle (start directory listed)", wholeRatios);
     std::printf(
-        "%lld MiB file: window with progress %.0f MB/s, engine alone %.0f MB/s, best "
-        "rounds window/engine %.2fx, rounds' window/engine %.2fx to %.2fx (median %.2fx)\n",
-        static_cast<long long>(mib), mb / bestOurs, mb / bestEngine, bestEngine / bestOurs,
-        ratios.front(), ratios.back(),
-        (ratios[(ratios.size() - 1) / 2] + ratios[ratios.size() / 2]) / 2);
+        "  medians: first byte window %.1f ms, engine %.1f ms; after the last byte, window "
+        "closed and local pane refilled %.1f ms, idle %.1f ms\n",
+        median(windowStarts), median(engineStarts), median(closings), median(idles));
 }
 
 // Arguments: files of the tree (0: no tree), MiB of the big file, rounds of the big file.
@@ -333,6 +413,7 @@ int runBench(int argc, char** argv) {
     if (!p.start(server.port(), server.user(), server.password(),
                  "PromptDownLoad=0\nPromptUpLoad=0\nDefPrompt=1\n"))
         throw std::runtime_error("the window does not connect");
+    window.watchBatches();
     if (files > 0) {
         treeBothWays(window, server, work.path(), files);
         waitForFreePorts();

@@ -1,14 +1,18 @@
 #include "ui/log_pane.h"
 
 #include <QScrollBar>
+
 #include <QTextCursor>
 #include <QTimer>
+#include "ui/flat_scroll_bar.h"
 
 namespace quay {
 
 LogPane::LogPane(int lineLimit, QWidget* parent) : QPlainTextEdit(parent) {
     setReadOnly(true);
     setMaximumBlockCount(lineLimit);
+    // Painted each time lines come in, also while a transfer runs: drawn flat.
+    setVerticalScrollBar(new FlatScrollBar(Qt::Vertical, this));
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     // Nothing in a read-only pane is ever undone; an undo record per line would only grow.
     document()->setUndoRedoEnabled(false);

@@ -10,6 +10,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
 #include <QTest>
 #include <QTextBlock>
 #include <QTimer>
@@ -208,6 +209,42 @@ private slots:
         QCOMPARE(pane.toPlainText(), QString(limit, QChar('a')) + LogPane::kCutMark + "\n" +
                                          QString(limit - 1, QChar('b')) + LogPane::kCutMark + "\n" +
                                          fitting);
+    }
+
+    // The log pane's bar is drawn flat, its handle where the style puts it (where the mouse
+    // takes it), at the end and at the top.
+    void theLogPaneDrawsItsHandleWhereTheMouseFindsIt() {
+        LogPane pane(200);
+        pane.resize(300, 200);
+        pane.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&pane));
+        for (int i = 0; i < 200; ++i)
+            pane.appendLine(QStringLiteral("line %1").arg(i));
+        pane.flush();
+        QScrollBar* bar = pane.verticalScrollBar();
+        QVERIFY(bar->maximum() > 0);
+        const QColor handle = bar->palette().color(QPalette::Mid);
+        const QColor groove = bar->palette().color(QPalette::Window);
+        QVERIFY(handle != groove);
+        for (const int value : {bar->maximum(), 0}) {
+            bar->setValue(value);
+            QStyleOptionSlider option;
+            option.initFrom(bar);
+            option.orientation = Qt::Vertical;
+            option.minimum = bar->minimum();
+            option.maximum = bar->maximum();
+            option.sliderPosition = option.sliderValue = value;
+            option.pageStep = bar->pageStep();
+            option.singleStep = bar->singleStep();
+            const QRect at = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                                          QStyle::SC_ScrollBarSlider, bar);
+            const QImage image = bar->grab().toImage();
+            QCOMPARE(image.pixel(at.center()), handle.rgb());
+            const QRect grooveRect = bar->style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                                                  QStyle::SC_ScrollBarGroove, bar);
+            const int away = value == 0 ? grooveRect.bottom() - 2 : grooveRect.top() + 2;
+            QCOMPARE(image.pixel(at.center().x(), away), groove.rgb());
+        }
     }
 
     // The bar follows every repaint of the model, scaled past 2 GiB, and is painted with the
