@@ -110,6 +110,7 @@ void SessionController::sessionClosed(int) {
 
 void SessionController::backToServerList() {
     // The extra connections belong to the session: they close with it.
+    hideQueueProgress();
     m_pool.reset();
     stopKeepTimer();
     m_model.setScreenCursor(Cursor::crDefault);

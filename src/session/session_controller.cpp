@@ -67,6 +67,8 @@ SessionController::~SessionController() {
     m_dialogs.translateWindow = nullptr;
     m_dialogs.messageTexts = nullptr;
     stopKeepTimer();
+    if (m_queueTimer != 0)
+        m_loop.stopTimer(m_queueTimer);
     closeLogFile();
 }
 

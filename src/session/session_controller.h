@@ -258,6 +258,10 @@ private:
     // No operation runs any more: the keep-alive count starts again.
     void operationsIdle();
 
+    // The queue's progress window: shown from the file at firstJob on, refreshed, closed.
+    void showQueueProgress(std::size_t firstJob);
+    void refreshQueueProgress();
+    void hideQueueProgress();
     // The client's progress reports go to the running operation.
     void setUpTransfers();
     void upload();
@@ -326,6 +330,11 @@ private:
     QuoteCommands m_quoteCommands;
     OperationRunner m_runner;
     std::shared_ptr<TransferPool> m_pool;
+    // The progress window of the transfer queue while it has work (transfer_pool_session.cpp).
+    std::shared_ptr<ProgressModel> m_queueProgress;
+    EventLoop::TimerId m_queueTimer = 0;
+    std::size_t m_queueFirstJob = 0;
+    std::size_t m_queueFiles = 0;
     std::unique_ptr<RemotePaneCommands> m_serverListPane;
     std::unique_ptr<RemotePaneCommands> m_sessionPane;
 };

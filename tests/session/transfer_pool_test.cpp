@@ -11,6 +11,7 @@
 #include <set>
 #include <sstream>
 
+#include "session/options_dialog.h"
 #include "transfer_session.h"
 
 namespace quay {
@@ -136,6 +137,25 @@ protected:
         return all;
     }
 };
+
+// "Simultaneous transfers": absent from the file means 1; OK in Preferences stores the value in
+// [Transfers], from where the next start reads it.
+TEST(SimultaneousTransfersOption, AbsentIsOneAndPreferencesStoreIt) {
+    test::TempDir data;
+    test::writeFile(data.path() / "options.ftp", "[Common]\nretry=3\n");
+    Options options = loadOptions(data.path());
+    EXPECT_EQ(options.connections, 1);
+    test::ScriptedDialogs dialogs;
+    OptionsDialogModel dialog(options, data.path(), dialogs);
+    EXPECT_EQ(dialog.udConnections, 1);
+    dialog.udConnections = 4;
+    dialog.SpeedButton2Click();
+    ASSERT_TRUE(saveOptions(options, data.path()));
+    EXPECT_NE(test::readFile(data.path() / "options.ftp").find("[Transfers]\nConnections=4"),
+              std::string::npos);
+    EXPECT_EQ(loadOptions(data.path()).connections, 4);
+    EXPECT_EQ(loadOptions(data.path()).retry, 3);
+}
 
 class TreeBothWays : public TransferPoolTest, public ::testing::WithParamInterface<int> {
 protected:
@@ -266,11 +286,31 @@ TEST_F(TransferPoolTest, StopEndsEverythingAndRetryFailedResumes) {
     EXPECT_GE(linesContaining("> REST "), 1) << logText();
 }
 
+TEST_F(TransferPoolTest, StopOfOneFileLeavesTheOthersRunning) {
+    openWith(pureFtpd(0, 300), connections(2), [](const fs::path& r) { writeBatch(r, 3, 500000); });
+    selectBatch(3);
+    controller->execute(Command::Download);
+    ASSERT_TRUE(firstFileMoving()) << logText();
+    pool()->stopFile(pool()->jobs()[0].id);
+    ASSERT_TRUE(queueDone()) << logText();
+    EXPECT_EQ(states(),
+              (std::vector<TransferJob::State>{TransferJob::State::Failed, TransferJob::State::Done,
+                                               TransferJob::State::Done}));
+    EXPECT_EQ(pool()->jobs()[0].reason, "Stopped");
+    EXPECT_EQ(batchNotArrived(3, 500000), std::vector<int>{0}) << logText();
+}
+
 TEST_F(TransferPoolTest, SecondBatchStartedWhileOneRunsQueuesBehindIt) {
     openWith(pureFtpd(0, 400), connections(2), [](const fs::path& r) {
         test::writeFile(r / "a.bin", test::patternBytes(500000, 1));
         test::writeFile(r / "b.bin", test::patternBytes(300000, 2));
     });
+    std::shared_ptr<ProgressModel> progress;
+    int hidden = 0;
+    controller->onShowProgress = [&](const std::shared_ptr<ProgressModel>& shown) {
+        progress = shown;
+    };
+    controller->onHideProgress = [&] { ++hidden; };
     select(remotePane(), "a.bin");
     controller->execute(Command::Download);
     ASSERT_TRUE(firstFileMoving()) << logText();
@@ -279,7 +319,14 @@ TEST_F(TransferPoolTest, SecondBatchStartedWhileOneRunsQueuesBehindIt) {
         remotePane().setSelected(i, false);
     select(remotePane(), "b.bin");
     controller->execute(Command::Download);
+    // The progress window shows the queue's totals: both batches' files and bytes.
+    ASSERT_TRUE(loop.runUntil([&] { return progress && progress->barMaximum() == 800000; }, 30s))
+        << logText();
+    EXPECT_EQ(progress->caption(), "Receiving 2 files (800000 bytes)");
+    EXPECT_EQ(hidden, 0);
     ASSERT_TRUE(queueDone()) << logText();
+    // Closed once the queue has closed its connections.
+    EXPECT_TRUE(loop.runUntil([&] { return hidden == 1; }, 30s));
     ASSERT_EQ(pool()->jobs().size(), 2u) << logText();
     EXPECT_NE(pool()->jobs()[0].batch, pool()->jobs()[1].batch);
     EXPECT_EQ(states(), std::vector<TransferJob::State>(2, TransferJob::State::Done));
