@@ -60,6 +60,7 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
     m_log->setAccessibleName(QStringLiteral("Log"));
     // The log and the transfer queue share the area below the panes as two tabs.
     auto* logTabs = make<QTabWidget>("LogTabs", splitter3);
+    logTabs->setAccessibleName(QStringLiteral("Log and transfer queue"));
     logTabs->addTab(m_log, QStringLiteral("Log"));
     m_queue = new TransferQueuePane(m_controller, logTabs);
     m_queue->setObjectName(QStringLiteral("Queue"));
