@@ -53,18 +53,6 @@ bool TransferPool::idle() const {
     return m_waiting.empty() && running() == 0 && m_walking.empty();
 }
 
-std::size_t TransferPool::running() const {
-    return static_cast<std::size_t>(
-        std::count_if(m_jobs.begin(), m_jobs.end(),
-                      [](const TransferJob& j) { return j.state == TransferJob::State::Running; }));
-}
-
-int TransferPool::liveConnections() const {
-    return static_cast<int>(std::count_if(m_workers.begin(), m_workers.end(), [](const auto& w) {
-        return !w->lost() && (w->idle() || w->jobId() != 0);
-    }));
-}
-
 TransferJob* TransferPool::job(int id) {
     if (id < 1 || static_cast<std::size_t>(id) > m_jobs.size())
         return nullptr;
@@ -123,6 +111,7 @@ void TransferPool::dispatch() {
         TransferJob& next = *job(m_waiting.front());
         m_waiting.pop_front();
         next.state = TransferJob::State::Running;
+        ++m_running;
         next.done = 0;
         next.rate = 0;
         changed(next);
@@ -172,8 +161,9 @@ void TransferPool::loggedIn(TransferWorker& worker, int error) {
 void TransferPool::fileEnded(TransferWorker& worker, TransferWorker::Outcome outcome,
                              const std::string& reason) {
     TransferJob* ended = job(worker.jobId());
-    if (ended == nullptr)
+    if (ended == nullptr || ended->state != TransferJob::State::Running)
         return;
+    --m_running;
     ended->rate = 0;
     switch (outcome) {
         case TransferWorker::Outcome::Done:

@@ -22,7 +22,7 @@ namespace quay {
 // A log-in the server refuses (a per-address connection limit) drops that connection and caps
 // the pool at the connections it has; when none logs in, the waiting files fail with the
 // server's reason. A file whose connection drops or times out is tried again on a new
-// connection, resuming behind the bytes already there, up to retries() times; then it fails and
+// connection, resuming behind the bytes already there, up to the retry count; then it fails and
 // the queue goes on. Nothing runs nested in a caller: workers are started and destroyed from
 // tasks posted to the loop.
 //
@@ -46,8 +46,6 @@ public:
 
     // The options as they are now: they hold for connections opened from now on.
     void reconfigure(WorkerSettings settings, int connections, int retries);
-    int connections() const { return m_connections; }
-    int retries() const { return m_retries; }
 
     // A new batch; its files follow through add(), its walk ends with batchWalked().
     int beginBatch();
@@ -76,8 +74,6 @@ public:
         std::int64_t bytesDone = 0;
     };
     Totals totals(int batch) const;
-    // Connections logged in now.
-    int liveConnections() const;
 
 private:
     void schedule();
@@ -94,7 +90,7 @@ private:
     void log(int number, const std::string& line);
     void changed(const TransferJob& job);
     TransferJob* job(int id);
-    std::size_t running() const;
+    std::size_t running() const { return m_running; }
 
     EventLoop& m_loop;
     WorkerSettings m_settings;
@@ -103,6 +99,8 @@ private:
     Hooks m_hooks;
     std::vector<TransferJob> m_jobs;
     std::deque<int> m_waiting;
+    // Files in the state Running.
+    std::size_t m_running = 0;
     std::vector<std::unique_ptr<TransferWorker>> m_workers;
     std::vector<std::unique_ptr<TransferWorker>> m_ended;
     std::vector<int> m_walking;
