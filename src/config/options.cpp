@@ -62,6 +62,7 @@ void visitRecord(Record& o, Visit&& visit) {
     visit("Common", "DefPrompt", o.defPrompt);
     visit("Common", "DateType", o.dateType);
     visit("Confirm", "RemoteDelete", o.askRemoteDelete);
+    visit("Transfers", "Connections", o.connections);
 }
 
 template <typename Language, typename Visit>

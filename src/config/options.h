@@ -97,6 +97,9 @@ struct Options {
     int dateType = 0;   // 0 European, 1 USA
     // Delete on the server asks first (section "Confirm", key "RemoteDelete"; absent: ask).
     bool askRemoteDelete = true;
+    // Connections that carry a transfer batch (section "Transfers", key "Connections"; absent:
+    // 1, the batch runs on the session itself). More than 1 opens that many extra connections.
+    int connections = 1;
 
     LanguageSettings language;
     PaneFont fontLeft;   // local list lvLoc, section "Font Left"

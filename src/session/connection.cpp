@@ -109,6 +109,9 @@ void SessionController::sessionClosed(int) {
 }
 
 void SessionController::backToServerList() {
+    // The extra connections belong to the session: they close with it.
+    hideQueueProgress();
+    m_pool.reset();
     stopKeepTimer();
     m_model.setScreenCursor(Cursor::crDefault);
     m_state.serverListMode = true;

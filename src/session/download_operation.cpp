@@ -112,6 +112,10 @@ void DownloadOperation::startDownload() {
         continueLater();
         return;
     }
+    if (pooled()) {
+        handToPool(source.remote, *target, source.size);
+        return;
+    }
     m_ftp.setHostFileName(source.remote);
     m_ftp.setLocalFileName(*target);
     log("Starting transfer of " + fileNamePart(*target));
@@ -186,8 +190,10 @@ void DownloadOperation::readListing() {
                 return;
             const std::string local = childPath(dir.local, entry.name);
             if (!entry.isDir) {
-                // A file is fetched by its name in the directory the client stands in.
-                m_queue.files.push_back({entry.name, local, knownSize(entry.size)});
+                // A file is fetched by its name in the directory the client stands in; a
+                // connection of the queue stands elsewhere and is sent the whole path.
+                m_queue.files.push_back({pooled() ? joinRemote(dir.remote, entry.name) : entry.name,
+                                         local, knownSize(entry.size)});
                 return;
             }
             std::string remote = joinRemote(dir.remote, entry.name);

@@ -47,6 +47,7 @@ OptionsDialogModel::OptionsDialogModel(Options& record, std::filesystem::path da
     eLogFile = record.logFile;
     udTimeOut = record.timeOut;
     udRetry = record.retry;
+    udConnections = record.connections;
     udKeep = record.startKeep;
     udDuration = record.durationKeep;
     cbKeep = record.keep;
@@ -179,6 +180,7 @@ void OptionsDialogModel::SpeedButton2Click() {
     r.logFile = eLogFile;
     r.timeOut = udTimeOut;
     r.retry = udRetry;
+    r.connections = udConnections;
     r.startKeep = udKeep;
     r.durationKeep = udDuration;
     r.mailAno = cbAno;

@@ -74,6 +74,7 @@ public:
     };
     static constexpr Range TimeOutRange{10, 32767};
     static constexpr Range RetryRange{0, 32767};
+    static constexpr Range ConnectionsRange{1, 10};
     static constexpr Range KeepRange{1, 1000};
     static constexpr Range DurationRange{1, 100};
 
@@ -92,6 +93,7 @@ public:
 
     // Connection
     int udTimeOut, udRetry;
+    int udConnections;  // simultaneous transfers
     bool cbAno;
     std::string eAno;
     bool cbSync, cbPassiveTransfer;

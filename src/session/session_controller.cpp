@@ -67,6 +67,8 @@ SessionController::~SessionController() {
     m_dialogs.translateWindow = nullptr;
     m_dialogs.messageTexts = nullptr;
     stopKeepTimer();
+    if (m_queueTimer != 0)
+        m_loop.stopTimer(m_queueTimer);
     closeLogFile();
 }
 
@@ -248,8 +250,12 @@ void SessionController::closeWindowAbortingRequest() {
 
 // While connecting, Stop gives up the attempt. Otherwise a running transfer or listing ends
 // at once, also when no data arrives (which would bring no progress report to abort at).
+// Stop with no operation running stops the transfer queue: every file waiting or running.
 void SessionController::stop() {
-    m_runner.stop();
+    if (m_runner.busy())
+        m_runner.stop();
+    else if (m_pool)
+        m_pool->stopAll();
 }
 
 void SessionController::remotePaneChanged() {

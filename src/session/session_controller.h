@@ -24,6 +24,7 @@
 #include "session/remote_pane_commands.h"
 #include "session/server_list_commands.h"
 #include "session/session_state.h"
+#include "session/transfer_pool.h"
 #include "sites/server_info.h"
 
 namespace quay {
@@ -156,7 +157,7 @@ public:
     // Closes the window like closeWindow(); once the user has confirmed, a running request is
     // aborted before the window goes (unless the client only waits on a closed connection).
     void closeWindowAbortingRequest();
-    // Stops the running operation; with nothing running it does nothing.
+    // Stops the running operation; with nothing running it stops the transfer queue, if any.
     void stop();
     // The remote pane changed (the controller watches it itself).
     void remotePaneChanged();
@@ -221,6 +222,15 @@ public:
     void showClientLine(const std::string& line);
     bool logOpen() const { return m_state.logOpen; }
 
+    // --- transfer queue (transfer_pool_session.cpp)
+    // The queue of extra connections while the options ask for more than one simultaneous
+    // transfer and a session is connected; else null (a batch then runs on the session). It
+    // lives as long as the session, its files listed for the queue pane.
+    std::shared_ptr<TransferPool> transferPool();
+    // The queue as it is (null without one), for the queue pane and the tests.
+    const std::shared_ptr<TransferPool>& currentTransferPool() const { return m_pool; }
+    // A file of the queue was added or changed (its index in the pool's jobs()).
+    std::function<void(std::size_t index)> onTransferQueueChanged;
     // --- keep-alive (keep_alive.cpp)
     // One tick of cTimer: after StartKeep idle ticks sends the next keep-alive command.
     void keepAliveTick();
@@ -254,6 +264,10 @@ private:
     // No operation runs any more: the keep-alive count starts again.
     void operationsIdle();
 
+    // The queue's progress window: shown from the file at firstJob on, refreshed, closed.
+    void showQueueProgress(std::size_t firstJob);
+    void refreshQueueProgress();
+    void hideQueueProgress();
     // The client's progress reports go to the running operation.
     void setUpTransfers();
     void upload();
@@ -321,6 +335,12 @@ private:
     LocalPane m_localPane;
     QuoteCommands m_quoteCommands;
     OperationRunner m_runner;
+    std::shared_ptr<TransferPool> m_pool;
+    // The progress window of the transfer queue while it has work (transfer_pool_session.cpp).
+    std::shared_ptr<ProgressModel> m_queueProgress;
+    EventLoop::TimerId m_queueTimer = 0;
+    std::size_t m_queueFirstJob = 0;
+    std::size_t m_queueFiles = 0;
     std::unique_ptr<RemotePaneCommands> m_serverListPane;
     std::unique_ptr<RemotePaneCommands> m_sessionPane;
 };

@@ -19,6 +19,7 @@ TransferOperation::TransferOperation(std::string name, SessionController& sessio
 
 TransferOperation::~TransferOperation() {
     *m_alive = false;
+    releaseBatch();
     if (m_progress)
         m_progress->onCancel = nullptr;
 }
@@ -30,6 +31,13 @@ void TransferOperation::log(const std::string& line) {
 void TransferOperation::start() {
     m_startRemoteDir = remoteDirPath(m_ftp.hostDirName(), m_session.currentServer().CheckVHost);
     m_startLocalDir = withTrailingSlash(m_state.localDir);
+    const int layout = m_state.listingType;
+    if (layout != 5 && layout != 7) {
+        if (std::shared_ptr<TransferPool> pool = m_session.transferPool()) {
+            m_pool = pool;
+            m_batch = pool->beginBatch();
+        }
+    }
     queueSelection();
     proceed();
 }
@@ -148,7 +156,28 @@ void TransferOperation::requestDone(FtpRequest request, int error) {
     }
 }
 
+void TransferOperation::releaseBatch() {
+    if (std::shared_ptr<TransferPool> pool = m_pool.lock())
+        pool->batchWalked(m_batch);
+    m_pool.reset();
+}
+
+void TransferOperation::handToPool(std::string remote, std::string local, std::int64_t size) {
+    if (std::shared_ptr<TransferPool> pool = m_pool.lock()) {
+        TransferJob job;
+        job.batch = m_batch;
+        job.upload = m_sending;
+        job.remote = std::move(remote);
+        job.local = std::move(local);
+        job.size = size;
+        job.resume = m_overwrite.resumeCurrent;
+        pool->add(std::move(job));
+    }
+    continueLater();
+}
+
 void TransferOperation::finishBatch() {
+    releaseBatch();
     m_batchOver = true;
     m_queue.clear();
     hideProgress();
@@ -176,6 +205,8 @@ void TransferOperation::stop() {
         return;
     }
     m_stopped = true;
+    if (std::shared_ptr<TransferPool> pool = m_pool.lock())
+        pool->stopBatch(m_batch);
     // At once, also when no data arrives: a progress report would never come to abort at.
     m_ftp.abortTransfer();
 }
@@ -209,7 +240,8 @@ bool TransferOperation::settleOverwrite(const OverwriteRules& rules,
 }
 
 void TransferOperation::showProgress() {
-    if (m_progress)
+    // The queue's files are shown in the queue pane, not file by file here.
+    if (m_progress || pooled())
         return;
     m_progress = std::make_shared<ProgressModel>();
     m_progress->onCancel = [&runner = m_session.runner()] { runner.stop(); };

@@ -11,6 +11,7 @@
 #include "session/listing_operation.h"
 #include "session/overwrite_check.h"
 #include "session/progress_model.h"
+#include "session/transfer_pool.h"
 #include "session/transfer_queue.h"
 
 namespace quay {
@@ -37,6 +38,13 @@ struct SessionState;
 // to the start local directory, built from checked names; a local path that does not lie below
 // that directory is refused with one "! " line. Only a path the user typed into "Save as" may
 // point elsewhere.
+//
+// With more than one simultaneous transfer (SessionController::transferPool()), the batch walks
+// and makes the directories and asks the overwrite questions as above, but hands each file, its
+// paths checked and its remote path absolute, to the transfer queue instead of fetching or
+// sending it; the batch ends with its walk and the queue's connections carry the files. The
+// VMS and WU-FTP layouts, whose paths are relative to the directory entered, stay on the
+// session.
 class TransferOperation : public ListingOperation {
 public:
     ~TransferOperation() override;
@@ -103,6 +111,11 @@ protected:
     // through no symbolic link; else nothing, with one "! " line.
     std::optional<std::string> writableLocalPath(const std::string& relative);
     void logLinkOnTheWay(const std::string& path);
+    // Whether the files go to the transfer queue.
+    bool pooled() const { return !m_pool.expired(); }
+    // Hands a checked file to the transfer queue (resumed when the overwrite prompt said so),
+    // then goes on with the batch from the loop.
+    void handToPool(std::string remote, std::string local, std::int64_t size);
     // A size text of a pane or a listing as a byte count; 0 when unknown.
     static std::int64_t knownSize(const std::string& text);
     // The size column of a pane row.
@@ -124,6 +137,8 @@ private:
 
     void hideProgress();
     void listStartDirectory();
+    // The walk is over: the queue may close its connections once its files are done.
+    void releaseBatch();
     void startStep(Step step, const std::function<void()>& start, std::function<void()> refused);
     // Asks the overwrite question with the session's end held back until it is answered.
     void askOverwrite(const OverwriteRules& rules, const OverwriteTargets& targets);
@@ -138,6 +153,8 @@ private:
     bool m_sessionEnded = false;
     std::size_t m_filesStarted = 0;
     std::shared_ptr<ProgressModel> m_progress;
+    std::weak_ptr<TransferPool> m_pool;
+    int m_batch = 0;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 

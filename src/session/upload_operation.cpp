@@ -73,6 +73,12 @@ void UploadOperation::step() {
     }
     m_currentSource = *source;
     const std::string target = uploadTarget(m_currentFile);
+    if (pooled()) {
+        // A connection of the queue does not stand in the start directory.
+        handToPool(target.starts_with('/') ? target : m_startRemoteDir + target, *source,
+                   m_currentFile.size);
+        return;
+    }
     m_ftp.setLocalFileName(*source);
     m_ftp.setHostFileName(target);
     fileTypeThen([this, target] {

@@ -1,4 +1,5 @@
 #include "ui/main_window.h"
+#include "ui/transfer_queue_pane.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -8,6 +9,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenuBar>
+#include <QTabWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -60,8 +62,15 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
     // The pane shows what the model keeps: the newest lines only.
     m_log = make<LogPane>("Log", splitter3, static_cast<int>(PresentationModel::kLogLineLimit));
     m_log->setAccessibleName(QStringLiteral("Log"));
+    // The log and the transfer queue share the area below the panes as two tabs.
+    auto* logTabs = make<QTabWidget>("LogTabs", splitter3);
+    logTabs->setAccessibleName(QStringLiteral("Log and transfer queue"));
+    logTabs->addTab(m_log, QStringLiteral("Log"));
+    m_queue = new TransferQueuePane(m_controller, logTabs);
+    m_queue->setObjectName(QStringLiteral("Queue"));
+    logTabs->addTab(m_queue, QStringLiteral("Queue"));
     splitter3->addWidget(splitter1);
-    splitter3->addWidget(m_log);
+    splitter3->addWidget(logTabs);
     splitter3->setStretchFactor(0, 4);
     splitter3->setStretchFactor(1, 1);
     auto* layout = new QVBoxLayout;

@@ -17,6 +17,7 @@ class ComboModel;
 class HelpWindow;
 class PaneView;
 class SessionController;
+class TransferQueuePane;
 
 // Splitter1: keeps its right part half of the space left beside the handle on every resize.
 class HalvingSplitter : public QSplitter {
@@ -91,6 +92,7 @@ private:
     std::map<std::string, QWidget*> m_widgets;
     MainMenus m_menus;
     LogPane* m_log = nullptr;
+    TransferQueuePane* m_queue = nullptr;
     bool m_overrideCursor = false;
     std::map<std::string, QFont> m_definedFonts;
     std::vector<QAction*> m_languageEntries;

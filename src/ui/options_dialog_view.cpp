@@ -245,6 +245,10 @@ QWidget* OptionsDialog::buildConnectionPage() {
                    upDown("eTimeOut", m_model.udTimeOut, Model::TimeOutRange));
     addLabelledRow(*form, "Connections Retry",
                    upDown("eRetry", m_model.udRetry, Model::RetryRange));
+    QSpinBox* connections = upDown("eConnections", m_model.udConnections, Model::ConnectionsRange);
+    addLabelledRow(*form, "Simultaneous transfers", connections);
+    // Named, so the numbered labels before it keep their language keys.
+    form->labelForField(connections)->setObjectName(QStringLiteral("lbConnections"));
     form->addRow(check("cbAno", "E-mail Address for anonymous connection", m_model.cbAno));
     m_anonymous = edit("eAno", m_model.eAno);
     form->addRow(m_anonymous);

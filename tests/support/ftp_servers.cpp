@@ -156,6 +156,10 @@ void PureFtpdServer::start(const fs::path& root) {
                                   "-4"};
     if (m_listingLimit > 0)
         argv.insert(argv.end(), {"-L", std::to_string(m_listingLimit) + ":5"});
+    if (m_perAddressLimit > 0)
+        argv.insert(argv.end(), {"-C", std::to_string(m_perAddressLimit)});
+    if (m_bandwidth > 0)
+        argv.insert(argv.end(), {"-T", std::to_string(m_bandwidth)});
     if (!m_certFile.empty())
         argv.insert(argv.end(), {"--tls=3", "--certfile=" + m_certFile + "," + m_keyFile});
     launch(argv);

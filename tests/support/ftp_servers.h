@@ -22,6 +22,8 @@ public:
     virtual void start(const std::filesystem::path& root) = 0;
     virtual std::string name() const = 0;
     void stop() { m_process.stop(); }
+    // The server's own process (its sessions are its children).
+    pid_t pid() const { return m_process.pid(); }
 
     // TLS with this certificate from the next start() on: vsftpd forces it on log-ins and data
     // connections and requires data connections to resume the control session, and speaks it
@@ -79,9 +81,15 @@ public:
     // The most entries one listing gives (pure-ftpd's own default is a few thousand); takes
     // effect at start().
     void setListingLimit(int entries) { m_listingLimit = entries; }
+    // The most connections one client address may hold at once (-C), and the bandwidth of a
+    // user in KiB/s each way (-T); both take effect at start().
+    void setPerAddressLimit(int connections) { m_perAddressLimit = connections; }
+    void setBandwidth(int kibPerSecond) { m_bandwidth = kibPerSecond; }
 
 private:
     int m_listingLimit = 0;
+    int m_perAddressLimit = 0;
+    int m_bandwidth = 0;
 };
 
 // pyftpdlib under Debian's interpreter. Besides user(), it knows noPasswordUser(), whom it

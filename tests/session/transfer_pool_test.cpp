@@ -1,0 +1,346 @@
+// The transfer queue with several connections against real servers: trees both ways byte for
+// byte, refused log-ins, the overwrite prompt, a connection killed mid-file, Stop and
+// "Retry failed", a second batch behind the first, and the log of every connection.
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "session/options_dialog.h"
+#include "transfer_session.h"
+
+namespace quay {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+// Every file (its bytes) and directory ("<dir>") below root, by relative path.
+std::map<std::string, std::string> treeOf(const fs::path& root) {
+    std::map<std::string, std::string> tree;
+    for (const auto& entry : fs::recursive_directory_iterator(root)) {
+        const std::string relative = fs::relative(entry.path(), root).string();
+        tree[relative] = entry.is_directory() ? "<dir>" : test::readFile(entry.path());
+    }
+    return tree;
+}
+
+// A tree with empty directories, awkward names and enough files to keep four connections busy.
+void writeTree(const fs::path& tree) {
+    fs::create_directories(tree / "empty");
+    fs::create_directories(tree / "nested" / "deeper" / "empty too");
+    fs::create_directories(tree / "dir with space");
+    test::writeFile(tree / "plain.bin", test::patternBytes(300000, 1));
+    test::writeFile(tree / "with space.txt", "line\r\nline\n");
+    test::writeFile(tree /
+                        "\xC3\xBCn\xC3\xAF c\xC3\xB8"
+                        "d\xC3\xA9.bin",
+                    test::patternBytes(5000, 2));
+    test::writeFile(tree / "-dash", "dash");
+    test::writeFile(tree / "#hash%percent&amp", "");
+    test::writeFile(tree / "back\\slash", "back");
+    test::writeFile(tree / "dir with space" / "x;y'z.bin", test::patternBytes(70000, 3));
+    for (int i = 0; i < 12; ++i)
+        test::writeFile(tree / "nested" / "deeper" / ("f" + std::to_string(i) + ".bin"),
+                        test::patternBytes(20000 + static_cast<std::size_t>(i) * 999, i));
+}
+
+// The session processes of a server: the children of its own process.
+std::set<pid_t> sessionsOf(pid_t server) {
+    std::set<pid_t> children;
+    const std::string path =
+        "/proc/" + std::to_string(server) + "/task/" + std::to_string(server) + "/children";
+    std::ifstream file(path);
+    pid_t child = 0;
+    while (file >> child)
+        children.insert(child);
+    return children;
+}
+
+class TransferPoolTest : public ::testing::Test, public test::TransferSession {
+protected:
+    // Starts ftpServer on the root (filled by fill first) with these options added and logs in.
+    void openWith(std::unique_ptr<test::FtpServer> ftpServer, const std::string& options,
+                  const std::function<void(const fs::path& root)>& fill) {
+        fill(root.path());
+        server = std::move(ftpServer);
+        server->start(root.path());
+        test::writeLocalServerList(data.path(), server->port(), server->user(), server->password());
+        test::writeFile(data.path() / "options.ftp", "[Common]\nPassiveTransfer=1\n" + options);
+        controller = std::make_unique<SessionController>(loop, dialogs, data.path());
+        controller->FormCreate();
+        controller->changeLocalDir(local.path().string());
+        test::selectCaption(remotePane(), "Local");
+        controller->execute(Command::RemoteOpen);
+        ASSERT_TRUE(settled()) << logText();
+        start = controller->ftp().hostDirName();
+    }
+    static std::unique_ptr<test::FtpServer> pureFtpd(int perAddress, int bandwidth) {
+        auto pure = std::make_unique<test::PureFtpdServer>();
+        pure->setPerAddressLimit(perAddress);
+        pure->setBandwidth(bandwidth);
+        return pure;
+    }
+    static std::string connections(int count, int retry = 0) {
+        return "retry=" + std::to_string(retry) +
+               "\n[Transfers]\nConnections=" + std::to_string(count) + "\n";
+    }
+    // The batch files f0.bin ... of size bytes each in dir; selected in the remote pane; the
+    // ones that are not byte for byte in the local directory.
+    static void writeBatch(const fs::path& dir, int count, std::size_t size) {
+        for (int i = 0; i < count; ++i)
+            test::writeFile(dir / test::batchFileName(i), test::patternBytes(size, i));
+    }
+    void selectBatch(int count) {
+        for (int i = 0; i < count; ++i)
+            select(remotePane(), test::batchFileName(i));
+    }
+    std::vector<int> batchNotArrived(int count, std::size_t size) const {
+        std::vector<int> missing;
+        for (int i = 0; i < count; ++i)
+            if (!holds(local.path() / test::batchFileName(i), test::patternBytes(size, i)))
+                missing.push_back(i);
+        return missing;
+    }
+    TransferPool* pool() { return controller->currentTransferPool().get(); }
+    // Runs the loop until no operation runs and the queue is empty.
+    bool queueDone() {
+        return loop.runUntil(
+            [&] { return !controller->runner().busy() && (pool() == nullptr || pool()->idle()); },
+            90s);
+    }
+    // Runs the loop until the first file of the queue is running with bytes moved.
+    bool firstFileMoving() {
+        return loop.runUntil(
+            [&] {
+                return pool() != nullptr && !pool()->jobs().empty() &&
+                       pool()->jobs()[0].state == TransferJob::State::Running &&
+                       pool()->jobs()[0].done > 100000;
+            },
+            30s);
+    }
+    int linesContaining(const std::string& part) const {
+        const auto& lines = controller->model().logLines();
+        return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const auto& line) {
+            return line.find(part) != std::string::npos;
+        }));
+    }
+    std::vector<TransferJob::State> states() {
+        std::vector<TransferJob::State> all;
+        for (const TransferJob& job : pool()->jobs())
+            all.push_back(job.state);
+        return all;
+    }
+};
+
+// "Simultaneous transfers": absent from the file means 1; OK in Preferences stores the value in
+// [Transfers], from where the next start reads it.
+TEST(SimultaneousTransfersOption, AbsentIsOneAndPreferencesStoreIt) {
+    test::TempDir data;
+    test::writeFile(data.path() / "options.ftp", "[Common]\nretry=3\n");
+    Options options = loadOptions(data.path());
+    EXPECT_EQ(options.connections, 1);
+    test::ScriptedDialogs dialogs;
+    OptionsDialogModel dialog(options, data.path(), dialogs);
+    EXPECT_EQ(dialog.udConnections, 1);
+    dialog.udConnections = 4;
+    dialog.SpeedButton2Click();
+    ASSERT_TRUE(saveOptions(options, data.path()));
+    EXPECT_NE(test::readFile(data.path() / "options.ftp").find("[Transfers]\nConnections=4"),
+              std::string::npos);
+    EXPECT_EQ(loadOptions(data.path()).connections, 4);
+    EXPECT_EQ(loadOptions(data.path()).retry, 3);
+}
+
+class TreeBothWays : public TransferPoolTest, public ::testing::WithParamInterface<int> {
+protected:
+    // One connection leaves the option out: absent means the session carries the batch.
+    std::string options() const { return GetParam() == 1 ? "" : connections(GetParam()); }
+    // The log of the extra connections: prefixed, the password never shown.
+    void expectConnectionLog(const std::string& command) {
+        if (GetParam() == 1) {
+            EXPECT_EQ(logCount("["), 0) << logText();
+            EXPECT_EQ(pool(), nullptr);
+            return;
+        }
+        // Whichever connection logged in first carried files; every one logged in masked.
+        const auto& lines = controller->model().logLines();
+        EXPECT_GE(std::count_if(lines.begin(), lines.end(),
+                                [&](const std::string& line) {
+                                    return line.starts_with("[") &&
+                                           line.find("] > " + command) != std::string::npos;
+                                }),
+                  1)
+            << logText();
+        EXPECT_GE(logCount("[2] > PASS ****"), 1) << logText();
+        EXPECT_EQ(linesContaining(server->password()), 0) << logText();
+    }
+};
+
+TEST_P(TreeBothWays, DownloadArrivesByteExact) {
+    openWith(test::makeFtpServer(test::FtpServerKind::Vsftpd), options(),
+             [](const fs::path& r) { writeTree(r / "tree"); });
+    select(remotePane(), "tree");
+    controller->execute(Command::Download);
+    ASSERT_TRUE(queueDone()) << logText();
+    EXPECT_EQ(treeOf(local.path() / "tree"), treeOf(root.path() / "tree")) << logText();
+    expectConnectionLog("RETR ");
+    EXPECT_TRUE(test::showsCaption(localPane(), "tree"));
+}
+
+TEST_P(TreeBothWays, UploadArrivesByteExact) {
+    openWith(test::makeFtpServer(test::FtpServerKind::Vsftpd), options(), [](const fs::path&) {});
+    writeTree(local.path() / "tree");
+    showLocal();
+    select(localPane(), "tree");
+    controller->execute(Command::Upload);
+    ASSERT_TRUE(queueDone()) << logText();
+    EXPECT_EQ(treeOf(root.path() / "tree"), treeOf(local.path() / "tree")) << logText();
+    expectConnectionLog("STOR ");
+}
+
+INSTANTIATE_TEST_SUITE_P(Connections, TreeBothWays, ::testing::Values(1, 2, 4),
+                         [](const auto& info) { return std::to_string(info.param); });
+
+TEST_F(TransferPoolTest, RefusedLogInsLeaveTheConnectionsThatCameUp) {
+    openWith(pureFtpd(3, 0), connections(4), [](const fs::path& r) { writeBatch(r, 8, 150000); });
+    selectBatch(8);
+    controller->execute(Command::Download);
+    ASSERT_TRUE(queueDone()) << logText();
+    EXPECT_EQ(batchNotArrived(8, 150000), std::vector<int>()) << logText();
+    EXPECT_GE(linesContaining("! Connection not used: 421"), 1) << logText();
+    EXPECT_EQ(pool()->totals(0).filesDone, 8);
+}
+
+TEST_F(TransferPoolTest, NoConnectionLoggedInFailsTheFilesWithTheServersReason) {
+    openWith(pureFtpd(2, 0), connections(3),
+             [](const fs::path& r) { test::writeFile(r / "a.bin", "abc"); });
+    // A second client of the same address takes the last connection the server allows.
+    const int other = ::socket(AF_INET, SOCK_STREAM, 0);
+    const sockaddr_in address = test::loopback(server->port());
+    ASSERT_EQ(::connect(other, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    const timeval limit{10, 0};
+    ::setsockopt(other, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    char greeting[512];
+    ASSERT_GT(::recv(other, greeting, sizeof greeting, 0), 0);
+    select(remotePane(), "a.bin");
+    controller->execute(Command::Download);
+    ASSERT_TRUE(queueDone()) << logText();
+    ASSERT_NE(pool(), nullptr) << logText();
+    ASSERT_EQ(pool()->jobs().size(), 1u);
+    EXPECT_EQ(pool()->jobs()[0].state, TransferJob::State::Failed);
+    EXPECT_TRUE(pool()->jobs()[0].reason.starts_with("Log-in refused: 421")) << logText();
+    EXPECT_FALSE(fs::exists(local.path() / "a.bin"));
+    expectConsistent(false, "a.bin");
+    ::close(other);
+}
+
+TEST_F(TransferPoolTest, OverwriteQuestionsOnceInOrderAndAllHoldsForTheBatch) {
+    openWith(test::makeFtpServer(test::FtpServerKind::Vsftpd), connections(4),
+             [](const fs::path& r) { writeBatch(r, 6, 90000); });
+    writeBatch(local.path(), 6, 10);
+    showLocal();
+    selectBatch(6);
+    dialogs.overwriteAnswers = {{Dialogs::Overwrite::Overwrite, {}}, {Dialogs::Overwrite::All, {}}};
+    controller->execute(Command::Download);
+    ASSERT_TRUE(queueDone()) << logText();
+    ASSERT_EQ(dialogs.overwriteAsked.size(), 2u);
+    EXPECT_TRUE(dialogs.overwriteAsked[0].ends_with(test::batchFileName(0)));
+    EXPECT_TRUE(dialogs.overwriteAsked[1].ends_with(test::batchFileName(1)));
+    EXPECT_EQ(batchNotArrived(6, 90000), std::vector<int>()) << logText();
+}
+
+TEST_F(TransferPoolTest, KilledConnectionMidFileResumesOnANewOne) {
+    const std::string big = test::patternBytes(1500000, 7);
+    openWith(pureFtpd(0, 300), connections(2, 2),
+             [&](const fs::path& r) { test::writeFile(r / "big.bin", big); });
+    const std::set<pid_t> before = sessionsOf(server->pid());
+    select(remotePane(), "big.bin");
+    controller->execute(Command::Download);
+    ASSERT_TRUE(firstFileMoving()) << logText();
+    int killed = 0;
+    for (pid_t session : sessionsOf(server->pid()))
+        if (!before.contains(session))
+            killed += ::kill(session, SIGKILL) == 0 ? 1 : 0;
+    ASSERT_GE(killed, 1);
+    ASSERT_TRUE(queueDone()) << logText();
+    EXPECT_TRUE(holds(local.path() / "big.bin", big)) << logText();
+    EXPECT_EQ(pool()->jobs()[0].retries, 1);
+    EXPECT_GE(linesContaining("> REST "), 1) << logText();
+    expectConsistent(false, "big.bin");
+}
+
+TEST_F(TransferPoolTest, StopEndsEverythingAndRetryFailedResumes) {
+    openWith(pureFtpd(0, 300), connections(2), [](const fs::path& r) { writeBatch(r, 3, 700000); });
+    selectBatch(3);
+    controller->execute(Command::Download);
+    ASSERT_TRUE(firstFileMoving()) << logText();
+    ASSERT_TRUE(loop.runUntil([&] { return !controller->runner().busy(); }, 30s));
+    controller->execute(Command::Stop);
+    ASSERT_TRUE(queueDone()) << logText();
+    EXPECT_EQ(states(), std::vector<TransferJob::State>(3, TransferJob::State::Failed));
+    EXPECT_EQ(pool()->jobs()[2].reason, "Stopped");
+    expectConsistent(false, test::batchFileName(0));
+
+    pool()->retryFailed();
+    ASSERT_TRUE(queueDone()) << logText();
+    EXPECT_EQ(states(), std::vector<TransferJob::State>(3, TransferJob::State::Done));
+    EXPECT_EQ(batchNotArrived(3, 700000), std::vector<int>()) << logText();
+    EXPECT_GE(linesContaining("> REST "), 1) << logText();
+}
+
+TEST_F(TransferPoolTest, StopOfOneFileLeavesTheOthersRunning) {
+    openWith(pureFtpd(0, 300), connections(2), [](const fs::path& r) { writeBatch(r, 3, 500000); });
+    selectBatch(3);
+    controller->execute(Command::Download);
+    ASSERT_TRUE(firstFileMoving()) << logText();
+    pool()->stopFile(pool()->jobs()[0].id);
+    ASSERT_TRUE(queueDone()) << logText();
+    EXPECT_EQ(states(),
+              (std::vector<TransferJob::State>{TransferJob::State::Failed, TransferJob::State::Done,
+                                               TransferJob::State::Done}));
+    EXPECT_EQ(pool()->jobs()[0].reason, "Stopped");
+    EXPECT_EQ(batchNotArrived(3, 500000), std::vector<int>{0}) << logText();
+}
+
+TEST_F(TransferPoolTest, SecondBatchStartedWhileOneRunsQueuesBehindIt) {
+    openWith(pureFtpd(0, 400), connections(2), [](const fs::path& r) {
+        test::writeFile(r / "a.bin", test::patternBytes(500000, 1));
+        test::writeFile(r / "b.bin", test::patternBytes(300000, 2));
+    });
+    std::shared_ptr<ProgressModel> progress;
+    int hidden = 0;
+    controller->onShowProgress = [&](const std::shared_ptr<ProgressModel>& shown) {
+        progress = shown;
+    };
+    controller->onHideProgress = [&] { ++hidden; };
+    select(remotePane(), "a.bin");
+    controller->execute(Command::Download);
+    ASSERT_TRUE(firstFileMoving()) << logText();
+    ASSERT_TRUE(loop.runUntil([&] { return !controller->runner().busy(); }, 30s));
+    for (std::size_t i = 0; i < remotePane().count(); ++i)
+        remotePane().setSelected(i, false);
+    select(remotePane(), "b.bin");
+    controller->execute(Command::Download);
+    // The progress window shows the queue's totals: both batches' files and bytes.
+    ASSERT_TRUE(loop.runUntil([&] { return progress && progress->barMaximum() == 800000; }, 30s))
+        << logText();
+    EXPECT_EQ(progress->caption(), "Receiving 2 files (800000 bytes)");
+    EXPECT_EQ(hidden, 0);
+    ASSERT_TRUE(queueDone()) << logText();
+    // Closed once the queue has closed its connections.
+    EXPECT_TRUE(loop.runUntil([&] { return hidden == 1; }, 30s));
+    ASSERT_EQ(pool()->jobs().size(), 2u) << logText();
+    EXPECT_NE(pool()->jobs()[0].batch, pool()->jobs()[1].batch);
+    EXPECT_EQ(states(), std::vector<TransferJob::State>(2, TransferJob::State::Done));
+    EXPECT_TRUE(holds(local.path() / "a.bin", test::patternBytes(500000, 1)));
+    EXPECT_TRUE(holds(local.path() / "b.bin", test::patternBytes(300000, 2)));
+}
+
+}  // namespace
+}  // namespace quay
