@@ -64,6 +64,48 @@ constexpr MessageDef kMessages[] = {
     {Message::RenameFolderPrompt, "RenameFolderPrompt", "Neuen eingeben  "},
     {Message::PasswordTitle, "PasswordTitle", "Enter password"},
     {Message::PasswordPrompt, "PasswordPrompt", "Password:"},
+    {Message::RemoteDeleteFile, "RemoteDeleteFile", "Delete '%1' from the server?"},
+    {Message::RemoteDeleteDirectory, "RemoteDeleteDirectory",
+     "Delete '%1' and everything in it from the server?"},
+    {Message::RemoteDeleteEntries, "RemoteDeleteEntries", "Delete %1 entries from the server?"},
+    {Message::RemoteDeleteEntriesOneDirectory, "RemoteDeleteEntriesOneDirectory",
+     "Delete %1 entries from the server, 1 of them a directory with everything in it?"},
+    {Message::RemoteDeleteEntriesDirectories, "RemoteDeleteEntriesDirectories",
+     "Delete %1 entries from the server, %2 of them directories with everything in them?"},
+    {Message::ServerListRoot, "ServerListRoot", "Server Liste ..."},
+    {Message::ServerListCaption, "ServerListCaption", "FTP-Server"},
+    {Message::Encrypted, "Encrypted", "Encrypted (%1)"},
+    {Message::LogName, "LogName", "Log"},
+    {Message::ServerPathName, "ServerPathName", "Server path"},
+    {Message::CommandLineName, "CommandLineName", "FTP command"},
+    {Message::AboutTitle, "AboutTitle", "About"},
+    {Message::AboutText, "AboutText", "Quayside Pro\n\nA two-pane FTP client."},
+    {Message::CertificateTitle, "CertificateTitle", "Unknown certificate"},
+    {Message::CertificateNotVerified, "CertificateNotVerified",
+     "The certificate of %1 could not be verified."},
+    {Message::CertificateChanged, "CertificateChanged",
+     "The certificate of %1 has changed since you chose to trust it."},
+    {Message::CertificateSubject, "CertificateSubject", "Subject:"},
+    {Message::CertificateIssuer, "CertificateIssuer", "Issuer:"},
+    {Message::CertificateValidFrom, "CertificateValidFrom", "Valid from:"},
+    {Message::CertificateValidUntil, "CertificateValidUntil", "Valid until:"},
+    {Message::CertificateFingerprint, "CertificateFingerprint", "SHA-256 fingerprint:"},
+    {Message::CertificateReason, "CertificateReason", "Reason:"},
+    {Message::AttributesTitle, "AttributesTitle", "Change File Attributes"},
+    {Message::RewriteTitle, "RewriteTitle", "Rewrite Files Prompt"},
+    {Message::CommandListTitle, "CommandListTitle", "Commands"},
+    {Message::HelpTitle, "HelpTitle", "Quayside Pro Help"},
+    {Message::ProgressSending, "ProgressSending", "Sending   %1 (%2 bytes)"},
+    {Message::ProgressReceiving, "ProgressReceiving", "Receiving %1 (%2 bytes)"},
+    {Message::AddExtensionTitle, "AddExtensionTitle", "Add extention"},
+    {Message::EditExtensionTitle, "EditExtensionTitle", "Edit extention"},
+    {Message::EnterPrompt, "EnterPrompt", "Enter"},
+    {Message::AddKeepCommandTitle, "AddKeepCommandTitle", "Kommando hinzuf\xC3\xBCgen"},
+    {Message::AddKeepCommandPrompt, "AddKeepCommandPrompt", "Kommando eingeben"},
+    {Message::LogFileTitle, "LogFileTitle", "Choose Log file"},
+    {Message::LogFileFilter, "LogFileFilter",
+     "Log Files (*.log)|*.log|Text Files (*.Txt)|*.txt|All Files (*.*)|*.*"},
+    {Message::ChooseDirectoryTitle, "ChooseDirectoryTitle", "Choice Directory"},
     {Message::LocalSummary, "LocalSummary", "%1 bytes (%2 Kb) in %3  Dateie(n)"},
     {Message::RemoteSummary, "RemoteSummary", "%1 byte (%2 Kb) in %3 file(s)"},
 };
@@ -126,6 +168,12 @@ std::vector<NamedObject*> MessageTexts::ownedObjects() {
 std::string MessageTexts::text(Message message,
                                std::initializer_list<std::string_view> args) const {
     return substitute(m_entries.at(static_cast<std::size_t>(message))->text(), args);
+}
+
+std::string messageText(const MessageTexts* texts, Message message,
+                        std::initializer_list<std::string_view> args) {
+    static const MessageTexts builtIn;
+    return (texts != nullptr ? *texts : builtIn).text(message, args);
 }
 
 void MessageTexts::reset() {

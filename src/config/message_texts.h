@@ -54,6 +54,42 @@ enum class Message {
     RenameFolderPrompt,
     PasswordTitle,
     PasswordPrompt,
+    RemoteDeleteFile,
+    RemoteDeleteDirectory,
+    RemoteDeleteEntries,
+    RemoteDeleteEntriesOneDirectory,
+    RemoteDeleteEntriesDirectories,
+    ServerListRoot,
+    ServerListCaption,
+    Encrypted,
+    LogName,
+    ServerPathName,
+    CommandLineName,
+    AboutTitle,
+    AboutText,
+    CertificateTitle,
+    CertificateNotVerified,
+    CertificateChanged,
+    CertificateSubject,
+    CertificateIssuer,
+    CertificateValidFrom,
+    CertificateValidUntil,
+    CertificateFingerprint,
+    CertificateReason,
+    AttributesTitle,
+    RewriteTitle,
+    CommandListTitle,
+    HelpTitle,
+    ProgressSending,
+    ProgressReceiving,
+    AddExtensionTitle,
+    EditExtensionTitle,
+    EnterPrompt,
+    AddKeepCommandTitle,
+    AddKeepCommandPrompt,
+    LogFileTitle,
+    LogFileFilter,
+    ChooseDirectoryTitle,
     LocalSummary,
     RemoteSummary,
 };
@@ -79,5 +115,9 @@ private:
     class Entry;
     std::vector<std::unique_ptr<Entry>> m_entries;
 };
+
+// The text of message in texts, or the built-in text when texts is null.
+std::string messageText(const MessageTexts* texts, Message message,
+                        std::initializer_list<std::string_view> args = {});
 
 }  // namespace quay

@@ -20,6 +20,7 @@ ServerListCommands::ServerListCommands(std::filesystem::path dataDir, PaneModel&
       m_dialogs(dialogs),
       m_list(std::move(dataDir), ftpView, ftpPath) {
     m_list.onError = [this](const std::string& text) { showMessage(text); };
+    m_list.rootCaption = [this] { return m_dialogs.text(Message::ServerListRoot); };
 }
 
 void ServerListCommands::showMessage(const std::string& text) {
@@ -36,7 +37,8 @@ void ServerListCommands::showServerList(const std::string& folderPath) {
 bool ServerListCommands::editServerInfo(FtpServerInfo& info) {
     ServerPropertiesModel model(info, m_list.dataDir());
     model.askLayoutName = [this](const std::string& caption, std::string& name) {
-        return m_dialogs.showInputForm(caption, "Enter", name, false, NameInputLimit);
+        return m_dialogs.showInputForm(caption, m_dialogs.text(Message::EnterPrompt), name, false,
+                                       NameInputLimit);
     };
     model.showError = [this](const std::string& caption, const std::string& text) {
         m_dialogs.messageBox(caption, text, Dialogs::Icon::Error, Dialogs::Ok);

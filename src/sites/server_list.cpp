@@ -100,7 +100,7 @@ void ServerList::syncFolderPath(const std::string& folderPath) {
     std::vector<std::string> items = m_path.items();
     // A path box emptied on disconnecting gets its root entry back.
     if (items.empty())
-        items.emplace_back(ServerListRootCaption);
+        items.emplace_back(rootCaption ? rootCaption() : std::string(ServerListRootCaption));
     int target = 0;
     std::vector<std::string> names = splitString(FolderPathSeparator, asciiLower(folderPath));
     for (std::size_t i = 0; i < names.size(); ++i) {

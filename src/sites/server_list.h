@@ -41,6 +41,8 @@ public:
 
     // The anonymous e-mail address new and read records get (empty when unset).
     std::function<std::string()> defaultEMail;
+    // The breadcrumb's root entry in the language shown; unset, ServerListRootCaption.
+    std::function<std::string()> rootCaption;
     // A failure the user is told about (caption "Achtung", information icon).
     std::function<void(const std::string& text)> onError;
 

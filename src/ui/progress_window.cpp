@@ -10,6 +10,7 @@
 #include <limits>
 
 #include "ui/qt_text.h"
+#include "ui/widget_form.h"
 
 namespace quay {
 
@@ -87,6 +88,7 @@ ProgressWindow::ProgressWindow(std::shared_ptr<ProgressModel> model, QWidget* pa
     m_bar->setObjectName(QStringLiteral("ProgressBar"));
     m_bar->setTextVisible(false);
     m_bar->setAccessibleName(QStringLiteral("Transfer progress"));
+    translateAccessibleName(*m_bar);
 
     auto* thisFile = group("GroupBox1", "This File");
     auto* fileForm = new QFormLayout(thisFile);
