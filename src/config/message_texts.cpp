@@ -106,6 +106,7 @@ constexpr MessageDef kMessages[] = {
     {Message::LogFileFilter, "LogFileFilter",
      "Log Files (*.log)|*.log|Text Files (*.Txt)|*.txt|All Files (*.*)|*.*"},
     {Message::ChooseDirectoryTitle, "ChooseDirectoryTitle", "Choice Directory"},
+    {Message::BrowseLocalDirectoryTitle, "BrowseLocalDirectoryTitle", "Verzeichnis w\xC3\xA4hlen"},
     {Message::LocalSummary, "LocalSummary", "%1 bytes (%2 Kb) in %3  Dateie(n)"},
     {Message::RemoteSummary, "RemoteSummary", "%1 byte (%2 Kb) in %3 file(s)"},
 };

@@ -90,6 +90,7 @@ enum class Message {
     LogFileTitle,
     LogFileFilter,
     ChooseDirectoryTitle,
+    BrowseLocalDirectoryTitle,
     LocalSummary,
     RemoteSummary,
 };

@@ -23,7 +23,6 @@ namespace quay {
 class ServerPropertiesModel {
 public:
     static constexpr std::string_view Caption = "Server-Eigenschaften";
-    static constexpr std::string_view BrowseCaption = "Verzeichnis w\xC3\xA4hlen";
     static constexpr std::string_view HelpFile = "quayhelp.hlp";
     static constexpr int HelpContext = 10;
     // The server types of cbType; the index is the first character of the layout code.

@@ -278,9 +278,8 @@ void ServerPropertiesDialog::refreshColumns() {
 }
 
 void ServerPropertiesDialog::browse() {
-    const QString folder =
-        QFileDialog::getExistingDirectory(this, qtext(ServerPropertiesModel::BrowseCaption),
-                                          QString::fromStdString(m_model.browseStart().string()));
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, m_browseTitle, QString::fromStdString(m_model.browseStart().string()));
     if (folder.isEmpty())
         return;
     m_model.folderChosen(bytes(folder));

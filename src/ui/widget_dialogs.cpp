@@ -176,6 +176,7 @@ bool WidgetDialogs::chooseDirectory(const std::string& caption, std::string& dir
 bool WidgetDialogs::serverProperties(ServerPropertiesModel& model) {
     ServerPropertiesDialog dialog(model, m_parent);
     dialog.setWindowTitle(qtext(text(Message::ServerPropertiesTitle)));
+    dialog.setBrowseTitle(qtext(text(Message::BrowseLocalDirectoryTitle)));
     translate(dialog);
     return dialog.exec() == QDialog::Accepted;
 }
