@@ -20,7 +20,7 @@ ServerListCommands::ServerListCommands(std::filesystem::path dataDir, PaneModel&
       m_dialogs(dialogs),
       m_list(std::move(dataDir), ftpView, ftpPath) {
     m_list.onError = [this](const std::string& text) { showMessage(text); };
-    m_list.rootCaption = [this] { return m_dialogs.text(Message::ServerListRoot); };
+    m_list.messages = [this] { return m_dialogs.messageTexts; };
 }
 
 void ServerListCommands::showMessage(const std::string& text) {
@@ -36,6 +36,7 @@ void ServerListCommands::showServerList(const std::string& folderPath) {
 
 bool ServerListCommands::editServerInfo(FtpServerInfo& info) {
     ServerPropertiesModel model(info, m_list.dataDir());
+    model.messages = m_dialogs.messageTexts;
     model.askLayoutName = [this](const std::string& caption, std::string& name) {
         return m_dialogs.showInputForm(caption, m_dialogs.text(Message::EnterPrompt), name, false,
                                        NameInputLimit);
@@ -45,7 +46,8 @@ bool ServerListCommands::editServerInfo(FtpServerInfo& info) {
     };
     bool ok = m_dialogs.serverProperties(model);
     if (!model.finish(ok))
-        showMessage("Can not write the file:" + (m_list.dataDir() / LayoutsFileName).string());
+        showMessage(m_dialogs.text(Message::CannotWriteFile,
+                                   {(m_list.dataDir() / LayoutsFileName).string()}));
     if (ok)
         info = model.record();
     return ok;
