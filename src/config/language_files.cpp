@@ -146,7 +146,7 @@ void exportForm(NamedForm& form, const fs::path& file) {
     }
     const std::string formName = translationFormName(form.formName());
     for (NamedObject* object : form.ownedObjects()) {
-        for (const char* property : {"Caption", "Hint", "Text"}) {
+        for (const char* property : {"Caption", "Hint", "Text", "Items", "Name"}) {
             const std::optional<std::string> published = findProperty(*object, property);
             const std::string value =
                 published ? markLineBreaks(object->stringProperty(*published)) : std::string();

@@ -23,9 +23,10 @@ inline constexpr const char* kTemplateLanguage = "language";
 // entries win. Everything else, and a missing or unreadable file, is skipped silently.
 void translateForm(NamedForm& form, const std::filesystem::path& file);
 
-// Writes the window's non-empty "Caption" (not "-", a menu separator), "Hint" and "Text"
-// values into the section "Translations" of file, line breaks written as "~~"; other
-// entries of the file stay. A file that exists but cannot be read is left alone.
+// Writes the window's non-empty "Caption" (not "-", a menu separator), "Hint", "Text",
+// "Items" (a list's fixed items) and "Name" (a fixed accessible name) values into the section
+// "Translations" of file, line breaks written as "~~"; other entries of the file stay. A file that
+// exists but cannot be read is left alone.
 void exportForm(NamedForm& form, const std::filesystem::path& file);
 
 // The base names of the language files in dataDir: every "*.lng" but the template (the

@@ -70,10 +70,10 @@ int fillViewFromEntries(PaneModel& view, const RemoteEntries& entries, const Lis
     return listingType;
 }
 
-void fillRemotePathBox(ComboModel& pathBox, std::string_view hostName,
-                       std::string_view hostDirName) {
+void fillRemotePathBox(ComboModel& pathBox, std::string_view hostName, std::string_view hostDirName,
+                       std::string_view rootItem) {
     pathBox.clear();
-    pathBox.add(std::string(kServerListItem));
+    pathBox.add(std::string(rootItem));
     pathBox.add(std::string(hostName));
     while (!hostDirName.empty()) {
         std::size_t slash = hostDirName.find('/');
@@ -126,7 +126,7 @@ RemotePaneState loadListingIntoPane(const RemotePaneLoad& load, PaneModel& view,
     view.beginUpdate();
     view.setSortEnabled(false);
     state.listingType = fillViewFromEntries(view, state.entries, load.format, load.view);
-    fillRemotePathBox(pathBox, load.hostName, state.hostDirName);
+    fillRemotePathBox(pathBox, load.hostName, state.hostDirName, load.rootItem);
     view.setSortEnabled(true);
     view.endUpdate();
     return state;

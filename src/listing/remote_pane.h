@@ -41,11 +41,12 @@ struct RemoteViewOptions {
 int fillViewFromEntries(PaneModel& view, const RemoteEntries& entries, const ListingFormat& format,
                         const RemoteViewOptions& options);
 
-// Fills the path box for a remote directory: kServerListItem, the host, then each component
-// of hostDirName; the last item is selected. Components keep their bytes (blanks too), so the
+// Fills the path box for a remote directory: rootItem (the way back to the server list, in
+// the language shown), the host, then each component of hostDirName; the last item is
+// selected. Components keep their bytes (blanks too), so the
 // path box's entries join back into the same path; empty components ("//") are left out.
-void fillRemotePathBox(ComboModel& pathBox, std::string_view hostName,
-                       std::string_view hostDirName);
+void fillRemotePathBox(ComboModel& pathBox, std::string_view hostName, std::string_view hostDirName,
+                       std::string_view rootItem = kServerListItem);
 
 // What loading a listing into the remote pane needs from the session.
 struct RemotePaneLoad {
@@ -53,8 +54,9 @@ struct RemotePaneLoad {
     ListingFormat format;
     RemoteViewOptions view;
     std::string hostName;
-    std::string hostDirName;  // the client's current remote directory
-    ListingLog log;           // "! " notes; may be empty
+    std::string hostDirName;                // the client's current remote directory
+    ListingLog log;                         // "! " notes; may be empty
+    std::string rootItem{kServerListItem};  // the path box's first item
 };
 
 // What the session keeps from it.

@@ -73,8 +73,9 @@ bool SessionController::executeConnectionCommand(Command command) {
             download();
             break;
         case C::About:
-            m_dialogs.messageBox("About", "Quayside Pro\n\nA two-pane FTP client.",
-                                 Dialogs::Icon::Information, Dialogs::Ok);
+            m_dialogs.messageBox(m_dialogs.text(Message::AboutTitle),
+                                 m_dialogs.text(Message::AboutText), Dialogs::Icon::Information,
+                                 Dialogs::Ok);
             break;
         case C::Help:
             if (onHelp)

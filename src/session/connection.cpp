@@ -115,7 +115,7 @@ void SessionController::backToServerList() {
     stopKeepTimer();
     m_model.setScreenCursor(Cursor::crDefault);
     m_state.serverListMode = true;
-    m_model.setText("Panel9", "FTP-Server");
+    m_model.setText("Panel9", m_dialogs.text(Message::ServerListCaption));
     m_state.remoteSortKey = 1;
     m_remoteEntries.clear();
     m_shownRemoteDir.reset();

@@ -19,7 +19,8 @@ void SessionController::showEncryption() {
     const std::string version = m_ftp.connected() ? m_ftp.tlsVersion() : std::string();
     // "TLSv1.3" is shown as "TLS 1.3".
     const std::string shown = version.rfind("TLSv", 0) == 0 ? "TLS " + version.substr(4) : version;
-    m_model.setText("lbEncrypted", shown.empty() ? "" : "Encrypted (" + shown + ")");
+    m_model.setText("lbEncrypted",
+                    shown.empty() ? "" : m_dialogs.text(Message::Encrypted, {shown}));
     m_model.setVisible("lbEncrypted", !shown.empty());
 }
 

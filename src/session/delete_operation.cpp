@@ -28,17 +28,19 @@ int depthBelow(const std::string& start, const std::string& dir) {
 
 // "Delete 'a.txt' from the server?", "Delete 'photos' and everything in it from the
 // server?", "Delete 3 entries from the server, 1 of them a directory with everything in it?"
-std::string deleteQuestion(const std::string& onlyName, std::size_t entries,
+std::string deleteQuestion(const Dialogs& dialogs, const std::string& onlyName, std::size_t entries,
                            std::size_t directories) {
     if (entries == 1)
-        return "Delete '" + printableName(onlyName) + "'" +
-               (directories == 1 ? " and everything in it" : "") + " from the server?";
-    std::string text = "Delete " + std::to_string(entries) + " entries from the server";
+        return dialogs.text(
+            directories == 1 ? Message::RemoteDeleteDirectory : Message::RemoteDeleteFile,
+            {printableName(onlyName)});
+    const std::string count = std::to_string(entries);
+    if (directories == 0)
+        return dialogs.text(Message::RemoteDeleteEntries, {count});
     if (directories == 1)
-        text += ", 1 of them a directory with everything in it";
-    else if (directories > 1)
-        text += ", " + std::to_string(directories) + " of them directories with everything in them";
-    return text + "?";
+        return dialogs.text(Message::RemoteDeleteEntriesOneDirectory, {count});
+    return dialogs.text(Message::RemoteDeleteEntriesDirectories,
+                        {count, std::to_string(directories)});
 }
 
 std::string takeFront(std::vector<std::string>& list) {
@@ -77,7 +79,8 @@ void DeleteOperation::start() {
     }
     if (m_files.empty() && m_dirsToEnter.empty())
         finish();
-    else if (!confirmed(deleteQuestion(lastName, entries, m_dirsToEnter.size())))
+    else if (!confirmed(
+                 deleteQuestion(m_session.dialogs(), lastName, entries, m_dirsToEnter.size())))
         finish();
     else
         deleteNext();
@@ -86,8 +89,9 @@ void DeleteOperation::start() {
 bool DeleteOperation::confirmed(const std::string& question) {
     if (!m_session.options().askRemoteDelete)
         return true;
-    return m_session.dialogs().messageBox("Achtung", question, Dialogs::Icon::Question,
-                                          Dialogs::Yes | Dialogs::No) == Dialogs::Answer::Yes;
+    Dialogs& dialogs = m_session.dialogs();
+    return dialogs.messageBox(dialogs.text(Message::Attention), question, Dialogs::Icon::Question,
+                              Dialogs::Yes | Dialogs::No) == Dialogs::Answer::Yes;
 }
 
 bool DeleteOperation::sendStep(Step step, void (FtpClientBase::*request)()) {

@@ -38,8 +38,7 @@ public:
     const MessageTexts* messageTexts = nullptr;
 
     std::string text(Message message, std::initializer_list<std::string_view> args = {}) const {
-        static const MessageTexts builtIn;
-        return (messageTexts != nullptr ? *messageTexts : builtIn).text(message, args);
+        return messageText(messageTexts, message, args);
     }
 
     // A message box with the given caption, text, icon and buttons.

@@ -111,7 +111,8 @@ void OptionsDialogModel::SpeedButton6Click(int tag) {
     const bool modify =
         tag == 1 && lbExtIndex >= 0 && static_cast<std::size_t>(lbExtIndex) < lbExt.size();
     std::string value = modify ? lbExt[static_cast<std::size_t>(lbExtIndex)] : std::string();
-    if (!ask(modify ? "Edit extention" : "Add extention", "Enter", value))
+    if (!ask(m_dialogs.text(modify ? Message::EditExtensionTitle : Message::AddExtensionTitle),
+             m_dialogs.text(Message::EnterPrompt), value))
         return;
     if (modify)
         lbExt[static_cast<std::size_t>(lbExtIndex)] = value;
@@ -125,7 +126,8 @@ void OptionsDialogModel::SpeedButton7Click() {
 
 void OptionsDialogModel::SpeedButton4Click() {
     std::string value;
-    if (ask("Kommando hinzuf\xC3\xBCgen", "Kommando eingeben", value))
+    if (ask(m_dialogs.text(Message::AddKeepCommandTitle),
+            m_dialogs.text(Message::AddKeepCommandPrompt), value))
         lbKeep.push_back(value);
 }
 
@@ -135,13 +137,14 @@ void OptionsDialogModel::SpeedButton5Click() {
 
 void OptionsDialogModel::SpeedButton1Click() {
     std::string file = eLogFile;
-    if (m_dialogs.chooseFile(std::string(LogFileTitle), std::string(LogFileFilter), file))
+    if (m_dialogs.chooseFile(m_dialogs.text(Message::LogFileTitle),
+                             m_dialogs.text(Message::LogFileFilter), file))
         eLogFile = file;
 }
 
 void OptionsDialogModel::SpeedButton10Click() {
     std::string directory = ePath;
-    if (m_dialogs.chooseDirectory(std::string(DirectoryCaption), directory))
+    if (m_dialogs.chooseDirectory(m_dialogs.text(Message::ChooseDirectoryTitle), directory))
         ePath = directory;
 }
 

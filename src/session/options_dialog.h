@@ -78,11 +78,6 @@ public:
     static constexpr Range KeepRange{1, 1000};
     static constexpr Range DurationRange{1, 100};
 
-    static constexpr std::string_view LogFileTitle = "Choose Log file";
-    static constexpr std::string_view LogFileFilter =
-        "Log Files (*.log)|*.log|Text Files (*.Txt)|*.txt|All Files (*.*)|*.*";
-    static constexpr std::string_view DirectoryCaption = "Choice Directory";
-
     // Runs the opening steps on record, which must outlive the model.
     OptionsDialogModel(Options& record, std::filesystem::path dataDir, Dialogs& dialogs);
 

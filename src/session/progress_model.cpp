@@ -28,8 +28,9 @@ void ProgressModel::startFile(const std::string& name, std::int64_t size, bool s
     m_fileSeconds = 0;
     m_barPosition = 0;
     m_sending = sending;
-    m_caption = (sending ? "Sending   " : "Receiving ") + fileNamePart(name) + " (" +
-                std::to_string(size) + " bytes)";
+    m_caption =
+        messageText(messages, sending ? Message::ProgressSending : Message::ProgressReceiving,
+                    {fileNamePart(name), std::to_string(size)});
     announce(false);
 }
 

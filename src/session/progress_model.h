@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "config/message_texts.h"
+
 namespace quay {
 
 // The progress window TProgress without its widgets: the file being transferred, its byte
@@ -26,6 +28,8 @@ public:
     std::function<void()> onChanged;
     // The cancel button (set to the main window's stop routine).
     std::function<void()> onCancel;
+    // The texts of the caption in the language shown; null, the built-in texts.
+    const MessageTexts* messages = nullptr;
 
     // now defaults to the steady clock; the batch time counts from here.
     explicit ProgressModel(Clock now = {});
@@ -38,7 +42,8 @@ public:
     // Announces a change that was held back by the repaint interval, if any.
     void flush();
 
-    // "Sending   name (n bytes)" or "Receiving name (n bytes)", name without its directory.
+    // "Sending   name (n bytes)" or "Receiving name (n bytes)" (Message::ProgressSending,
+    // ProgressReceiving), name without its directory.
     const std::string& caption() const { return m_caption; }
     std::int64_t barMaximum() const { return m_fileSize; }
     std::int64_t barPosition() const { return m_barPosition; }

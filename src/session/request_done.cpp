@@ -30,6 +30,7 @@ void SessionController::showListing() {
     load.hostName = m_ftp.hostName();
     load.hostDirName = m_ftp.hostDirName();
     load.log = [this](const std::string& line) { addLog(line); };
+    load.rootItem = m_dialogs.text(Message::ServerListRoot);
     RemotePaneState shown = loadListingIntoPane(load, m_model.ftpView(), m_model.ftpPath());
     m_remoteEntries = std::move(shown.entries);
     m_state.remoteNames = std::move(shown.names);
@@ -58,7 +59,8 @@ void SessionController::showUnlisted() {
     m_remoteEntries.clear();
     m_state.remoteNames.clear();
     m_model.ftpView().clear();
-    fillRemotePathBox(m_model.ftpPath(), m_ftp.hostName(), dir);
+    fillRemotePathBox(m_model.ftpPath(), m_ftp.hostName(), dir,
+                      m_dialogs.text(Message::ServerListRoot));
     m_shownRemoteDir = dir;
     showPlace();
     addLog("! Not listed: " + dir);

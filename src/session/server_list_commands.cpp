@@ -20,6 +20,7 @@ ServerListCommands::ServerListCommands(std::filesystem::path dataDir, PaneModel&
       m_dialogs(dialogs),
       m_list(std::move(dataDir), ftpView, ftpPath) {
     m_list.onError = [this](const std::string& text) { showMessage(text); };
+    m_list.messages = [this] { return m_dialogs.messageTexts; };
 }
 
 void ServerListCommands::showMessage(const std::string& text) {
@@ -35,15 +36,18 @@ void ServerListCommands::showServerList(const std::string& folderPath) {
 
 bool ServerListCommands::editServerInfo(FtpServerInfo& info) {
     ServerPropertiesModel model(info, m_list.dataDir());
+    model.messages = m_dialogs.messageTexts;
     model.askLayoutName = [this](const std::string& caption, std::string& name) {
-        return m_dialogs.showInputForm(caption, "Enter", name, false, NameInputLimit);
+        return m_dialogs.showInputForm(caption, m_dialogs.text(Message::EnterPrompt), name, false,
+                                       NameInputLimit);
     };
     model.showError = [this](const std::string& caption, const std::string& text) {
         m_dialogs.messageBox(caption, text, Dialogs::Icon::Error, Dialogs::Ok);
     };
     bool ok = m_dialogs.serverProperties(model);
     if (!model.finish(ok))
-        showMessage("Can not write the file:" + (m_list.dataDir() / LayoutsFileName).string());
+        showMessage(m_dialogs.text(Message::CannotWriteFile,
+                                   {(m_list.dataDir() / LayoutsFileName).string()}));
     if (ok)
         info = model.record();
     return ok;

@@ -132,8 +132,24 @@ void SessionController::chooseLanguage(int tag) {
 
 void SessionController::languageItemsChanged() {
     m_model.setChecked("miEnglish", m_languageMenu.items().front().checked);
+    showServerListRoot();
+    showEncryption();
     if (onLanguageItemsChanged)
         onLanguageItemsChanged();
+}
+
+void SessionController::showServerListRoot() {
+    ComboModel& path = m_model.ftpPath();
+    std::vector<std::string> items = path.items();
+    const std::string root = m_dialogs.text(Message::ServerListRoot);
+    if (items.empty() || items.front() == root)
+        return;
+    const int index = path.itemIndex();
+    path.clear();
+    path.add(root);
+    for (std::size_t i = 1; i < items.size(); ++i)
+        path.add(std::move(items[i]));
+    path.setItemIndex(index);
 }
 
 namespace {

@@ -292,6 +292,8 @@ private:
     void applyPaneFonts();
     void collectPaneFonts();
     void languageItemsChanged();
+    // Puts the path box's first item (the way back to the server list) in the language shown.
+    void showServerListRoot();
     void setUpFtpClient();
     bool sessionToEnd() const;
     void endSessionThenClose();

@@ -244,6 +244,7 @@ void TransferOperation::showProgress() {
     if (m_progress || pooled())
         return;
     m_progress = std::make_shared<ProgressModel>();
+    m_progress->messages = m_session.dialogs().messageTexts;
     m_progress->onCancel = [&runner = m_session.runner()] { runner.stop(); };
     if (m_session.onShowProgress)
         m_session.onShowProgress(m_progress);

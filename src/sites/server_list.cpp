@@ -57,6 +57,10 @@ FtpServerInfo ServerList::newServerInfo() const {
     return defaultServerInfo(emailDefault());
 }
 
+std::string ServerList::text(Message message, std::initializer_list<std::string_view> args) const {
+    return messageText(messages ? messages() : nullptr, message, args);
+}
+
 void ServerList::fail(const std::string& text) const {
     if (onError)
         onError(text);
@@ -100,7 +104,7 @@ void ServerList::syncFolderPath(const std::string& folderPath) {
     std::vector<std::string> items = m_path.items();
     // A path box emptied on disconnecting gets its root entry back.
     if (items.empty())
-        items.emplace_back(ServerListRootCaption);
+        items.emplace_back(text(Message::ServerListRoot));
     int target = 0;
     std::vector<std::string> names = splitString(FolderPathSeparator, asciiLower(folderPath));
     for (std::size_t i = 0; i < names.size(); ++i) {
@@ -169,18 +173,18 @@ bool ServerList::saveServerList() {
     }
     // Saving over a list that could not be read would lose every entry it holds.
     if (m_unreadableFile) {
-        fail("Can not read the file:" + m_unreadableFile->string());
+        fail(text(Message::CannotReadFile, {m_unreadableFile->string()}));
         return false;
     }
     std::string folderPath = currentFolderPath();
     std::optional<std::filesystem::path> directory = makeDirectory(folderPath);
     if (!directory) {
-        fail("Can not create the directory:" + (m_dataDir / folderPath).string());
+        fail(text(Message::CannotCreateDirectory, {(m_dataDir / folderPath).string()}));
         return false;
     }
     std::filesystem::path file = listFileOf(*directory);
     if (!writeLines(file, lines, ListFileMode)) {
-        fail("Can not write the file:" + file.string());
+        fail(text(Message::CannotWriteFile, {file.string()}));
         return false;
     }
     return true;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "config/message_texts.h"
 #include "panes/combo_model.h"
 #include "panes/pane_model.h"
 #include "sites/server_info.h"
@@ -15,9 +16,6 @@ namespace quay {
 
 // Image indexes of the rows of the server list; the image tells the kind of a row.
 enum class ServerListImage { UpLevel = 0, Folder = 1, Server = 3 };
-
-// The first breadcrumb entry, standing for the root of the server list.
-inline constexpr std::string_view ServerListRootCaption = "Server Liste ...";
 
 PaneItem upLevelItem();
 PaneItem folderItem(std::string name);
@@ -41,6 +39,9 @@ public:
 
     // The anonymous e-mail address new and read records get (empty when unset).
     std::function<std::string()> defaultEMail;
+    // The texts in the language shown (the breadcrumb's root entry, the failures); null, the
+    // built-in texts.
+    std::function<const MessageTexts*()> messages;
     // A failure the user is told about (caption "Achtung", information icon).
     std::function<void(const std::string& text)> onError;
 
@@ -79,6 +80,7 @@ public:
 private:
     std::string emailDefault() const;
     void fail(const std::string& text) const;
+    std::string text(Message message, std::initializer_list<std::string_view> args = {}) const;
     void setBreadcrumb(std::vector<std::string> items, int index);
     // The lines of the level's list file; a file that exists but cannot be read (or is too
     // big to be one of ours) is remembered, and saving that level is refused.

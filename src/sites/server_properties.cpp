@@ -10,8 +10,6 @@ namespace quay {
 
 namespace {
 
-constexpr std::string_view AttentionCaption = "Attention";
-
 std::string trimmedText(std::string_view text) {
     return std::string(trimmed(text));
 }
@@ -147,14 +145,14 @@ bool ServerPropertiesModel::askStorableLayoutName(const std::string& caption,
     // end it early and let the rest pass for other keys, a line break would split the line.
     if (name.find_first_of(";\r\n") == std::string::npos)
         return true;
-    error(caption + ": the name cannot contain \";\" or a line break");
+    error(text(Message::LayoutNameUnstorable, {caption}));
     return false;
 }
 
 void ServerPropertiesModel::SpeedButton3Click() {
     storeColumnsInSelected();
     std::string name;
-    if (!askStorableLayoutName("New Host Type", name))
+    if (!askStorableLayoutName(text(Message::NewLayoutTitle), name))
         return;
     m_layouts.names.push_back(name);
     m_layouts.codes.emplace_back(DefaultLayoutCode);
@@ -169,7 +167,7 @@ void ServerPropertiesModel::SpeedButton5Click() {
     }
     std::string& current = m_layouts.names[static_cast<std::size_t>(m_layoutIndex)];
     std::string name = current;
-    if (askStorableLayoutName("Edit Host Type", name))
+    if (askStorableLayoutName(text(Message::EditLayoutTitle), name))
         current = name;
 }
 
@@ -205,46 +203,45 @@ void ServerPropertiesModel::folderChosen(const std::string& folder) {
 
 void ServerPropertiesModel::error(const std::string& text) const {
     if (showError)
-        showError(std::string(AttentionCaption), text);
+        showError(this->text(Message::PropertiesErrorTitle), text);
 }
 
 bool ServerPropertiesModel::SpeedButton2Click() {
     if (trimmed(NameEdt).empty() || trimmed(ServerEdt).empty()) {
-        error("FTP Server Name must be defined");
+        error(text(Message::ServerNameRequired));
         return false;
     }
     // The list file stores the password scrambled and unquoted: a character that scrambles
     // to ';' or a line break would come back as a different password.
     if (!passwordStorable(trimmed(PasswordEdt))) {
-        error("The password contains a character that cannot be saved in the server list");
+        error(text(Message::PasswordUnstorable));
         return false;
     }
     // The other values are stored as they are: ';' would end them early, and a line break
     // would split the server into two lines.
-    if (std::optional<std::string_view> label = unstorableField()) {
-        std::string text(1, '"');
-        error(text.append(*label).append("\" cannot contain \";\" or a line break"));
+    if (std::optional<Message> label = unstorableField()) {
+        error(text(Message::FieldUnstorable, {text(*label)}));
         return false;
     }
     return true;
 }
 
-std::optional<std::string_view> ServerPropertiesModel::unstorableField() const {
-    const std::pair<std::string_view, const std::string*> fields[] = {
-        {"Name", &NameEdt},
-        {"FTP Server", &ServerEdt},
-        {"FTP Port", &PortEdt},
-        {"User ID", &UserEdt},
-        {"Account", &AccountEdt},
-        {"E-Mail", &EMailEdt},
-        {"Initial Directory on FTP Server", &RemoteDirEdt},
-        {"Initial Directory on Local Machine", &LocalDir}};
-    for (const auto& [label, text] : fields)
-        if (trimmed(*text).find_first_of(";\r\n") != std::string_view::npos)
+std::optional<Message> ServerPropertiesModel::unstorableField() const {
+    const std::pair<Message, const std::string*> fields[] = {
+        {Message::FieldName, &NameEdt},
+        {Message::FieldServer, &ServerEdt},
+        {Message::FieldPort, &PortEdt},
+        {Message::FieldUser, &UserEdt},
+        {Message::FieldAccount, &AccountEdt},
+        {Message::FieldEMail, &EMailEdt},
+        {Message::FieldRemoteDirectory, &RemoteDirEdt},
+        {Message::FieldLocalDirectory, &LocalDir}};
+    for (const auto& [label, value] : fields)
+        if (trimmed(*value).find_first_of(";\r\n") != std::string_view::npos)
             return label;
     for (const std::string& line : mDesc)
         if (line.find_first_of(";\r\n") != std::string::npos)
-            return "Description";
+            return Message::FieldDescription;
     return std::nullopt;
 }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "config/message_texts.h"
 #include "sites/layouts_file.h"
 #include "sites/server_info.h"
 
@@ -23,7 +24,6 @@ namespace quay {
 class ServerPropertiesModel {
 public:
     static constexpr std::string_view Caption = "Server-Eigenschaften";
-    static constexpr std::string_view BrowseCaption = "Verzeichnis w\xC3\xA4hlen";
     static constexpr std::string_view HelpFile = "quayhelp.hlp";
     static constexpr int HelpContext = 10;
     // The server types of cbType; the index is the first character of the layout code.
@@ -49,6 +49,8 @@ public:
     std::function<bool(const std::string& caption, std::string& name)> askLayoutName;
     // An error message with the caption "Attention" and an error icon.
     std::function<void(const std::string& caption, const std::string& text)> showError;
+    // The texts of the questions and refusals in the language shown; null, the built-in texts.
+    const MessageTexts* messages = nullptr;
 
     // Edit texts, as the user typed them.
     std::string NameEdt, ServerEdt, PortEdt, UserEdt, PasswordEdt, AccountEdt, EMailEdt;
@@ -124,7 +126,10 @@ private:
     void applyEdits();
     void error(const std::string& text) const;
     // The label of the first edit whose stored value the list file could not give back.
-    std::optional<std::string_view> unstorableField() const;
+    std::optional<Message> unstorableField() const;
+    std::string text(Message message, std::initializer_list<std::string_view> args = {}) const {
+        return messageText(messages, message, args);
+    }
 
     FtpServerInfo m_info;
     std::filesystem::path m_dataDir;

@@ -8,28 +8,30 @@ namespace quay {
 
 namespace {
 
-QString describe(const Dialogs::CertificateQuestion& question) {
+QString describe(const Dialogs& dialogs, const Dialogs::CertificateQuestion& question) {
     const TlsCertificate& cert = question.certificate;
-    QString text = question.changed
-                       ? QStringLiteral(
-                             "The certificate of %1 has changed since you chose to "
-                             "trust it.\n\n")
-                       : QStringLiteral("The certificate of %1 could not be verified.\n\n");
-    text = text.arg(qtext(question.server));
-    text += QStringLiteral("Subject: ") + qtext(cert.subject) + '\n';
-    text += QStringLiteral("Issuer: ") + qtext(cert.issuer) + '\n';
-    text += QStringLiteral("Valid from: ") + qtext(cert.notBefore) + '\n';
-    text += QStringLiteral("Valid until: ") + qtext(cert.notAfter) + '\n';
-    text += QStringLiteral("SHA-256 fingerprint: ") + qtext(cert.sha256) + '\n';
-    text += QStringLiteral("Reason: ") + qtext(cert.reason);
-    return text;
+    const auto line = [&dialogs](Message label, const std::string& value) {
+        return qtext(dialogs.text(label)) + QLatin1Char(' ') + qtext(value);
+    };
+    QStringList lines{qtext(dialogs.text(question.changed ? Message::CertificateChanged
+                                                          : Message::CertificateNotVerified,
+                                         {question.server})),
+                      QString(),
+                      line(Message::CertificateSubject, cert.subject),
+                      line(Message::CertificateIssuer, cert.issuer),
+                      line(Message::CertificateValidFrom, cert.notBefore),
+                      line(Message::CertificateValidUntil, cert.notAfter),
+                      line(Message::CertificateFingerprint, cert.sha256),
+                      line(Message::CertificateReason, cert.reason)};
+    return lines.join(QLatin1Char('\n'));
 }
 
 }  // namespace
 
-CertificateDialog::CertificateDialog(const Dialogs::CertificateQuestion& question, QWidget* parent)
-    : QMessageBox(QMessageBox::Warning, QStringLiteral("Unknown certificate"), describe(question),
-                  QMessageBox::NoButton, parent) {
+CertificateDialog::CertificateDialog(const Dialogs& dialogs,
+                                     const Dialogs::CertificateQuestion& question, QWidget* parent)
+    : QMessageBox(QMessageBox::Warning, qtext(dialogs.text(Message::CertificateTitle)),
+                  describe(dialogs, question), QMessageBox::NoButton, parent) {
     setObjectName(QStringLiteral("CertificateDialog"));
     setWindowModality(Qt::ApplicationModal);
     setTextInteractionFlags(Qt::TextSelectableByMouse);

@@ -61,7 +61,6 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
     splitter1->setChildrenCollapsible(false);
     // The pane shows what the model keeps: the newest lines only.
     m_log = make<LogPane>("Log", splitter3, static_cast<int>(PresentationModel::kLogLineLimit));
-    m_log->setAccessibleName(QStringLiteral("Log"));
     // The log and the transfer queue share the area below the panes as two tabs.
     auto* logTabs = make<QTabWidget>("LogTabs", splitter3);
     logTabs->setAccessibleName(QStringLiteral("Log and transfer queue"));
@@ -96,16 +95,31 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
     m_controller.onLanguageItemsChanged = [this] {
         refreshLanguageEntries();
         showPaneHeadings(*this, m_controller.dialogs());
+        nameUnlabelledControls();
     };
     // Help is a window of its own, nothing the session decides.
     m_controller.onHelp = [this] {
         if (m_help == nullptr)
             m_help = new HelpWindow(this);
+        m_help->setWindowTitle(qtext(m_controller.dialogs().text(Message::HelpTitle)));
         m_help->showContext(10);
     };
+    nameUnlabelledControls();
     m_controller.FormCreate();
     // After FormCreate, which reads the options.
     new WindowStateKeeper(*this, m_controller.options().window);
+}
+
+// Edits and the log have no caption of their own to be spoken by.
+void MainWindow::nameUnlabelledControls() {
+    const Dialogs& dialogs = m_controller.dialogs();
+    m_log->setAccessibleName(qtext(dialogs.text(Message::LogName)));
+    if (auto* path = qobject_cast<QComboBox*>(widget("FTPPath")))
+        path->lineEdit()->setAccessibleName(qtext(dialogs.text(Message::ServerPathName)));
+    if (auto* command = qobject_cast<QComboBox*>(widget("cbCmd"))) {
+        command->setAccessibleName(qtext(dialogs.text(Message::CommandLineName)));
+        command->lineEdit()->setAccessibleName(command->accessibleName());
+    }
 }
 
 MainWindow::~MainWindow() {
@@ -251,7 +265,6 @@ QWidget* MainWindow::buildRemoteArea() {
     path->setEditable(true);
     path->setMaxVisibleItems(10);
     path->setInsertPolicy(QComboBox::NoInsert);
-    path->lineEdit()->setAccessibleName(QStringLiteral("Server path"));
     pathLayout->addWidget(path, 1);
     boxed(pathBar, pathLayout);
 
@@ -269,8 +282,6 @@ QWidget* MainWindow::buildRemoteArea() {
     auto* command = make<QComboBox>("cbCmd", commandBar);
     command->setEditable(true);
     command->setInsertPolicy(QComboBox::NoInsert);
-    command->setAccessibleName(QStringLiteral("FTP command"));
-    command->lineEdit()->setAccessibleName(command->accessibleName());
     commandLayout->addWidget(command, 1);
     boxed(commandBar, commandLayout);
     auto* info = make<QLabel>("pnlFtpInfo", nullptr);

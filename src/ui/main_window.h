@@ -85,6 +85,9 @@ private:
     void applyMenuTitles();
     // Rebuilds the language entries after miEnglish from the controller's language menu.
     void refreshLanguageEntries();
+    // The accessible names of the log, the path box and the command line, in the language
+    // shown.
+    void nameUnlabelledControls();
     void applyControl(const std::string& name);
     void applyScreenCursor();
 

@@ -137,6 +137,8 @@ QWidget* OptionsDialog::buildTree() {
     m_tree->setObjectName(QStringLiteral("TreeView1"));
     m_tree->setHeaderHidden(true);
     m_tree->setAccessibleName(qtext(Model::Caption));
+    translateAccessibleName(*m_tree);
+    translateItems(*m_tree);
     m_tree->setFixedWidth(fontScaled(m_tree->fontMetrics(), 230));
     std::vector<QTreeWidgetItem*> nodes;
     for (std::size_t i = 0; i < Model::Tree.size(); ++i) {
@@ -195,6 +197,7 @@ QPushButton* OptionsDialog::button(const char* name, const char* caption,
         b->setFixedWidth(b->fontMetrics().horizontalAdvance(b->text()) +
                          fontScaled(b->fontMetrics(), 24));
         b->setAccessibleName(QStringLiteral("Browse"));
+        translateAccessibleName(*b);
     }
     b->setAutoDefault(false);
     connect(b, &QPushButton::clicked, this, [this, action = std::move(action)] {
@@ -263,7 +266,8 @@ QWidget* OptionsDialog::buildConnectionPage() {
 
 QWidget* OptionsDialog::buildModePage() {
     auto* modes = new QVBoxLayout;
-    radios(*modes, Model::TransferModes.data(), Model::TransferModes.size(), nullptr,
+    static const char* const modeNames[] = {"rbAuto", "rbAscii", "rbBinary"};
+    radios(*modes, Model::TransferModes.data(), Model::TransferModes.size(), modeNames,
            m_model.rgMode);
     m_extensions = list("lbExt", m_model.lbExt, m_model.lbExtIndex);
     auto* layout = new QVBoxLayout;
@@ -271,6 +275,7 @@ QWidget* OptionsDialog::buildModePage() {
     QLabel* extensions = label("Text Files Extension");
     // A list takes no name from a buddy label.
     m_extensions->setAccessibleName(extensions->text());
+    translateAccessibleName(*m_extensions);
     layout->addWidget(extensions);
     layout->addLayout(
         withButtons(m_extensions,
@@ -306,6 +311,7 @@ QWidget* OptionsDialog::buildKeepPage() {
     addLabelledRow(*form, "Duration (minutes)", m_duration);
     m_commands = list("lbKeep", m_model.lbKeep, m_model.lbKeepIndex);
     m_commands->setAccessibleName(QStringLiteral("Keep-alive commands"));
+    translateAccessibleName(*m_commands);
     auto* layout = new QVBoxLayout;
     layout->addLayout(form);
     layout->addLayout(
@@ -318,7 +324,9 @@ QWidget* OptionsDialog::buildKeepPage() {
 
 QWidget* OptionsDialog::buildProxyPage() {
     auto* types = new QVBoxLayout;
-    radios(*types, Model::ConnectionTypes.data(), Model::ConnectionTypes.size(), nullptr,
+    static const char* const typeNames[] = {"rbDirect", "rbProxy", "rbSocks4", "rbSocks4A",
+                                            "rbSocks5"};
+    radios(*types, Model::ConnectionTypes.data(), Model::ConnectionTypes.size(), typeNames,
            m_model.rgType);
 
     auto* proxy = new QFormLayout;
@@ -349,6 +357,7 @@ QWidget* OptionsDialog::buildProxyPage() {
     symbol->setMaxLength(1);
     firewallTypes->addWidget(symbol);
     auto* settings = new QPushButton(QStringLiteral("Settings..."), this);
+    settings->setObjectName(QStringLiteral("btFWSettings"));
     settings->setEnabled(false);
     firewallTypes->addWidget(settings);
     m_firewall = group("gbFW", "Type", firewallTypes);

@@ -11,6 +11,7 @@
 
 #include "ui/font_scale.h"
 #include "ui/qt_text.h"
+#include "ui/widget_form.h"
 
 namespace quay {
 
@@ -88,6 +89,7 @@ ProgressWindow::ProgressWindow(std::shared_ptr<ProgressModel> model, QWidget* pa
     m_bar->setObjectName(QStringLiteral("ProgressBar"));
     m_bar->setTextVisible(false);
     m_bar->setAccessibleName(QStringLiteral("Transfer progress"));
+    translateAccessibleName(*m_bar);
 
     auto* thisFile = group("GroupBox1", "This File");
     auto* fileForm = new QFormLayout(thisFile);

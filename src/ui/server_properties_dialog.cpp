@@ -113,6 +113,7 @@ QWidget* ServerPropertiesDialog::buildServerGroup() {
     for (std::string_view mode : ServerPropertiesModel::SecurityModes)
         security->addItem(qtext(mode));
     security->setCurrentIndex(m_model.securityIndex());
+    translateItems(*security);
     connect(security, &QComboBox::currentIndexChanged, this,
             [this](int index) { m_model.setSecurityIndex(index); });
     // Named, so the numbered names of the older labels stay what the language files key.
@@ -174,6 +175,7 @@ QWidget* ServerPropertiesDialog::buildTypeGroup() {
     for (std::string_view type : ServerPropertiesModel::ServerTypes)
         m_type->addItem(qtext(type));
     m_type->setCurrentIndex(m_model.typeIndex());
+    translateItems(*m_type);
     connect(m_type, &QComboBox::activated, this, [this](int index) {
         m_model.cbTypeChange(index);
         refreshStates();
@@ -276,9 +278,8 @@ void ServerPropertiesDialog::refreshColumns() {
 }
 
 void ServerPropertiesDialog::browse() {
-    const QString folder =
-        QFileDialog::getExistingDirectory(this, qtext(ServerPropertiesModel::BrowseCaption),
-                                          QString::fromStdString(m_model.browseStart().string()));
+    const QString folder = QFileDialog::getExistingDirectory(
+        this, m_browseTitle, QString::fromStdString(m_model.browseStart().string()));
     if (folder.isEmpty())
         return;
     m_model.folderChosen(bytes(folder));

@@ -9,7 +9,9 @@
 #include <array>
 #include <functional>
 
+#include "config/message_texts.h"
 #include "sites/server_properties.h"
+#include "ui/qt_text.h"
 
 namespace quay {
 
@@ -21,6 +23,8 @@ class ServerPropertiesDialog : public QDialog {
     Q_OBJECT
 public:
     ServerPropertiesDialog(ServerPropertiesModel& model, QWidget* parent = nullptr);
+    // The title of the chooser of the local start directory ("Browse").
+    void setBrowseTitle(const QString& title) { m_browseTitle = title; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -39,6 +43,7 @@ private:
     void browse();
 
     ServerPropertiesModel& m_model;
+    QString m_browseTitle = qtext(messageText(nullptr, Message::BrowseLocalDirectoryTitle));
     QLineEdit* m_password = nullptr;
     QLineEdit* m_email = nullptr;
     QLineEdit* m_remoteDir = nullptr;

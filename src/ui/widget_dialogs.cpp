@@ -82,7 +82,9 @@ void WidgetDialogs::translate(QWidget& window) {
 
 Dialogs::Answer WidgetDialogs::messageBox(const std::string& caption, const std::string& body,
                                           Icon icon, unsigned buttons) {
-    QMessageBox box(boxIcon(icon), qtext(caption), qtext(body), boxButtons(buttons), m_parent);
+    // A text from a language file breaks lines with CR LF.
+    const QString text = qtext(body).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    QMessageBox box(boxIcon(icon), qtext(caption), text, boxButtons(buttons), m_parent);
     box.setObjectName(QStringLiteral("MessageBox"));
     box.setWindowModality(Qt::ApplicationModal);
     return answerOf(box.exec(), buttons);
@@ -117,7 +119,7 @@ bool WidgetDialogs::chooseFont(PaneFont& font) {
 }
 
 Dialogs::CertificateAnswer WidgetDialogs::askCertificate(const CertificateQuestion& question) {
-    CertificateDialog dialog(question, m_parent);
+    CertificateDialog dialog(*this, question, m_parent);
     translate(dialog);
     return dialog.ask();
 }
@@ -174,12 +176,14 @@ bool WidgetDialogs::chooseDirectory(const std::string& caption, std::string& dir
 bool WidgetDialogs::serverProperties(ServerPropertiesModel& model) {
     ServerPropertiesDialog dialog(model, m_parent);
     dialog.setWindowTitle(qtext(text(Message::ServerPropertiesTitle)));
+    dialog.setBrowseTitle(qtext(text(Message::BrowseLocalDirectoryTitle)));
     translate(dialog);
     return dialog.exec() == QDialog::Accepted;
 }
 
 Dialogs::Overwrite WidgetDialogs::askOverwrite(const std::string& fileName, std::string& newPath) {
     RewriteDialog dialog(text(Message::FileExists), fileName, m_parent);
+    dialog.setWindowTitle(qtext(text(Message::RewriteTitle)));
     translate(dialog);
     dialog.exec();
     if (dialog.answer() == Overwrite::SaveAs)
@@ -189,12 +193,14 @@ Dialogs::Overwrite WidgetDialogs::askOverwrite(const std::string& fileName, std:
 
 bool WidgetDialogs::changeAttributes(ChmodModel& model) {
     ChmodDialog dialog(model, m_parent);
+    dialog.setWindowTitle(qtext(text(Message::AttributesTitle)));
     translate(dialog);
     return dialog.exec() == QDialog::Accepted;
 }
 
 CommandListModel::Close WidgetDialogs::commandList(CommandListModel& model) {
     CommandListDialog dialog(model, m_parent);
+    dialog.setWindowTitle(qtext(text(Message::CommandListTitle)));
     translate(dialog);
     dialog.exec();
     return dialog.closedWith();

@@ -2,8 +2,11 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 #include "ui/qt_text.h"
 
@@ -20,6 +23,32 @@ QString fromForm(const std::string& text) {
     return qtext(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
+constexpr const char* kItemsMark = "quayTranslatedItems";
+constexpr const char* kNameMark = "quayTranslatedName";
+
+// The items of a combo box, or of a tree in pre-order (first column).
+QStringList itemsOf(QObject& object) {
+    QStringList items;
+    if (auto* combo = qobject_cast<QComboBox*>(&object))
+        for (int i = 0; i < combo->count(); ++i)
+            items << combo->itemText(i);
+    if (auto* tree = qobject_cast<QTreeWidget*>(&object))
+        for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it)
+            items << (*it)->text(0);
+    return items;
+}
+
+// Sets the items that lines names; items beyond the lines keep their text.
+void setItems(QObject& object, const QStringList& lines) {
+    int i = 0;
+    if (auto* combo = qobject_cast<QComboBox*>(&object))
+        for (; i < combo->count() && i < lines.size(); ++i)
+            combo->setItemText(i, lines[i]);
+    if (auto* tree = qobject_cast<QTreeWidget*>(&object))
+        for (QTreeWidgetItemIterator it(tree); *it != nullptr && i < lines.size(); ++it)
+            (*it)->setText(0, lines[i++]);
+}
+
 class WidgetObject : public NamedObject {
 public:
     explicit WidgetObject(QObject& object) : m_object(&object) {}
@@ -27,9 +56,15 @@ public:
     std::string objectName() const override { return bytes(m_object->objectName()); }
 
     std::vector<std::string> stringPropertyNames() const override {
+        std::vector<std::string> names;
         if (hasCaption())
-            return {"Caption", "Hint"};
-        return {"Hint"};
+            names.push_back("Caption");
+        names.push_back("Hint");
+        if (m_object && m_object->property(kItemsMark).toBool())
+            names.push_back("Items");
+        if (m_object && m_object->property(kNameMark).toBool())
+            names.push_back("Name");
+        return names;
     }
 
     std::string stringProperty(const std::string& name) const override {
@@ -37,6 +72,10 @@ public:
             return {};
         if (name == "Hint")
             return toForm(m_object->property("toolTip").toString());
+        if (name == "Items")
+            return toForm(itemsOf(*m_object).join(QLatin1Char('\n')));
+        if (name == "Name")
+            return toForm(m_object->property("accessibleName").toString());
         if (auto* button = qobject_cast<QAbstractButton*>(m_object))
             return toForm(button->text());
         if (auto* label = qobject_cast<QLabel*>(m_object))
@@ -54,6 +93,10 @@ public:
         const QString text = fromForm(value);
         if (name == "Hint")
             m_object->setProperty("toolTip", text);
+        else if (name == "Items")
+            setItems(*m_object, text.split(QLatin1Char('\n')));
+        else if (name == "Name")
+            m_object->setProperty("accessibleName", text);
         else if (auto* button = qobject_cast<QAbstractButton*>(m_object))
             button->setText(text);
         else if (auto* label = qobject_cast<QLabel*>(m_object))
@@ -97,6 +140,14 @@ std::vector<NamedObject*> WidgetForm::ownedObjects() {
     for (const auto& object : m_objects)
         result.push_back(object.get());
     return result;
+}
+
+void translateItems(QWidget& list) {
+    list.setProperty(kItemsMark, true);
+}
+
+void translateAccessibleName(QWidget& widget) {
+    widget.setProperty(kNameMark, true);
 }
 
 void nameUnnamedTexts(QWidget& window) {

@@ -203,6 +203,28 @@ TEST_F(ServerPropertiesTest, ClickRules) {
     EXPECT_EQ(text, "12");
 }
 
+// The refusals speak the language shown, the field named by its label in that language.
+TEST_F(ServerPropertiesTest, RefusalsSpeakTheLanguageShown) {
+    MessageTexts texts;
+    for (NamedObject* entry : texts.ownedObjects()) {
+        if (entry->objectName() == "PropertiesErrorTitle")
+            entry->setStringProperty("Text", "Achtung");
+        if (entry->objectName() == "FieldUnstorable")
+            entry->setStringProperty("Text", "\"%1\" darf kein \";\" enthalten.");
+        if (entry->objectName() == "FieldUser")
+            entry->setStringProperty("Text", "Benutzername");
+    }
+    ServerPropertiesModel model(custom("0957681", "Default"), dir.path());
+    model.messages = &texts;
+    collectErrors(model);
+    model.NameEdt = "n";
+    model.ServerEdt = "h";
+    model.UserEdt = "a;b";
+    EXPECT_FALSE(model.SpeedButton2Click());
+    EXPECT_EQ(errors,
+              (std::vector<std::string>{"Achtung|\"Benutzername\" darf kein \";\" enthalten."}));
+}
+
 TEST_F(ServerPropertiesTest, OkValidatesAndStoresTheEdits) {
     FtpServerInfo info = custom("0957681", "Default");
     info.ModifiedDate = "kept too";

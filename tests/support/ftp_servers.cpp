@@ -114,7 +114,10 @@ void VsftpdServer::start(const fs::path& root) {
                         root.string() +
                         "\n"
                         "vsftpd_log_file=" +
-                        (m_work.path() / "xfer.log").string() + "\n" + vsftpdTlsSettings());
+                        (m_work.path() / "xfer.log").string() + "\n" +
+                        (m_maxRate > 0 ? "local_max_rate=" + std::to_string(m_maxRate) + "\n"
+                                       : std::string()) +
+                        vsftpdTlsSettings());
     launch({"vsftpd", conf.string()});
 }
 

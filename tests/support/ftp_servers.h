@@ -35,6 +35,8 @@ public:
     }
 
     int port() const { return m_port; }
+    // The server's process (0 when stopped).
+    pid_t pid() const { return m_process.pid(); }
     std::string user() const { return "quaytest"; }
     std::string password() const { return "quaytest"; }
     // The server's own log (for failure messages).
@@ -66,11 +68,14 @@ class VsftpdServer : public FtpServer {
 public:
     // Listen on [::1] instead of 127.0.0.1 (before start()).
     void listenOnIpv6() { m_ipv6 = true; }
+    // At most bytesPerSecond per data connection (before start()), so a transfer lasts.
+    void limitRate(int bytesPerSecond) { m_maxRate = bytesPerSecond; }
     void start(const std::filesystem::path& root) override;
     std::string name() const override { return "vsftpd"; }
 
 private:
     std::string vsftpdTlsSettings() const;
+    int m_maxRate = 0;
 };
 
 // pure-ftpd (unpacked beside the system) with the virtual user quaytest chrooted to the root.

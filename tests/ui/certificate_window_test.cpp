@@ -227,7 +227,8 @@ private slots:
         question.certificate.sha256 = "AB:CD";
         question.certificate.reason = "certificate has expired";
         question.changed = true;
-        CertificateDialog dialog(question, nullptr);
+        test::ScriptedDialogs texts;
+        CertificateDialog dialog(texts, question, nullptr);
         QCOMPARE(dialog.windowTitle(), QStringLiteral("Unknown certificate"));
         QVERIFY(dialog.text().contains(QStringLiteral("has changed")));
         QVERIFY(dialog.text().contains(QStringLiteral("AB:CD")));

@@ -18,6 +18,7 @@
 #include "session/options_dialog.h"
 #include "session/presentation_form.h"
 #include "test_support.h"
+#include "ui/certificate_dialog.h"
 #include "ui/chmod_dialog.h"
 #include "ui/command_list_dialog.h"
 #include "ui/help_window.h"
@@ -79,9 +80,10 @@ std::map<std::string, std::string> templateOfEveryWindow(const fs::path& dir) {
     ProgressWindow progressWindow(std::make_shared<ProgressModel>());
     CommandListDialog commandListDialog(commandsModel);
     HelpWindow helpWindow;
+    CertificateDialog certificateDialog(dialogs, {}, nullptr);
     for (QWidget* window : std::initializer_list<QWidget*>{
              &optionsDialog, &propertiesDialog, &inputForm, &chmodDialog, &rewriteDialog,
-             &progressWindow, &commandListDialog, &helpWindow}) {
+             &progressWindow, &commandListDialog, &helpWindow, &certificateDialog}) {
         WidgetForm form(*window);
         exportForm(form, file);
     }
