@@ -35,8 +35,6 @@ public:
     }
 
     int port() const { return m_port; }
-    // The server's process (0 when stopped).
-    pid_t pid() const { return m_process.pid(); }
     std::string user() const { return "quaytest"; }
     std::string password() const { return "quaytest"; }
     // The server's own log (for failure messages).
