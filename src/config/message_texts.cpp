@@ -137,6 +137,22 @@ constexpr MessageDef kMessages[] = {
     {Message::StatusDownloading, "StatusDownloading", "Downloading %1 of %2"},
     {Message::StatusUploading, "StatusUploading", "Uploading %1 of %2"},
     {Message::StatusDeleting, "StatusDeleting", "Deleting %1"},
+    {Message::QueueTab, "QueueTab", "Queue"},
+    {Message::LogAndQueueName, "LogAndQueueName", "Log and transfer queue"},
+    {Message::QueueListName, "QueueListName", "Transfer queue"},
+    {Message::QueueColumnDirection, "QueueColumnDirection", "Direction"},
+    {Message::QueueColumnLocal, "QueueColumnLocal", "Local"},
+    {Message::QueueColumnRemote, "QueueColumnRemote", "Remote"},
+    {Message::QueueColumnSize, "QueueColumnSize", "Size"},
+    {Message::QueueColumnState, "QueueColumnState", "State"},
+    {Message::QueueUpload, "QueueUpload", "Upload"},
+    {Message::QueueDownload, "QueueDownload", "Download"},
+    {Message::QueueStopFile, "QueueStopFile", "Stop file"},
+    {Message::QueueStopBatch, "QueueStopBatch", "Stop batch"},
+    {Message::QueueStopAll, "QueueStopAll", "Stop all"},
+    {Message::QueueRetry, "QueueRetry", "Retry failed"},
+    {Message::ScrollLeftName, "ScrollLeftName", "Scroll left"},
+    {Message::ScrollRightName, "ScrollRightName", "Scroll right"},
 };
 
 constexpr const char* kTextProperty = "Text";

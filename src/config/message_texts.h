@@ -118,6 +118,22 @@ enum class Message {
     StatusDownloading,
     StatusUploading,
     StatusDeleting,
+    QueueTab,
+    LogAndQueueName,
+    QueueListName,
+    QueueColumnDirection,
+    QueueColumnLocal,
+    QueueColumnRemote,
+    QueueColumnSize,
+    QueueColumnState,
+    QueueUpload,
+    QueueDownload,
+    QueueStopFile,
+    QueueStopBatch,
+    QueueStopAll,
+    QueueRetry,
+    ScrollLeftName,
+    ScrollRightName,
 };
 
 // One text per Message, "%1" to "%9" standing for the arguments of text().

@@ -63,11 +63,10 @@ MainWindow::MainWindow(SessionController& controller, QWidget* parent)
     m_log = make<LogPane>("Log", splitter3, static_cast<int>(PresentationModel::kLogLineLimit));
     // The log and the transfer queue share the area below the panes as two tabs.
     auto* logTabs = make<QTabWidget>("LogTabs", splitter3);
-    logTabs->setAccessibleName(QStringLiteral("Log and transfer queue"));
-    logTabs->addTab(m_log, QStringLiteral("Log"));
+    logTabs->addTab(m_log, QString());
     m_queue = new TransferQueuePane(m_controller, logTabs);
     m_queue->setObjectName(QStringLiteral("Queue"));
-    logTabs->addTab(m_queue, QStringLiteral("Queue"));
+    logTabs->addTab(m_queue, QString());
     splitter3->addWidget(splitter1);
     splitter3->addWidget(logTabs);
     splitter3->setStretchFactor(0, 4);
@@ -120,6 +119,24 @@ void MainWindow::nameUnlabelledControls() {
         command->setAccessibleName(qtext(dialogs.text(Message::CommandLineName)));
         command->lineEdit()->setAccessibleName(command->accessibleName());
     }
+    nameLogTabs(dialogs);
+}
+
+// The log and queue tabs, and the tab bar's own scroll buttons, which Qt names in English.
+void MainWindow::nameLogTabs(const Dialogs& dialogs) {
+    auto* tabs = findChild<QTabWidget*>(QStringLiteral("LogTabs"));
+    if (tabs == nullptr)
+        return;
+    tabs->setAccessibleName(qtext(dialogs.text(Message::LogAndQueueName)));
+    tabs->setTabText(tabs->indexOf(m_log), qtext(dialogs.text(Message::LogName)));
+    tabs->setTabText(tabs->indexOf(m_queue), qtext(dialogs.text(Message::QueueTab)));
+    const std::pair<const char*, Message> scrollButtons[] = {
+        {"ScrollLeftButton", Message::ScrollLeftName},
+        {"ScrollRightButton", Message::ScrollRightName}};
+    for (const auto& [name, message] : scrollButtons)
+        if (auto* button = tabs->findChild<QWidget*>(QString::fromLatin1(name)))
+            button->setAccessibleName(qtext(dialogs.text(message)));
+    m_queue->showTexts(dialogs);
 }
 
 MainWindow::~MainWindow() {

@@ -14,6 +14,7 @@
 namespace quay {
 
 class ComboModel;
+class Dialogs;
 class HelpWindow;
 class PaneView;
 class SessionController;
@@ -88,6 +89,7 @@ private:
     // The accessible names of the log, the path box and the command line, in the language
     // shown.
     void nameUnlabelledControls();
+    void nameLogTabs(const Dialogs& dialogs);
     void applyControl(const std::string& name);
     void applyScreenCursor();
 

@@ -24,29 +24,25 @@ TransferQueuePane::TransferQueuePane(SessionController& controller, QWidget* par
       m_list(new QTreeWidget(this)),
       m_totals(new QLabel(this)) {
     m_list->setObjectName(QStringLiteral("QueueList"));
-    m_list->setAccessibleName(QStringLiteral("Transfer queue"));
     m_list->setRootIsDecorated(false);
     m_list->setUniformRowHeights(true);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setColumnCount(ColumnCount);
-    m_list->setHeaderLabels({QStringLiteral("Direction"), QStringLiteral("Local"),
-                             QStringLiteral("Remote"), QStringLiteral("Size"),
-                             QStringLiteral("State")});
     m_totals->setObjectName(QStringLiteral("QueueTotals"));
     auto* buttons = new QHBoxLayout;
-    const auto addButton = [&](const char* name, const char* caption, auto action) {
-        auto* button = new QPushButton(QString::fromUtf8(caption), this);
+    const auto addButton = [&](const char* name, auto action) {
+        auto* button = new QPushButton(this);
         button->setObjectName(QString::fromLatin1(name));
         connect(button, &QPushButton::clicked, this, action);
         buttons->addWidget(button);
     };
-    addButton("QueueStopFile", "Stop file", [this] { stopSelected(); });
-    addButton("QueueStopBatch", "Stop batch", [this] { stopSelectedBatches(); });
-    addButton("QueueStopAll", "Stop all", [this] {
+    addButton("QueueStopFile", [this] { stopSelected(); });
+    addButton("QueueStopBatch", [this] { stopSelectedBatches(); });
+    addButton("QueueStopAll", [this] {
         if (TransferPool* queue = pool())
             queue->stopAll();
     });
-    addButton("QueueRetry", "Retry failed", [this] {
+    addButton("QueueRetry", [this] {
         if (TransferPool* queue = pool())
             queue->retryFailed();
     });
@@ -59,6 +55,24 @@ TransferQueuePane::TransferQueuePane(SessionController& controller, QWidget* par
     m_totalsTimer.setSingleShot(true);
     m_totalsTimer.setInterval(kTotalsInterval);
     connect(&m_totalsTimer, &QTimer::timeout, this, [this] { showTotals(); });
+    showTexts(controller.dialogs());
+}
+
+void TransferQueuePane::showTexts(const Dialogs& dialogs) {
+    const auto text = [&](Message message) { return qtext(dialogs.text(message)); };
+    m_list->setAccessibleName(text(Message::QueueListName));
+    m_list->setHeaderLabels({text(Message::QueueColumnDirection), text(Message::QueueColumnLocal),
+                             text(Message::QueueColumnRemote), text(Message::QueueColumnSize),
+                             text(Message::QueueColumnState)});
+    const std::pair<const char*, Message> captions[] = {{"QueueStopFile", Message::QueueStopFile},
+                                                        {"QueueStopBatch", Message::QueueStopBatch},
+                                                        {"QueueStopAll", Message::QueueStopAll},
+                                                        {"QueueRetry", Message::QueueRetry}};
+    for (const auto& [name, message] : captions)
+        if (auto* button = findChild<QPushButton*>(QString::fromLatin1(name)))
+            button->setText(text(message));
+    m_uploadText = text(Message::QueueUpload);
+    m_downloadText = text(Message::QueueDownload);
 }
 
 TransferPool* TransferQueuePane::pool() const {
@@ -77,8 +91,7 @@ void TransferQueuePane::jobChanged(std::size_t index) {
             queue->jobs()[static_cast<std::size_t>(m_list->topLevelItemCount())];
         auto* row = new QTreeWidgetItem;
         row->setData(Direction, Qt::UserRole, added.id);
-        row->setText(Direction,
-                     added.upload ? QStringLiteral("Upload") : QStringLiteral("Download"));
+        row->setText(Direction, added.upload ? m_uploadText : m_downloadText);
         row->setText(Local, qtext(added.local));
         row->setText(Remote, qtext(added.remote));
         row->setText(Size, QString::number(added.size));

@@ -7,6 +7,7 @@
 
 namespace quay {
 
+class Dialogs;
 class SessionController;
 class TransferPool;
 
@@ -25,6 +26,8 @@ public:
 
     // The file at index of the pool's jobs() was added or changed.
     void jobChanged(std::size_t index);
+    // Headings, captions and names in the language the dialogs speak.
+    void showTexts(const Dialogs& dialogs);
 
 private:
     TransferPool* pool() const;
@@ -38,6 +41,8 @@ private:
     QTreeWidget* m_list;
     QLabel* m_totals;
     QTimer m_totalsTimer;
+    QString m_uploadText;
+    QString m_downloadText;
 };
 
 }  // namespace quay
