@@ -49,6 +49,12 @@ int TransferPool::add(TransferJob job) {
     return m_jobs.back().id;
 }
 
+int TransferPool::liveConnections() const {
+    return static_cast<int>(std::count_if(m_workers.begin(), m_workers.end(), [](const auto& w) {
+        return !w->lost() && (w->idle() || w->jobId() != 0);
+    }));
+}
+
 bool TransferPool::idle() const {
     return m_waiting.empty() && running() == 0 && m_walking.empty();
 }

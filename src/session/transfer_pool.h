@@ -74,6 +74,8 @@ public:
         std::int64_t bytesDone = 0;
     };
     Totals totals(int batch) const;
+    // Connections logged in now.
+    int liveConnections() const;
 
 private:
     void schedule();
