@@ -153,6 +153,11 @@ constexpr MessageDef kMessages[] = {
     {Message::QueueRetry, "QueueRetry", "Retry failed"},
     {Message::ScrollLeftName, "ScrollLeftName", "Scroll left"},
     {Message::ScrollRightName, "ScrollRightName", "Scroll right"},
+    {Message::QueueWaiting, "QueueWaiting", "waiting"},
+    {Message::QueueRunning, "QueueRunning", "running %1"},
+    {Message::QueueDone, "QueueDone", "done"},
+    {Message::QueueFailed, "QueueFailed", "failed: %1"},
+    {Message::QueueTotals, "QueueTotals", "%1 of %2 files done, %3 failed; %4 of %5 bytes"},
 };
 
 constexpr const char* kTextProperty = "Text";

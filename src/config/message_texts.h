@@ -134,6 +134,11 @@ enum class Message {
     QueueRetry,
     ScrollLeftName,
     ScrollRightName,
+    QueueWaiting,
+    QueueRunning,
+    QueueDone,
+    QueueFailed,
+    QueueTotals,
 };
 
 // One text per Message, "%1" to "%9" standing for the arguments of text().

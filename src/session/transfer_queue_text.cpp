@@ -4,41 +4,32 @@
 
 namespace quay {
 
-std::string jobStateText(const TransferJob& job) {
+std::string jobStateText(const TransferJob& job, const Dialogs& dialogs) {
     switch (job.state) {
         case TransferJob::State::Waiting:
-            return "waiting";
+            return dialogs.text(Message::QueueWaiting);
         case TransferJob::State::Running: {
-            // Appended piece by piece: GCC 12 takes " " + std::to_string(n) for an overlapping
-            // copy.
-            std::string text = "running ";
+            std::string progress;
             if (job.size > 0) {
-                text += std::to_string(job.done * 100 / job.size);
-                text += "% ";
+                progress += std::to_string(job.done * 100 / job.size);
+                progress += "% ";
             }
-            text += ProgressModel::formatRate(static_cast<std::int64_t>(job.rate));
-            return text;
+            progress += ProgressModel::formatRate(static_cast<std::int64_t>(job.rate));
+            return dialogs.text(Message::QueueRunning, {progress});
         }
         case TransferJob::State::Done:
-            return "done";
+            return dialogs.text(Message::QueueDone);
         case TransferJob::State::Failed:
-            return "failed: " + job.reason;
+            return dialogs.text(Message::QueueFailed, {job.reason});
     }
     return {};
 }
 
-std::string totalsText(const TransferPool::Totals& totals) {
-    std::string text = std::to_string(totals.filesDone);
-    text += " of ";
-    text += std::to_string(totals.files);
-    text += " files done, ";
-    text += std::to_string(totals.filesFailed);
-    text += " failed; ";
-    text += std::to_string(totals.bytesDone);
-    text += " of ";
-    text += std::to_string(totals.bytes);
-    text += " bytes";
-    return text;
+std::string totalsText(const TransferPool::Totals& totals, const Dialogs& dialogs) {
+    return dialogs.text(Message::QueueTotals,
+                        {std::to_string(totals.filesDone), std::to_string(totals.files),
+                         std::to_string(totals.filesFailed), std::to_string(totals.bytesDone),
+                         std::to_string(totals.bytes)});
 }
 
 }  // namespace quay

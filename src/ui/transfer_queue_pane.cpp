@@ -98,14 +98,14 @@ void TransferQueuePane::jobChanged(std::size_t index) {
         m_list->addTopLevelItem(row);
     }
     m_list->topLevelItem(static_cast<int>(index))
-        ->setText(State, qtext(jobStateText(queue->jobs()[index])));
+        ->setText(State, qtext(jobStateText(queue->jobs()[index], m_controller.dialogs())));
     if (!m_totalsTimer.isActive())
         m_totalsTimer.start();
 }
 
 void TransferQueuePane::showTotals() {
     if (TransferPool* queue = pool())
-        m_totals->setText(qtext(totalsText(queue->totals(0))));
+        m_totals->setText(qtext(totalsText(queue->totals(0), m_controller.dialogs())));
 }
 
 std::vector<int> TransferQueuePane::selectedJobs() const {
