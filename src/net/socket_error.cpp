@@ -63,6 +63,24 @@ std::string socketErrorText(int code) {
         {11004, "No Data"},
         {12101, "TLS handshake failed"},
         {12102, "TLS failure"},
+        // A failed SOCKS negotiation (the codes of socks_layer.h), as a data connection
+        // reports it: the proxy's answer, not a socket library's number.
+        {20001, "SOCKS: unexpected data from the SOCKS server"},
+        {20002, "SOCKS: version error"},
+        {20003, "SOCKS: authentication method not acceptable"},
+        {20004, "SOCKS: general SOCKS server failure"},
+        {20005, "SOCKS: connection not allowed by ruleset"},
+        {20006, "SOCKS: network unreachable"},
+        {20007, "SOCKS: host unreachable"},
+        {20008, "SOCKS: connection refused"},
+        {20009, "SOCKS: time to live expired"},
+        {20010, "SOCKS: command not supported"},
+        {20011, "SOCKS: address type not supported"},
+        {20012, "SOCKS: unassigned error"},
+        {20013, "SOCKS: internal error"},
+        {20015, "SOCKS: authentication failed"},
+        {20016, "SOCKS: request rejected or failed"},
+        {20017, "SOCKS: the destination's name could not be resolved"},
     };
     auto it = texts.find(code);
     if (it != texts.end())

@@ -6,6 +6,7 @@
 #include "net/buffer.h"
 #include "net/resolve.h"
 #include "net/socket_error.h"
+#include "net/socks_layer.h"
 #include "net_test_util.h"
 
 namespace quay {
@@ -95,6 +96,8 @@ TEST(SocketErrorText, KnownAndUnknownCodes) {
     EXPECT_EQ(socketErrorText(10061), "Connection refused");
     EXPECT_EQ(socketErrorText(11004), "No Data");
     EXPECT_EQ(socketErrorText(12345), "Not a WinSock error");
+    // A data connection the SOCKS server refused says so (not "Not a WinSock error").
+    EXPECT_EQ(socketErrorText(sockserr::ConnectionRefused), "SOCKS: connection refused");
     // An errno value without a code of its own still reads as the system's words.
     EXPECT_EQ(socketErrorText(mapErrno(EROFS)), std::string(std::strerror(EROFS)));
     EXPECT_EQ(mapErrno(ECONNREFUSED), 10061);
