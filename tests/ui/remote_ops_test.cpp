@@ -30,6 +30,7 @@
 #include "ui/options_dialog_view.h"
 #include "ui/pane_view.h"
 #include "ui/widget_dialogs.h"
+#include "when_modal.h"
 
 namespace quay {
 
@@ -435,11 +436,8 @@ private slots:
         QVERIFY(remoteShows(name));
 
         auto answerPrompt = [](const QString& typed) {
-            QTimer::singleShot(0, [typed] {
-                QTRY_VERIFY(QApplication::activeModalWidget() != nullptr &&
-                            QApplication::activeModalWidget()->objectName() ==
-                                QLatin1String("InputForm"));
-                auto* input = QApplication::activeModalWidget()->findChild<QLineEdit*>("Input");
+            test::whenModal("InputForm", [typed](QWidget* form) {
+                auto* input = form->findChild<QLineEdit*>("Input");
                 QTest::keyClick(input, Qt::Key_Home);
                 QTest::keyClicks(input, typed);
                 QTest::keyClick(input, Qt::Key_Return);
@@ -795,9 +793,7 @@ private slots:
         trigger("Disconnect1");  // Preferences waits for the server list
         QTRY_VERIFY_WITH_TIMEOUT(controller().state().serverListMode && idle(), kWaitMs);
         QCOMPARE(window().windowTitle(), QStringLiteral("Quayside Pro"));
-        QTimer::singleShot(0, [] {
-            QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-            QWidget* dialog = QApplication::activeModalWidget();
+        test::whenModal([](QWidget* dialog) {
             auto* ask = dialog->findChild<QCheckBox*>("cbAskDelete");
             QVERIFY(ask != nullptr && ask->isChecked());
             ask->setChecked(false);
