@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <vector>
 
 namespace quay::bench {
 
@@ -25,6 +26,12 @@ inline double seconds(const std::function<void()>& action) {
     const auto start = std::chrono::steady_clock::now();
     action();
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The middle of the values (the mean of the two middle ones when their count is even).
+inline double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return (values[(values.size() - 1) / 2] + values[values.size() / 2]) / 2;
 }
 
 // One line: our time, the peer's time in the same run, and their ratio.

@@ -19,4 +19,11 @@ int runWindowBench(int argc, char** argv, const char* name, Run run) {
     }
 }
 
+// Qt draws offscreen unless the caller chose a platform in QT_QPA_PLATFORM; call it before
+// the QApplication is made.
+inline void drawOffscreenUnlessChosen() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+}
+
 }  // namespace quay::bench

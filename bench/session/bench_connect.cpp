@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "../bench_timing.h"
 #include "ftp_servers.h"
 #include "session/dialogs.h"
 #include "session/session_controller.h"
@@ -40,11 +41,6 @@ public:
         return false;
     }
 };
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Runs Qt until done() holds; the time in milliseconds from start. It sleeps while nothing
 // happens: a spinning wait would take the processor from the server on a small machine.
@@ -161,11 +157,13 @@ int runBench(int argc, char** argv) {
     std::printf(
         "double-click to listing shown: quayside %.1f ms, lftp 'cls' %.1f ms (medians of "
         "%d); quayside at %.2fx lftp's speed\n",
-        median(program), median(peer), runs, median(peer) / median(program));
+        bench::median(program), bench::median(peer), runs,
+        bench::median(peer) / bench::median(program));
     std::printf(
         "%d-entry directory opened into the pane: quayside %.0f ms, lftp 'cls -l' %.0f ms "
         "(lftp's time includes its log-in; medians of 3); quayside at %.2fx lftp's speed\n",
-        entries, median(bigProgram), median(bigPeer), median(bigPeer) / median(bigProgram));
+        entries, bench::median(bigProgram), bench::median(bigPeer),
+        bench::median(bigPeer) / bench::median(bigProgram));
     return 0;
 }
 

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "../bench_timing.h"
+#include "../window_bench_main.h"
 #include "base/poll_loop.h"
 #include "ftp/ftp_client.h"
 #include "ftp_servers.h"
@@ -319,16 +321,11 @@ std::string loadAverage() {
     return load.substr(0, load.find(' ', load.find(' ', load.find(' ') + 1) + 1));
 }
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return (values[(values.size() - 1) / 2] + values[values.size() / 2]) / 2;
-}
-
 // The ratios window/engine of throughput over the rounds: lowest, highest, median.
 void printRatios(const char* what, std::vector<double> ratios) {
     std::sort(ratios.begin(), ratios.end());
     std::printf("  %s: window/engine %.2fx to %.2fx, median %.2fx\n", what, ratios.front(),
-                ratios.back(), median(ratios));
+                ratios.back(), bench::median(ratios));
 }
 
 // One big file through the window (progress window showing) and by the engine alone, in
@@ -394,7 +391,8 @@ void bigFile(Window& window, const test::FtpServer& server, const fs::path& engi
     std::printf(
         "  medians: first byte window %.1f ms, engine %.1f ms; after the last byte, window "
         "closed and local pane refilled %.1f ms, idle %.1f ms\n",
-        median(windowStarts), median(engineStarts), median(closings), median(idles));
+        bench::median(windowStarts), bench::median(engineStarts), bench::median(closings),
+        bench::median(idles));
 }
 
 // Arguments: files of the tree (0: no tree), MiB of the big file, rounds of the big file.
@@ -426,11 +424,5 @@ int runBench(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    try {
-        return runBench(argc, argv);
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "bench_transfer_window: %s\n", e.what());
-        return 1;
-    }
+    return quay::bench::runWindowBench(argc, argv, "bench_transfer_window", runBench);
 }

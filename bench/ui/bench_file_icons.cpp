@@ -5,10 +5,11 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMimeDatabase>
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
+#include "../bench_timing.h"
+#include "../window_bench_main.h"
 #include "ui/file_icons.h"
 #include "ui/theme_icons.h"
 
@@ -48,27 +49,25 @@ double perRowMs(const QStringList& names) {
     return static_cast<double>(clock.nsecsElapsed()) / 1e6;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+// Both ways, kRounds rounds each, and the medians with their ratio.
+int runBench(int, char**) {
     const QStringList names = makeNames();
     std::vector<double> ours, peer;
     for (int i = 0; i < kRounds; ++i) {
         ours.push_back(keptMs(names));
         peer.push_back(perRowMs(names));
     }
-    const double a = median(ours), b = median(peer);
+    const double a = quay::bench::median(ours), b = quay::bench::median(peer);
     std::printf("file icons, kept lookups  %8.1f ms for %d rows (median of %d)\n", a, kRows,
                 kRounds);
     std::printf("per-row MIME+theme (peer) %8.1f ms\n", b);
     std::printf("ratio kept/peer: %.2f\n", a / b);
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    quay::bench::drawOffscreenUnlessChosen();
+    return quay::bench::runWindowBench(argc, argv, "bench_ui_file_icons", runBench);
 }

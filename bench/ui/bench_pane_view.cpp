@@ -4,10 +4,11 @@
 #include <QElapsedTimer>
 #include <QStandardItemModel>
 #include <QTreeView>
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
+#include "../bench_timing.h"
+#include "../window_bench_main.h"
 #include "ui/pane_view.h"
 
 namespace {
@@ -65,27 +66,25 @@ double standardModelMs(const std::vector<quay::PaneItem>& rows) {
     return static_cast<double>(clock.nsecsElapsed()) / 1e6;
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-}  // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+// Both ways, kRounds rounds each, and the medians with their ratio.
+int runBench(int, char**) {
     const std::vector<quay::PaneItem> rows = makeRows();
     std::vector<double> ours, peer;
     for (int i = 0; i < kRounds; ++i) {
         ours.push_back(paneModelMs(rows));
         peer.push_back(standardModelMs(rows));
     }
-    const double a = median(ours), b = median(peer);
+    const double a = quay::bench::median(ours), b = quay::bench::median(peer);
     std::printf("pane model + adapter      %8.1f ms for %d rows (median of %d)\n", a, kRows,
                 kRounds);
     std::printf("QStandardItemModel (peer) %8.1f ms\n", b);
     std::printf("ratio pane/peer: %.2f\n", a / b);
     return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    quay::bench::drawOffscreenUnlessChosen();
+    return quay::bench::runWindowBench(argc, argv, "bench_ui_pane_view", runBench);
 }

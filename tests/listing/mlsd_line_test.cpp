@@ -1,38 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <time.h>
-
-#include <cstdlib>
-#include <optional>
 #include <string>
 #include <vector>
 
+#include "central_european_time.h"
 #include "listing/mlsd_line.h"
 #include "listing/remote_date.h"
 
 namespace quay {
 namespace {
 
-// The lines are read in Central European time (UTC+1, UTC+2 in summer), written as a POSIX
-// rule so that no time zone database is needed; the zone of the process comes back after.
+// The lines are read in Central European time.
 class MlsdLine : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (const char* zone = std::getenv("TZ"))
-            m_savedZone = zone;
-        setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
-        tzset();
-    }
-    void TearDown() override {
-        if (m_savedZone)
-            setenv("TZ", m_savedZone->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-
 private:
-    std::optional<std::string> m_savedZone;
+    test::CentralEuropeanTime m_zone;
 };
 
 struct Row {

@@ -27,23 +27,17 @@ protected:
     std::vector<int> done;
 };
 
-TEST_F(DnsLookup, DottedAddressCompletesBeforeReturning) {
-    socket.dnsLookup("10.1.2.3");
-    EXPECT_EQ(done, std::vector<int>{0});
-    EXPECT_EQ(socket.dnsResult(), "10.1.2.3");
-    EXPECT_TRUE(socket.dnsResultList().empty());
-}
-
-// An IPv6 literal is an address too: bare or in brackets, its zone kept.
-TEST_F(DnsLookup, Ipv6LiteralCompletesBeforeReturning) {
+// A dotted address and an IPv6 literal (bare or in brackets, its zone kept) are addresses
+// already: the lookup completes before it returns.
+TEST_F(DnsLookup, AddressesCompleteBeforeReturning) {
     for (const auto& [text, result] :
-         {std::pair{"::1", "::1"}, std::pair{" [::1] ", "::1"},
+         {std::pair{"10.1.2.3", "10.1.2.3"}, std::pair{"::1", "::1"}, std::pair{" [::1] ", "::1"},
           std::pair{"[fe80::1%lo]", "fe80::1%lo"}, std::pair{"0:0::0:1", "::1"}}) {
         done.clear();
         socket.dnsLookup(text);
         EXPECT_EQ(done, std::vector<int>{0}) << text;
         EXPECT_EQ(socket.dnsResult(), result) << text;
-        EXPECT_TRUE(socket.dnsResultList().empty());
+        EXPECT_TRUE(socket.dnsResultList().empty()) << text;
     }
 }
 

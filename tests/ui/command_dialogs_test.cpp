@@ -11,19 +11,13 @@
 #include "config/language_menu.h"
 #include "test_support.h"
 #include "ui/widget_dialogs.h"
+#include "when_modal.h"
 
 namespace quay {
 
 namespace {
 
-// Runs action on the modal dialog named name once it is the active one.
-void whenModal(const char* name, std::function<void(QWidget*)> action) {
-    QTimer::singleShot(0, [name, action] {
-        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr &&
-                    QApplication::activeModalWidget()->objectName() == QLatin1String(name));
-        action(QApplication::activeModalWidget());
-    });
-}
+using test::whenModal;
 
 template <typename W = QPushButton>
 W* child(QWidget* dialog, const char* name) {

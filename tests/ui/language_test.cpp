@@ -30,6 +30,7 @@
 #include "ui/rewrite_dialog.h"
 #include "ui/server_properties_dialog.h"
 #include "ui/widget_form.h"
+#include "when_modal.h"
 
 namespace quay {
 
@@ -112,9 +113,7 @@ QStringList headings(QWidget& window, const char* list) {
 // Puts the title and message text of the next modal window into texts, then closes the
 // window without an answer.
 void readNextModal(QStringList& texts) {
-    QTimer::singleShot(0, [&texts] {
-        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-        QWidget* modal = QApplication::activeModalWidget();
+    test::whenModal([&texts](QWidget* modal) {
         texts << modal->windowTitle();
         if (auto* box = qobject_cast<QMessageBox*>(modal))
             texts << box->text();

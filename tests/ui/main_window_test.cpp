@@ -28,6 +28,7 @@
 #include <sstream>
 
 #include "base/poll_loop.h"
+#include "pane_rows.h"
 #include "program_run.h"
 #include "scripted_dialogs.h"
 #include "session/main_window_controls.h"
@@ -41,10 +42,13 @@
 #include "ui/qt_event_loop.h"
 #include "ui/start_instance.h"
 #include "ui/widget_dialogs.h"
+#include "when_modal.h"
 
 namespace quay {
 
 namespace {
+
+using test::whenModal;
 
 // One control as the window must carry it: objectName, caption, hint, tag.
 struct Expected {
@@ -122,21 +126,6 @@ QPoint rowCenter(PaneView& pane, int row) {
 
 QWidget* viewport(PaneView& pane) {
     return static_cast<QAbstractItemView*>(pane.currentWidget())->viewport();
-}
-
-std::vector<std::string> captions(const PaneModel& pane) {
-    std::vector<std::string> result;
-    for (const PaneItem& item : pane.items())
-        result.push_back(item.caption);
-    return result;
-}
-
-// Runs action on the next modal dialog once it is shown.
-void whenModal(std::function<void(QWidget*)> action) {
-    QTimer::singleShot(0, [action] {
-        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-        action(QApplication::activeModalWidget());
-    });
 }
 
 QString captionOf(QObject* object) {
@@ -429,7 +418,8 @@ private slots:
     void serverListIsSortedAndPropertiesFollowTheClickedRow() {
         QVERIFY(startShownWith("Name=zeta;\r\nDIR=Beta\r\nName=alpha;\r\nDIR=Alpha\r\n"));
         PaneModel& pane = m_program->controller.model().ftpView();
-        QCOMPARE(captions(pane), (std::vector<std::string>{"Alpha", "Beta", "alpha", "zeta"}));
+        QCOMPARE(test::captionsOf(pane),
+                 (std::vector<std::string>{"Alpha", "Beta", "alpha", "zeta"}));
 
         auto* remote = window().findChild<PaneView*>("FTPView");
         const char* const entries[] = {"sbProperties", "ServerProperties1", "ServerProperties2"};
@@ -442,7 +432,7 @@ private slots:
         // A new folder arrives selected and sorted among the folders.
         m_program->dialogs.promptAnswers = {std::string("Gamma")};
         QTest::mouseClick(window().findChild<QToolButton*>("sbMkd2"), Qt::LeftButton);
-        QCOMPARE(captions(pane),
+        QCOMPARE(test::captionsOf(pane),
                  (std::vector<std::string>{"Alpha", "Beta", "Gamma", "alpha", "zeta"}));
         QCOMPARE(pane.firstSelected(), 2L);
         for (const char* name : entries)
@@ -464,7 +454,7 @@ private slots:
         const QPoint below(rowCenter(*remote, 0).x(), empty->height() - 5);
         QTest::mouseDClick(empty, Qt::LeftButton, {}, below);
         QCOMPARE(m_program->dialogs.propertiesShown, 1);
-        QCOMPARE(captions(pane), (std::vector<std::string>{"alpha", "beta"}));
+        QCOMPARE(test::captionsOf(pane), (std::vector<std::string>{"alpha", "beta"}));
         QCOMPARE(pane.selectedIndexes(), std::vector<std::size_t>{1});
         QVERIFY(test::readFile(m_dir->path() / "ftplist.TXT").find("beta") != std::string::npos);
 

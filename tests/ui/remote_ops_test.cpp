@@ -30,6 +30,7 @@
 #include "ui/options_dialog_view.h"
 #include "ui/pane_view.h"
 #include "ui/widget_dialogs.h"
+#include "when_modal.h"
 
 namespace quay {
 
@@ -377,30 +378,9 @@ private slots:
     void renamesAndChangesCaseOnPureFtpd() { renamesAndChangesCase(test::FtpServerKind::PureFtpd); }
 
     // A new name that the pane lists for another entry is refused before anything is sent:
-    // the server would replace that entry. The next command works.
+    // the server would replace that entry. With the English language file the prompt and the
+    // refusal read in English. The next command works.
     void renameOntoAnotherEntryIsRefused() {
-        test::writeFile(m_root->path() / "marker", "m");
-        test::writeFile(m_root->path() / "keep.txt", "keep");
-        connectTo(test::FtpServerKind::Vsftpd);
-
-        clickRows("FTPView", {"marker"});
-        dialogs().promptAnswers.push_back(std::string("keep.txt"));
-        click("sbRen2");
-        QTRY_VERIFY_WITH_TIMEOUT(idle() && !controller().runner().busy(), kWaitMs);
-        QCOMPARE(logCount("> RNFR"), 0);
-        QCOMPARE(logCount("! Not renamed: \"marker\" to \"keep.txt\""), 1);
-        QCOMPARE(static_cast<int>(dialogs().messages.size()), 1);
-        QCOMPARE(QString::fromStdString(test::readFile(m_root->path() / "keep.txt")),
-                 QStringLiteral("keep"));
-        QVERIFY(fs::exists(m_root->path() / "marker"));
-
-        dialogs().promptAnswers.push_back(std::string("fresh"));
-        click("sbMkd2");
-        QTRY_VERIFY_WITH_TIMEOUT(remoteShows("fresh") && idle(), kWaitMs);
-    }
-
-    // With the English language file the rename prompt and its refusal read in English.
-    void renameAsksInTheChosenLanguage() {
         test::writeFile(m_root->path() / "marker", "m");
         test::writeFile(m_root->path() / "keep.txt", "keep");
         addShippedLanguageFiles(QUAY_SHIPPED_LANGUAGE_DIR, m_data->path());
@@ -413,6 +393,8 @@ private slots:
         dialogs().promptAnswers.push_back(std::string("keep.txt"));
         click("sbRen2");
         QTRY_VERIFY_WITH_TIMEOUT(idle() && !controller().runner().busy(), kWaitMs);
+        QCOMPARE(logCount("> RNFR"), 0);
+        QCOMPARE(logCount("! Not renamed: \"marker\" to \"keep.txt\""), 1);
         const test::ScriptedDialogs::Prompt& asked = dialogs().prompts.back();
         QCOMPARE(QString::fromStdString(asked.caption), QStringLiteral("Rename File"));
         QCOMPARE(QString::fromStdString(asked.prompt), QStringLiteral("New name of the file:"));
@@ -421,7 +403,13 @@ private slots:
                  QStringLiteral("Attention"));
         QCOMPARE(QString::fromStdString(dialogs().messages[0].text),
                  QStringLiteral("\"keep.txt\" already exists: not renamed."));
+        QCOMPARE(QString::fromStdString(test::readFile(m_root->path() / "keep.txt")),
+                 QStringLiteral("keep"));
         QVERIFY(fs::exists(m_root->path() / "marker"));
+
+        dialogs().promptAnswers.push_back(std::string("fresh"));
+        click("sbMkd2");
+        QTRY_VERIFY_WITH_TIMEOUT(remoteShows("fresh") && idle(), kWaitMs);
     }
 
     // A name that is not valid UTF-8, renamed through the real prompt: left unchanged it comes
@@ -435,11 +423,8 @@ private slots:
         QVERIFY(remoteShows(name));
 
         auto answerPrompt = [](const QString& typed) {
-            QTimer::singleShot(0, [typed] {
-                QTRY_VERIFY(QApplication::activeModalWidget() != nullptr &&
-                            QApplication::activeModalWidget()->objectName() ==
-                                QLatin1String("InputForm"));
-                auto* input = QApplication::activeModalWidget()->findChild<QLineEdit*>("Input");
+            test::whenModal("InputForm", [typed](QWidget* form) {
+                auto* input = form->findChild<QLineEdit*>("Input");
                 QTest::keyClick(input, Qt::Key_Home);
                 QTest::keyClicks(input, typed);
                 QTest::keyClick(input, Qt::Key_Return);
@@ -795,9 +780,7 @@ private slots:
         trigger("Disconnect1");  // Preferences waits for the server list
         QTRY_VERIFY_WITH_TIMEOUT(controller().state().serverListMode && idle(), kWaitMs);
         QCOMPARE(window().windowTitle(), QStringLiteral("Quayside Pro"));
-        QTimer::singleShot(0, [] {
-            QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-            QWidget* dialog = QApplication::activeModalWidget();
+        test::whenModal([](QWidget* dialog) {
             auto* ask = dialog->findChild<QCheckBox*>("cbAskDelete");
             QVERIFY(ask != nullptr && ask->isChecked());
             ask->setChecked(false);

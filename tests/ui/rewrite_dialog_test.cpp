@@ -9,21 +9,15 @@
 
 #include "ui/rewrite_dialog.h"
 #include "ui/widget_dialogs.h"
+#include "when_modal.h"
 
 namespace quay {
 
 namespace {
 
-using Overwrite = Dialogs::Overwrite;
+using test::whenModal;
 
-// Runs action on the modal dialog named name once it is the active one.
-void whenModal(const char* name, std::function<void(QWidget*)> action) {
-    QTimer::singleShot(0, [name, action] {
-        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr &&
-                    QApplication::activeModalWidget()->objectName() == QLatin1String(name));
-        action(QApplication::activeModalWidget());
-    });
-}
+using Overwrite = Dialogs::Overwrite;
 
 void click(QWidget* dialog, const char* button) {
     auto* b = dialog->findChild<QPushButton*>(button);

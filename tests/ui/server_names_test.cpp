@@ -8,10 +8,10 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QTest>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 
+#include "central_european_time.h"
 #include "ftp_servers.h"
 #include "listing/remote_pane.h"
 #include "scripted_ftp_server.h"
@@ -41,7 +41,7 @@ class ServerNamesTest : public QObject {
 
     std::unique_ptr<test::FtpServer> m_server;
     std::unique_ptr<test::TransferProgram> m_run;
-    std::optional<std::string> m_savedZone;
+    std::unique_ptr<test::CentralEuropeanTime> m_zone;
 
     test::TransferProgram& run() { return *m_run; }
     fs::path root() { return m_run->root(); }
@@ -91,19 +91,8 @@ class ServerNamesTest : public QObject {
 
 private slots:
     // The pane's times are local: the test reads them in Central European time.
-    void initTestCase() {
-        if (const char* zone = std::getenv("TZ"))
-            m_savedZone = zone;
-        setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
-        tzset();
-    }
-    void cleanupTestCase() {
-        if (m_savedZone)
-            setenv("TZ", m_savedZone->c_str(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
+    void initTestCase() { m_zone = std::make_unique<test::CentralEuropeanTime>(); }
+    void cleanupTestCase() { m_zone.reset(); }
     void cleanup() {
         m_run.reset();
         m_server.reset();

@@ -26,10 +26,13 @@
 #include "ui/qt_event_loop.h"
 #include "ui/server_properties_dialog.h"
 #include "ui/widget_dialogs.h"
+#include "when_modal.h"
 
 namespace quay {
 
 namespace {
+
+using test::whenModal;
 
 // A pipe closed with the object.
 struct Pipe {
@@ -45,14 +48,6 @@ struct Pipe {
     }
     int fds[2] = {-1, -1};
 };
-
-// Runs action on the next modal dialog once it is shown.
-void whenModal(std::function<void(QWidget*)> action) {
-    QTimer::singleShot(0, [action] {
-        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-        action(QApplication::activeModalWidget());
-    });
-}
 
 }  // namespace
 
