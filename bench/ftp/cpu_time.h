@@ -9,8 +9,9 @@
 
 namespace quay::bench {
 
-// CPU seconds (user and system) of this process and of its children that have been waited for
-// (curl and lftp run by system()).
+// CPU seconds (user and system) of this process (the engine, and a ProcessTreeCpu's reading of
+// /proc, a few milliseconds a second) and of its children that have been waited for (curl and
+// lftp run by system()).
 double ownCpuSeconds();
 double waitedChildrenCpuSeconds();
 
