@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "base/poll_loop.h"
+#include "cpu_time.h"
 #include "ftp/ftp_client.h"
 #include "ftp_servers.h"
 #include "test_support.h"
@@ -114,10 +115,15 @@ struct Contender {
     std::function<bool()> run;
 };
 
+double clientCpuSeconds() {
+    return quay::bench::ownCpuSeconds() + quay::bench::waitedChildrenCpuSeconds();
+}
+
 // Every contender runs once a round, the order turning by one each round (so none always runs
 // first or after the same one), each run after a sync; every run is printed with the load
-// average before it, and the fastest run of each counts.
-void race(const char* direction, std::int64_t bytes, int rounds,
+// average before it and the CPU seconds the client and the server spent on it, and the
+// fastest run of each counts.
+void race(const char* direction, std::int64_t bytes, int rounds, pid_t server,
           const std::vector<Contender>& contenders) {
     auto rate = [&](double s) { return static_cast<double>(bytes) / s / 1e6; };
     std::vector<double> best(contenders.size(), 1e9);
@@ -128,10 +134,18 @@ void race(const char* direction, std::int64_t bytes, int rounds,
             // write-back of the one before it.
             ::sync();
             const std::string load = loadAverage();
+            const double clientBefore = clientCpuSeconds();
+            quay::bench::ProcessTreeCpu serverCpu(server);
             const double s = seconds(contenders[i].run);
+            const double serverSeconds = serverCpu.stop();
+            const double clientSeconds = clientCpuSeconds() - clientBefore;
             best[i] = std::min(best[i], s);
-            std::printf("%s round %d: %-6s %4.0f MB/s (load %s)\n", direction, round + 1,
-                        contenders[i].name, rate(s), load.c_str());
+            std::printf(
+                "%s round %d: %-6s %4.0f MB/s, CPU client %4.1f s, server %4.1f s (load "
+                "%s)\n",
+                direction, round + 1, contenders[i].name, rate(s), clientSeconds, serverSeconds,
+                load.c_str());
+            std::fflush(stdout);
         }
     }
     // contenders[0] is the engine, the others its peers.
@@ -181,7 +195,7 @@ int runBench(int argc, char** argv) {
     if (!only || std::string(only) != "upload") {
         // The page cache of the served file is warmed once.
         engine.get("big.bin", received);
-        race("download", bytes, rounds,
+        race("download", bytes, rounds, server.pid(),
              {{"engine", [&] { return engine.get("big.bin", received); }},
               {"curl", [&] { return shell("curl -s -o " + received + " " + url + "big.bin"); }},
               {"lftp", [&] {
@@ -197,7 +211,7 @@ int runBench(int argc, char** argv) {
             fs::remove(root.path() / name);
             return complete;
         };
-        race("upload", bytes, rounds,
+        race("upload", bytes, rounds, server.pid(),
              {{"engine", [&] { return engine.put(local, "up.bin") && uploaded("up.bin"); }},
               {"curl",
                [&] {

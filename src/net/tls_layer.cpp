@@ -219,13 +219,23 @@ std::int64_t TlsLayer::peek(int& error) {
 std::int64_t TlsLayer::write(const void* data, std::int64_t len, int& error) {
     ERR_clear_error();
     m_belowError = 0;
-    const int n = SSL_write(m_ssl, data, clampLength(len));
-    if (n > 0)
-        return n;
-    error = failure(n, false);
-    if (error == 0)
-        error = sockerr::Shutdown;
-    return -1;
+    // With partial writes SSL_write returns after each record: the records go on until the
+    // bytes are taken or the layer below is full, as one send() of a plain connection would.
+    const auto* bytes = static_cast<const char*>(data);
+    std::int64_t total = 0;
+    while (total < len) {
+        const int n = SSL_write(m_ssl, bytes + total, clampLength(len - total));
+        if (n > 0) {
+            total += n;
+            continue;
+        }
+        const int code = failure(n, false);
+        if (total > 0)
+            return total;
+        error = code == 0 ? sockerr::Shutdown : code;
+        return -1;
+    }
+    return total;
 }
 
 std::int64_t TlsLayer::held() const {

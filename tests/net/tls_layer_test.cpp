@@ -1,5 +1,10 @@
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
+#include "net/socket_error.h"
 #include "net/tls_layer.h"
 #include "net_test_util.h"
 #include "test_support.h"
@@ -164,6 +169,84 @@ TEST_F(TlsLayerTest, AFailedHandshakeOfAnOpenConnectionEndsInSessionClosedWithIt
     EXPECT_EQ(test::without(log, "state"), (std::vector<std::string>{"closed 12101"}));
     test::posixClose(startedPeer);
     test::posixClose(adoptedPeer);
+}
+
+// A client and a server layer over the two ends of a non-blocking socket pair, handshake done.
+class TlsLayerPair {
+public:
+    explicit TlsLayerPair(const test::TestCertificate& certificate) {
+        int ends[2];
+        EXPECT_EQ(::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK, 0, ends), 0);
+        m_ends = {ends[0], ends[1]};
+        const auto server = TlsContext::server(certificate.certFile(), certificate.keyFile());
+        client = std::make_unique<TlsLayer>(TlsSettings{TlsContext::client(), "127.0.0.1", {}},
+                                            std::make_unique<FdLayer>(ends[0]));
+        this->server = std::make_unique<TlsLayer>(TlsSettings{server, "", {}},
+                                                  std::make_unique<FdLayer>(ends[1]));
+        for (int step = 0; step < 100 && !(m_clientOpen && m_serverOpen); ++step) {
+            int error = 0;
+            m_clientOpen = m_clientOpen || client->open(error) == StreamLayer::Opening::Done;
+            m_serverOpen = m_serverOpen || this->server->open(error) == StreamLayer::Opening::Done;
+        }
+        EXPECT_TRUE(m_clientOpen && m_serverOpen);
+    }
+    ~TlsLayerPair() {
+        ::close(m_ends[0]);
+        ::close(m_ends[1]);
+    }
+    TlsLayerPair(const TlsLayerPair&) = delete;
+    TlsLayerPair& operator=(const TlsLayerPair&) = delete;
+
+    // Everything the server layer can read now.
+    std::string drainServer() {
+        std::string out;
+        char buffer[65536];
+        int error = 0;
+        for (std::int64_t n; (n = server->read(buffer, sizeof buffer, error)) > 0;)
+            out.append(buffer, static_cast<std::size_t>(n));
+        return out;
+    }
+
+    std::unique_ptr<TlsLayer> client;
+    std::unique_ptr<TlsLayer> server;
+
+private:
+    std::array<int, 2> m_ends{-1, -1};
+    bool m_clientOpen = false;
+    bool m_serverOpen = false;
+};
+
+// A write takes as many records as the layer below takes, not one record a call; when the
+// layer below fills in the middle of a record, the caller goes on with the rest of its bytes
+// from another buffer (as the send queue does) and every byte arrives once, in order.
+TEST_F(TlsLayerTest, AWriteTakesRecordsUntilTheLayerBelowIsFullAndTheRestFollowsIntact) {
+    TlsLayerPair pair(certificate);
+    std::string sent(1 << 20, '\0');
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        sent[i] = static_cast<char>(i * 131 + i / 7919);
+    std::string received;
+    std::size_t taken = 0;
+    std::int64_t firstWrite = 0;
+    int filled = 0;
+    for (int round = 0; round < 10000 && taken < sent.size(); ++round) {
+        const std::string rest = sent.substr(taken);
+        int error = 0;
+        const std::int64_t n = pair.client->write(rest.data(), std::ssize(rest), error);
+        if (n > 0) {
+            firstWrite = firstWrite > 0 ? firstWrite : n;
+            taken += static_cast<std::size_t>(n);
+        } else {
+            ASSERT_EQ(error, sockerr::WouldBlock);
+        }
+        filled += n < std::ssize(rest) ? 1 : 0;
+        received += pair.drainServer();
+    }
+    received += pair.drainServer();
+    EXPECT_GT(firstWrite, 16384) << "more than one record in one call";
+    EXPECT_GT(filled, 0) << "the socket pair never filled: no record waited for a retry";
+    EXPECT_EQ(taken, sent.size());
+    ASSERT_EQ(received.size(), sent.size());
+    EXPECT_TRUE(received == sent) << "bytes lost, doubled or out of order";
 }
 
 }  // namespace
