@@ -1,5 +1,3 @@
-#include <sys/socket.h>
-
 #include "ftp/ftp_client_base.h"
 #include "ftp/reply_text.h"
 
@@ -115,10 +113,6 @@ void FtpClientBase::sendAccept(int) {
         return;
     }
     m_data->dup(handle);
-    int sendBufferSize = 0;
-    socklen_t length = sizeof sendBufferSize;
-    if (getsockopt(m_data->socketHandle(), SOL_SOCKET, SO_SNDBUF, &sendBufferSize, &length) != 0)
-        handleError("winsock.getsockopt(SO_SNDBUF) failed");
     m_data->setLingerOnOff(SocketLingerOnOff::wsLingerOff);
     m_data->setLingerTimeout(10);
     m_data->applyLinger();
