@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -93,6 +94,10 @@ struct AbortOrder {
     // A second answer to ABOR that comes behind the next command.
     std::string lateReply;
 };
+
+void PrintTo(const AbortOrder& order, std::ostream* out) {
+    *out << order.name;
+}
 
 class AbortOrders : public ScriptedFtp, public ::testing::WithParamInterface<AbortOrder> {};
 
