@@ -119,12 +119,25 @@ void FtpClientBase::checkLine(const std::string& cmd) {
         handleError("Command contains a NUL byte");
 }
 
+// RFC 959 has the client wait for ABOR's answer before it sends anything else: a server may
+// throw away what arrived behind ABOR (pure-ftpd does), which then waits for the time-out.
 void FtpClientBase::sendCommand(std::string cmd) {
+    if (m_abortWait != AbortWait::none) {
+        m_heldCommand = std::move(cmd);
+        noteActivity();
+        return;
+    }
+    writeCommand(std::move(cmd));
+}
+
+void FtpClientBase::writeCommand(std::string cmd) {
     if (onCommand)
         onCommand(cmd);
     display("> " + cmd);
     // The wait for the answer starts here.
     noteActivity();
+    if (cmd == "ABOR")
+        m_lateAborReply = false;
     if (m_control->state() == SocketState::wsConnected)
         m_control->sendStr(cmd + "\r\n");
 }
@@ -303,7 +316,7 @@ void FtpClientBase::openAsync() {
     m_requestDone = false;
     m_replyBuffer.clear();
     m_replyFramer.reset();
-    m_skipUntilNoopReply = false;
+    dropAbortWait();
     // Looking up the name, connecting and the greeting share one time-out.
     noteActivity();
     m_requestResult = 0;
@@ -559,6 +572,7 @@ void FtpClientBase::endSessionForReply(const std::string& note, const std::strin
 void FtpClientBase::controlSessionClosed(int error) {
     if (m_closingFailedAddress)
         return;
+    dropAbortWait();
     if (m_connected) {
         m_connected = false;
         if (m_state != FtpState::fsAbort)
@@ -592,6 +606,7 @@ void FtpClientBase::abortAsync() {
         m_data->close();
     freeStream();
     m_connected = false;
+    dropAbortWait();
     // A socket closed before it was connected reports no close; the pending request still
     // has to end once.
     if (!m_requestDone)

@@ -218,12 +218,13 @@ public:
     // Closes both connections at once; sends nothing.
     void abortAsync();
     // Stops the pending transfer at once, whether or not data is arriving: the data connection
-    // is closed, ABOR and a NOOP are sent when the server still owes the transfer's final
-    // reply, and the request fails with 426 "Transfer aborted" (its onRequestDone posted as
-    // usual). The server's answers to the transfer, to ABOR and to the NOOP are shown but
-    // never taken as the answer to a later command. While another step of a sequence holding a
-    // transfer is pending, the sequence ends before the transfer starts. False when nothing was to
-    // be stopped.
+    // is closed, ABOR is sent when the server still owes the transfer's final reply, and the
+    // request fails with 426 "Transfer aborted" (its onRequestDone posted as usual). The next
+    // request may start at once, but its first command is held back until the server has
+    // answered ABOR (within the idle time-out; without an answer the connection is closed).
+    // The server's answers to the transfer and to ABOR are shown but never taken as the answer
+    // to a later command. While another step of a sequence holding a transfer is pending, the
+    // sequence ends before the transfer starts. False when nothing was to be stopped.
     bool abortTransfer();
 
 protected:
@@ -263,7 +264,10 @@ private:
     // control session (ftp_client_base.cpp)
     void checkReady();
     void checkLine(const std::string& cmd);
+    // Sends cmd, or holds it back while the answer to an ABOR is awaited.
     void sendCommand(std::string cmd);
+    // Displays and sends cmd at once.
+    void writeCommand(std::string cmd);
     void displayLastResponse();
     void executeCommand(FtpRequest request, const std::string& cmd,
                         std::initializer_list<int> accepted, Handler finish = nullptr);
@@ -373,6 +377,12 @@ private:
     void endTransferNow(const std::string& error);
     // True when the reply (code) answers an aborted transfer, its ABOR or the NOOP behind it.
     bool takeStaleReply(int code);
+    // The answer to ABOR is in: the command held back meanwhile goes out.
+    void endAbortWait();
+    // Forgets the replies still awaited after ABOR and the command held back for them.
+    void dropAbortWait();
+    // A request is pending or the answer to an ABOR is awaited.
+    bool awaitingReply() const;
     // Bytes the pending download may still receive: a listing stops at kMaxListingBytes.
     std::int64_t receiveRoom() const;
     void listingTooLong();
@@ -446,8 +456,13 @@ private:
     bool m_transferCommandSent = false;
     // abortTransfer() came while a step before the transfer of a sequence was pending.
     bool m_stopBeforeTransfer = false;
-    // The replies to an aborted transfer, to ABOR and to the NOOP behind it are still to come.
-    bool m_skipUntilNoopReply = false;
+    // Which reply after ABOR is awaited (see takeStaleReply()).
+    enum class AbortWait { none, transferReply, aborReply, noopReply };
+    AbortWait m_abortWait = AbortWait::none;
+    // The command of the next request, held back until the server has answered ABOR.
+    std::string m_heldCommand;
+    // The wait for ABOR's answer has ended, and a second answer to it may still come.
+    bool m_lateAborReply = false;
     std::vector<char> m_chunk;
 
     FtpSecurity m_security = FtpSecurity::ftpPlain;

@@ -17,7 +17,7 @@ std::chrono::milliseconds checkInterval(int seconds) {
 
 void FtpClientBase::noteActivity() {
     m_lastActivity = std::chrono::steady_clock::now();
-    if (m_idleTimeout <= 0 || m_idleTimer != 0 || m_requestDone)
+    if (m_idleTimeout <= 0 || m_idleTimer != 0 || !awaitingReply())
         return;
     m_idleTimer = m_loop.startTimer(
         checkInterval(m_idleTimeout), [this] { checkIdle(); }, true);
@@ -30,7 +30,7 @@ void FtpClientBase::stopIdleTimer() {
 }
 
 void FtpClientBase::checkIdle() {
-    if (m_requestDone || m_idleTimeout <= 0 || m_state == FtpState::fsAbort) {
+    if (!awaitingReply() || m_idleTimeout <= 0 || m_state == FtpState::fsAbort) {
         stopIdleTimer();
         return;
     }
@@ -51,11 +51,20 @@ void FtpClientBase::idleTimedOut() {
         return;
     }
     stopIdleTimer();
-    display("! Time-out: no answer from the server for " + seconds +
-            " seconds; closing the connection");
-    m_lastResponse = "426 Time-out (" + seconds + " seconds without an answer)";
-    m_statusCode = m_requestResult = 426;
-    setErrorMessageOnce(m_lastResponse);
+    // Without the answer to ABOR no later reply could be matched to its command.
+    const bool aborUnanswered = m_abortWait != AbortWait::none;
+    dropAbortWait();
+    const std::string unanswered = aborUnanswered ? "ABOR" : "the server";
+    display("! Time-out: no answer " + std::string(aborUnanswered ? "to" : "from") + " " +
+            unanswered + " for " + seconds + " seconds; closing the connection");
+    m_lastResponse = aborUnanswered
+                         ? "426 Time-out (no answer to ABOR within " + seconds + " seconds)"
+                         : "426 Time-out (" + seconds + " seconds without an answer)";
+    m_statusCode = 426;
+    if (!m_requestDone) {
+        m_requestResult = 426;
+        setErrorMessageOnce(m_lastResponse);
+    }
     m_nextStepHandler = nullptr;
     if (m_state == FtpState::fsDnsLookup)
         m_control->cancelDnsLookup();

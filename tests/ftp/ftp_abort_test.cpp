@@ -2,8 +2,12 @@
 // listing without end, a data connection that fails. The session goes on in step afterwards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
 
 #include "ftp/listing_limit.h"
 #include "scripted_fixture.h"
@@ -19,16 +23,19 @@ void startTransfer(ScriptedFtpSession& s, const std::string& command) {
     s.reply("150 Here it comes");
 }
 
-// The answers RFC 959 gives to ABOR during a transfer and the NOOP behind it, then a PWD to
-// check what is matched to what.
+// The answers RFC 959 gives to ABOR during a transfer, then a PWD to check what is matched to
+// what.
 void answerAborAndPwd(ScriptedFtpSession& s) {
     s.expect("ABOR");
-    s.expect("NOOP");
     s.reply("426 Transfer aborted");
     s.reply("226 ABOR successful");
-    s.reply("200 NOOP ok");
     s.expect("PWD");
     s.reply("257 \"/after\"");
+}
+
+// The position of the first log line equal to `line` (the log's size when there is none).
+std::size_t logIndex(const FtpHarness& h, const std::string& line) {
+    return static_cast<std::size_t>(std::find(h.log.begin(), h.log.end(), line) - h.log.begin());
 }
 
 // Stop during a transfer that sends nothing ends it at once, not at the idle time-out; the
@@ -74,6 +81,120 @@ TEST_F(ScriptedFtp, AbortTransferEndsASilentTransferAtOnce) {
     EXPECT_EQ(h.loggedStarting("> LIST"), 0);
     EXPECT_EQ(h.run([&] { h.ftp.pwdAsync(); }), 0) << h.logText();
     EXPECT_EQ(h.ftp.dirResult(), "/again");
+}
+
+// How a server answers a RETR stopped before its 150, and what the client must send.
+struct AbortOrder {
+    const char* name;
+    std::vector<std::string> replies;
+    // The line of the answer to ABOR behind which the next command goes out.
+    std::string aborAnswer;
+    // After that answer: the NOOP that tells a lone success apart from the transfer's end.
+    bool noop;
+    // A second answer to ABOR that comes behind the next command.
+    std::string lateReply;
+};
+
+void PrintTo(const AbortOrder& order, std::ostream* out) {
+    *out << order.name;
+}
+
+class AbortOrders : public ScriptedFtp, public ::testing::WithParamInterface<AbortOrder> {};
+
+// Stop given the moment RETR has gone, then PWD at once: PWD goes out only after ABOR's
+// answer, and every reply of the abort, however the server orders them, is kept off it.
+TEST_P(AbortOrders, NextCommandWaitsForTheAnswerToAbor) {
+    const AbortOrder order = GetParam();
+    startLoggedIn([&order](ScriptedFtpSession& s) {
+        answerPasv(s);
+        s.expect("RETR f");
+        s.expect("ABOR");
+        for (const std::string& reply : order.replies)
+            s.reply(reply);
+        if (order.noop) {
+            s.expect("NOOP");
+            s.reply("200 NOOP ok");
+        }
+        s.expect("PWD");
+        if (!order.lateReply.empty())
+            s.reply(order.lateReply);
+        s.reply("257 \"/after\"");
+        s.expect("PWD");
+        s.reply("257 \"/again\"");
+    });
+    files("f", "f");
+    h.stopAfterCommand("RETR");
+    EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 426) << h.logText();
+    ASSERT_TRUE(h.stopped());
+    EXPECT_EQ(h.run([&] { h.ftp.pwdAsync(); }, 5s), 0) << h.logText();
+    EXPECT_EQ(h.ftp.dirResult(), "/after") << h.logText();
+    EXPECT_LT(logIndex(h, "< " + order.aborAnswer), logIndex(h, "> PWD")) << h.logText();
+    EXPECT_EQ(h.loggedCount("> NOOP"), order.noop ? 1 : 0) << h.logText();
+    if (!order.lateReply.empty()) {
+        EXPECT_TRUE(h.logged("< " + order.lateReply)) << h.logText();
+    }
+    EXPECT_EQ(h.run([&] { h.ftp.pwdAsync(); }, 5s), 0) << h.logText();
+    EXPECT_EQ(h.ftp.dirResult(), "/again") << h.logText();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Servers, AbortOrders,
+    ::testing::Values(AbortOrder{"PreliminaryAbortedAndAborted",
+                                 {"150 Opening", "426 Aborted", "226 ABOR done"},
+                                 "226 ABOR done",
+                                 false,
+                                 ""},
+                      AbortOrder{"AbortedThenNoTransfer",
+                                 {"426 Aborted", "225 No transfer"},
+                                 "225 No transfer",
+                                 false,
+                                 ""},
+                      AbortOrder{"OnlyTheAnswerToAbor", {"226 Aborted"}, "200 NOOP ok", true, ""},
+                      AbortOrder{"TransferEndThenAnswerToAbor",
+                                 {"150 Opening", "226 Done", "226 ABOR done"},
+                                 "200 NOOP ok",
+                                 true,
+                                 ""},
+                      AbortOrder{"ExtraNoTransferBehind",
+                                 {"426 Aborted", "226 ABOR done"},
+                                 "226 ABOR done",
+                                 false,
+                                 "225 No transfer"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// A server that never answers ABOR: the command held back for it never goes out, the request
+// fails with a time-out that names ABOR, the connection is closed, and a new one works.
+TEST_F(ScriptedFtp, UnansweredAborClosesTheSessionAfterTheTimeOut) {
+    std::atomic<int> sessions{0};
+    start([&sessions](ScriptedFtpSession& s) {
+        login(s);
+        if (++sessions == 1) {
+            answerPasv(s);
+            s.expect("RETR f");
+            s.expect("ABOR");
+            s.waitForClose(10s);
+            return;
+        }
+        s.expect("PWD");
+        s.reply("257 \"/fresh\"");
+        s.waitForClose(5s);
+    });
+    ASSERT_EQ(connect(), 0) << h.logText();
+    h.ftp.setIdleTimeout(1);
+    files("f", "f");
+    h.stopAfterCommand("RETR");
+    EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 426) << h.logText();
+    EXPECT_EQ(h.run([&] { h.ftp.pwdAsync(); }, 10s), 426) << h.logText();
+    EXPECT_EQ(h.ftp.errorMessage(), "426 Time-out (no answer to ABOR within 1 seconds)");
+    EXPECT_TRUE(h.logged("! Time-out: no answer to ABOR for 1 seconds; closing the connection"))
+        << h.logText();
+    EXPECT_FALSE(h.logged("> PWD"));
+    EXPECT_FALSE(h.ftp.connected());
+    EXPECT_EQ(h.sessionClosed, 1);
+
+    ASSERT_EQ(connect(), 0) << h.logText();
+    EXPECT_EQ(h.run([&] { h.ftp.pwdAsync(); }), 0) << h.logText();
+    EXPECT_EQ(h.ftp.dirResult(), "/fresh");
 }
 
 // A listing that never ends is cut at the size the listing reader takes; the request fails

@@ -35,6 +35,16 @@ bool FtpHarness::pumpUntil(const std::function<bool()>& pred, std::chrono::milli
     return true;
 }
 
+void FtpHarness::stopAfterCommand(const std::string& prefix) {
+    m_stopped = false;
+    ftp.onCommand = [this, prefix, armed = true](std::string& cmd) mutable {
+        if (!armed || cmd.rfind(prefix, 0) != 0)
+            return;
+        armed = false;
+        loop.post([this] { m_stopped = ftp.abortTransfer(); });
+    };
+}
+
 void FtpHarness::target(int port, const std::string& user, const std::string& password) {
     ftp.setHostName("127.0.0.1");
     ftp.setPort(std::to_string(port));

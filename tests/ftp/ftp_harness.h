@@ -29,6 +29,10 @@ public:
     // Pumps until pred() holds (checked at least every 10 ms); false on time-out.
     bool pumpUntil(const std::function<bool()>& pred,
                    std::chrono::milliseconds timeout = std::chrono::seconds(10));
+    // Calls abortTransfer() from the loop's next turn once a command starting with prefix has
+    // been sent, before any reply to it is read; stopped() tells whether it stopped anything.
+    void stopAfterCommand(const std::string& prefix);
+    bool stopped() const { return m_stopped; }
     // Sets host 127.0.0.1, the port, user and password.
     void target(int port, const std::string& user, const std::string& password);
 
@@ -45,6 +49,9 @@ public:
     std::vector<std::string> displayedFileLines;
     int sessionConnected = 0;
     int sessionClosed = 0;
+
+private:
+    bool m_stopped = false;
 };
 
 // The text of the FtpException op throws, or "no exception".

@@ -11,6 +11,7 @@ namespace quay::test {
 namespace {
 
 namespace fs = std::filesystem;
+using namespace std::chrono_literals;
 
 class RealServer : public ::testing::TestWithParam<FtpServerKind> {
 protected:
@@ -247,6 +248,45 @@ TEST_P(RealServer, AbortTransferKeepsTheRepliesInStep) {
     EXPECT_TRUE(readFile(local("blob.bin")) == blob);
     EXPECT_EQ(stopped, 4);
     EXPECT_EQ(h.loggedStarting("> ABOR"), 4) << h.logText();
+}
+
+// Stop given the moment RETR of a large file has left, before the server's 150: the next
+// commands wait for the answer to ABOR instead of being sent behind it (pure-ftpd dropped them
+// and the listing that followed waited for the time-out), so a listing right after the stop
+// arrives at once, and the replies that follow stay matched to their commands.
+TEST_P(RealServer, StopBeforeThePreliminaryReplyKeepsTheSessionWorking) {
+    writeFile(remote("big.bin"), "");
+    fs::resize_file(remote("big.bin"), std::uintmax_t{1} << 30);
+    server->handOver(remote("big.bin"));
+    connect();
+    h.ftp.setPassive(true);
+    h.stopAfterCommand("RETR ");
+    h.ftp.setHostFileName("big.bin");
+    h.ftp.setLocalFileName(local("down.bin"));
+    EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 426) << h.logText();
+    ASSERT_TRUE(h.stopped());
+    const auto start = std::chrono::steady_clock::now();
+    h.ftp.setHostFileName("");
+    h.ftp.setLocalFileName(local("list.txt"));
+    ASSERT_EQ(h.run([&] { h.ftp.dirAsync(); }, 30s), 0) << h.logText();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 8s) << h.logText();
+    EXPECT_NE(readFile(local("list.txt")).find("hello.txt"), std::string::npos) << h.logText();
+    EXPECT_EQ(h.loggedStarting("! Time-out"), 0) << h.logText();
+    EXPECT_EQ(h.run([&] { h.ftp.pwdAsync(); }), 0) << h.logText();
+    EXPECT_EQ(h.ftp.statusCode(), 257) << h.logText();
+
+    const auto retr = std::find(h.log.begin(), h.log.end(), "> RETR big.bin");
+    ASSERT_GT(std::distance(retr, h.log.end()), 3) << h.logText();
+    EXPECT_EQ(*std::next(retr), "! Abort requested") << h.logText();
+    EXPECT_EQ(*std::next(retr, 2), "> ABOR") << h.logText();
+    // Nothing went out between ABOR and its answer.
+    const auto nextCommand =
+        std::find_if(std::next(retr, 3), h.log.end(),
+                     [](const std::string& line) { return line.rfind('>', 0) == 0; });
+    const auto aborAnswer = std::find_if(std::next(retr, 3), nextCommand, [](const auto& line) {
+        return line.rfind("< 225", 0) == 0 || line.rfind("< 226", 0) == 0;
+    });
+    EXPECT_NE(aborAnswer, nextCommand) << h.logText();
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, RealServer,

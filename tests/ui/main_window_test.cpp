@@ -28,6 +28,7 @@
 #include <sstream>
 
 #include "base/poll_loop.h"
+#include "menu_click.h"
 #include "pane_rows.h"
 #include "program_run.h"
 #include "scripted_dialogs.h"
@@ -143,21 +144,6 @@ std::string withValue(std::string text, const std::string& key, const std::strin
         return text;
     const std::size_t from = at + key.size() + 2;
     return text.replace(from, text.find_first_of("\r\n", from) - from, value);
-}
-
-// Clicks the menu bar's menu, then its entry, as a user does.
-bool clickMenuEntry(QMainWindow& window, const char* menuName, const char* entryName) {
-    auto* menuEntry = window.findChild<QAction*>(menuName);
-    auto* entry = window.findChild<QAction*>(entryName);
-    QMenu* menu = menuEntry != nullptr ? menuEntry->menu() : nullptr;
-    if (menu == nullptr || entry == nullptr)
-        return false;
-    QMenuBar* bar = window.menuBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menuEntry).center());
-    if (!QTest::qWaitFor([&] { return menu->isVisible(); }))
-        return false;
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(entry).center());
-    return true;
 }
 
 }  // namespace
@@ -639,7 +625,7 @@ private slots:
                 shown.append(dialog->findChild<QSpinBox*>(name)->value());
             QTest::mouseClick(dialog->findChild<QPushButton*>("SpeedButton2"), Qt::LeftButton);
         });
-        QVERIFY(clickMenuEntry(run.window, "Connection1", "FtpOptions1"));
+        QVERIFY(test::clickMenuEntry(run.window, "Connection1", "FtpOptions1"));
         QCOMPARE(shown, (QList<int>{32767, 0, 1, 100}));
         QCOMPARE(test::readFile(options), stored);
         QCOMPARE(run.controller.options().retry, -3);

@@ -4,6 +4,7 @@
 // FTP dialogue in the log.
 #include <QAction>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
@@ -13,6 +14,7 @@
 #include <set>
 
 #include "ftp_servers.h"
+#include "menu_click.h"
 #include "scripted_ftp_server.h"
 #include "transfer_test_support.h"
 
@@ -217,6 +219,31 @@ private slots:
         for (const char* name : {"n1", "n2", "n3"})
             QVERIFY(!fs::exists(root() / name));
         QCOMPARE(run().logCount("> STOR"), 1);
+    }
+
+    // Stop the moment a download has begun (its RETR sent), then Refresh from the menu: the
+    // listing comes at once instead of after the time-out, and the pane shows the directory as
+    // it is now.
+    void stopAtTheStartOfADownloadThenRefresh() {
+        prepare = [this] { test::makeSparseFile(root() / "huge.bin", 2'000'000'000); };
+        QVERIFY(connectTo(test::FtpServerKind::PureFtpd,
+                          "PromptDownLoad=0\nPromptUpLoad=0\nDefPrompt=1\n"));
+        QVERIFY(run().selectRemote({"huge.bin"}));
+        QVERIFY(run().click("SpeedButton2"));
+        QVERIFY(run().runUntil([this] { return run().logCount("> RETR") == 1; }, kWaitMs));
+        QVERIFY(run().click("sbStop"));
+        QVERIFY(run().waitIdle());
+        QCOMPARE(run().logCount("> ABOR"), 1);
+
+        test::putFile(root() / "fresh.txt", "new");
+        QElapsedTimer refresh;
+        refresh.start();
+        QVERIFY(test::clickMenuEntry(run().window(), "FTPServer1", "Refresh3"));
+        QVERIFY(run().runUntil([this] { return run().remoteRow("fresh.txt") >= 0; }, kWaitMs));
+        QVERIFY2(refresh.elapsed() < 8000, std::to_string(refresh.elapsed()).c_str());
+        QCOMPARE(run().logCount("! Time-out"), 0);
+        QVERIFY(run().remoteRow("huge.bin") >= 0);
+        QVERIFY(run().controller().ftp().connected());
     }
 
     // The exit button during a download: No leaves the transfer running; Yes ends the session

@@ -255,11 +255,9 @@ void ScriptedTree::serve(ScriptedFtpSession& session) const {
             session.reply("150 data");
             session.acceptData();
             session.expect("ABOR");
-            session.expect("NOOP");
             session.closeData();
             session.reply("426 aborted");
             session.reply("226 ABOR done");
-            session.reply("200 NOOP done");
         } else if (verb == "LIST" || verb == "RETR" || (verb == "MLSD" && mlsdListing)) {
             const std::optional<std::string> data = verb == "LIST"   ? listing(cwd)
                                                     : verb == "MLSD" ? mlsdListing(cwd)

@@ -108,7 +108,7 @@ struct ScriptedTree {
     // The MLSD listing of a directory (nullopt: MLSD refused there with 500); when empty,
     // MLSD is refused everywhere like any unknown command.
     std::function<std::optional<std::string>(const std::string& dir)> mlsdListing;
-    // A file whose RETR is taken with 150 and then sends nothing until ABOR and NOOP come.
+    // A file whose RETR is taken with 150 and then sends nothing until ABOR comes.
     std::string silentFile;
     void serve(ScriptedFtpSession& session) const;
 };
