@@ -158,6 +158,9 @@ constexpr MessageDef kMessages[] = {
     {Message::QueueDone, "QueueDone", "done"},
     {Message::QueueFailed, "QueueFailed", "failed: %1"},
     {Message::QueueTotals, "QueueTotals", "%1 of %2 files done, %3 failed; %4 of %5 bytes"},
+    {Message::ProgressQueueFiles, "ProgressQueueFiles", "%1 files"},
+    {Message::ProgressRunningFile, "ProgressRunningFile", "%1 (%2%)"},
+    {Message::ProgressRunningBytes, "ProgressRunningBytes", "%1 (%2 bytes)"},
 };
 
 constexpr const char* kTextProperty = "Text";

@@ -139,6 +139,9 @@ enum class Message {
     QueueDone,
     QueueFailed,
     QueueTotals,
+    ProgressQueueFiles,
+    ProgressRunningFile,
+    ProgressRunningBytes,
 };
 
 // One text per Message, "%1" to "%9" standing for the arguments of text().

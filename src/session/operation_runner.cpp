@@ -37,6 +37,22 @@ bool OperationRunner::run(std::unique_ptr<Operation> operation) {
     return false;
 }
 
+void OperationRunner::runAfter(std::unique_ptr<Operation> operation) {
+    if (!m_current) {
+        begin(std::move(operation));
+        return;
+    }
+    m_linedUp.push_back(std::move(operation));
+}
+
+void OperationRunner::dropLinedUp(const std::string& why) {
+    // Taken out first: an operation's destructor may tell others (the transfer queue).
+    std::deque<std::unique_ptr<Operation>> dropped = std::move(m_linedUp);
+    m_linedUp.clear();
+    for (const auto& operation : dropped)
+        log("! " + operation->name() + " not started: " + why);
+}
+
 void OperationRunner::begin(std::unique_ptr<Operation> operation) {
     m_stopRequested = false;
     m_current = std::move(operation);
@@ -58,6 +74,12 @@ void OperationRunner::finished(Operation& operation) {
         begin(std::move(m_waiting));
         return;
     }
+    if (!m_linedUp.empty()) {
+        std::unique_ptr<Operation> next = std::move(m_linedUp.front());
+        m_linedUp.pop_front();
+        begin(std::move(next));
+        return;
+    }
     setBusy(false);
     if (m_hooks.onIdle)
         m_hooks.onIdle();
@@ -74,6 +96,7 @@ void OperationRunner::sessionClosed() {
     if (m_waiting)
         log("! " + m_waiting->name() + " not started: the session has ended");
     m_waiting.reset();
+    dropLinedUp("the session has ended");
     if (m_current)
         m_current->sessionClosed();
 }
@@ -82,6 +105,7 @@ void OperationRunner::stop() {
     if (!m_current)
         return;
     m_stopRequested = true;
+    dropLinedUp("stopped");
     m_current->stop();
 }
 

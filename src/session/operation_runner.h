@@ -1,5 +1,6 @@
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -16,8 +17,11 @@ namespace quay {
 //
 // The runner owns the busy state and the stop request. An operation asked for while another
 // runs waits behind it when the running one lets others queue (the keep-alive), else it is
-// refused with a "! " line naming what runs. The stop request belongs to the running
-// operation and is forgotten with it; with nothing running, stop() does nothing.
+// refused with a "! " line naming what runs. A transfer batch whose files go to the transfer
+// queue lets further batches line up behind it (runAfter()): they start one after the other,
+// each when the one before has ended; Stop and the end of the session drop them, each with a
+// "! " line. The stop request belongs to the running operation and is forgotten with it; with
+// nothing running, stop() does nothing.
 class OperationRunner {
 public:
     struct Hooks {
@@ -36,6 +40,9 @@ public:
 
     // Starts operation, or queues or refuses it (see above). Returns false when refused.
     bool run(std::unique_ptr<Operation> operation);
+    // Starts operation when nothing runs, else lines it up behind the running operation and
+    // those lined up before it.
+    void runAfter(std::unique_ptr<Operation> operation);
     // The client's onRequestDone.
     void requestDone(FtpRequest request, int error);
     // The client's onSessionClosed: told to the running operation.
@@ -77,11 +84,15 @@ private:
     void begin(std::unique_ptr<Operation> operation);
     void setBusy(bool busy);
     void log(const std::string& line);
+    // Drops the operations lined up by runAfter(), each with a "! " line saying why.
+    void dropLinedUp(const std::string& why);
 
     EventLoop& m_loop;
     Hooks m_hooks;
     std::unique_ptr<Operation> m_current;
     std::unique_ptr<Operation> m_waiting;
+    // Operations lined up by runAfter(), in order.
+    std::deque<std::unique_ptr<Operation>> m_linedUp;
     // Ended operations, dropped from the loop: one may still be inside its own method.
     std::vector<std::unique_ptr<Operation>> m_ended;
     bool m_stopRequested = false;

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "config/message_texts.h"
 
@@ -41,6 +43,10 @@ public:
     void cancelClick();
     // Announces a change that was held back by the repaint interval, if any.
     void flush();
+    // The files running now, one line each ("name (45%)"): the transfer queue's window sets
+    // them before each progress report, which announces them. Empty for a batch on the session.
+    void setRunningFiles(std::vector<std::string> lines) { m_runningFiles = std::move(lines); }
+    const std::vector<std::string>& runningFiles() const { return m_runningFiles; }
 
     // "Sending   name (n bytes)" or "Receiving name (n bytes)" (Message::ProgressSending,
     // ProgressReceiving), name without its directory.
@@ -92,6 +98,7 @@ private:
     bool m_repainted = false;
     bool m_held = false;
     std::string m_caption;
+    std::vector<std::string> m_runningFiles;
 };
 
 }  // namespace quay

@@ -31,6 +31,7 @@ namespace quay {
 
 class Dialogs;
 class EventLoop;
+class TransferOperation;
 
 // The behaviour of the main window without its widgets: it owns the presentation model and
 // the session state and runs the window's commands. It talks to the user only through Dialogs.
@@ -272,6 +273,7 @@ private:
     void setUpTransfers();
     void upload();
     void download();
+    void runBatch(std::unique_ptr<TransferOperation> batch);
     // The commands, by what they act on (command_dispatch.cpp).
     bool executeConnectionCommand(Command command);
     bool executeLocalCommand(Command command);

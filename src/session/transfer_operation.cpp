@@ -29,7 +29,18 @@ void TransferOperation::log(const std::string& line) {
 }
 
 void TransferOperation::start() {
-    m_startRemoteDir = remoteDirPath(m_ftp.hostDirName(), m_session.currentServer().CheckVHost);
+    if (!m_selectionTaken)
+        takeSelection(remoteDirPath(m_ftp.hostDirName(), m_session.currentServer().CheckVHost));
+    proceed();
+}
+
+void TransferOperation::takeSelectionBehind(const TransferOperation& running) {
+    takeSelection(running.m_startRemoteDir);
+}
+
+void TransferOperation::takeSelection(std::string startRemoteDir) {
+    m_selectionTaken = true;
+    m_startRemoteDir = std::move(startRemoteDir);
     m_startLocalDir = withTrailingSlash(m_state.localDir);
     const int layout = m_state.listingType;
     if (layout != 5 && layout != 7) {
@@ -39,7 +50,6 @@ void TransferOperation::start() {
         }
     }
     queueSelection();
-    proceed();
 }
 
 void TransferOperation::proceed() {

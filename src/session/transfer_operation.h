@@ -45,11 +45,22 @@ struct SessionState;
 // sending it; the batch ends with its walk and the queue's connections carry the files. The
 // VMS and WU-FTP layouts, whose paths are relative to the directory entered, stay on the
 // session.
+//
+// A batch started while a batch carried by the queue runs waits behind it
+// (OperationRunner::runAfter()): it takes the user's selection, the directories and its place
+// in the queue when the command is given (takeSelectionBehind()) and walks once the running
+// batch has ended, so its files follow that batch's.
 class TransferOperation : public ListingOperation {
 public:
     ~TransferOperation() override;
 
     void start() override;
+    // Takes the selection and the start directories now, for a batch that starts after
+    // running: the remote start directory is running's (the client stands elsewhere while a
+    // tree is walked). The batch joins the transfer queue now, so the queue stays open for it.
+    void takeSelectionBehind(const TransferOperation& running);
+    // Whether the batch's files go (or went) to the transfer queue.
+    bool carriedByQueue() const { return m_batch != 0; }
     void requestDone(FtpRequest request, int error) override;
     // The running transfer is aborted at once and no further file or directory starts; the
     // listing of the start directory after the batch still runs.
@@ -135,6 +146,8 @@ protected:
 private:
     enum class Step { None, Type, Cwd, List, Request };
 
+    // The start directories, the transfer queue and the selection.
+    void takeSelection(std::string startRemoteDir);
     void hideProgress();
     void listStartDirectory();
     // The walk is over: the queue may close its connections once its files are done.
@@ -155,6 +168,7 @@ private:
     std::shared_ptr<ProgressModel> m_progress;
     std::weak_ptr<TransferPool> m_pool;
     int m_batch = 0;
+    bool m_selectionTaken = false;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 

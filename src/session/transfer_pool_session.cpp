@@ -1,6 +1,8 @@
 #include <algorithm>
 
+#include "listing/listing_walkers.h"
 #include "session/session_controller.h"
+#include "session/transfer_paths.h"
 
 namespace quay {
 
@@ -36,12 +38,26 @@ std::shared_ptr<TransferPool> SessionController::transferPool() {
     return m_pool;
 }
 
+namespace {
+
+// A running file as the progress window lists it: its name and how far it is.
+std::string runningFileText(const TransferJob& job, const Dialogs& dialogs) {
+    const std::string name = printableName(fileNamePart(job.upload ? job.local : job.remote));
+    if (job.size > 0)
+        return dialogs.text(Message::ProgressRunningFile,
+                            {name, std::to_string(std::min(job.done, job.size) * 100 / job.size)});
+    return dialogs.text(Message::ProgressRunningBytes, {name, std::to_string(job.done)});
+}
+
+}  // namespace
+
 // The progress window shows the queue as one transfer: its files and bytes from the first file
-// queued since it was last empty, the bytes done, the rate and the time left. Counting the
-// queue's files costs a pass over them, so the window is refreshed from a timer, not at every
-// change.
+// queued since it was last empty, the bytes done, the rate and the time left, and the files
+// running now. Counting the queue's files costs a pass over them, so the window is refreshed
+// from a timer, not at every change.
 void SessionController::showQueueProgress(std::size_t firstJob) {
     m_queueProgress = std::make_shared<ProgressModel>();
+    m_queueProgress->messages = m_dialogs.messageTexts;
     m_queueProgress->onCancel = [this] {
         if (m_pool)
             m_pool->stopAll();
@@ -61,16 +77,21 @@ void SessionController::refreshQueueProgress() {
     const std::vector<TransferJob>& jobs = m_pool->jobs();
     std::int64_t bytes = 0;
     std::int64_t done = 0;
+    std::vector<std::string> running;
     for (std::size_t i = m_queueFirstJob; i < jobs.size(); ++i) {
         bytes += jobs[i].size;
         done += jobs[i].state == TransferJob::State::Done ? jobs[i].size : jobs[i].done;
+        if (jobs[i].state == TransferJob::State::Running)
+            running.push_back(runningFileText(jobs[i], m_dialogs));
     }
     const std::size_t files = jobs.size() - std::min(m_queueFirstJob, jobs.size());
     if (files != m_queueFiles) {
         m_queueFiles = files;
         const bool sending = m_queueFirstJob < jobs.size() && jobs[m_queueFirstJob].upload;
-        m_queueProgress->startFile(std::to_string(files) + " files", bytes, sending);
+        m_queueProgress->startFile(
+            m_dialogs.text(Message::ProgressQueueFiles, {std::to_string(files)}), bytes, sending);
     }
+    m_queueProgress->setRunningFiles(std::move(running));
     m_queueProgress->updateProgress(done);
 }
 

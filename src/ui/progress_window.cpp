@@ -112,6 +112,12 @@ ProgressWindow::ProgressWindow(std::shared_ptr<ProgressModel> model, QWidget* pa
     layout->addLayout(top);
     layout->addWidget(m_bar);
     layout->addLayout(groups);
+    m_running = new QLabel(this);
+    m_running->setObjectName(QStringLiteral("RunningLbl"));
+    // Names are the server's or the disk's bytes, never markup.
+    m_running->setTextFormat(Qt::PlainText);
+    m_running->hide();
+    layout->addWidget(m_running);
 
     connect(m_cancel, &QToolButton::clicked, this, [this] { m_model->cancelClick(); });
     m_model->onChanged = [this] { refresh(); };
@@ -185,7 +191,22 @@ void ProgressWindow::refresh() {
     setValue(m_totTransfer, qtext(m.totalTransferText()));
     setValue(m_totTime, qtext(m.totalTimeText()));
     setValue(m_rate, qtext(m.rateText()));
+    showRunningFiles(m.runningFiles());
     m_animation->update();
+}
+
+// Each line is elided in its middle to the bar's width, so a long name neither widens the
+// window nor hides how far its file is.
+void ProgressWindow::showRunningFiles(const std::vector<std::string>& lines) {
+    QStringList shown;
+    for (const std::string& line : lines)
+        shown.append(
+            m_running->fontMetrics().elidedText(qtext(line), Qt::ElideMiddle, m_bar->width()));
+    const QString text = shown.join(QLatin1Char('\n'));
+    if (text == m_running->text())
+        return;
+    m_running->setText(text);
+    m_running->setVisible(!text.isEmpty());
 }
 
 }  // namespace quay

@@ -1,5 +1,6 @@
 // The runner alone: one operation at a time, refusals that say what runs, the keep-alive's
-// queue of one, and a stop request that belongs to the running operation.
+// queue of one, the line of batches behind a batch, and a stop request that belongs to the
+// running operation.
 #include "session/operation_runner.h"
 
 #include <gtest/gtest.h>
@@ -104,6 +105,42 @@ TEST_F(OperationRunnerTest, StopBelongsToTheRunningOperation) {
     runner.run(op("Refresh"));
     EXPECT_FALSE(runner.stopRequested());
     EXPECT_FALSE(runner.abortsData());
+}
+
+// Batches lined up behind a running one start in order, each as the one before ends, with the
+// runner busy throughout; Stop and the end of the session drop the waiting ones with a line.
+TEST_F(OperationRunnerTest, LinedUpOperationsStartInTurnAndStopOrCloseDropsThem) {
+    runner.runAfter(op("Download"));
+    EXPECT_EQ(events, std::vector<std::string>{"Download start"}) << "nothing ran: at once";
+    runner.runAfter(op("Upload"));
+    runner.runAfter(op("Download 2"));
+    runner.requestDone(FtpRequest::GetAsync, 0);
+    runner.requestDone(FtpRequest::PutAsync, 0);
+    EXPECT_TRUE(runner.busy());
+    runner.requestDone(FtpRequest::GetAsync, 0);
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"Download start", "Download done 0", "Upload start",
+                                        "Upload done 0", "Download 2 start", "Download 2 done 0"}));
+    EXPECT_EQ(busyChanges, (std::vector<bool>{true, false}));
+    EXPECT_EQ(idle, 1);
+
+    events.clear();
+    runner.runAfter(op("A"));
+    runner.runAfter(op("B"));
+    runner.stop();
+    EXPECT_EQ(log, std::vector<std::string>{"! B not started: stopped"});
+    runner.requestDone(FtpRequest::GetAsync, 0);
+    EXPECT_FALSE(runner.busy());
+
+    log.clear();
+    runner.runAfter(op("C"));
+    runner.runAfter(op("D"));
+    runner.sessionClosed();
+    EXPECT_EQ(log, std::vector<std::string>{"! D not started: the session has ended"});
+    EXPECT_FALSE(runner.busy());
+    EXPECT_EQ(events,
+              (std::vector<std::string>{"A start", "A stop", "A done 0", "C start", "C closed"}));
+    loop.runUntil([] { return false; }, std::chrono::milliseconds(20));
 }
 
 }  // namespace

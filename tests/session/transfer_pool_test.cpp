@@ -1,6 +1,7 @@
 // The transfer queue with several connections against real servers: trees both ways byte for
 // byte, refused log-ins, the overwrite prompt, a connection killed mid-file, Stop and
-// "Retry failed", a second batch behind the first, and the log of every connection.
+// "Retry failed", second batches behind the first (given after its walk or during it), and the
+// log of every connection.
 #include <netinet/in.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -30,6 +31,15 @@ std::map<std::string, std::string> treeOf(const fs::path& root) {
     return tree;
 }
 
+// prefix, n, suffix; appended piece by piece: GCC 12 takes "f" + std::to_string(n) for an
+// overlapping copy.
+std::string numbered(const char* prefix, int n, const char* suffix) {
+    std::string text = prefix;
+    text += std::to_string(n);
+    text += suffix;
+    return text;
+}
+
 // A tree with empty directories, awkward names and enough files to keep four connections busy.
 void writeTree(const fs::path& tree) {
     fs::create_directories(tree / "empty");
@@ -46,7 +56,7 @@ void writeTree(const fs::path& tree) {
     test::writeFile(tree / "back\\slash", "back");
     test::writeFile(tree / "dir with space" / "x;y'z.bin", test::patternBytes(70000, 3));
     for (int i = 0; i < 12; ++i)
-        test::writeFile(tree / "nested" / "deeper" / ("f" + std::to_string(i) + ".bin"),
+        test::writeFile(tree / "nested" / "deeper" / numbered("f", i, ".bin"),
                         test::patternBytes(20000 + static_cast<std::size_t>(i) * 999, i));
 }
 
@@ -341,6 +351,120 @@ TEST_F(TransferPoolTest, SecondBatchStartedWhileOneRunsQueuesBehindIt) {
     EXPECT_TRUE(holds(local.path() / "a.bin", test::patternBytes(500000, 1)));
     EXPECT_TRUE(holds(local.path() / "b.bin", test::patternBytes(300000, 2)));
 }
+
+// A tree of several directories, so that its walk (CWD and LIST of each) outlasts a few turns
+// of the loop.
+void writeWideTree(const fs::path& tree, int seed) {
+    for (int d = 0; d < 6; ++d) {
+        const fs::path dir = tree / numbered("d", d, "");
+        fs::create_directories(dir);
+        for (int f = 0; f < 3; ++f)
+            test::writeFile(
+                dir / numbered("f", f, ".bin"),
+                test::patternBytes(40000 + static_cast<std::size_t>(f) * 777, seed + d));
+    }
+}
+
+class BatchDuringTheWalk : public TransferPoolTest, public ::testing::WithParamInterface<bool> {
+protected:
+    bool uploading() const { return GetParam(); }
+    fs::path source() const { return uploading() ? local.path() : root.path(); }
+    fs::path target() const { return uploading() ? root.path() : local.path(); }
+    PaneModel& sourcePane() { return uploading() ? localPane() : remotePane(); }
+    Command command() const { return uploading() ? Command::Upload : Command::Download; }
+    const std::string& name() const { return uploading() ? kUpload : kDownload; }
+    const std::string kUpload = "Upload";
+    const std::string kDownload = "Download";
+    // Trees "first" and "second" and a file "single.bin" on the source side, shown.
+    void openWithTrees(const std::string& options) {
+        writeWideTree(source() / "first", 10);
+        writeWideTree(source() / "second", 20);
+        test::writeFile(source() / "single.bin", test::patternBytes(123456, 30));
+        openWith(test::makeFtpServer(test::FtpServerKind::Vsftpd), options, [](const fs::path&) {});
+        showLocal();
+    }
+    // Starts the first tree, and once its first file is queued (the walk goes on to the next
+    // directories) selects and starts the second tree with the single file.
+    void startSecondDuringTheWalk() {
+        select(sourcePane(), "first");
+        controller->execute(command());
+        ASSERT_TRUE(
+            loop.runUntil([&] { return pool() != nullptr && !pool()->jobs().empty(); }, 30s))
+            << logText();
+        ASSERT_TRUE(controller->runner().busy());
+        for (std::size_t i = 0; i < sourcePane().count(); ++i)
+            sourcePane().setSelected(i, false);
+        select(sourcePane(), "second");
+        select(sourcePane(), "single.bin");
+        controller->execute(command());
+    }
+};
+
+// Both batches arrive whole; the second's files follow the first's in the queue; the session
+// is free afterwards.
+TEST_P(BatchDuringTheWalk, WaitsAndItsFilesFollowTheFirstBatch) {
+    openWithTrees(connections(3));
+    startSecondDuringTheWalk();
+    EXPECT_EQ(logCount(name() + " waits until " + name() + " has walked its folders"), 1)
+        << logText();
+    EXPECT_EQ(logCount("! " + name() + " not started"), 0) << logText();
+    ASSERT_TRUE(queueDone()) << logText();
+    EXPECT_EQ(treeOf(target() / "first"), treeOf(source() / "first")) << logText();
+    EXPECT_EQ(treeOf(target() / "second"), treeOf(source() / "second")) << logText();
+    EXPECT_TRUE(holds(target() / "single.bin", test::patternBytes(123456, 30))) << logText();
+
+    ASSERT_EQ(pool()->jobs().size(), 37u) << logText();
+    const int firstBatch = pool()->jobs().front().batch;
+    for (std::size_t i = 0; i < pool()->jobs().size(); ++i) {
+        const TransferJob& job = pool()->jobs()[i];
+        EXPECT_EQ(job.batch == firstBatch, i < 18) << i << " " << job.remote;
+        EXPECT_EQ(job.state, TransferJob::State::Done) << job.remote;
+    }
+    // The queue stayed open from the first batch to the second: it ran empty once.
+    EXPECT_TRUE(loop.runUntil([&] { return linesContaining("Transfer queue done") > 0; }, 30s));
+    EXPECT_EQ(linesContaining("Transfer queue done: 37 of 37 files, 0 failed"), 1) << logText();
+    EXPECT_EQ(linesContaining("Transfer queue done"), 1) << logText();
+
+    // The session is free: a listing of the start directory shows what arrived.
+    controller->execute(Command::RemoteRefresh);
+    ASSERT_TRUE(settled()) << logText();
+    EXPECT_TRUE(test::showsCaption(remotePane(), "first")) << logText();
+    EXPECT_TRUE(test::showsCaption(remotePane(), "second")) << logText();
+}
+
+// Stop during the walk stops that batch and drops the one waiting behind it, saying so.
+TEST_P(BatchDuringTheWalk, StopDropsTheWaitingBatchWithALine) {
+    openWithTrees(connections(2));
+    startSecondDuringTheWalk();
+    controller->execute(Command::Stop);
+    EXPECT_EQ(logCount("! " + name() + " not started: stopped"), 1) << logText();
+    ASSERT_TRUE(queueDone()) << logText();
+    for (const TransferJob& job : pool()->jobs())
+        EXPECT_TRUE(job.local.find("/second/") == std::string::npos &&
+                    !job.local.ends_with("single.bin"))
+            << job.local;
+    EXPECT_FALSE(fs::exists(target() / "second"));
+    controller->execute(Command::RemoteRefresh);
+    ASSERT_TRUE(settled()) << logText();
+    EXPECT_TRUE(test::showsCaption(remotePane(), "first")) << logText();
+}
+
+// With one connection the session carries the batch and a second one is refused as before.
+TEST_P(BatchDuringTheWalk, OneConnectionStillRefusesTheSecond) {
+    openWithTrees("");
+    select(sourcePane(), "first");
+    controller->execute(command());
+    ASSERT_TRUE(controller->runner().busy());
+    select(sourcePane(), "second");
+    controller->execute(command());
+    EXPECT_EQ(logCount("! " + name() + " not started: " + name() + " is running"), 1) << logText();
+    ASSERT_TRUE(settled()) << logText();
+    EXPECT_EQ(treeOf(target() / "first"), treeOf(source() / "first")) << logText();
+    EXPECT_FALSE(fs::exists(target() / "second"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Direction, BatchDuringTheWalk, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Upload" : "Download"; });
 
 }  // namespace
 }  // namespace quay
