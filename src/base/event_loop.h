@@ -14,7 +14,9 @@ namespace quay {
 //   inside the call to post().
 // - watch(): level-triggered readiness of a descriptor. The callback receives the ready
 //   events (IoReadable/IoWritable, plus IoError/IoHangUp whatever was asked for) and may
-//   call unwatch()/updateWatch() for any descriptor, including its own.
+//   call unwatch()/updateWatch() for any descriptor, including its own. A watcher that finds
+//   end of stream and errors by its own read may add IoReadsProbed to IoReadable alone: a
+//   loop may then report readiness for reading as IoReadable only, without IoError/IoHangUp.
 // - Timers use the monotonic clock; a repeating timer may stop itself from its callback.
 // - processPending() handles what is ready now and returns without blocking. It is
 //   re-entrant: a handler may call it again (the synchronous waits do).
@@ -29,6 +31,8 @@ public:
         IoWritable = 2,
         IoError = 4,
         IoHangUp = 8,
+        // Not an event: asked with IoReadable alone, see watch() above.
+        IoReadsProbed = 16,
     };
 
     virtual ~EventLoop() = default;

@@ -50,6 +50,10 @@ void AsyncSocket::refreshWatch() {
         events = 0;
     else if (m_writeWanted)
         events |= EventLoop::IoWritable;
+    // Every readiness for reading goes through a read or a probe (probeStream, readableNow),
+    // which finds end of stream and errors itself.
+    if (events & EventLoop::IoReadable)
+        events |= EventLoop::IoReadsProbed;
     if (m_watching && m_watchedFd == m_handle) {
         m_loop.updateWatch(m_handle, events);
         return;

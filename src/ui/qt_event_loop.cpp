@@ -57,9 +57,9 @@ void QtEventLoop::watch(int fd, unsigned events, WatchCallback callback) {
     watch.read = disabledNotifier(fd, QSocketNotifier::Read);
     watch.write = disabledNotifier(fd, QSocketNotifier::Write);
     QObject::connect(watch.read.get(), &QSocketNotifier::activated, &m_context,
-                     [this, fd, cb] { dispatch(fd, cb); });
+                     [this, fd, cb] { dispatch(fd, cb, true); });
     QObject::connect(watch.write.get(), &QSocketNotifier::activated, &m_context,
-                     [this, fd, cb] { dispatch(fd, cb); });
+                     [this, fd, cb] { dispatch(fd, cb, false); });
     enableNotifiers(watch);
 }
 
@@ -117,11 +117,19 @@ void QtEventLoop::retire(std::unique_ptr<QSocketNotifier>& notifier) {
         notifier.release()->deleteLater();
 }
 
-void QtEventLoop::dispatch(int fd, const std::shared_ptr<WatchCallback>& callback) {
+void QtEventLoop::dispatch(int fd, const std::shared_ptr<WatchCallback>& callback, bool fromRead) {
     auto it = m_watches.find(fd);
     // A notification queued before the watch was replaced or removed is stale.
     if (it == m_watches.end() || it->second.callback != callback)
         return;
+    // The watcher's own read tells data from end of stream and errors, and tells a readiness
+    // that a nested loop has used up meanwhile: the read-back below would be a second poll(2)
+    // per wake-up, the largest part of what this bridge adds to a download (see the notes).
+    constexpr unsigned kProbedRead = IoReadable | IoReadsProbed;
+    if (fromRead && (it->second.events & (kProbedRead | IoWritable)) == kProbedRead) {
+        (*callback)(IoReadable);
+        return;
+    }
     pollfd p{fd, 0, 0};
     if (it->second.events & IoReadable)
         p.events |= POLLIN;

@@ -1,3 +1,4 @@
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -107,6 +108,42 @@ private slots:
         QVERIFY(seen[1] & EventLoop::IoHangUp);
         QTest::qWait(50);
         QCOMPARE(seen.size(), std::size_t{2});  // unwatched: no further calls
+    }
+
+    // A watcher that reads for itself is told "readable" for data and for the end alike; its
+    // read tells them apart. Asked for writability too, it gets the exact events again.
+    void aProbingWatcherLearnsTheEndFromItsOwnRead() {
+        QtEventLoop loop;
+        Pipe pipe;
+        std::vector<unsigned> seen;
+        std::vector<ssize_t> reads;
+        loop.watch(pipe.fds[0], EventLoop::IoReadable | EventLoop::IoReadsProbed,
+                   [&](unsigned events) {
+                       seen.push_back(events);
+                       char buffer[16];
+                       reads.push_back(::read(pipe.fds[0], buffer, sizeof buffer));
+                       if (reads.back() == 0)
+                           loop.unwatch(pipe.fds[0]);
+                   });
+        QVERIFY(::write(pipe.fds[1], "abc", 3) == 3);
+        QTRY_COMPARE(reads.size(), std::size_t{1});
+        pipe.closeWriter();
+        QTRY_COMPARE(reads.size(), std::size_t{2});
+        QCOMPARE(reads, (std::vector<ssize_t>{3, 0}));
+        QCOMPARE(seen, (std::vector<unsigned>{EventLoop::IoReadable, EventLoop::IoReadable}));
+        QTest::qWait(50);
+        QCOMPARE(seen.size(), std::size_t{2});
+
+        int pair[2];
+        QVERIFY(::socketpair(AF_UNIX, SOCK_STREAM, 0, pair) == 0);
+        unsigned last = 0;
+        loop.watch(pair[0],
+                   EventLoop::IoReadable | EventLoop::IoWritable | EventLoop::IoReadsProbed,
+                   [&](unsigned events) { last = events; });
+        ::close(pair[1]);
+        QTRY_VERIFY(last & EventLoop::IoHangUp);
+        loop.unwatch(pair[0]);
+        ::close(pair[0]);
     }
 
     void writabilityIsReportedOnlyWhileAsked() {
