@@ -19,7 +19,7 @@ bool FtpClientBase::abortTransfer() {
         return false;
     if (isTransferStep(m_currentStep)) {
         display("! Abort requested");
-        endTransferNow("426 Transfer aborted");
+        endTransferNow("426 Transfer aborted", 426);
         return true;
     }
     if (!m_sequence || (m_steps & kTransferSteps) == 0)
@@ -34,7 +34,7 @@ bool FtpClientBase::abortTransfer() {
 // during a transfer and 226 or 225 after it; pure-ftpd answers an aborted download with a
 // "150 <statistics>" and one 226). So a NOOP follows ABOR, and everything up to its 200 is
 // taken off the control connection before any later reply is matched to its command.
-void FtpClientBase::endTransferNow(const std::string& error) {
+void FtpClientBase::endTransferNow(const std::string& error, int code) {
     const bool replyOwed = m_transferCommandSent && !m_finalReply;
     m_transferAborted = true;
     // The close must not complete the transfer on its own (it would, behind a final reply).
@@ -51,9 +51,9 @@ void FtpClientBase::endTransferNow(const std::string& error) {
     }
     m_replyHandler = nullptr;
     m_lastResponse = error;
-    m_statusCode = m_requestResult = 426;
+    m_statusCode = m_requestResult = code;
     setErrorMessageOnce(error);
-    triggerRequestDone(426);
+    triggerRequestDone(code);
 }
 
 bool FtpClientBase::takeStaleReply(int code) {
