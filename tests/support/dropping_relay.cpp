@@ -164,7 +164,7 @@ std::string DroppingRelay::redirectPassive(const std::string& line) {
     int port = 0;
     const int listener = listenOnLoopback(port);
     const int number = ++m_dataConnections;
-    const bool cut = m_cutting && number % m_every == 0;
+    const bool cut = number % m_every == 0;
     spawn([this, listener, serverPort, cut] { relayData(listener, serverPort, cut); });
     const std::string address =
         line.starts_with("227 ")

@@ -29,8 +29,6 @@ public:
     int port() const { return m_port; }
     // Data connections cut so far.
     int cuts() const { return m_cuts.load(); }
-    // No data connection made from now on is cut.
-    void stopCutting() { m_cutting = false; }
     // The command lines the clients sent (without CR LF), in the order they arrived.
     std::vector<std::string> commands() const;
 
@@ -48,7 +46,6 @@ private:
     int m_port = 0;  // set by the initialiser of m_listener, so declared first
     int m_listener = -1;
     std::atomic<bool> m_stop{false};
-    std::atomic<bool> m_cutting{true};
     std::atomic<int> m_dataConnections{0};
     std::atomic<int> m_cuts{0};
     mutable std::mutex m_mutex;
