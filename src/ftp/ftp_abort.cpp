@@ -23,7 +23,7 @@ bool FtpClientBase::abortTransfer() {
         return false;
     if (isTransferStep(m_currentStep)) {
         display("! Abort requested");
-        endTransferNow("426 Transfer aborted");
+        endTransferNow("426 Transfer aborted", 426);
         return true;
     }
     if (!m_sequence || (m_steps & kTransferSteps) == 0)
@@ -36,7 +36,7 @@ bool FtpClientBase::abortTransfer() {
 // the request ends here, and the server's answers to the transfer and to ABOR are taken off
 // the control connection while the next request holds its first command back (see
 // takeStaleReply()).
-void FtpClientBase::endTransferNow(const std::string& error) {
+void FtpClientBase::endTransferNow(const std::string& error, int code) {
     const bool replyOwed = m_transferCommandSent && !m_finalReply;
     m_transferAborted = true;
     // The close must not complete the transfer on its own (it would, behind a final reply).
@@ -52,9 +52,9 @@ void FtpClientBase::endTransferNow(const std::string& error) {
     }
     m_replyHandler = nullptr;
     m_lastResponse = error;
-    m_statusCode = m_requestResult = 426;
+    m_statusCode = m_requestResult = code;
     setErrorMessageOnce(error);
-    triggerRequestDone(426);
+    triggerRequestDone(code);
 }
 
 // After ABOR the server owes the aborted command's final reply (after a 150 when the transfer

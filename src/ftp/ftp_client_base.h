@@ -125,6 +125,9 @@ public:
     std::int64_t resumeAt() const { return m_resumeAt; }
     void setResumeAt(std::int64_t v) { m_resumeAt = v; }
     std::int64_t sizeResult() const { return m_sizeResult; }
+    // What broke the data connection of the last transfer: a socket-layer code (or 426 when the
+    // server never connected in active mode); 0 when it did not fail.
+    int dataError() const { return m_dataError; }
     const std::string& dirResult() const { return m_dirResult; }
     bool passive() const { return m_passive; }
     // True while the control socket is not closed.
@@ -341,6 +344,8 @@ private:
     // The control connection goes to an IPv6 address (of the server or the FTP proxy).
     bool ipv6Session() const;
     void failTransfer(int code, const std::string& message, bool toLastResponse);
+    // Ends the transfer whose data connection could not be made (550).
+    void dataConnectFailed(int error);
     bool progressCheck();
     void acceptLate(void (FtpClientBase::*handler)(int));
     SocketHandle acceptData(int& error);
@@ -373,8 +378,8 @@ private:
     void firstReplyRefused();
     void finalReplyRefused(const std::string& note);
     void finishTransfer();
-    // Ends the pending transfer step now with 426 and error (see abortTransfer()).
-    void endTransferNow(const std::string& error);
+    // Ends the pending transfer step now with code and error (see abortTransfer()).
+    void endTransferNow(const std::string& error, int code);
     // True when the reply (code) answers an aborted transfer, its ABOR or the NOOP behind it.
     bool takeStaleReply(int code);
     // The answer to ABOR is in: the command held back meanwhile goes out.

@@ -18,6 +18,7 @@ void FtpClientBase::portAsync() {
     m_data->onDataAvailable = nullptr;
     m_passiveReply.clear();
     m_byteCount = 0;
+    m_dataError = 0;
     m_currentStep = FtpStep::fctPort;
     if (m_passive) {
         if (m_epsvRefused)
@@ -90,6 +91,19 @@ void FtpClientBase::failTransfer(int code, const std::string& text, bool toLastR
     freeStream();
     m_requestResult = code;
     triggerRequestDone(code);
+}
+
+// A passive download sends its command before its data connection is made. When that connection
+// fails, the server may still answer the command (150 and then 426, or 425), so the request ends
+// as an aborted one does, its late replies taken off the control connection; otherwise they
+// would be read as the answers to the commands after it.
+void FtpClientBase::dataConnectFailed(int error) {
+    m_dataError = error;
+    const std::string text = "Unable to establish data connection: " + socketErrorWords(error);
+    if (m_transferCommandSent)
+        endTransferNow(text, 550);
+    else
+        failTransfer(550, text, true);
 }
 
 void FtpClientBase::bindAccept(void (FtpClientBase::*handler)(int)) {

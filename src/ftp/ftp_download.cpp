@@ -98,7 +98,7 @@ void FtpClientBase::receiveConnect(int error) {
     m_startTime = std::chrono::steady_clock::now();
     m_started = true;
     if (error != 0)
-        failTransfer(550, "Unable to establish data connection: " + socketErrorWords(error), true);
+        dataConnectFailed(error);
     else
         startDataTls();
 }
@@ -167,7 +167,7 @@ std::int64_t FtpClientBase::receiveRoom() const {
 void FtpClientBase::listingTooLong() {
     const std::string limit = std::to_string(kMaxListingBytes);
     display("! Listing longer than " + limit + " bytes; the rest is not received");
-    endTransferNow("426 Listing longer than " + limit + " bytes");
+    endTransferNow("426 Listing longer than " + limit + " bytes", 426);
 }
 
 void FtpClientBase::emptyLocalFile() {

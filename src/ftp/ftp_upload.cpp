@@ -91,7 +91,7 @@ void FtpClientBase::sendConnect(int error) {
     m_startTime = std::chrono::steady_clock::now();
     m_started = true;
     if (error != 0) {
-        failTransfer(550, "Unable to establish data connection: " + socketErrorWords(error), true);
+        dataConnectFailed(error);
         return;
     }
     startDataTls();

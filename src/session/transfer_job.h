@@ -19,7 +19,8 @@ struct TransferJob {
     std::string local;
     // The size the listing or the local file showed; 0 when unknown.
     std::int64_t size = 0;
-    // Start behind the bytes the target holds already (the overwrite prompt's Resume, a retry).
+    // Start behind the bytes the target holds already: the overwrite prompt's Resume, or an
+    // earlier try that the server took (its target holds this file's first bytes).
     bool resume = false;
     State state = State::Waiting;
     // Why the file failed ("426 Data connection: ...", "Stopped").

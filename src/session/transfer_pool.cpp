@@ -171,6 +171,9 @@ void TransferPool::fileEnded(TransferWorker& worker, TransferWorker::Outcome out
         return;
     --m_running;
     ended->rate = 0;
+    // Only a target that holds this file's bytes is resumed: before the server took the file, a
+    // download's target may still hold an older file that the user chose to overwrite.
+    ended->resume = ended->resume || worker.targetWritten();
     switch (outcome) {
         case TransferWorker::Outcome::Done:
             ended->state = TransferJob::State::Done;
@@ -185,7 +188,8 @@ void TransferPool::fileEnded(TransferWorker& worker, TransferWorker::Outcome out
                 "! Transfer of " + printableName(ended->remote) + " failed: " + ended->reason);
             break;
         case TransferWorker::Outcome::Dropped:
-            drop(worker);
+            if (worker.gone())
+                drop(worker);
             retryOrFail(*ended, worker.number(), reason);
             break;
     }
@@ -202,12 +206,11 @@ void TransferPool::retryOrFail(TransferJob& dropped, int worker, const std::stri
         return;
     }
     ++dropped.retries;
-    dropped.resume = true;
     dropped.state = TransferJob::State::Waiting;
     m_waiting.push_front(dropped.id);
     log(worker, "! Connection lost during " + name + " (" + reason + "); tried again (" +
                     std::to_string(dropped.retries) + " of " + std::to_string(m_retries) +
-                    "), resuming");
+                    (dropped.resume ? "), resuming" : "), from the start"));
 }
 
 void TransferPool::failWaiting(const std::string& reason,
@@ -287,7 +290,6 @@ void TransferPool::retryFailed() {
         if (failed.state != TransferJob::State::Failed)
             continue;
         failed.state = TransferJob::State::Waiting;
-        failed.resume = true;
         failed.retries = 0;
         failed.reason.clear();
         m_waiting.push_back(failed.id);

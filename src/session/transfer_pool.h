@@ -21,10 +21,10 @@ namespace quay {
 //
 // A log-in the server refuses (a per-address connection limit) drops that connection and caps
 // the pool at the connections it has; when none logs in, the waiting files fail with the
-// server's reason. A file whose connection drops or times out is tried again on a new
-// connection, resuming behind the bytes already there, up to the retry count; then it fails and
-// the queue goes on. Nothing runs nested in a caller: workers are started and destroyed from
-// tasks posted to the loop.
+// server's reason. A file whose connection drops or times out, or whose data connection breaks
+// or ends short, is tried again (on a new connection when its own is gone), resuming behind the
+// bytes already there, up to the retry count; then it fails and the queue goes on. Nothing runs
+// nested in a caller: workers are started and destroyed from tasks posted to the loop.
 //
 // Every line of a connection's dialogue goes to Hooks::log prefixed "[<number>] " (the session
 // is connection 1), a PASS command masked.
@@ -57,7 +57,7 @@ public:
     void stopFile(int id);
     void stopBatch(int batch);
     void stopAll();
-    // Queues every failed file again, resuming where its target allows it.
+    // Queues every failed file again, resuming those whose target holds bytes of theirs.
     void retryFailed();
 
     // Every file queued, in order, with its state.

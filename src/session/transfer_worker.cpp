@@ -14,6 +14,7 @@ TransferWorker::TransferWorker(EventLoop& loop, int number, const WorkerSettings
     m_ftp.onDisplay = [this](std::string& line) { m_hooks.log(line); };
     m_ftp.onSessionClosed = [this](int) { m_lost = true; };
     m_ftp.onRequestDone = [this](FtpRequest request, int error) { requestDone(request, error); };
+    m_ftp.onResponse = [this] { noteAccepted(); };
     m_ftp.onProgress = [this](std::int64_t count, bool&) {
         m_job.done = count;
         const double seconds =
@@ -31,6 +32,7 @@ TransferWorker::~TransferWorker() {
     m_ftp.onDisplay = nullptr;
     m_ftp.onSessionClosed = nullptr;
     m_ftp.onRequestDone = nullptr;
+    m_ftp.onResponse = nullptr;
     m_ftp.onProgress = nullptr;
     m_ftp.abortAsync();
 }
@@ -118,6 +120,7 @@ void TransferWorker::run(const TransferJob& job) {
     m_job.done = 0;
     m_job.rate = 0;
     m_stopped = false;
+    m_targetWritten = false;
     m_fileStart = std::chrono::steady_clock::now();
     m_ftp.setHostFileName(job.remote);
     m_ftp.setLocalFileName(job.local);
@@ -207,42 +210,66 @@ void TransferWorker::transferStart(const std::function<void()>& request) {
     }
 }
 
+// The server's first reply to RETR or STOR (150 or 125) says it took the file: from then on the
+// target holds this file's bytes from its start (emptied first unless resumed).
+void TransferWorker::noteAccepted() {
+    const std::string& line = m_ftp.lastResponse();
+    if (m_step == Step::Transfer && (line.starts_with("150") || line.starts_with("125")))
+        m_targetWritten = true;
+}
+
 void TransferWorker::transferred(FtpRequest request, int error) {
+    if (error != 0 && !m_stopped && dataConnectionBroke()) {
+        end(Outcome::Dropped, reason());
+        return;
+    }
     if (endedBy(error))
         return;
     if (m_job.upload) {
         end(Outcome::Done);
         return;
     }
-    const std::string shortfall = downloadShortfall(request == FtpRequest::RestGetAsync);
-    if (shortfall.empty())
-        end(Outcome::Done);
-    else
-        end(m_lost ? Outcome::Dropped : Outcome::Failed, shortfall);
+    std::string shortfall;
+    const Outcome outcome = downloadChecked(request == FtpRequest::RestGetAsync, shortfall);
+    end(outcome, shortfall);
 }
 
-// A file is done only when it holds the listed size: shorter means cut short (a text transfer
-// may add CRs, never drop bytes); a resumed binary file that ends longer was sent again from its
-// start by a server that ignored REST.
-std::string TransferWorker::downloadShortfall(bool resumed) const {
+// A data connection that could not be made or broke under the file, while the control
+// connection stayed, ends it as dropped too: the engine names the socket error ("426 Data
+// connection: Connection reset by peer"), or the server's final reply is its own 426 ("426
+// Failure writing network stream.", RFC 959's "Connection closed; transfer aborted").
+bool TransferWorker::dataConnectionBroke() const {
+    return m_ftp.dataError() != 0 ||
+           (m_ftp.statusCode() == 426 && m_ftp.lastResponse().starts_with("426"));
+}
+
+// A file is done only when it holds the listed size: shorter means its data connection ended
+// early (a text transfer may add CRs, never drop bytes), which a new try resumes; a resumed
+// binary file that ends longer was sent again from its start by a server that ignored REST.
+TransferWorker::Outcome TransferWorker::downloadChecked(bool resumed, std::string& reason) const {
     if (m_job.size <= 0)
-        return {};
+        return Outcome::Done;
     const std::int64_t received = LocalFile::sizeOf(m_job.local);
     const std::string listed = std::to_string(m_job.size);
-    if (received < m_job.size)
-        return std::to_string(received) + " of " + listed + " bytes received";
-    if (resumed && m_ftp.binary() && received > m_job.size)
-        return std::to_string(received) + " bytes, but the listing shows " + listed +
-               "; the file is kept";
-    return {};
+    if (received < m_job.size) {
+        reason = std::to_string(received) + " of " + listed + " bytes received";
+        return Outcome::Dropped;
+    }
+    if (resumed && m_ftp.binary() && received > m_job.size) {
+        reason = std::to_string(received) + " bytes, but the listing shows " + listed +
+                 "; the file is kept";
+        return Outcome::Failed;
+    }
+    return Outcome::Done;
 }
 
 TransferWorker::Outcome TransferWorker::failure() const {
     return m_lost || !m_ftp.connected() ? Outcome::Dropped : Outcome::Failed;
 }
 
+// A connection whose data connection alone broke stays for the next file.
 void TransferWorker::end(Outcome outcome, const std::string& reason) {
-    m_step = m_lost || outcome == Outcome::Dropped ? Step::Gone : Step::Idle;
+    m_step = m_lost || !m_ftp.connected() ? Step::Gone : Step::Idle;
     m_hooks.fileEnded(*this, outcome, reason);
 }
 

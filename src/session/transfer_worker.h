@@ -28,7 +28,8 @@ struct WorkerSettings {
 //
 // A file ends one of four ways: done (a download only once it holds the listed size), failed by
 // the server or a local check (the connection stays), dropped (the connection closed or timed
-// out: the file may be tried again elsewhere), or stopped.
+// out, or its data connection broke mid-file or ended short: the file may be tried again; the
+// connection stays when only the data connection broke), or stopped.
 class TransferWorker {
 public:
     enum class Outcome { Done, Failed, Dropped, Stopped };
@@ -66,6 +67,9 @@ public:
         return m_step == Step::Gone || m_step == Step::Quit || (m_lost && m_step == Step::Idle);
     }
     int jobId() const { return m_job.id; }
+    // The server took the running (or last) file's RETR or STOR, so its target holds that
+    // file's bytes from the start: a later try may resume behind them.
+    bool targetWritten() const { return m_targetWritten; }
     // Why the log-in or the last file failed: the server's reply.
     std::string reason() const;
 
@@ -78,14 +82,16 @@ private:
     void typed(int error);
     void sizeKnown(int error);
     void transferStart(const std::function<void()>& request);
+    void noteAccepted();
     void transferred(FtpRequest request, int error);
+    bool dataConnectionBroke() const;
+    // The size check of a finished download: Done, or why not (reason) and how it ended.
+    Outcome downloadChecked(bool resumed, std::string& reason) const;
     void end(Outcome outcome, const std::string& reason = {});
     // Ends the file when it was stopped or its request failed; true when it did.
     bool endedBy(int error);
     // The outcome of a failed request: dropped when the connection is gone.
     Outcome failure() const;
-    // The size check of a finished download; empty when the file is complete.
-    std::string downloadShortfall(bool resumed) const;
 
     int m_number;
     Hooks m_hooks;
@@ -95,6 +101,7 @@ private:
     TransferJob m_job;
     bool m_lost = false;
     bool m_stopped = false;
+    bool m_targetWritten = false;
     std::string m_sessionFingerprint;
     std::chrono::steady_clock::time_point m_fileStart;
 };

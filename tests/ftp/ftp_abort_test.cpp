@@ -1,5 +1,6 @@
 // Transfers ended by this side against a scripted server: Stop while nothing arrives, a
-// listing without end, a data connection that fails. The session goes on in step afterwards.
+// listing without end, a data connection that fails or cannot be made. The session goes on in
+// step afterwards.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -240,6 +241,31 @@ TEST_F(ScriptedFtp, DataConnectionErrorIsNamedInTheFailure) {
     EXPECT_NE(h.run([&] { h.ftp.getAsync(); }), 0) << h.logText();
     EXPECT_NE(h.ftp.errorMessage().find("Connection reset by peer"), std::string::npos)
         << h.ftp.errorMessage();
+}
+
+// A passive download sends RETR before its data connection is made. When the connection is
+// refused, the download fails with 550 and the server's late answers to RETR (here 425) are not
+// read as the answers to the commands that follow.
+TEST_F(ScriptedFtp, DataConnectionNotMadeAfterRetrKeepsTheRepliesInStep) {
+    startLoggedIn([](ScriptedFtpSession& s) {
+        s.expect("PASV");
+        s.reply(ScriptedFtpServer::passiveReply(freePort()));
+        s.expect("RETR f");
+        s.expect("ABOR");
+        s.expect("NOOP");
+        s.reply("425 No data connection");
+        s.reply("225 No transfer to abort");
+        s.reply("200 NOOP ok");
+        s.expect("PWD");
+        s.reply("257 \"/after\"");
+    });
+    files("f", "f");
+    EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 550) << h.logText();
+    EXPECT_TRUE(h.ftp.lastResponse().starts_with("Unable to establish data connection: "))
+        << h.ftp.lastResponse();
+    EXPECT_EQ(h.ftp.dataError(), sockerr::ConnectionRefused);
+    EXPECT_EQ(h.run([&] { h.ftp.pwdAsync(); }), 0) << h.logText();
+    EXPECT_EQ(h.ftp.dirResult(), "/after");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The transfer queue with several connections against real servers: trees both ways byte for
-// byte, refused log-ins, the overwrite prompt, a connection killed mid-file, Stop and
-// "Retry failed", second batches behind the first (given after its walk or during it), and the
+// byte, refused log-ins, the overwrite prompt, a connection killed mid-file, data connections
+// dropped mid-file both ways, Stop and "Retry failed", second batches behind the first (given
+// after its walk or during it), and the
 // log of every connection.
 #include <netinet/in.h>
 #include <signal.h>
@@ -12,6 +13,7 @@
 #include <set>
 #include <sstream>
 
+#include "dropping_relay.h"
 #include "session/options_dialog.h"
 #include "transfer_session.h"
 
@@ -77,10 +79,19 @@ protected:
     // Starts ftpServer on the root (filled by fill first) with these options added and logs in.
     void openWith(std::unique_ptr<test::FtpServer> ftpServer, const std::string& options,
                   const std::function<void(const fs::path& root)>& fill) {
+        serve(std::move(ftpServer), fill);
+        logIn(server->port(), options);
+    }
+    // Starts ftpServer on the root, filled by fill first.
+    void serve(std::unique_ptr<test::FtpServer> ftpServer,
+               const std::function<void(const fs::path& root)>& fill) {
         fill(root.path());
         server = std::move(ftpServer);
         server->start(root.path());
-        test::writeLocalServerList(data.path(), server->port(), server->user(), server->password());
+    }
+    // Logs in to the server (through whatever listens on port) with these options added.
+    void logIn(int port, const std::string& options) {
+        test::writeLocalServerList(data.path(), port, server->user(), server->password());
         test::writeFile(data.path() / "options.ftp", "[Common]\nPassiveTransfer=1\n" + options);
         controller = std::make_unique<SessionController>(loop, dialogs, data.path());
         controller->FormCreate();
@@ -285,6 +296,113 @@ TEST_F(TransferPoolTest, KilledConnectionMidFileResumesOnANewOne) {
     expectConsistent(false, "big.bin");
 }
 
+// A relay in front of vsftpd cuts every third data connection mid-file with a reset both ways;
+// the dialogue stays the server's own. The parameter is the direction (true: upload).
+class DroppedDataConnections : public TransferPoolTest, public ::testing::WithParamInterface<bool> {
+protected:
+    static constexpr int kFiles = 9;
+    static constexpr std::int64_t kCutAfter = 100000;
+    static std::size_t fileSize(int i) {
+        return 256 * 1024 + static_cast<std::size_t>(i) * 200 * 1024;
+    }
+    bool upload() const { return GetParam(); }
+    const fs::path& target() const { return upload() ? root.path() : local.path(); }
+
+    // Serves vsftpd behind the relay, logs in through it with two connections and this retry
+    // count, and carries the batch of kFiles files, from 256 KiB to 1.8 MiB, to target(). (With
+    // three, the connections can take turns so that one file meets every cut.)
+    void carryBatch(int retry) {
+        const fs::path& source = upload() ? local.path() : root.path();
+        for (int i = 0; i < kFiles; ++i)
+            test::writeFile(source / test::batchFileName(i), test::patternBytes(fileSize(i), i));
+        serve(test::makeFtpServer(test::FtpServerKind::Vsftpd), [](const fs::path&) {});
+        relay = std::make_unique<test::DroppingRelay>(server->port(), 3, kCutAfter);
+        logIn(relay->port(), connections(2, retry));
+        controller->onTransferQueueChanged = [this](std::size_t index) { noteDone(index); };
+        showLocal();
+        for (int i = 0; i < kFiles; ++i)
+            select(upload() ? localPane() : remotePane(), test::batchFileName(i));
+        controller->execute(upload() ? Command::Upload : Command::Download);
+        ASSERT_TRUE(queueDone()) << logText();
+        ASSERT_TRUE(logged("Transfer queue done: ")) << logText();
+    }
+    // A file counted done must hold all its bytes at that moment.
+    void noteDone(std::size_t index) {
+        const TransferJob& job = pool()->jobs()[index];
+        const fs::path file = target() / fs::path(job.local).filename();
+        if (job.state == TransferJob::State::Done &&
+            fs::file_size(file) != static_cast<std::uintmax_t>(job.size))
+            doneWhileShort.push_back(job.remote);
+    }
+    std::vector<int> notArrived() const {
+        std::vector<int> missing;
+        for (int i = 0; i < kFiles; ++i)
+            if (!holds(target() / test::batchFileName(i), test::patternBytes(fileSize(i), i)))
+                missing.push_back(i);
+        return missing;
+    }
+    // The session is free and lists the directory on a click of Refresh.
+    void expectNextListing() {
+        const std::size_t before = logSize();
+        controller->execute(Command::RemoteRefresh);
+        ASSERT_TRUE(settled()) << logText();
+        EXPECT_FALSE(controller->state().serverListMode);
+        const test::Commands sent = sentSince(before);
+        EXPECT_TRUE(!sent.empty() && sent.back() == "LIST") << logText();
+        EXPECT_TRUE(test::showsCaption(remotePane(), test::batchFileName(kFiles - 1)));
+    }
+    // The REST commands the server was sent with an offset above 0.
+    int resumesSent() const {
+        int resumes = 0;
+        for (const std::string& command : relay->commands())
+            resumes += command.starts_with("REST ") && command != "REST 0" ? 1 : 0;
+        return resumes;
+    }
+
+    std::unique_ptr<test::DroppingRelay> relay;
+    std::vector<std::string> doneWhileShort;
+};
+
+TEST_P(DroppedDataConnections, EveryFileArrivesWholeByResume) {
+    carryBatch(3);
+    EXPECT_EQ(notArrived(), std::vector<int>()) << logText();
+    EXPECT_EQ(doneWhileShort, std::vector<std::string>()) << logText();
+    EXPECT_EQ(states(), std::vector<TransferJob::State>(kFiles, TransferJob::State::Done));
+    // Listings are shorter than the cut: every cut hit a file, which was tried again.
+    EXPECT_GE(relay->cuts(), 2);
+    int retries = 0;
+    for (const TransferJob& job : pool()->jobs())
+        retries += job.retries;
+    EXPECT_EQ(retries, relay->cuts()) << logText();
+    EXPECT_GE(resumesSent(), 1) << logText();
+    EXPECT_EQ(logCount("Transfer queue done: 9 of 9 files, 0 failed"), 1) << logText();
+    expectNextListing();
+}
+
+TEST_P(DroppedDataConnections, WithoutRetriesACutFileFailsAndTheBatchGoesOn) {
+    carryBatch(0);
+    EXPECT_EQ(doneWhileShort, std::vector<std::string>()) << logText();
+    std::vector<int> failed;
+    for (const TransferJob& job : pool()->jobs()) {
+        if (job.state == TransferJob::State::Failed) {
+            failed.push_back(job.id - 1);
+            EXPECT_TRUE(job.reason.starts_with("Connection lost: ")) << job.reason;
+        }
+    }
+    EXPECT_GE(relay->cuts(), 2);
+    EXPECT_EQ(static_cast<int>(failed.size()), relay->cuts()) << logText();
+    EXPECT_EQ(notArrived(), failed) << logText();
+    const int done = kFiles - relay->cuts();
+    EXPECT_EQ(logCount("Transfer queue done: " + std::to_string(done) + " of 9 files, " +
+                       std::to_string(relay->cuts()) + " failed"),
+              1)
+        << logText();
+    expectNextListing();
+}
+
+INSTANTIATE_TEST_SUITE_P(Direction, DroppedDataConnections, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Upload" : "Download"; });
+
 TEST_F(TransferPoolTest, StopEndsEverythingAndRetryFailedResumes) {
     openWith(pureFtpd(0, 300), connections(2), [](const fs::path& r) { writeBatch(r, 3, 700000); });
     selectBatch(3);
@@ -316,6 +434,29 @@ TEST_F(TransferPoolTest, StopOfOneFileLeavesTheOthersRunning) {
                                                TransferJob::State::Done}));
     EXPECT_EQ(pool()->jobs()[0].reason, "Stopped");
     EXPECT_EQ(batchNotArrived(3, 500000), std::vector<int>{0}) << logText();
+}
+
+// A file stopped before the server took it is fetched whole when tried again: the older file
+// the user chose to overwrite is not resumed behind.
+TEST_F(TransferPoolTest, RetryOfAFileStoppedWhileWaitingStartsFromTheBeginning) {
+    openWith(pureFtpd(0, 300), connections(2), [](const fs::path& r) { writeBatch(r, 3, 500000); });
+    test::writeFile(local.path() / test::batchFileName(2), "an older file, other bytes");
+    showLocal();
+    selectBatch(3);
+    dialogs.overwriteAnswers = {{Dialogs::Overwrite::Overwrite, {}}};
+    controller->execute(Command::Download);
+    ASSERT_TRUE(firstFileMoving()) << logText();
+    ASSERT_EQ(pool()->jobs().size(), 3u);
+    ASSERT_EQ(pool()->jobs()[2].state, TransferJob::State::Waiting);
+    pool()->stopFile(pool()->jobs()[2].id);
+    ASSERT_TRUE(queueDone()) << logText();
+    EXPECT_EQ(pool()->jobs()[2].reason, "Stopped");
+
+    pool()->retryFailed();
+    ASSERT_TRUE(queueDone()) << logText();
+    EXPECT_EQ(states(), std::vector<TransferJob::State>(3, TransferJob::State::Done));
+    EXPECT_EQ(batchNotArrived(3, 500000), std::vector<int>()) << logText();
+    EXPECT_EQ(linesContaining("> REST "), 0) << logText();
 }
 
 TEST_F(TransferPoolTest, SecondBatchStartedWhileOneRunsQueuesBehindIt) {

@@ -2,6 +2,8 @@
 // file, rows selected and the download button clicked; the files arrive whole over extra
 // connections and the Queue tab lists each with its state and the totals; a second batch given
 // while the first walks its tree waits behind it; the progress window names the files running.
+// The tab's buttons Stop file, Stop batch, Stop all and Retry failed, clicked while a
+// rate-limited vsftpd keeps the files running, stop what they say, and the program goes on.
 #include <QLabel>
 #include <QPushButton>
 #include <QTabBar>
@@ -43,6 +45,139 @@ std::vector<std::string> putTree(const fs::path& dir, int seed) {
 bool queueIdle(test::TransferProgram& run) {
     const auto& pool = run.controller().currentTransferPool();
     return pool && pool->idle() && !run.controller().runner().busy();
+}
+
+// Bytes a second vsftpd sends on one data connection in the tests of the buttons: a file of
+// kSlowFileSize lasts about three seconds.
+constexpr int kRate = 200'000;
+constexpr std::size_t kSlowFileSize = 600'000;
+
+// The Queue tab of the running program, driven by the mouse.
+class QueueTab {
+public:
+    explicit QueueTab(test::TransferProgram& run) : m_run(run) {}
+
+    // Shows the tab by a click on its title.
+    bool open() {
+        auto* tabs = m_run.window().findChild<QTabWidget*>("LogTabs");
+        if (tabs == nullptr)
+            return false;
+        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(1).center());
+        m_list = m_run.window().findChild<QTreeWidget*>("QueueList");
+        return tabs->currentIndex() == 1 && m_list != nullptr && m_list->isVisible();
+    }
+    QString state(int row) const {
+        const QTreeWidgetItem* item = m_list->topLevelItem(row);
+        return item == nullptr ? QString() : item->text(4);
+    }
+    QStringList states() const {
+        QStringList all;
+        for (int row = 0; row < m_list->topLevelItemCount(); ++row)
+            all << state(row);
+        return all;
+    }
+    // Selects the row alone by a click on it.
+    void clickRow(int row) {
+        QTreeWidgetItem* item = m_list->topLevelItem(row);
+        m_list->scrollToItem(item);
+        QTest::mouseClick(m_list->viewport(), Qt::LeftButton, {},
+                          m_list->visualItemRect(item).center());
+    }
+    bool clickButton(const char* name) {
+        auto* button = m_run.window().findChild<QPushButton*>(QString::fromLatin1(name));
+        if (button == nullptr || !button->isVisible() || !button->isEnabled())
+            return false;
+        QTest::mouseClick(button, Qt::LeftButton);
+        return true;
+    }
+    // Waits until the file of the row is running and has moved some bytes.
+    bool running(int row) {
+        return QTest::qWaitFor(
+            [&] {
+                const auto& pool = m_run.controller().currentTransferPool();
+                return pool && static_cast<int>(pool->jobs().size()) > row &&
+                       pool->jobs()[static_cast<std::size_t>(row)].done > 50'000 &&
+                       state(row).startsWith(QStringLiteral("running"));
+            },
+            kWaitMs);
+    }
+    // Once the row's file runs with bytes moved, selects the row by a click and clicks button.
+    bool clickWhileRunning(int row, const char* button) {
+        if (!running(row))
+            return false;
+        clickRow(row);
+        return clickButton(button);
+    }
+    // Waits until the queue is empty and its rows show it.
+    bool idle(int rows) {
+        return QTest::qWaitFor(
+            [&] {
+                const auto& pool = m_run.controller().currentTransferPool();
+                if (!pool || !pool->idle() || m_list->topLevelItemCount() != rows)
+                    return false;
+                for (int row = 0; row < rows; ++row)
+                    if (state(row).startsWith(QStringLiteral("running")) ||
+                        state(row) == QStringLiteral("waiting"))
+                        return false;
+                return true;
+            },
+            kWaitMs);
+    }
+
+private:
+    test::TransferProgram& m_run;
+    QTreeWidget* m_list = nullptr;
+};
+
+// Starts vsftpd with its rate limit on the program's root, and the program with that many
+// connections and no retries.
+bool startSlow(test::TransferProgram& run, test::VsftpdServer& server, int connections) {
+    server.limitRate(kRate);
+    server.start(run.root());
+    return run.start(server.port(), server.user(), server.password(),
+                     "retry=0\n[Transfers]\nConnections=" + std::to_string(connections) + "\n");
+}
+
+// "<prefix><i>.bin", appended piece by piece: GCC 12 takes "q" + std::to_string(i) for an
+// overlapping copy.
+std::string slowFileName(const char* prefix, int i) {
+    std::string name = prefix;
+    name += std::to_string(i);
+    name += ".bin";
+    return name;
+}
+
+// The files slowFileName(prefix, i) of kSlowFileSize bytes on the server.
+void putSlowFiles(const fs::path& root, const char* prefix, int count) {
+    for (int i = 0; i < count; ++i)
+        test::putFile(root / slowFileName(prefix, i),
+                      test::randomBytes(kSlowFileSize, static_cast<unsigned>(i + 10)));
+}
+
+bool arrived(test::TransferProgram& run, const std::string& name) {
+    return fs::exists(run.local() / name) &&
+           test::readFile(run.local() / name) == test::readFile(run.root() / name);
+}
+
+// The REST commands of the extra connections with an offset above 0.
+int resumes(test::TransferProgram& run) {
+    int count = 0;
+    for (const std::string& line : run.controller().model().logLines()) {
+        const std::size_t at = line.find("] > REST ");
+        count += line.starts_with("[") && at != std::string::npos && line.substr(at) != "] > REST 0"
+                     ? 1
+                     : 0;
+    }
+    return count;
+}
+
+// Refresh by its key on the remote list: the session lists the directory again, shown holds.
+bool refreshWorks(test::TransferProgram& run, const std::string& shown) {
+    const int listings = run.logCount("> LIST");
+    QWidget* remote = run.window().findChild<PaneView*>("FTPView")->currentWidget();
+    remote->setFocus();
+    QTest::keyClick(remote, Qt::Key_F5);
+    return run.waitIdle() && run.logCount("> LIST") == listings + 1 && run.remoteRow(shown) >= 0;
 }
 
 }  // namespace
@@ -147,8 +282,8 @@ private slots:
                      test::readFile(run.local() / "up" / file));
 
         // The Queue tab: the download's twelve rows, then the upload's twelve.
-        auto* tabs = run.window().findChild<QTabWidget*>("LogTabs");
-        QTest::mouseClick(tabs->tabBar(), Qt::LeftButton, {}, tabs->tabBar()->tabRect(1).center());
+        QueueTab queue(run);
+        QVERIFY(queue.open());
         auto* list = run.window().findChild<QTreeWidget*>("QueueList");
         QVERIFY(QTest::qWaitFor([&] { return list->topLevelItemCount() == 24; }, kWaitMs));
         for (int row = 0; row < 24; ++row) {
@@ -164,15 +299,7 @@ private slots:
 
         // The session is free again: F5 in the remote list lists the start directory.
         QVERIFY(run.waitIdle());
-        const int listings = run.logCount("> LIST");
-        auto* remote = run.window().findChild<PaneView*>("FTPView");
-        QWidget* view = remote->currentWidget();
-        view->setFocus();
-        QTest::keyClick(view, Qt::Key_F5);
-        QVERIFY(test::TransferProgram::runUntil([&] { return run.logCount("> LIST") > listings; },
-                                                kWaitMs));
-        QVERIFY(run.waitIdle());
-        QVERIFY(run.remoteRow("up") >= 0);
+        QVERIFY(refreshWorks(run, "up"));
     }
 
     // With three connections and files that take seconds each, the progress window shows the
@@ -219,6 +346,85 @@ private slots:
         for (const QString& name : names)
             QCOMPARE(test::readFile(run.local() / name.toStdString()),
                      test::readFile(run.root() / name.toStdString()));
+    }
+
+    // Stop file on a running row selected by a click: that file fails "Stopped", the others
+    // arrive; Refresh still works; Retry failed resumes the stopped file behind its bytes.
+    void stopFileThenRetryFailedByClicks() {
+        test::TransferProgram run;
+        putSlowFiles(run.root(), "q", 3);
+        test::VsftpdServer server;
+        QVERIFY(startSlow(run, server, 2));
+        QVERIFY(run.selectRemote({"q0.bin", "q1.bin", "q2.bin"}));
+        QVERIFY(run.click("SpeedButton2"));
+        QueueTab queue(run);
+        QVERIFY(queue.open());
+        QVERIFY(queue.clickWhileRunning(0, "QueueStopFile"));
+        QVERIFY(queue.idle(3));
+        QCOMPARE(queue.states(), (QStringList{"failed: Stopped", "done", "done"}));
+        QVERIFY(arrived(run, "q1.bin") && arrived(run, "q2.bin"));
+        QVERIFY(fs::file_size(run.local() / "q0.bin") < kSlowFileSize);
+        QVERIFY(refreshWorks(run, "q0.bin"));
+
+        QVERIFY(queue.clickButton("QueueRetry"));
+        QVERIFY(queue.idle(3));
+        QVERIFY(arrived(run, "q0.bin"));
+        QCOMPARE(resumes(run), 1);
+    }
+
+    // Stop batch on a row of the second of two batches: its files fail "Stopped", the first
+    // batch's arrive, and a new download afterwards arrives too.
+    void stopBatchByClickLeavesTheOtherBatch() {
+        test::TransferProgram run;
+        putSlowFiles(run.root(), "a", 2);
+        putSlowFiles(run.root(), "b", 2);
+        test::putFile(run.root() / "c.bin", test::randomBytes(5'000, 3));
+        test::VsftpdServer server;
+        QVERIFY(startSlow(run, server, 4));
+        QVERIFY(run.selectRemote({"a0.bin", "a1.bin"}));
+        QVERIFY(run.click("SpeedButton2"));
+        QVERIFY(run.waitIdle());
+        QVERIFY(run.selectRemote({"b0.bin", "b1.bin"}));
+        QVERIFY(run.click("SpeedButton2"));
+        QueueTab queue(run);
+        QVERIFY(queue.open());
+        QVERIFY(queue.clickWhileRunning(3, "QueueStopBatch"));
+        QVERIFY(queue.idle(4));
+        QCOMPARE(queue.states(),
+                 (QStringList{"done", "done", "failed: Stopped", "failed: Stopped"}));
+        QVERIFY(arrived(run, "a0.bin") && arrived(run, "a1.bin"));
+        QVERIFY(!arrived(run, "b0.bin") && !arrived(run, "b1.bin"));
+
+        QVERIFY(run.waitIdle());
+        QVERIFY(run.selectRemote({"c.bin"}));
+        QVERIFY(run.click("SpeedButton2"));
+        QVERIFY(queue.idle(5));
+        QCOMPARE(queue.state(4), QStringLiteral("done"));
+        QVERIFY(arrived(run, "c.bin"));
+    }
+
+    // Stop all while some files run and some wait: every one fails "Stopped"; Refresh still
+    // works; Retry failed brings them all, the started ones resumed.
+    void stopAllThenRetryFailedByClicks() {
+        test::TransferProgram run;
+        putSlowFiles(run.root(), "q", 5);
+        test::VsftpdServer server;
+        QVERIFY(startSlow(run, server, 3));
+        QVERIFY(run.selectRemote({"q0.bin", "q1.bin", "q2.bin", "q3.bin", "q4.bin"}));
+        QVERIFY(run.click("SpeedButton2"));
+        QueueTab queue(run);
+        QVERIFY(queue.open());
+        QVERIFY(queue.clickWhileRunning(0, "QueueStopAll"));
+        QVERIFY(queue.idle(5));
+        QCOMPARE(queue.states(), QStringList(5, QStringLiteral("failed: Stopped")));
+        QVERIFY(refreshWorks(run, "q0.bin"));
+
+        QVERIFY(queue.clickButton("QueueRetry"));
+        QVERIFY(queue.idle(5));
+        QCOMPARE(queue.states(), QStringList(5, QStringLiteral("done")));
+        for (int row = 0; row < 5; ++row)
+            QVERIFY(arrived(run, slowFileName("q", row)));
+        QVERIFY(resumes(run) >= 1);
     }
 };
 
