@@ -380,7 +380,8 @@ private:
     void finishTransfer();
     // Ends the pending transfer step now with code and error (see abortTransfer()).
     void endTransferNow(const std::string& error, int code);
-    // True when the reply (code) answers an aborted transfer, its ABOR or the NOOP behind it.
+    // True when the reply (code) answers an aborted transfer, its ABOR or the NOOP that tells
+    // a lone success reply apart.
     bool takeStaleReply(int code);
     // The answer to ABOR is in: the command held back meanwhile goes out.
     void endAbortWait();

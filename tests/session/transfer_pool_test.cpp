@@ -33,15 +33,6 @@ std::map<std::string, std::string> treeOf(const fs::path& root) {
     return tree;
 }
 
-// prefix, n, suffix; appended piece by piece: GCC 12 takes "f" + std::to_string(n) for an
-// overlapping copy.
-std::string numbered(const char* prefix, int n, const char* suffix) {
-    std::string text = prefix;
-    text += std::to_string(n);
-    text += suffix;
-    return text;
-}
-
 // A tree with empty directories, awkward names and enough files to keep four connections busy.
 void writeTree(const fs::path& tree) {
     fs::create_directories(tree / "empty");
@@ -58,7 +49,7 @@ void writeTree(const fs::path& tree) {
     test::writeFile(tree / "back\\slash", "back");
     test::writeFile(tree / "dir with space" / "x;y'z.bin", test::patternBytes(70000, 3));
     for (int i = 0; i < 12; ++i)
-        test::writeFile(tree / "nested" / "deeper" / numbered("f", i, ".bin"),
+        test::writeFile(tree / "nested" / "deeper" / test::numbered("f", i, ".bin"),
                         test::patternBytes(20000 + static_cast<std::size_t>(i) * 999, i));
 }
 
@@ -497,11 +488,11 @@ TEST_F(TransferPoolTest, SecondBatchStartedWhileOneRunsQueuesBehindIt) {
 // of the loop.
 void writeWideTree(const fs::path& tree, int seed) {
     for (int d = 0; d < 6; ++d) {
-        const fs::path dir = tree / numbered("d", d, "");
+        const fs::path dir = tree / test::numbered("d", d, "");
         fs::create_directories(dir);
         for (int f = 0; f < 3; ++f)
             test::writeFile(
-                dir / numbered("f", f, ".bin"),
+                dir / test::numbered("f", f, ".bin"),
                 test::patternBytes(40000 + static_cast<std::size_t>(f) * 777, seed + d));
     }
 }

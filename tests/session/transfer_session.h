@@ -56,7 +56,7 @@ inline std::string interruptionTestName(const ::testing::TestParamInfo<Interrupt
 constexpr int kBatchFiles = 6;
 constexpr std::size_t kBatchFileSize = 400000;
 inline std::string batchFileName(int i) {
-    return "f" + std::to_string(i) + ".bin";
+    return numbered("f", i, ".bin");
 }
 
 // Distinct bytes of every value, CR and LF among them, so a text-mode transfer would change

@@ -79,6 +79,13 @@ void ChildProcess::stop() {
     m_pid = -1;
 }
 
+std::string numbered(const char* prefix, int n, const char* suffix) {
+    std::string text = prefix;
+    text += std::to_string(n);
+    text += suffix;
+    return text;
+}
+
 std::string randomBytes(std::size_t n, unsigned seed) {
     std::mt19937 random(seed);
     std::string bytes(n, '\0');

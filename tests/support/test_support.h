@@ -49,6 +49,10 @@ bool useHostsFile(const std::string& content);
 // n bytes of a fixed pseudo-random sequence.
 std::string randomBytes(std::size_t n, unsigned seed);
 
+// prefix, n in decimal, suffix ("f" 3 ".bin" gives "f3.bin"). Appended piece by piece: GCC 12's
+// -Wrestrict takes "f" + std::to_string(n) for an overlapping copy.
+std::string numbered(const char* prefix, int n, const char* suffix = "");
+
 // 127.0.0.1:port as a socket address.
 sockaddr_in loopback(int port);
 // A listening socket on 127.0.0.1 with a system-chosen port (written to port); throws on

@@ -30,12 +30,7 @@ std::vector<std::string> putTree(const fs::path& dir, int seed) {
     std::vector<std::string> files;
     for (int d = 0; d < 4; ++d)
         for (int f = 0; f < 3; ++f) {
-            // Appended piece by piece: GCC 12 takes "d" + std::to_string(d) for an overlapping
-            // copy.
-            std::string relative = "d";
-            relative += std::to_string(d);
-            relative += "/f";
-            relative += std::to_string(f);
+            const std::string relative = test::numbered("d", d, "/") + test::numbered("f", f);
             test::putFile(dir / relative, test::randomBytes(30'000 + f * 1'000, seed + d * 3 + f));
             files.push_back(relative);
         }
@@ -138,19 +133,10 @@ bool startSlow(test::TransferProgram& run, test::VsftpdServer& server, int conne
                      "retry=0\n[Transfers]\nConnections=" + std::to_string(connections) + "\n");
 }
 
-// "<prefix><i>.bin", appended piece by piece: GCC 12 takes "q" + std::to_string(i) for an
-// overlapping copy.
-std::string slowFileName(const char* prefix, int i) {
-    std::string name = prefix;
-    name += std::to_string(i);
-    name += ".bin";
-    return name;
-}
-
-// The files slowFileName(prefix, i) of kSlowFileSize bytes on the server.
+// The files <prefix><i>.bin of kSlowFileSize bytes on the server.
 void putSlowFiles(const fs::path& root, const char* prefix, int count) {
     for (int i = 0; i < count; ++i)
-        test::putFile(root / slowFileName(prefix, i),
+        test::putFile(root / test::numbered(prefix, i, ".bin"),
                       test::randomBytes(kSlowFileSize, static_cast<unsigned>(i + 10)));
 }
 
@@ -423,7 +409,7 @@ private slots:
         QVERIFY(queue.idle(5));
         QCOMPARE(queue.states(), QStringList(5, QStringLiteral("done")));
         for (int row = 0; row < 5; ++row)
-            QVERIFY(arrived(run, slowFileName("q", row)));
+            QVERIFY(arrived(run, test::numbered("q", row, ".bin")));
         QVERIFY(resumes(run) >= 1);
     }
 };
