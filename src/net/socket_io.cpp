@@ -388,7 +388,9 @@ std::int64_t AsyncSocket::send(const void* data, std::int64_t len) {
     }
     auto life = lifeToken();
     tryToSend();
-    if (!life.expired() && m_handle != InvalidSocket && queueDrained())
+    // With nobody to tell (the control connection: the reply says the command arrived), the
+    // notification would only wake the loop once more per command.
+    if (!life.expired() && m_handle != InvalidSocket && queueDrained() && onDataSent)
         postWriteNotification();
     return len > 0 ? len : 0;
 }

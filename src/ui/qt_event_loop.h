@@ -64,7 +64,7 @@ private:
         void timerEvent(QTimerEvent* event) override;
     };
 
-    void dispatch(int fd, const std::shared_ptr<WatchCallback>& callback);
+    void dispatch(int fd, const std::shared_ptr<WatchCallback>& callback, unsigned ready);
     void timerFired(int qtId);
     std::unique_ptr<QSocketNotifier> disabledNotifier(int fd, QSocketNotifier::Type type);
     void enableNotifiers(Watch& watch);

@@ -18,6 +18,7 @@
 #include <limits>
 #include <thread>
 
+#include "net/socket.h"
 #include "test_support.h"
 #include "ui/input_form.h"
 #include "ui/log_pane.h"
@@ -108,10 +109,27 @@ private slots:
         QTRY_COMPARE(seen.size(), std::size_t{1});
         QCOMPARE(seen[0], unsigned{EventLoop::IoReadable});
         pipe.closeWriter();
+        // The hang-up comes as readability; the read finds the end.
         QTRY_COMPARE(seen.size(), std::size_t{2});
-        QVERIFY(seen[1] & EventLoop::IoHangUp);
+        QVERIFY(seen[1] & EventLoop::IoReadable);
         QTest::qWait(50);
         QCOMPARE(seen.size(), std::size_t{2});  // unwatched: no further calls
+    }
+
+    // The loop hands a socket its notifiers' readiness only; an error must still come out as
+    // an error: a refused connection is never reported as made.
+    void aSocketOnTheWindowsLoopSeesARefusedConnection() {
+        QtEventLoop loop;
+        Socket socket(loop);
+        int connectError = -1, closes = 0;
+        socket.onSessionConnected = [&](int error) { connectError = error; };
+        socket.onSessionClosed = [&](int) { ++closes; };
+        socket.setAddr("127.0.0.1");
+        socket.setPort(std::to_string(test::freePort()));
+        socket.connect();
+        QTRY_COMPARE(closes, 1);
+        QVERIFY(connectError > 0);
+        QCOMPARE(socket.state(), SocketState::wsClosed);
     }
 
     void writabilityIsReportedOnlyWhileAsked() {
