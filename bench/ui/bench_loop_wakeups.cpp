@@ -1,10 +1,9 @@
 // What one wake-up for a readable socket costs the reading thread on the Qt event loop bridge
 // (QtEventLoop, as the main window runs the engine) against PollLoop (the engine alone), in
-// rotating order within one run; the bridge both with the exact events read back and with
-// IoReadsProbed, as the socket layer watches. A writer thread sends small chunks with a pause after
-// each, so the reader drains the socket and sleeps again every time; the reader's processor time
-// (its thread only) divided by its wake-ups is the figure. A download that keeps up with its
-// server wakes once per chunk the server sends, so this cost is paid thousands of times per GiB.
+// alternating order within one run. A writer thread sends small chunks with a pause after each, so
+// the reader drains the socket and sleeps again every time; the reader's processor time (its thread
+// only) divided by its wake-ups is the figure. A download that keeps up with its server wakes once
+// per chunk the server sends, so this cost is paid thousands of times per GiB.
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -19,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "../bench_timing.h"
 #include "base/poll_loop.h"
 #include "ui/qt_event_loop.h"
 
@@ -80,11 +80,6 @@ double microsecondsPerWakeup(EventLoop& loop, unsigned events, const std::functi
     return wakeups > 0 ? cpu / static_cast<double>(wakeups) * 1e6 : -1;
 }
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return (values[(values.size() - 1) / 2] + values[values.size() / 2]) / 2;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -95,31 +90,28 @@ int main(int argc, char** argv) {
     window.show();
     QTimer repaints;
     repaints.start(100);
-    const char* const names[] = {"PollLoop", "QtEventLoop", "QtEventLoop probed"};
-    std::vector<double> perWakeup[3];
+    const char* const names[] = {"PollLoop", "QtEventLoop"};
+    std::vector<double> perWakeup[2];
     PollLoop pollLoop;
     QtEventLoop qtLoop;
-    const auto qtTurn = [] {
-        QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
-    };
     const auto measure = [&](int which) {
-        constexpr unsigned kProbed = EventLoop::IoReadable | EventLoop::IoReadsProbed;
         if (which == 0)
             return microsecondsPerWakeup(pollLoop, EventLoop::IoReadable,
                                          [&] { pollLoop.waitAndProcess(std::chrono::seconds(1)); });
-        return microsecondsPerWakeup(qtLoop, which == 1 ? EventLoop::IoReadable : kProbed, qtTurn);
+        return microsecondsPerWakeup(qtLoop, EventLoop::IoReadable, [] {
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        });
     };
     for (int round = 0; round < kRounds; ++round) {
-        for (int i = 0; i < 3; ++i) {
-            const int which = (round + i) % 3;
+        for (int i = 0; i < 2; ++i) {
+            const int which = (round + i) % 2;
             perWakeup[which].push_back(measure(which));
         }
-        std::printf("round %d: per wake-up %s %.2f us, %s %.2f us, %s %.2f us\n", round + 1,
-                    names[0], perWakeup[0].back(), names[1], perWakeup[1].back(), names[2],
-                    perWakeup[2].back());
+        std::printf("round %d: per wake-up %s %.2f us, %s %.2f us\n", round + 1, names[0],
+                    perWakeup[0].back(), names[1], perWakeup[1].back());
     }
-    std::printf("%d wake-ups of %d bytes, medians of %d rounds:", kChunks, kChunkBytes, kRounds);
-    for (int i = 0; i < 3; ++i)
-        std::printf(" %s %.2f us%s", names[i], median(perWakeup[i]), i < 2 ? "," : "\n");
+    std::printf("%d wake-ups of %d bytes, medians of %d rounds: %s %.2f us, %s %.2f us\n", kChunks,
+                kChunkBytes, kRounds, names[0], quay::bench::median(perWakeup[0]), names[1],
+                quay::bench::median(perWakeup[1]));
     return 0;
 }

@@ -13,10 +13,11 @@ namespace quay {
 // - post(): the task runs later on the loop thread, in FIFO order with other posts, never
 //   inside the call to post().
 // - watch(): level-triggered readiness of a descriptor. The callback receives the ready
-//   events (IoReadable/IoWritable, plus IoError/IoHangUp whatever was asked for) and may
-//   call unwatch()/updateWatch() for any descriptor, including its own. A watcher that finds
-//   end of stream and errors by its own read may add IoReadsProbed to IoReadable alone: a
-//   loop may then report readiness for reading as IoReadable only, without IoError/IoHangUp.
+//   events (IoReadable/IoWritable, plus IoError/IoHangUp whatever was asked for; a loop may
+//   instead report an error or hang-up as the readiness asked for, which the next read,
+//   write or SO_ERROR then reveals) and may call unwatch()/updateWatch() for any descriptor,
+//   including its own. A report may be stale (the readiness consumed meanwhile): a read or
+//   write that would block is no error.
 // - Timers use the monotonic clock; a repeating timer may stop itself from its callback.
 // - processPending() handles what is ready now and returns without blocking. It is
 //   re-entrant: a handler may call it again (the synchronous waits do).
@@ -31,8 +32,6 @@ public:
         IoWritable = 2,
         IoError = 4,
         IoHangUp = 8,
-        // Not an event: asked with IoReadable alone, see watch() above.
-        IoReadsProbed = 16,
     };
 
     virtual ~EventLoop() = default;

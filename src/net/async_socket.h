@@ -63,7 +63,8 @@ inline constexpr SocketHandle InvalidSocket = -1;
 //   to receive() on each call, the event repeats while bytes wait (from the next round of
 //   the loop when a call read nothing).
 // - onDataSent(error): the send queue has been drained. Never fired from inside send();
-//   also fired for the first write notification of a fresh connection.
+//   also fired for the first write notification of a fresh connection. A send() while it
+//   is not set posts no notification (a handler set later hears of the next drain).
 // - onSendData(bytesSent): after every successful send call of the library.
 // - onChangeState(old, new): every change of state(), also to the same value.
 // - onSessionAvailable(error): a listening socket has a connection to accept(); it fires

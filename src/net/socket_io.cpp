@@ -50,10 +50,6 @@ void AsyncSocket::refreshWatch() {
         events = 0;
     else if (m_writeWanted)
         events |= EventLoop::IoWritable;
-    // Every readiness for reading goes through a read or a probe (probeStream, readableNow),
-    // which finds end of stream and errors itself.
-    if (events & EventLoop::IoReadable)
-        events |= EventLoop::IoReadsProbed;
     if (m_watching && m_watchedFd == m_handle) {
         m_loop.updateWatch(m_handle, events);
         return;
@@ -392,7 +388,9 @@ std::int64_t AsyncSocket::send(const void* data, std::int64_t len) {
     }
     auto life = lifeToken();
     tryToSend();
-    if (!life.expired() && m_handle != InvalidSocket && queueDrained())
+    // With nobody to tell (the control connection: the reply says the command arrived), the
+    // notification would only wake the loop once more per command.
+    if (!life.expired() && m_handle != InvalidSocket && queueDrained() && onDataSent)
         postWriteNotification();
     return len > 0 ? len : 0;
 }

@@ -1,7 +1,5 @@
 #include "ui/qt_event_loop.h"
 
-#include <poll.h>
-
 #include <QCoreApplication>
 #include <QTimerEvent>
 
@@ -57,9 +55,9 @@ void QtEventLoop::watch(int fd, unsigned events, WatchCallback callback) {
     watch.read = disabledNotifier(fd, QSocketNotifier::Read);
     watch.write = disabledNotifier(fd, QSocketNotifier::Write);
     QObject::connect(watch.read.get(), &QSocketNotifier::activated, &m_context,
-                     [this, fd, cb] { dispatch(fd, cb, true); });
+                     [this, fd, cb] { dispatch(fd, cb, IoReadable); });
     QObject::connect(watch.write.get(), &QSocketNotifier::activated, &m_context,
-                     [this, fd, cb] { dispatch(fd, cb, false); });
+                     [this, fd, cb] { dispatch(fd, cb, IoWritable); });
     enableNotifiers(watch);
 }
 
@@ -117,37 +115,19 @@ void QtEventLoop::retire(std::unique_ptr<QSocketNotifier>& notifier) {
         notifier.release()->deleteLater();
 }
 
-void QtEventLoop::dispatch(int fd, const std::shared_ptr<WatchCallback>& callback, bool fromRead) {
+// The notifier's activation is the loop's own poll result: Qt activates the read notifier on
+// readable, hang-up or error, the write notifier on writable or error. The socket finds an
+// error or the end of the stream when it reads, writes or asks for the connect's outcome, so
+// the readiness is handed on as the notifier's type. Asking the descriptor again with poll(2)
+// cost one system call per event, several per file of a tree.
+void QtEventLoop::dispatch(int fd, const std::shared_ptr<WatchCallback>& callback, unsigned ready) {
     auto it = m_watches.find(fd);
-    // A notification queued before the watch was replaced or removed is stale.
-    if (it == m_watches.end() || it->second.callback != callback)
+    // A notification queued before the watch was replaced or removed is stale, as is one for
+    // readiness the watch no longer asks for.
+    if (it == m_watches.end() || it->second.callback != callback ||
+        (it->second.events & ready) == 0)
         return;
-    // The watcher's own read tells data from end of stream and errors, and tells a readiness
-    // that a nested loop has used up meanwhile: the read-back below would be a second poll(2)
-    // per wake-up, the largest part of what this bridge adds to a download (see the notes).
-    constexpr unsigned kProbedRead = IoReadable | IoReadsProbed;
-    if (fromRead && (it->second.events & (kProbedRead | IoWritable)) == kProbedRead) {
-        (*callback)(IoReadable);
-        return;
-    }
-    pollfd p{fd, 0, 0};
-    if (it->second.events & IoReadable)
-        p.events |= POLLIN;
-    if (it->second.events & IoWritable)
-        p.events |= POLLOUT;
-    if (::poll(&p, 1, 0) <= 0)
-        return;
-    unsigned ready = 0;
-    if (p.revents & POLLIN)
-        ready |= IoReadable;
-    if (p.revents & POLLOUT)
-        ready |= IoWritable;
-    if (p.revents & (POLLERR | POLLNVAL))
-        ready |= IoError;
-    if (p.revents & POLLHUP)
-        ready |= IoHangUp;
-    if (ready != 0)
-        (*callback)(ready);
+    (*callback)(ready);
 }
 
 EventLoop::TimerId QtEventLoop::startTimer(std::chrono::milliseconds interval, Task callback,

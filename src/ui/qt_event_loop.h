@@ -17,8 +17,7 @@ namespace quay {
 // any other nested Qt loop. Posts are queued invocations on a context object (FIFO, never
 // inside the caller); descriptors are watched with QSocketNotifier and their readiness is
 // read back with poll(2), so callbacks see the same level-triggered events as on PollLoop,
-// including error and hang-up (reported while readability or writability is watched), except
-// for a watch of IoReadable with IoReadsProbed, whose read notifier reports IoReadable as is;
+// including error and hang-up (reported while readability or writability is watched);
 // timers are timers of the context object. Must be created and used on the thread
 // of the QCoreApplication; only postFromAnyThread() may be called from other threads.
 //
@@ -65,7 +64,7 @@ private:
         void timerEvent(QTimerEvent* event) override;
     };
 
-    void dispatch(int fd, const std::shared_ptr<WatchCallback>& callback, bool fromRead);
+    void dispatch(int fd, const std::shared_ptr<WatchCallback>& callback, unsigned ready);
     void timerFired(int qtId);
     std::unique_ptr<QSocketNotifier> disabledNotifier(int fd, QSocketNotifier::Type type);
     void enableNotifiers(Watch& watch);
