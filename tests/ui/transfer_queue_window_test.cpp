@@ -159,6 +159,10 @@ int resumes(test::TransferProgram& run) {
 
 // Refresh by its key on the remote list: the session lists the directory again, shown holds.
 bool refreshWorks(test::TransferProgram& run, const std::string& shown) {
+    // The batch's own end (its listing of the start directory) runs on the session after the
+    // queue is done; a Refresh given during it is refused with a line, so wait as a user would.
+    if (!run.waitIdle())
+        return false;
     const int listings = run.logCount("> LIST");
     QWidget* remote = run.window().findChild<PaneView*>("FTPView")->currentWidget();
     remote->setFocus();
@@ -284,7 +288,6 @@ private slots:
         }
 
         // The session is free again: F5 in the remote list lists the start directory.
-        QVERIFY(run.waitIdle());
         QVERIFY(refreshWorks(run, "up"));
     }
 
