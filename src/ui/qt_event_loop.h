@@ -15,10 +15,10 @@ namespace quay {
 
 // EventLoop on the Qt event loop, so that the core keeps running inside modal dialogs and
 // any other nested Qt loop. Posts are queued invocations on a context object (FIFO, never
-// inside the caller); descriptors are watched with QSocketNotifier and their readiness is
-// read back with poll(2), so callbacks see the same level-triggered events as on PollLoop,
-// including error and hang-up (reported while readability or writability is watched);
-// timers are timers of the context object. Must be created and used on the thread
+// inside the caller); descriptors are watched with QSocketNotifier, and a callback gets the
+// readiness of the notifier that fired (IoReadable or IoWritable): an error or hang-up shows as
+// that readiness and the socket's own read, send or SO_ERROR finds it, as the EventLoop contract
+// allows; timers are timers of the context object. Must be created and used on the thread
 // of the QCoreApplication; only postFromAnyThread() may be called from other threads.
 //
 // A transfer of many small files watches a new data connection and runs a request timer for
