@@ -1,6 +1,5 @@
 #include <unistd.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
@@ -13,7 +12,6 @@
 #include <QStyleOptionSlider>
 #include <QTest>
 #include <QTextBlock>
-#include <QTimer>
 #include <atomic>
 #include <limits>
 #include <thread>
@@ -27,6 +25,7 @@
 #include "ui/qt_event_loop.h"
 #include "ui/server_properties_dialog.h"
 #include "ui/widget_dialogs.h"
+#include "when_modal.h"
 
 namespace quay {
 
@@ -47,13 +46,7 @@ struct Pipe {
     int fds[2] = {-1, -1};
 };
 
-// Runs action on the next modal dialog once it is shown.
-void whenModal(std::function<void(QWidget*)> action) {
-    QTimer::singleShot(0, [action] {
-        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-        action(QApplication::activeModalWidget());
-    });
-}
+using test::whenModal;
 
 }  // namespace
 
