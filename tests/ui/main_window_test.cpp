@@ -153,7 +153,6 @@ class MainWindowTest : public QObject {
 
 private:
     using Program = test::ProgramRun;
-
     using WidgetProgram = test::WidgetProgramRun;
 
     std::unique_ptr<test::TempDir> m_dir;
@@ -519,7 +518,6 @@ private slots:
                         "FFtpBase.cbPv.Caption=Passiv~~Modus\n");
         test::writeFile(m_dir->path() / "ftplist.TXT", "Name=home;Server=example.org;\r\n");
         WidgetProgram run(m_dir->path());
-        SessionController& controller = run.controller;
         MainWindow& window = run.window;
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
@@ -533,7 +531,7 @@ private slots:
         QCOMPARE(cancel, QStringLiteral("&Abbrechen"));
         QCOMPARE(prompt, QStringLiteral("Neuen Verzeichnisnamen eingeben"));
 
-        controller.model().ftpView().setSelected(0, true);
+        run.controller.model().ftpView().setSelected(0, true);
         QString passive;
         whenModal([&](QWidget* dialog) {
             cancel = dialog->findChild<QPushButton*>("SpeedButton1")->text();
@@ -563,7 +561,6 @@ private slots:
         const std::string before = test::readFile(m_dir->path() / "options.ftp");
         m_program.reset();
         WidgetProgram run(m_dir->path());
-        SessionController& controller = run.controller;
         MainWindow& window = run.window;
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
@@ -599,7 +596,7 @@ private slots:
         std::set_difference(now.begin(), now.end(), old.begin(), old.end(),
                             std::inserter(added, added.end()));
         QCOMPARE(added, (std::set<std::string>{"Log=1", "TimeOut=45"}));
-        QCOMPARE(controller.ftp().timeout(), 45);
+        QCOMPARE(run.controller.ftp().timeout(), 45);
     }
 
     // A hand-edited file may hold values outside a spin box's range: the box shows the nearest
