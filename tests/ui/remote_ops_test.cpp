@@ -534,14 +534,31 @@ private slots:
     }
 
     // Each key runs its command as the command's button does, on the list that has the focus;
-    // the cases follow one another in one session.
+    // the cases follow one another in one session. Before them: Tab goes from one list to the
+    // other and back, past every control between them; typing a name's first letters in a list
+    // makes that row the current one. The window title names the server and the directory
+    // shown.
     void keysRunTheirCommands() {
         test::TempDir local;
         const fs::path l = local.path(), r = m_root->path();
         test::writeFile(l / "a.txt", "a");
         connectTo(test::FtpServerKind::Vsftpd);
+        QCOMPARE(window().windowTitle(),
+                 QString::fromStdString("Local: " + controller().ftp().hostDirName() +
+                                        " - Quayside Pro"));
         window().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window()));
+        focusRows("lvLoc", {});
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), view("FTPView"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), view("lvLoc"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), view("FTPView"));
+        QTest::keyClicks(QApplication::focusWidget(), "mar");
+        QCOMPARE(view("FTPView")->currentIndex().row(),
+                 static_cast<int>(rowOf("FTPView", "marker")));
+
         QVERIFY(controller().changeLocalDir(l.string()));
         const std::string localDir = controller().localDir();
         const auto prompt = [this](const char* answer) {
@@ -616,29 +633,6 @@ private slots:
         }
         QCOMPARE(logCount("Error "), 0);
         QCOMPARE(dialogs().messages.back().text, std::string("Delete 'late.txt' from the server?"));
-    }
-
-    // Tab goes from one list to the other and back, past every control between them; typing
-    // a name's first letters in a list makes that row the current one. The window title names
-    // the server and the directory shown.
-    void tabMovesBetweenTheListsAndTypingFindsAName() {
-        connectTo(test::FtpServerKind::Vsftpd);
-        QCOMPARE(window().windowTitle(),
-                 QString::fromStdString("Local: " + controller().ftp().hostDirName() +
-                                        " - Quayside Pro"));
-        window().activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window()));
-        focusRows("lvLoc", {});
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), view("FTPView"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), view("lvLoc"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(QApplication::focusWidget(), view("FTPView"));
-
-        QTest::keyClicks(QApplication::focusWidget(), "mar");
-        QCOMPARE(view("FTPView")->currentIndex().row(),
-                 static_cast<int>(rowOf("FTPView", "marker")));
     }
 
     // The delete question names what goes; No leaves the server's files as they were, Yes
