@@ -176,6 +176,7 @@ private:
     void browse(test::FtpServerKind kind) {
         fs::create_directories(m_root->path() / "sub");
         test::writeFile(m_root->path() / "sub" / "inner.txt", "inner text");
+        test::writeFile(m_root->path() / "notes.log", "log");
         const auto server = serve(kind);
         startWith(record(*server));
         connectAndList();
@@ -236,6 +237,20 @@ private:
         QCOMPARE(info.st_mode & 0777u, 0600u);
         auto* log = m_program->window.findChild<QPlainTextEdit*>("Log");
         QTRY_VERIFY(log->toPlainText().contains("> PASS ****"));
+
+        // Again by the Connect button on the selected server; the remote filter hides files by
+        // mask.
+        clickRow("Local");
+        click("sbConnect");
+        QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt") && shows("notes.log"), kWaitMs);
+        QVERIFY(!controller().model().control("sbConnect").enabled);
+        m_program->dialogs.promptAnswers = {std::optional<std::string>("*.log")};
+        m_program->window.findChild<QAction*>("Filter4")->trigger();
+        QVERIFY(shows("notes.log"));
+        QVERIFY(!shows("hello.txt"));
+        QCOMPARE(m_program->dialogs.prompts.back().caption, std::string("Filter"));
+        auto* pane = m_program->window.findChild<PaneView*>("FTPView");
+        QCOMPARE(pane->itemModel().rowCount(), static_cast<int>(remotePane().count()));
     }
 
 private slots:
@@ -287,26 +302,6 @@ private slots:
         QCOMPARE(logCount("Connecting to"), 0);
         doubleClickRow("Local");
         QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
-    }
-
-    // The Connect button on the selected server; the remote filter hides files by mask.
-    void connectButtonAndRemoteFilter() {
-        test::writeFile(m_root->path() / "notes.log", "log");
-        const auto server = serve();
-        startWith(record(*server));
-        openWorkFolder();
-        clickRow("Local");
-        click("sbConnect");
-        QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt") && shows("notes.log"), kWaitMs);
-        QVERIFY(!controller().model().control("sbConnect").enabled);
-
-        m_program->dialogs.promptAnswers = {std::optional<std::string>("*.log")};
-        m_program->window.findChild<QAction*>("Filter4")->trigger();
-        QVERIFY(shows("notes.log"));
-        QVERIFY(!shows("hello.txt"));
-        QCOMPARE(m_program->dialogs.prompts.back().caption, std::string("Filter"));
-        auto* pane = m_program->window.findChild<PaneView*>("FTPView");
-        QCOMPARE(pane->itemModel().rowCount(), static_cast<int>(remotePane().count()));
     }
 
     void keepAliveSendsTheCommandsInTurn() {
