@@ -11,7 +11,9 @@
 
 #include "base/poll_loop.h"
 #include "ftp_servers.h"
+#include "pane_rows.h"
 #include "scripted_dialogs.h"
+#include "server_record.h"
 #include "session/server_address.h"
 #include "session/session_controller.h"
 #include "session_probe.h"
@@ -92,14 +94,7 @@ protected:
         server->start(root.path());
     }
     FtpServerInfo record() const {
-        FtpServerInfo info = defaultServerInfo("");
-        info.Name = "Local";
-        info.Server = "127.0.0.1";
-        info.Port = std::to_string(server->port());
-        info.User = server->user();
-        info.Password = server->password();
-        info.SavePassword = true;
-        return info;
+        return test::localServerRecord(server->port(), server->user(), server->password());
     }
     void startProgram(const FtpServerInfo& info, const std::string& options = "") {
         test::writeFile(data.path() / "ftplist.TXT", serverInfoToLine(info) + "\r\n");
@@ -108,17 +103,9 @@ protected:
         controller->FormCreate();
     }
     PaneModel& pane() { return controller->model().ftpView(); }
-    bool shows(const std::string& caption) {
-        for (const PaneItem& row : pane().items())
-            if (row.caption == caption)
-                return true;
-        return false;
-    }
+    bool shows(const std::string& caption) { return test::showsCaption(pane(), caption); }
     void doubleClick(const std::string& caption) {
-        pane().selectAll(false);
-        for (std::size_t i = 0; i < pane().count(); ++i)
-            if (pane().item(i).caption == caption)
-                pane().setSelected(i, true);
+        test::selectCaption(pane(), caption);
         controller->execute(Command::RemoteOpen);
     }
     bool waitFor(const std::function<bool()>& done) {
@@ -145,6 +132,11 @@ protected:
         return after.empty() ? "none" : after.front();
     }
     std::string logText() const { return test::logText(controller->model()); }
+    // How many log lines are exactly line.
+    long logged(const std::string& line) const {
+        const auto& lines = controller->model().logLines();
+        return std::count(lines.begin(), lines.end(), line);
+    }
 
     test::TempDir root;
     test::TempDir data;
@@ -169,17 +161,11 @@ TEST_F(ConnectionTest, StartDirectoryDecidesBetweenCwdAndPwd) {
     controller->execute(Command::RemoteOpen);
     ASSERT_TRUE(waitFor([&] { return shows("inner.txt"); })) << logText();
     EXPECT_EQ(nextCommandAfter("> SYST"), "> CWD /sub/");
-    EXPECT_EQ(std::count(controller->model().logLines().begin(),
-                         controller->model().logLines().end(), "Connecting to 127.0.0.1"),
-              1);
-    EXPECT_EQ(std::count(controller->model().logLines().begin(),
-                         controller->model().logLines().end(), "! Not started: Connect is running"),
-              1);
+    EXPECT_EQ(logged("Connecting to 127.0.0.1"), 1);
+    EXPECT_EQ(logged("! Not started: Connect is running"), 1);
     EXPECT_EQ(controller->state().startRemoteDir, "/sub/");
     loop.runUntil([] { return false; }, 300ms);
-    EXPECT_EQ(std::count(controller->model().logLines().begin(),
-                         controller->model().logLines().end(), "> NOOP"),
-              0);
+    EXPECT_EQ(logged("> NOOP"), 0);
 
     // A directory that cannot be entered: the server's current directory is read and shown.
     dialogs.promptAnswers = {std::optional<std::string>("/missing")};
@@ -236,21 +222,14 @@ TEST_F(ConnectionTest, VirtualHostGoesUpFromTheFirstLevelWithPwd) {
 TEST_F(ConnectionTest, RetriesCountHostsNotAddresses) {
     if (!test::useHostsFile("::1 dual.quayside.test\n127.0.0.1 dual.quayside.test\n"))
         GTEST_SKIP() << "no hosts file of the test's own (needs root and a mount namespace)";
-    FtpServerInfo info = defaultServerInfo("");
-    info.Name = "Local";
+    FtpServerInfo info = test::localServerRecord(test::freePort(), "joe", "pw");
     info.Server = "dual.quayside.test";
-    info.Port = std::to_string(test::freePort());
-    info.User = "joe";
-    info.Password = "pw";
-    info.SavePassword = true;
     startProgram(info, "retry=2\n");
     doubleClick("Local");
     ASSERT_TRUE(waitFor([&] { return controller->state().serverListMode; })) << logText();
     loop.runUntil([] { return false; }, 300ms);
-    const auto& lines = controller->model().logLines();
     const auto count = [&](const std::string& prefix) {
-        return std::count_if(lines.begin(), lines.end(),
-                             [&](const std::string& line) { return line.starts_with(prefix); });
+        return test::logCount(controller->model(), prefix);
     };
     EXPECT_EQ(count("Connecting to dual.quayside.test"), 4) << logText();
     EXPECT_EQ(count("! ::1: Connection refused"), 4);

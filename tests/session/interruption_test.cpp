@@ -10,13 +10,8 @@
 #include <memory>
 #include <string>
 
-#include "base/poll_loop.h"
-#include "pane_rows.h"
 #include "scripted_commands.h"
-#include "scripted_dialogs.h"
 #include "scripted_ftp_server.h"
-#include "server_record.h"
-#include "session/session_controller.h"
 #include "session_probe.h"
 #include "test_support.h"
 
@@ -84,7 +79,8 @@ void serve(test::ScriptedFtpSession& s, Interruption fault, int faultAt) {
     }
 }
 
-class InterruptionTest : public ::testing::TestWithParam<std::tuple<Op, Interruption>> {
+class InterruptionTest : public ::testing::TestWithParam<std::tuple<Op, Interruption>>,
+                         public test::HeadlessSession {
 protected:
     Op op() const { return std::get<0>(GetParam()); }
     Interruption interruption() const { return std::get<1>(GetParam()); }
@@ -96,28 +92,10 @@ protected:
             [fault = interruption(), faultAt](test::ScriptedFtpSession& s) {
                 serve(s, fault, faultAt);
             });
-        test::writeLocalServerList(data.path(), server->port(), "joe", "secret");
-        const bool timeOut = interruption() == Interruption::TimeOut;
-        test::writeFile(
-            data.path() / "options.ftp",
-            std::string("[Common]\nPassiveTransfer=1\nKeep=1\nStartKeep=0\nCmdKeep=NOOP\n") +
-                (timeOut ? "TimeOut=1\n" : ""));
-        controller = std::make_unique<SessionController>(loop, dialogs, data.path());
-        controller->FormCreate();
+        open(data.path(), server->port(), "joe", "secret",
+             interruption() == Interruption::TimeOut ? "TimeOut=1\n" : "");
     }
-
-    PaneModel& pane() { return controller->model().ftpView(); }
-    bool shows(const std::string& caption) { return test::showsCaption(pane(), caption); }
-    void select(const std::string& caption) { test::selectCaption(pane(), caption); }
-    bool settled() { return test::settle(loop, *controller, 20s); }
-    int logCount(const std::string& prefix) const {
-        return test::logCount(controller->model(), prefix);
-    }
-    std::string logText() const { return test::logText(controller->model()); }
-    void login() {
-        select("Local");
-        controller->execute(Command::RemoteOpen);
-    }
+    void TearDown() override { controller.reset(); }  // before the server goes
     void startOperation() {
         switch (op()) {
             case Op::Login:
@@ -162,10 +140,7 @@ protected:
     }
 
     test::TempDir data;
-    PollLoop loop;
-    test::ScriptedDialogs dialogs;
     std::unique_ptr<test::ScriptedFtpServer> server;
-    std::unique_ptr<SessionController> controller;
 };
 
 TEST_P(InterruptionTest, LeavesTheSessionConsistent) {

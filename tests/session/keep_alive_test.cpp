@@ -4,36 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
-#include <memory>
 
-#include "base/poll_loop.h"
 #include "ftp_servers.h"
-#include "scripted_dialogs.h"
-#include "server_record.h"
-#include "session/session_controller.h"
+#include "session_probe.h"
 #include "test_support.h"
 
 namespace quay {
 namespace {
-
-using namespace std::chrono_literals;
-
-// Scripted dialogs that let time pass while a question is open.
-struct TickingDialogs : test::ScriptedDialogs {
-    bool inputPrompt(const std::string& caption, const std::string& prompt, std::string& value,
-                     bool masked) override {
-        if (whileAsked)
-            whileAsked();
-        return ScriptedDialogs::inputPrompt(caption, prompt, value, masked);
-    }
-    Overwrite askOverwrite(const std::string& fileName, std::string& newPath) override {
-        if (whileAsked)
-            whileAsked();
-        return ScriptedDialogs::askOverwrite(fileName, newPath);
-    }
-    std::function<void()> whileAsked;
-};
 
 TEST(KeepAlive, WaitsWhileTheOverwriteQuestionIsOpen) {
     test::TempDir root, data, local;
@@ -43,36 +20,16 @@ TEST(KeepAlive, WaitsWhileTheOverwriteQuestionIsOpen) {
         test::writeFile(local.path() / name, "old");
     }
     server->start(root.path());
-    test::writeLocalServerList(data.path(), server->port(), server->user(), server->password());
-    test::writeFile(data.path() / "options.ftp",
-                    "[Common]\nPassiveTransfer=1\nKeep=1\nStartKeep=0\nCmdKeep=NOOP\n"
-                    "PromptDownLoad=1\nIniPath=" +
-                        local.path().string() + "\n");
-    PollLoop loop;
-    TickingDialogs dialogs;
-    SessionController controller(loop, dialogs, data.path());
-    controller.FormCreate();
-    PaneModel& pane = controller.model().ftpView();
-    auto selectOnly = [&](std::initializer_list<std::string> names) {
-        pane.selectAll(false);
-        for (std::size_t i = 0; i < pane.count(); ++i)
-            if (std::find(names.begin(), names.end(), pane.item(i).caption) != names.end())
-                pane.setSelected(i, true);
-    };
-    auto settled = [&] {
-        return loop.runUntil(
-            [&] {
-                return !controller.runner().busy() && controller.ftp().state() == FtpState::fsReady;
-            },
-            20s);
-    };
-    auto count = [&](const std::string& line) {
+    test::HeadlessSession session(data.path(), server->port(), server->user(), server->password(),
+                                  "PromptDownLoad=1\nIniPath=" + local.path().string() + "\n");
+    SessionController& controller = *session.controller;
+    test::TickingDialogs& dialogs = session.dialogs;
+    const auto count = [&](const std::string& line) {
         const auto& lines = controller.model().logLines();
         return std::count(lines.begin(), lines.end(), line);
     };
-    selectOnly({"Local"});
-    controller.execute(Command::RemoteOpen);
-    ASSERT_TRUE(settled());
+    session.login();
+    ASSERT_TRUE(session.settled());
     ASSERT_EQ(count("> NOOP"), 0);
 
     dialogs.whileAsked = [&] {
@@ -81,9 +38,9 @@ TEST(KeepAlive, WaitsWhileTheOverwriteQuestionIsOpen) {
     };
     dialogs.overwriteAnswers = {{Dialogs::Overwrite::Overwrite, {}},
                                 {Dialogs::Overwrite::Overwrite, {}}};
-    selectOnly({"a.txt", "b.txt"});
+    session.select({"a.txt", "b.txt"});
     controller.execute(Command::Download);
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(session.settled());
     EXPECT_EQ(dialogs.overwriteAsked,
               (std::vector<std::string>{(local.path() / "a.txt").string(),
                                         (local.path() / "b.txt").string()}));
@@ -108,7 +65,7 @@ TEST(KeepAlive, WaitsWhileTheOverwriteQuestionIsOpen) {
     dialogs.whileAsked = nullptr;
     controller.keepAliveTick();
     controller.keepAliveTick();
-    ASSERT_TRUE(settled());
+    ASSERT_TRUE(session.settled());
     EXPECT_EQ(count("> NOOP"), 1);
 }
 

@@ -75,6 +75,15 @@ protected:
     void click(Command command) { controller.execute(command); }
     bool enabled(const char* name) { return controller.model().control(name).enabled; }
     std::string homeDir() const { return home.string() + "/"; }
+    // Adds a file row (image 2) to the remote list.
+    void addRemoteFile(const std::string& caption, bool selected = false) {
+        PaneItem row;
+        row.caption = caption;
+        row.imageIndex = 2;
+        row.subItems = {"2048"};
+        row.selected = selected;
+        controller.model().ftpView().add(row);
+    }
 
     test::TempDir dir;
     fs::path home;
@@ -155,12 +164,8 @@ TEST_F(LocalPaneTest, SortingByColumnsAndMenuKeepsDirectoriesFirst) {
     EXPECT_EQ(controller.state().localSortKey, -1);
 
     // The remote list sorts only while connected.
-    for (const char* name : {"b", "a"}) {
-        PaneItem row;
-        row.caption = name;
-        row.imageIndex = 2;
-        controller.model().ftpView().add(row);
-    }
+    addRemoteFile("b");
+    addRemoteFile("a");
     const std::vector<std::string> before = captionsOf(controller.model().ftpView());
     click(Command::RemoteSortByName);
     EXPECT_EQ(captionsOf(controller.model().ftpView()), before);
@@ -197,10 +202,7 @@ TEST_F(LocalPaneTest, FilterAndSelectCommandsShareThePaneMask) {
     EXPECT_EQ(controller.state().localMask, "*.log");
 
     // Negative tags act on the remote list, whatever has the focus.
-    PaneItem row;
-    row.caption = "r.bin";
-    row.imageIndex = 2;
-    controller.model().ftpView().add(row);
+    addRemoteFile("r.bin");
     dialogs.promptAnswers = {std::string("*.bin")};
     click(Command::RemoteSelectByMask);
     EXPECT_EQ(dialogs.prompts.back().caption, "Ftp Filter");
@@ -222,11 +224,7 @@ TEST_F(LocalPaneTest, SummariesCountSelectedFilesWithSizesAbove2GiB) {
     EXPECT_FALSE(model.control("pnlLocInfo").visible);
 
     // The remote summary shows only while connected.
-    PaneItem row;
-    row.imageIndex = 2;
-    row.subItems = {"2048"};
-    row.selected = true;
-    controller.model().ftpView().add(row);
+    addRemoteFile("r.bin", true);
     EXPECT_FALSE(model.control("pnlFtpInfo").visible);
     controller.state().serverListMode = false;
     controller.model().ftpView().update(0, [](PaneItem&) {});

@@ -5,12 +5,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "base/poll_loop.h"
 #include "ftp_servers.h"
-#include "pane_rows.h"
-#include "scripted_dialogs.h"
-#include "server_record.h"
-#include "session/session_controller.h"
 #include "session_probe.h"
 #include "test_support.h"
 
@@ -18,10 +13,9 @@ namespace quay {
 namespace {
 
 namespace fs = std::filesystem;
-using namespace std::chrono_literals;
 using test::Commands;
 
-class NavigationTest : public ::testing::Test {
+class NavigationTest : public ::testing::Test, public test::HeadlessSession {
 protected:
     void SetUp() override {
         server = test::makeFtpServer(test::FtpServerKind::PureFtpd);
@@ -29,36 +23,15 @@ protected:
         fs::create_directories(root.path() / "sub" / "deep");
         test::writeFile(root.path() / "sub" / "inner.txt", "inner");
         server->start(root.path());
-        test::writeLocalServerList(data.path(), server->port(), server->user(), server->password());
-        test::writeFile(data.path() / "options.ftp",
-                        "[Common]\nPassiveTransfer=1\nKeep=1\nStartKeep=0\nCmdKeep=NOOP\n");
-        controller = std::make_unique<SessionController>(loop, dialogs, data.path());
-        controller->FormCreate();
-        select("Local");
-        controller->execute(Command::RemoteOpen);
+        open(data.path(), server->port(), server->user(), server->password());
+        login();
         ASSERT_TRUE(settled() && shows("top.txt")) << logText();
     }
-
-    PaneModel& pane() { return controller->model().ftpView(); }
-    bool shows(const std::string& caption) { return test::showsCaption(pane(), caption); }
-    void select(const std::string& caption) { test::selectCaption(pane(), caption); }
-    bool settled() { return test::settle(loop, *controller, 20s); }
-    std::string logText() const { return test::logText(controller->model()); }
-    // Runs one command of the window and returns the commands it sent.
-    Commands sentBy(const std::function<void()>& command) {
-        const std::size_t before = controller->model().logLines().size();
-        command();
-        EXPECT_TRUE(settled()) << logText();
-        return test::commandsSince(controller->model(), before);
-    }
-    void execute(Command command) { controller->execute(command); }
+    void TearDown() override { controller.reset(); }  // before the server and the data go
 
     test::TempDir root;
     test::TempDir data;
     std::unique_ptr<test::FtpServer> server;
-    PollLoop loop;
-    test::ScriptedDialogs dialogs;
-    std::unique_ptr<SessionController> controller;
 };
 
 TEST_F(NavigationTest, EachMoveSendsItsCommandsAndListsWhereTheClientIs) {

@@ -8,14 +8,9 @@
 #include <algorithm>
 #include <memory>
 
-#include "base/poll_loop.h"
 #include "ftp_servers.h"
-#include "pane_rows.h"
 #include "scripted_commands.h"
-#include "scripted_dialogs.h"
 #include "scripted_ftp_server.h"
-#include "server_record.h"
-#include "session/session_controller.h"
 #include "session_probe.h"
 #include "test_support.h"
 
@@ -26,62 +21,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using test::Commands;
 
-// Scripted dialogs that run a hook while the input prompt is open.
-class PromptHookDialogs : public test::ScriptedDialogs {
-public:
-    std::function<void()> whilePromptOpen;
-
-    bool inputPrompt(const std::string& caption, const std::string& prompt, std::string& value,
-                     bool masked) override {
-        if (whilePromptOpen)
-            whilePromptOpen();
-        return ScriptedDialogs::inputPrompt(caption, prompt, value, masked);
-    }
-};
-
-// One session of the window's controller on a data directory whose only server is port.
-class Session {
-public:
-    Session(const fs::path& dataDir, int port, const std::string& user,
-            const std::string& password) {
-        test::writeLocalServerList(dataDir, port, user, password);
-        test::writeFile(dataDir / "options.ftp",
-                        "[Common]\nPassiveTransfer=1\nKeep=1\nStartKeep=0\nCmdKeep=NOOP\n");
-        controller = std::make_unique<SessionController>(loop, dialogs, dataDir);
-        controller->FormCreate();
-    }
-
-    PaneModel& pane() { return controller->model().ftpView(); }
-    bool shows(const std::string& caption) { return test::showsCaption(pane(), caption); }
-    void select(std::initializer_list<std::string> captions) {
-        pane().selectAll(false);
-        for (std::size_t i = 0; i < pane().count(); ++i)
-            for (const std::string& caption : captions)
-                if (pane().item(i).caption == caption)
-                    pane().setSelected(i, true);
-    }
-    bool settled() { return test::settle(loop, *controller, 20s); }
-    void login() {
-        select({"Local"});
-        controller->execute(Command::RemoteOpen);
-    }
-    void execute(Command command) { controller->execute(command); }
-    std::string logText() const { return test::logText(controller->model()); }
-    int logCount(const std::string& prefix) const {
-        return test::logCount(controller->model(), prefix);
-    }
-    // Runs one command and returns the commands it sent.
-    Commands sentBy(const std::function<void()>& command) {
-        const std::size_t before = controller->model().logLines().size();
-        command();
-        EXPECT_TRUE(settled()) << logText();
-        return test::commandsSince(controller->model(), before);
-    }
-
-    PollLoop loop;
-    PromptHookDialogs dialogs;
-    std::unique_ptr<SessionController> controller;
-};
+using Session = test::HeadlessSession;
 
 class RemoteOperationsTest : public ::testing::Test {
 protected:
@@ -341,7 +281,7 @@ TEST_P(RemoteInterruptionTest, LeavesTheSessionConsistent) {
     session->login();
     ASSERT_TRUE(session->settled() && session->shows("file.txt")) << session->logText();
     if (interruption() == Interruption::KeepAliveTick)
-        session->dialogs.whilePromptOpen = [&] { session->controller->keepAliveTick(); };
+        session->dialogs.whileAsked = [&] { session->controller->keepAliveTick(); };
     startOperation();
     ASSERT_TRUE(session->controller->runner().busy()) << session->logText();
     interrupt();

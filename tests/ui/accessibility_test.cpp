@@ -8,6 +8,7 @@
 
 #include "config/options.h"
 #include "panes/chmod_model.h"
+#include "program_run.h"
 #include "scripted_dialogs.h"
 #include "session/options_dialog.h"
 #include "session/progress_model.h"
@@ -21,7 +22,6 @@
 #include "ui/options_dialog_view.h"
 #include "ui/pane_view.h"
 #include "ui/progress_window.h"
-#include "ui/qt_event_loop.h"
 #include "ui/rewrite_dialog.h"
 #include "ui/server_properties_dialog.h"
 
@@ -113,10 +113,8 @@ private slots:
 
     void everyControlOfTheMainWindowHasAName() {
         test::TempDir dir;
-        QtEventLoop loop;
-        test::ScriptedDialogs dialogs;
-        SessionController controller(loop, dialogs, dir.path());
-        MainWindow window(controller);
+        test::ProgramRun run(dir.path());
+        MainWindow& window = run.window;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         expectAllNamed(window);
@@ -127,8 +125,14 @@ private slots:
                               "Up One Level", "Up One Level", "Local computer", "FTP - servers"}));
     }
 
+    // Every dialog, every page of the options dialog; its two number fields of the connection
+    // page are told apart by their labels.
     void everyControlOfTheDialogsHasAName() {
         test::TempDir dir;
+        test::ScriptedDialogs dialogs;
+        Options record;
+        OptionsDialogModel model(record, dir.path(), dialogs);
+        OptionsDialog options(model);
         ChmodModel permissions("-rw-r--r--");
         ChmodDialog chmod(permissions);
         InputForm prompt(QStringLiteral("Rename"), QStringLiteral("New name:"),
@@ -140,8 +144,8 @@ private slots:
         ProgressWindow progress(std::make_shared<ProgressModel>());
         // A translation renames the column buttons after the dialog is built.
         chmod.findChild<QPushButton*>("SpeedButton3")->setText(QStringLiteral("Lesen"));
-        for (QDialog* dialog :
-             std::initializer_list<QDialog*>{&chmod, &prompt, &overwrite, &server, &progress}) {
+        for (QDialog* dialog : std::initializer_list<QDialog*>{&chmod, &prompt, &overwrite, &server,
+                                                               &progress, &options}) {
             dialog->show();
             QVERIFY(QTest::qWaitForWindowExposed(dialog));
             expectAllNamed(*dialog);
@@ -154,20 +158,7 @@ private slots:
         QCOMPARE(namesOf(progress, {"ProgressBar"}), QStringList{"Transfer progress"});
         QCOMPARE(namesOf(server, {"LocalDir"}), QStringList{"Initial Directory on Local Machine"});
         QCOMPARE(namesOf(overwrite, {"RichEdit1"}), QStringList{"Overwrite the file ?"});
-    }
-
-    // Every page of the options dialog; the two number fields of the connection page are told
-    // apart by their labels.
-    void everyPageOfTheOptionsDialogHasNamedControls() {
-        test::TempDir dir;
-        test::ScriptedDialogs dialogs;
-        Options record;
-        OptionsDialogModel model(record, dir.path(), dialogs);
-        OptionsDialog dialog(model);
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        expectAllNamed(dialog);
-        QCOMPARE(namesOf(dialog, {"eTimeOut", "eRetry", "SpeedButton11"}),
+        QCOMPARE(namesOf(options, {"eTimeOut", "eRetry", "SpeedButton11"}),
                  (QStringList{"Default Time Out", "Connections Retry", "Browse"}));
     }
 

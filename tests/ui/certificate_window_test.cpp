@@ -111,11 +111,18 @@ private:
         QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
     }
-    bool loggedIn() { return rowOf("hello.txt") >= 0; }
+    // Logs in and waits for the root's listing.
+    void logIn() {
+        openServer();
+        QTRY_VERIFY_WITH_TIMEOUT(rowOf("hello.txt") >= 0, kWaitMs);
+    }
     bool inServerList() { return controller().state().serverListMode; }
+    void waitForServerList() {
+        QTRY_VERIFY_WITH_TIMEOUT(inServerList() && rowOf("Local") >= 0, kWaitMs);
+    }
     void disconnect() {
         QTest::mouseClick(m_window->findChild<QToolButton*>("sbDisConnect"), Qt::LeftButton);
-        QTRY_VERIFY_WITH_TIMEOUT(inServerList() && rowOf("Local") >= 0, kWaitMs);
+        waitForServerList();
     }
     std::size_t asked() { return m_program->dialogs.certificateQuestions.size(); }
 
@@ -146,7 +153,7 @@ private slots:
         QCOMPARE(question.certificate.sha256, m_certificate->sha256());
         QCOMPARE(question.certificate.reason, std::string("self-signed certificate"));
         QVERIFY(!question.changed);
-        QTRY_VERIFY_WITH_TIMEOUT(inServerList() && rowOf("Local") >= 0, kWaitMs);
+        waitForServerList();
         const std::string sent = m_relay->clientBytes();
         QCOMPARE(sent.rfind("AUTH TLS\r\n", 0), std::size_t{0});
         QVERIFY(sent.find("quaytest") == std::string::npos);
@@ -155,24 +162,21 @@ private slots:
 
     void acceptedOnceIsAskedAgainNextSession() {
         m_program->dialogs.certificateAnswers = {Answer::AcceptOnce, Answer::AcceptOnce};
-        openServer();
-        QTRY_VERIFY_WITH_TIMEOUT(loggedIn(), kWaitMs);
+        logIn();
         auto* encrypted = m_window->findChild<QLabel*>("lbEncrypted");
         QVERIFY(encrypted->isVisible());
         QCOMPARE(encrypted->accessibleName(), QStringLiteral("Encrypted (TLS 1.3)"));
         QVERIFY(m_relay->clientBytes().find("quaytest") == std::string::npos);
         disconnect();
         QVERIFY(!encrypted->isVisible());
-        openServer();
-        QTRY_VERIFY_WITH_TIMEOUT(loggedIn(), kWaitMs);
+        logIn();
         QCOMPARE(asked(), std::size_t{2});
         QVERIFY(!fs::exists(m_data->path() / TrustedCertificates::FileName));
     }
 
     void alwaysTrustedUntilTheCertificateIsReplaced() {
         m_program->dialogs.certificateAnswers = {Answer::AlwaysTrust, Answer::Refuse};
-        openServer();
-        QTRY_VERIFY_WITH_TIMEOUT(loggedIn(), kWaitMs);
+        logIn();
         const fs::path trustFile = m_data->path() / TrustedCertificates::FileName;
         struct stat info {};
         QCOMPARE(::stat(trustFile.c_str(), &info), 0);
@@ -180,8 +184,7 @@ private slots:
         QCOMPARE(test::readFile(trustFile), "127.0.0.1:" + std::to_string(m_relay->port()) + " " +
                                                 m_certificate->sha256() + "\n");
         disconnect();
-        openServer();
-        QTRY_VERIFY_WITH_TIMEOUT(loggedIn(), kWaitMs);
+        logIn();
         QCOMPARE(asked(), std::size_t{1});
         disconnect();
 
@@ -196,7 +199,7 @@ private slots:
         const Dialogs::CertificateQuestion& question = m_program->dialogs.certificateQuestions[1];
         QVERIFY(question.changed);
         QCOMPARE(question.certificate.sha256, m_certificate->sha256());
-        QTRY_VERIFY_WITH_TIMEOUT(inServerList() && rowOf("Local") >= 0, kWaitMs);
+        waitForServerList();
     }
 
     // Refuse, accept once (twice: asked again), always trust (then not asked again), each a
@@ -206,17 +209,15 @@ private slots:
         const fs::path trustFile = m_data->path() / TrustedCertificates::FileName;
         openServer();
         QTRY_COMPARE_WITH_TIMEOUT(m_answered, std::size_t{1}, kWaitMs);
-        QTRY_VERIFY_WITH_TIMEOUT(inServerList() && rowOf("Local") >= 0, kWaitMs);
+        waitForServerList();
         QVERIFY(m_relay->clientBytes().find("USER") == std::string::npos);
         for (std::size_t asked = 2; asked <= 4; ++asked) {
-            openServer();
-            QTRY_VERIFY_WITH_TIMEOUT(loggedIn(), kWaitMs);
+            logIn();
             QCOMPARE(m_answered, asked);
             QCOMPARE(fs::exists(trustFile), asked == 4);
             disconnect();
         }
-        openServer();
-        QTRY_VERIFY_WITH_TIMEOUT(loggedIn(), kWaitMs);
+        logIn();
         QCOMPARE(m_answered, std::size_t{4});
         QVERIFY(m_relay->clientBytes().find("quaytest") == std::string::npos);
     }

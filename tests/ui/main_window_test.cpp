@@ -153,7 +153,6 @@ class MainWindowTest : public QObject {
 
 private:
     using Program = test::ProgramRun;
-
     using WidgetProgram = test::WidgetProgramRun;
 
     std::unique_ptr<test::TempDir> m_dir;
@@ -519,7 +518,6 @@ private slots:
                         "FFtpBase.cbPv.Caption=Passiv~~Modus\n");
         test::writeFile(m_dir->path() / "ftplist.TXT", "Name=home;Server=example.org;\r\n");
         WidgetProgram run(m_dir->path());
-        SessionController& controller = run.controller;
         MainWindow& window = run.window;
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 
@@ -533,7 +531,7 @@ private slots:
         QCOMPARE(cancel, QStringLiteral("&Abbrechen"));
         QCOMPARE(prompt, QStringLiteral("Neuen Verzeichnisnamen eingeben"));
 
-        controller.model().ftpView().setSelected(0, true);
+        run.controller.model().ftpView().setSelected(0, true);
         QString passive;
         whenModal([&](QWidget* dialog) {
             cancel = dialog->findChild<QPushButton*>("SpeedButton1")->text();
@@ -556,56 +554,12 @@ private slots:
         QVERIFY(exported.find("InputForm.Prompt.") == std::string::npos);
     }
 
-    // "Preferences" opens the options dialog; a page chosen in the tree, a box ticked and OK
-    // store exactly that change, and the options are applied.
+    // "Preferences" opens the options dialog. A hand-edited file may hold values outside a
+    // spin box's range: the box shows the nearest limit, and OK without touching it keeps the
+    // stored value. A page chosen in the tree, a box ticked and OK store exactly that change,
+    // and the options are applied.
     void preferencesEditsAndSavesTheOptions() {
         m_program->controller.FormClose();  // the options file as the program writes it
-        const std::string before = test::readFile(m_dir->path() / "options.ftp");
-        m_program.reset();
-        WidgetProgram run(m_dir->path());
-        SessionController& controller = run.controller;
-        MainWindow& window = run.window;
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-
-        QString shownPage;
-        whenModal([&](QWidget* dialog) {
-            QCOMPARE(dialog->objectName(), QStringLiteral("_Options"));
-            QCOMPARE(dialog->windowTitle(), QStringLiteral("Programm Optionen "));
-            auto* tree = dialog->findChild<QTreeWidget*>("TreeView1");
-            QTreeWidgetItem* log = tree->topLevelItem(0)->child(1);
-            QCOMPARE(log->text(0), QStringLiteral("Protokoll"));
-            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
-                              tree->visualItemRect(log).center());
-            auto* pages = dialog->findChild<QStackedWidget*>("PageControl1");
-            shownPage = pages->currentWidget()->objectName();
-            auto* box = dialog->findChild<QCheckBox*>("cbLog");
-            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
-            auto* timeOut = dialog->findChild<QSpinBox*>("eTimeOut");
-            timeOut->selectAll();
-            QTest::keyClicks(timeOut, "45");
-            QTest::mouseClick(dialog->findChild<QPushButton*>("SpeedButton2"), Qt::LeftButton);
-        });
-        window.findChild<QAction*>("FtpOptions1")->trigger();
-        QCOMPARE(shownPage, QStringLiteral("TabSheet4"));
-        const auto lines = [](const std::string& text) {
-            std::set<std::string> result;
-            std::istringstream in(text);
-            for (std::string line; std::getline(in, line);)
-                result.insert(line);
-            return result;
-        };
-        const auto old = lines(before), now = lines(test::readFile(m_dir->path() / "options.ftp"));
-        std::set<std::string> added;
-        std::set_difference(now.begin(), now.end(), old.begin(), old.end(),
-                            std::inserter(added, added.end()));
-        QCOMPARE(added, (std::set<std::string>{"Log=1", "TimeOut=45"}));
-        QCOMPARE(controller.ftp().timeout(), 45);
-    }
-
-    // A hand-edited file may hold values outside a spin box's range: the box shows the nearest
-    // limit, and OK without touching it keeps the stored value.
-    void preferencesKeepOutOfRangeValuesTheUserLeftAlone() {
-        m_program->controller.FormClose();
         const std::filesystem::path options = m_dir->path() / "options.ftp";
         std::string stored = test::readFile(options);
         const std::pair<const char*, const char*> outOfRange[] = {
@@ -629,6 +583,40 @@ private slots:
         QCOMPARE(shown, (QList<int>{32767, 0, 1, 100}));
         QCOMPARE(test::readFile(options), stored);
         QCOMPARE(run.controller.options().retry, -3);
+
+        QString shownPage;
+        whenModal([&](QWidget* dialog) {
+            QCOMPARE(dialog->objectName(), QStringLiteral("_Options"));
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Programm Optionen "));
+            auto* tree = dialog->findChild<QTreeWidget*>("TreeView1");
+            QTreeWidgetItem* log = tree->topLevelItem(0)->child(1);
+            QCOMPARE(log->text(0), QStringLiteral("Protokoll"));
+            QTest::mouseClick(tree->viewport(), Qt::LeftButton, {},
+                              tree->visualItemRect(log).center());
+            auto* pages = dialog->findChild<QStackedWidget*>("PageControl1");
+            shownPage = pages->currentWidget()->objectName();
+            auto* box = dialog->findChild<QCheckBox*>("cbLog");
+            QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(5, box->height() / 2));
+            auto* timeOut = dialog->findChild<QSpinBox*>("eTimeOut");
+            timeOut->selectAll();
+            QTest::keyClicks(timeOut, "45");
+            QTest::mouseClick(dialog->findChild<QPushButton*>("SpeedButton2"), Qt::LeftButton);
+        });
+        run.window.findChild<QAction*>("FtpOptions1")->trigger();
+        QCOMPARE(shownPage, QStringLiteral("TabSheet4"));
+        const auto lines = [](const std::string& text) {
+            std::set<std::string> result;
+            std::istringstream in(text);
+            for (std::string line; std::getline(in, line);)
+                result.insert(line);
+            return result;
+        };
+        const auto old = lines(stored), now = lines(test::readFile(options));
+        std::set<std::string> added;
+        std::set_difference(now.begin(), now.end(), old.begin(), old.end(),
+                            std::inserter(added, added.end()));
+        QCOMPARE(added, (std::set<std::string>{"Log=1", "TimeOut=45"}));
+        QCOMPARE(run.controller.ftp().timeout(), 45);
     }
 
     void helpOpensTheMainWindowSection() {

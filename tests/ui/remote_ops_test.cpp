@@ -40,12 +40,12 @@ namespace {
 
 constexpr int kWaitMs = 20000;
 
-// One key pressed in a list (or, for an empty list name, in the remote list for a key of the
-// window) with the rows selected first: set-up, then the key, then the result to wait for.
+// One key pressed in a list with a row selected first (nullptr: none): set-up, then the key,
+// then the result to wait for.
 struct KeyCase {
     const char* what;
     const char* list;
-    std::vector<std::string> rows;
+    const char* row;
     QKeyCombination key;
     std::function<void()> before;
     std::function<bool()> done;
@@ -95,9 +95,11 @@ private:
         return controller().ftp().state() == FtpState::fsReady && !controller().runner().busy();
     }
 
-    // Starts the server on the root, saves it as the only server of the list and connects
-    // to it by a double-click, as a user would; returns once the root is listed.
+    // Starts the server on the root (with a file "marker" in it), saves it as the only server
+    // of the list and connects to it by a double-click, as a user would; returns once the
+    // root is listed.
     void connectTo(test::FtpServerKind kind, bool realDialogs = false) {
+        test::writeFile(m_root->path() / "marker", "m");
         m_server = test::makeFtpServer(kind);
         m_server->start(m_root->path());
         const FtpServerInfo info =
@@ -159,6 +161,12 @@ private:
     void click(const char* button) {
         QTest::mouseClick(window().findChild<QToolButton*>(button), Qt::LeftButton);
     }
+    // Selects the remote rows and presses Delete, answering its question with Yes.
+    void deleteRemote(const std::vector<std::string>& rows) {
+        clickRows("FTPView", rows);
+        dialogs().messageAnswers = {Dialogs::Answer::Yes};
+        click("sbDel2");
+    }
     void trigger(const char* entry) {
         QAction* action = window().action(entry);
         QVERIFY2(action != nullptr && action->isEnabled(), entry);
@@ -174,7 +182,6 @@ private:
     // A nested tree beside a file to keep, a link that loops back into the tree and one that
     // leads out of it to a directory the server account could delete.
     void makeTree(const fs::path& outside) {
-        test::writeFile(m_root->path() / "marker", "m");
         const fs::path tree = m_root->path() / "tree";
         fs::create_directories(tree / "sub" / "deeper");
         fs::create_directories(tree / "empty");
@@ -213,7 +220,6 @@ private:
     }
 
     void renamesAndChangesCase(test::FtpServerKind kind) {
-        test::writeFile(m_root->path() / "marker", "m");
         test::writeFile(m_root->path() / "README.TXT", "r");
         test::writeFile(m_root->path() / "Mixed.Txt", "x");
         fs::create_directories(m_root->path() / "DIR");
@@ -281,7 +287,6 @@ private slots:
     void deletesFilesAloneAndStopsAtARefusal() {
         if (::geteuid() != 0)
             QSKIP("needs a directory the server's account cannot write");
-        test::writeFile(m_root->path() / "marker", "m");
         test::writeFile(m_root->path() / "one.txt", "1");
         test::writeFile(m_root->path() / "two.txt", "2");
         fs::create_directories(m_root->path() / "tree" / "locked");
@@ -293,18 +298,14 @@ private slots:
 
         const std::string start = controller().ftp().hostDirName();
         const int listings = logCount("> MLSD");
-        clickRows("FTPView", {"one.txt", "two.txt"});
-        dialogs().messageAnswers = {Dialogs::Answer::Yes};
-        click("sbDel2");
+        deleteRemote({"one.txt", "two.txt"});
         QTRY_VERIFY_WITH_TIMEOUT(!remoteShows("one.txt") && !remoteShows("two.txt") && idle(),
                                  kWaitMs);
         QCOMPARE(logCount("> DELE "), 2);
         QCOMPARE(logCount("> MLSD"), listings + 1);
         QVERIFY(!fs::exists(m_root->path() / "one.txt") && !fs::exists(m_root->path() / "two.txt"));
 
-        clickRows("FTPView", {"tree"});
-        dialogs().messageAnswers = {Dialogs::Answer::Yes};
-        click("sbDel2");
+        deleteRemote({"tree"});
         QTRY_VERIFY_WITH_TIMEOUT(logCount("Error ") == 1 && idle(), kWaitMs);
         QVERIFY(!fs::exists(m_root->path() / "tree" / "a.txt"));
         QVERIFY(fs::exists(locked / "x.txt"));
@@ -320,7 +321,6 @@ private slots:
 
     // Stop in the middle of a delete: the running DELE is the last, the rest stays.
     void stopEndsADelete() {
-        test::writeFile(m_root->path() / "marker", "m");
         constexpr int kFiles = 2000;
         fs::create_directories(m_root->path() / "tree");
         for (int i = 0; i < kFiles; ++i)
@@ -328,9 +328,7 @@ private slots:
         connectTo(test::FtpServerKind::Vsftpd);
         const std::string start = controller().ftp().hostDirName();
 
-        clickRows("FTPView", {"tree"});
-        dialogs().messageAnswers = {Dialogs::Answer::Yes};
-        click("sbDel2");
+        deleteRemote({"tree"});
         QTRY_VERIFY_WITH_TIMEOUT(logCount("> DELE ") >= 1, kWaitMs);
         click("sbStop");
         QTRY_VERIFY_WITH_TIMEOUT(idle() && bare(controller().ftp().hostDirName()) == bare(start),
@@ -347,7 +345,6 @@ private slots:
     // A tree deeper than the walk enters (a server whose listing never ends looks the same):
     // the directory not entered is named once, and the delete ends at the removal that fails.
     void aDeleteStopsDescendingAtTheDepthLimit() {
-        test::writeFile(m_root->path() / "marker", "m");
         fs::path deepest = m_root->path() / "tree";
         for (int level = 0; level <= DeleteOperation::kMaxDepth + 1; ++level)
             deepest /= "d";
@@ -355,9 +352,7 @@ private slots:
         connectTo(test::FtpServerKind::Vsftpd);
 
         const std::string start = controller().ftp().hostDirName();
-        clickRows("FTPView", {"tree"});
-        dialogs().messageAnswers = {Dialogs::Answer::Yes};
-        click("sbDel2");
+        deleteRemote({"tree"});
         QTRY_VERIFY_WITH_TIMEOUT(logCount("Error ") == 1 && idle(), kWaitMs);
         QCOMPARE(logCount("! Not entered, too deep"), 1);
         std::string named;
@@ -381,7 +376,6 @@ private slots:
     // the server would replace that entry. With the English language file the prompt and the
     // refusal read in English. The next command works.
     void renameOntoAnotherEntryIsRefused() {
-        test::writeFile(m_root->path() / "marker", "m");
         test::writeFile(m_root->path() / "keep.txt", "keep");
         addShippedLanguageFiles(QUAY_SHIPPED_LANGUAGE_DIR, m_data->path());
         for (const char* variable : {"LANGUAGE", "LC_ALL", "LC_MESSAGES"})
@@ -417,7 +411,6 @@ private slots:
     void renameKeepsUndecodableBytes() {
         const std::string name = "caf\xE9.txt";
         const std::string edited = "my" + name;
-        test::writeFile(m_root->path() / "marker", "m");
         test::writeFile(m_root->path() / name, "x");
         connectTo(test::FtpServerKind::Vsftpd, true);
         QVERIFY(remoteShows(name));
@@ -453,7 +446,6 @@ private slots:
 
     // Both panes end with exactly the rows that have no twin of the same name and size.
     void compareDirectoriesSelectsTheDifferences() {
-        test::writeFile(m_root->path() / "marker", "m");
         test::writeFile(m_root->path() / "same.txt", "abc");
         test::writeFile(m_root->path() / "diff.txt", "abcde");
         test::writeFile(m_root->path() / "remote-only.txt", "r");
@@ -480,7 +472,6 @@ private slots:
     }
 
     void fileAttributesChangeTheModeOnTheServer() {
-        test::writeFile(m_root->path() / "marker", "m");
         test::writeFile(m_root->path() / "script.sh", "#!/bin/sh\n");
         fs::permissions(m_root->path() / "script.sh", fs::perms(0644));
         connectTo(test::FtpServerKind::Vsftpd);
@@ -512,7 +503,6 @@ private slots:
     }
 
     void commandBarSendsTypedAndSavedCommands() {
-        test::writeFile(m_root->path() / "marker", "m");
         test::writeFile(m_data->path() / "commands.txt", "Remove,Noop\r\n\"RMD made\",NOOP\r\n");
         connectTo(test::FtpServerKind::PureFtpd);
         QWidget* bar = window().widget("Panel17");
@@ -544,15 +534,31 @@ private slots:
     }
 
     // Each key runs its command as the command's button does, on the list that has the focus;
-    // the cases follow one another in one session.
+    // the cases follow one another in one session. Before them: Tab goes from one list to the
+    // other and back, past every control between them; typing a name's first letters in a list
+    // makes that row the current one. The window title names the server and the directory
+    // shown.
     void keysRunTheirCommands() {
         test::TempDir local;
         const fs::path l = local.path(), r = m_root->path();
         test::writeFile(l / "a.txt", "a");
-        test::writeFile(m_root->path() / "marker", "m");
         connectTo(test::FtpServerKind::Vsftpd);
+        QCOMPARE(window().windowTitle(),
+                 QString::fromStdString("Local: " + controller().ftp().hostDirName() +
+                                        " - Quayside Pro"));
         window().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window()));
+        focusRows("lvLoc", {});
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), view("FTPView"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), view("lvLoc"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(QApplication::focusWidget(), view("FTPView"));
+        QTest::keyClicks(QApplication::focusWidget(), "mar");
+        QCOMPARE(view("FTPView")->currentIndex().row(),
+                 static_cast<int>(rowOf("FTPView", "marker")));
+
         QVERIFY(controller().changeLocalDir(l.string()));
         const std::string localDir = controller().localDir();
         const auto prompt = [this](const char* answer) {
@@ -568,132 +574,54 @@ private slots:
         const auto remoteDir = [this] { return bare(controller().ftp().hostDirName()); };
         const QString top = remoteDir(), sub = bare(controller().ftp().hostDirName() + "/rdir");
         const KeyCase cases[] = {
-            {"F7 makes a local directory and enters it",
-             "lvLoc",
-             {},
-             Qt::Key_F7,
-             prompt("made"),
-             [&] { return controller().localDir() == localDir + "made/"; }},
-            {"Backspace goes up locally",
-             "lvLoc",
-             {},
-             Qt::Key_Backspace,
-             nullptr,
+            {"F7 makes a local directory and enters it", "lvLoc", nullptr, Qt::Key_F7,
+             prompt("made"), [&] { return controller().localDir() == localDir + "made/"; }},
+            {"Backspace goes up locally", "lvLoc", nullptr, Qt::Key_Backspace, nullptr,
              [&] { return controller().localDir() == localDir && localShows("made"); }},
-            {"F2 renames a local file",
-             "lvLoc",
-             {"a.txt"},
-             Qt::Key_F2,
-             prompt("b.txt"),
+            {"F2 renames a local file", "lvLoc", "a.txt", Qt::Key_F2, prompt("b.txt"),
              [&] { return fs::exists(l / "b.txt") && !fs::exists(l / "a.txt"); }},
-            {"Delete deletes local files",
-             "lvLoc",
-             {"b.txt"},
-             Qt::Key_Delete,
-             yes,
+            {"Delete deletes local files", "lvLoc", "b.txt", Qt::Key_Delete, yes,
              [&] { return !fs::exists(l / "b.txt") && !localShows("b.txt"); }},
-            {"F5 refreshes the local list",
-             "lvLoc",
-             {},
-             Qt::Key_F5,
-             [&] { test::writeFile(l / "new.txt", "new"); },
-             [&] { return localShows("new.txt"); }},
-            {"Ctrl+A selects every local row",
-             "lvLoc",
-             {},
-             Qt::CTRL | Qt::Key_A,
-             nullptr,
+            {"F5 refreshes the local list", "lvLoc", nullptr, Qt::Key_F5,
+             [&] { test::writeFile(l / "new.txt", "new"); }, [&] { return localShows("new.txt"); }},
+            {"Ctrl+A selects every local row", "lvLoc", nullptr, Qt::CTRL | Qt::Key_A, nullptr,
              [&] { return allSelected("lvLoc"); }},
-            {"F3 views a local file",
-             "lvLoc",
-             {"new.txt"},
-             Qt::Key_F3,
-             nullptr,
+            {"F3 views a local file", "lvLoc", "new.txt", Qt::Key_F3, nullptr,
              [&] { return opened == "view " + localDir + "new.txt"; }},
-            {"Enter opens a local directory",
-             "lvLoc",
-             {"made"},
-             Qt::Key_Return,
-             nullptr,
+            {"Enter opens a local directory", "lvLoc", "made", Qt::Key_Return, nullptr,
              [&] { return controller().localDir() == localDir + "made/"; }},
-            {"Alt+Up goes up locally",
-             "lvLoc",
-             {},
-             Qt::ALT | Qt::Key_Up,
-             nullptr,
+            {"Alt+Up goes up locally", "lvLoc", nullptr, Qt::ALT | Qt::Key_Up, nullptr,
              [&] { return controller().localDir() == localDir; }},
-            {"Ctrl+U uploads the local selection",
-             "lvLoc",
-             {"new.txt"},
-             Qt::CTRL | Qt::Key_U,
+            {"Ctrl+U uploads the local selection", "lvLoc", "new.txt", Qt::CTRL | Qt::Key_U,
              nullptr,
              [&] { return fs::exists(r / "new.txt") && remoteShows("new.txt") && idle(); }},
-            {"F7 makes a remote directory",
-             "FTPView",
-             {},
-             Qt::Key_F7,
-             prompt("rdir"),
+            {"F7 makes a remote directory", "FTPView", nullptr, Qt::Key_F7, prompt("rdir"),
              [&] { return fs::is_directory(r / "rdir") && remoteShows("rdir") && idle(); }},
-            {"Enter opens a remote directory",
-             "FTPView",
-             {"rdir"},
-             Qt::Key_Enter,
-             nullptr,
+            {"Enter opens a remote directory", "FTPView", "rdir", Qt::Key_Enter, nullptr,
              [&] { return remoteDir() == sub && idle(); }},
-            {"Alt+Up goes up remotely",
-             "FTPView",
-             {},
-             Qt::ALT | Qt::Key_Up,
-             nullptr,
+            {"Alt+Up goes up remotely", "FTPView", nullptr, Qt::ALT | Qt::Key_Up, nullptr,
              [&] { return remoteDir() == top && remoteShows("rdir") && idle(); }},
-            {"Enter opens it again",
-             "FTPView",
-             {"rdir"},
-             Qt::Key_Return,
-             nullptr,
+            {"Enter opens it again", "FTPView", "rdir", Qt::Key_Return, nullptr,
              [&] { return remoteDir() == sub && idle(); }},
-            {"Backspace goes up remotely",
-             "FTPView",
-             {},
-             Qt::Key_Backspace,
-             nullptr,
+            {"Backspace goes up remotely", "FTPView", nullptr, Qt::Key_Backspace, nullptr,
              [&] { return remoteDir() == top && remoteShows("rdir") && idle(); }},
-            {"F2 renames a remote file",
-             "FTPView",
-             {"new.txt"},
-             Qt::Key_F2,
-             prompt("moved.txt"),
+            {"F2 renames a remote file", "FTPView", "new.txt", Qt::Key_F2, prompt("moved.txt"),
              [&] { return fs::exists(r / "moved.txt") && !fs::exists(r / "new.txt") && idle(); }},
-            {"Ctrl+D downloads the remote selection",
-             "FTPView",
-             {"moved.txt"},
-             Qt::CTRL | Qt::Key_D,
-             nullptr,
-             [&] { return test::readFile(l / "moved.txt") == "new" && idle(); }},
-            {"F5 refreshes the remote list",
-             "FTPView",
-             {},
-             Qt::Key_F5,
+            {"Ctrl+D downloads the remote selection", "FTPView", "moved.txt", Qt::CTRL | Qt::Key_D,
+             nullptr, [&] { return test::readFile(l / "moved.txt") == "new" && idle(); }},
+            {"F5 refreshes the remote list", "FTPView", nullptr, Qt::Key_F5,
              [&] {
                  test::writeFile(r / "late.txt", "l");
                  test::FtpServer::handOver(r);
              },
              [&] { return remoteShows("late.txt") && idle(); }},
-            {"Ctrl+A selects every remote row",
-             "FTPView",
-             {},
-             Qt::CTRL | Qt::Key_A,
-             nullptr,
+            {"Ctrl+A selects every remote row", "FTPView", nullptr, Qt::CTRL | Qt::Key_A, nullptr,
              [&] { return allSelected("FTPView"); }},
-            {"Delete deletes on the server once asked",
-             "FTPView",
-             {"late.txt"},
-             Qt::Key_Delete,
-             yes,
+            {"Delete deletes on the server once asked", "FTPView", "late.txt", Qt::Key_Delete, yes,
              [&] { return !fs::exists(r / "late.txt") && !remoteShows("late.txt") && idle(); }},
         };
         for (const KeyCase& c : cases) {
-            focusRows(c.list, c.rows);
+            focusRows(c.list, c.row ? std::vector<std::string>{c.row} : std::vector<std::string>{});
             if (c.before)
                 c.before();
             QVERIFY2(QApplication::focusWidget() == view(c.list), c.what);
@@ -707,37 +635,12 @@ private slots:
         QCOMPARE(dialogs().messages.back().text, std::string("Delete 'late.txt' from the server?"));
     }
 
-    // Tab goes from one list to the other and back, past every control between them; typing
-    // a name's first letters in a list makes that row the current one. The window title names
-    // the server and the directory shown.
-    void tabMovesBetweenTheListsAndTypingFindsAName() {
-        test::writeFile(m_root->path() / "marker", "m");
-        connectTo(test::FtpServerKind::Vsftpd);
-        QCOMPARE(window().windowTitle(),
-                 QString::fromStdString("Local: " + controller().ftp().hostDirName() +
-                                        " - Quayside Pro"));
-        window().activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&window()));
-        focusRows("lvLoc", {});
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), view("FTPView"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        QCOMPARE(QApplication::focusWidget(), view("lvLoc"));
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
-        QCOMPARE(QApplication::focusWidget(), view("FTPView"));
-
-        QTest::keyClicks(QApplication::focusWidget(), "mar");
-        QCOMPARE(view("FTPView")->currentIndex().row(),
-                 static_cast<int>(rowOf("FTPView", "marker")));
-    }
-
     // The delete question names what goes; No leaves the server's files as they were, Yes
     // deletes them.
     void remoteDeleteAsksFirst() {
         fs::create_directories(m_root->path() / "photos" / "2024");
         test::writeFile(m_root->path() / "photos" / "2024" / "p.jpg", "p");
         test::writeFile(m_root->path() / "notes.txt", "n");
-        test::writeFile(m_root->path() / "marker", "m");
         connectTo(test::FtpServerKind::Vsftpd);
         const struct {
             std::vector<std::string> rows;
@@ -775,7 +678,6 @@ private slots:
     // choice is kept in the options file.
     void preferencesTurnsTheDeleteQuestionOff() {
         test::writeFile(m_root->path() / "notes.txt", "n");
-        test::writeFile(m_root->path() / "marker", "m");
         connectTo(test::FtpServerKind::Vsftpd, true);
         trigger("Disconnect1");  // Preferences waits for the server list
         QTRY_VERIFY_WITH_TIMEOUT(controller().state().serverListMode && idle(), kWaitMs);

@@ -84,8 +84,10 @@ class ServerNamesTest : public QObject {
         }
         return true;
     }
-    bool clickRemoteRows(const std::vector<std::string>& captions) {
-        return clickRows("FTPView", captions);
+    // Selects the rows, presses the button and waits for what it started to end.
+    bool onRowsPress(const char* list, const std::vector<std::string>& captions,
+                     const char* button) {
+        return clickRows(list, captions) && run().click(button) && run().waitIdle();
     }
     int logCount(const std::string& prefix) { return run().logCount(prefix); }
 
@@ -134,9 +136,7 @@ private slots:
         else
             QCOMPARE(remoteItem("link.txt").subItems.at(0), std::string("1"));
 
-        QVERIFY(clickRemoteRows({"tree"}));
-        QVERIFY(run().click("SpeedButton2"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(onRowsPress("FTPView", {"tree"}, "SpeedButton2"));
         QCOMPARE(test::readFile(run().local() / "tree" / "top.txt"), std::string("top"));
         QCOMPARE(test::readFile(run().local() / "tree" / "deeper" / "in.txt"),
                  std::string("inner"));
@@ -170,33 +170,25 @@ private slots:
         QCOMPARE(shownText(kGreek), QString::fromUtf8(kGreek));
         QCOMPARE(shownText(kUndecodable), QStringLiteral("caf\uFFFD \uFFFD.txt"));
 
-        QVERIFY(clickRemoteRows(withDir({kGreek, kUndecodable})));
-        QVERIFY(run().click("SpeedButton2"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(onRowsPress("FTPView", withDir({kGreek, kUndecodable}), "SpeedButton2"));
         QCOMPARE(test::readFile(run().local() / kGreek), std::string("greek"));
         QCOMPARE(test::readFile(run().local() / kUndecodable), std::string("latin"));
         if (dirs)
             QCOMPARE(test::readFile(run().local() / dir / inner), std::string("inner"));
 
-        QVERIFY(clickRows("lvLoc", {upload}));
-        QVERIFY(run().click("SpeedButton1"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(onRowsPress("lvLoc", {upload}, "SpeedButton1"));
         QCOMPARE(test::readFile(root() / upload), std::string("up"));
 
         const std::string renamed = "x" + kUndecodable;
-        QVERIFY(clickRemoteRows({kUndecodable}));
         run().dialogs().promptAnswers.push_back(renamed);
-        QVERIFY(run().click("sbRen2"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(onRowsPress("FTPView", {kUndecodable}, "sbRen2"));
         QCOMPARE(run().dialogs().prompts.back().value, kUndecodable);
         QVERIFY(fs::exists(root() / renamed));
         QVERIFY(!fs::exists(root() / kUndecodable));
         QVERIFY(run().remoteRow(renamed) >= 0);
 
-        QVERIFY(clickRemoteRows(withDir({kGreek, renamed})));
         run().dialogs().messageAnswers = {Dialogs::Answer::Yes};
-        QVERIFY(run().click("sbDel2"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(onRowsPress("FTPView", withDir({kGreek, renamed}), "sbDel2"));
         QVERIFY(!fs::exists(root() / kGreek));
         QVERIFY(!fs::exists(root() / renamed));
         QVERIFY(!fs::exists(root() / dir));
@@ -232,9 +224,7 @@ private slots:
 
         run().window().action("Refresh3")->trigger();
         QVERIFY(run().waitIdle());
-        QVERIFY(clickRemoteRows({"sub"}));
-        QVERIFY(run().click("SpeedButton2"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(onRowsPress("FTPView", {"sub"}, "SpeedButton2"));
         QCOMPARE(test::readFile(run().local() / "sub" / "in.txt"), std::string("in.txt"));
         QCOMPARE(logCount("> MLSD"), 1);
         QCOMPARE(logCount("! MLSD failed"), 1);
@@ -245,7 +235,7 @@ private slots:
         QVERIFY(run().click("sbDisConnect"));
         QVERIFY(test::TransferProgram::runUntil(
             [&] { return run().controller().state().serverListMode; }, test::kWaitMs));
-        QVERIFY(clickRemoteRows({"Local"}));
+        QVERIFY(clickRows("FTPView", {"Local"}));
         QTest::mouseDClick(remoteView()->viewport(), Qt::LeftButton, {},
                            remoteView()->visualRect(remoteView()->currentIndex()).center());
         QVERIFY(test::TransferProgram::runUntil([&] { return run().remoteRow("top.txt") >= 0; },
@@ -280,10 +270,8 @@ private slots:
         QVERIFY(run().remoteRow("top.txt") >= 0);
         QCOMPARE(logCount("> LIST"), 0);
 
-        QVERIFY(clickRemoteRows({"sub"}));
         run().dialogs().messageAnswers = {Dialogs::Answer::Yes};
-        QVERIFY(run().click("sbDel2"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(onRowsPress("FTPView", {"sub"}, "sbDel2"));
         QCOMPARE(logCount("! MLSD failed"), 1);
         QCOMPARE(logCount("> MLSD"), 2);
         // The scripted tree deletes nothing: the refused DELE ends the delete, which lists

@@ -61,18 +61,40 @@ private:
     static FtpServerInfo record(int port, const std::string& user, const std::string& password) {
         return test::localServerRecord(port, user, password);
     }
+    static FtpServerInfo record(const test::FtpServer& server) {
+        return record(server.port(), server.user(), server.password());
+    }
 
-    // The server in the folder "Work" of the server list.
-    void saveServer(const FtpServerInfo& info) {
+    // A started server of kind on the root, which holds hello.txt beside what the test put.
+    std::unique_ptr<test::FtpServer> serve(test::FtpServerKind kind = test::FtpServerKind::Vsftpd) {
+        test::writeFile(m_root->path() / "hello.txt", "hello");
+        auto server = test::makeFtpServer(kind);
+        server->start(m_root->path());
+        return server;
+    }
+
+    // The servers in the folder "Work" of the server list.
+    void saveServers(const std::vector<FtpServerInfo>& infos) {
         test::writeFile(m_data->path() / "ftplist.TXT", folderLine("Work") + "\r\n");
         fs::create_directories(m_data->path() / "Work");
-        test::writeFile(m_data->path() / "Work" / "ftplist.TXT", serverInfoToLine(info) + "\r\n");
+        std::string lines;
+        for (const FtpServerInfo& info : infos)
+            lines += serverInfoToLine(info) + "\r\n";
+        test::writeFile(m_data->path() / "Work" / "ftplist.TXT", lines);
     }
+    void saveServer(const FtpServerInfo& info) { saveServers({info}); }
 
     void startProgram() {
         m_program = std::make_unique<Program>(m_data->path());
         m_program->window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&m_program->window));
+    }
+    // Writes the options, saves the server and starts the program on them.
+    void startWith(const FtpServerInfo& info, const std::string& common = {},
+                   const std::string& sections = {}) {
+        writeOptions(common, sections);
+        saveServer(info);
+        startProgram();
     }
 
     long rowOf(const std::string& caption) {
@@ -107,12 +129,20 @@ private:
         QTest::mouseClick(m_program->window.findChild<QToolButton*>(button), Qt::LeftButton);
     }
 
-    // Opens the folder "Work" and double-clicks the server in it.
-    void openSavedServer() {
+    void openWorkFolder() {
         QTRY_VERIFY_WITH_TIMEOUT(shows("Work"), kWaitMs);
         doubleClickRow("Work");
         QTRY_VERIFY_WITH_TIMEOUT(shows("Local"), kWaitMs);
+    }
+    // Opens the folder "Work" and double-clicks the server in it.
+    void openSavedServer() {
+        openWorkFolder();
         doubleClickRow("Local");
+    }
+    // Connects to the saved server and waits for the listing of the root.
+    void connectAndList() {
+        openSavedServer();
+        QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
     }
 
     int logCount(const std::string& prefix) {
@@ -129,18 +159,27 @@ private:
     }
     bool inServerList() { return controller().state().serverListMode; }
 
+    // Chooses entry of the path box with the mouse: opens its list and clicks the entry.
+    void choosePathEntry(int entry) {
+        auto* path = m_program->window.findChild<QComboBox*>("FTPPath");
+        path->showPopup();
+        QAbstractItemView* list = path->view();
+        QTRY_VERIFY_WITH_TIMEOUT(list->isVisible(), kWaitMs);
+        // The box ignores a release so soon after it opened: it would be the opening click's.
+        QTest::qWait(QApplication::doubleClickInterval() + 100);
+        const QRect place = list->visualRect(list->model()->index(entry, 0));
+        // The list follows the pointer; the release takes the entry under it.
+        QTest::mouseMove(list->viewport(), place.center());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
+    }
+
     void browse(test::FtpServerKind kind) {
-        auto server = test::makeFtpServer(kind);
-        test::writeFile(m_root->path() / "hello.txt", "hello");
         fs::create_directories(m_root->path() / "sub");
         test::writeFile(m_root->path() / "sub" / "inner.txt", "inner text");
-        server->start(m_root->path());
-        writeOptions("");
-        saveServer(record(server->port(), server->user(), server->password()));
-        startProgram();
-        openSavedServer();
-
-        QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
+        test::writeFile(m_root->path() / "notes.log", "log");
+        const auto server = serve(kind);
+        startWith(record(*server));
+        connectAndList();
         QVERIFY(!inServerList());
         const PaneItem& hello = remotePane().item(static_cast<std::size_t>(rowOf("hello.txt")));
         QCOMPARE(hello.subItems.at(0), std::string("5"));
@@ -198,6 +237,20 @@ private:
         QCOMPARE(info.st_mode & 0777u, 0600u);
         auto* log = m_program->window.findChild<QPlainTextEdit*>("Log");
         QTRY_VERIFY(log->toPlainText().contains("> PASS ****"));
+
+        // Again by the Connect button on the selected server; the remote filter hides files by
+        // mask.
+        clickRow("Local");
+        click("sbConnect");
+        QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt") && shows("notes.log"), kWaitMs);
+        QVERIFY(!controller().model().control("sbConnect").enabled);
+        m_program->dialogs.promptAnswers = {std::optional<std::string>("*.log")};
+        m_program->window.findChild<QAction*>("Filter4")->trigger();
+        QVERIFY(shows("notes.log"));
+        QVERIFY(!shows("hello.txt"));
+        QCOMPARE(m_program->dialogs.prompts.back().caption, std::string("Filter"));
+        auto* pane = m_program->window.findChild<PaneView*>("FTPView");
+        QCOMPARE(pane->itemModel().rowCount(), static_cast<int>(remotePane().count()));
     }
 
 private slots:
@@ -215,9 +268,7 @@ private slots:
     void browsesPureFtpd() { browse(test::FtpServerKind::PureFtpd); }
 
     void retriesAClosedPortTwiceMoreThanAskedAndReturnsToTheList() {
-        writeOptions("retry=2\n");
-        saveServer(record(test::freePort(), "nobody", "x"));
-        startProgram();
+        startWith(record(test::freePort(), "nobody", "x"), "retry=2\n");
         openSavedServer();
         QTRY_COMPARE_WITH_TIMEOUT(logCount("Connecting to"), 4, kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(inServerList() && shows("Local"), kWaitMs);
@@ -228,11 +279,8 @@ private slots:
     }
 
     void aWrongPasswordIsNotRetried() {
-        auto server = test::makeFtpServer(test::FtpServerKind::Vsftpd);
-        server->start(m_root->path());
-        writeOptions("retry=2\n");
-        saveServer(record(server->port(), server->user(), "wrong"));
-        startProgram();
+        const auto server = serve();
+        startWith(record(server->port(), server->user(), "wrong"), "retry=2\n");
         openSavedServer();
         QTRY_VERIFY_WITH_TIMEOUT(logCount("< 530") > 0, kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(inServerList() && shows("Local"), kWaitMs);
@@ -242,14 +290,10 @@ private slots:
 
     // The password prompt of a record without a saved password; cancelling connects nothing.
     void asksForAPasswordNotSaved() {
-        auto server = test::makeFtpServer(test::FtpServerKind::Vsftpd);
-        server->start(m_root->path());
-        test::writeFile(m_root->path() / "hello.txt", "hello");
-        writeOptions("");
+        const auto server = serve();
         FtpServerInfo info = record(server->port(), server->user(), "");
         info.SavePassword = false;
-        saveServer(info);
-        startProgram();
+        startWith(info);
         m_program->dialogs.promptAnswers = {std::nullopt, server->password()};
         openSavedServer();
         QCOMPARE(m_program->dialogs.prompts.size(), std::size_t{1});
@@ -260,41 +304,10 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
     }
 
-    // The Connect button on the selected server; the remote filter hides files by mask.
-    void connectButtonAndRemoteFilter() {
-        auto server = test::makeFtpServer(test::FtpServerKind::Vsftpd);
-        test::writeFile(m_root->path() / "hello.txt", "hello");
-        test::writeFile(m_root->path() / "notes.log", "log");
-        server->start(m_root->path());
-        writeOptions("");
-        saveServer(record(server->port(), server->user(), server->password()));
-        startProgram();
-        QTRY_VERIFY_WITH_TIMEOUT(shows("Work"), kWaitMs);
-        doubleClickRow("Work");
-        QTRY_VERIFY_WITH_TIMEOUT(shows("Local"), kWaitMs);
-        clickRow("Local");
-        click("sbConnect");
-        QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt") && shows("notes.log"), kWaitMs);
-        QVERIFY(!controller().model().control("sbConnect").enabled);
-
-        m_program->dialogs.promptAnswers = {std::optional<std::string>("*.log")};
-        m_program->window.findChild<QAction*>("Filter4")->trigger();
-        QVERIFY(shows("notes.log"));
-        QVERIFY(!shows("hello.txt"));
-        QCOMPARE(m_program->dialogs.prompts.back().caption, std::string("Filter"));
-        auto* pane = m_program->window.findChild<PaneView*>("FTPView");
-        QCOMPARE(pane->itemModel().rowCount(), static_cast<int>(remotePane().count()));
-    }
-
     void keepAliveSendsTheCommandsInTurn() {
-        auto server = test::makeFtpServer(test::FtpServerKind::Vsftpd);
-        server->start(m_root->path());
-        test::writeFile(m_root->path() / "hello.txt", "hello");
-        writeOptions("Keep=1\nStartKeep=5\nDurationKeep=5\nCmdKeep=NOOP,PWD\n");
-        saveServer(record(server->port(), server->user(), server->password()));
-        startProgram();
-        openSavedServer();
-        QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
+        const auto server = serve();
+        startWith(record(*server), "Keep=1\nStartKeep=5\nDurationKeep=5\nCmdKeep=NOOP,PWD\n");
+        connectAndList();
         QTRY_VERIFY_WITH_TIMEOUT(logCount("> NOOP") == 2, kWaitMs);
         std::vector<std::string> sent;
         for (const std::string& line : controller().model().logLines())
@@ -316,35 +329,25 @@ private slots:
     }
 
     void connectsThroughTheFtpProxy() {
-        auto server = test::makeFtpServer(test::FtpServerKind::Vsftpd);
-        server->start(m_root->path());
-        test::writeFile(m_root->path() / "hello.txt", "hello");
+        const auto server = serve();
         test::FtpProxyServer proxy;
         proxy.start();
-        writeOptions("ConnectionType=1\n",
-                     "[Proxy]\nServer=127.0.0.1\nPort=" + std::to_string(proxy.port()) + "\n");
-        saveServer(record(server->port(), server->user(), server->password()));
-        startProgram();
-        openSavedServer();
-        QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
+        startWith(record(*server), "ConnectionType=1\n",
+                  "[Proxy]\nServer=127.0.0.1\nPort=" + std::to_string(proxy.port()) + "\n");
+        connectAndList();
         // The test user's password is its name, so the log masks the name as well.
         QCOMPARE(server->user(), server->password());
         QCOMPARE(logCount("> USER ****@127.0.0.1:" + std::to_string(server->port())), 1);
     }
 
     void connectsThroughSocks5() {
-        auto server = test::makeFtpServer(test::FtpServerKind::Vsftpd);
-        server->start(m_root->path());
-        test::writeFile(m_root->path() / "hello.txt", "hello");
+        const auto server = serve();
         test::MicrosocksServer socks;
         socks.start("sockuser", "sockpass");
-        writeOptions("ConnectionType=4\n",
-                     "[Socks]\nServer=127.0.0.1\nPort=" + std::to_string(socks.port()) +
-                         "\nUC=sockuser\nPsw=sockpass\n");
-        saveServer(record(server->port(), server->user(), server->password()));
-        startProgram();
-        openSavedServer();
-        QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
+        startWith(record(*server), "ConnectionType=4\n",
+                  "[Socks]\nServer=127.0.0.1\nPort=" + std::to_string(socks.port()) +
+                      "\nUC=sockuser\nPsw=sockpass\n");
+        connectAndList();
         // The SOCKS server is the only way in: stopped, the next session cannot connect.
         click("sbDisConnect");
         QTRY_VERIFY_WITH_TIMEOUT(inServerList(), kWaitMs);
@@ -364,17 +367,13 @@ private slots:
         test::writeFile(m_root->path() / "hello.txt", "hello");
         server.start(m_root->path());
         writeOptions("");
-        test::writeFile(m_data->path() / "ftplist.TXT", folderLine("Work") + "\r\n");
-        fs::create_directories(m_data->path() / "Work");
-        std::string lines;
+        std::vector<FtpServerInfo> infos;
         for (const char* literal : {"::1", "[::1]"}) {
-            FtpServerInfo info = record(server.port(), server.user(), server.password());
-            info.Name = literal;
-            info.Server = literal;
-            info.Pasv = true;
-            lines += serverInfoToLine(info) + "\r\n";
+            infos.push_back(record(server));
+            infos.back().Name = infos.back().Server = literal;
+            infos.back().Pasv = true;
         }
-        test::writeFile(m_data->path() / "Work" / "ftplist.TXT", lines);
+        saveServers(infos);
         startProgram();
         QTRY_VERIFY_WITH_TIMEOUT(shows("Work"), kWaitMs);
         doubleClickRow("Work");
@@ -390,42 +389,19 @@ private slots:
         QCOMPARE(logCount("! ::1"), 0);
     }
 
-    // A server that accepts and never greets fails after TimeOut seconds and counts as a
-    // failed attempt for the retry rule.
-    // Chooses entry of the path box with the mouse: opens its list and clicks the entry.
-    void choosePathEntry(int entry) {
-        auto* path = m_program->window.findChild<QComboBox*>("FTPPath");
-        path->showPopup();
-        QAbstractItemView* list = path->view();
-        QTRY_VERIFY_WITH_TIMEOUT(list->isVisible(), kWaitMs);
-        // The box ignores a release so soon after it opened: it would be the opening click's.
-        QTest::qWait(QApplication::doubleClickInterval() + 100);
-        const QRect place = list->visualRect(list->model()->index(entry, 0));
-        // The list follows the pointer; the release takes the entry under it.
-        QTest::mouseMove(list->viewport(), place.center());
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
-    }
-
     // The path box goes where the mouse chooses: in the server list to the folder, connected
     // to the directory level; its first entry leads back to the server list. Stop with
     // nothing running does nothing, so the next listings are whole.
     void pathBoxAndStopFollowTheUser() {
-        auto server = test::makeFtpServer(test::FtpServerKind::PureFtpd);
-        test::writeFile(m_root->path() / "hello.txt", "hello");
         fs::create_directories(m_root->path() / "sub" / "deeper");
         test::writeFile(m_root->path() / "sub" / "deeper" / "deep.txt", "deep");
-        server->start(m_root->path());
-        writeOptions("");
-        saveServer(record(server->port(), server->user(), server->password()));
-        startProgram();
-        QTRY_VERIFY_WITH_TIMEOUT(shows("Work"), kWaitMs);
-        doubleClickRow("Work");
-        QTRY_VERIFY_WITH_TIMEOUT(shows("Local"), kWaitMs);
+        const auto server = serve(test::FtpServerKind::PureFtpd);
+        startWith(record(*server));
+        openWorkFolder();
         choosePathEntry(0);
         QTRY_VERIFY_WITH_TIMEOUT(shows("Work") && !shows("Local"), kWaitMs);
 
-        openSavedServer();
-        QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
+        connectAndList();
         click("sbStop");
         doubleClickRow("sub");
         QTRY_VERIFY_WITH_TIMEOUT(shows("deeper"), kWaitMs);
@@ -483,9 +459,7 @@ private slots:
             s.reply("226 done");
             s.waitForClose(std::chrono::seconds(20));
         });
-        writeOptions("");
-        saveServer(record(server.port(), "joe", "secret"));
-        startProgram();
+        startWith(record(server.port(), "joe", "secret"));
         openSavedServer();
         QTRY_VERIFY_WITH_TIMEOUT(controller().ftp().connected(), kWaitMs);
         m_program->dialogs.optionsScripts = {[](OptionsDialogModel& model) {
@@ -509,6 +483,8 @@ private slots:
                                   (logText() + server.failure()).c_str(), kWaitMs);
     }
 
+    // A server that accepts and never greets fails after TimeOut seconds and counts as a
+    // failed attempt for the retry rule.
     void silentServerTimesOutAndIsRetried() {
         test::ScriptedFtpServer server(
             [](test::ScriptedFtpSession& s) { s.waitForClose(std::chrono::seconds(20)); });
@@ -577,9 +553,7 @@ private slots:
             s.reply("530 Login incorrect: password " + pass.substr(5) + " not accepted");
             s.waitForClose(std::chrono::seconds(10));
         });
-        writeOptions("");
-        saveServer(record(server.port(), "joe", password));
-        startProgram();
+        startWith(record(server.port(), "joe", password));
         openSavedServer();
         QTRY_VERIFY_WITH_TIMEOUT(logCount("< 530") == 1, kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(inServerList(), kWaitMs);

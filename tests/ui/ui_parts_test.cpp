@@ -1,6 +1,5 @@
 #include <unistd.h>
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
@@ -13,7 +12,6 @@
 #include <QStyleOptionSlider>
 #include <QTest>
 #include <QTextBlock>
-#include <QTimer>
 #include <atomic>
 #include <limits>
 #include <thread>
@@ -27,6 +25,7 @@
 #include "ui/qt_event_loop.h"
 #include "ui/server_properties_dialog.h"
 #include "ui/widget_dialogs.h"
+#include "when_modal.h"
 
 namespace quay {
 
@@ -47,13 +46,7 @@ struct Pipe {
     int fds[2] = {-1, -1};
 };
 
-// Runs action on the next modal dialog once it is shown.
-void whenModal(std::function<void(QWidget*)> action) {
-    QTimer::singleShot(0, [action] {
-        QTRY_VERIFY(QApplication::activeModalWidget() != nullptr);
-        action(QApplication::activeModalWidget());
-    });
-}
+using test::whenModal;
 
 }  // namespace
 
@@ -266,50 +259,39 @@ private slots:
     }
 
     // The bar follows every repaint of the model, scaled past 2 GiB, and is painted with the
-    // labels: its updates are never left held.
-    void progressWindowShowsTheBarAndLabelsOfEachRepaint() {
-        std::int64_t now = 0;
-        auto model = std::make_shared<ProgressModel>([&now] { return now; });
-        ProgressWindow window(model);
-        window.show();
-        auto* bar = window.findChild<QProgressBar*>("ProgressBar");
-        auto* transferred = window.findChild<QLabel*>("TransferLbl");
-        const std::int64_t size = std::int64_t{5} << 30;
-        model->startFile("/d/big.bin", size, false);
-        for (const std::int64_t bytes : {std::int64_t{1} << 30, size - 1, size}) {
-            now += ProgressModel::kRepaintInterval;
-            model->updateProgress(bytes);
-            QCOMPARE(bar->maximum(), static_cast<int>(size >> 2));
-            QCOMPARE(bar->value(), static_cast<int>(bytes >> 2));
-            QCOMPARE(transferred->text(), QString::number(bytes));
-            QVERIFY(bar->updatesEnabled());
-        }
-        now += ProgressModel::kRepaintInterval;
-        model->fileDone();
-        QCOMPARE(bar->value(), 0);
-        QVERIFY(bar->updatesEnabled());
-    }
-
-    // The bar is filled in the highlight colour as far as the file is done, left to right,
-    // also past 2 GiB; a file of size 0 leaves it empty.
-    void progressBarFillsThePartDone() {
+    // labels: its updates are never left held. It is filled in the highlight colour as far as
+    // the file is done, left to right; a file of size 0 leaves it empty.
+    void progressBarFollowsEachRepaintAndFillsThePartDone() {
         std::int64_t now = 0;
         auto model = std::make_shared<ProgressModel>([&now] { return now; });
         ProgressWindow window(model);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto* bar = window.findChild<QProgressBar*>("ProgressBar");
+        auto* transferred = window.findChild<QLabel*>("TransferLbl");
         const QColor done = bar->palette().color(QPalette::Highlight);
         const auto colourAt = [bar](double part) {
             return bar->grab().toImage().pixelColor(static_cast<int>(bar->width() * part),
                                                     bar->height() / 2);
         };
         const std::int64_t size = std::int64_t{6} << 30;
-        model->startFile("big", size, false);
+        model->startFile("/d/big.bin", size, false);
+        for (const std::int64_t bytes : {std::int64_t{1} << 30, size / 2, size - 1, size}) {
+            now += ProgressModel::kRepaintInterval;
+            model->updateProgress(bytes);
+            QCOMPARE(bar->maximum(), static_cast<int>(size >> 2));
+            QCOMPARE(bar->value(), static_cast<int>(bytes >> 2));
+            QCOMPARE(transferred->text(), QString::number(bytes));
+            QVERIFY(bar->updatesEnabled());
+            if (bytes == size / 2) {
+                QCOMPARE(colourAt(0.3), done);
+                QVERIFY(colourAt(0.7) != done);
+            }
+        }
         now += ProgressModel::kRepaintInterval;
-        model->updateProgress(size / 2);
-        QCOMPARE(colourAt(0.3), done);
-        QVERIFY(colourAt(0.7) != done);
+        model->fileDone();
+        QCOMPARE(bar->value(), 0);
+        QVERIFY(bar->updatesEnabled());
         now += ProgressModel::kRepaintInterval;
         model->startFile("empty", 0, false);
         QVERIFY(colourAt(0.3) != done);

@@ -37,37 +37,15 @@ using ShownTexts = std::map<QString, QString>;
 // texts of the program.
 const QStringList kDataLists = {"DriveComboBox1", "cbFLng", "cbName", "cbCmd"};
 
-// Texts that read the same in English and German: names, FTP commands, units.
-const QStringList kSameInBothLanguages = {"Quayside Pro",
-                                          "Name",
-                                          "Filter",
-                                          "Server",
-                                          "Port",
-                                          "Proxy",
-                                          "Proxy / Firewall",
-                                          "ASCII",
-                                          "Auto",
-                                          "SOCKS",
-                                          "SOCKS 4",
-                                          "SOCKS 4A",
-                                          "SOCKS 5",
-                                          "Text",
-                                          "Mac",
-                                          "VMS",
-                                          "Microsoft FTP 4.0",
-                                          "Microsoft FTP 5.0",
-                                          "Windows 2000 Advanced Server",
-                                          "E-Mail",
-                                          "Account",
-                                          "Details",
-                                          "OK",
-                                          "FTP-Server",
-                                          "USA",
-                                          "SITE site",
-                                          "USER user",
-                                          "USER/PASS/ACCT",
-                                          "OPEN site",
-                                          "0.000 K/sec"};
+// Texts that read the same in English and German.
+const QStringList kSameInBothLanguages = {
+    // names
+    "Quayside Pro", "Name", "Filter", "Server", "Port", "Proxy", "Proxy / Firewall", "ASCII",
+    "Auto", "SOCKS", "SOCKS 4", "SOCKS 4A", "SOCKS 5", "Text", "Mac", "VMS", "Microsoft FTP 4.0",
+    "Microsoft FTP 5.0", "Windows 2000 Advanced Server", "E-Mail", "Account", "Details", "OK",
+    "FTP-Server", "USA",
+    // FTP commands and units
+    "SITE site", "USER user", "USER/PASS/ACCT", "OPEN site", "0.000 K/sec"};
 
 void addText(ShownTexts& texts, const QString& where, const QString& text) {
     QString shown = text;

@@ -158,13 +158,12 @@ private slots:
 
         const ProfileFile file = ProfileFile::load(m_data->path() / "options.ftp");
         QCOMPARE(file.readInteger("Common", "TimeOut", 0), 33);
-        QCOMPARE(file.readInteger("Window", "Left", -1), moved.left());
-        QCOMPARE(file.readInteger("Window", "Top", -1), moved.top());
-        QCOMPARE(file.readInteger("Window", "Width", -1), moved.width());
-        QCOMPARE(file.readInteger("Window", "Height", -1), moved.height());
-        QCOMPARE(file.readInteger("Window", "Maximized", -1), 0);
-        QCOMPARE(file.readInteger("Window", "TreeWidth", -1), treeWidth);
-        QCOMPARE(file.readInteger("Window", "LogHeight", -1), logHeight);
+        const std::pair<const char*, int> kept[] = {
+            {"Left", moved.left()},     {"Top", moved.top()}, {"Width", moved.width()},
+            {"Height", moved.height()}, {"Maximized", 0},     {"TreeWidth", treeWidth},
+            {"LogHeight", logHeight}};
+        for (const auto& [key, value] : kept)
+            QVERIFY2(file.readInteger("Window", key, -1) == value, key);
         QCOMPARE(file.readString("Window", "LocalColumns", ""), columnWidthsText(localWidths));
 
         start();
@@ -233,32 +232,32 @@ private slots:
     // Byte counts shown with units, the exact count in the tooltip; sorting by size still by
     // the number; dates are not cut off.
     void sizeColumnShowsUnitsAndSortsByBytes() {
-        const fs::path dir = m_home->path();
-        const std::vector<std::pair<std::string, std::int64_t>> files = {
-            {"zero", 0},          {"small", 1023},        {"one-k", 1024},
-            {"k-and-half", 1536}, {"nearly-mb", 1048575}, {"five-gb", 5'000'000'000}};
-        for (const auto& [name, size] : files) {
-            test::writeFile(dir / name, "");
-            fs::resize_file(dir / name, static_cast<std::uintmax_t>(size));
-        }
-        fs::create_directory(dir / "folder");
-        start();
-        auto& local = child<PaneView>("lvLoc");
+        // In the order of their sizes.
         const struct {
             const char* name;
+            std::int64_t size;
             const char* shown;
             const char* tip;
-        } expected[] = {{"zero", "0 B", "0 bytes"},
-                        {"small", "1023 B", "1023 bytes"},
-                        {"one-k", "1.0 KB", "1024 bytes"},
-                        {"k-and-half", "1.5 KB", "1536 bytes"},
-                        {"nearly-mb", "1.0 MB", "1048575 bytes"},
-                        {"five-gb", "4.7 GB", "5000000000 bytes"}};
-        for (const auto& row : expected) {
-            const int index = rowOf(local, QString::fromLatin1(row.name));
-            QVERIFY2(index >= 0, row.name);
-            QCOMPARE(text(local, index, 1), QString::fromLatin1(row.shown));
-            QCOMPARE(text(local, index, 1, Qt::ToolTipRole), QString::fromLatin1(row.tip));
+        } files[] = {{"zero", 0, "0 B", "0 bytes"},
+                     {"small", 1023, "1023 B", "1023 bytes"},
+                     {"one-k", 1024, "1.0 KB", "1024 bytes"},
+                     {"k-and-half", 1536, "1.5 KB", "1536 bytes"},
+                     {"nearly-mb", 1048575, "1.0 MB", "1048575 bytes"},
+                     {"five-gb", 5'000'000'000, "4.7 GB", "5000000000 bytes"}};
+        QStringList bySize;
+        for (const auto& file : files) {
+            test::writeFile(m_home->path() / file.name, "");
+            fs::resize_file(m_home->path() / file.name, static_cast<std::uintmax_t>(file.size));
+            bySize << QString::fromLatin1(file.name);
+        }
+        fs::create_directory(m_home->path() / "folder");
+        start();
+        auto& local = child<PaneView>("lvLoc");
+        for (const auto& file : files) {
+            const int index = rowOf(local, QString::fromLatin1(file.name));
+            QVERIFY2(index >= 0, file.name);
+            QCOMPARE(text(local, index, 1), QString::fromLatin1(file.shown));
+            QCOMPARE(text(local, index, 1, Qt::ToolTipRole), QString::fromLatin1(file.tip));
         }
         QCOMPARE(text(local, rowOf(local, "folder"), 1), QString());
 
@@ -279,7 +278,6 @@ private slots:
         for (int row = 0; row < local.itemModel().rowCount(); ++row)
             if (text(local, row, 1) != QString())
                 order << text(local, row, 0);
-        const QStringList bySize = {"zero", "small", "one-k", "k-and-half", "nearly-mb", "five-gb"};
         QVERIFY2(order == bySize || order == QStringList(bySize.rbegin(), bySize.rend()),
                  qPrintable(order.join(',')));
 
