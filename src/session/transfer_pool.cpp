@@ -49,6 +49,18 @@ int TransferPool::add(TransferJob job) {
     return m_jobs.back().id;
 }
 
+std::vector<std::string> TransferPool::uploadsUnderway(const std::string& dir) const {
+    std::vector<std::string> names;
+    for (const TransferJob& queued : m_jobs) {
+        const bool underway = queued.state == TransferJob::State::Waiting ||
+                              queued.state == TransferJob::State::Running;
+        if (underway && queued.upload && queued.remote.starts_with(dir) &&
+            queued.remote.find('/', dir.size()) == std::string::npos)
+            names.push_back(queued.remote.substr(dir.size()));
+    }
+    return names;
+}
+
 int TransferPool::liveConnections() const {
     return static_cast<int>(std::count_if(m_workers.begin(), m_workers.end(), [](const auto& w) {
         return !w->lost() && (w->idle() || w->jobId() != 0);

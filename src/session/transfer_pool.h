@@ -60,6 +60,9 @@ public:
     // Queues every failed file again, resuming those whose target holds bytes of theirs.
     void retryFailed();
 
+    // The names of the files uploads are sending, or are to send, into the remote directory
+    // dir (ending in "/"): a listing of dir may not show them yet.
+    std::vector<std::string> uploadsUnderway(const std::string& dir) const;
     // Every file queued, in order, with its state.
     const std::vector<TransferJob>& jobs() const { return m_jobs; }
     // Whether nothing waits or runs and no batch is being walked.
