@@ -124,10 +124,12 @@ void TransferPool::dispatch() {
         if (worker->idle() && !worker->lost())
             ready.push_back(worker.get());
     for (TransferWorker* worker : ready) {
-        if (m_waiting.empty())
+        const auto startable = std::find_if(m_waiting.begin(), m_waiting.end(),
+                                            [this](int id) { return !targetBusy(*job(id)); });
+        if (startable == m_waiting.end())
             break;
-        TransferJob& next = *job(m_waiting.front());
-        m_waiting.pop_front();
+        TransferJob& next = *job(*startable);
+        m_waiting.erase(startable);
         next.state = TransferJob::State::Running;
         ++m_running;
         next.done = 0;
@@ -136,6 +138,20 @@ void TransferPool::dispatch() {
         worker->run(next);
     }
     closeWhenIdle();
+}
+
+// Two transfers into one target would mix their bytes: a file the user chose to overwrite with a
+// later one of the queue waits until the earlier has ended.
+bool TransferPool::targetBusy(const TransferJob& candidate) {
+    for (const auto& worker : m_workers) {
+        const TransferJob* running = job(worker->jobId());
+        if (running != nullptr && running->state == TransferJob::State::Running &&
+            running->upload == candidate.upload &&
+            (candidate.upload ? running->remote == candidate.remote
+                              : running->local == candidate.local))
+            return true;
+    }
+    return false;
 }
 
 void TransferPool::openConnections() {

@@ -485,13 +485,21 @@ TEST_F(TransferPoolTest, SecondBatchStartedWhileOneRunsQueuesBehindIt) {
 }
 
 // An upload of x given while the queue still holds an earlier upload of x that no listing shows
-// yet asks about it; Skip leaves the earlier file's bytes on the server.
-TEST_F(TransferPoolTest, UploadAsksAboutAFileTheQueueIsStillSending) {
-    openWith(pureFtpd(0, 200), connections(2), [](const fs::path&) {});
+// yet asks about it. Skip leaves the earlier file's bytes on the server; Overwrite queues the new
+// x, which waits until the earlier one has ended (a free connection would otherwise send both
+// into one file at once), so the new bytes are what stays.
+class UploadOfAFileTheQueueStillSends : public TransferPoolTest,
+                                        public ::testing::WithParamInterface<bool> {
+protected:
+    bool overwrite() const { return GetParam(); }
+};
+
+TEST_P(UploadOfAFileTheQueueStillSends, AsksAndTheAnswerHolds) {
+    openWith(pureFtpd(0, 200), connections(3), [](const fs::path&) {});
     for (int i = 0; i < 3; ++i)
         test::writeFile(local.path() / test::numbered("a", i, ".bin"),
                         test::patternBytes(300000, i));
-    test::writeFile(local.path() / "x", test::patternBytes(1000, 7));
+    test::writeFile(local.path() / "x", test::patternBytes(200000, 7));
     fs::create_directories(local.path() / "other");
     test::writeFile(local.path() / "other" / "x", test::patternBytes(2000, 8));
     showLocal();
@@ -505,13 +513,19 @@ TEST_F(TransferPoolTest, UploadAsksAboutAFileTheQueueIsStillSending) {
 
     ASSERT_TRUE(controller->changeLocalDir((local.path() / "other").string()));
     select(localPane(), "x");
-    dialogs.overwriteAnswers = {{Dialogs::Overwrite::Skip, {}}};
+    dialogs.overwriteAnswers = {
+        {overwrite() ? Dialogs::Overwrite::Overwrite : Dialogs::Overwrite::Skip, {}}};
     controller->execute(Command::Upload);
     ASSERT_TRUE(queueDone()) << logText();
     EXPECT_EQ(dialogs.overwriteAsked, std::vector<std::string>{"x"}) << logText();
-    EXPECT_EQ(pool()->jobs().size(), 4u);
-    EXPECT_TRUE(holds(root.path() / "x", test::patternBytes(1000, 7))) << logText();
+    EXPECT_EQ(pool()->jobs().size(), overwrite() ? 5u : 4u);
+    EXPECT_TRUE(holds(root.path() / "x",
+                      overwrite() ? test::patternBytes(2000, 8) : test::patternBytes(200000, 7)))
+        << logText();
 }
+
+INSTANTIATE_TEST_SUITE_P(Answer, UploadOfAFileTheQueueStillSends, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Overwrite" : "Skip"; });
 
 // A tree of several directories, so that its walk (CWD and LIST of each) outlasts a few turns
 // of the loop.
