@@ -269,6 +269,8 @@ private:
     void showQueueProgress(std::size_t firstJob);
     void refreshQueueProgress();
     void hideQueueProgress();
+    // The queue's Cancel: the batch walking for the queue, the batches behind it, the queue.
+    void stopTransfers();
     // The client's progress reports go to the running operation.
     void setUpTransfers();
     void upload();

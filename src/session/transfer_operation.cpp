@@ -35,6 +35,7 @@ void TransferOperation::start() {
 }
 
 void TransferOperation::takeSelectionBehind(const TransferOperation& running) {
+    m_waitedBehind = true;
     takeSelection(running.m_startRemoteDir);
 }
 
@@ -184,6 +185,12 @@ void TransferOperation::handToPool(std::string remote, std::string local, std::i
         pool->add(std::move(job));
     }
     continueLater();
+}
+
+std::vector<std::string> TransferOperation::uploadsUnderway(const std::string& dir) const {
+    if (std::shared_ptr<TransferPool> pool = m_pool.lock())
+        return pool->uploadsUnderway(withTrailingSlash(dir));
+    return {};
 }
 
 void TransferOperation::finishBatch() {

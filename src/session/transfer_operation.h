@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "listing/listing_walkers.h"
 #include "panes/pane_model.h"
@@ -124,6 +125,10 @@ protected:
     void logLinkOnTheWay(const std::string& path);
     // Whether the files go to the transfer queue.
     bool pooled() const { return !m_pool.expired(); }
+    // Whether the batch waited behind another (takeSelectionBehind()).
+    bool waitedBehind() const { return m_waitedBehind; }
+    // The names the queue's uploads send, or are to send, into remote directory dir.
+    std::vector<std::string> uploadsUnderway(const std::string& dir) const;
     // Hands a checked file to the transfer queue (resumed when the overwrite prompt said so),
     // then goes on with the batch from the loop.
     void handToPool(std::string remote, std::string local, std::int64_t size);
@@ -169,6 +174,7 @@ private:
     std::weak_ptr<TransferPool> m_pool;
     int m_batch = 0;
     bool m_selectionTaken = false;
+    bool m_waitedBehind = false;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 

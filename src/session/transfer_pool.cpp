@@ -49,6 +49,18 @@ int TransferPool::add(TransferJob job) {
     return m_jobs.back().id;
 }
 
+std::vector<std::string> TransferPool::uploadsUnderway(const std::string& dir) const {
+    std::vector<std::string> names;
+    for (const TransferJob& queued : m_jobs) {
+        const bool underway = queued.state == TransferJob::State::Waiting ||
+                              queued.state == TransferJob::State::Running;
+        if (underway && queued.upload && queued.remote.starts_with(dir) &&
+            queued.remote.find('/', dir.size()) == std::string::npos)
+            names.push_back(queued.remote.substr(dir.size()));
+    }
+    return names;
+}
+
 int TransferPool::liveConnections() const {
     return static_cast<int>(std::count_if(m_workers.begin(), m_workers.end(), [](const auto& w) {
         return !w->lost() && (w->idle() || w->jobId() != 0);
@@ -112,10 +124,12 @@ void TransferPool::dispatch() {
         if (worker->idle() && !worker->lost())
             ready.push_back(worker.get());
     for (TransferWorker* worker : ready) {
-        if (m_waiting.empty())
+        const auto startable = std::find_if(m_waiting.begin(), m_waiting.end(),
+                                            [this](int id) { return !targetBusy(*job(id)); });
+        if (startable == m_waiting.end())
             break;
-        TransferJob& next = *job(m_waiting.front());
-        m_waiting.pop_front();
+        TransferJob& next = *job(*startable);
+        m_waiting.erase(startable);
         next.state = TransferJob::State::Running;
         ++m_running;
         next.done = 0;
@@ -124,6 +138,20 @@ void TransferPool::dispatch() {
         worker->run(next);
     }
     closeWhenIdle();
+}
+
+// Two transfers into one target would mix their bytes: a file the user chose to overwrite with a
+// later one of the queue waits until the earlier has ended.
+bool TransferPool::targetBusy(const TransferJob& candidate) {
+    for (const auto& worker : m_workers) {
+        const TransferJob* running = job(worker->jobId());
+        if (running != nullptr && running->state == TransferJob::State::Running &&
+            running->upload == candidate.upload &&
+            (candidate.upload ? running->remote == candidate.remote
+                              : running->local == candidate.local))
+            return true;
+    }
+    return false;
 }
 
 void TransferPool::openConnections() {

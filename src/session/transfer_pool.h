@@ -17,7 +17,8 @@ namespace quay {
 // handed to it in order and carried by up to connections() connections to the session's server
 // (each a TransferWorker with its own client and log-in), while the session itself stays free.
 // Workers are opened as files wait and closed once the queue is empty and no batch is still
-// being walked.
+// being walked. Files start in queue order, but one whose target a running file writes waits
+// for it.
 //
 // A log-in the server refuses (a per-address connection limit) drops that connection and caps
 // the pool at the connections it has; when none logs in, the waiting files fail with the
@@ -60,6 +61,9 @@ public:
     // Queues every failed file again, resuming those whose target holds bytes of theirs.
     void retryFailed();
 
+    // The names of the files uploads are sending, or are to send, into the remote directory
+    // dir (ending in "/"): a listing of dir may not show them yet.
+    std::vector<std::string> uploadsUnderway(const std::string& dir) const;
     // Every file queued, in order, with its state.
     const std::vector<TransferJob>& jobs() const { return m_jobs; }
     // Whether nothing waits or runs and no batch is being walked.
@@ -81,6 +85,8 @@ private:
     void schedule();
     void dispatch();
     void openConnections();
+    // Whether a running file writes the target candidate writes.
+    bool targetBusy(const TransferJob& candidate);
     void loggedIn(TransferWorker& worker, int error);
     void fileEnded(TransferWorker& worker, TransferWorker::Outcome outcome,
                    const std::string& reason);

@@ -2,6 +2,7 @@
 
 #include "listing/listing_walkers.h"
 #include "session/session_controller.h"
+#include "session/transfer_operation.h"
 #include "session/transfer_paths.h"
 
 namespace quay {
@@ -58,10 +59,7 @@ std::string runningFileText(const TransferJob& job, const Dialogs& dialogs) {
 void SessionController::showQueueProgress(std::size_t firstJob) {
     m_queueProgress = std::make_shared<ProgressModel>();
     m_queueProgress->messages = m_dialogs.messageTexts;
-    m_queueProgress->onCancel = [this] {
-        if (m_pool)
-            m_pool->stopAll();
-    };
+    m_queueProgress->onCancel = [this] { stopTransfers(); };
     m_queueFirstJob = firstJob;
     m_queueFiles = 0;
     if (onShowProgress)
@@ -69,6 +67,17 @@ void SessionController::showQueueProgress(std::size_t firstJob) {
     m_queueTimer = m_loop.startTimer(
         std::chrono::milliseconds(ProgressModel::kRepaintInterval),
         [this] { refreshQueueProgress(); }, true);
+}
+
+// Cancel stops the whole transfer: the batch still walking on the session, as Stop stops it (the
+// batches waiting behind it are dropped with it), then every file of the queue. An operation that
+// is no transfer batch of the queue (a listing the user asked for meanwhile) goes on.
+void SessionController::stopTransfers() {
+    const auto* walking = dynamic_cast<const TransferOperation*>(m_runner.current());
+    if (walking != nullptr && walking->carriedByQueue())
+        m_runner.stop();
+    if (m_pool)
+        m_pool->stopAll();
 }
 
 void SessionController::refreshQueueProgress() {

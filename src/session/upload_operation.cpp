@@ -19,6 +19,8 @@ UploadOperation::UploadOperation(SessionController& session)
 
 void UploadOperation::queueSelection() {
     m_remoteNames = m_state.remoteNames;
+    for (std::string& name : uploadsUnderway(m_startRemoteDir))
+        m_remoteNames.push_back(std::move(name));
     for (const PaneItem& item : m_model.ftpView().items())
         if (item.imageIndex == 2)
             m_remoteSizes[item.caption] = parseByteCount(sizeColumn(item));
@@ -42,6 +44,11 @@ std::string UploadOperation::uploadTarget(const TransferItem& file) {
 }
 
 void UploadOperation::step() {
+    m_listingStart = false;
+    if (waitedBehind() && !m_startListed && !m_queue.files.empty()) {
+        listStartAgain();
+        return;
+    }
     if (m_queue.files.empty()) {
         if (m_queue.dirs.empty())
             finishBatch();
@@ -160,8 +167,26 @@ void UploadOperation::fileDone(FtpRequest request, int error) {
     }
 }
 
+// A batch that waited behind another asks about the names of its start directory as they are
+// now: the batches in front have sent files there since the user gave the command.
+void UploadOperation::listStartAgain() {
+    m_startListed = true;
+    m_listingStart = true;
+    m_namesUnderway = uploadsUnderway(m_startRemoteDir);
+    m_ftp.setHostDirName(m_startRemoteDir);
+    m_ftp.setHostFileName("");
+    enterDirectory();
+}
+
 // The remote directory does not exist yet: it is made, then entered.
 void UploadOperation::directoryRefused() {
+    if (m_listingStart) {
+        // The start directory that cannot be entered is not made: the names shown when the
+        // command was given stand, with those the queue is sending there now.
+        m_remoteNames.insert(m_remoteNames.end(), m_namesUnderway.begin(), m_namesUnderway.end());
+        proceed();
+        return;
+    }
     m_ftp.setHostFileName(m_ftp.hostDirName());
     typeAsciiThen([this] {
         tryStart([this] { m_ftp.mkdAsync(); },
@@ -196,6 +221,8 @@ void UploadOperation::readListing() {
             m_remoteNames.push_back(std::move(entry.name));
         },
         logLine);
+    // Files the queue is sending there count as there: the listing may predate them.
+    m_remoteNames.insert(m_remoteNames.end(), m_namesUnderway.begin(), m_namesUnderway.end());
     proceed();
 }
 
@@ -233,6 +260,7 @@ void UploadOperation::enterNextUploadDir() {
             }
         }
     }
+    m_namesUnderway = uploadsUnderway(dir.remote);
     m_ftp.setHostDirName(dir.remote);
     m_ftp.setHostFileName("");
     enterDirectory([this, entered = m_currentDir] { skipUploadSubtree(entered); });

@@ -20,6 +20,11 @@ namespace quay {
 // pane, the listing of the directory entered, else SIZE). A remote file that is already as
 // long as the local one or longer is not resumed: a "! " line says so and the question is
 // asked again.
+//
+// With the transfer queue, a file counts as there also when an upload of the queue is sending it,
+// or is to send it, to the same remote path, and a batch that waited behind another lists its
+// start directory again before its first-level files are asked about: what the batches in front
+// sent meanwhile is asked about, never overwritten silently.
 class UploadOperation : public TransferOperation {
 public:
     explicit UploadOperation(SessionController& session);
@@ -37,6 +42,7 @@ private:
     bool resumable(const TransferItem& file, const std::string& target);
     void directoryMade(int error);
     void enterNextUploadDir();
+    void listStartAgain();
     // Drops dir's files and subdirectories from the queue: dir could not be made or entered.
     void skipUploadSubtree(const TransferItem& dir);
     static std::string uploadTarget(const TransferItem& file);
@@ -48,6 +54,11 @@ private:
     // not a number).
     std::vector<std::string> m_remoteNames;
     std::map<std::string, std::int64_t> m_remoteSizes;
+    // The names the queue was sending into the directory being listed when its listing began.
+    std::vector<std::string> m_namesUnderway;
+    // The start directory is listed again (once) before the first file of a batch that waited.
+    bool m_startListed = false;
+    bool m_listingStart = false;
 };
 
 }  // namespace quay

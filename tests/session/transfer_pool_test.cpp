@@ -484,6 +484,49 @@ TEST_F(TransferPoolTest, SecondBatchStartedWhileOneRunsQueuesBehindIt) {
     EXPECT_TRUE(holds(local.path() / "b.bin", test::patternBytes(300000, 2)));
 }
 
+// An upload of x given while the queue still holds an earlier upload of x that no listing shows
+// yet asks about it. Skip leaves the earlier file's bytes on the server; Overwrite queues the new
+// x, which waits until the earlier one has ended (a free connection would otherwise send both
+// into one file at once), so the new bytes are what stays.
+class UploadOfAFileTheQueueStillSends : public TransferPoolTest,
+                                        public ::testing::WithParamInterface<bool> {
+protected:
+    bool overwrite() const { return GetParam(); }
+};
+
+TEST_P(UploadOfAFileTheQueueStillSends, AsksAndTheAnswerHolds) {
+    openWith(pureFtpd(0, 200), connections(3), [](const fs::path&) {});
+    for (int i = 0; i < 3; ++i)
+        test::writeFile(local.path() / test::numbered("a", i, ".bin"),
+                        test::patternBytes(300000, i));
+    test::writeFile(local.path() / "x", test::patternBytes(200000, 7));
+    fs::create_directories(local.path() / "other");
+    test::writeFile(local.path() / "other" / "x", test::patternBytes(2000, 8));
+    showLocal();
+    for (const char* name : {"a0.bin", "a1.bin", "a2.bin", "x"})
+        select(localPane(), name);
+    controller->execute(Command::Upload);
+    ASSERT_TRUE(loop.runUntil([&] { return !controller->runner().busy(); }, 30s)) << logText();
+    ASSERT_EQ(pool()->jobs().size(), 4u);
+    ASSERT_EQ(pool()->jobs()[3].state, TransferJob::State::Waiting) << logText();
+    EXPECT_FALSE(test::showsCaption(remotePane(), "x"));
+
+    ASSERT_TRUE(controller->changeLocalDir((local.path() / "other").string()));
+    select(localPane(), "x");
+    dialogs.overwriteAnswers = {
+        {overwrite() ? Dialogs::Overwrite::Overwrite : Dialogs::Overwrite::Skip, {}}};
+    controller->execute(Command::Upload);
+    ASSERT_TRUE(queueDone()) << logText();
+    EXPECT_EQ(dialogs.overwriteAsked, std::vector<std::string>{"x"}) << logText();
+    EXPECT_EQ(pool()->jobs().size(), overwrite() ? 5u : 4u);
+    EXPECT_TRUE(holds(root.path() / "x",
+                      overwrite() ? test::patternBytes(2000, 8) : test::patternBytes(200000, 7)))
+        << logText();
+}
+
+INSTANTIATE_TEST_SUITE_P(Answer, UploadOfAFileTheQueueStillSends, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Overwrite" : "Skip"; });
+
 // A tree of several directories, so that its walk (CWD and LIST of each) outlasts a few turns
 // of the loop.
 void writeWideTree(const fs::path& tree, int seed) {

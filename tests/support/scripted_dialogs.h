@@ -52,6 +52,8 @@ public:
     };
     std::vector<std::string> overwriteAsked;
     std::deque<OverwriteAnswer> overwriteAnswers;
+    // When set, the overwrite prompt is asked through these dialogs (the real window) instead.
+    Dialogs* overwritePrompt = nullptr;
     // The permissions and command list dialogs: each script acts on the open dialog's model
     // and says how it is closed (true: "Ok"; a CommandListModel::Close). Without a script
     // left the dialog is cancelled or closed.
@@ -117,6 +119,8 @@ public:
 
     Overwrite askOverwrite(const std::string& fileName, std::string& newPath) override {
         overwriteAsked.push_back(fileName);
+        if (overwritePrompt != nullptr)
+            return overwritePrompt->askOverwrite(fileName, newPath);
         const OverwriteAnswer answer =
             next(overwriteAnswers).value_or(OverwriteAnswer{Overwrite::Cancel, {}});
         if (answer.answer == Overwrite::SaveAs)

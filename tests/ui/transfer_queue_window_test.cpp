@@ -4,11 +4,16 @@
 // while the first walks its tree waits behind it; the progress window names the files running.
 // The tab's buttons Stop file, Stop batch, Stop all and Retry failed, clicked while a
 // rate-limited vsftpd keeps the files running, stop what they say, and the program goes on.
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <QTreeWidget>
 #include <algorithm>
 
@@ -17,6 +22,7 @@
 #include "ftp_servers.h"
 #include "transfer_test_support.h"
 #include "ui/pane_view.h"
+#include "ui/widget_dialogs.h"
 
 namespace quay {
 
@@ -163,12 +169,76 @@ bool refreshWorks(test::TransferProgram& run, const std::string& shown) {
     // queue is done; a Refresh given during it is refused with a line, so wait as a user would.
     if (!run.waitIdle())
         return false;
-    const int listings = run.logCount("> LIST");
+    // vsftpd lists with LIST, pure-ftpd with MLSD.
+    auto listings = [&] { return run.logCount("> LIST") + run.logCount("> MLSD"); };
+    const int before = listings();
     QWidget* remote = run.window().findChild<PaneView*>("FTPView")->currentWidget();
     remote->setFocus();
     QTest::keyClick(remote, Qt::Key_F5);
-    return run.waitIdle() && run.logCount("> LIST") == listings + 1 && run.remoteRow(shown) >= 0;
+    return run.waitIdle() && listings() == before + 1 && run.remoteRow(shown) >= 0;
 }
+
+// Runs the loop until the running batch has handed its first file to the queue.
+bool firstFileQueued(test::TransferProgram& run) {
+    return test::TransferProgram::runUntil(
+        [&] {
+            const auto& pool = run.controller().currentTransferPool();
+            return pool && !pool->jobs().empty();
+        },
+        kWaitMs);
+}
+
+// Opens the local directory of that row by a double-click, as a user does.
+bool openLocalDir(test::TransferProgram& run, const std::string& caption) {
+    const long row = run.localRow(caption);
+    if (row < 0)
+        return false;
+    auto* view = qobject_cast<QAbstractItemView*>(
+        run.window().findChild<PaneView*>("lvLoc")->currentWidget());
+    const QPoint at = view->visualRect(view->model()->index(static_cast<int>(row), 0)).center();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+    return run.localRow(caption) < 0;
+}
+
+// Whether the download batch still walks its tree: it runs and has not queued all files.
+bool stillWalking(test::TransferProgram& run, std::size_t files) {
+    const auto& pool = run.controller().currentTransferPool();
+    return run.controller().runner().busy() && pool && pool->jobs().size() < files;
+}
+
+// The files and directories below dir, by path.
+std::set<std::string> entriesBelow(const fs::path& dir) {
+    std::set<std::string> entries;
+    for (const auto& entry : fs::recursive_directory_iterator(dir))
+        entries.insert(entry.path().string());
+    return entries;
+}
+
+// Answers the overwrite prompt by a click on button once it is open; counts the prompts seen.
+class OverwritePromptClicker : public QObject {
+public:
+    explicit OverwritePromptClicker(const char* button) : m_button(button) {
+        connect(&m_timer, &QTimer::timeout, this, [this] { clickWhenOpen(); });
+        m_timer.start(50);
+    }
+    int answered() const { return m_answered; }
+
+private:
+    void clickWhenOpen() {
+        QWidget* prompt = QApplication::activeModalWidget();
+        if (prompt == nullptr || prompt->objectName() != QLatin1String("FReWrite"))
+            return;
+        auto* button = prompt->findChild<QAbstractButton*>(QString::fromLatin1(m_button));
+        if (button == nullptr || !button->isVisible())
+            return;
+        ++m_answered;
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    const char* m_button;
+    QTimer m_timer;
+    int m_answered = 0;
+};
 
 }  // namespace
 
@@ -252,12 +322,7 @@ private slots:
         QVERIFY(run.selectRemote({"down"}));
         QVERIFY(run.click("SpeedButton2"));
         // The walk has queued its first file and goes on with the next directories.
-        QVERIFY(test::TransferProgram::runUntil(
-            [&] {
-                const auto& pool = run.controller().currentTransferPool();
-                return pool && !pool->jobs().empty();
-            },
-            kWaitMs));
+        QVERIFY(firstFileQueued(run));
         QVERIFY(run.controller().runner().busy());
         QVERIFY(run.selectLocal({"up"}));
         QVERIFY(run.click("SpeedButton1"));
@@ -335,6 +400,125 @@ private slots:
         for (const QString& name : names)
             QCOMPARE(test::readFile(run.local() / name.toStdString()),
                      test::readFile(run.root() / name.toStdString()));
+    }
+
+    // The progress window's Cancel, clicked while the download still walks its tree and an
+    // upload waits behind it, stops the whole transfer: the walk queues nothing more and makes
+    // no more directories, the waiting upload is dropped with a line, every file not done fails
+    // "Stopped"; then Refresh and a new download work.
+    void cancelInTheProgressWindowStopsTheWalkToo() {
+        test::TransferProgram run;
+        std::size_t files = 0;
+        for (int d = 0; d < 40; ++d)
+            for (int f = 0; f < 2; ++f, ++files)
+                test::putFile(run.root() / "tree" / test::numbered("d", d, "/") /
+                                  test::numbered("f", f, ".bin"),
+                              test::randomBytes(100'000, d * 2 + f));
+        test::putFile(run.root() / "c.bin", test::randomBytes(5'000, 3));
+        putTree(run.local() / "up", 90);
+        auto server = std::make_unique<test::PureFtpdServer>();
+        server->setBandwidth(300);
+        server->start(run.root());
+        QVERIFY(run.start(server->port(), server->user(), server->password(),
+                          "retry=0\n[Transfers]\nConnections=3\n"));
+
+        QVERIFY(run.selectRemote({"tree"}));
+        QVERIFY(run.click("SpeedButton2"));
+        // A file moves bytes while the walk goes on.
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                const auto& pool = run.controller().currentTransferPool();
+                return run.progressShown() &&
+                       std::any_of(pool->jobs().begin(), pool->jobs().end(),
+                                   [](const TransferJob& job) { return job.done > 0; });
+            },
+            kWaitMs));
+        QVERIFY(run.selectLocal({"up"}));
+        QVERIFY(run.click("SpeedButton1"));
+        QCOMPARE(run.logCount("Upload waits until Download has walked its folders"), 1);
+        QVERIFY2(stillWalking(run, files), "the walk ended before the Cancel");
+
+        auto* cancel =
+            run.window().findChild<QWidget*>("TProgress")->findChild<QToolButton*>("CancelBtn");
+        QVERIFY(cancel != nullptr && cancel->isVisible());
+        QTest::mouseClick(cancel, Qt::LeftButton);
+        const auto& pool = run.controller().currentTransferPool();
+        const std::size_t queued = pool->jobs().size();
+        const std::set<std::string> written = entriesBelow(run.local() / "tree");
+        QVERIFY(QTest::qWaitFor([&] { return queueIdle(run); }, kWaitMs));
+        QVERIFY(QTest::qWaitFor([&] { return !run.progressShown(); }, kWaitMs));
+
+        QCOMPARE(pool->jobs().size(), queued);
+        QCOMPARE(entriesBelow(run.local() / "tree"), written);
+        int stopped = 0;
+        for (const TransferJob& job : pool->jobs()) {
+            QVERIFY(job.state == TransferJob::State::Done ||
+                    (job.state == TransferJob::State::Failed && job.reason == "Stopped"));
+            stopped += job.state == TransferJob::State::Failed ? 1 : 0;
+            if (job.state == TransferJob::State::Done)
+                QCOMPARE(test::readFile(job.local),
+                         test::readFile(run.root() / fs::relative(job.local, run.local())));
+        }
+        QVERIFY(stopped > 0);
+        QCOMPARE(run.logCount("! Upload not started: stopped"), 1);
+        QVERIFY(!fs::exists(run.root() / "up"));
+        QCOMPARE(
+            run.logCount("Transfer queue done: " + std::to_string(queued - stopped) + " of " +
+                         std::to_string(queued) + " files, " + std::to_string(stopped) + " failed"),
+            1);
+
+        QVERIFY(refreshWorks(run, "tree"));
+        QVERIFY(run.selectRemote({"c.bin"}));
+        QVERIFY(run.click("SpeedButton2"));
+        QVERIFY(QTest::qWaitFor([&] { return queueIdle(run) && arrived(run, "c.bin"); }, kWaitMs));
+    }
+
+    // An upload given while another walks waits behind it; the first batch sends a file x
+    // meanwhile, and the waiting one, also sending an x, asks about it through the overwrite
+    // prompt: Skip leaves the first batch's bytes on the server, Overwrite puts its own there.
+    void waitingUploadAsksAboutWhatTheBatchInFrontSent_data() {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<bool>("replaced");
+        QTest::newRow("Skip") << QStringLiteral("SpeedButton4") << false;
+        QTest::newRow("Overwrite") << QStringLiteral("SpeedButton2") << true;
+    }
+    void waitingUploadAsksAboutWhatTheBatchInFrontSent() {
+        QFETCH(QString, button);
+        QFETCH(bool, replaced);
+        test::TransferProgram run;
+        const std::string first = test::randomBytes(2'000, 1);
+        const std::string second = test::randomBytes(3'000, 2);
+        const std::vector<std::string> treeFiles = putTree(run.local() / "tree", 20);
+        for (int d = 4; d < 16; ++d)
+            test::putFile(run.local() / "tree" / test::numbered("e", d, "/f.bin"), "e");
+        test::putFile(run.local() / "x", first);
+        test::putFile(run.local() / "other" / "x", second);
+        auto server = test::makeFtpServer(test::FtpServerKind::Vsftpd);
+        server->start(run.root());
+        QVERIFY(run.start(server->port(), server->user(), server->password(),
+                          "[Transfers]\nConnections=2\n"));
+        WidgetDialogs prompts;
+        prompts.setParent(&run.window());
+        run.dialogs().overwritePrompt = &prompts;
+        const QByteArray buttonName = button.toLatin1();
+        OverwritePromptClicker clicker(buttonName.constData());
+
+        QVERIFY(run.selectLocal({"tree", "x"}));
+        QVERIFY(run.click("SpeedButton1"));
+        QVERIFY(firstFileQueued(run));
+        QVERIFY(openLocalDir(run, "other"));
+        QVERIFY(run.selectLocal({"x"}));
+        QVERIFY(run.click("SpeedButton1"));
+        QCOMPARE(run.logCount("Upload waits until Upload has walked its folders"), 1);
+        QVERIFY(test::TransferProgram::runUntil([&] { return queueIdle(run); }, kWaitMs));
+
+        QCOMPARE(run.dialogs().overwriteAsked, std::vector<std::string>{"x"});
+        QCOMPARE(clicker.answered(), 1);
+        QCOMPARE(test::readFile(run.root() / "x"), replaced ? second : first);
+        for (const std::string& file : treeFiles)
+            QCOMPARE(test::readFile(run.root() / "tree" / file),
+                     test::readFile(run.local() / "tree" / file));
+        QVERIFY(refreshWorks(run, "x"));
     }
 
     // Stop file on a running row selected by a click: that file fails "Stopped", the others
