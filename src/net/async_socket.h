@@ -389,7 +389,7 @@ private:
     void onListenReadiness(unsigned ioEvents);
     void onStreamReadiness(unsigned ioEvents);
     StreamProbe probeStream(int& closeError);
-    void receiveLoop(int error);
+    void receiveLoop(int error, std::int64_t limit);
     void tryToSend();
     void sendFailed(int code);
     bool queueDrained() const;

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <limits>
 
 #include "net/async_socket.h"
 
@@ -12,6 +13,12 @@ namespace quay {
 namespace {
 
 constexpr std::int64_t MaxChunk = INT_MAX;
+
+// What one read notification takes at most before the loop has its turn again (input, paints,
+// timers, a Stop). A fast connection into a slower disk keeps bytes waiting all the time, and
+// reading until none were left held the loop for hundreds of milliseconds, or as long as the
+// sender stayed ahead. Level-triggered readiness brings the rest at the next turn.
+constexpr std::int64_t ReadBurstLimit = 4 * 1024 * 1024;
 
 std::size_t chunk(std::int64_t len) {
     return static_cast<std::size_t>(len > MaxChunk ? MaxChunk : len);
@@ -172,7 +179,7 @@ void AsyncSocket::handleEvents(unsigned bits, int error) {
             return;
     }
     if (bits & EvRead) {
-        receiveLoop(error);
+        receiveLoop(error, ReadBurstLimit);
         if (guard.gone())
             return;
         postHeldBytes();
@@ -192,7 +199,8 @@ void AsyncSocket::handleEvents(unsigned bits, int error) {
             return;
     }
     if ((bits & EvClose) && m_state != SocketState::wsConnecting) {
-        receiveLoop(0);
+        // The peer has ended: what is left is all there will be, read before the close.
+        receiveLoop(0, std::numeric_limits<std::int64_t>::max());
         if (guard.gone())
             return;
         if (!m_closeReported) {
@@ -206,8 +214,10 @@ void AsyncSocket::handleEvents(unsigned bits, int error) {
     }
 }
 
-void AsyncSocket::receiveLoop(int error) {
+// Calls the data handler while bytes wait, until `limit` bytes have been read in this call.
+void AsyncSocket::receiveLoop(int error, std::int64_t limit) {
     const Guard guard(*this);
+    const std::int64_t readAtStart = m_readCount;
     for (;;) {
         m_lastError = 0;
         const std::int64_t readBefore = m_readCount;
@@ -231,7 +241,7 @@ void AsyncSocket::receiveLoop(int error) {
         // A handler that read nothing is called again from the next round of the loop rather
         // than at once, so that it cannot freeze the thread.
         if ((m_options & wsoNoReceiveLoop) || m_lastError != 0 ||
-            (handled && m_readCount == readBefore))
+            (handled && m_readCount == readBefore) || m_readCount - readAtStart >= limit)
             return;
         const std::int64_t waiting = getRcvdCount();
         if (waiting < 0) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <memory>
+#include <thread>
+#include <vector>
 
 #include "net_test_util.h"
 #include "test_support.h"
@@ -262,6 +264,39 @@ TEST_F(SocketTest, ReceiveLoopRepeatsWhileBytesWaitUnlessSwitchedOff) {
         ASSERT_TRUE(loop.runUntil([&] { return received.size() == 1000; }, 5s));
         EXPECT_EQ(socket.readCount(), 1000);
     }
+}
+
+// A sender that stays ahead of a slow reader: one turn of the loop takes a bounded share and
+// hands the loop back (for input, paints, timers); the next turns bring the rest, all of it in
+// order.
+TEST_P(StreamTest, ASenderAheadOfTheReaderCannotHoldTheLoop) {
+    Socket socket(loop);
+    const int peer = connectTo(socket);
+    loop.processPending();
+    constexpr std::size_t kTotal = 24 << 20;
+    std::string sent(kTotal, '\0');
+    for (std::size_t i = 0; i < kTotal; ++i)
+        sent[i] = static_cast<char>(i % 251);
+    std::string received;
+    socket.onDataAvailable = [&](int) {
+        std::vector<char> block(64 * 1024);
+        const std::int64_t n =
+            socket.receive(block.data(), static_cast<std::int64_t>(block.size()));
+        if (n > 0)
+            received.append(block.data(), static_cast<std::size_t>(n));
+        // Slower than the sender, so bytes wait at every look.
+        std::this_thread::sleep_for(200us);
+    };
+    std::thread writer([&] { test::posixWrite(peer, sent); });
+    for (int i = 0; i < 5000 && socket.rcvdCount() == 0; ++i)
+        std::this_thread::sleep_for(1ms);
+    loop.processPending();
+    EXPECT_GT(received.size(), 0U);
+    EXPECT_LT(received.size(), kTotal / 2) << "one turn of the loop read on while bytes came";
+    const bool all = loop.runUntil([&] { return received.size() >= kTotal; }, 30s);
+    writer.join();
+    ASSERT_TRUE(all);
+    EXPECT_TRUE(received == sent);
 }
 
 TEST_P(StreamTest, AHandlerThatDoesNotReadLetsTheLoopRun) {

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 #include <algorithm>
 #include <cctype>
@@ -244,6 +245,43 @@ private slots:
         QCOMPARE(run().logCount("! Time-out"), 0);
         QVERIFY(run().remoteRow("huge.bin") >= 0);
         QVERIFY(run().controller().ftp().connected());
+    }
+
+    // A fast download is read in bounded bursts, the loop getting its turn between them: a
+    // file of many bursts arrives byte for byte and is counted whole; a Stop that
+    // comes as input from the loop while a long one runs ends it before its end, and the next
+    // download works.
+    void fastDownloadInBurstsAndStopFromTheLoop() {
+        std::string pattern(48 << 20, '\0');
+        for (std::size_t i = 0; i < pattern.size(); ++i)
+            pattern[i] = static_cast<char>(i % 253);
+        prepare = [this, &pattern] {
+            test::putFile(root() / "pattern.bin", pattern);
+            test::makeSparseFile(root() / "huge.bin", 2'000'000'000);
+            test::putFile(root() / "after.txt", "next");
+        };
+        QVERIFY(connectTo(test::FtpServerKind::Vsftpd,
+                          "PromptDownLoad=0\nPromptUpLoad=0\nDefPrompt=1\n"));
+        QVERIFY(run().selectRemote({"pattern.bin"}));
+        QVERIFY(run().click("SpeedButton2"));
+        QVERIFY(run().waitIdle());
+        QVERIFY(test::readFile(local() / "pattern.bin") == pattern);
+        QCOMPARE(run().logCount("! " + std::to_string(pattern.size()) + " bytes received in "), 1);
+
+        QVERIFY(run().selectRemote({"huge.bin"}));
+        QVERIFY(run().click("SpeedButton2"));
+        QTRY_VERIFY_WITH_TIMEOUT(run().progressBytes() > 0, kWaitMs);
+        bool stopped = false;
+        QTimer::singleShot(0, [this, &stopped] { stopped = run().click("sbStop"); });
+        QVERIFY(run().waitIdle());
+        QVERIFY(stopped);
+        QCOMPARE(run().logCount("> ABOR"), 1);
+        QVERIFY(fs::file_size(local() / "huge.bin") < 2'000'000'000);
+
+        QVERIFY(run().selectRemote({"after.txt"}));
+        QVERIFY(run().click("SpeedButton2"));
+        QVERIFY(run().waitIdle());
+        QCOMPARE(test::readFile(local() / "after.txt"), std::string("next"));
     }
 
     // The exit button during a download: No leaves the transfer running; Yes ends the session
