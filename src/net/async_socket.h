@@ -356,7 +356,6 @@ protected:
     void startConnect();
     void bindLocal();
     bool remoteResolved() const { return m_addrResolved && m_portResolved; }
-    void markRemoteResolved(const SocketAddress& address, std::uint16_t portNumber);
     // Posts a write notification for the current handle (as the library does when a
     // connection becomes writable).
     void postWriteNotification();

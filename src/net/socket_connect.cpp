@@ -20,14 +20,6 @@ std::string formatCode(const char* format, int code) {
 
 }  // namespace
 
-void AsyncSocket::markRemoteResolved(const SocketAddress& address, std::uint16_t portNumber) {
-    m_portNumber = portNumber;
-    m_sin = address;
-    m_sin.setPort(portNumber);
-    m_portResolved = true;
-    m_addrResolved = true;
-}
-
 // Resolves what is not resolved yet: protocol, remote port, (local port), remote address.
 void AsyncSocket::resolvePortsAndAddress(bool resolveLocalPort, const std::string& prefix,
                                          bool nameLater) {
@@ -74,6 +66,7 @@ void AsyncSocket::connect() {
         return;
     }
     if (!m_socksServerAssigned) {
+        m_socks4Pending = false;
         openConnection();
         return;
     }
