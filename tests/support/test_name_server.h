@@ -27,9 +27,10 @@ public:
     TestNameServer& operator=(const TestNameServer&) = delete;
 
     // Binds `hosts` as the hosts file and a resolv.conf that names this server only (one try of
-    // up to 30 s per query) for this process (useSystemFile), before any thread of the test
-    // starts, and starts answering. False when the test cannot have them (port 53 and the
-    // mount namespace need root), and should skip.
+    // up to 30 s per query) for this process (useSystemFile), and starts answering. The first
+    // call must come before any thread of the test starts; a later one changes the hosts file
+    // for the lookups after it. False when the test cannot have them (port 53 and the mount
+    // namespace need root), and should skip.
     bool use(const std::string& hosts);
     // The names asked for so far (several times when the resolver asks for both families).
     std::vector<std::string> questions() const;
