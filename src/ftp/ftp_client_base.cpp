@@ -443,12 +443,18 @@ bool FtpClientBase::tryNextAddress(const std::string& reason) {
     return true;
 }
 
+// Why an attempt failed. A SOCKS code (20007) has no text of the socket library: the SOCKS
+// server's answer ("SOCKS: host unreachable") says why the server could not be reached through
+// it. A SOCKS server's name that did not resolve is said as when connect() threw it.
+std::string FtpClientBase::connectFailureReason(int error) const {
+    if (!m_control->connectFailure().empty())
+        return "SocketException: " + m_control->connectFailure();
+    return m_socksRefusal.empty() ? socketErrorText(error) : "SOCKS: " + m_socksRefusal;
+}
+
 void FtpClientBase::controlSessionConnected(int error) {
     if (error != 0) {
-        // A SOCKS code (20007) has no text of the socket library: the SOCKS server's answer
-        // ("SOCKS: host unreachable") says why the server could not be reached through it.
-        const std::string reason =
-            m_socksRefusal.empty() ? socketErrorText(error) : "SOCKS: " + m_socksRefusal;
+        const std::string reason = connectFailureReason(error);
         if (tryNextAddress(reason))
             return;
         m_lastResponse = "500 " + reason;
@@ -463,6 +469,10 @@ void FtpClientBase::controlSessionConnected(int error) {
     }
     m_addressesLeft.clear();
     m_connected = true;
+    // The data connections go through the SOCKS server address that answered, which the socket
+    // looked up itself when it was given a name (SOCKS 4), instead of looking it up again.
+    if (!m_control->socksServer().empty())
+        m_socksAddress = m_control->remoteAddress().text();
     if (m_control->tls())
         noteTlsConnection();
 }

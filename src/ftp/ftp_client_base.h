@@ -295,6 +295,7 @@ private:
     void controlDnsLookupDone(int error);
     void connectNextAddress();
     bool tryNextAddress(const std::string& reason);
+    std::string connectFailureReason(int error) const;
     void controlSessionConnected(int error);
     void controlDataAvailable(int error);
     bool interpretLine(int error);

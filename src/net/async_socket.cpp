@@ -50,6 +50,7 @@ AsyncSocket::~AsyncSocket() {
         m_lookup->cancel();
         m_lookup.reset();
     }
+    dropConnectLookup();
     m_life.reset();
     try {
         if (m_state != SocketState::wsClosed)
@@ -296,6 +297,7 @@ void AsyncSocket::postSelf(std::function<void()> fn) {
 }
 
 void AsyncSocket::doClose(bool shutFirst, int error) {
+    dropConnectLookup();
     if (m_handle == InvalidSocket) {
         if (m_state != SocketState::wsClosed) {
             changeState(SocketState::wsClosed);

@@ -14,6 +14,7 @@
 
 #include "base/event_loop.h"
 #include "net/buffer.h"
+#include "net/dns_lookup.h"
 #include "net/socket_address.h"
 #include "net/socket_error.h"
 #include "net/socks_layer.h"
@@ -22,7 +23,6 @@
 
 namespace quay {
 
-class DnsLookupTask;
 class SocksLayer;
 class TlsLayer;
 
@@ -93,6 +93,13 @@ inline constexpr SocketHandle InvalidSocket = -1;
 //
 // Error reporting: operations that cannot start report through reportError: onError when
 // set, else SocketException. Errors of a started connection arrive as event codes.
+//
+// Names: connect() never waits for the resolver on the loop thread. A name to connect to (addr(),
+// or the SOCKS server's), and for SOCKS 4 the destination's, is looked up on a worker thread:
+// connect() returns with state() wsConnecting and no descriptor, and the connection starts from
+// the loop once the addresses are in. A dotted address or an IPv6 literal needs no lookup and
+// connects inside connect() as before. close(), abort(), dup() and destruction drop a pending
+// lookup without any event.
 //
 // After every close the socket returns to its defaults (resetDefaults): addr() and port()
 // remain readable but must be set again before the next connect() or listen(); proto() is
@@ -170,8 +177,15 @@ public:
     bool terminated() const { return m_terminated; }
 
     // --- operations
-    // Starts a connection to addr():port(); completion arrives as onSessionConnected.
+    // Starts a connection to addr():port(); completion arrives as onSessionConnected. A name
+    // that does not resolve, or a socket that cannot be opened once it did, ends the connection
+    // with onSessionConnected(code) (with SOCKS, onSocksConnected(code) before it) and
+    // connectFailure() saying why; what fails before connect() returns is reported as before.
     void connect();
+    // Why the last connect() failed after it returned and before a connection was tried
+    // ("connect: ResolveHost: Cannot convert host address 'x', Error #11001"): the message
+    // connect() itself reports when it fails at once. Empty otherwise; cleared by connect().
+    const std::string& connectFailure() const { return m_connectFailure; }
     // Binds addr():port() (the local address and port; "0" lets the system choose, read it
     // back with getSockName or localPortText) and listens.
     void listen();
@@ -336,11 +350,12 @@ protected:
         std::uint64_t m_generation;
     };
 
-    void resolvePortsAndAddress(bool resolveLocalPort, const std::string& prefix);
+    // Resolves the protocol, the ports and the address when it is a literal; a name is left to
+    // the connect lookup (socket_lookup.cpp) and, for listen(), to the blocking resolver.
+    void resolvePortsAndAddress(bool resolveLocalPort, const std::string& prefix, bool nameLater);
     void startConnect();
     void bindLocal();
     bool remoteResolved() const { return m_addrResolved && m_portResolved; }
-    void markRemoteResolved(const SocketAddress& address, std::uint16_t portNumber);
     // Posts a write notification for the current handle (as the library does when a
     // connection becomes writable).
     void postWriteNotification();
@@ -368,6 +383,25 @@ private:
     SocksRequest socksRequest() const;
     // connect() once the SOCKS server, if any, is the peer.
     void openConnection();
+    // The name connect() goes to: the SOCKS server's when one is set, else addr().
+    const std::string& peerName() const;
+    bool inUse() const;
+    // SOCKS 4: the destination's address when it is a literal; a name is looked up with the
+    // SOCKS server's (m_socks4Pending).
+    void takeSocks4Destination();
+
+    // The connect lookup (socket_lookup.cpp): a name connect() looks up and its outcome.
+    struct NameLookup {
+        std::string name;
+        int family = AF_UNSPEC;
+        int error = 0;
+        SocketAddress address;
+    };
+    using ConnectLookupTask = WorkerTask<std::vector<NameLookup>>;
+    void startConnectLookup();
+    void connectLookupDone(const std::vector<NameLookup>& answers);
+    void connectFailed(int error, const std::string& message);
+    void dropConnectLookup();
     void socksServerReached(int error);
     void socksOpened();
     void socksFailed(int error);
@@ -418,6 +452,8 @@ private:
     int m_lastError = 0;
     int m_libraryError = 0;
     std::shared_ptr<DnsLookupTask> m_lookup;
+    std::shared_ptr<ConnectLookupTask> m_connectLookup;
+    std::string m_connectFailure;
     unsigned m_selectMask = 0;
     SocketHandle m_handle = InvalidSocket;
     // Changes with every handle opened or closed: descriptor numbers are reused at once, so
@@ -470,6 +506,9 @@ private:
     SocksAuthentication m_socksAuthentication = SocksAuthentication::socksNoAuthentication;
     SocksState m_socksState = SocksState::socksData;
     std::uint16_t m_socksDestPort = 0;
+    std::uint32_t m_socks4Address = 0;
+    std::string m_socks4Failure;
+    bool m_socks4Pending = false;
     std::string m_boundAddr;
     std::string m_boundPort;
 

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <thread>
 
 #include "net/resolve.h"
 #include "net/socket_error.h"
@@ -43,42 +42,17 @@ int lookupHostName(const std::string& dottedAddress, std::vector<std::string>& n
     return 0;
 }
 
-std::shared_ptr<DnsLookupTask> DnsLookupTask::start(EventLoop& loop, const std::string& query,
-                                                    bool reverse, Done done) {
-    std::shared_ptr<DnsLookupTask> task(new DnsLookupTask(loop, std::move(done)));
-    std::thread([task, query, reverse] { task->run(query, reverse); }).detach();
-    return task;
-}
-
-void DnsLookupTask::run(const std::string& query, bool reverse) {
-    std::vector<std::string> results;
-    const int error = reverse ? lookupHostName(query, results) : lookupAddresses(query, results);
-    // Held while posting so that cancel() cannot return between the check and the post,
-    // after which the loop may no longer exist.
-    std::lock_guard lock(m_mutex);
-    if (m_cancelled)
-        return;
-    m_loop.postFromAnyThread([self = shared_from_this(), error, results = std::move(results)] {
-        self->deliver(error, results);
-    });
-}
-
-void DnsLookupTask::deliver(int error, std::vector<std::string> results) {
-    Done done;
-    {
-        std::lock_guard lock(m_mutex);
-        if (m_cancelled)
-            return;
-        m_cancelled = true;
-        done = std::move(m_done);
-    }
-    done(error, std::move(results));
-}
-
-void DnsLookupTask::cancel() {
-    std::lock_guard lock(m_mutex);
-    m_cancelled = true;
-    m_done = nullptr;
+std::shared_ptr<DnsLookupTask> startDnsLookup(EventLoop& loop, const std::string& query,
+                                              bool reverse, DnsLookupTask::Done done) {
+    return DnsLookupTask::start(
+        loop,
+        [query, reverse] {
+            LookupReply reply;
+            reply.error = reverse ? lookupHostName(query, reply.results)
+                                  : lookupAddresses(query, reply.results);
+            return reply;
+        },
+        std::move(done));
 }
 
 }  // namespace quay

@@ -96,22 +96,30 @@ std::string dottedText(std::uint32_t networkOrderAddress) {
     return text;
 }
 
-namespace {
-
-// The first address of a name of the given family, by the blocking resolver.
-SocketAddress lookupFirst(const std::string& text, int family) {
+int lookupFirstAddress(const std::string& name, int family, SocketAddress& address) {
     addrinfo hints{};
     hints.ai_family = family;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* result = nullptr;
-    const int rc = getaddrinfo(trimmed(text).c_str(), nullptr, &hints, &result);
-    if (rc != 0 || !result) {
-        const int code = mapResolverError(rc == 0 ? EAI_NONAME : rc, errno);
-        throw SocketException(
-            formatted("ResolveHost: Cannot convert host address '%s', Error #%d", text, code));
-    }
-    const SocketAddress address = SocketAddress::fromRecord(result->ai_addr, result->ai_addrlen);
+    const int rc = getaddrinfo(trimmed(name).c_str(), nullptr, &hints, &result);
+    if (rc != 0 || !result)
+        return mapResolverError(rc == 0 ? EAI_NONAME : rc, errno);
+    address = SocketAddress::fromRecord(result->ai_addr, result->ai_addrlen);
     freeaddrinfo(result);
+    return 0;
+}
+
+std::string hostLookupFailure(const std::string& text, int code) {
+    return formatted("ResolveHost: Cannot convert host address '%s', Error #%d", text, code);
+}
+
+namespace {
+
+// The first address of a name of the given family, by the blocking resolver.
+SocketAddress lookupFirst(const std::string& text, int family) {
+    SocketAddress address;
+    if (const int code = lookupFirstAddress(text, family, address))
+        throw SocketException(hostLookupFailure(text, code));
     return address;
 }
 
@@ -122,15 +130,20 @@ void checkHostLength(const std::string& text) {
 
 }  // namespace
 
-std::uint32_t resolveHost(const std::string& text) {
+std::optional<std::uint32_t> literalIpv4(const std::string& text) {
     checkHostLength(text);
     const std::string host = trimmed(text);
-    if (isDottedAddress(host)) {
-        const std::uint32_t address = dottedToNetwork(host);
-        if (address == INADDR_NONE && host != "255.255.255.255")
-            throw SocketException("ResolveHost: '" + text + "' Invalid IP address.");
-        return address;
-    }
+    if (!isDottedAddress(host))
+        return std::nullopt;
+    const std::uint32_t address = dottedToNetwork(host);
+    if (address == INADDR_NONE && host != "255.255.255.255")
+        throw SocketException("ResolveHost: '" + text + "' Invalid IP address.");
+    return address;
+}
+
+std::uint32_t resolveHost(const std::string& text) {
+    if (const auto literal = literalIpv4(text))
+        return *literal;
     return lookupFirst(text, AF_INET).ipv4();
 }
 
@@ -138,12 +151,14 @@ bool isIpv6Literal(const std::string& text) {
     return SocketAddress::fromIpv6Literal(text).has_value();
 }
 
+std::optional<SocketAddress> literalAddress(const std::string& text) {
+    if (const auto ipv4 = literalIpv4(text))
+        return SocketAddress::fromIpv4(*ipv4);
+    return SocketAddress::fromIpv6Literal(trimmed(text));
+}
+
 SocketAddress resolveAddress(const std::string& text) {
-    checkHostLength(text);
-    const std::string host = trimmed(text);
-    if (isDottedAddress(host))
-        return SocketAddress::fromIpv4(resolveHost(text));
-    if (const auto literal = SocketAddress::fromIpv6Literal(host))
+    if (const auto literal = literalAddress(text))
         return *literal;
     return lookupFirst(text, AF_UNSPEC);
 }

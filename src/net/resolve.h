@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "net/socket_address.h"
@@ -22,12 +23,29 @@ bool isDottedAddress(const std::string& text);
 // Error #<code>".
 std::uint32_t resolveHost(const std::string& text);
 
+// resolveHost without the resolver: the address of a dotted text, nothing for any other text
+// (a name, which only the resolver can turn into an address). Throws as resolveHost.
+std::optional<std::uint32_t> literalIpv4(const std::string& text);
+
 // An IPv6 literal, bare or in brackets, with an optional zone ("::1", "[::1]", "fe80::1%eth0").
 bool isIpv6Literal(const std::string& text);
 
 // resolveHost for either family: a dotted text as there, an IPv6 literal (bare or in brackets)
 // without the resolver, a name by the resolver's first address of either family. Port 0.
 SocketAddress resolveAddress(const std::string& text);
+
+// resolveAddress without the resolver: the address of a dotted text or an IPv6 literal, nothing
+// for a name. Throws as resolveAddress.
+std::optional<SocketAddress> literalAddress(const std::string& text);
+
+// The blocking part of resolveHost (family AF_INET) and resolveAddress (AF_UNSPEC) for a name,
+// which may wait for the resolver for a long time: 0 and the first address, or the
+// socket-layer code of the failure (11001...). For a worker thread.
+int lookupFirstAddress(const std::string& name, int family, SocketAddress& address);
+
+// The message of a failed lookup: "ResolveHost: Cannot convert host address '<text>', Error
+// #<code>".
+std::string hostLookupFailure(const std::string& text, int code);
 
 // Port in host order. A text of 0 or more than 31 characters throws "ResolvePort: Invalid
 // Port."; a text starting with a digit gives the value of its leading digits ("21x" -> 21);

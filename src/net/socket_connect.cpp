@@ -20,16 +20,9 @@ std::string formatCode(const char* format, int code) {
 
 }  // namespace
 
-void AsyncSocket::markRemoteResolved(const SocketAddress& address, std::uint16_t portNumber) {
-    m_portNumber = portNumber;
-    m_sin = address;
-    m_sin.setPort(portNumber);
-    m_portResolved = true;
-    m_addrResolved = true;
-}
-
 // Resolves what is not resolved yet: protocol, remote port, (local port), remote address.
-void AsyncSocket::resolvePortsAndAddress(bool resolveLocalPort, const std::string& prefix) {
+void AsyncSocket::resolvePortsAndAddress(bool resolveLocalPort, const std::string& prefix,
+                                         bool nameLater) {
     try {
         if (!m_protoResolved) {
             m_protoNumber = resolveProto(m_proto);
@@ -46,7 +39,10 @@ void AsyncSocket::resolvePortsAndAddress(bool resolveLocalPort, const std::strin
             m_localPortResolved = true;
         }
         if (!m_addrResolved) {
-            m_sin = resolveAddress(m_addr);
+            const auto literal = literalAddress(peerName());
+            if (!literal && nameLater)
+                return;
+            m_sin = literal ? *literal : resolveAddress(peerName());
             m_sin.setPort(m_portNumber);
             m_addrResolved = true;
         }
@@ -55,27 +51,37 @@ void AsyncSocket::resolvePortsAndAddress(bool resolveLocalPort, const std::strin
     }
 }
 
+const std::string& AsyncSocket::peerName() const {
+    return m_socksServerAssigned ? m_socksServer : m_addr;
+}
+
+bool AsyncSocket::inUse() const {
+    return m_connectLookup || (m_handle != InvalidSocket && m_state != SocketState::wsClosed);
+}
+
 void AsyncSocket::connect() {
-    if (m_handle != InvalidSocket && m_state != SocketState::wsClosed) {
+    m_connectFailure.clear();
+    if (inUse()) {
         reportError("Connect: Socket already in use");
         return;
     }
     if (!m_socksServerAssigned) {
+        m_socks4Pending = false;
         openConnection();
         return;
     }
     if (!aimAtSocksServer())
         return;
-    // A connect refused before a socket exists leaves nothing to negotiate on, and no close
-    // would reset the state.
+    // A connect refused before a socket exists (or a lookup for it) leaves nothing to negotiate
+    // on, and no close would reset the state.
     try {
         openConnection();
     } catch (...) {
-        if (m_handle == InvalidSocket)
+        if (m_handle == InvalidSocket && !m_connectLookup)
             m_socksState = SocksState::socksData;
         throw;
     }
-    if (m_handle == InvalidSocket)
+    if (m_handle == InvalidSocket && !m_connectLookup)
         m_socksState = SocksState::socksData;
 }
 
@@ -93,12 +99,15 @@ void AsyncSocket::openConnection() {
         return;
     }
     try {
-        resolvePortsAndAddress(true, "connect: ");
+        resolvePortsAndAddress(true, "connect: ", true);
     } catch (const SocketException& e) {
         reportError(e.what());
         return;
     }
-    startConnect();
+    if (!m_addrResolved || m_socks4Pending)
+        startConnectLookup();
+    else
+        startConnect();
 }
 
 bool AsyncSocket::setOption(int level, int name, int value, const char* functionName) {
@@ -182,7 +191,7 @@ void AsyncSocket::listen() {
         return;
     }
     // A second handle would orphan the open one.
-    if (m_handle != InvalidSocket && m_state != SocketState::wsClosed) {
+    if (inUse()) {
         reportError("Listen: Socket already in use");
         return;
     }
@@ -196,7 +205,7 @@ void AsyncSocket::listen() {
         return;
     }
     try {
-        resolvePortsAndAddress(false, "listen: ");
+        resolvePortsAndAddress(false, "listen: ", false);
     } catch (const SocketException& e) {
         reportError(e.what());
         return;
@@ -253,6 +262,7 @@ void AsyncSocket::dup(SocketHandle handle) {
         socketError("Dup");
         return;
     }
+    dropConnectLookup();
     if (m_state != SocketState::wsClosed) {
         const SocketHandle old = m_handle;
         dropWatch();

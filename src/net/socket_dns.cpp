@@ -41,10 +41,9 @@ void AsyncSocket::startLookup(const std::string& text, bool reverse) {
     }
     const std::string query = reverse ? dottedText(resolveHost(text)) : text;
     try {
-        m_lookup = DnsLookupTask::start(
-            m_loop, query, reverse, [this](int error, std::vector<std::string> results) {
-                guarded([&] { handleLookupReply(error, std::move(results)); });
-            });
+        m_lookup = startDnsLookup(m_loop, query, reverse, [this](const LookupReply& reply) {
+            guarded([&] { handleLookupReply(reply.error, reply.results); });
+        });
     } catch (const std::system_error& e) {
         char message[512];
         std::snprintf(message, sizeof message, "%s: can't start DNS lookup, error #%d",

@@ -20,6 +20,9 @@ void AsyncSocket::resetSocks() {
     m_socksServerAssigned = false;
     m_socksPortAssigned = false;
     m_socksLevel = DefaultSocksLevel;
+    m_socks4Address = 0;
+    m_socks4Failure.clear();
+    m_socks4Pending = false;
 }
 
 void AsyncSocket::assignSocksText(std::string& text, bool& assigned, const std::string& value,
@@ -54,7 +57,7 @@ void AsyncSocket::setSocksLevel(const std::string& value) {
 
 SocksRequest AsyncSocket::socksRequest() const {
     return SocksRequest{m_socksLevel, m_socksAuthentication, m_socksUsercode, m_socksPassword,
-                        m_addr,       m_socksDestPort};
+                        m_addr,       m_socksDestPort,       m_socks4Address, m_socks4Failure};
 }
 
 bool AsyncSocket::aimAtSocksServer() {
@@ -71,16 +74,41 @@ bool AsyncSocket::aimAtSocksServer() {
         reportError("SOCKS 4 cannot reach the IPv6 address " + m_addr + "; use SOCKS 4A or 5");
         return false;
     }
+    // The SOCKS server's address is resolved with the connection's (openConnection), so that a
+    // name is looked up on a worker thread.
     try {
-        if (!remoteResolved())
-            markRemoteResolved(resolveAddress(m_socksServer), resolvePort(m_socksPort, m_proto));
+        if (!remoteResolved()) {
+            m_portNumber = resolvePort(m_socksPort, m_proto);
+            m_sin.setPort(m_portNumber);
+            m_portResolved = true;
+            m_addrResolved = false;
+        }
         m_socksDestPort = resolvePort(m_port, m_proto);
     } catch (const std::exception& e) {
         reportError(std::string("connect: ") + e.what());
         return false;
     }
+    takeSocks4Destination();
     m_socksState = SocksState::socksNegotiateMethods;
     return true;
+}
+
+// A destination that cannot be resolved is not refused here: as before, the negotiation reports
+// it once the SOCKS server is reached (onSocksError 20017).
+void AsyncSocket::takeSocks4Destination() {
+    m_socks4Address = 0;
+    m_socks4Failure.clear();
+    m_socks4Pending = false;
+    if (m_socksLevel != "4")
+        return;
+    try {
+        if (const auto literal = literalIpv4(m_addr))
+            m_socks4Address = *literal;
+        else
+            m_socks4Pending = true;
+    } catch (const std::exception& e) {
+        m_socks4Failure = e.what();
+    }
 }
 
 // The connection to the SOCKS server is made (or failed): the negotiation goes on the stack.

@@ -190,11 +190,10 @@ SocksLayer::Step SocksLayer::queueAuthentication(int& error) {
 SocksLayer::Step SocksLayer::queueSocks4Request(int& error) {
     std::uint32_t address = htonl(1);
     if (m_request.level == "4") {
-        try {
-            address = resolveHost(m_request.host);
-        } catch (const std::exception& e) {
-            return fail(sockserr::ResolveFailed, std::string("SocketException ") + e.what(), error);
-        }
+        if (!m_request.socks4Failure.empty())
+            return fail(sockserr::ResolveFailed, "SocketException " + m_request.socks4Failure,
+                        error);
+        address = m_request.socks4Address;
     }
     std::vector<std::uint8_t> request{4, 1};
     appendPort(request, m_request.port);

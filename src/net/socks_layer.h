@@ -49,6 +49,10 @@ struct SocksRequest {
     std::string password;
     std::string host;  // the destination as given: a name, a dotted address or an IPv6 literal
     std::uint16_t port = 0;
+    // SOCKS 4: the destination's IPv4 address (network order), looked up by the socket before it
+    // connected, or why it has none ("ResolveHost: ..."), which fails the request unsent.
+    std::uint32_t socks4Address = 0;
+    std::string socks4Failure;
 };
 
 // The SOCKS 4, 4A or 5 negotiation over the layer below (the connection to the SOCKS server),
@@ -62,7 +66,7 @@ struct SocksRequest {
 //
 // Destinations: SOCKS 5 sends an IPv6 literal as an IPv6 address (type 4) and anything else as
 // a name (type 3, dotted addresses included); SOCKS 4A sends the text as a name; SOCKS 4 sends
-// the IPv4 address the text resolves to.
+// the IPv4 address the text resolved to (socks4Address). The layer never calls the resolver.
 class SocksLayer final : public StreamLayer {
 public:
     // Every request is built in this many bytes.

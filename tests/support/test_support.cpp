@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <random>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 #include <thread>
@@ -94,13 +95,33 @@ std::string randomBytes(std::size_t n, unsigned seed) {
     return bytes;
 }
 
-bool useHostsFile(const std::string& content) {
-    static TempDir dir;
-    const fs::path file = dir.path() / "hosts";
-    writeFile(file, content);
+namespace {
+
+bool enterMountNamespace() {
     return unshare(CLONE_NEWNS) == 0 &&
-           mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0 &&
-           mount(file.c_str(), "/etc/hosts", nullptr, MS_BIND, nullptr) == 0;
+           mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+}
+
+}  // namespace
+
+bool useSystemFile(const fs::path& path, const std::string& content) {
+    static const bool inNamespace = enterMountNamespace();
+    static TempDir dir;
+    static std::set<fs::path> bound;
+    const fs::path file = dir.path() / path.filename();
+    writeFile(file, content);
+    if (!inNamespace)
+        return false;
+    if (bound.contains(path))
+        return true;
+    if (mount(file.c_str(), path.c_str(), nullptr, MS_BIND, nullptr) != 0)
+        return false;
+    bound.insert(path);
+    return true;
+}
+
+bool useHostsFile(const std::string& content) {
+    return useSystemFile("/etc/hosts", content);
 }
 
 sockaddr_in loopback(int port) {

@@ -41,9 +41,12 @@ private:
     pid_t m_pid = -1;
 };
 
-// Makes this process and its children read `content` as /etc/hosts, through a mount namespace
-// of their own (the machine's file is untouched). Must run before the process starts a
-// thread; false when it cannot (not root, or no namespaces), and the test should skip.
+// Makes this process and its children read `content` as the system file `path` (/etc/hosts,
+// /etc/resolv.conf), through a mount namespace of their own (the machine's file is untouched).
+// The first call must run before the process starts a thread; a later call for the same file
+// changes what it reads (the resolver reads both files anew when they change). False when it
+// cannot (not root, or no namespaces), and the test should skip.
+bool useSystemFile(const std::filesystem::path& path, const std::string& content);
 bool useHostsFile(const std::string& content);
 
 // n bytes of a fixed pseudo-random sequence.

@@ -62,6 +62,18 @@ ScriptedDialogs& TransferProgram::dialogs() {
 
 bool TransferProgram::start(int port, const std::string& user, const std::string& password,
                             const std::string& options) {
+    const bool connected =
+        launch(port, user, password, options) && openServer() &&
+        QTest::qWaitFor([this] { return !controller().state().serverListMode; }, kWaitMs) &&
+        waitIdle();
+    if (!connected)
+        for (const std::string& line : controller().model().logLines())
+            qWarning("%s", line.c_str());
+    return connected;
+}
+
+bool TransferProgram::launch(int port, const std::string& user, const std::string& password,
+                             const std::string& options) {
     writeFile(m_data.path() / "options.ftp", "[Common]\nTimeOut=15\n" + options);
     FtpServerInfo info = localServerRecord(port, user, password);
     info.Pasv = true;
@@ -70,8 +82,11 @@ bool TransferProgram::start(int port, const std::string& user, const std::string
     writeFile(m_data.path() / "ftplist.TXT", serverInfoToLine(info) + "\r\n");
     m_program = std::make_unique<Program>(m_data.path());
     window().show();
-    if (!QTest::qWaitForWindowExposed(&window()) ||
-        !controller().changeLocalDir(local().string()) || !select("FTPView", {"Local"}))
+    return QTest::qWaitForWindowExposed(&window()) && controller().changeLocalDir(local().string());
+}
+
+bool TransferProgram::openServer() {
+    if (!select("FTPView", {"Local"}))
         return false;
     auto* pane = window().findChild<PaneView*>("FTPView");
     auto* view = qobject_cast<QAbstractItemView*>(pane->currentWidget());
@@ -79,13 +94,7 @@ bool TransferProgram::start(int port, const std::string& user, const std::string
     const QPoint at = view->visualRect(index).center();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
-    const bool connected =
-        QTest::qWaitFor([this] { return !controller().state().serverListMode; }, kWaitMs) &&
-        waitIdle();
-    if (!connected)
-        for (const std::string& line : controller().model().logLines())
-            qWarning("%s", line.c_str());
-    return connected;
+    return true;
 }
 
 long TransferProgram::rowOf(const PaneModel& pane, const std::string& caption) {

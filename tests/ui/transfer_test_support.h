@@ -44,6 +44,12 @@ public:
     // on local() and connects by a double-click on the server. False on time-out.
     bool start(int port, const std::string& user, const std::string& password,
                const std::string& options = {});
+    // start() up to the window shown on local(), without connecting.
+    bool launch(int port, const std::string& user, const std::string& password,
+                const std::string& options = {});
+    // Double-clicks the server "Local" of the server list (the log-in starts); false when the
+    // list does not show it.
+    bool openServer();
     // The listing layout code (the record's Answer) the server is saved with; the default
     // layout when empty. Takes effect at start().
     void setServerLayout(std::string answer) { m_serverLayout = std::move(answer); }
