@@ -114,16 +114,20 @@ void TransferPool::dispatch() {
     for (TransferWorker* worker : ready) {
         if (m_waiting.empty())
             break;
-        TransferJob& next = *job(m_waiting.front());
-        m_waiting.pop_front();
-        next.state = TransferJob::State::Running;
-        ++m_running;
-        next.done = 0;
-        next.rate = 0;
-        changed(next);
-        worker->run(next);
+        runNext(*worker);
     }
     closeWhenIdle();
+}
+
+void TransferPool::runNext(TransferWorker& worker) {
+    TransferJob& next = *job(m_waiting.front());
+    m_waiting.pop_front();
+    next.state = TransferJob::State::Running;
+    ++m_running;
+    next.done = 0;
+    next.rate = 0;
+    changed(next);
+    worker.run(next);
 }
 
 void TransferPool::openConnections() {
@@ -194,6 +198,14 @@ void TransferPool::fileEnded(TransferWorker& worker, TransferWorker::Outcome out
             break;
     }
     changed(*ended);
+    // The connection takes the next file at once: through the loop it cost a turn per file. A
+    // file that ends inside run() (it could not start) leaves the next one to the loop.
+    if (!m_handingOn && worker.idle() && !worker.lost() && !m_waiting.empty()) {
+        m_handingOn = true;
+        runNext(worker);
+        m_handingOn = false;
+        return;
+    }
     schedule();
 }
 

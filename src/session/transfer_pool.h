@@ -81,6 +81,8 @@ private:
     void schedule();
     void dispatch();
     void openConnections();
+    // Hands the first waiting file to the idle worker.
+    void runNext(TransferWorker& worker);
     void loggedIn(TransferWorker& worker, int error);
     void fileEnded(TransferWorker& worker, TransferWorker::Outcome outcome,
                    const std::string& reason);
@@ -113,6 +115,8 @@ private:
     // Why the last log-in was refused: the reason of the files no connection can carry.
     std::string m_refusal;
     bool m_scheduled = false;
+    // A file is being handed to the connection that has just ended one.
+    bool m_handingOn = false;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 

@@ -30,6 +30,7 @@ private:
     void fileDone(FtpRequest request, int error) override;
     void directoryRefused() override;
     void readListing() override;
+    void directoryEntered() override;
 
     void startUpload(std::int64_t resume);
     // SIZE told the remote size of the file about to be resumed.
@@ -48,6 +49,8 @@ private:
     // not a number).
     std::vector<std::string> m_remoteNames;
     std::map<std::string, std::int64_t> m_remoteSizes;
+    // The directory entered was made by this batch just now (MKD): it holds nothing to list.
+    bool m_directoryMade = false;
 };
 
 }  // namespace quay
