@@ -2,6 +2,7 @@
 // mirror --parallel=4, on one vsftpd on loopback in the same run: a tree down and up, first
 // straight to the server, then through a relay that holds each control-connection reply for a
 // while (the data connections go to the server directly), which stands for a real network.
+#include <sys/resource.h>
 #include <QApplication>
 #include <QTimer>
 #include <algorithm>
@@ -79,6 +80,14 @@ std::string loadAverage() {
     return one + " " + five + " " + fifteen;
 }
 
+// Processor seconds (user and system) of this process, or of its children that ended.
+double processorSeconds(int who) {
+    rusage use{};
+    getrusage(who, &use);
+    const auto seconds = [](const timeval& t) { return t.tv_sec + t.tv_usec / 1e6; };
+    return seconds(use.ru_utime) + seconds(use.ru_stime);
+}
+
 // Sockets of this machine's IPv4 TCP table in TIME_WAIT (state 06 of /proc/net/tcp).
 int socketsInTimeWait() {
     std::ifstream table("/proc/net/tcp");
@@ -101,6 +110,24 @@ void waitForFreePorts() {
     const int most = envNumber("PARALLEL_BENCH_TIME_WAIT", 10000);
     for (int second = 0; second < 90 && socketsInTimeWait() >= most; ++second)
         test::TransferProgram::runUntil([] { return false; }, 1000);
+}
+
+// Lines for the window's options (section Common) from PARALLEL_BENCH_OPTIONS, such as
+// "Log=1\nLogFile=/tmp/bench.log\n" to see each connection's dialogue.
+std::string extraOptions() {
+    const char* text = std::getenv("PARALLEL_BENCH_OPTIONS");
+    return text != nullptr ? text : "";
+}
+
+// With PARALLEL_BENCH_PERF_CONTROL naming the control fifo of `perf record -D -1
+// --control=fifo:<name>`, the profile holds the sides' runs alone (not the trees made and
+// checked).
+void profileRuns(bool on) {
+    const char* fifo = std::getenv("PARALLEL_BENCH_PERF_CONTROL");
+    if (fifo == nullptr || *fifo == '\0')
+        return;
+    std::ofstream control(fifo);
+    control << (on ? "enable" : "disable") << std::endl;
 }
 
 // The server, its tree and the port the sides connect to (the server's or the relay's).
@@ -134,8 +161,9 @@ public:
         if (direction == Direction::Up)
             fs::rename(bench.source, upload);
         if (!program.start(bench.port, bench.server.user(), bench.server.password(),
-                           "PromptDownLoad=0\nPromptUpLoad=0\nDefPrompt=1\n[Transfers]\n"
-                           "Connections=" +
+                           "PromptDownLoad=0\nPromptUpLoad=0\nDefPrompt=1\n" + extraOptions() +
+                               "[Transfers]\n"
+                               "Connections=" +
                                std::to_string(m_connections) + "\n"))
             throw std::runtime_error("the window does not connect");
         const bool down = direction == Direction::Down;
@@ -196,7 +224,7 @@ struct Side {
     std::function<double(const Bench&, Direction, const fs::path&, RunNotes&)> run;
 };
 
-std::vector<Side> sides() {
+std::vector<Side> everySide() {
     std::vector<Side> all;
     for (int connections : {1, 2, 4})
         all.push_back({"window " + std::to_string(connections) + " conn",
@@ -208,6 +236,26 @@ std::vector<Side> sides() {
                    }});
     all.push_back({"lftp mirror --parallel=4", [](const Bench& b, Direction d, const fs::path& t,
                                                   RunNotes&) { return lftpRun(b, d, t, 4); }});
+    return all;
+}
+
+// Whether PARALLEL_BENCH_<what> (a list of words split by ",") is absent or holds `word`.
+bool chosen(const char* what, const std::string& word) {
+    const char* text = std::getenv(what);
+    if (text == nullptr || *text == '\0')
+        return true;
+    std::istringstream list(text);
+    std::string item;
+    while (std::getline(list, item, ','))
+        if (item == word)
+            return true;
+    return false;
+}
+
+// Every side, or those PARALLEL_BENCH_SIDES names ("window 4 conn,lftp mirror --parallel=4").
+std::vector<Side> sides() {
+    std::vector<Side> all = everySide();
+    std::erase_if(all, [](const Side& side) { return !chosen("PARALLEL_BENCH_SIDES", side.name); });
     return all;
 }
 
@@ -224,11 +272,18 @@ void runSide(const Bench& bench, const Side& side, Direction direction, const fs
     const long long relayedBytes = bench.relay != nullptr ? bench.relay->bytesFromServer() : 0;
     const std::string load = loadAverage();
     RunNotes notes;
+    const double self = processorSeconds(RUSAGE_SELF);
+    const double children = processorSeconds(RUSAGE_CHILDREN);
+    profileRuns(true);
     const double time = side.run(bench, direction, target, notes);
+    profileRuns(false);
+    const double selfUsed = processorSeconds(RUSAGE_SELF) - self;
+    const double childrenUsed = processorSeconds(RUSAGE_CHILDREN) - children;
     checkTree(target, bench.files);
     fs::remove_all(target);
     times[side.name].push_back(time);
-    std::printf("%s %-26s %8.2f s  load %s", label.c_str(), side.name.c_str(), time, load.c_str());
+    std::printf("%s %-26s %8.2f s  load %s  processor: window %.2f s, lftp %.2f s", label.c_str(),
+                side.name.c_str(), time, load.c_str(), selfUsed, childrenUsed);
     if (notes.connections > 0)
         std::printf("  queue connections %d", notes.connections);
     if (bench.relay != nullptr) {
@@ -255,13 +310,15 @@ void summary(const std::string& what, const Times& times) {
             std::printf(" %.2f", time);
         std::printf(")\n");
     }
-    const double four = best(times.at("window 4 conn"));
-    std::printf("   window 4 conn vs lftp mirror --parallel=4: %.2fx; vs lftp mirror: %.2fx\n",
-                best(times.at("lftp mirror --parallel=4")) / four,
-                best(times.at("lftp mirror")) / four);
-    std::printf("   window 4 conn vs window 1 conn: %.2fx; window 2 conn vs 1 conn: %.2fx\n",
-                best(times.at("window 1 conn")) / four,
-                best(times.at("window 1 conn")) / best(times.at("window 2 conn")));
+    // A ratio of two sides, when both ran (PARALLEL_BENCH_SIDES may leave some out).
+    const auto ratio = [&](const char* label, const char* slower, const char* faster) {
+        if (times.contains(slower) && times.contains(faster))
+            std::printf("   %s: %.2fx\n", label, best(times.at(slower)) / best(times.at(faster)));
+    };
+    ratio("window 4 conn vs lftp mirror --parallel=4", "lftp mirror --parallel=4", "window 4 conn");
+    ratio("window 4 conn vs lftp mirror", "lftp mirror", "window 4 conn");
+    ratio("window 4 conn vs window 1 conn", "window 1 conn", "window 4 conn");
+    ratio("window 2 conn vs window 1 conn", "window 1 conn", "window 2 conn");
     std::fflush(stdout);
 }
 
@@ -271,6 +328,8 @@ void compare(const Bench& bench, const fs::path& work, int rounds, const std::st
     const std::vector<Side> all = sides();
     for (Direction direction : {Direction::Down, Direction::Up}) {
         const std::string way = direction == Direction::Down ? "download" : "upload";
+        if (!chosen("PARALLEL_BENCH_DIRECTIONS", way))
+            continue;
         Times times;
         for (int round = 0; round < rounds; ++round) {
             std::vector<Side> order = all;

@@ -373,6 +373,7 @@ private:
     void uploadFirstReply();
     void uploadSecondReply();
     void sendData(int error);
+    std::int64_t sendNextBlock();
     void endUploadStream();
     void transferClosed(int error);
     void checkTransferEnd();

@@ -62,6 +62,9 @@ void FtpClientBase::sendStep(bool append) {
     }
     m_endOfFile = false;
     m_data->setBufSize(kSendBlock);
+    // A passive upload sends STOR while its data connection is being made, as a download
+    // sends RETR: waiting for the connection first cost a turn of the loop on every file. The
+    // data goes once both the connection and the server's 150 are there, in whichever order.
     if (m_passive) {
         m_data->onSessionConnected = [this](int error) { sendConnect(error); };
         try {
@@ -69,8 +72,8 @@ void FtpClientBase::sendStep(bool append) {
         } catch (const std::exception& e) {
             m_lastResponse = "426 " + exceptionClassName(e) + ": " + e.what();
             failTransfer(426, m_lastResponse, true);
+            return;
         }
-        return;
     }
     bindAccept(&FtpClientBase::sendAccept);
     sendTransferCommand();
@@ -83,10 +86,13 @@ void FtpClientBase::sendTransferCommand() {
     sendCommand((m_append ? "APPE " : "STOR ") + m_hostFileName);
 }
 
+// The passive data connection is made (or failed) after STOR went out; a failure is a
+// download's: ABOR and the server's late replies taken off (dataConnectFailed).
 void FtpClientBase::sendConnect(int error) {
     m_data->onSessionClosed = [this](int code) { transferClosed(code); };
     m_data->onDataAvailable = nullptr;
-    m_data->onDataSent = nullptr;
+    if (!m_uploadAnswer)
+        m_data->onDataSent = nullptr;
     m_uploadSession = true;
     m_startTime = std::chrono::steady_clock::now();
     m_started = true;
@@ -95,8 +101,8 @@ void FtpClientBase::sendConnect(int error) {
         return;
     }
     startDataTls();
-    bindAccept(&FtpClientBase::sendAccept);
-    sendTransferCommand();
+    if (m_uploadAnswer)
+        sendData(0);
 }
 
 void FtpClientBase::sendAccept(int) {
@@ -174,6 +180,17 @@ void FtpClientBase::sendData(int error) {
         return;
     if (m_chunk.size() < static_cast<std::size_t>(kSendBlock))
         m_chunk.resize(static_cast<std::size_t>(kSendBlock));
+    const std::int64_t n = sendNextBlock();
+    // A short read is, as a rule, the end of the file: when the block went out whole, the end
+    // is read now rather than at the next write notification, a turn of the loop less a file.
+    if (n > 0 && n < kSendBlock && m_data->state() == SocketState::wsConnected &&
+        m_data->sendQueueBytes() == 0 && m_stream.isOpen())
+        sendNextBlock();
+}
+
+// Reads the next block of the file and sends it, or ends the stream at the end of the file;
+// returns the bytes read (0 at the end or when the read failed).
+std::int64_t FtpClientBase::sendNextBlock() {
     std::int64_t n = 0;
     try {
         n = m_stream.read(m_chunk.data(), kSendBlock);
@@ -181,15 +198,16 @@ void FtpClientBase::sendData(int error) {
         m_localFileError = true;
         display("! Error reading file");
         m_data->close();
-        return;
+        return 0;
     }
     if (n == 0) {
         m_endOfFile = true;
         endUploadStream();
-        return;
+        return 0;
     }
     m_byteCount += n;
     m_data->send(m_chunk.data(), n);
+    return n;
 }
 
 void FtpClientBase::uploadSecondReply() {

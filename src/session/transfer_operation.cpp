@@ -145,7 +145,7 @@ void TransferOperation::requestDone(FtpRequest request, int error) {
             if (m_stopped)
                 proceed();
             else if (error == 0)
-                listDirectory();
+                directoryEntered();
             else
                 directoryRefused();
             return;

@@ -81,6 +81,8 @@ protected:
     virtual void fileDone(FtpRequest request, int error) = 0;
     virtual void directoryRefused() = 0;
     virtual void readListing() = 0;
+    // The CWD of a directory of the tree succeeded: it is listed (listDirectory()).
+    virtual void directoryEntered() { listDirectory(); }
 
     // The next step, or the end of the batch once the user has stopped it.
     void proceed();

@@ -124,18 +124,8 @@ void TransferPool::dispatch() {
         if (worker->idle() && !worker->lost())
             ready.push_back(worker.get());
     for (TransferWorker* worker : ready) {
-        const auto startable = std::find_if(m_waiting.begin(), m_waiting.end(),
-                                            [this](int id) { return !targetBusy(*job(id)); });
-        if (startable == m_waiting.end())
+        if (!runNext(*worker))
             break;
-        TransferJob& next = *job(*startable);
-        m_waiting.erase(startable);
-        next.state = TransferJob::State::Running;
-        ++m_running;
-        next.done = 0;
-        next.rate = 0;
-        changed(next);
-        worker->run(next);
     }
     closeWhenIdle();
 }
@@ -152,6 +142,22 @@ bool TransferPool::targetBusy(const TransferJob& candidate) {
             return true;
     }
     return false;
+}
+
+bool TransferPool::runNext(TransferWorker& worker) {
+    const auto startable = std::find_if(m_waiting.begin(), m_waiting.end(),
+                                        [this](int id) { return !targetBusy(*job(id)); });
+    if (startable == m_waiting.end())
+        return false;
+    TransferJob& next = *job(*startable);
+    m_waiting.erase(startable);
+    next.state = TransferJob::State::Running;
+    ++m_running;
+    next.done = 0;
+    next.rate = 0;
+    changed(next);
+    worker.run(next);
+    return true;
 }
 
 void TransferPool::openConnections() {
@@ -222,6 +228,15 @@ void TransferPool::fileEnded(TransferWorker& worker, TransferWorker::Outcome out
             break;
     }
     changed(*ended);
+    // The connection takes the next file at once: through the loop it cost a turn per file. A
+    // file that ends inside run() (it could not start) leaves the next one to the loop.
+    if (!m_handingOn && worker.idle() && !worker.lost() && !m_waiting.empty()) {
+        m_handingOn = true;
+        const bool handedOn = runNext(worker);
+        m_handingOn = false;
+        if (handedOn)
+            return;
+    }
     schedule();
 }
 

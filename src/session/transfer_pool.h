@@ -87,6 +87,8 @@ private:
     void openConnections();
     // Whether a running file writes the target candidate writes.
     bool targetBusy(const TransferJob& candidate);
+    // Hands the first waiting file whose target is free to the idle worker; false when none is.
+    bool runNext(TransferWorker& worker);
     void loggedIn(TransferWorker& worker, int error);
     void fileEnded(TransferWorker& worker, TransferWorker::Outcome outcome,
                    const std::string& reason);
@@ -119,6 +121,8 @@ private:
     // Why the last log-in was refused: the reason of the files no connection can carry.
     std::string m_refusal;
     bool m_scheduled = false;
+    // A file is being handed to the connection that has just ended one.
+    bool m_handingOn = false;
     std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
 };
 

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <optional>
 #include <system_error>
+#include <utility>
 
 #include "config/options.h"
 #include "ftp/ftp_client.h"
@@ -199,12 +200,25 @@ void UploadOperation::directoryMade(int error) {
         proceed();
     } else if (error == 0) {
         m_ftp.setHostDirName(m_ftp.hostFileName());
+        m_directoryMade = true;
         enterDirectory([this, dir = m_currentDir] { skipUploadSubtree(dir); });
     } else {
         logFailure();
         skipUploadSubtree(m_currentDir);
         proceed();
     }
+}
+
+// A directory the batch has just made holds no names an upload could meet but those the queue is
+// sending there: its listing (TYPE A, a passive reply, LIST and a data connection) is left out.
+void UploadOperation::directoryEntered() {
+    if (!std::exchange(m_directoryMade, false)) {
+        listDirectory();
+        return;
+    }
+    m_remoteNames = m_namesUnderway;
+    m_remoteSizes.clear();
+    proceed();
 }
 
 void UploadOperation::readListing() {
@@ -229,6 +243,7 @@ void UploadOperation::readListing() {
 void UploadOperation::enterNextUploadDir() {
     namespace fs = std::filesystem;
     m_currentDir = takeFront(m_queue.dirs);
+    m_directoryMade = false;
     const TransferItem& dir = m_currentDir;
     const std::optional<std::string> localDir = pathBelowStart(m_startLocalDir, dir.local);
     if (!localDir) {

@@ -35,6 +35,7 @@ private:
     void fileDone(FtpRequest request, int error) override;
     void directoryRefused() override;
     void readListing() override;
+    void directoryEntered() override;
 
     void startUpload(std::int64_t resume);
     // SIZE told the remote size of the file about to be resumed.
@@ -59,6 +60,8 @@ private:
     // The start directory is listed again (once) before the first file of a batch that waited.
     bool m_startListed = false;
     bool m_listingStart = false;
+    // The directory entered was made by this batch just now (MKD): it holds nothing to list.
+    bool m_directoryMade = false;
 };
 
 }  // namespace quay

@@ -243,28 +243,35 @@ TEST_F(ScriptedFtp, DataConnectionErrorIsNamedInTheFailure) {
         << h.ftp.errorMessage();
 }
 
-// A passive download sends RETR before its data connection is made. When the connection is
-// refused, the download fails with 550 and the server's late answers to RETR (here 425) are not
-// read as the answers to the commands that follow.
-TEST_F(ScriptedFtp, DataConnectionNotMadeAfterRetrKeepsTheRepliesInStep) {
-    startLoggedIn([](ScriptedFtpSession& s) {
+// A passive transfer sends RETR or STOR before its data connection is made. When the
+// connection is refused, the transfer fails with 550 and the server's late answers to the
+// command (here 425) are not read as the answers to the commands that follow.
+class DataConnectionRefused : public ScriptedFtp, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(DataConnectionRefused, AfterTheTransferCommandKeepsTheRepliesInStep) {
+    const bool upload = GetParam();
+    startLoggedIn([upload](ScriptedFtpSession& s) {
         s.expect("PASV");
         s.reply(ScriptedFtpServer::passiveReply(freePort()));
-        s.expect("RETR f");
+        s.expect(upload ? "STOR f" : "RETR f");
         s.expect("ABOR");
         s.reply("425 No data connection");
         s.reply("225 No transfer to abort");
         s.expect("PWD");
         s.reply("257 \"/after\"");
     });
-    files("f", "f");
-    EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 550) << h.logText();
+    const std::string local = files("f", "f");
+    writeFile(local, "bytes to send");
+    EXPECT_EQ(h.run([&] { upload ? h.ftp.putAsync() : h.ftp.getAsync(); }), 550) << h.logText();
     EXPECT_TRUE(h.ftp.lastResponse().starts_with("Unable to establish data connection: "))
         << h.ftp.lastResponse();
     EXPECT_EQ(h.ftp.dataError(), sockerr::ConnectionRefused);
     EXPECT_EQ(h.run([&] { h.ftp.pwdAsync(); }), 0) << h.logText();
     EXPECT_EQ(h.ftp.dirResult(), "/after");
 }
+
+INSTANTIATE_TEST_SUITE_P(BothWays, DataConnectionRefused, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Upload" : "Download"; });
 
 }  // namespace
 }  // namespace quay::test
