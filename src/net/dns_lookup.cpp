@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <string>
 
 #include "net/resolve.h"
 #include "net/socket_error.h"
@@ -40,6 +41,11 @@ int lookupHostName(const std::string& dottedAddress, std::vector<std::string>& n
         return mapResolverError(rc, errno);
     names.emplace_back(host);
     return 0;
+}
+
+std::string lookupStartFailure(const std::string& name, const std::system_error& error) {
+    return name + ": can't start DNS lookup, error #" +
+           std::to_string(mapErrno(error.code().value()));
 }
 
 std::shared_ptr<DnsLookupTask> startDnsLookup(EventLoop& loop, const std::string& query,

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "base/event_loop.h"
@@ -24,6 +25,9 @@ using DnsLookupTask = WorkerTask<LookupReply>;
 // when no thread can be started.
 std::shared_ptr<DnsLookupTask> startDnsLookup(EventLoop& loop, const std::string& query,
                                               bool reverse, DnsLookupTask::Done done);
+
+// "<name>: can't start DNS lookup, error #<code>": no worker thread could be started.
+std::string lookupStartFailure(const std::string& name, const std::system_error& error);
 
 // Blocking lookups used by the worker.
 int lookupAddresses(const std::string& name, std::vector<std::string>& addresses);

@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <system_error>
 
 #include "net/async_socket.h"
@@ -45,10 +44,7 @@ void AsyncSocket::startLookup(const std::string& text, bool reverse) {
             guarded([&] { handleLookupReply(reply.error, reply.results); });
         });
     } catch (const std::system_error& e) {
-        char message[512];
-        std::snprintf(message, sizeof message, "%s: can't start DNS lookup, error #%d",
-                      text.c_str(), mapErrno(e.code().value()));
-        reportError(message);
+        reportError(lookupStartFailure(text, e));
     }
 }
 

@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <system_error>
 
 #include "net/async_socket.h"
@@ -29,10 +28,7 @@ void AsyncSocket::startConnectLookup() {
                 guarded([&] { connectLookupDone(answers); });
             });
     } catch (const std::system_error& e) {
-        char message[512];
-        std::snprintf(message, sizeof message, "connect: %s: can't start DNS lookup, error #%d",
-                      names.front().name.c_str(), mapErrno(e.code().value()));
-        reportError(message);
+        reportError("connect: " + lookupStartFailure(names.front().name, e));
         return;
     }
     // A new attempt: code that fired an event for the last one sees that it is gone.
