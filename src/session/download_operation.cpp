@@ -79,9 +79,11 @@ void DownloadOperation::step() {
     }
     const OverwriteTargets targets{
         [this](const TransferItem& file) { return downloadTarget(file); },
-        [](const std::string& target) {
+        // A file the queue is still to write counts as there: it would be overwritten unasked.
+        [this](const std::string& target) {
             std::error_code error;
-            return std::filesystem::exists(std::filesystem::symlink_status(target, error));
+            return std::filesystem::exists(std::filesystem::symlink_status(target, error)) ||
+                   downloadUnderway(target);
         },
         [this](const TransferItem& file, const std::string& target) {
             return resumable(file, target);

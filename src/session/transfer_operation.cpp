@@ -193,6 +193,11 @@ std::vector<std::string> TransferOperation::uploadsUnderway(const std::string& d
     return {};
 }
 
+bool TransferOperation::downloadUnderway(const std::string& path) const {
+    std::shared_ptr<TransferPool> pool = m_pool.lock();
+    return pool && pool->downloadUnderway(path);
+}
+
 void TransferOperation::finishBatch() {
     releaseBatch();
     m_batchOver = true;

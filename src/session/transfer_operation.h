@@ -131,6 +131,8 @@ protected:
     bool waitedBehind() const { return m_waitedBehind; }
     // The names the queue's uploads send, or are to send, into remote directory dir.
     std::vector<std::string> uploadsUnderway(const std::string& dir) const;
+    // Whether a download of the queue writes, or is to write, the local file at path.
+    bool downloadUnderway(const std::string& path) const;
     // Hands a checked file to the transfer queue (resumed when the overwrite prompt said so),
     // then goes on with the batch from the loop.
     void handToPool(std::string remote, std::string local, std::int64_t size);

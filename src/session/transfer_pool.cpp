@@ -1,12 +1,21 @@
 #include "session/transfer_pool.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <utility>
 
 #include "listing/listing_walkers.h"
 #include "session/log_mask.h"
 
 namespace quay {
+
+namespace {
+
+bool underway(const TransferJob& job) {
+    return job.state == TransferJob::State::Waiting || job.state == TransferJob::State::Running;
+}
+
+}  // namespace
 
 TransferPool::TransferPool(EventLoop& loop, WorkerSettings settings, int connections, int retries,
                            Hooks hooks)
@@ -52,13 +61,19 @@ int TransferPool::add(TransferJob job) {
 std::vector<std::string> TransferPool::uploadsUnderway(const std::string& dir) const {
     std::vector<std::string> names;
     for (const TransferJob& queued : m_jobs) {
-        const bool underway = queued.state == TransferJob::State::Waiting ||
-                              queued.state == TransferJob::State::Running;
-        if (underway && queued.upload && queued.remote.starts_with(dir) &&
+        if (underway(queued) && queued.upload && queued.remote.starts_with(dir) &&
             queued.remote.find('/', dir.size()) == std::string::npos)
             names.push_back(queued.remote.substr(dir.size()));
     }
     return names;
+}
+
+bool TransferPool::downloadUnderway(const std::string& path) const {
+    const std::filesystem::path target = std::filesystem::path(path).lexically_normal();
+    return std::any_of(m_jobs.begin(), m_jobs.end(), [&target](const TransferJob& queued) {
+        return underway(queued) && !queued.upload &&
+               std::filesystem::path(queued.local).lexically_normal() == target;
+    });
 }
 
 int TransferPool::liveConnections() const {

@@ -64,6 +64,9 @@ public:
     // The names of the files uploads are sending, or are to send, into the remote directory
     // dir (ending in "/"): a listing of dir may not show them yet.
     std::vector<std::string> uploadsUnderway(const std::string& dir) const;
+    // Whether a download writes, or is to write, the local file at path: it may not be on
+    // disk yet.
+    bool downloadUnderway(const std::string& path) const;
     // Every file queued, in order, with its state.
     const std::vector<TransferJob>& jobs() const { return m_jobs; }
     // Whether nothing waits or runs and no batch is being walked.

@@ -12,6 +12,7 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 #include "dropping_relay.h"
 #include "session/options_dialog.h"
@@ -484,48 +485,67 @@ TEST_F(TransferPoolTest, SecondBatchStartedWhileOneRunsQueuesBehindIt) {
     EXPECT_TRUE(holds(local.path() / "b.bin", test::patternBytes(300000, 2)));
 }
 
-// An upload of x given while the queue still holds an earlier upload of x that no listing shows
-// yet asks about it. Skip leaves the earlier file's bytes on the server; Overwrite queues the new
-// x, which waits until the earlier one has ended (a free connection would otherwise send both
-// into one file at once), so the new bytes are what stays.
-class UploadOfAFileTheQueueStillSends : public TransferPoolTest,
-                                        public ::testing::WithParamInterface<bool> {
+// A transfer of x given while the queue still holds an earlier transfer of x, which no listing
+// or directory shows yet, asks about it (both ways). Skip leaves the earlier file's bytes in the
+// target; Overwrite queues the new x, which waits until the earlier one has ended (a free
+// connection would otherwise write both into one file at once), so the new bytes are what stays.
+class FileTheQueueStillWrites : public TransferPoolTest,
+                                public ::testing::WithParamInterface<std::tuple<bool, bool>> {
 protected:
-    bool overwrite() const { return GetParam(); }
+    bool uploading() const { return std::get<0>(GetParam()); }
+    bool overwrite() const { return std::get<1>(GetParam()); }
+    fs::path source() const { return uploading() ? local.path() : root.path(); }
+    fs::path target() const { return uploading() ? root.path() : local.path(); }
+    PaneModel& sourcePane() { return uploading() ? localPane() : remotePane(); }
+    Command command() const { return uploading() ? Command::Upload : Command::Download; }
+    // Shows the source side's directory "other" as a user opens it.
+    void openOther() {
+        if (uploading()) {
+            ASSERT_TRUE(controller->changeLocalDir((local.path() / "other").string()));
+            return;
+        }
+        select(remotePane(), "other");
+        controller->execute(Command::RemoteOpen);
+        ASSERT_TRUE(settled()) << logText();
+    }
 };
 
-TEST_P(UploadOfAFileTheQueueStillSends, AsksAndTheAnswerHolds) {
-    openWith(pureFtpd(0, 200), connections(3), [](const fs::path&) {});
+TEST_P(FileTheQueueStillWrites, AsksAndTheAnswerHolds) {
     for (int i = 0; i < 3; ++i)
-        test::writeFile(local.path() / test::numbered("a", i, ".bin"),
-                        test::patternBytes(300000, i));
-    test::writeFile(local.path() / "x", test::patternBytes(200000, 7));
-    fs::create_directories(local.path() / "other");
-    test::writeFile(local.path() / "other" / "x", test::patternBytes(2000, 8));
-    showLocal();
+        test::writeFile(source() / test::numbered("a", i, ".bin"), test::patternBytes(300000, i));
+    test::writeFile(source() / "x", test::patternBytes(200000, 7));
+    fs::create_directories(source() / "other");
+    test::writeFile(source() / "other" / "x", test::patternBytes(2000, 8));
+    openWith(pureFtpd(0, 200), connections(3), [](const fs::path&) {});
     for (const char* name : {"a0.bin", "a1.bin", "a2.bin", "x"})
-        select(localPane(), name);
-    controller->execute(Command::Upload);
+        select(sourcePane(), name);
+    controller->execute(command());
     ASSERT_TRUE(loop.runUntil([&] { return !controller->runner().busy(); }, 30s)) << logText();
     ASSERT_EQ(pool()->jobs().size(), 4u);
     ASSERT_EQ(pool()->jobs()[3].state, TransferJob::State::Waiting) << logText();
-    EXPECT_FALSE(test::showsCaption(remotePane(), "x"));
+    ASSERT_FALSE(fs::exists(target() / "x"));
 
-    ASSERT_TRUE(controller->changeLocalDir((local.path() / "other").string()));
-    select(localPane(), "x");
+    openOther();
+    select(sourcePane(), "x");
     dialogs.overwriteAnswers = {
         {overwrite() ? Dialogs::Overwrite::Overwrite : Dialogs::Overwrite::Skip, {}}};
-    controller->execute(Command::Upload);
+    controller->execute(command());
     ASSERT_TRUE(queueDone()) << logText();
-    EXPECT_EQ(dialogs.overwriteAsked, std::vector<std::string>{"x"}) << logText();
+    // A download's prompt names the local path.
+    const std::string asked = uploading() ? "x" : (target() / "x").string();
+    EXPECT_EQ(dialogs.overwriteAsked, std::vector<std::string>{asked}) << logText();
     EXPECT_EQ(pool()->jobs().size(), overwrite() ? 5u : 4u);
-    EXPECT_TRUE(holds(root.path() / "x",
+    EXPECT_TRUE(holds(target() / "x",
                       overwrite() ? test::patternBytes(2000, 8) : test::patternBytes(200000, 7)))
         << logText();
 }
 
-INSTANTIATE_TEST_SUITE_P(Answer, UploadOfAFileTheQueueStillSends, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "Overwrite" : "Skip"; });
+INSTANTIATE_TEST_SUITE_P(DirectionAndAnswer, FileTheQueueStillWrites,
+                         ::testing::Combine(::testing::Bool(), ::testing::Bool()),
+                         [](const auto& info) {
+                             return std::string(std::get<0>(info.param) ? "Upload" : "Download") +
+                                    (std::get<1>(info.param) ? "Overwrite" : "Skip");
+                         });
 
 // A tree of several directories, so that its walk (CWD and LIST of each) outlasts a few turns
 // of the loop.

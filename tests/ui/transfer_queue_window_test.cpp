@@ -188,17 +188,20 @@ bool firstFileQueued(test::TransferProgram& run) {
         kWaitMs);
 }
 
-// Opens the local directory of that row by a double-click, as a user does.
-bool openLocalDir(test::TransferProgram& run, const std::string& caption) {
-    const long row = run.localRow(caption);
+// Opens the directory of that row of the local or the remote list by a double-click, as a user
+// does; a remote one once the session has listed it (the queue may go on).
+bool openDir(test::TransferProgram& run, bool remote, const std::string& caption) {
+    const auto rowOf = [&] { return remote ? run.remoteRow(caption) : run.localRow(caption); };
+    const long row = rowOf();
     if (row < 0)
         return false;
     auto* view = qobject_cast<QAbstractItemView*>(
-        run.window().findChild<PaneView*>("lvLoc")->currentWidget());
+        run.window().findChild<PaneView*>(remote ? "FTPView" : "lvLoc")->currentWidget());
     const QPoint at = view->visualRect(view->model()->index(static_cast<int>(row), 0)).center();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
-    return run.localRow(caption) < 0;
+    return test::TransferProgram::runUntil(
+        [&] { return (!remote || !run.controller().runner().busy()) && rowOf() < 0; }, kWaitMs);
 }
 
 // Whether the download batch still walks its tree: it runs and has not queued all files.
@@ -506,7 +509,7 @@ private slots:
         QVERIFY(run.selectLocal({"tree", "x"}));
         QVERIFY(run.click("SpeedButton1"));
         QVERIFY(firstFileQueued(run));
-        QVERIFY(openLocalDir(run, "other"));
+        QVERIFY(openDir(run, false, "other"));
         QVERIFY(run.selectLocal({"x"}));
         QVERIFY(run.click("SpeedButton1"));
         QCOMPARE(run.logCount("Upload waits until Upload has walked its folders"), 1);
@@ -518,6 +521,50 @@ private slots:
         for (const std::string& file : treeFiles)
             QCOMPARE(test::readFile(run.root() / "tree" / file),
                      test::readFile(run.local() / "tree" / file));
+        QVERIFY(refreshWorks(run, "x"));
+    }
+
+    // A download of x given while the queue still holds an earlier download of x into the same
+    // folder, not on disk yet, asks about it through the overwrite prompt: Skip keeps the earlier
+    // file's bytes, Overwrite puts the new ones there once the earlier one has ended.
+    void downloadAsksAboutAFileTheQueueIsToFetch_data() {
+        waitingUploadAsksAboutWhatTheBatchInFrontSent_data();
+    }
+    void downloadAsksAboutAFileTheQueueIsToFetch() {
+        QFETCH(QString, button);
+        QFETCH(bool, replaced);
+        test::TransferProgram run;
+        putSlowFiles(run.root(), "a", 3);
+        const std::string first = test::randomBytes(2'000, 1);
+        const std::string second = test::randomBytes(3'000, 2);
+        test::putFile(run.root() / "x", first);
+        test::putFile(run.root() / "other" / "x", second);
+        test::VsftpdServer server;
+        QVERIFY(startSlow(run, server, 3));
+        WidgetDialogs prompts;
+        prompts.setParent(&run.window());
+        run.dialogs().overwritePrompt = &prompts;
+        const QByteArray buttonName = button.toLatin1();
+        OverwritePromptClicker clicker(buttonName.constData());
+
+        QVERIFY(run.selectRemote({"a0.bin", "a1.bin", "a2.bin", "x"}));
+        QVERIFY(run.click("SpeedButton2"));
+        const auto& pool = run.controller().currentTransferPool();
+        QVERIFY(test::TransferProgram::runUntil(
+            [&] { return !run.controller().runner().busy() && pool && pool->jobs().size() == 4; },
+            kWaitMs));
+        QVERIFY(pool->jobs()[3].state == TransferJob::State::Waiting);
+        QVERIFY(!fs::exists(run.local() / "x"));
+        QVERIFY(openDir(run, true, "other"));
+        QVERIFY(run.selectRemote({"x"}));
+        QVERIFY(run.click("SpeedButton2"));
+        QVERIFY(test::TransferProgram::runUntil([&] { return queueIdle(run); }, kWaitMs));
+
+        QCOMPARE(run.dialogs().overwriteAsked,
+                 std::vector<std::string>{(run.local() / "x").string()});
+        QCOMPARE(clicker.answered(), 1);
+        QCOMPARE(test::readFile(run.local() / "x"), replaced ? second : first);
+        QVERIFY(arrived(run, "a2.bin"));
         QVERIFY(refreshWorks(run, "x"));
     }
 
