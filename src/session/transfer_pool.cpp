@@ -52,6 +52,8 @@ int TransferPool::add(TransferJob job) {
     job.id = static_cast<int>(m_jobs.size()) + 1;
     job.state = TransferJob::State::Waiting;
     m_jobs.push_back(std::move(job));
+    if (!m_jobs.back().upload)
+        countDownloadTarget(m_jobs.back(), 1);
     m_waiting.push_back(m_jobs.back().id);
     changed(m_jobs.back());
     schedule();
@@ -69,11 +71,20 @@ std::vector<std::string> TransferPool::uploadsUnderway(const std::string& dir) c
 }
 
 bool TransferPool::downloadUnderway(const std::string& path) const {
-    const std::filesystem::path target = std::filesystem::path(path).lexically_normal();
-    return std::any_of(m_jobs.begin(), m_jobs.end(), [&target](const TransferJob& queued) {
-        return underway(queued) && !queued.upload &&
-               std::filesystem::path(queued.local).lexically_normal() == target;
-    });
+    return m_downloadTargets.contains(std::filesystem::path(path).lexically_normal().string());
+}
+
+void TransferPool::setState(TransferJob& job, TransferJob::State state) {
+    const bool wasUnderway = underway(job);
+    job.state = state;
+    if (!job.upload && wasUnderway != underway(job))
+        countDownloadTarget(job, wasUnderway ? -1 : 1);
+}
+
+void TransferPool::countDownloadTarget(const TransferJob& job, int change) {
+    const std::string target = std::filesystem::path(job.local).lexically_normal().string();
+    if ((m_downloadTargets[target] += change) <= 0)
+        m_downloadTargets.erase(target);
 }
 
 int TransferPool::liveConnections() const {
@@ -166,7 +177,7 @@ bool TransferPool::runNext(TransferWorker& worker) {
         return false;
     TransferJob& next = *job(*startable);
     m_waiting.erase(startable);
-    next.state = TransferJob::State::Running;
+    setState(next, TransferJob::State::Running);
     ++m_running;
     next.done = 0;
     next.rate = 0;
@@ -225,13 +236,13 @@ void TransferPool::fileEnded(TransferWorker& worker, TransferWorker::Outcome out
     ended->resume = ended->resume || worker.targetWritten();
     switch (outcome) {
         case TransferWorker::Outcome::Done:
-            ended->state = TransferJob::State::Done;
+            setState(*ended, TransferJob::State::Done);
             ended->done = std::max(ended->done, ended->size);
             ended->reason.clear();
             break;
         case TransferWorker::Outcome::Failed:
         case TransferWorker::Outcome::Stopped:
-            ended->state = TransferJob::State::Failed;
+            setState(*ended, TransferJob::State::Failed);
             ended->reason = reason.empty() ? "Failed" : reason;
             log(worker.number(),
                 "! Transfer of " + printableName(ended->remote) + " failed: " + ended->reason);
@@ -258,13 +269,13 @@ void TransferPool::fileEnded(TransferWorker& worker, TransferWorker::Outcome out
 void TransferPool::retryOrFail(TransferJob& dropped, int worker, const std::string& reason) {
     const std::string name = printableName(dropped.remote);
     if (dropped.retries >= m_retries) {
-        dropped.state = TransferJob::State::Failed;
+        setState(dropped, TransferJob::State::Failed);
         dropped.reason = "Connection lost: " + reason;
         log(worker, "! Transfer of " + name + " failed: " + dropped.reason);
         return;
     }
     ++dropped.retries;
-    dropped.state = TransferJob::State::Waiting;
+    setState(dropped, TransferJob::State::Waiting);
     m_waiting.push_front(dropped.id);
     log(worker, "! Connection lost during " + name + " (" + reason + "); tried again (" +
                     std::to_string(dropped.retries) + " of " + std::to_string(m_retries) +
@@ -280,7 +291,7 @@ void TransferPool::failWaiting(const std::string& reason,
             kept.push_back(id);
             continue;
         }
-        waiting.state = TransferJob::State::Failed;
+        setState(waiting, TransferJob::State::Failed);
         waiting.reason = reason;
         changed(waiting);
     }
@@ -347,7 +358,7 @@ void TransferPool::retryFailed() {
     for (TransferJob& failed : m_jobs) {
         if (failed.state != TransferJob::State::Failed)
             continue;
-        failed.state = TransferJob::State::Waiting;
+        setState(failed, TransferJob::State::Waiting);
         failed.retries = 0;
         failed.reason.clear();
         m_waiting.push_back(failed.id);

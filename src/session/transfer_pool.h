@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/event_loop.h"
@@ -102,6 +103,9 @@ private:
     void closeWhenIdle();
     void log(int number, const std::string& line);
     void changed(const TransferJob& job);
+    // Every change of a file's state goes through here, which keeps m_downloadTargets right.
+    void setState(TransferJob& job, TransferJob::State state);
+    void countDownloadTarget(const TransferJob& job, int change);
     TransferJob* job(int id);
     std::size_t running() const { return m_running; }
 
@@ -112,6 +116,9 @@ private:
     Hooks m_hooks;
     std::vector<TransferJob> m_jobs;
     std::deque<int> m_waiting;
+    // The local targets (lexically normal) of the downloads waiting or running, each with the
+    // number of such downloads: the overwrite check asks for each file of a batch.
+    std::unordered_map<std::string, int> m_downloadTargets;
     // Files in the state Running.
     std::size_t m_running = 0;
     std::vector<std::unique_ptr<TransferWorker>> m_workers;
