@@ -29,7 +29,6 @@
 #include "test_support.h"
 #include "ui/options_dialog_view.h"
 #include "ui/pane_view.h"
-#include "ui/widget_dialogs.h"
 #include "when_modal.h"
 
 namespace quay {
@@ -62,17 +61,7 @@ private:
     std::unique_ptr<test::FtpServer> m_server;
     std::unique_ptr<test::ProgramRun> m_program;
     // A run with the program's own Qt dialogs instead of scripted ones.
-    struct WidgetRun {
-        explicit WidgetRun(const fs::path& dir)
-            : controller(loop, dialogs, dir), window(controller) {
-            dialogs.setParent(&window);
-        }
-        QtEventLoop loop;
-        WidgetDialogs dialogs;
-        SessionController controller;
-        MainWindow window;
-    };
-    std::unique_ptr<WidgetRun> m_widgetRun;
+    std::unique_ptr<test::WidgetProgramRun> m_widgetRun;
 
     SessionController& controller() {
         return m_widgetRun ? m_widgetRun->controller : m_program->controller;
@@ -106,7 +95,7 @@ private:
             test::localServerRecord(m_server->port(), m_server->user(), m_server->password());
         test::writeFile(m_data->path() / "ftplist.TXT", serverInfoToLine(info) + "\r\n");
         if (realDialogs)
-            m_widgetRun = std::make_unique<WidgetRun>(m_data->path());
+            m_widgetRun = std::make_unique<test::WidgetProgramRun>(m_data->path());
         else
             m_program = std::make_unique<test::ProgramRun>(m_data->path());
         window().show();
@@ -182,8 +171,11 @@ private:
     }
 
     // A nested tree beside a file to keep, a link that loops back into the tree and one that
-    // leads out of it to a directory the server account could delete.
-    void makeTree(const fs::path& outside) {
+    // leads out of it to a directory the server account could delete: the delete takes the
+    // tree alone and ends in the directory it started in.
+    void deletesANestedTree(test::FtpServerKind kind) {
+        test::TempDir elsewhere;
+        const fs::path outside = elsewhere.path() / "outside";
         const fs::path tree = m_root->path() / "tree";
         fs::create_directories(tree / "sub" / "deeper");
         fs::create_directories(tree / "empty");
@@ -194,12 +186,6 @@ private:
         fs::create_directories(outside);
         test::writeFile(outside / "precious.txt", "p");
         fs::create_directory_symlink(outside, tree / "out");
-    }
-
-    void deletesANestedTree(test::FtpServerKind kind) {
-        test::TempDir elsewhere;
-        const fs::path outside = elsewhere.path() / "outside";
-        makeTree(outside);
         test::FtpServer::handOver(elsewhere.path());
         connectTo(kind);
         const QString start = remoteDir();
