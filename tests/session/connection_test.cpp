@@ -112,20 +112,13 @@ protected:
         return loop.runUntil(
             [&] { return done() && controller->ftp().state() == FtpState::fsReady; }, 20s);
     }
-    // The commands sent, in order.
-    std::vector<std::string> commands() const {
-        std::vector<std::string> sent;
-        for (const std::string& line : controller->model().logLines())
-            if (line.rfind("> ", 0) == 0)
-                sent.push_back(line);
-        return sent;
-    }
+    // The commands sent, in order, without their "> ".
+    test::Commands commands() const { return test::commandsSince(controller->model(), 0); }
     // The commands sent after the first one that is command.
-    std::vector<std::string> commandsAfter(const std::string& command) const {
-        const std::vector<std::string> sent = commands();
+    test::Commands commandsAfter(const std::string& command) const {
+        const test::Commands sent = commands();
         auto it = std::find(sent.begin(), sent.end(), command);
-        return it == sent.end() ? std::vector<std::string>{}
-                                : std::vector<std::string>(it + 1, sent.end());
+        return it == sent.end() ? test::Commands{} : test::Commands(it + 1, sent.end());
     }
     std::string nextCommandAfter(const std::string& command) const {
         const std::vector<std::string> after = commandsAfter(command);
@@ -160,7 +153,7 @@ TEST_F(ConnectionTest, StartDirectoryDecidesBetweenCwdAndPwd) {
     // A second double-click while the log-in runs starts nothing.
     controller->execute(Command::RemoteOpen);
     ASSERT_TRUE(waitFor([&] { return shows("inner.txt"); })) << logText();
-    EXPECT_EQ(nextCommandAfter("> SYST"), "> CWD /sub/");
+    EXPECT_EQ(nextCommandAfter("SYST"), "CWD /sub/");
     EXPECT_EQ(logged("Connecting to 127.0.0.1"), 1);
     EXPECT_EQ(logged("! Not started: Connect is running"), 1);
     EXPECT_EQ(controller->state().startRemoteDir, "/sub/");
@@ -170,8 +163,8 @@ TEST_F(ConnectionTest, StartDirectoryDecidesBetweenCwdAndPwd) {
     // A directory that cannot be entered: the server's current directory is read and shown.
     dialogs.promptAnswers = {std::optional<std::string>("/missing")};
     controller->execute(Command::RemoteChangeDirectory);
-    ASSERT_TRUE(waitFor([&] { return commandsAfter("> CWD /missing").size() == 5; })) << logText();
-    EXPECT_EQ(commandsAfter("> CWD /missing")[1], "> PWD");
+    ASSERT_TRUE(waitFor([&] { return commandsAfter("CWD /missing").size() == 5; })) << logText();
+    EXPECT_EQ(commandsAfter("CWD /missing")[1], "PWD");
     EXPECT_TRUE(shows("inner.txt"));
     EXPECT_EQ(controller->ftp().hostDirName(), "/sub");
     EXPECT_EQ(controller->model().ftpPath().text(), "sub");
@@ -182,7 +175,7 @@ TEST_F(ConnectionTest, StartDirectoryDecidesBetweenCwdAndPwd) {
     startProgram(info);
     doubleClick("Local");
     ASSERT_TRUE(waitFor([&] { return shows("hello.txt"); })) << logText();
-    EXPECT_EQ(nextCommandAfter("> SYST"), "> PWD");
+    EXPECT_EQ(nextCommandAfter("SYST"), "PWD");
 }
 
 // A virtual-host server is entered without the leading "/", and one level up from its first
@@ -195,25 +188,23 @@ TEST_F(ConnectionTest, VirtualHostGoesUpFromTheFirstLevelWithPwd) {
     startProgram(info);
     doubleClick("Local");
     ASSERT_TRUE(waitFor([&] { return shows("inner.txt"); })) << logText();
-    EXPECT_EQ(nextCommandAfter("> SYST"), "> CWD sub/");
+    EXPECT_EQ(nextCommandAfter("SYST"), "CWD sub/");
     const std::size_t before = commands().size();
     controller->execute(Command::RemoteUp);
     ASSERT_TRUE(waitFor([&] { return commands().size() == before + 4; })) << logText();
-    const std::vector<std::string> sent = commands();
-    EXPECT_EQ(sent[before], "> PWD");
-    EXPECT_EQ(std::count(sent.begin(), sent.end(), "> CDUP"), 0);
+    EXPECT_EQ(commands()[before], "PWD");
+    EXPECT_EQ(logged("> CDUP"), 0);
     // The pane shows the directory the server reports.
     EXPECT_EQ(controller->ftp().hostDirName(), "/sub");
     EXPECT_TRUE(shows("inner.txt"));
 
     // The filter hides files by mask without a new listing.
-    const std::size_t listings = std::count(sent.begin(), sent.end(), "> LIST");
+    const long listings = logged("> LIST");
     dialogs.promptAnswers = {std::optional<std::string>("*.none")};
     controller->execute(Command::RemoteFilter);
     EXPECT_FALSE(shows("inner.txt"));
     EXPECT_EQ(pane().count(), 0u);
-    const std::vector<std::string> after = commands();
-    EXPECT_EQ(std::count(after.begin(), after.end(), "> LIST"), listings);
+    EXPECT_EQ(logged("> LIST"), listings);
 }
 
 // The retry rule counts a host, not each of its addresses: a name with two addresses that both
@@ -239,8 +230,7 @@ TEST_F(ConnectionTest, RetriesCountHostsNotAddresses) {
 class SessionLogTest : public ::testing::Test {
 protected:
     void start(const std::string& logFile) {
-        options = "[Common]\nLog=1\nLogFile=" + logFile + "\n";
-        test::writeFile(data.path() / "options.ftp", options);
+        test::writeFile(data.path() / "options.ftp", "[Common]\nLog=1\nLogFile=" + logFile + "\n");
         controller = std::make_unique<SessionController>(loop, dialogs, data.path());
         controller->FormCreate();
     }
@@ -248,7 +238,6 @@ protected:
     PollLoop loop;
     test::ScriptedDialogs dialogs;
     std::unique_ptr<SessionController> controller;
-    std::string options;
 };
 
 TEST_F(SessionLogTest, FileFollowsTheOptionsAndMasksPasswords) {

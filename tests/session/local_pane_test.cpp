@@ -75,14 +75,9 @@ protected:
     void click(Command command) { controller.execute(command); }
     bool enabled(const char* name) { return controller.model().control(name).enabled; }
     std::string homeDir() const { return home.string() + "/"; }
-    // Adds a file row (image 2) to the remote list.
+    // Adds a file row (image 2, 2048 bytes) to the remote list.
     void addRemoteFile(const std::string& caption, bool selected = false) {
-        PaneItem row;
-        row.caption = caption;
-        row.imageIndex = 2;
-        row.subItems = {"2048"};
-        row.selected = selected;
-        controller.model().ftpView().add(row);
+        controller.model().ftpView().add({caption, 2, {"2048"}, selected, {}});
     }
 
     test::TempDir dir;

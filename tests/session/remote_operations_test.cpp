@@ -36,10 +36,10 @@ protected:
         start = session->controller->ftp().hostDirName();
         ASSERT_EQ(start, "/");
     }
-    Commands refreshed() {
+    // The next listing works.
+    void refreshed() {
         EXPECT_EQ(session->sentBy([&] { session->execute(Command::RemoteRefresh); }),
                   (Commands{"TYPE A", "EPSV", "MLSD"}));
-        return {};
     }
 
     test::TempDir root;
@@ -149,16 +149,11 @@ enum class Interruption {
     KeepAliveTick
 };
 
-const char* opName(Op op) {
-    static const char* const names[] = {"Delete", "ChangeCase", "MakeDirectory"};
-    return names[static_cast<int>(op)];
-}
-const char* interruptionName(Interruption i) {
-    static const char* const names[] = {"Stop",          "StopInListing",     "SecondCommand",
-                                        "PreferencesOk", "PreferencesCancel", "Refused",
-                                        "Dropped",       "KeepAliveTick"};
-    return names[static_cast<int>(i)];
-}
+// The test names of the operations and interruptions, in the order of their enums.
+const char* const kOpNames[] = {"Delete", "ChangeCase", "MakeDirectory"};
+const char* const kInterruptionNames[] = {"Stop",          "StopInListing",     "SecondCommand",
+                                          "PreferencesOk", "PreferencesCancel", "Refused",
+                                          "Dropped",       "KeepAliveTick"};
 
 std::string listingOf(const std::string& dir) {
     if (dir == "/")
@@ -259,11 +254,10 @@ protected:
                 session->execute(Command::RemoteRefresh);
                 return;
             case Interruption::PreferencesOk:
-            case Interruption::PreferencesCancel: {
+            case Interruption::PreferencesCancel:
                 test::closePreferences(session->dialogs, *session->controller,
                                        interruption() == Interruption::PreferencesOk);
                 return;
-            }
             case Interruption::KeepAliveTick:
                 session->controller->keepAliveTick();
                 return;
@@ -335,8 +329,8 @@ INSTANTIATE_TEST_SUITE_P(
                                          Interruption::PreferencesCancel, Interruption::Refused,
                                          Interruption::Dropped, Interruption::KeepAliveTick)),
     [](const ::testing::TestParamInfo<std::tuple<Op, Interruption>>& info) {
-        return std::string(opName(std::get<0>(info.param))) +
-               interruptionName(std::get<1>(info.param));
+        return std::string(kOpNames[static_cast<int>(std::get<0>(info.param))]) +
+               kInterruptionNames[static_cast<int>(std::get<1>(info.param))];
     });
 
 }  // namespace

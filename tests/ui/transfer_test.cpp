@@ -25,6 +25,9 @@ namespace fs = std::filesystem;
 using test::kWaitMs;
 using O = Dialogs::Overwrite;
 
+// Options under which a transfer asks nothing before it starts.
+constexpr const char* kNoQuestions = "PromptDownLoad=0\nPromptUpLoad=0\nDefPrompt=1\n";
+
 class TransferTest : public QObject {
     Q_OBJECT
 
@@ -47,6 +50,21 @@ private:
     }
     // Hook for a test to fill root() and local() before the server starts.
     std::function<void()> prepare = [] {};
+
+    // Selects the rows and presses the download (upload) arrow; the wait variants return once
+    // the batch has ended.
+    bool startDownload(std::initializer_list<const char*> rows) {
+        return run().selectRemote(rows) && run().click("SpeedButton2");
+    }
+    bool startUpload(std::initializer_list<const char*> rows) {
+        return run().selectLocal(rows) && run().click("SpeedButton1");
+    }
+    bool download(std::initializer_list<const char*> rows) {
+        return startDownload(rows) && run().waitIdle();
+    }
+    bool upload(std::initializer_list<const char*> rows) {
+        return startUpload(rows) && run().waitIdle();
+    }
 
 private slots:
     void cleanup() {
@@ -72,9 +90,7 @@ private slots:
             test::putFile(root() / "skip.me", "not selected");
         };
         QVERIFY(connectTo(static_cast<test::FtpServerKind>(kind)));
-        QVERIFY(run().selectRemote({"a.bin", "b.txt", "tree"}));
-        QVERIFY(run().click("SpeedButton2"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(download({"a.bin", "b.txt", "tree"}));
         for (const char* file : {"a.bin", "b.txt", "tree/sub/x.bin", "tree/top.txt"})
             QCOMPARE(test::readFile(local() / file), test::readFile(root() / file));
         QVERIFY(fs::is_directory(local() / "tree" / "empty" / "deeper"));
@@ -89,10 +105,8 @@ private slots:
         fs::create_directories(local() / "copy" / "made-here");
         test::putFile(local() / "a.bin", test::randomBytes(200'000, 4));
         run().controller().changeLocalDir(local().string());
-        QVERIFY(run().selectLocal({"copy", "a.bin"}));
         run().dialogs().overwriteAnswers = {{O::Overwrite, {}}};
-        QVERIFY(run().click("SpeedButton1"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(upload({"copy", "a.bin"}));
         QCOMPARE(test::readFile(root() / "a.bin"), test::readFile(local() / "a.bin"));
         for (const char* file : {"sub/x.bin", "top.txt"})
             QCOMPARE(test::readFile(root() / "copy" / file),
@@ -116,9 +130,7 @@ private slots:
                                     {O::SaveAs, (local() / "taken").string()},
                                     {O::SaveAs, "f2new"},  // below the local folder
                                     {O::Overwrite, {}}};
-        QVERIFY(run().selectRemote({"f1", "f2", "f3", "f4"}));
-        QVERIFY(run().click("SpeedButton2"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(download({"f1", "f2", "f3", "f4"}));
         const std::vector<std::string> asked = {
             (local() / "f1").string(), (local() / "f2").string(), (local() / "taken").string(),
             (local() / "f3").string()};
@@ -135,18 +147,14 @@ private slots:
         test::putFile(local() / "f3", "old");
         dialogs.overwriteAsked.clear();
         dialogs.overwriteAnswers = {{O::All, {}}};
-        QVERIFY(run().selectRemote({"f1", "f3"}));
-        QVERIFY(run().click("SpeedButton2"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(download({"f1", "f3"}));
         QCOMPARE(dialogs.overwriteAsked.size(), std::size_t{1});
         QCOMPARE(test::readFile(local() / "f1"), std::string("remote f1"));
         QCOMPARE(test::readFile(local() / "f3"), std::string("remote f3"));
         // ... and asked again in the next one, where Cancel ends the batch untouched.
         test::putFile(local() / "f1", "old");
         dialogs.overwriteAnswers = {{O::Cancel, {}}};
-        QVERIFY(run().selectRemote({"f1", "f4"}));
-        QVERIFY(run().click("SpeedButton2"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(download({"f1", "f4"}));
         QCOMPARE(dialogs.overwriteAsked.size(), std::size_t{2});
         QCOMPARE(test::readFile(local() / "f1"), std::string("old"));
         QCOMPARE(run().logCount("> RETR"), 5);
@@ -168,16 +176,12 @@ private slots:
         };
         QVERIFY(connectTo(static_cast<test::FtpServerKind>(kind)));
         run().dialogs().overwriteAnswers = {{O::Resume, {}}};
-        QVERIFY(run().selectRemote({"big.bin"}));
-        QVERIFY(run().click("SpeedButton2"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(download({"big.bin"}));
         QVERIFY(test::readFile(local() / "big.bin") == whole);
         QCOMPARE(run().logCount("> REST 409600"), 1);
 
         run().dialogs().overwriteAnswers = {{O::Resume, {}}, {O::Resume, {}}};
-        QVERIFY(run().selectLocal({"up.bin", "t"}));
-        QVERIFY(run().click("SpeedButton1"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(upload({"up.bin", "t"}));
         QVERIFY(test::readFile(root() / "up.bin") == whole);
         QVERIFY(test::readFile(root() / "t" / "up.bin") == whole);
         QCOMPARE(run().logCount("> REST 307200"), 1);
@@ -194,10 +198,8 @@ private slots:
                 test::putFile(local() / name, "local");
             }
         };
-        QVERIFY(connectTo(test::FtpServerKind::Vsftpd,
-                          "PromptDownLoad=0\nPromptUpLoad=0\nDefPrompt=1\n"));
-        QVERIFY(run().selectRemote({"huge.bin", "n1", "n2", "n3"}));
-        QVERIFY(run().click("SpeedButton2"));
+        QVERIFY(connectTo(test::FtpServerKind::Vsftpd, kNoQuestions));
+        QVERIFY(startDownload({"huge.bin", "n1", "n2", "n3"}));
         QTRY_VERIFY_WITH_TIMEOUT(run().progressBytes() > 0, kWaitMs);
         QVERIFY(run().click("sbStop"));
         QVERIFY(run().waitIdle());
@@ -212,8 +214,7 @@ private slots:
         run().controller().changeLocalDir(local().string());
         for (const char* name : {"n1", "n2", "n3"})
             fs::remove(root() / name);
-        QVERIFY(run().selectLocal({"huge.bin", "n1", "n2", "n3"}));
-        QVERIFY(run().click("SpeedButton1"));
+        QVERIFY(startUpload({"huge.bin", "n1", "n2", "n3"}));
         QTRY_VERIFY_WITH_TIMEOUT(run().progressBytes() > 0, kWaitMs);
         QTest::mouseClick(run().window().findChild<QToolButton*>("CancelBtn"), Qt::LeftButton);
         QVERIFY(run().waitIdle());
@@ -227,10 +228,8 @@ private slots:
     // it is now.
     void stopAtTheStartOfADownloadThenRefresh() {
         prepare = [this] { test::makeSparseFile(root() / "huge.bin", 2'000'000'000); };
-        QVERIFY(connectTo(test::FtpServerKind::PureFtpd,
-                          "PromptDownLoad=0\nPromptUpLoad=0\nDefPrompt=1\n"));
-        QVERIFY(run().selectRemote({"huge.bin"}));
-        QVERIFY(run().click("SpeedButton2"));
+        QVERIFY(connectTo(test::FtpServerKind::PureFtpd, kNoQuestions));
+        QVERIFY(startDownload({"huge.bin"}));
         QVERIFY(run().runUntil([this] { return run().logCount("> RETR") == 1; }, kWaitMs));
         QVERIFY(run().click("sbStop"));
         QVERIFY(run().waitIdle());
@@ -260,16 +259,12 @@ private slots:
             test::makeSparseFile(root() / "huge.bin", 2'000'000'000);
             test::putFile(root() / "after.txt", "next");
         };
-        QVERIFY(connectTo(test::FtpServerKind::Vsftpd,
-                          "PromptDownLoad=0\nPromptUpLoad=0\nDefPrompt=1\n"));
-        QVERIFY(run().selectRemote({"pattern.bin"}));
-        QVERIFY(run().click("SpeedButton2"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(connectTo(test::FtpServerKind::Vsftpd, kNoQuestions));
+        QVERIFY(download({"pattern.bin"}));
         QVERIFY(test::readFile(local() / "pattern.bin") == pattern);
         QCOMPARE(run().logCount("! " + std::to_string(pattern.size()) + " bytes received in "), 1);
 
-        QVERIFY(run().selectRemote({"huge.bin"}));
-        QVERIFY(run().click("SpeedButton2"));
+        QVERIFY(startDownload({"huge.bin"}));
         QTRY_VERIFY_WITH_TIMEOUT(run().progressBytes() > 0, kWaitMs);
         bool stopped = false;
         QTimer::singleShot(0, [this, &stopped] { stopped = run().click("sbStop"); });
@@ -278,9 +273,7 @@ private slots:
         QCOMPARE(run().logCount("> ABOR"), 1);
         QVERIFY(fs::file_size(local() / "huge.bin") < 2'000'000'000);
 
-        QVERIFY(run().selectRemote({"after.txt"}));
-        QVERIFY(run().click("SpeedButton2"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(download({"after.txt"}));
         QCOMPARE(test::readFile(local() / "after.txt"), std::string("next"));
     }
 
@@ -289,11 +282,9 @@ private slots:
     // second question; no window is left (the program ends when its last window closes).
     void exitDuringADownloadEndsTheSessionAndTheProgram() {
         prepare = [this] { test::makeSparseFile(root() / "huge.bin", 2'000'000'000); };
-        QVERIFY(connectTo(test::FtpServerKind::Vsftpd,
-                          "PromptDownLoad=0\nPromptUpLoad=0\nDefPrompt=1\n"));
+        QVERIFY(connectTo(test::FtpServerKind::Vsftpd, kNoQuestions));
         MainWindow& window = run().window();
-        QVERIFY(run().selectRemote({"huge.bin"}));
-        QVERIFY(run().click("SpeedButton2"));
+        QVERIFY(startDownload({"huge.bin"}));
         QTRY_VERIFY_WITH_TIMEOUT(run().progressBytes() > 0, kWaitMs);
         auto* exit = window.findChild<QToolButton*>("ExplorerButton1");
 
@@ -323,9 +314,7 @@ private slots:
             test::putFile(local() / "data.bin", "\x01\x02\n");
         };
         QVERIFY(connectTo(test::FtpServerKind::Vsftpd, "TransferMode=1\nExt=txt,html\n"));
-        QVERIFY(run().selectLocal({"data.bin", "page.htm"}));
-        QVERIFY(run().click("SpeedButton1"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(upload({"data.bin", "page.htm"}));
         // The type each file went with: the last TYPE before its STOR.
         std::vector<std::string> sent;
         std::string type;
@@ -354,9 +343,7 @@ private slots:
         // Made after the server took the root over: the session's account cannot write here.
         fs::create_directory(root() / "b-readonly");
         fs::permissions(root() / "b-readonly", fs::perms(0755));
-        QVERIFY(run().selectLocal({"a-blocked", "b-readonly", "c-fine"}));
-        QVERIFY(run().click("SpeedButton1"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(upload({"a-blocked", "b-readonly", "c-fine"}));
         QCOMPARE(test::readFile(root() / "c-fine" / "y.txt"), std::string("arrives"));
         QVERIFY(!fs::exists(root() / "b-readonly" / "x.txt"));
         QCOMPARE(run().logCount("! Skipped "), 1);
@@ -397,9 +384,7 @@ private slots:
         m_run = std::make_unique<test::TransferProgram>();
         const bool tmpHadX = fs::exists("/tmp/x");
         QVERIFY(run().start(server.port(), "u", "p"));
-        QVERIFY(run().selectRemote({"t"}));
-        QVERIFY(run().click("SpeedButton2"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(download({"t"}));
 
         QCOMPARE(test::readFile(local() / "t" / "ok.txt"), std::string("0123456789"));
         QVERIFY(!fs::exists(local() / "x") && !fs::exists(local() / "t" / "x"));
@@ -486,17 +471,13 @@ private slots:
         QVERIFY(run().controller().changeLocalDir(chosen.string()));
 
         run().dialogs().overwriteAnswers = {{O::Overwrite, {}}};
-        QVERIFY(run().selectRemote({named("p..").c_str()}));
-        QVERIFY(run().click("SpeedButton2"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(download({named("p..").c_str()}));
         QCOMPARE(run().dialogs().overwriteAsked,
                  std::vector<std::string>{(dotted / named("a.txt")).string()});
         QCOMPARE(test::readFile(dotted / named("a.txt")), named("a.txt"));
         QCOMPARE(test::readFile(dotted / named("sub") / named("deep.txt")), named("deep.txt"));
 
-        QVERIFY(run().selectRemote({named("public").c_str()}));
-        QVERIFY(run().click("SpeedButton2"));
-        QVERIFY(run().waitIdle());
+        QVERIFY(download({named("public").c_str()}));
         QCOMPARE(test::readFile(pub / named("lic.txt")), named("lic.txt"));
         QCOMPARE(test::readFile(pub / named("inner") / named("in.txt")), named("in.txt"));
 
