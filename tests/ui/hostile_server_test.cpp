@@ -7,6 +7,7 @@
 #include <QToolButton>
 #include <algorithm>
 
+#include "menu_click.h"
 #include "scripted_ftp_server.h"
 #include "transfer_test_support.h"
 #include "ui/pane_view.h"
@@ -138,7 +139,7 @@ private slots:
         QVERIFY(run.remoteRow("sub") >= 0);
 
         const int listings = run.logCount("> LIST");
-        run.window().findChild<QAction*>("Refresh3")->trigger();
+        QVERIFY(test::clickMenuEntry(run.window(), "FTPServer1", "Refresh3"));
         QVERIFY(run.runUntil([&] { return run.logCount("> LIST") > listings; }, kWaitMs));
         QVERIFY(run.waitIdle());
         QVERIFY(doubleClickRemote(run, "sub"));

@@ -13,6 +13,7 @@
 #include "config/options.h"
 #include "config/shipped_languages.h"
 #include "config/text_file.h"
+#include "menu_click.h"
 #include "program_run.h"
 #include "session/main_window_controls.h"
 #include "session/options_dialog.h"
@@ -213,7 +214,7 @@ private slots:
 
             QStringList options;
             readNextModal(options);
-            run.window.findChild<QAction*>("FtpOptions1")->trigger();
+            QVERIFY(test::clickMenuEntry(run.window, "Connection1", "FtpOptions1"));
             QCOMPARE(options, QStringList{"Program Options"});
 
             auto& local = *run.window.findChild<PaneView*>("lvLoc");

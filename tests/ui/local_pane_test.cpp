@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "menu_click.h"
 #include "scripted_dialogs.h"
 #include "session/session_controller.h"
 #include "test_support.h"
@@ -85,7 +86,10 @@ private:
     void press(const char* button) {
         QTest::mouseClick(window().findChild<QToolButton*>(button), Qt::LeftButton);
     }
-    void trigger(const char* entry) { window().findChild<QAction*>(entry)->trigger(); }
+    // Clicks the entry through the menus of the menu bar that lead to it.
+    void trigger(const char* entry) {
+        QVERIFY2(test::clickMenuPath(window(), window().findChild<QAction*>(entry)), entry);
+    }
 
 private slots:
     void init() {
@@ -152,7 +156,7 @@ private slots:
             QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
                               QPoint(header->sectionPosition(1) + 5, header->height() / 2));
         QCOMPARE(rows(), (QStringList{"docs", "c.log", "b.txt"}));
-        trigger("Byname8");  // name, descending
+        trigger("Byname4");  // name, descending
         QCOMPARE(rows(), (QStringList{"docs", "c.log", "b.txt"}));
     }
 
@@ -172,7 +176,7 @@ private slots:
         trigger("All1");
         QCOMPARE(list().selection().selectedRows().size(), 3);
         m_program->dialogs.promptAnswers = {std::string("*.log")};
-        trigger("Unselect8");
+        trigger("Unselect4");
         QCOMPARE(list().selection().selectedRows().size(), 2);
         m_program->dialogs.promptAnswers = {std::string("*.txt")};
         trigger("Filter1");
@@ -218,7 +222,11 @@ private slots:
     void viewAndRunHandTheSelectedFileToTheOpener() {
         clickRow("c.log");
         press("sbView");
-        trigger("RunApplication2");
+        // Run from the list's own context menu, opened on the selected row.
+        const QRect row = list().reportView().visualRect(
+            list().itemModel().index(static_cast<int>(rows().indexOf("c.log")), 0));
+        QVERIFY(test::clickContextEntry(window(), list().reportView(), row.center(),
+                                        window().findChild<QAction*>("RunApplication2")));
         QCOMPARE(m_program->opened.size(), std::size_t{2});
         QVERIFY(m_program->opened[0].purpose == OpenPurpose::View);
         QVERIFY(m_program->opened[1].purpose == OpenPurpose::Run);

@@ -23,6 +23,7 @@
 #include "config/options.h"
 #include "config/shipped_languages.h"
 #include "ftp_servers.h"
+#include "menu_click.h"
 #include "program_run.h"
 #include "session/delete_operation.h"
 #include "sites/server_line.h"
@@ -158,10 +159,11 @@ private:
         dialogs().messageAnswers = {Dialogs::Answer::Yes};
         click("sbDel2");
     }
+    // Clicks the entry through the menus of the menu bar that lead to it.
     void trigger(const char* entry) {
         QAction* action = window().action(entry);
         QVERIFY2(action != nullptr && action->isEnabled(), entry);
-        action->trigger();
+        QVERIFY2(test::clickMenuPath(window(), action), entry);
     }
     int logCount(const std::string& prefix) {
         int count = 0;
@@ -480,6 +482,7 @@ private slots:
         connectTo(test::FtpServerKind::PureFtpd);
         QWidget* bar = window().widget("Panel17");
         QVERIFY(!bar->isVisible());
+        // Shown from the menu bar, hidden again from the remote list's context menu.
         trigger("CustomCommand1");
         QVERIFY(bar->isVisible());
         QVERIFY(window().action("CustomCommand2")->isChecked());
@@ -502,8 +505,10 @@ private slots:
         QVERIFY(!fs::exists(m_root->path() / "made"));
         QCOMPARE(box->count(), 2);
 
-        trigger("CustomCommand2");
+        QVERIFY(test::clickContextEntry(window(), *view("FTPView"), rowCentre("FTPView", "marker"),
+                                        window().action("CustomCommand2")));
         QVERIFY(!bar->isVisible());
+        QVERIFY(!window().action("CustomCommand1")->isChecked());
     }
 
     // Each key runs its command as the command's button does, on the list that has the focus;

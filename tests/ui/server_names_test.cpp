@@ -14,6 +14,7 @@
 #include "central_european_time.h"
 #include "ftp_servers.h"
 #include "listing/remote_pane.h"
+#include "menu_click.h"
 #include "scripted_ftp_server.h"
 #include "transfer_test_support.h"
 #include "ui/pane_view.h"
@@ -222,7 +223,7 @@ private slots:
         QCOMPARE(logCount("! MLSD failed"), 1);
         QCOMPARE(logCount("> LIST"), 1);
 
-        run().window().action("Refresh3")->trigger();
+        QVERIFY(test::clickMenuEntry(run().window(), "FTPServer1", "Refresh3"));
         QVERIFY(run().waitIdle());
         QVERIFY(onRowsPress("FTPView", {"sub"}, "SpeedButton2"));
         QCOMPARE(test::readFile(run().local() / "sub" / "in.txt"), std::string("in.txt"));
