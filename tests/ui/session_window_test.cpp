@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
