@@ -198,15 +198,16 @@ private slots:
     void listColumnsHaveTheirCaptionsWidthsAndAlignment() {
         auto* remote = window().findChild<PaneView*>("FTPView");
         auto* local = window().findChild<PaneView*>("lvLoc");
+        const auto heading = [](PaneView* list, int column, int role) {
+            return list->itemModel().headerData(column, Qt::Horizontal, role);
+        };
         const QStringList remoteCaptions = {"Dateiname", "Größe", "Datum ", "Zeit",
                                             "Datei-Attribute"};
         const int remoteWidths[] = {140, 65, 55, 40, 180};
         QCOMPARE(remote->itemModel().columnCount(), 5);
         for (int i = 0; i < 5; ++i) {
-            QCOMPARE(remote->itemModel().headerData(i, Qt::Horizontal, Qt::DisplayRole).toString(),
-                     remoteCaptions[i]);
-            QCOMPARE(remote->itemModel().headerData(i, Qt::Horizontal, Qt::UserRole).toInt(),
-                     i + 1);
+            QCOMPARE(heading(remote, i, Qt::DisplayRole).toString(), remoteCaptions[i]);
+            QCOMPARE(heading(remote, i, Qt::UserRole).toInt(), i + 1);
             // The designed widths grow with the font; a column after the name may be wider
             // still, to fit its heading.
             const int designed = fontScaled(remote->reportView().fontMetrics(), remoteWidths[i]);
@@ -215,17 +216,12 @@ private slots:
             else
                 QVERIFY(remote->reportView().header()->sectionSize(i) >= designed);
         }
-        const auto alignment = [&](int column) {
-            return remote->itemModel()
-                       .headerData(column, Qt::Horizontal, Qt::TextAlignmentRole)
-                       .value<Qt::Alignment>() &
-                   Qt::AlignHorizontal_Mask;
-        };
-        QCOMPARE(alignment(1), Qt::Alignment(Qt::AlignRight));
-        QCOMPARE(alignment(2), Qt::Alignment(Qt::AlignHCenter));
+        for (auto [column, alignment] : {std::pair{1, Qt::AlignRight}, {2, Qt::AlignHCenter}})
+            QCOMPARE(heading(remote, column, Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                         Qt::AlignHorizontal_Mask,
+                     Qt::Alignment(alignment));
         QCOMPARE(local->itemModel().columnCount(), 4);
-        QCOMPARE(local->itemModel().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
-                 QStringLiteral("Größe"));
+        QCOMPARE(heading(local, 1, Qt::DisplayRole).toString(), QStringLiteral("Größe"));
         QVERIFY(local->reportView().header()->sectionSize(2) >=
                 fontScaled(local->reportView().fontMetrics(), 90));
     }
@@ -659,11 +655,9 @@ private slots:
             shown += keys.isEmpty() ? 0 : 1;
         }
         QVERIFY(shown >= 20);
-        const std::pair<const char*, QKeySequence> keyOf[] = {
-            {"Delete1", Qt::Key_Delete},
-            {"DeleteServerDirFile2", Qt::Key_Delete},
-            {"DownloadSelectedFiles1", Qt::CTRL | Qt::Key_D}};
-        for (const auto& [entry, key] : keyOf)
+        for (auto [entry, key] : {std::pair{"Delete1", QKeySequence(Qt::Key_Delete)},
+                                  {"DeleteServerDirFile2", QKeySequence(Qt::Key_Delete)},
+                                  {"DownloadSelectedFiles1", QKeySequence(Qt::CTRL | Qt::Key_D)}})
             QCOMPARE(window().action(entry)->shortcut(), key);
     }
 
