@@ -5,7 +5,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -16,6 +15,7 @@
 
 #include "dark_palette.h"
 #include "ftp_servers.h"
+#include "pane_input.h"
 #include "program_run.h"
 #include "server_record.h"
 #include "session/main_window_controls.h"
@@ -54,15 +54,6 @@ double luminance(const QColor& color) {
 double contrast(const QColor& a, const QColor& b) {
     const double la = luminance(a), lb = luminance(b);
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
-// Text in use must reach 4.5; text of a disabled control only has to be told from its field.
-double contrastNeeded(const QWidget& widget) {
-    return widget.isEnabled() ? 4.5 : 3.0;
-}
-
-QPalette::ColorGroup groupOf(const QWidget& widget) {
-    return widget.isEnabled() ? QPalette::Active : QPalette::Disabled;
 }
 
 }  // namespace
@@ -105,21 +96,15 @@ private:
         QVERIFY(QTest::qWaitForWindowExposed(&window()));
     }
 
-    void clickHeader(PaneView& view, int section) {
-        QHeaderView* header = view.reportView().header();
-        const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
-                        header->height() / 2);
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
-    }
-
+    // Text in use must reach 4.5; text of a disabled control only has to be told from its field.
     void expectReadable(const QWidget& widget, QPalette::ColorRole text,
                         QPalette::ColorRole background, const char* what) {
+        const auto group = widget.isEnabled() ? QPalette::Active : QPalette::Disabled;
         const QPalette& p = widget.palette();
-        const double ratio =
-            contrast(p.color(groupOf(widget), text), p.color(groupOf(widget), background));
+        const double ratio = contrast(p.color(group, text), p.color(group, background));
         const QByteArray message = QByteArray(what) + " " + widget.objectName().toUtf8() +
                                    ": contrast " + QByteArray::number(ratio, 'f', 2);
-        QVERIFY2(ratio >= contrastNeeded(widget), message.constData());
+        QVERIFY2(ratio >= (widget.isEnabled() ? 4.5 : 3.0), message.constData());
     }
 
     // Every field of the options dialog and the firewall group's caption, with the colouring
@@ -193,21 +178,26 @@ private slots:
             QVERIFY2(window().action(entry)->icon().isNull(), entry);
     }
 
-    // File rows show the icon of their MIME type by name, on both sides alike; directories
-    // the folder icon; a name of no known type the plain file.
-    void bothListsShowFileTypeIconsByName() {
+    // The server list tells folders from servers. File rows show the icon of their MIME type
+    // by name, on both sides alike; directories the folder icon; a name of no known type the
+    // plain file.
+    void listsShowServerFolderAndFileTypeIcons() {
         auto server = test::makeFtpServer(test::FtpServerKind::Vsftpd);
         writeSampleFiles(m_root->path());
         server->start(m_root->path());
-        test::writeLocalServerList(m_data->path(), server->port(), server->user(),
-                                   server->password());
+        FtpServerInfo info =
+            test::localServerRecord(server->port(), server->user(), server->password());
+        info.Pasv = true;
+        test::writeFile(m_data->path() / "ftplist.TXT",
+                        folderLine("Work") + "\r\n" + serverInfoToLine(info) + "\r\n");
         startProgram();
         QTRY_VERIFY_WITH_TIMEOUT(!rowPicture("FTPView", "Local").isNull(), kWaitMs);
-        PaneView& remote = list("FTPView");
-        QAbstractItemView* view = qobject_cast<QAbstractItemView*>(remote.currentWidget());
-        const QPoint at = view->visualRect(remote.itemModel().index(0, 0)).center();
-        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, at);
-        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {}, at);
+        QVERIFY(rowPicture("FTPView", "Work") == themePicture("folder"));
+        QVERIFY(rowPicture("FTPView", "Local") == themePicture("network-server"));
+        QVERIFY(themePicture("folder") != themePicture("network-server"));
+        const auto [viewport, at] = test::rowPlace(list("FTPView"), 1);  // below the folder
+        QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, at);
         QTRY_VERIFY_WITH_TIMEOUT(!rowPicture("FTPView", "b.png").isNull(), kWaitMs);
 
         const std::pair<const char*, const char*> expected[] = {
@@ -221,17 +211,6 @@ private slots:
         }
         QVERIFY(rowPicture("FTPView", "a.txt") != rowPicture("FTPView", "b.png"));
         QVERIFY(rowPicture("FTPView", "b.png") != rowPicture("FTPView", "dir"));
-    }
-
-    void serverListShowsFoldersAndServersApart() {
-        FtpServerInfo info = test::localServerRecord(21, "joe", "secret");
-        test::writeFile(m_data->path() / "ftplist.TXT",
-                        folderLine("Work") + "\r\n" + serverInfoToLine(info) + "\r\n");
-        startProgram();
-        QTRY_VERIFY(!rowPicture("FTPView", "Local").isNull());
-        QVERIFY(rowPicture("FTPView", "Work") == themePicture("folder"));
-        QVERIFY(rowPicture("FTPView", "Local") == themePicture("network-server"));
-        QVERIFY(themePicture("folder") != themePicture("network-server"));
     }
 
     // The arrow sits on the sorted column and points the way the rows read: on the name at
@@ -254,21 +233,22 @@ private slots:
         QVERIFY(header->isSortIndicatorShown());
         QCOMPARE(header->sortIndicatorSection(), 0);
         QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
-
-        clickHeader(local, 1);
-        QCOMPARE(header->sortIndicatorSection(), 1);
-        QCOMPARE(header->sortIndicatorOrder(), Qt::AscendingOrder);
-        QCOMPARE(files().back(), std::string("big.bin"));
-
-        clickHeader(local, 1);
-        QCOMPARE(header->sortIndicatorSection(), 1);
-        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
-        QCOMPARE(files().front(), std::string("big.bin"));
-
-        clickHeader(local, 0);
-        QCOMPARE(header->sortIndicatorSection(), 0);
-        QCOMPARE(header->sortIndicatorOrder(), Qt::DescendingOrder);
-        QCOMPARE(files().front(), std::string("c.unknownkind"));
+        // The heading clicked, then the arrow and the files that come first and last.
+        const struct {
+            int column;
+            Qt::SortOrder order;
+            const char* first;
+            const char* last;
+        } clicks[] = {{1, Qt::AscendingOrder, "c.unknownkind", "big.bin"},
+                      {1, Qt::DescendingOrder, "big.bin", "c.unknownkind"},
+                      {0, Qt::DescendingOrder, "c.unknownkind", "a.txt"}};
+        for (const auto& click : clicks) {
+            test::clickHeading(local, click.column);
+            QCOMPARE(header->sortIndicatorSection(), click.column);
+            QCOMPARE(header->sortIndicatorOrder(), click.order);
+            QCOMPARE(files().front(), std::string(click.first));
+            QCOMPARE(files().back(), std::string(click.last));
+        }
     }
 
     // Under a dark palette every text of the window and of the options dialog reads on its

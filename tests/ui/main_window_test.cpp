@@ -11,30 +11,25 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTest>
-#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
-#include <algorithm>
-#include <iterator>
 #include <memory>
 #include <set>
 #include <sstream>
 
-#include "base/poll_loop.h"
 #include "menu_click.h"
+#include "pane_input.h"
 #include "pane_rows.h"
 #include "program_run.h"
 #include "scripted_dialogs.h"
 #include "session/main_window_controls.h"
 #include "session/session_controller.h"
-#include "sites/server_list.h"
 #include "test_support.h"
 #include "ui/command_keys.h"
 #include "ui/font_scale.h"
@@ -119,16 +114,6 @@ const ExpectedEntry kEntries[] = {
     {"Font4", "Font", 0},
 };
 
-// The middle of row's cell in the view of pane that the window shows.
-QPoint rowCenter(PaneView& pane, int row) {
-    auto* view = static_cast<QAbstractItemView*>(pane.currentWidget());
-    return view->visualRect(pane.itemModel().index(row, 0)).center();
-}
-
-QWidget* viewport(PaneView& pane) {
-    return static_cast<QAbstractItemView*>(pane.currentWidget())->viewport();
-}
-
 QString captionOf(QObject* object) {
     if (auto* button = qobject_cast<QAbstractButton*>(object))
         return button->text();
@@ -166,12 +151,15 @@ private:
         return w != nullptr && w->isEnabled();
     }
 
+    bool showWindow() {
+        window().show();
+        return QTest::qWaitForWindowExposed(&window());
+    }
     // A new run whose root server list file holds serverList, its window shown.
     bool startShownWith(const std::string& serverList) {
         test::writeFile(m_dir->path() / "ftplist.TXT", serverList);
         m_program = std::make_unique<Program>(m_dir->path());
-        window().show();
-        return QTest::qWaitForWindowExposed(&window());
+        return showWindow();
     }
 
 private slots:
@@ -210,15 +198,16 @@ private slots:
     void listColumnsHaveTheirCaptionsWidthsAndAlignment() {
         auto* remote = window().findChild<PaneView*>("FTPView");
         auto* local = window().findChild<PaneView*>("lvLoc");
+        const auto heading = [](PaneView* list, int column, int role) {
+            return list->itemModel().headerData(column, Qt::Horizontal, role);
+        };
         const QStringList remoteCaptions = {"Dateiname", "Größe", "Datum ", "Zeit",
                                             "Datei-Attribute"};
         const int remoteWidths[] = {140, 65, 55, 40, 180};
         QCOMPARE(remote->itemModel().columnCount(), 5);
         for (int i = 0; i < 5; ++i) {
-            QCOMPARE(remote->itemModel().headerData(i, Qt::Horizontal, Qt::DisplayRole).toString(),
-                     remoteCaptions[i]);
-            QCOMPARE(remote->itemModel().headerData(i, Qt::Horizontal, Qt::UserRole).toInt(),
-                     i + 1);
+            QCOMPARE(heading(remote, i, Qt::DisplayRole).toString(), remoteCaptions[i]);
+            QCOMPARE(heading(remote, i, Qt::UserRole).toInt(), i + 1);
             // The designed widths grow with the font; a column after the name may be wider
             // still, to fit its heading.
             const int designed = fontScaled(remote->reportView().fontMetrics(), remoteWidths[i]);
@@ -227,17 +216,12 @@ private slots:
             else
                 QVERIFY(remote->reportView().header()->sectionSize(i) >= designed);
         }
-        const auto alignment = [&](int column) {
-            return remote->itemModel()
-                       .headerData(column, Qt::Horizontal, Qt::TextAlignmentRole)
-                       .value<Qt::Alignment>() &
-                   Qt::AlignHorizontal_Mask;
-        };
-        QCOMPARE(alignment(1), Qt::Alignment(Qt::AlignRight));
-        QCOMPARE(alignment(2), Qt::Alignment(Qt::AlignHCenter));
+        for (auto [column, alignment] : {std::pair{1, Qt::AlignRight}, {2, Qt::AlignHCenter}})
+            QCOMPARE(heading(remote, column, Qt::TextAlignmentRole).value<Qt::Alignment>() &
+                         Qt::AlignHorizontal_Mask,
+                     Qt::Alignment(alignment));
         QCOMPARE(local->itemModel().columnCount(), 4);
-        QCOMPARE(local->itemModel().headerData(1, Qt::Horizontal, Qt::DisplayRole).toString(),
-                 QStringLiteral("Größe"));
+        QCOMPARE(heading(local, 1, Qt::DisplayRole).toString(), QStringLiteral("Größe"));
         QVERIFY(local->reportView().header()->sectionSize(2) >=
                 fontScaled(local->reportView().fontMetrics(), 90));
     }
@@ -255,23 +239,16 @@ private slots:
                     QVERIFY2(action->isEnabled() == c.model().control(name).enabled, name.c_str());
             }
         }
-        // A server row selected in the view enables the properties entries.
-        QVERIFY(!enabledInUi("ServerProperties1"));
-        FtpServerInfo alpha;
-        alpha.Name = "alpha";
-        PaneItem row = serverItem(alpha);
+        // The model's selection shows in the view, on the row it belongs to.
+        PaneItem row;
         c.model().ftpView().add(row);
-        auto* view = window().findChild<PaneView*>("FTPView");
-        view->selection().select(view->itemModel().index(0, 0),
-                                 QItemSelectionModel::Select | QItemSelectionModel::Rows);
-        QVERIFY(c.model().ftpView().item(0).selected);
-        QVERIFY(enabledInUi("ServerProperties2"));
-        c.model().ftpView().selectAll(false);
-        QVERIFY(!view->selection().hasSelection());
         row.selected = true;
         c.model().ftpView().add(row);
+        auto* view = window().findChild<PaneView*>("FTPView");
         QVERIFY(view->selection().isRowSelected(1, {}));
         QVERIFY(!view->selection().isRowSelected(0, {}));
+        c.model().ftpView().selectAll(false);
+        QVERIFY(!view->selection().hasSelection());
     }
 
     void comboBoxesFollowTheirModelsBothWays() {
@@ -292,18 +269,16 @@ private slots:
     }
 
     void busyBracketShowsTheHourglassAndLocksThePath() {
-        SessionController& c = m_program->controller;
-        c.showBusy(true);
-        QCOMPARE(window().findChild<QWidget*>("FTPView")->cursor().shape(), Qt::WaitCursor);
-        QVERIFY(!enabledInUi("FTPPath"));
-        c.showBusy(false);
-        QCOMPARE(window().findChild<QWidget*>("FTPView")->cursor().shape(), Qt::ArrowCursor);
-        QVERIFY(enabledInUi("FTPPath"));
+        for (bool busy : {true, false}) {
+            m_program->controller.showBusy(busy);
+            QCOMPARE(window().findChild<QWidget*>("FTPView")->cursor().shape(),
+                     busy ? Qt::WaitCursor : Qt::ArrowCursor);
+            QCOMPARE(enabledInUi("FTPPath"), !busy);
+        }
     }
 
     void closingAsksAndYesSavesTheOptions() {
-        window().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        QVERIFY(showWindow());
         m_program->dialogs.messageAnswers = {Dialogs::Answer::No};
         window().findChild<QAction*>("Exit1")->trigger();
         QVERIFY(window().isVisible());
@@ -322,8 +297,7 @@ private slots:
     }
 
     void startsWithTheCommandBarHiddenAndKeepsThePanesHalved() {
-        window().show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window()));
+        QVERIFY(showWindow());
         QVERIFY(!window().findChild<QWidget*>("Panel17")->isVisible());
         QVERIFY(!window().findChild<QWidget*>("pnlFtpInfo")->isVisible());
         QVERIFY(window().findChild<QWidget*>("FTPView")->isVisible());
@@ -409,7 +383,8 @@ private slots:
         auto* remote = window().findChild<PaneView*>("FTPView");
         const char* const entries[] = {"sbProperties", "ServerProperties1", "ServerProperties2"};
         for (int row : {2, 0, 3, 1}) {
-            QTest::mouseClick(viewport(*remote), Qt::LeftButton, {}, rowCenter(*remote, row));
+            const auto [viewport, at] = test::rowPlace(*remote, row);
+            QTest::mouseClick(viewport, Qt::LeftButton, {}, at);
             QCOMPARE(pane.firstSelected(), long{row});
             for (const char* name : entries)
                 QVERIFY2(enabledInUi(name) == (row >= 2), name);
@@ -434,17 +409,15 @@ private slots:
             model.ServerEdt = "127.0.0.1";
             return true;
         }};
-        auto* remote = window().findChild<PaneView*>("FTPView");
-        QWidget* empty = viewport(*remote);
-        const QPoint below(rowCenter(*remote, 0).x(), empty->height() - 5);
-        QTest::mouseDClick(empty, Qt::LeftButton, {}, below);
+        const auto [viewport, onRow] = test::rowPlace(*window().findChild<PaneView*>("FTPView"), 0);
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, QPoint(onRow.x(), viewport->height() - 5));
         QCOMPARE(m_program->dialogs.propertiesShown, 1);
         QCOMPARE(test::captionsOf(pane), (std::vector<std::string>{"alpha", "beta"}));
         QCOMPARE(pane.selectedIndexes(), std::vector<std::size_t>{1});
         QVERIFY(test::readFile(m_dir->path() / "ftplist.TXT").find("beta") != std::string::npos);
 
         // A double-click on a row does not add a server.
-        QTest::mouseDClick(empty, Qt::LeftButton, {}, rowCenter(*remote, 0));
+        QTest::mouseDClick(viewport, Qt::LeftButton, {}, onRow);
         QCOMPARE(m_program->dialogs.propertiesShown, 1);
     }
 
@@ -604,17 +577,11 @@ private slots:
         });
         run.window.findChild<QAction*>("FtpOptions1")->trigger();
         QCOMPARE(shownPage, QStringLiteral("TabSheet4"));
-        const auto lines = [](const std::string& text) {
-            std::set<std::string> result;
-            std::istringstream in(text);
-            for (std::string line; std::getline(in, line);)
-                result.insert(line);
-            return result;
-        };
-        const auto old = lines(stored), now = lines(test::readFile(options));
-        std::set<std::string> added;
-        std::set_difference(now.begin(), now.end(), old.begin(), old.end(),
-                            std::inserter(added, added.end()));
+        std::set<std::string> added;  // the lines of the file that were not there before
+        std::istringstream now(test::readFile(options));
+        for (std::string line; std::getline(now, line);)
+            if (("\n" + stored).find("\n" + line + "\n") == std::string::npos)
+                added.insert(line);
         QCOMPARE(added, (std::set<std::string>{"Log=1", "TimeOut=45"}));
         QCOMPARE(run.controller.ftp().timeout(), 45);
     }
@@ -688,10 +655,10 @@ private slots:
             shown += keys.isEmpty() ? 0 : 1;
         }
         QVERIFY(shown >= 20);
-        QCOMPARE(window().action("Delete1")->shortcut(), QKeySequence(Qt::Key_Delete));
-        QCOMPARE(window().action("DeleteServerDirFile2")->shortcut(), QKeySequence(Qt::Key_Delete));
-        QCOMPARE(window().action("DownloadSelectedFiles1")->shortcut(),
-                 QKeySequence(Qt::CTRL | Qt::Key_D));
+        for (auto [entry, key] : {std::pair{"Delete1", QKeySequence(Qt::Key_Delete)},
+                                  {"DeleteServerDirFile2", QKeySequence(Qt::Key_Delete)},
+                                  {"DownloadSelectedFiles1", QKeySequence(Qt::CTRL | Qt::Key_D)}})
+            QCOMPARE(window().action(entry)->shortcut(), key);
     }
 
     // Each menu of the menu bar opens with Alt and a letter of its title, also when a
@@ -720,7 +687,7 @@ private slots:
                             "[Language]\nLangOn=1\nLangInit=0\nLangFile=deutsch\n");
             m_program = std::make_unique<Program>(m_dir->path());
         }
-        window().show();
+        QVERIFY(showWindow());
         window().activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&window()));
         const char* const menus[] = {"Connection1", "LocalComputer1", "FTPServer1", "About1"};

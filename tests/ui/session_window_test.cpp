@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
@@ -18,6 +17,7 @@
 #include <thread>
 
 #include "ftp_servers.h"
+#include "pane_input.h"
 #include "program_run.h"
 #include "scripted_ftp_server.h"
 #include "sites/server_line.h"
@@ -58,11 +58,8 @@ private:
                             common + sections);
     }
 
-    static FtpServerInfo record(int port, const std::string& user, const std::string& password) {
-        return test::localServerRecord(port, user, password);
-    }
     static FtpServerInfo record(const test::FtpServer& server) {
-        return record(server.port(), server.user(), server.password());
+        return test::localServerRecord(server.port(), server.user(), server.password());
     }
 
     // A started server of kind on the root, which holds hello.txt beside what the test put.
@@ -107,12 +104,8 @@ private:
 
     // Where the row shows in whichever view the pane shows.
     std::pair<QWidget*, QPoint> placeOf(const std::string& caption) {
-        const long row = rowOf(caption);
-        auto* pane = m_program->window.findChild<PaneView*>("FTPView");
-        auto* view = qobject_cast<QAbstractItemView*>(pane->currentWidget());
-        const QModelIndex index = view->model()->index(static_cast<int>(row), 0);
-        view->scrollTo(index);
-        return {view->viewport(), view->visualRect(index).center()};
+        return test::rowPlace(*m_program->window.findChild<PaneView*>("FTPView"),
+                              static_cast<int>(rowOf(caption)));
     }
     void clickRow(const std::string& caption) {
         QVERIFY2(rowOf(caption) >= 0, caption.c_str());
@@ -158,6 +151,25 @@ private:
         return text;
     }
     bool inServerList() { return controller().state().serverListMode; }
+
+    // The secret shows nowhere, while each masked line shows once in the log, in the pane and
+    // in the log file, which its owner alone may read.
+    void expectMasked(const std::string& secret, std::initializer_list<std::string> maskedLines) {
+        auto* pane = m_program->window.findChild<LogPane*>("Log");
+        pane->flush();
+        const std::string file = test::readFile(logFile());
+        for (const std::string& line : maskedLines) {
+            QCOMPARE(logCount(line), 1);
+            QVERIFY2(pane->toPlainText().contains(QString::fromStdString(line)), line.c_str());
+            QVERIFY2(file.find(line + "\n") != std::string::npos, line.c_str());
+        }
+        QVERIFY(logText().find(secret) == std::string::npos);
+        QVERIFY(!pane->toPlainText().contains(QString::fromStdString(secret)));
+        QVERIFY(file.find(secret) == std::string::npos);
+        struct stat info {};
+        QCOMPARE(::stat(logFile().c_str(), &info), 0);
+        QCOMPARE(info.st_mode & 0777u, 0600u);
+    }
 
     // Chooses entry of the path box with the mouse: opens its list and clicks the entry.
     void choosePathEntry(int entry) {
@@ -225,18 +237,8 @@ private:
         QVERIFY(controller().model().control("sbConnect").enabled);
 
         // The password never reaches the pane or the log file.
-        const std::string secret = "PASS " + server->password();
-        QCOMPARE(logCount("> PASS ****"), 1);
-        QVERIFY(logText().find(secret) == std::string::npos);
-        const std::string file = test::readFile(logFile());
-        QVERIFY(file.find("> PASS ****\n") != std::string::npos);
-        QVERIFY(file.find(secret) == std::string::npos);
-        QVERIFY(file.find("Connecting to 127.0.0.1\n") != std::string::npos);
-        struct stat info {};
-        QCOMPARE(::stat(logFile().c_str(), &info), 0);
-        QCOMPARE(info.st_mode & 0777u, 0600u);
-        auto* log = m_program->window.findChild<QPlainTextEdit*>("Log");
-        QTRY_VERIFY(log->toPlainText().contains("> PASS ****"));
+        expectMasked("PASS " + server->password(), {"> PASS ****"});
+        QVERIFY(test::readFile(logFile()).find("Connecting to 127.0.0.1\n") != std::string::npos);
 
         // Again by the Connect button on the selected server; the remote filter hides files by
         // mask.
@@ -268,7 +270,7 @@ private slots:
     void browsesPureFtpd() { browse(test::FtpServerKind::PureFtpd); }
 
     void retriesAClosedPortTwiceMoreThanAskedAndReturnsToTheList() {
-        startWith(record(test::freePort(), "nobody", "x"), "retry=2\n");
+        startWith(test::localServerRecord(test::freePort(), "nobody", "x"), "retry=2\n");
         openSavedServer();
         QTRY_COMPARE_WITH_TIMEOUT(logCount("Connecting to"), 4, kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(inServerList() && shows("Local"), kWaitMs);
@@ -280,7 +282,7 @@ private slots:
 
     void aWrongPasswordIsNotRetried() {
         const auto server = serve();
-        startWith(record(server->port(), server->user(), "wrong"), "retry=2\n");
+        startWith(test::localServerRecord(server->port(), server->user(), "wrong"), "retry=2\n");
         openSavedServer();
         QTRY_VERIFY_WITH_TIMEOUT(logCount("< 530") > 0, kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(inServerList() && shows("Local"), kWaitMs);
@@ -291,7 +293,7 @@ private slots:
     // The password prompt of a record without a saved password; cancelling connects nothing.
     void asksForAPasswordNotSaved() {
         const auto server = serve();
-        FtpServerInfo info = record(server->port(), server->user(), "");
+        FtpServerInfo info = test::localServerRecord(server->port(), server->user(), "");
         info.SavePassword = false;
         startWith(info);
         m_program->dialogs.promptAnswers = {std::nullopt, server->password()};
@@ -459,7 +461,7 @@ private slots:
             s.reply("226 done");
             s.waitForClose(std::chrono::seconds(20));
         });
-        startWith(record(server.port(), "joe", "secret"));
+        startWith(test::localServerRecord(server.port(), "joe", "secret"));
         openSavedServer();
         QTRY_VERIFY_WITH_TIMEOUT(controller().ftp().connected(), kWaitMs);
         m_program->dialogs.optionsScripts = {[](OptionsDialogModel& model) {
@@ -489,7 +491,7 @@ private slots:
         test::ScriptedFtpServer server(
             [](test::ScriptedFtpSession& s) { s.waitForClose(std::chrono::seconds(20)); });
         test::writeFile(m_data->path() / "options.ftp", "[Common]\nTimeOut=1\nretry=1\n");
-        saveServer(record(server.port(), "joe", "secret"));
+        saveServer(test::localServerRecord(server.port(), "joe", "secret"));
         startProgram();
         QElapsedTimer timer;
         timer.start();
@@ -553,23 +555,13 @@ private slots:
             s.reply("530 Login incorrect: password " + pass.substr(5) + " not accepted");
             s.waitForClose(std::chrono::seconds(10));
         });
-        startWith(record(server.port(), "joe", password));
+        startWith(test::localServerRecord(server.port(), "joe", password));
         openSavedServer();
         QTRY_VERIFY_WITH_TIMEOUT(logCount("< 530") == 1, kWaitMs);
         QTRY_VERIFY_WITH_TIMEOUT(inServerList(), kWaitMs);
         QVERIFY(server.failure().empty());
-        const std::string masked = "password **** not accepted";
-        QCOMPARE(logCount("< 530 Login incorrect: " + masked), 1);
-        QCOMPARE(logCount("> PASS ****"), 1);
-        QVERIFY(logText().find(password) == std::string::npos);
-        auto* log = m_program->window.findChild<LogPane*>("Log");
-        log->flush();
-        QVERIFY(!log->toPlainText().contains(QString::fromStdString(password)));
-        QVERIFY(log->toPlainText().contains(QString::fromStdString(masked)));
-        const std::string file = test::readFile(logFile());
-        QVERIFY(file.find("< 530 Login incorrect: " + masked + "\n") != std::string::npos);
-        QVERIFY(file.find("> PASS ****\n") != std::string::npos);
-        QVERIFY(file.find(password) == std::string::npos);
+        expectMasked(password,
+                     {"< 530 Login incorrect: password **** not accepted", "> PASS ****"});
     }
 };
 

@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "config/profile_file.h"
-#include "panes/size_text.h"
+#include "pane_input.h"
 #include "program_run.h"
 #include "test_support.h"
 #include "ui/pane_view.h"
@@ -74,6 +74,14 @@ private:
         if (found == nullptr)
             qFatal("no %s", name);
         return *found;
+    }
+    // The options file with the window kept at place, and the further lines given.
+    void keepWindowAt(const QRect& place, const std::string& more = {}) {
+        test::writeFile(m_data->path() / "options.ftp",
+                        "[Window]\nLeft=" + std::to_string(place.left()) +
+                            "\nTop=" + std::to_string(place.top()) +
+                            "\nWidth=" + std::to_string(place.width()) +
+                            "\nHeight=" + std::to_string(place.height()) + "\n" + more);
     }
     void start() {
         m_run = std::make_unique<test::ProgramRun>(m_data->path());
@@ -179,8 +187,7 @@ private slots:
     }
 
     void maximizedComesBackMaximized() {
-        test::writeFile(m_data->path() / "options.ftp",
-                        "[Window]\nLeft=10\nTop=10\nWidth=700\nHeight=450\nMaximized=1\n");
+        keepWindowAt(QRect(10, 10, 700, 450), "Maximized=1\n");
         start();
         QTRY_VERIFY(window().isMaximized());
         closeByExit();
@@ -193,20 +200,15 @@ private slots:
     // A window kept on a screen that is no longer there comes up on the screen that is.
     void windowOffEveryScreenIsMovedOntoOne() {
         const QRect area = screenArea();
-        test::writeFile(m_data->path() / "options.ftp",
-                        "[Window]\nLeft=" + std::to_string(area.right() + 2000) +
-                            "\nTop=" + std::to_string(area.bottom() + 900) +
-                            "\nWidth=" + std::to_string(area.width() - 60) +
-                            "\nHeight=" + std::to_string(area.height() * 3 / 4) + "\n");
+        const QSize size(area.width() - 60, area.height() * 3 / 4);
+        keepWindowAt(QRect(QPoint(area.right() + 2000, area.bottom() + 900), size));
         start();
-        QCOMPARE(window().geometry().size(), QSize(area.width() - 60, area.height() * 3 / 4));
+        QCOMPARE(window().geometry().size(), size);
         QVERIFY(area.contains(window().geometry()));
 
         // Larger than the screen: shrunk to it.
         m_run.reset();
-        test::writeFile(m_data->path() / "options.ftp",
-                        "[Window]\nLeft=-50\nTop=0\nWidth=" + std::to_string(area.width() * 3) +
-                            "\nHeight=" + std::to_string(area.height() + 100) + "\n");
+        keepWindowAt(QRect(-50, 0, area.width() * 3, area.height() + 100));
         start();
         QCOMPARE(window().geometry().size(), area.size());
         QCOMPARE(window().frameGeometry().topLeft(), area.topLeft());
@@ -271,9 +273,7 @@ private slots:
         QTRY_COMPARE(QToolTip::text(), QStringLiteral("5000000000 bytes"));
 
         // A click on the size heading orders by the byte count, not by the text shown.
-        QHeaderView* header = report.header();
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(1) + 5, header->height() / 2));
+        test::clickHeading(local, 1);
         QStringList order;
         for (int row = 0; row < local.itemModel().rowCount(); ++row)
             if (text(local, row, 1) != QString())
@@ -283,10 +283,9 @@ private slots:
 
         // Every date shows whole.
         const int dateColumn = 2;
-        const QFontMetrics metrics = report.fontMetrics();
         for (int row = 0; row < local.itemModel().rowCount(); ++row)
-            QVERIFY(header->sectionSize(dateColumn) >
-                    metrics.horizontalAdvance(text(local, row, dateColumn)));
+            QVERIFY(report.header()->sectionSize(dateColumn) >
+                    report.fontMetrics().horizontalAdvance(text(local, row, dateColumn)));
     }
 };
 
