@@ -14,6 +14,14 @@ namespace {
 using namespace std::chrono_literals;
 using Log = std::vector<std::string>;
 
+// Receives up to `size` bytes from `socket` onto the end of `received`.
+void receiveInto(Socket& socket, std::string& received, std::size_t size) {
+    std::vector<char> block(size);
+    const std::int64_t n = socket.receive(block.data(), static_cast<std::int64_t>(size));
+    if (n > 0)
+        received.append(block.data(), static_cast<std::size_t>(n));
+}
+
 // Every test of this file must give back every descriptor it opened.
 class SocketTest : public ::testing::Test {
 protected:
@@ -148,10 +156,7 @@ TEST_P(StreamTest, PeerCloseDeliversBufferedDataBeforeOneSessionClosed) {
     test::recordEvents(socket, log);
     std::string received;
     socket.onDataAvailable = [&](int) {
-        char buf[3];
-        const std::int64_t n = socket.receive(buf, sizeof buf);
-        if (n > 0)
-            received.append(buf, static_cast<std::size_t>(n));
+        receiveInto(socket, received, 3);
         log.push_back("data");
     };
     socket.onSessionClosed = [&](int e) {
@@ -249,10 +254,7 @@ TEST_F(SocketTest, ReceiveLoopRepeatsWhileBytesWaitUnlessSwitchedOff) {
         std::string received;
         socket.onDataAvailable = [&](int) {
             ++calls;
-            char buf[100];
-            const std::int64_t n = socket.receive(buf, sizeof buf);
-            if (n > 0)
-                received.append(buf, static_cast<std::size_t>(n));
+            receiveInto(socket, received, 100);
         };
         test::posixWrite(peer, std::string(1000, 'z'));
         // Waits without pumping, so that all bytes wait for one notification.
@@ -279,11 +281,7 @@ TEST_P(StreamTest, ASenderAheadOfTheReaderCannotHoldTheLoop) {
         sent[i] = static_cast<char>(i % 251);
     std::string received;
     socket.onDataAvailable = [&](int) {
-        std::vector<char> block(64 * 1024);
-        const std::int64_t n =
-            socket.receive(block.data(), static_cast<std::int64_t>(block.size()));
-        if (n > 0)
-            received.append(block.data(), static_cast<std::size_t>(n));
+        receiveInto(socket, received, 64 * 1024);
         // Slower than the sender, so bytes wait at every look.
         std::this_thread::sleep_for(200us);
     };
