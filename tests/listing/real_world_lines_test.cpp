@@ -7,9 +7,9 @@
 
 // Listing lines as servers of many kinds write them, one table per layout (the Unix and IIS ones
 // read under two layouts each), each line with the entry a user must see: its name, size,
-// directory flag and date. The lines follow the output
-// of the servers named beside them (vsftpd, ProFTPD, Pure-FTPd, pyftpdlib, busybox, IIS,
-// NetWare, VMS, classic Mac servers, NAS boxes and the ls time styles servers pass on).
+// directory flag and date. The lines follow the output of the servers named beside them
+// (vsftpd, ProFTPD, Pure-FTPd, pyftpdlib, busybox, IIS, NetWare, VMS, classic Mac servers, NAS
+// boxes and the ls time styles servers pass on).
 namespace quay {
 namespace {
 

@@ -105,18 +105,31 @@ private:
     int m_fds = 0;
 };
 
-TEST_F(SocksTest, Socks5WithoutAuthenticationThroughMicrosocks) {
+// SOCKS 4 and 5 through real servers: the negotiation's events, then the bytes both ways.
+// onDataAvailable follows the connect; onDataSent waits for the end of the negotiation.
+TEST_F(SocksTest, Socks4And5ThroughMicrosocksAndDante) {
     test::EchoServer target;
-    test::MicrosocksServer proxy;
-    proxy.start();
-    connectVia(proxy.port(), "5", "127.0.0.1", target.port());
-    ASSERT_TRUE(awaitConnected());
-    EXPECT_FALSE(socket.boundAddr().empty());
-    EXPECT_EQ(echo("ping"), "ping");
-    // onDataAvailable follows the connect; onDataSent waits for the end of the negotiation.
-    const auto all = test::without(log, "state");
-    ASSERT_GE(all.size(), 3u);
-    EXPECT_EQ(Log(all.begin(), all.begin() + 3), (Log{"socks-connected 0", "connected 0", "data"}));
+    test::MicrosocksServer microsocks;
+    microsocks.start();
+    test::DantedServer dante;
+    dante.start();
+    const std::pair<int, std::string> routes[] = {
+        {microsocks.port(), "5"}, {dante.port(), "4"}, {dante.port(), "5"}};
+    for (const auto& [proxyPort, level] : routes) {
+        SCOPED_TRACE(level + " on " + std::to_string(proxyPort));
+        log.clear();
+        received.clear();
+        connectVia(proxyPort, level, "127.0.0.1", target.port());
+        ASSERT_TRUE(awaitConnected());
+        EXPECT_FALSE(socket.boundAddr().empty());
+        EXPECT_EQ(echo("level " + level), "level " + level);
+        EXPECT_EQ(events(), (Log{"socks-connected 0", "connected 0"}));
+        const auto all = test::without(log, "state");
+        ASSERT_GE(all.size(), 3u);
+        EXPECT_EQ(Log(all.begin(), all.begin() + 3),
+                  (Log{"socks-connected 0", "connected 0", "data"}));
+        socket.close();
+    }
 }
 
 TEST_F(SocksTest, Socks5WithRightAndWrongPasswordThroughMicrosocks) {
@@ -174,26 +187,10 @@ TEST_F(SocksTest, TlsOpensOnTopOfTheSocksNegotiation) {
     tls.settle();
 }
 
-TEST_F(SocksTest, Socks4And5ThroughDante) {
-    test::EchoServer target;
-    test::DantedServer proxy;
-    proxy.start();
-    for (const char* level : {"4", "5"}) {
-        log.clear();
-        received.clear();
-        connectVia(proxy.port(), level, "127.0.0.1", target.port());
-        ASSERT_TRUE(awaitConnected()) << level;
-        EXPECT_EQ(events(), (Log{"socks-connected 0", "connected 0"}));
-        EXPECT_EQ(echo(std::string("level ") + level), std::string("level ") + level);
-        socket.close();
-    }
-}
-
-// After the handshake the connection carries the application's bytes unchanged both ways. The
-// proxy sends its last reply and the first application bytes in one write, then reads what the
-// client sends up to its end of stream: a reply read one byte short leaves a byte of it in
-// front of the application's, one byte long eats the first of them. An IPv6 destination goes
-// to SOCKS 5 as its 16 bytes (type 4), to SOCKS 4A as the literal, as a name.
+// After the handshake the connection carries the application's bytes unchanged both ways: the
+// proxy sends its last reply glued to the first application bytes, so a reply read one byte
+// short or long shows in them. An IPv6 destination goes to SOCKS 5 as its 16 bytes (type 4),
+// to SOCKS 4A as the literal, as a name.
 TEST_F(SocksTest, ByteStreamAfterTheHandshakeIsExactBothWays) {
     const std::string request4 = R"({"read": "request4"}, )";
     const std::string plain5 =
