@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "net_test_util.h"
@@ -443,17 +445,18 @@ TEST_P(StreamTest, PropertiesOfAnOpenSocketAreGuarded) {
     Socket socket(loop);
     connectTo(socket);
     socket.setPort(connectPort());  // same text: accepted
-    EXPECT_EQ(test::thrown([&] { socket.setPort("1"); }), "Cannot change Port if not closed");
-    EXPECT_EQ(test::thrown([&] { socket.setAddr("1.2.3.4"); }), "Cannot change Addr if not closed");
-    EXPECT_EQ(test::thrown([&] { socket.setProto("udp"); }), "Cannot change Proto if not closed");
-    EXPECT_EQ(test::thrown([&] { socket.setLocalPort("1"); }),
-              "Cannot change LocalPort if not closed");
-    EXPECT_EQ(test::thrown([&] { socket.setLocalAddr("1.2.3.4"); }),
-              "Cannot change LocalAddr if not closed");
-    EXPECT_EQ(test::thrown([&] { socket.connect(); }), "Connect: Socket already in use");
-    EXPECT_EQ(test::thrown([&] { socket.listen(); }), "Listen: Socket already in use");
-    EXPECT_EQ(test::thrown([&] { socket.setSocksLevel("4"); }),
-              "Can't change socks level if not closed");
+    const std::pair<std::function<void()>, std::string> guarded[] = {
+        {[&] { socket.setPort("1"); }, "Cannot change Port if not closed"},
+        {[&] { socket.setAddr("1.2.3.4"); }, "Cannot change Addr if not closed"},
+        {[&] { socket.setProto("udp"); }, "Cannot change Proto if not closed"},
+        {[&] { socket.setLocalPort("1"); }, "Cannot change LocalPort if not closed"},
+        {[&] { socket.setLocalAddr("1.2.3.4"); }, "Cannot change LocalAddr if not closed"},
+        {[&] { socket.connect(); }, "Connect: Socket already in use"},
+        {[&] { socket.listen(); }, "Listen: Socket already in use"},
+        {[&] { socket.setSocksLevel("4"); }, "Can't change socks level if not closed"},
+    };
+    for (const auto& [change, message] : guarded)
+        EXPECT_EQ(test::thrown(change), message);
 }
 
 TEST_P(StreamTest, BackgroundExceptionsAbortUnlessTheHandlerKeepsTheSocket) {
