@@ -11,27 +11,17 @@
 #include <vector>
 
 #include "ftp/listing_limit.h"
-#include "scripted_fixture.h"
+#include "scripted_steps.h"
 
 namespace quay::test {
 namespace {
 
-// Answers PASV, takes the transfer command on the data connection and starts the transfer.
-void startTransfer(ScriptedFtpSession& s, const std::string& command) {
-    answerPasv(s);
-    s.expect(command);
-    s.acceptData();
-    s.reply("150 Here it comes");
-}
-
 // The answers RFC 959 gives to ABOR during a transfer, then a PWD to check what is matched to
 // what.
 void answerAborAndPwd(ScriptedFtpSession& s) {
-    s.expect("ABOR");
-    s.reply("426 Transfer aborted");
+    answer(s, "ABOR", "426 Transfer aborted");
     s.reply("226 ABOR successful");
-    s.expect("PWD");
-    s.reply("257 \"/after\"");
+    answer(s, "PWD", "257 \"/after\"");
 }
 
 // The position of the first log line equal to `line` (the log's size when there is none).
@@ -52,8 +42,7 @@ TEST_F(ScriptedFtp, AbortTransferEndsASilentTransferAtOnce) {
         while (!stopped)
             std::this_thread::sleep_for(10ms);
         s.reply(ScriptedFtpServer::passiveReply(s.listenData()));
-        s.expect("PWD");
-        s.reply("257 \"/again\"");
+        answer(s, "PWD", "257 \"/again\"");
     });
     h.ftp.setIdleTimeout(60);
     const std::string local = files("f", "f");
@@ -112,16 +101,13 @@ TEST_P(AbortOrders, NextCommandWaitsForTheAnswerToAbor) {
         s.expect("ABOR");
         for (const std::string& reply : order.replies)
             s.reply(reply);
-        if (order.noop) {
-            s.expect("NOOP");
-            s.reply("200 NOOP ok");
-        }
+        if (order.noop)
+            answer(s, "NOOP", "200 NOOP ok");
         s.expect("PWD");
         if (!order.lateReply.empty())
             s.reply(order.lateReply);
         s.reply("257 \"/after\"");
-        s.expect("PWD");
-        s.reply("257 \"/again\"");
+        answer(s, "PWD", "257 \"/again\"");
     });
     files("f", "f");
     h.stopAfterCommand("RETR");
@@ -138,30 +124,28 @@ TEST_P(AbortOrders, NextCommandWaitsForTheAnswerToAbor) {
     EXPECT_EQ(h.ftp.dirResult(), "/again") << h.logText();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Servers, AbortOrders,
-    ::testing::Values(AbortOrder{"PreliminaryAbortedAndAborted",
-                                 {"150 Opening", "426 Aborted", "226 ABOR done"},
-                                 "226 ABOR done",
-                                 false,
-                                 ""},
-                      AbortOrder{"AbortedThenNoTransfer",
-                                 {"426 Aborted", "225 No transfer"},
-                                 "225 No transfer",
-                                 false,
-                                 ""},
-                      AbortOrder{"OnlyTheAnswerToAbor", {"226 Aborted"}, "200 NOOP ok", true, ""},
-                      AbortOrder{"TransferEndThenAnswerToAbor",
-                                 {"150 Opening", "226 Done", "226 ABOR done"},
-                                 "200 NOOP ok",
-                                 true,
-                                 ""},
-                      AbortOrder{"ExtraNoTransferBehind",
-                                 {"426 Aborted", "226 ABOR done"},
-                                 "226 ABOR done",
-                                 false,
-                                 "225 No transfer"}),
-    [](const auto& info) { return std::string(info.param.name); });
+const AbortOrder kAbortOrders[] = {
+    {"PreliminaryAbortedAndAborted",
+     {"150 Opening", "426 Aborted", "226 ABOR done"},
+     "226 ABOR done",
+     false,
+     ""},
+    {"AbortedThenNoTransfer", {"426 Aborted", "225 No transfer"}, "225 No transfer", false, ""},
+    {"OnlyTheAnswerToAbor", {"226 Aborted"}, "200 NOOP ok", true, ""},
+    {"TransferEndThenAnswerToAbor",
+     {"150 Opening", "226 Done", "226 ABOR done"},
+     "200 NOOP ok",
+     true,
+     ""},
+    {"ExtraNoTransferBehind",
+     {"426 Aborted", "226 ABOR done"},
+     "226 ABOR done",
+     false,
+     "225 No transfer"},
+};
+
+INSTANTIATE_TEST_SUITE_P(Servers, AbortOrders, ::testing::ValuesIn(kAbortOrders),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 // A server that never answers ABOR: the command held back for it never goes out, the request
 // fails with a time-out that names ABOR, the connection is closed, and a new one works.
@@ -176,8 +160,7 @@ TEST_F(ScriptedFtp, UnansweredAborClosesTheSessionAfterTheTimeOut) {
             s.waitForClose(10s);
             return;
         }
-        s.expect("PWD");
-        s.reply("257 \"/fresh\"");
+        answer(s, "PWD", "257 \"/fresh\"");
         s.waitForClose(5s);
     });
     ASSERT_EQ(connect(), 0) << h.logText();
@@ -251,14 +234,11 @@ class DataConnectionRefused : public ScriptedFtp, public ::testing::WithParamInt
 TEST_P(DataConnectionRefused, AfterTheTransferCommandKeepsTheRepliesInStep) {
     const bool upload = GetParam();
     startLoggedIn([upload](ScriptedFtpSession& s) {
-        s.expect("PASV");
-        s.reply(ScriptedFtpServer::passiveReply(freePort()));
+        answer(s, "PASV", ScriptedFtpServer::passiveReply(freePort()));
         s.expect(upload ? "STOR f" : "RETR f");
-        s.expect("ABOR");
-        s.reply("425 No data connection");
+        answer(s, "ABOR", "425 No data connection");
         s.reply("225 No transfer to abort");
-        s.expect("PWD");
-        s.reply("257 \"/after\"");
+        answer(s, "PWD", "257 \"/after\"");
     });
     const std::string local = files("f", "f");
     writeFile(local, "bytes to send");

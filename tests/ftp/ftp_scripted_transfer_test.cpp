@@ -6,7 +6,7 @@
 
 #include <filesystem>
 
-#include "scripted_fixture.h"
+#include "scripted_steps.h"
 
 namespace quay::test {
 namespace {
@@ -82,8 +82,7 @@ TEST_F(ScriptedFtp, LocalTargetThatIsNoRegularFileIsRefused) {
 TEST_F(ScriptedFtp, DownloadEmptiesTheLocalFileOnlyWhenTheServerTakesTheRequest) {
     startLoggedIn([](ScriptedFtpSession& s) {
         answerPasv(s);
-        s.expect("RETR f");
-        s.reply("550 f: No such file");
+        answer(s, "RETR f", "550 f: No such file");
         serveRetr(s, "");
     });
     const std::string local = files("f", "f");
@@ -190,27 +189,35 @@ TEST_F(ScriptedFtp, ResumeOffsetsEndWithTheirRequest) {
     EXPECT_EQ(h.loggedStarting("> PASV"), 4);
 }
 
-TEST_F(ScriptedFtp, ServerClosingDuringAnUploadFailsIt) {
-    start([](ScriptedFtpSession& s) {
+// The server closing both connections in the middle of a transfer fails it, whichever way the
+// bytes go, and the session is over.
+class ServerClosingMidTransfer : public ScriptedFtp, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ServerClosingMidTransfer, IsNeverASuccess) {
+    const bool upload = GetParam();
+    start([upload](ScriptedFtpSession& s) {
         login(s);
-        answerPasv(s);
-        s.acceptData();
-        s.expect("STOR up");
-        s.reply("150 Send it");
+        startTransfer(s, upload ? "STOR f" : "RETR f");
+        if (!upload)
+            s.sendData(std::string(100000, 'b'));
         s.closeData();
         s.closeControl();
     });
     ASSERT_EQ(connect(), 0);
-    writeFile(files("up", "up"), std::string(5 << 20, 'u'));
-    EXPECT_NE(h.run([&] { h.ftp.putAsync(); }), 0) << h.logText();
+    writeFile(files("f", "f"), std::string(5 << 20, 'u'));
+    EXPECT_NE(h.run([&] { upload ? h.ftp.putAsync() : h.ftp.getAsync(); }), 0) << h.logText();
+    EXPECT_FALSE(h.ftp.errorMessage().empty());
     EXPECT_FALSE(h.ftp.connected());
+    EXPECT_EQ(h.sessionClosed, 1);
 }
+
+INSTANTIATE_TEST_SUITE_P(BothWays, ServerClosingMidTransfer, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Upload" : "Download"; });
 
 TEST_F(ScriptedFtp, CompletedRequestIsNotCompletedAgainByALaterClose) {
     start([](ScriptedFtpSession& s) {
         login(s);
-        s.expect("CWD d");
-        s.reply("250 OK");
+        answer(s, "CWD d", "250 OK");
         s.closeControl();
     });
     ASSERT_EQ(connect(), 0);
@@ -235,10 +242,8 @@ TEST_F(ScriptedFtp, CompletedRequestIsNotCompletedAgainByALaterClose) {
 // just ended, not an earlier one.
 TEST_F(ScriptedFtp, ResultCodesAndTheLatestErrorMessage) {
     startLoggedIn([](ScriptedFtpSession& s) {
-        for (const char* reply : {"499 Odd but fine", "500 First", "501 Second"}) {
-            s.expect("SITE");
-            s.reply(reply);
-        }
+        for (const char* reply : {"499 Odd but fine", "500 First", "501 Second"})
+            answer(s, "SITE", reply);
     });
     std::vector<int> errors;
     for (const char* line : {"SITE A", "SITE B", "SITE C"}) {
@@ -254,10 +259,8 @@ TEST_F(ScriptedFtp, ResultCodesAndTheLatestErrorMessage) {
 TEST_F(ScriptedFtp, StepThatCannotStartFailsTheSequence) {
     start([](ScriptedFtpSession& s) {
         s.reply("220 Ready");
-        s.expect("USER joe");
-        s.reply("331 Password required");
-        s.expect("QUIT");
-        s.reply("221 Bye");
+        answer(s, "USER joe", "331 Password required");
+        answer(s, "QUIT", "221 Bye");
         s.closeControl();
     });
     h.ftp.setPassWord("");
@@ -270,10 +273,7 @@ TEST_F(ScriptedFtp, StepThatCannotStartFailsTheSequence) {
 }
 
 TEST_F(ScriptedFtp, LineBreaksAndNulBytesInArgumentsAreRefused) {
-    startLoggedIn([](ScriptedFtpSession& s) {
-        s.expect("NOOP");
-        s.reply("200 Still here");
-    });
+    startLoggedIn([](ScriptedFtpSession& s) { answer(s, "NOOP", "200 Still here"); });
     for (const std::string& name :
          {std::string("a\r\nDELE b"), std::string("a\nb"), std::string("a\0b", 3)}) {
         h.ftp.setHostFileName(name);
@@ -307,8 +307,7 @@ TEST_F(ScriptedFtp, SessionsLeaveNoDescriptorsBehind) {
     start([](ScriptedFtpSession& s) {
         login(s);
         serveRetr(s, "listing\r\n");
-        s.expect("QUIT");
-        s.reply("221 Bye");
+        answer(s, "QUIT", "221 Bye");
         s.closeControl();
     });
     h.ftp.setPassive(true);
@@ -331,10 +330,7 @@ TEST_F(ScriptedFtp, SessionsLeaveNoDescriptorsBehind) {
 TEST_F(ScriptedFtp, EndlessListingLineIsReportedInBoundedPieces) {
     const std::size_t total = 32u << 20;
     startLoggedIn([&](ScriptedFtpSession& s) {
-        answerPasv(s);
-        s.expect("LIST");
-        s.acceptData();
-        s.reply("150 Here");
+        startTransfer(s, "LIST");
         const std::string block(1 << 20, 'x');
         for (std::size_t sent = 0; sent < total; sent += block.size())
             s.sendData(block);
@@ -356,10 +352,8 @@ TEST_F(ScriptedFtp, EndlessListingLineIsReportedInBoundedPieces) {
 
 TEST_F(ScriptedFtp, StateChangesAndRewrittenCommands) {
     startLoggedIn([](ScriptedFtpSession& s) {
-        s.expect("CWD d");
-        s.reply("250 OK");
-        s.expect("XPWD");
-        s.reply("257 \"/d\"");
+        answer(s, "CWD d", "250 OK");
+        answer(s, "XPWD", "257 \"/d\"");
     });
     EXPECT_EQ(thrownMessage([&] { h.ftp.setConnectionType(FtpConnectionType::ftpProxy); }),
               "Quayside is connected");

@@ -13,6 +13,13 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
+// Transfers between the remote file `remoteName` and `localName` in the folder `work`.
+void files(FtpHarness& h, const TempDir& work, const std::string& remoteName,
+           const std::string& localName) {
+    h.ftp.setHostFileName(remoteName);
+    h.ftp.setLocalFileName((work.path() / localName).string());
+}
+
 class RealServer : public ::testing::TestWithParam<FtpServerKind> {
 protected:
     void SetUp() override {
@@ -31,12 +38,18 @@ protected:
     void blobTransfer(bool passive) {
         h.ftp.setPassive(passive);
         ASSERT_TRUE(h.ftp.typeBinary());
-        h.ftp.setHostFileName("blob.bin");
-        h.ftp.setLocalFileName(local("blob.bin"));
+        files(h, work, "blob.bin", "blob.bin");
+    }
+    // A sparse remote big.bin of 1 GiB, more than any test lets through.
+    void bigRemoteFile() {
+        writeFile(remote("big.bin"), "");
+        fs::resize_file(remote("big.bin"), kBig);
+        server->handOver(remote("big.bin"));
     }
     std::string local(const std::string& name) const { return (work.path() / name).string(); }
     fs::path remote(const std::string& name) const { return root.path() / name; }
 
+    static constexpr std::uintmax_t kBig = std::uintmax_t{1} << 30;
     const std::string blob = randomBytes(3 * 1024 * 1024 + 17, 7);
     TempDir root;
     TempDir work;
@@ -82,14 +95,12 @@ TEST_P(RealServer, EmptyUploadAndListings) {
     connect();
     h.ftp.setPassive(true);
     writeFile(local("empty"), "");
-    h.ftp.setLocalFileName(local("empty"));
-    h.ftp.setHostFileName("empty.txt");
+    files(h, work, "empty.txt", "empty");
     ASSERT_EQ(h.run([&] { h.ftp.putAsync(); }), 0) << h.logText();
     EXPECT_EQ(fs::file_size(remote("empty.txt")), 0u);
     EXPECT_EQ(h.loggedStarting("! 0 bytes sent in"), 1);
 
-    h.ftp.setHostFileName("");
-    h.ftp.setLocalFileName(local("list.txt"));
+    files(h, work, "", "list.txt");
     ASSERT_TRUE(h.ftp.typeAscii());
     ASSERT_EQ(h.run([&] { h.ftp.dirAsync(); }), 0) << h.logText();
     const std::string listing = readFile(local("list.txt"));
@@ -129,8 +140,7 @@ TEST_P(RealServer, ResumeInBothDirectionsAndAppend) {
     // Upload resume: REST takes the caller's offset, not the local size.
     writeFile(remote("part.bin"), blob.substr(0, 4096));
     server->handOver(remote("part.bin"));
-    h.ftp.setHostFileName("part.bin");
-    h.ftp.setLocalFileName(local("fresh.bin"));
+    files(h, work, "part.bin", "fresh.bin");
     h.ftp.setResumeAt(4096);
     ASSERT_EQ(h.run([&] { h.ftp.restPutAsync(); }), 0) << h.logText();
     EXPECT_TRUE(h.logged("> REST 4096"));
@@ -138,8 +148,7 @@ TEST_P(RealServer, ResumeInBothDirectionsAndAppend) {
     EXPECT_TRUE(readFile(remote("part.bin")) == blob);
 
     writeFile(local("tail.txt"), "tail");
-    h.ftp.setHostFileName("hello.txt");
-    h.ftp.setLocalFileName(local("tail.txt"));
+    files(h, work, "hello.txt", "tail.txt");
     ASSERT_EQ(h.run([&] { h.ftp.appendAsync(); }), 0) << h.logText();
     EXPECT_EQ(h.done.back().request, FtpRequest::AppendAsync);
     EXPECT_EQ(readFile(remote("hello.txt")), "hello world\r\ntail");
@@ -216,9 +225,7 @@ TEST_P(RealServer, AbortMidDownload) {
 // and the replies the server still sends for the transfer and for ABOR are not taken as the
 // answer to the next command.
 TEST_P(RealServer, AbortTransferKeepsTheRepliesInStep) {
-    writeFile(remote("big.bin"), "");
-    fs::resize_file(remote("big.bin"), std::uintmax_t{1} << 30);
-    server->handOver(remote("big.bin"));
+    bigRemoteFile();
     writeFile(local("big.bin"), std::string(64 << 20, 'b'));
     connect();
     int stopped = 0;
@@ -229,15 +236,13 @@ TEST_P(RealServer, AbortTransferKeepsTheRepliesInStep) {
     for (bool passive : {true, false}) {
         SCOPED_TRACE(passive ? "passive" : "active");
         h.ftp.setPassive(passive);
-        h.ftp.setHostFileName("big.bin");
-        h.ftp.setLocalFileName(local("down.bin"));
+        files(h, work, "big.bin", "down.bin");
         EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 426) << h.logText();
-        EXPECT_LT(fs::file_size(local("down.bin")), std::uintmax_t{1} << 30);
+        EXPECT_LT(fs::file_size(local("down.bin")), kBig);
         EXPECT_EQ(h.run([&] { h.ftp.pwdAsync(); }), 0) << h.logText();
         EXPECT_EQ(h.ftp.statusCode(), 257) << h.logText();
 
-        h.ftp.setHostFileName("up.bin");
-        h.ftp.setLocalFileName(local("big.bin"));
+        files(h, work, "up.bin", "big.bin");
         EXPECT_EQ(h.run([&] { h.ftp.putAsync(); }), 426) << h.logText();
         EXPECT_EQ(h.run([&] { h.ftp.pwdAsync(); }), 0) << h.logText();
         EXPECT_EQ(h.ftp.statusCode(), 257) << h.logText();
@@ -255,19 +260,15 @@ TEST_P(RealServer, AbortTransferKeepsTheRepliesInStep) {
 // and the listing that followed waited for the time-out), so a listing right after the stop
 // arrives at once, and the replies that follow stay matched to their commands.
 TEST_P(RealServer, StopBeforeThePreliminaryReplyKeepsTheSessionWorking) {
-    writeFile(remote("big.bin"), "");
-    fs::resize_file(remote("big.bin"), std::uintmax_t{1} << 30);
-    server->handOver(remote("big.bin"));
+    bigRemoteFile();
     connect();
     h.ftp.setPassive(true);
     h.stopAfterCommand("RETR ");
-    h.ftp.setHostFileName("big.bin");
-    h.ftp.setLocalFileName(local("down.bin"));
+    files(h, work, "big.bin", "down.bin");
     EXPECT_EQ(h.run([&] { h.ftp.getAsync(); }), 426) << h.logText();
     ASSERT_TRUE(h.stopped());
     const auto start = std::chrono::steady_clock::now();
-    h.ftp.setHostFileName("");
-    h.ftp.setLocalFileName(local("list.txt"));
+    files(h, work, "", "list.txt");
     ASSERT_EQ(h.run([&] { h.ftp.dirAsync(); }, 30s), 0) << h.logText();
     EXPECT_LT(std::chrono::steady_clock::now() - start, 8s) << h.logText();
     EXPECT_NE(readFile(local("list.txt")).find("hello.txt"), std::string::npos) << h.logText();
@@ -317,8 +318,7 @@ protected:
 
 TEST_F(Sequences, WholeSessionOperations) {
     const auto dir = root.path() / "dir";
-    h.ftp.setHostFileName("a.txt");
-    h.ftp.setLocalFileName((work.path() / "a.txt").string());
+    files(h, work, "a.txt", "a.txt");
     EXPECT_EQ(run(&FtpClientBase::receiveAsync), 0) << h.logText();
     EXPECT_EQ(readFile(work.path() / "a.txt"), "alpha");
     EXPECT_FALSE(h.ftp.connected());
@@ -344,14 +344,12 @@ TEST_F(Sequences, WholeSessionOperations) {
     EXPECT_EQ(readFile(dir / "b.txt"), "alpHAalpha");
 
     writeFile(work.path() / "c.txt", "al");
-    h.ftp.setHostFileName("a.txt");
-    h.ftp.setLocalFileName((work.path() / "c.txt").string());
+    files(h, work, "a.txt", "c.txt");
     EXPECT_EQ(run(&FtpClientBase::restartGetAsync), 0);
     EXPECT_TRUE(h.logged("> REST 2"));
     EXPECT_EQ(readFile(work.path() / "c.txt"), "alpha");
 
-    h.ftp.setHostFileName("");
-    h.ftp.setLocalFileName((work.path() / "list.txt").string());
+    files(h, work, "", "list.txt");
     EXPECT_EQ(run(&FtpClientBase::directoryAsync), 0);
     EXPECT_NE(readFile(work.path() / "list.txt").find("b.txt"), std::string::npos) << h.logText();
     EXPECT_EQ(run(&FtpClientBase::listAsync), 0);

@@ -5,11 +5,11 @@
 
 #include "listing/listing_walkers.h"
 
-// Listing lines as servers of many kinds write them, one table per layout (the Unix one read
-// under both Unix layouts), each line with the
-// entry a user must see: its name, size, directory flag and date. The lines follow the output
-// of the servers named beside them (vsftpd, ProFTPD, Pure-FTPd, pyftpdlib, busybox, IIS,
-// NetWare, VMS, classic Mac servers, NAS boxes and the ls time styles servers pass on).
+// Listing lines as servers of many kinds write them, one table per layout (the Unix and IIS ones
+// read under two layouts each), each line with the entry a user must see: its name, size,
+// directory flag and date. The lines follow the output of the servers named beside them
+// (vsftpd, ProFTPD, Pure-FTPd, pyftpdlib, busybox, IIS, NetWare, VMS, classic Mac servers, NAS
+// boxes and the ls time styles servers pass on).
 namespace quay {
 namespace {
 
@@ -23,7 +23,9 @@ struct Row {
     const char* size;
     bool isDir;
     const char* date;
-    const char* wuftpDate = nullptr;  // Unix lines: the date in the WU-FTP layout
+    // The date in the table's second layout (WU-FTP for Unix lines, fixed columns for IIS
+    // lines); nullptr: no entry there.
+    const char* secondDate = nullptr;
 };
 
 // One entry as one text, so that every wrong row is one failure that shows all of its fields.
@@ -332,11 +334,11 @@ const std::vector<Row> kLocalisedAndJoinedUnixLines = {
      "05.10.04", nullptr},
 };
 
-// The WU-FTP layout's rows of a Unix table.
-std::vector<Row> wuftpRows(std::vector<Row> rows) {
+// The rows of a table as read under its second layout.
+std::vector<Row> secondLayoutRows(std::vector<Row> rows) {
     for (Row& row : rows) {
-        row.date = row.wuftpDate;
-        if (!row.wuftpDate)
+        row.date = row.secondDate;
+        if (!row.secondDate)
             row.name = nullptr;
     }
     return rows;
@@ -348,30 +350,39 @@ TEST(RealWorldLines, UnixDefaultLayout) {
 }
 
 TEST(RealWorldLines, WuftpLayout) {
-    checkRows(wuftpRows(kUnixLines), "7");
-    checkRows(wuftpRows(kLocalisedAndJoinedUnixLines), "7");
+    checkRows(secondLayoutRows(kUnixLines), "7");
+    checkRows(secondLayoutRows(kLocalisedAndJoinedUnixLines), "7");
 }
 
-// IIS in its MS-DOS style: date, time, "<DIR>" or the size, then the name, blanks and all.
+// IIS in its MS-DOS style: date, time, "<DIR>" or the size, then the name, blanks and all. Read
+// by character positions the names keep their blanks and the date turns to day.month.year.
+const std::vector<Row> kIisLines = {
+    {"06-12-25  09:41AM                 1234 Annual Report.pdf", "Annual Report.pdf", "1234", false,
+     "06-12-25", "12.06.25"},
+    {"01-17-07  03:27PM                  123 123 abc", "123 abc", "123", false, "01-17-07",
+     "17.01.07"},
+    {"01-17-07  03:27PM                  123 123 xyz", "123 xyz", "123", false, "01-17-07",
+     "17.01.07"},
+    {"03-05-07  12:00PM       <DIR>          aspnet_client", "aspnet_client", "", true, "03-05-07",
+     "05.03.07"},
+    {"03-05-07  12:00PM       <DIR>          New Folder (2)", "New Folder (2)", "", true,
+     "03-05-07", "05.03.07"},
+    {"11-30-19  11:59PM             52428800 backup  2019.zip", "backup  2019.zip", "52428800",
+     false, "11-30-19", "30.11.19"},
+    {"02-21-19  09:03AM                    0 empty.txt", "empty.txt", "0", false, "02-21-19",
+     "21.02.19"},
+};
+
+// A four-digit year moves the columns, so that line is read in the MS-DOS style only.
 TEST(RealWorldLines, MicrosoftFourLayout) {
-    checkRows(
-        {
-            {"06-12-25  09:41AM                 1234 Annual Report.pdf", "Annual Report.pdf",
-             "1234", false, "06-12-25"},
-            {"01-17-07  03:27PM                  123 123 abc", "123 abc", "123", false, "01-17-07"},
-            {"01-17-07  03:27PM                  123 123 xyz", "123 xyz", "123", false, "01-17-07"},
-            {"03-05-07  12:00PM       <DIR>          aspnet_client", "aspnet_client", "", true,
-             "03-05-07"},
-            {"03-05-07  12:00PM       <DIR>          New Folder (2)", "New Folder (2)", "", true,
-             "03-05-07"},
-            {"06-12-2025  09:41AM       <DIR>          Long Date Dir", "Long Date Dir", "", true,
-             "06-12-2025"},
-            {"11-30-19  11:59PM             52428800 backup  2019.zip", "backup  2019.zip",
-             "52428800", false, "11-30-19"},
-            {"02-21-19  09:03AM                    0 empty.txt", "empty.txt", "0", false,
-             "02-21-19"},
-        },
-        "2");
+    checkRows(kIisLines, "2");
+    checkRows({{"06-12-2025  09:41AM       <DIR>          Long Date Dir", "Long Date Dir", "", true,
+                "06-12-2025"}},
+              "2");
+}
+
+TEST(RealWorldLines, FixedColumnsLayout) {
+    checkRows(secondLayoutRows(kIisLines), "6");
 }
 
 // NetPresenz and WebSTAR: files show their fork sizes, folders the word "folder".
@@ -409,21 +420,6 @@ TEST(RealWorldLines, VmsLayout) {
             {"Total of 3 files, 42 blocks.", nullptr, "", false, ""},
         },
         "5");
-}
-
-// IIS read by character positions: names keep their blanks, the date turns to day.month.year.
-TEST(RealWorldLines, FixedColumnsLayout) {
-    checkRows(
-        {
-            {"06-12-25  09:41AM                 1234 Annual Report.pdf", "Annual Report.pdf",
-             "1234", false, "12.06.25"},
-            {"01-17-07  03:27PM                  123 123 abc", "123 abc", "123", false, "17.01.07"},
-            {"03-05-07  12:00PM       <DIR>          New Folder (2)", "New Folder (2)", "", true,
-             "05.03.07"},
-            {"02-21-19  09:03AM                    0 empty.txt", "empty.txt", "0", false,
-             "21.02.19"},
-        },
-        "6");
 }
 
 }  // namespace

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <memory>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "net_test_util.h"
@@ -13,6 +15,14 @@ namespace {
 
 using namespace std::chrono_literals;
 using Log = std::vector<std::string>;
+
+// Receives up to `size` bytes from `socket` onto the end of `received`.
+void receiveInto(Socket& socket, std::string& received, std::size_t size) {
+    std::vector<char> block(size);
+    const std::int64_t n = socket.receive(block.data(), static_cast<std::int64_t>(size));
+    if (n > 0)
+        received.append(block.data(), static_cast<std::size_t>(n));
+}
 
 // Every test of this file must give back every descriptor it opened.
 class SocketTest : public ::testing::Test {
@@ -148,10 +158,7 @@ TEST_P(StreamTest, PeerCloseDeliversBufferedDataBeforeOneSessionClosed) {
     test::recordEvents(socket, log);
     std::string received;
     socket.onDataAvailable = [&](int) {
-        char buf[3];
-        const std::int64_t n = socket.receive(buf, sizeof buf);
-        if (n > 0)
-            received.append(buf, static_cast<std::size_t>(n));
+        receiveInto(socket, received, 3);
         log.push_back("data");
     };
     socket.onSessionClosed = [&](int e) {
@@ -249,10 +256,7 @@ TEST_F(SocketTest, ReceiveLoopRepeatsWhileBytesWaitUnlessSwitchedOff) {
         std::string received;
         socket.onDataAvailable = [&](int) {
             ++calls;
-            char buf[100];
-            const std::int64_t n = socket.receive(buf, sizeof buf);
-            if (n > 0)
-                received.append(buf, static_cast<std::size_t>(n));
+            receiveInto(socket, received, 100);
         };
         test::posixWrite(peer, std::string(1000, 'z'));
         // Waits without pumping, so that all bytes wait for one notification.
@@ -279,11 +283,7 @@ TEST_P(StreamTest, ASenderAheadOfTheReaderCannotHoldTheLoop) {
         sent[i] = static_cast<char>(i % 251);
     std::string received;
     socket.onDataAvailable = [&](int) {
-        std::vector<char> block(64 * 1024);
-        const std::int64_t n =
-            socket.receive(block.data(), static_cast<std::int64_t>(block.size()));
-        if (n > 0)
-            received.append(block.data(), static_cast<std::size_t>(n));
+        receiveInto(socket, received, 64 * 1024);
         // Slower than the sender, so bytes wait at every look.
         std::this_thread::sleep_for(200us);
     };
@@ -445,17 +445,18 @@ TEST_P(StreamTest, PropertiesOfAnOpenSocketAreGuarded) {
     Socket socket(loop);
     connectTo(socket);
     socket.setPort(connectPort());  // same text: accepted
-    EXPECT_EQ(test::thrown([&] { socket.setPort("1"); }), "Cannot change Port if not closed");
-    EXPECT_EQ(test::thrown([&] { socket.setAddr("1.2.3.4"); }), "Cannot change Addr if not closed");
-    EXPECT_EQ(test::thrown([&] { socket.setProto("udp"); }), "Cannot change Proto if not closed");
-    EXPECT_EQ(test::thrown([&] { socket.setLocalPort("1"); }),
-              "Cannot change LocalPort if not closed");
-    EXPECT_EQ(test::thrown([&] { socket.setLocalAddr("1.2.3.4"); }),
-              "Cannot change LocalAddr if not closed");
-    EXPECT_EQ(test::thrown([&] { socket.connect(); }), "Connect: Socket already in use");
-    EXPECT_EQ(test::thrown([&] { socket.listen(); }), "Listen: Socket already in use");
-    EXPECT_EQ(test::thrown([&] { socket.setSocksLevel("4"); }),
-              "Can't change socks level if not closed");
+    const std::pair<std::function<void()>, std::string> guarded[] = {
+        {[&] { socket.setPort("1"); }, "Cannot change Port if not closed"},
+        {[&] { socket.setAddr("1.2.3.4"); }, "Cannot change Addr if not closed"},
+        {[&] { socket.setProto("udp"); }, "Cannot change Proto if not closed"},
+        {[&] { socket.setLocalPort("1"); }, "Cannot change LocalPort if not closed"},
+        {[&] { socket.setLocalAddr("1.2.3.4"); }, "Cannot change LocalAddr if not closed"},
+        {[&] { socket.connect(); }, "Connect: Socket already in use"},
+        {[&] { socket.listen(); }, "Listen: Socket already in use"},
+        {[&] { socket.setSocksLevel("4"); }, "Can't change socks level if not closed"},
+    };
+    for (const auto& [change, message] : guarded)
+        EXPECT_EQ(test::thrown(change), message);
 }
 
 TEST_P(StreamTest, BackgroundExceptionsAbortUnlessTheHandlerKeepsTheSocket) {
