@@ -280,13 +280,13 @@ private slots:
     void closingAsksAndYesSavesTheOptions() {
         QVERIFY(showWindow());
         m_program->dialogs.messageAnswers = {Dialogs::Answer::No};
-        window().findChild<QAction*>("Exit1")->trigger();
+        QVERIFY(test::clickMenuPath(window(), window().findChild<QAction*>("Exit1")));
         QVERIFY(window().isVisible());
         QCOMPARE(m_program->dialogs.messages.size(), std::size_t{1});
         QVERIFY(!std::filesystem::exists(m_dir->path() / "options.ftp"));
 
         m_program->dialogs.messageAnswers = {Dialogs::Answer::Yes};
-        window().findChild<QAction*>("miBinary")->trigger();
+        QVERIFY(test::clickMenuPath(window(), window().findChild<QAction*>("miBinary")));
         QTest::mouseClick(window().findChild<QToolButton*>("ExplorerButton1"), Qt::LeftButton);
         QVERIFY(!window().isVisible());
 
@@ -315,20 +315,21 @@ private slots:
         test::writeFile(m_dir->path() / "language.lng",
                         "[Translations]\n_Main.sbConnect.Caption=&Connect\n");
         m_program = std::make_unique<Program>(m_dir->path());
+        QVERIFY(showWindow());
         QMenu* menu = window().findChild<QAction*>("miLang")->menu();
         const QList<QAction*> entries = menu->actions();
         QCOMPARE(entries.size(), 2);
         QCOMPARE(entries[1]->text(), QStringLiteral("deutsch"));
         QVERIFY(entries[0]->isChecked() && !entries[1]->isChecked());
 
-        entries[1]->trigger();
+        QVERIFY(test::clickMenuPath(window(), entries[1]));
         auto* connect = window().findChild<QToolButton*>("sbConnect");
         QCOMPARE(connect->text(), QStringLiteral("&Verbinden"));
         QVERIFY(!window().findChild<QAction*>("miEnglish")->isChecked());
         QTRY_COMPARE(menu->actions().size(), 2);
         QVERIFY(menu->actions()[1]->isChecked());
 
-        window().findChild<QAction*>("miEnglish")->trigger();
+        QVERIFY(test::clickMenuPath(window(), window().findChild<QAction*>("miEnglish")));
         QCOMPARE(connect->text(), QStringLiteral("&Connect"));
         QVERIFY(window().findChild<QAction*>("miEnglish")->isChecked());
         QVERIFY(!menu->actions()[1]->isChecked());
@@ -511,7 +512,7 @@ private slots:
             passive = dialog->findChild<QCheckBox*>("cbPv")->text();
             dialog->findChild<QPushButton*>("SpeedButton1")->click();
         });
-        window.findChild<QAction*>("ServerProperties1")->trigger();
+        QVERIFY(test::clickMenuPath(window, window.findChild<QAction*>("ServerProperties1")));
         QCOMPARE(cancel, QStringLiteral("Abbruch"));
         QCOMPARE(passive, QStringLiteral("Passiv\nModus"));
 
@@ -575,7 +576,7 @@ private slots:
             QTest::keyClicks(timeOut, "45");
             QTest::mouseClick(dialog->findChild<QPushButton*>("SpeedButton2"), Qt::LeftButton);
         });
-        run.window.findChild<QAction*>("FtpOptions1")->trigger();
+        QVERIFY(test::clickMenuPath(run.window, run.window.findChild<QAction*>("FtpOptions1")));
         QCOMPARE(shownPage, QStringLiteral("TabSheet4"));
         std::set<std::string> added;  // the lines of the file that were not there before
         std::istringstream now(test::readFile(options));
@@ -587,10 +588,11 @@ private slots:
     }
 
     void helpOpensTheMainWindowSection() {
-        window().findChild<QAction*>("Help1")->trigger();
+        QVERIFY(showWindow());
+        QVERIFY(test::clickMenuPath(window(), window().findChild<QAction*>("Help1")));
         auto* help = window().findChild<QDialog*>("HelpWindow");
         QVERIFY(help != nullptr && help->isVisible());
-        window().findChild<QAction*>("Help1")->trigger();
+        QVERIFY(test::clickMenuPath(window(), window().findChild<QAction*>("Help1")));
         QCOMPARE(window().findChildren<QDialog*>("HelpWindow").size(), 1);
     }
 
@@ -636,8 +638,9 @@ private slots:
 
         c.model().ftpView().setViewStyle(ViewStyle::vsReport);
         auto* remote = window().findChild<PaneView*>("FTPView");
+        QVERIFY(showWindow());
         QCOMPARE(remote->currentWidget(), static_cast<QWidget*>(&remote->reportView()));
-        window().findChild<QAction*>("LargeIcons3")->trigger();
+        QVERIFY(test::clickMenuPath(window(), window().findChild<QAction*>("LargeIcons3")));
         QCOMPARE(remote->currentWidget(), static_cast<QWidget*>(&remote->iconView()));
     }
 

@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "ftp_servers.h"
+#include "menu_click.h"
 #include "pane_input.h"
 #include "program_run.h"
 #include "scripted_ftp_server.h"
@@ -222,11 +223,13 @@ private:
         // Back to the start directory by name, then a file made on the server meanwhile.
         m_program->dialogs.promptAnswers = {std::optional<std::string>(
             kind == test::FtpServerKind::PureFtpd ? "/" : m_root->path().string())};
-        m_program->window.findChild<QAction*>("ChandDirect1")->trigger();
+        QVERIFY(test::clickMenuPath(m_program->window,
+                                    m_program->window.findChild<QAction*>("ChandDirect1")));
         QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt"), kWaitMs);
         QCOMPARE(m_program->dialogs.prompts.back().caption, std::string("Verzeichnis wechseln"));
         test::writeFile(m_root->path() / "new.txt", "fresh");
-        m_program->window.findChild<QAction*>("Refresh3")->trigger();
+        QVERIFY(test::clickMenuPath(m_program->window,
+                                    m_program->window.findChild<QAction*>("Refresh3")));
         QTRY_VERIFY_WITH_TIMEOUT(shows("new.txt"), kWaitMs);
 
         click("sbDisConnect");
@@ -247,7 +250,8 @@ private:
         QTRY_VERIFY_WITH_TIMEOUT(shows("hello.txt") && shows("notes.log"), kWaitMs);
         QVERIFY(!controller().model().control("sbConnect").enabled);
         m_program->dialogs.promptAnswers = {std::optional<std::string>("*.log")};
-        m_program->window.findChild<QAction*>("Filter4")->trigger();
+        QVERIFY(test::clickMenuPath(m_program->window,
+                                    m_program->window.findChild<QAction*>("Filter4")));
         QVERIFY(shows("notes.log"));
         QVERIFY(!shows("hello.txt"));
         QCOMPARE(m_program->dialogs.prompts.back().caption, std::string("Filter"));
@@ -416,7 +420,8 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(shows("deeper") && !shows("deep.txt"), kWaitMs);
         QCOMPARE(controller().ftp().hostDirName(), std::string("/sub"));
         test::writeFile(m_root->path() / "sub" / "new.txt", "fresh");
-        m_program->window.findChild<QAction*>("Refresh3")->trigger();
+        QVERIFY(test::clickMenuPath(m_program->window,
+                                    m_program->window.findChild<QAction*>("Refresh3")));
         QTRY_VERIFY_WITH_TIMEOUT(shows("new.txt") && !controller().runner().busy(), kWaitMs);
         QCOMPARE(logCount("Error"), 0);
         // The mouse goes to the chosen level too.
@@ -473,8 +478,8 @@ private slots:
                                              [](OptionsDialogModel&) { return false; }};
         auto* preferences = m_program->window.findChild<QAction*>("FtpOptions1");
         QVERIFY(preferences->isEnabled());
-        preferences->trigger();
-        preferences->trigger();
+        QVERIFY(test::clickMenuPath(m_program->window, preferences));
+        QVERIFY(test::clickMenuPath(m_program->window, preferences));
         QCOMPARE(m_program->dialogs.optionsShown, 2);
         QVERIFY(logCount("! Connection type, proxy and SOCKS settings take effect") >= 1);
         // The transfer-type menu shows the mode just chosen.
