@@ -495,7 +495,7 @@ private slots:
 
         // The session goes on: a refresh lists the start directory again.
         const int lists = run().logCount("> LIST");
-        run().window().action("Refresh3")->trigger();
+        QVERIFY(test::clickMenuEntry(run().window(), "FTPServer1", "Refresh3"));
         QVERIFY(run().waitIdle());
         QCOMPARE(run().logCount("> LIST"), lists + 1);
         QVERIFY(run().remoteRow(named("public")) >= 0);

@@ -17,6 +17,7 @@
 #include "config/language_files.h"
 #include "config/options.h"
 #include "config/shipped_languages.h"
+#include "menu_click.h"
 #include "program_run.h"
 #include "session/progress_model.h"
 #include "test_support.h"
@@ -162,7 +163,9 @@ ShownTexts textsOfTheProgram(const std::string& language) {
             };
         };
         const auto trigger = [&run](const char* action) {
-            return [&run, action] { run.window.findChild<QAction*>(action)->trigger(); };
+            return [&run, action] {
+                QVERIFY(test::clickMenuPath(run.window, run.window.findChild<QAction*>(action)));
+            };
         };
         texts.merge(textsOfModal(trigger("FtpOptions1")));
         texts.merge(textsOfModal(click("sbNewServer")));
