@@ -15,6 +15,17 @@ bool underway(const TransferJob& job) {
     return job.state == TransferJob::State::Waiting || job.state == TransferJob::State::Running;
 }
 
+// A local path as the queue compares targets: "/d/./x" and "/d/x" are one file. (Folding ".."
+// may take two files for one behind a link; that errs towards asking and waiting.)
+std::string localTarget(const std::string& path) {
+    return std::filesystem::path(path).lexically_normal().string();
+}
+
+// What a file of the queue writes: its remote path, or its local one compared as above.
+std::string targetOf(const TransferJob& job) {
+    return job.upload ? job.remote : localTarget(job.local);
+}
+
 }  // namespace
 
 TransferPool::TransferPool(EventLoop& loop, WorkerSettings settings, int connections, int retries,
@@ -71,7 +82,7 @@ std::vector<std::string> TransferPool::uploadsUnderway(const std::string& dir) c
 }
 
 bool TransferPool::downloadUnderway(const std::string& path) const {
-    return m_downloadTargets.contains(std::filesystem::path(path).lexically_normal().string());
+    return m_downloadTargets.contains(localTarget(path));
 }
 
 void TransferPool::setState(TransferJob& job, TransferJob::State state) {
@@ -82,7 +93,7 @@ void TransferPool::setState(TransferJob& job, TransferJob::State state) {
 }
 
 void TransferPool::countDownloadTarget(const TransferJob& job, int change) {
-    const std::string target = std::filesystem::path(job.local).lexically_normal().string();
+    const std::string target = targetOf(job);
     if ((m_downloadTargets[target] += change) <= 0)
         m_downloadTargets.erase(target);
 }
@@ -159,12 +170,11 @@ void TransferPool::dispatch() {
 // Two transfers into one target would mix their bytes: a file the user chose to overwrite with a
 // later one of the queue waits until the earlier has ended.
 bool TransferPool::targetBusy(const TransferJob& candidate) {
+    const std::string target = targetOf(candidate);
     for (const auto& worker : m_workers) {
         const TransferJob* running = job(worker->jobId());
         if (running != nullptr && running->state == TransferJob::State::Running &&
-            running->upload == candidate.upload &&
-            (candidate.upload ? running->remote == candidate.remote
-                              : running->local == candidate.local))
+            running->upload == candidate.upload && targetOf(*running) == target)
             return true;
     }
     return false;

@@ -78,16 +78,14 @@ inline bool clickContextEntry(QMainWindow& window, QAbstractItemView& list, QPoi
     return detail::clickThrough(path, entry);
 }
 
-// Clicks the menu bar's menu, then its entry, as a user does.
+// Clicks the menu bar's menu, then its entry (through a submenu where it lies in one), as a
+// user does. False when the entry is not in that menu.
 inline bool clickMenuEntry(QMainWindow& window, const char* menuName, const char* entryName) {
-    auto* menuEntry = window.findChild<QAction*>(menuName);
-    auto* entry = window.findChild<QAction*>(entryName);
-    QMenu* menu = menuEntry != nullptr ? menuEntry->menu() : nullptr;
-    if (menu == nullptr || entry == nullptr)
-        return false;
-    QMenuBar* bar = window.menuBar();
-    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menuEntry).center());
-    return detail::clickInOpenMenu(menu, entry);
+    QAction* entry = window.findChild<QAction*>(entryName);
+    const std::vector<QMenu*> path =
+        entry != nullptr ? detail::menusLeadingTo(window, entry) : std::vector<QMenu*>{};
+    return !path.empty() && path.back()->menuAction() == window.findChild<QAction*>(menuName) &&
+           clickMenuPath(window, entry);
 }
 
 }  // namespace quay::test
