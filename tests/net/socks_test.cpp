@@ -179,7 +179,9 @@ TEST_F(SocksTest, TlsOpensOnTopOfTheSocksNegotiation) {
     EXPECT_EQ(events(), (Log{"socks-connected 0", "auth 0", "auth 1", "connected 0"}));
     EXPECT_EQ(echo("sealed both ways"), "sealed both ways");
     // The write notification held back while the layers opened is given once, after the connect.
-    const auto all = test::without(log, "state");
+    // (A record the server sends after the handshake, a TLS 1.3 session ticket, may bring a read
+    // notification before it: that order is the loop's.)
+    const auto all = test::without(test::without(log, "state"), "data");
     ASSERT_GE(all.size(), 5u);
     EXPECT_EQ(Log(all.begin(), all.begin() + 5),
               (Log{"socks-connected 0", "auth 0", "auth 1", "connected 0", "sent 0"}));
